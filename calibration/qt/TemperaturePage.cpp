@@ -1,0 +1,5 @@
+#include "calibration/qt/TemperaturePage.h"
+
+CTemperaturePage::CTemperaturePage(QWidget* parent) : SheetPage(parent) {
+    setObjectName("CTemperaturePage");
+}

@@ -1,0 +1,10 @@
+#pragma once
+// "温度补偿": a placeholder page with no controls.
+
+#include "shell/qt/SheetPage.h"
+
+class CTemperaturePage : public SheetPage {
+    Q_OBJECT
+public:
+    explicit CTemperaturePage(QWidget* parent = nullptr);
+};

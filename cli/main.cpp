@@ -1,0 +1,6 @@
+// korvelantis-cli: the command line front end on the same core as the window.
+#include "cli/Cli.h"
+
+int main(int argc, char** argv) {
+    return runCli(argc, argv);
+}

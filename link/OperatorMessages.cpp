@@ -1,0 +1,58 @@
+#include "link/OperatorMessages.h"
+
+#include <cstdio>
+
+void OperatorMessages::showWithDetail(std::string_view text, MessageIcon icon,
+                                      std::string_view /*detail*/) {
+    show(text, icon);
+}
+
+void RecordingMessages::show(std::string_view text, MessageIcon icon) {
+    std::lock_guard lock(mutex_);
+    entries_.push_back({std::string(text), icon, {}});
+}
+
+void RecordingMessages::showWithDetail(std::string_view text, MessageIcon icon,
+                                       std::string_view detail) {
+    std::lock_guard lock(mutex_);
+    entries_.push_back({std::string(text), icon, std::string(detail)});
+}
+
+void RecordingMessages::status(std::string_view text) {
+    std::lock_guard lock(mutex_);
+    status_ = text;
+}
+
+std::vector<RecordingMessages::Entry> RecordingMessages::entries() const {
+    std::lock_guard lock(mutex_);
+    return entries_;
+}
+
+std::vector<std::string> RecordingMessages::texts() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> out;
+    for (const auto& e : entries_) out.push_back(e.text);
+    return out;
+}
+
+std::string RecordingMessages::lastStatus() const {
+    std::lock_guard lock(mutex_);
+    return status_;
+}
+
+void RecordingMessages::clear() {
+    std::lock_guard lock(mutex_);
+    entries_.clear();
+}
+
+void StderrMessages::show(std::string_view text, MessageIcon) {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(stderr);
+}
+
+void StderrMessages::showWithDetail(std::string_view text, MessageIcon icon,
+                                    std::string_view detail) {
+    show(text, icon);
+    if (!detail.empty())
+        show(detail, icon);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The one way the program speaks to the operator. Every message box of the program goes through
+// here, so tests can replace it with a recorder and assert the exact texts.
+//
+// Thread contract: show() may be called from any thread. An implementation that displays the
+// message blocks the caller until the operator has acknowledged it.
+
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class MessageIcon { None, Exclamation };
+
+class OperatorMessages {
+public:
+    virtual ~OperatorMessages() = default;
+    // Texts are UTF-8 and shown exactly as given.
+    virtual void show(std::string_view text, MessageIcon icon = MessageIcon::None) = 0;
+    // The same message with a second line that explains it (for example why a port did not open).
+    // The first text stays exactly what it always was; the detail is an addition.
+    virtual void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail);
+    // A short status line that needs no acknowledgement (the status bar in the window).
+    virtual void status(std::string_view /*text*/) {}
+};
+
+// Keeps every message; for tests and for the command line's final report.
+class RecordingMessages : public OperatorMessages {
+public:
+    struct Entry {
+        std::string text;
+        MessageIcon icon;
+        std::string detail;
+    };
+    void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
+    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
+    void status(std::string_view text) override;
+    std::vector<Entry> entries() const;
+    std::vector<std::string> texts() const;
+    std::string lastStatus() const;
+    void clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<Entry> entries_;
+    std::string status_;
+};
+
+// Writes each message as a line to standard error (the command line front end).
+class StderrMessages : public OperatorMessages {
+public:
+    void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
+    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
+};

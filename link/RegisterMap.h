@@ -1,0 +1,136 @@
+#pragma once
+// The devices' registers: code tables, the parameter block and the field encodings.
+//
+// Register layout: addresses are the zero-based ones in the frames. The parameter block is
+// registers 3..21, read as one 43-byte answer in which register r is at bytes 2(r-3)+3 (high)
+// and 2(r-3)+4 (low). Signed registers (6, 11, 12, 15, 16, 19) are 16-bit two's complement.
+//
+// Scaling: a value v of a dot-position register is shown as v * s with s the 32-bit float
+// 1, 0.1, 0.01 or 0.001 for dotPos 0..3. Delays are tenths of a second whatever dotPos is.
+//
+// Texts are UTF-8 here ("℃", "℉"); GBK appears only at file boundaries (link/Gbk.h).
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace reg {
+
+enum Register : std::uint16_t {
+    ProductCodeHigh = 1,
+    ProductCodeLow = 2,
+    Address = 3,
+    SignalType = 4,
+    SignalUnit = 5,
+    RangeStart = 6,
+    RangeEnd = 7,
+    OutputType = 8,
+    DotPos = 9,
+    K1Type = 10,
+    K1Action = 11,
+    K1Release = 12,
+    K1Delay = 13,
+    K2Type = 14,
+    K2Action = 15,
+    K2Release = 16,
+    K2Delay = 17,
+    OutputRange = 18,
+    RangeZStart = 19,
+    RangeZEnd = 20,
+    Density = 21,
+    RawReading = 22,
+    MeasuredValue = 23,
+    SensorCoefficients = 24,   // K: 24-25, B: 26-27
+    CurrentCoefficients = 28,  // slope 28-29, offset 30-31
+    VoltageCoefficients = 32,  // slope 32-33, offset 34-35
+    OutputCommand = 40,        // 1 low point, 2 high point, 0 before a coefficient download
+};
+
+constexpr std::uint16_t kBlockFirst = 3;
+constexpr std::uint16_t kBlockCount = 19;
+constexpr std::size_t kBlockAnswerLength = 5 + 2 * kBlockCount;  // 43
+
+struct Code {
+    int code;
+    const char* text;
+};
+
+// Table A..F. Encoding compares the text exactly (case included); no match gives code 0.
+extern const std::array<Code, 3> kSignalTypes;   // A
+extern const std::array<Code, 11> kSignalUnits;  // B (codes 5 and 6 have no text)
+extern const std::array<Code, 6> kOutputTypes;   // C
+extern const std::array<Code, 4> kDotPositions;  // D
+extern const std::array<Code, 4> kSwitchTypes;   // E
+extern const std::array<Code, 4> kOutputRanges;  // F
+
+template <std::size_t N>
+int encodeText(const std::array<Code, N>& table, std::string_view text) {
+    for (const auto& c : table)
+        if (text == c.text)
+            return c.code;
+    return 0;
+}
+
+template <std::size_t N>
+std::optional<std::string> decodeCode(const std::array<Code, N>& table, int code) {
+    for (const auto& c : table)
+        if (c.code == code)
+            return std::string(c.text);
+    return std::nullopt;
+}
+
+// Output types with an analogue output.
+bool hasCurrentOutput(std::string_view outputType);
+bool hasVoltageOutput(std::string_view outputType);
+
+// Joining a register from its two bytes.
+inline std::uint16_t joinU16(std::uint8_t hi, std::uint8_t lo) {
+    return static_cast<std::uint16_t>(hi << 8 | lo);
+}
+inline std::int16_t asSigned(std::uint16_t v) {
+    return static_cast<std::int16_t>(v);
+}
+
+// s for the display: 1, 0.1f, 0.01f, 0.001f for dotPos 0..3; nullopt for other codes.
+std::optional<float> dotScale(int dotPos);
+// The multiplier of a "Point position:" text: 1, 10, 100, 1000; nullopt for other texts.
+std::optional<int> dotMultiplier(std::string_view dotText);
+
+// Field encodings of a value x shown on the page (x is the 32-bit float the page holds; the
+// product x * s is formed in double precision).
+// Truncated toward zero.
+long long encodeTruncated(float x, int s);
+// s = 1: truncated. s = 10, 100, 1000: +0.5 for x >= 0, -0.5 for x < 0, then truncated.
+long long encodeRounded(float x, int s);
+// Delays: x * 10 truncated toward zero.
+long long encodeDelay(float x);
+
+// Two's-complement fields: the low 16 bits, high byte first.
+std::array<std::uint8_t, 2> splitTwosComplement(long long v);
+// Unsigned fields: integer quotient by 256 (truncated) for the high byte and the remainder (with
+// the sign of the value) for the low byte; the plain big-endian form for 0..65535.
+std::array<std::uint8_t, 2> splitUnsigned(long long v);
+// Product code: repeated remainder by 256 (sign of the value), least significant first, at most
+// four bytes; returned most significant first.
+std::array<std::uint8_t, 4> splitProductCode(std::int32_t v);
+
+// A 32-bit float as two registers: the low 16 bits of its pattern first, each register high byte
+// first. Pattern bytes b3 b2 b1 b0 travel as b1 b0 b3 b2.
+std::array<std::uint8_t, 4> floatToRegisters(float value);
+float registersToFloat(const std::uint8_t* bytes);
+
+// The registers of the parameter block, taken from a 43-byte answer.
+struct ParameterBlock {
+    std::array<std::uint16_t, kBlockCount> regs{};  // index r - 3
+
+    static ParameterBlock fromAnswer(const std::uint8_t* answer);
+    std::uint16_t get(std::uint16_t r) const { return regs.at(r - kBlockFirst); }
+    std::int16_t getSigned(std::uint16_t r) const { return asSigned(get(r)); }
+    // Registers written back as an answer would carry them (simulator, tests).
+    std::vector<std::uint8_t> toAnswer(std::uint8_t address) const;
+};
+
+}  // namespace reg

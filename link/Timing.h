@@ -1,0 +1,30 @@
+#pragma once
+// Every wait of the bus, as one value handed to the bus. Tests shrink all of them by `scale` and
+// still run the same code; a few tests keep the real values (scale 1).
+
+#include <chrono>
+#include <cstddef>
+
+struct Timing {
+    using Duration = std::chrono::microseconds;
+
+    // Waits between a request and its answer, in milliseconds at scale 1.
+    static constexpr int kSearchWaitMs = 500;    // ordinary search poll
+    static constexpr int kScanWaitMs = 700;      // full scan poll
+    static constexpr int kRegisterWaitMs = 500;  // register 22/23 reads, coefficient writes
+    static constexpr int kNoWaitMs = 0;          // the single-device download reads at once
+    // Time devices need to store what was written; kept as they are, but off the window's thread.
+    static constexpr int kStoreWaitMs = 5000;
+    static constexpr int kOutputCommandWaitMs = 6000;
+
+    double scale = 1.0;
+    // true: the exchange returns as soon as its answer is in (wait and read time-out form one
+    // deadline). false: sleep the whole wait first, then read, as the classic masters do.
+    bool earlyReturn = true;
+
+    Duration scaled(int ms) const { return Duration(static_cast<long long>(ms * 1000.0 * scale)); }
+    // The port's read time-out for n bytes: 10 ms a byte plus 500 ms.
+    Duration readTimeout(std::size_t n) const { return scaled(static_cast<int>(10 * n + 500)); }
+    // The port's write time-out for n bytes: 50 ms a byte plus 1000 ms.
+    Duration writeTimeout(std::size_t n) const { return scaled(static_cast<int>(50 * n + 1000)); }
+};

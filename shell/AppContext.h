@@ -1,0 +1,85 @@
+#pragma once
+// The program-wide state, in one place, handed to every page and worker that needs it.
+//
+// Thread contract: OnlineTable, CurrentAddress and EnterpriseMode are atomics; BasicSettings and
+// the live selections of the basic configuration page are guarded by a mutex and copied out.
+// The serial settings, the import state and the curve's scale choices belong to the window's
+// thread.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "link/Bus.h"
+#include "link/OperatorMessages.h"
+#include "link/SerialSettings.h"
+#include "shell/Clock.h"
+
+struct BasicSettings {
+    float RangeStart = 0.0f;
+    float RangeEnd = 40.0f;
+    std::string SignalTypeText = "Pressure";
+    std::string SignalUnitText = "MPa";
+    std::string PointPositionText;
+    int LiquidDensity = 0;
+};
+
+// What the last record file import left (emptied at each import).
+struct ImportState {
+    std::vector<std::string> TimeLabels;  // non-empty: a record file is loaded
+    int RowCount = 0;
+    int ColumnCount = 0;
+    std::vector<std::vector<float>> ImportedValues;
+    void clear() { *this = ImportState{}; }
+};
+
+class AppContext {
+public:
+    static constexpr int kAddressCount = 60;
+
+    explicit AppContext(OperatorMessages& messages, Timing timing = {},
+                        std::shared_ptr<Clock> clock = nullptr);
+
+    OperatorMessages& messages;
+    Bus bus;
+    std::shared_ptr<Clock> clock;
+
+    // Entry a - 1 is 1 when address a answered the last full scan with a valid block.
+    std::array<std::atomic<int>, kAddressCount> OnlineTable{};
+    std::atomic<std::uint16_t> CurrentAddress{0};  // 0 = no current device
+    std::atomic<int> EnterpriseMode{0};
+
+    BasicSettings basicSettings() const;
+    void setBasicSettings(const BasicSettings& s);
+
+    // The selections of the basic configuration page as they stand now; other pages read these
+    // instead of that page's controls.
+    std::string outputTypeText() const;
+    std::string pointPositionText() const;
+    void setLiveSelections(const std::string& outputType, const std::string& pointPosition);
+
+    void clearOnlineTable();
+    std::vector<int> onlineAddresses() const;  // ascending
+
+    // Window thread only.
+    SerialSettings serialSettings;
+    SerialSettings PortSettingsCopy;
+    int CanOpenPort = 1;
+    int CanClosePort = 0;
+    ImportState importState;
+    int MinutesPerDivision = 60;
+    int OutputIndex = 1;
+    std::filesystem::path dataDir;        // record files
+    std::filesystem::path presetIniPath;  // parameter presets
+
+private:
+    mutable std::mutex mutex_;
+    BasicSettings basic_;
+    std::string outputType_ = "K1";
+    std::string pointPosition_ = "00.00";
+};

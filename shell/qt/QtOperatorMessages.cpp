@@ -1,0 +1,40 @@
+#include "shell/qt/QtOperatorMessages.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QThread>
+
+QtOperatorMessages::QtOperatorMessages(QObject* parent) : QObject(parent) {}
+
+void QtOperatorMessages::show(std::string_view text, MessageIcon icon) {
+    showWithDetail(text, icon, {});
+}
+
+void QtOperatorMessages::showWithDetail(std::string_view text, MessageIcon icon,
+                                        std::string_view detail) {
+    const QString t = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString d = QString::fromUtf8(detail.data(), static_cast<qsizetype>(detail.size()));
+    if (QThread::currentThread() == thread()) {
+        display(t, icon, d);
+        return;
+    }
+    // A worker never touches a widget: the box is shown by the window's thread, and the worker
+    // waits for the operator as it would at its own message box.
+    QMetaObject::invokeMethod(
+        this, [this, t, icon, d] { display(t, icon, d); }, Qt::BlockingQueuedConnection);
+}
+
+void QtOperatorMessages::status(std::string_view text) {
+    const QString t = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QMetaObject::invokeMethod(
+        this, [this, t] { emit statusChanged(t); }, Qt::QueuedConnection);
+}
+
+void QtOperatorMessages::display(const QString& text, MessageIcon icon, const QString& detail) {
+    QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
+                    QCoreApplication::applicationName(), text, QMessageBox::Ok, window_);
+    box.setObjectName("operatorMessage");
+    if (!detail.isEmpty())
+        box.setInformativeText(detail);
+    box.exec();
+}

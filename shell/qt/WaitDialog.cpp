@@ -1,0 +1,56 @@
+#include "shell/qt/WaitDialog.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+WaitDialog::WaitDialog(const QString& text, const QString& buttonCaption,
+                       std::function<bool()> finished, std::function<void()> cancel,
+                       QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint),
+      finished_(std::move(finished)),
+      cancel_(std::move(cancel)) {
+    setObjectName("waitDialog");
+    setModal(true);
+    setAccessibleName(text);
+    auto* layout = new QVBoxLayout(this);
+    label_ = new QLabel(text, this);
+    label_->setObjectName("waitText");
+    button_ = new QPushButton(buttonCaption, this);
+    button_->setObjectName("waitCancel");
+    button_->setAutoDefault(false);
+    button_->setAccessibleName(buttonCaption);
+    layout->addWidget(label_);
+    layout->addWidget(button_, 0, Qt::AlignHCenter);
+    connect(button_, &QPushButton::clicked, this, &WaitDialog::requestCancel);
+    connect(&timer_, &QTimer::timeout, this, &WaitDialog::poll);
+    timer_.start(kPollMs);
+}
+
+void WaitDialog::poll() {
+    if (finished_ && finished_()) {
+        timer_.stop();
+        accept();
+    }
+}
+
+void WaitDialog::requestCancel() {
+    if (cancel_)
+        cancel_();
+}
+
+void WaitDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        requestCancel();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+// The window's close button is a cancel request too; the dialog goes when the worker has ended.
+void WaitDialog::reject() {
+    requestCancel();
+}

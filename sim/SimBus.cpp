@@ -1,0 +1,322 @@
+#include "sim/SimBus.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+#include "link/ModbusCrc16.h"
+#include "link/RegisterMap.h"
+
+namespace {
+
+// Length of the request that starts `buf`, or 0 when it cannot be known yet.
+std::size_t requestLength(const std::vector<std::uint8_t>& buf) {
+    if (buf.size() < 2)
+        return 0;
+    switch (buf[1]) {
+        case 0x03:
+        case 0x04:
+        case 0x06:
+            return 8;
+        case 0x10:
+            return buf.size() < 7 ? 0 : 9 + std::size_t{buf[6]};
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+std::optional<std::vector<int>> parseAddressList(const std::string& text) {
+    std::vector<int> out;
+    std::set<int> seen;
+    std::stringstream ss(text);
+    std::string item;
+    while (std::getline(ss, item, ',')) {
+        if (item.empty() || item.size() > 2 ||
+            !std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return std::nullopt;
+        const int a = std::stoi(item);
+        if (a < 1 || a > 60 || !seen.insert(a).second)
+            return std::nullopt;
+        out.push_back(a);
+    }
+    if (out.empty())
+        return std::nullopt;
+    return out;
+}
+
+SimBus::SimBus(Options options) : options_(std::move(options)) {
+    for (int a : options_.addresses)
+        devices_.push_back(std::make_unique<SimDevice>(static_cast<std::uint8_t>(a)));
+
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+        throw std::runtime_error(std::string("cannot open a pseudo-terminal: ") +
+                                 std::strerror(errno));
+    char name[128] = {};
+    if (::ptsname_r(master_, name, sizeof name) != 0)
+        throw std::runtime_error("cannot name the pseudo-terminal");
+    portPath_ = name;
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    // Holding the terminal open keeps the master readable while no program has the port open,
+    // and raw mode from the start keeps the line discipline away from binary frames.
+    slaveKeeper_ = ::open(portPath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slaveKeeper_ >= 0) {
+        termios tio{};
+        if (::tcgetattr(slaveKeeper_, &tio) == 0) {
+            cfmakeraw(&tio);
+            ::tcsetattr(slaveKeeper_, TCSANOW, &tio);
+        }
+    }
+    if (!options_.linkPath.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(options_.linkPath, ec);
+        std::filesystem::create_symlink(portPath_, options_.linkPath, ec);
+        if (ec)
+            throw std::runtime_error("cannot create the link " + options_.linkPath);
+    }
+    running_ = true;
+    reader_ = std::thread([this] { readLoop(); });
+    writer_ = std::thread([this] { writeLoop(); });
+}
+
+SimBus::~SimBus() {
+    stopping_ = true;
+    queueCv_.notify_all();
+    if (reader_.joinable())
+        reader_.join();
+    if (writer_.joinable())
+        writer_.join();
+    if (master_ >= 0)
+        ::close(master_);
+    if (slaveKeeper_ >= 0)
+        ::close(slaveKeeper_);
+    if (!options_.linkPath.empty()) {
+        std::error_code ec;
+        if (std::filesystem::is_symlink(options_.linkPath, ec))
+            std::filesystem::remove(options_.linkPath, ec);
+    }
+}
+
+std::chrono::microseconds SimBus::byteTime() const {
+    return std::chrono::microseconds(10'000'000LL / std::max(1, options_.baud));
+}
+
+double SimBus::secondsSinceStart() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+}
+
+SimDevice* SimBus::find(int address) {
+    for (auto& d : devices_)
+        if (d->address() == address)
+            return d.get();
+    return nullptr;
+}
+
+const SimDevice* SimBus::find(int address) const {
+    for (const auto& d : devices_)
+        if (d->address() == address)
+            return d.get();
+    return nullptr;
+}
+
+void SimBus::readLoop() {
+    std::vector<std::uint8_t> buf;
+    auto lastByte = std::chrono::steady_clock::now();
+    // A frame ends with 3.5 characters of silence; a shorter gap never splits one here.
+    const auto gap =
+        std::max<std::chrono::microseconds>(byteTime() * 4, std::chrono::milliseconds(20));
+    while (!stopping_) {
+        pollfd p{master_, POLLIN, 0};
+        const int r = ::poll(&p, 1, 5);
+        if (stopping_)
+            break;
+        const auto now = std::chrono::steady_clock::now();
+        if (r > 0 && (p.revents & POLLIN)) {
+            std::uint8_t chunk[512];
+            const ssize_t n = ::read(master_, chunk, sizeof chunk);
+            if (n > 0) {
+                buf.insert(buf.end(), chunk, chunk + n);
+                lastByte = now;
+            }
+        }
+        // Take every complete request off the front of the buffer.
+        for (;;) {
+            const std::size_t len = requestLength(buf);
+            if (len == 0 || buf.size() < len)
+                break;
+            std::vector<std::uint8_t> frame(buf.begin(), buf.begin() + static_cast<long>(len));
+            buf.erase(buf.begin(), buf.begin() + static_cast<long>(len));
+            handleFrame(frame, lastByte);
+        }
+        if (!buf.empty() && now - lastByte > gap)
+            buf.clear();  // a fragment: silence
+    }
+}
+
+void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
+                         std::chrono::steady_clock::time_point arrived) {
+    const bool crcOk = CrcMatches(frame.data(), frame.size());
+    std::vector<std::vector<std::uint8_t>> answers;
+    std::vector<std::chrono::microseconds> delays;
+    {
+        std::lock_guard lock(mutex_);
+        frames_.push_back({frame, crcOk});
+        if (!crcOk)
+            return;
+        const bool broadcast = frame[0] == 0x7F;
+        const double t = secondsSinceStart();
+        for (auto& d : devices_) {
+            if (!broadcast && d->address() != frame[0])
+                continue;
+            d->setReg(reg::RawReading, d->rawReading(applied_));
+            d->setReg(reg::MeasuredValue, d->measuredValue(applied_, t));
+            const int before = d->address();
+            auto answer = d->handle(frame, broadcast);
+            if (!answer)
+                continue;
+            SimFaults f;
+            if (auto it = faults_.find(before); it != faults_.end())
+                f = it->second;
+            if (f.silent)
+                continue;
+            if (f.badCrc)
+                answer->back() ^= 0x5A;
+            if (f.shortAnswer)
+                answer->resize(answer->size() / 2);
+            if (f.garbage)
+                *answer = {0xFF, 0x00, 0xA5, 0x5A, 0x13};
+            answers.push_back(std::move(*answer));
+            delays.push_back(std::chrono::microseconds(
+                static_cast<long long>((options_.latencyMs + f.lateMs) * 1000.0)));
+        }
+    }
+    // The request occupied the line for its own wire time before the device could answer.
+    const auto requestDone = arrived + byteTime() * static_cast<long>(frame.size());
+    std::lock_guard lock(queueMutex_);
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        queue_.push({requestDone + delays[i], seq_++, std::move(answers[i])});
+    queueCv_.notify_all();
+}
+
+void SimBus::writeLoop() {
+    auto lineFree = std::chrono::steady_clock::now();
+    std::unique_lock lock(queueMutex_);
+    while (!stopping_) {
+        if (queue_.empty()) {
+            queueCv_.wait(lock);
+            continue;
+        }
+        const auto at = queue_.top().at;
+        if (std::chrono::steady_clock::now() < at) {
+            queueCv_.wait_until(lock, at);
+            continue;
+        }
+        Scheduled s = queue_.top();
+        queue_.pop();
+        lock.unlock();
+        // One answer at a time on the line, each byte at its own moment.
+        auto t = std::max(s.at, lineFree);
+        for (std::uint8_t b : s.bytes) {
+            if (stopping_)
+                break;
+            std::this_thread::sleep_until(t);
+            t += byteTime();
+            if (master_ >= 0 && running_) [[maybe_unused]]
+                auto w = ::write(master_, &b, 1);
+        }
+        lineFree = t;
+        lock.lock();
+    }
+}
+
+void SimBus::setAppliedPressure(double value) {
+    std::lock_guard lock(mutex_);
+    applied_ = value;
+}
+
+void SimBus::setFaults(int address, const SimFaults& faults) {
+    std::lock_guard lock(mutex_);
+    faults_[address] = faults;
+}
+
+void SimBus::setLatencyMs(double ms) {
+    std::lock_guard lock(mutex_);
+    options_.latencyMs = ms;
+}
+
+void SimBus::setGainOffset(int address, double gain, double offset) {
+    std::lock_guard lock(mutex_);
+    if (auto* d = find(address))
+        d->setGainOffset(gain, offset);
+}
+
+void SimBus::hangUp() {
+    running_ = false;
+    stopping_ = true;
+    queueCv_.notify_all();
+    if (reader_.joinable())
+        reader_.join();
+    if (writer_.joinable())
+        writer_.join();
+    if (slaveKeeper_ >= 0)
+        ::close(slaveKeeper_);
+    slaveKeeper_ = -1;
+    if (master_ >= 0)
+        ::close(master_);
+    master_ = -1;
+}
+
+std::vector<SimBus::ReceivedFrame> SimBus::framesReceived() const {
+    std::lock_guard lock(mutex_);
+    return frames_;
+}
+
+void SimBus::clearFramesReceived() {
+    std::lock_guard lock(mutex_);
+    frames_.clear();
+}
+
+std::optional<std::uint16_t> SimBus::reg(int address, int r) const {
+    std::lock_guard lock(mutex_);
+    if (const auto* d = find(address))
+        return d->reg(r);
+    return std::nullopt;
+}
+
+void SimBus::setReg(int address, int r, std::uint16_t value) {
+    std::lock_guard lock(mutex_);
+    if (auto* d = find(address))
+        d->setReg(r, value);
+}
+
+std::optional<std::uint16_t> SimBus::measuredValue(int address) const {
+    std::lock_guard lock(mutex_);
+    if (const auto* d = find(address))
+        return d->measuredValue(applied_, secondsSinceStart());
+    return std::nullopt;
+}
+
+std::optional<std::pair<float, float>> SimBus::coefficients(int address) const {
+    std::lock_guard lock(mutex_);
+    if (const auto* d = find(address))
+        return std::make_pair(d->coefficientK(), d->coefficientB());
+    return std::nullopt;
+}
+
+std::vector<int> SimBus::addresses() const {
+    std::lock_guard lock(mutex_);
+    std::vector<int> out;
+    for (const auto& d : devices_) out.push_back(d->address());
+    return out;
+}

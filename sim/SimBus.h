@@ -1,0 +1,104 @@
+#pragma once
+// A bus of simulated devices behind a pseudo-terminal. A program opens portPath() as it would
+// open a serial adapter. The simulator paces its answers at 10 bits a byte at the configured baud
+// rate, after the request's own wire time and the device latency, so timing behaves like a line.
+//
+// Requests: functions 0x04, 0x06 and 0x10 on registers 1..40; address 127 reaches every device
+// and gets no answer; a frame with a bad CRC or for an absent address gets silence.
+//
+// Thread contract: all public calls are safe from any thread.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <queue>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/SimDevice.h"
+
+class SimBus {
+public:
+    struct Options {
+        std::vector<int> addresses{1, 7, 12};
+        int baud = 9600;
+        double latencyMs = 5.0;
+        std::string linkPath;  // made a symbolic link to the terminal when set
+    };
+    struct ReceivedFrame {
+        std::vector<std::uint8_t> bytes;
+        bool crcOk;
+    };
+
+    explicit SimBus(Options options);
+    ~SimBus();
+    SimBus(const SimBus&) = delete;
+    SimBus& operator=(const SimBus&) = delete;
+
+    // The terminal a master opens.
+    const std::string& portPath() const { return portPath_; }
+    bool running() const { return running_; }
+
+    void setAppliedPressure(double value);
+    void setFaults(int address, const SimFaults& faults);
+    void setLatencyMs(double ms);
+    void setGainOffset(int address, double gain, double offset);
+    // Closes the terminal: the master sees its line hang up.
+    void hangUp();
+
+    std::vector<ReceivedFrame> framesReceived() const;
+    void clearFramesReceived();
+    std::optional<std::uint16_t> reg(int address, int r) const;
+    void setReg(int address, int r, std::uint16_t value);
+    std::optional<std::uint16_t> measuredValue(int address) const;
+    std::optional<std::pair<float, float>> coefficients(int address) const;
+    std::vector<int> addresses() const;
+
+private:
+    struct Scheduled {
+        std::chrono::steady_clock::time_point at;
+        std::uint64_t seq;
+        std::vector<std::uint8_t> bytes;
+        bool operator>(const Scheduled& o) const { return at != o.at ? at > o.at : seq > o.seq; }
+    };
+
+    void readLoop();
+    void writeLoop();
+    void handleFrame(const std::vector<std::uint8_t>& frame,
+                     std::chrono::steady_clock::time_point arrived);
+    std::chrono::microseconds byteTime() const;
+    double secondsSinceStart() const;
+    SimDevice* find(int address);
+    const SimDevice* find(int address) const;
+
+    Options options_;
+    std::string portPath_;
+    int master_ = -1;
+    int slaveKeeper_ = -1;
+    std::atomic<bool> running_{false};
+    std::atomic<bool> stopping_{false};
+    const std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+
+    mutable std::mutex mutex_;  // devices, faults, frames, applied pressure
+    std::vector<std::unique_ptr<SimDevice>> devices_;
+    std::map<int, SimFaults> faults_;
+    std::vector<ReceivedFrame> frames_;
+    double applied_ = 0.0;
+    std::uint64_t seq_ = 0;
+
+    std::mutex queueMutex_;
+    std::condition_variable queueCv_;
+    std::priority_queue<Scheduled, std::vector<Scheduled>, std::greater<>> queue_;
+
+    std::thread reader_;
+    std::thread writer_;
+};
+
+// "1,7,12" -> {1, 7, 12}; nullopt for anything else (addresses 1..60, no repeats).
+std::optional<std::vector<int>> parseAddressList(const std::string& text);

@@ -1,0 +1,42 @@
+#pragma once
+// A simulated bus in-process, an application context whose port is already open on it with
+// shrunken timing, and a recorder of every operator message.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/OperatorMessages.h"
+#include "shell/AppContext.h"
+#include "sim/SimBus.h"
+
+// Bus timing for tests: every wait shrunk by `scale`.
+Timing testTiming(double scale = 0.05);
+
+struct TestBus {
+    explicit TestBus(std::vector<int> addresses, double scale = 0.05, int baud = 115200,
+                     double latencyMs = 1.0, std::shared_ptr<Clock> clock = nullptr);
+
+    SerialSettings settings() const;
+    // Opens the context's port on the simulator (its message is then cleared).
+    void open();
+
+    RecordingMessages messages;
+    SimBus sim;
+    AppContext ctx;
+};
+
+// A fresh empty directory under the system's temporary directory, removed at destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::vector<unsigned char> readFileBytes(const std::string& path);
+void writeFileBytes(const std::string& path, const std::string& bytes);
