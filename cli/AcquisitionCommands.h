@@ -1,0 +1,16 @@
+#pragma once
+// The record-file commands of the command line ("collect", "import").
+
+#include <string>
+#include <vector>
+
+#include "shell/AppContext.h"
+
+// True when `command` is one of these commands (they may need no port).
+bool isAcquisitionCommand(const std::string& command);
+bool acquisitionCommandNeedsPort(const std::string& command);
+// Runs the command with its arguments; returns the exit code (2 for a usage error).
+int runAcquisitionCommand(const std::string& command, const std::vector<std::string>& args,
+                          AppContext* ctx);
+// Usage lines of these commands, for the command line's usage text.
+const char* acquisitionUsage();
