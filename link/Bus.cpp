@@ -5,7 +5,7 @@
 #include "link/ModbusCrc16.h"
 
 bool ExchangeResult::crcOk() const {
-    return answer.size() >= 3 && CrcMatches(answer.data(), answer.size());
+    return complete() && answer.size() >= 3 && CrcMatches(answer.data(), answer.size());
 }
 
 std::uint16_t ExchangeResult::reg(std::size_t index) const {
@@ -53,7 +53,8 @@ namespace {
 
 // Where in `rx` the answer to (address, function) of `length` bytes starts.
 struct Match {
-    bool found = false;  // a complete answer with a good CRC (or an exception answer)
+    bool found = false;    // a complete answer with a good CRC, or an exception answer
+    bool refused = false;  // the exception answer
     std::size_t start = 0;
     bool candidate = false;  // the first place where address and function match
     std::size_t candidateStart = 0;
@@ -76,8 +77,9 @@ Match findAnswer(const std::vector<std::uint8_t>& rx, std::uint8_t address, std:
                 return m;
             }
         } else if (rx[i + 1] == (function | 0x80) && rx.size() - i >= 5 && CrcMatches(&rx[i], 5)) {
-            // The device refused: its answer is in, and fails every caller's check.
+            // The device refused: its answer is in, and nothing more will come.
             m.found = true;
+            m.refused = true;
             m.start = i;
             return m;
         }
@@ -166,7 +168,9 @@ ExchangeResult Bus::exchange(const std::vector<std::uint8_t>& request, std::size
         return findAnswer(r, address, function, answerLength).found;
     });
     const Match m = findAnswer(rx, address, function, answerLength);
-    if (m.found || m.candidate) {
+    if (m.refused) {
+        result.refused = true;
+    } else if (m.found || m.candidate) {
         const std::size_t start = m.found ? m.start : m.candidateStart;
         const std::size_t n = std::min(answerLength, rx.size() - start);
         std::copy_n(rx.begin() + static_cast<std::ptrdiff_t>(start), n, result.answer.begin());

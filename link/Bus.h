@@ -28,9 +28,13 @@ struct ExchangeResult {
     std::vector<std::uint8_t> answer;
     // How many bytes of the answer arrived.
     std::size_t received = 0;
+    // The device answered with an exception (function code with the high bit set). Its bytes are
+    // not copied: a short frame padded with zeros would pass a CRC check over the padded length.
+    bool refused = false;
 
     bool complete() const { return received == answer.size(); }
-    // The answer's last two bytes are the CRC of the bytes before them.
+    // A complete answer whose last two bytes are the CRC of the bytes before them. Use this rather
+    // than a CRC over `answer`: a shorter valid frame followed by zeros also has a matching CRC.
     bool crcOk() const;
     // Register `index` (0-based) of a function 0x04 answer, high byte first.
     std::uint16_t reg(std::size_t index) const;

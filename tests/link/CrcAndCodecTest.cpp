@@ -1,0 +1,127 @@
+// CRC vectors come from an independent Modbus implementation (pymodbus computeCRC), not from ours.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "link/Bus.h"
+#include "link/Gbk.h"
+#include "link/ModbusCrc16.h"
+#include "link/RegisterMap.h"
+
+namespace {
+
+std::vector<std::uint8_t> hex(const std::string& h) {
+    std::vector<std::uint8_t> out;
+    for (std::size_t i = 0; i + 1 < h.size(); i += 2)
+        out.push_back(static_cast<std::uint8_t>(std::stoi(h.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+TEST(ModbusCrc16, MatchesAnIndependentImplementation) {
+    const struct {
+        const char* frame;
+        std::uint16_t crc;
+    } vectors[] = {
+        {"010400030013", 0x41C7}, {"7f100001000306000111700005", 0xE7DF},
+        {"070400160001", 0xD068}, {"0c10001800040800003f8000000000", 0x5F8E},
+        {"3c0600280002", 0x8CEE},
+    };
+    for (const auto& v : vectors) {
+        const auto bytes = hex(v.frame);
+        EXPECT_EQ(ModbusCrc16(bytes.data(), bytes.size()), v.crc) << v.frame;
+    }
+    std::vector<std::uint8_t> ramp;
+    for (int i = 0; i < 255; ++i) ramp.push_back(static_cast<std::uint8_t>(i));
+    EXPECT_EQ(ModbusCrc16(ramp.data(), ramp.size()), 0xD6AD);
+    EXPECT_EQ(ModbusCrc16(nullptr, 0), 0xFFFF);
+}
+
+TEST(ModbusCrc16, FrameCarriesTheHighByteOfTheResultFirst) {
+    auto frame = buildReadInputRegisters(1, 3, 19);
+    AppendCrc(frame);
+    EXPECT_EQ(frame, hex("01040003001341c7"));
+    EXPECT_TRUE(CrcMatches(frame.data(), frame.size()));
+    frame[3] ^= 1;
+    EXPECT_FALSE(CrcMatches(frame.data(), frame.size()));
+    // A zeroed buffer never passes: the CRC of zeros is not zero.
+    std::vector<std::uint8_t> zeros(43, 0);
+    EXPECT_FALSE(CrcMatches(zeros.data(), zeros.size()));
+}
+
+TEST(RegisterCodec, DecodesSignedAndUnsignedWithDotScale) {
+    const float s = *reg::dotScale(1);
+    EXPECT_FLOAT_EQ(reg::asSigned(0xFF38) * s, -20.0f);
+    EXPECT_NEAR(0xFF38 * s, 6533.6f, 0.001f);
+    // Delays are tenths of a second whatever the dot position.
+    EXPECT_FLOAT_EQ(25 * 0.1f, 2.5f);
+    EXPECT_FALSE(reg::dotScale(7).has_value());
+    EXPECT_EQ(reg::decodeCode(reg::kSignalUnits, 5), std::nullopt);
+    EXPECT_EQ(reg::decodeCode(reg::kSignalUnits, 6), std::nullopt);
+    EXPECT_EQ(reg::decodeCode(reg::kSignalUnits, 7), "℃");
+    EXPECT_EQ(reg::decodeCode(reg::kOutputRanges, 3), "0--10V");
+}
+
+TEST(RegisterCodec, EncodesTextsExactlyWithZeroForUnknown) {
+    EXPECT_EQ(reg::encodeText(reg::kSignalUnits, "KPa"), 0);
+    EXPECT_EQ(reg::encodeText(reg::kSignalUnits, "kPa"), 0);  // no match: the default, its code
+    EXPECT_EQ(reg::encodeText(reg::kSignalUnits, "℉"), 8);
+    EXPECT_EQ(reg::encodeText(reg::kSignalTypes, "Level"), 0);  // case matters
+    EXPECT_EQ(reg::encodeText(reg::kSignalTypes, "level"), 2);
+    EXPECT_EQ(reg::encodeText(reg::kSwitchTypes, "The window close"), 3);
+}
+
+TEST(RegisterCodec, RoundsActionFieldsAwayFromZeroOnlyWithDecimals) {
+    EXPECT_EQ(reg::splitTwosComplement(reg::encodeRounded(0.125f, 100)),
+              (std::array<std::uint8_t, 2>{0x00, 0x0D}));
+    EXPECT_EQ(reg::splitTwosComplement(reg::encodeRounded(-0.125f, 100)),
+              (std::array<std::uint8_t, 2>{0xFF, 0xF3}));
+    // 1.255 as a float lies just below 1.255.
+    EXPECT_EQ(reg::encodeRounded(1.255f, 100), 125);
+    EXPECT_EQ(reg::encodeRounded(12.7f, 1), 12);
+    EXPECT_EQ(reg::encodeRounded(-12.7f, 1), -12);
+}
+
+TEST(RegisterCodec, TruncatesRangesAndDelays) {
+    EXPECT_EQ(reg::splitUnsigned(reg::encodeTruncated(12.5f, 10)),
+              (std::array<std::uint8_t, 2>{0x00, 0x7D}));
+    EXPECT_EQ(reg::splitUnsigned(reg::encodeTruncated(6553.5f, 10)),
+              (std::array<std::uint8_t, 2>{0xFF, 0xFF}));
+    EXPECT_EQ(reg::encodeDelay(2.5f), 25);
+    EXPECT_EQ(reg::encodeDelay(0.7f), 6);  // 0.7 as a float lies just below 0.7
+    EXPECT_EQ(reg::splitTwosComplement(reg::encodeTruncated(-20.0f, 10)),
+              (std::array<std::uint8_t, 2>{0xFF, 0x38}));
+    // The unsigned split of a negative value keeps the sign in the low byte.
+    EXPECT_EQ(reg::splitUnsigned(-5), (std::array<std::uint8_t, 2>{0x00, 0xFB}));
+}
+
+TEST(RegisterCodec, ProductCodeAndFloatRegisterOrder) {
+    EXPECT_EQ(reg::splitProductCode(70000), (std::array<std::uint8_t, 4>{0x00, 0x01, 0x11, 0x70}));
+    EXPECT_EQ(reg::splitProductCode(0), (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(reg::floatToRegisters(1.0f), (std::array<std::uint8_t, 4>{0x00, 0x00, 0x3F, 0x80}));
+    const auto b = reg::floatToRegisters(-3.25e-3f);
+    EXPECT_FLOAT_EQ(reg::registersToFloat(b.data()), -3.25e-3f);
+}
+
+TEST(RegisterCodec, ParameterBlockRoundTripsThroughAnAnswer) {
+    reg::ParameterBlock block;
+    for (std::size_t i = 0; i < block.regs.size(); ++i)
+        block.regs[i] = static_cast<std::uint16_t>(0x0101 * i + 7);
+    const auto answer = block.toAnswer(9);
+    ASSERT_EQ(answer.size(), reg::kBlockAnswerLength);
+    EXPECT_TRUE(CrcMatches(answer.data(), answer.size()));
+    const auto back = reg::ParameterBlock::fromAnswer(answer.data());
+    EXPECT_EQ(back.regs, block.regs);
+    EXPECT_EQ(back.get(reg::Address), block.regs[0]);
+}
+
+TEST(Gbk, TemperatureUnitsAtTheFileBoundary) {
+    EXPECT_EQ(*utf8ToGbk("℃"), "\xA1\xE6");
+    EXPECT_EQ(*utf8ToGbk("℉"), "\xA8\x48");
+    EXPECT_EQ(*gbkToUtf8("signalUnit=\xA1\xE6"), "signalUnit=℃");
+    EXPECT_EQ(*utf8ToGbk("液位"), *utf8ToGbk("液位"));
+    EXPECT_EQ(gbkToUtf8(*utf8ToGbk("温度")), "温度");
+    EXPECT_FALSE(gbkToUtf8("\xA1").has_value());  // truncated double byte
+}
+
+}  // namespace

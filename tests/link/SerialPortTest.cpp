@@ -1,0 +1,207 @@
+// The serial port against a pseudo-terminal whose far end the test holds: silence, partial
+// answers, hang-ups, and the messages of each state.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "link/CSerialPort.h"
+#include "tests/support/TestBus.h"
+
+namespace {
+
+using Ms = std::chrono::milliseconds;
+
+struct Pty {
+    int master = -1;
+    std::string path;
+    Pty() {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ::grantpt(master);
+        ::unlockpt(master);
+        path = ::ptsname(master);
+    }
+    ~Pty() {
+        if (master >= 0)
+            ::close(master);
+    }
+    void send(const std::vector<std::uint8_t>& bytes) const {
+        ASSERT_EQ(::write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    void hangUp() {
+        ::close(master);
+        master = -1;
+    }
+};
+
+SerialSettings settingsFor(const std::string& path) {
+    SerialSettings s;
+    s.PortName = path;
+    return s;
+}
+
+double msSince(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+TEST(SerialPort, NeverOpenedClosedAndOpenStatesSpeakAsTheOperatorExpects) {
+    RecordingMessages m;
+    CSerialPort port(m);
+    std::uint8_t buf[8] = {};
+    EXPECT_EQ(port.Read(buf, 8), 0);
+    EXPECT_EQ(port.Write(buf, 8), 0);
+    EXPECT_EQ(m.texts(), (std::vector<std::string>{
+                             "The serial port is not open, read serial operation failed!",
+                             "The serial port is not open,Write serial operation failed!"}));
+    m.clear();
+    // Closing a never-opened port still reports; it then counts as closed.
+    EXPECT_EQ(port.Close(), 1);
+    EXPECT_EQ(port.Close(), 0);
+    ASSERT_EQ(m.entries().size(), 2u);
+    for (const auto& e : m.entries()) {
+        EXPECT_EQ(e.text, "The serial port is closed ");
+        EXPECT_EQ(e.icon, MessageIcon::Exclamation);
+    }
+    m.clear();
+    EXPECT_EQ(port.Read(buf, 8), 0);  // closed: silent
+    EXPECT_EQ(port.Write(buf, 8), 0);
+    EXPECT_TRUE(m.texts().empty());
+
+    Pty pty;
+    EXPECT_EQ(port.Open(settingsFor(pty.path)), 1);
+    ASSERT_EQ(m.entries().size(), 1u);
+    EXPECT_EQ(m.entries()[0].text,
+              "System initialization, open the serial port " + pty.path + " Success!");
+    EXPECT_EQ(m.entries()[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST(SerialPort, OpenFailureKeepsItsMessageAndAddsTheReason) {
+    RecordingMessages m;
+    CSerialPort port(m);
+    EXPECT_EQ(port.Open(settingsFor("/dev/does-not-exist-korv")), 0);
+    ASSERT_EQ(m.entries().size(), 1u);
+    EXPECT_EQ(m.entries()[0].text, "System initialization, open the serial port error!");
+    EXPECT_EQ(m.entries()[0].icon, MessageIcon::Exclamation);
+    EXPECT_NE(m.entries()[0].detail.find("No such device"), std::string::npos);
+    EXPECT_EQ(port.state(), CSerialPort::State::Closed);
+    std::uint8_t b[1];
+    EXPECT_EQ(port.Read(b, 1), 0);  // closed after a failed open: silent
+    EXPECT_EQ(m.entries().size(), 1u);
+
+    TempDir dir;  // a plain file is not a serial port
+    writeFileBytes(dir.file("plain"), "x");
+    EXPECT_EQ(port.Open(settingsFor(dir.file("plain"))), 0);
+    EXPECT_NE(port.lastOpenFailure().find("not a serial port"), std::string::npos);
+}
+
+TEST(SerialPort, SecondOpenOfTheSamePortIsRefusedAsBusy) {
+    Pty pty;
+    RecordingMessages m;
+    CSerialPort first(m), second(m);
+    ASSERT_EQ(first.Open(settingsFor(pty.path)), 1);
+    EXPECT_EQ(second.Open(settingsFor(pty.path)), 0);
+    EXPECT_NE(second.lastOpenFailure().find("busy"), std::string::npos);
+    first.Close();
+    EXPECT_EQ(second.Open(settingsFor(pty.path)), 1);
+}
+
+TEST(SerialPort, ComNamesMapToLinuxSerialDevices) {
+    EXPECT_EQ(CSerialPort::resolvePortPath("COM1"), "/dev/ttyS0");
+    EXPECT_EQ(CSerialPort::resolvePortPath("COM8"), "/dev/ttyS7");
+    EXPECT_EQ(CSerialPort::resolvePortPath("/dev/ttyUSB0"), "/dev/ttyUSB0");
+    EXPECT_EQ(CSerialPort::resolvePortPath("com1"), "com1");
+}
+
+TEST(SerialPort, SilentLineReadSucceedsAfterItsTimeOutWithBufferUnchanged) {
+    Pty pty;
+    RecordingMessages m;
+    CSerialPort port(m);
+    Timing t;
+    t.scale = 0.1;  // 10 n + 500 ms for 7 bytes: 57 ms
+    port.setTiming(t);
+    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    std::uint8_t buf[7] = {9, 9, 9, 9, 9, 9, 9};
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.Read(buf, 7), 1);
+    const double took = msSince(t0);
+    EXPECT_GE(took, 50.0);
+    EXPECT_LT(took, 1000.0);
+    for (auto b : buf) EXPECT_EQ(b, 9);
+}
+
+TEST(SerialPort, PartialAnswerIsReturnedWithSuccess) {
+    Pty pty;
+    RecordingMessages m;
+    CSerialPort port(m);
+    Timing t;
+    t.scale = 0.1;
+    port.setTiming(t);
+    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    pty.send({1, 4, 2});
+    std::uint8_t buf[7] = {};
+    EXPECT_EQ(port.Read(buf, 7), 1);
+    EXPECT_EQ(buf[0], 1);
+    EXPECT_EQ(buf[2], 2);
+    EXPECT_EQ(buf[3], 0);
+}
+
+TEST(SerialPort, FullAnswerReturnsBeforeTheTimeOut) {
+    Pty pty;
+    RecordingMessages m;
+    CSerialPort port(m);  // real time-outs: 570 ms for 7 bytes
+    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    pty.send({1, 4, 2, 0, 5, 0xAA, 0xBB});
+    std::uint8_t buf[7] = {};
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.Read(buf, 7), 1);
+    EXPECT_LT(msSince(t0), 400.0);
+    EXPECT_EQ(buf[6], 0xBB);
+}
+
+TEST(SerialPort, HangUpIsAFailedReadThatClosesThePort) {
+    Pty pty;
+    RecordingMessages m;
+    CSerialPort port(m);
+    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    m.clear();
+    pty.hangUp();
+    std::uint8_t buf[7] = {};
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.Read(buf, 7), 0);
+    EXPECT_LT(msSince(t0), 400.0);  // at once, not after a time-out
+    EXPECT_EQ(m.texts(), std::vector<std::string>{"Error Code5read serial operation failed!"});
+    EXPECT_EQ(port.state(), CSerialPort::State::Closed);
+    m.clear();
+    EXPECT_EQ(port.Write(buf, 7), 0);  // every later call stops silently
+    EXPECT_EQ(port.Read(buf, 7), 0);
+    EXPECT_TRUE(m.texts().empty());
+}
+
+TEST(SerialPort, OpenDiscardsWhatWaitedInTheDriver) {
+    Pty pty;
+    // Raw mode first so the test's bytes are not taken for line editing.
+    int keeper = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY);
+    termios tio{};
+    ::tcgetattr(keeper, &tio);
+    cfmakeraw(&tio);
+    ::tcsetattr(keeper, TCSANOW, &tio);
+    pty.send({0x11, 0x22, 0x33});
+    std::this_thread::sleep_for(Ms(20));
+    RecordingMessages m;
+    CSerialPort port(m);
+    Timing t;
+    t.scale = 0.1;
+    port.setTiming(t);
+    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    std::uint8_t buf[3] = {};
+    EXPECT_EQ(port.Read(buf, 3), 1);
+    EXPECT_EQ(buf[0], 0);
+    ::close(keeper);
+}
+
+}  // namespace
