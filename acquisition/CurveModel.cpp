@@ -1,0 +1,156 @@
+#include "acquisition/CurveModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+bool isTimeDivision(int m) {
+    return std::find(std::begin(kTimeDivisions), std::end(kTimeDivisions), m) !=
+           std::end(kTimeDivisions);
+}
+
+float outputSpan(float r, int index) {
+    switch (index) {
+        case 0:
+            return r * 2.0f;
+        case 2:
+            return r * 0.5f;
+        case 3:
+            return r * 0.33333334f;
+        case 4:
+            return r * 0.25f;
+        default:
+            return r;
+    }
+}
+
+float outputHalfSpan(float r, int index) {
+    switch (index) {
+        case 0:
+            return r;
+        case 2:
+            return r * 0.25f;
+        case 3:
+            return r * 0.16666667f;
+        case 4:
+            return r * 0.125f;
+        default:
+            return r * 0.5f;
+    }
+}
+
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+bool twoDigits(std::string_view s, std::size_t at, int& out) {
+    const char a = s[at], b = s[at + 1];
+    if (a < '0' || a > '9' || b < '0' || b > '9')
+        return false;
+    out = (a - '0') * 10 + (b - '0');
+    return true;
+}
+
+// Keeps pixel arithmetic far from int overflow; anything this far out is clipped anyway.
+int clampPixel(double v) {
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::clamp(v, -1.0e6, 1.0e6));
+}
+
+}  // namespace
+
+std::int32_t timeTextMinutes(std::string_view t) {
+    if (t.size() != 11 || t[2] != '-' || t[5] != ' ' || t[8] != ':')
+        return kNoPoint;
+    int mo, d, h, mi;
+    if (!twoDigits(t, 0, mo) || !twoDigits(t, 3, d) || !twoDigits(t, 6, h) || !twoDigits(t, 9, mi))
+        return kNoPoint;
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59)
+        return kNoPoint;
+    return static_cast<std::int32_t>(
+        daysFromCivil(2013, static_cast<unsigned>(mo), static_cast<unsigned>(d)) * 1440 + h * 60 +
+        mi);
+}
+
+VerticalScale VerticalScale::make(float first, float range, int outputIndex, int height) {
+    VerticalScale s;
+    s.height = height;
+    s.span = outputSpan(range, outputIndex);
+    s.bottom = first - s.span * 0.5f;
+    s.scale = static_cast<float>(height) / s.span;
+    s.flat = !(s.span > 0.0f) || !std::isfinite(s.scale) || !std::isfinite(s.bottom);
+    if (s.flat) {
+        s.bottom = first;
+        s.scale = 0.0f;
+        s.centre = height / 2;
+    } else {
+        s.centre = clampPixel(std::trunc((first - s.bottom) * s.scale));
+    }
+    return s;
+}
+
+int VerticalScale::y(float v) const {
+    if (flat) {
+        if (v > bottom)
+            return -2;  // above the top: clipped away
+        if (v < bottom)
+            return height + 2;
+        return centre;
+    }
+    const float offset = (v - bottom) * scale;
+    return clampPixel(2.0 * centre - std::trunc(static_cast<double>(offset)));
+}
+
+float VerticalScale::valueAt(int py) const {
+    if (flat || height <= 0)
+        return bottom;
+    return bottom + span / static_cast<float>(height) * static_cast<float>(height - py);
+}
+
+int curveX(std::int64_t minutes, int width, int mpd, int previousX) {
+    if (!isTimeDivision(mpd))
+        return previousX;
+    return clampPixel(static_cast<double>(minutes * width / (10LL * mpd)));
+}
+
+CurveSeries CurveSeries::fromImport(const ImportState& st, int column) {
+    CurveSeries s;
+    const std::size_t n = st.TimeLabels.size();
+    s.values.resize(n);
+    s.minutes.resize(n);
+    std::int32_t t0 = kNoPoint;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto& row = st.ImportedValues[i];
+        s.values[i] = column >= 0 && static_cast<std::size_t>(column) < row.size()
+                          ? row[static_cast<std::size_t>(column)]
+                          : 0.0f;
+        const std::int32_t m = timeTextMinutes(st.TimeLabels[i]);
+        if (m != kNoPoint && t0 == kNoPoint)
+            t0 = m;
+        s.minutes[i] = m == kNoPoint ? kNoPoint : m - t0;
+    }
+    s.first = n > 0 ? s.values[0] : 0.0f;
+    return s;
+}
+
+std::vector<CurvePoint> mapCurve(const CurveSeries& s, const VerticalScale& vs, int width,
+                                 int mpd) {
+    std::vector<CurvePoint> out;
+    out.reserve(s.size());
+    int x = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s.minutes[i] == kNoPoint)
+            continue;
+        x = curveX(s.minutes[i], width, mpd, x);
+        out.push_back({x, vs.y(s.values[i])});
+    }
+    return out;
+}

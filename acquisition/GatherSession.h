@@ -1,0 +1,94 @@
+#pragma once
+// One data acquisition: timed samples of register 23 of the current device into a record file.
+//
+// The ticks run on a worker thread driven by the context's clock, so the window never blocks and
+// tests run hours of collection on a fake clock. Immediate mode samples one interval after the
+// start, then every interval. Reservation mode samples at the start minute, then every interval
+// (a start minute already past begins at once). Each tick: stop when the count is done, the
+// acquisition was cancelled or no device is current; read register 23 (a failed port read ends
+// the acquisition, a rejected answer skips the tick uncounted); count it and append its line.
+//
+// Thread contract: start, cancel and the destructor are called from one (the window's) thread;
+// GatherDone, remaining() and finished() may be read from anywhere. Cancel stops the worker at
+// once, so no tick of a cancelled acquisition ever runs under the next one.
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "shell/AppContext.h"
+#include "shell/Worker.h"
+
+inline constexpr std::string_view kGatherWaitText = "Collecting data, please wait....";
+inline constexpr std::string_view kGatherCancelCaption = "Cancel Acquisition";
+
+// Reading of an edit's number as leading decimal text (optional sign, digits; the rest ignored);
+// nullopt for an empty text. Saturates at the int range.
+std::optional<long long> leadingInteger(std::string_view text);
+
+class GatherSession {
+public:
+    enum class Mode { Reservation, Immediate };
+
+    struct Plan {
+        Mode mode = Mode::Immediate;
+        std::chrono::seconds interval{60};
+        int count = 0;
+        // Reservation: the start time (its minute counts).
+        Clock::TimePoint scheduleStart{};
+    };
+
+    // The checks and the planned count of a start, before anything is started.
+    struct Check {
+        std::optional<int> count;  // shown on the page when set
+        std::string message;       // empty when the inputs are acceptable
+    };
+    static Check checkReservation(Clock::TimePoint start, Clock::TimePoint end,
+                                  std::string_view intervalText);
+    static Check checkImmediate(std::string_view intervalText, std::string_view durationText);
+
+    explicit GatherSession(AppContext& ctx);
+    ~GatherSession();
+    GatherSession(const GatherSession&) = delete;
+    GatherSession& operator=(const GatherSession&) = delete;
+
+    // The page's buttons: checks, messages and start. `count` receives the planned count as soon
+    // as it is known (the page shows it even when the start then fails). True when started.
+    bool startReservation(Clock::TimePoint start, Clock::TimePoint end,
+                          std::string_view intervalText, std::optional<int>* count = nullptr);
+    bool startImmediate(std::string_view intervalText, std::string_view durationText,
+                        std::optional<int>* count = nullptr);
+    // Starts a checked plan: record file in the context's data directory, header, worker.
+    bool start(const Plan& plan);
+
+    void cancel();
+    // The acquisition is over and its worker has ended.
+    bool finished() const { return GatherDone.load() == 1 && !worker_.running(); }
+    // Blocks until the worker has ended (tests and the command line).
+    void wait() { worker_.join(); }
+
+    int remaining() const { return remaining_.load(); }
+    int taken() const { return taken_.load(); }
+    // True when the last acquisition ended because a port read failed.
+    bool readFailed() const { return readFailed_.load(); }
+    std::filesystem::path recordPath() const;
+
+    std::atomic<int> GatherDone{0};
+    std::atomic<int> ScheduleStarted{0};
+
+private:
+    void run(Plan plan, std::filesystem::path path);
+    enum class TickResult { Continue, Stop };
+    TickResult tick(Mode mode, const std::filesystem::path& path);
+
+    AppContext& ctx_;
+    Worker worker_;
+    std::atomic<int> remaining_{0};
+    std::atomic<int> taken_{0};
+    std::atomic<bool> readFailed_{false};
+    std::atomic<bool> released_{false};
+    std::filesystem::path path_;  // window thread only
+};
