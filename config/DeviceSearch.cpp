@@ -1,0 +1,104 @@
+#include "config/DeviceSearch.h"
+
+#include <algorithm>
+
+namespace config {
+
+const char* const kNoOnlineDevice = "No online device";
+const char* const kSearchFailed = "Search failed!";
+const char* const kSearchComplete = "Searching for information to complete!";
+const char* const kThreadFailed = "Thread failed to start search！";
+
+namespace {
+
+ExchangeResult poll(AppContext& ctx, int address, int waitMs) {
+    return ctx.bus.readInputRegisters(static_cast<std::uint8_t>(address), reg::kBlockFirst,
+                                      reg::kBlockCount, waitMs);
+}
+
+// Register 3 (the device's own address) is zero in a missing answer.
+bool hasContent(const ExchangeResult& r) {
+    return r.answer.size() > 4 && (r.answer[3] != 0 || r.answer[4] != 0);
+}
+
+std::uint16_t highestOnline(const AppContext& ctx) {
+    const auto online = ctx.onlineAddresses();
+    return online.empty() ? 0 : static_cast<std::uint16_t>(online.back());
+}
+
+}  // namespace
+
+void resetSearchFlags(SearchState& st) {
+    st.SearchDone = 0;
+    st.SearchFailed = 0;
+}
+
+SearchOutcome ScanFirstDevice(AppContext& ctx, SearchState& st) {
+    SearchOutcome out;
+    for (int a = 1; a <= AppContext::kAddressCount; ++a) {
+        if (st.abandon.load())
+            break;
+        ctx.CurrentAddress = static_cast<std::uint16_t>(a);
+        st.ResponseBuffer.fill(0);
+        const ExchangeResult r = poll(ctx, a, Timing::kSearchWaitMs);
+        if (!r.ioOk) {
+            // A failed read ends the search at any address; no device is current then.
+            ctx.CurrentAddress = 0;
+            out.message = kSearchFailed;
+            return out;
+        }
+        // A corrupted answer counts as silence: its block would be shown and could be written
+        // back into the device.
+        if (!hasContent(r) || !r.crcOk())
+            continue;
+        std::copy(r.answer.begin(), r.answer.end(), st.ResponseBuffer.begin());
+        std::copy(r.answer.begin(), r.answer.end(), out.block.begin());
+        st.SearchDone = 1;
+        out.complete = true;
+        return out;
+    }
+    ctx.CurrentAddress = 0;
+    if (!st.abandon.load())
+        out.message = kNoOnlineDevice;
+    return out;
+}
+
+SearchOutcome ScanAllDevices(AppContext& ctx, SearchState& st) {
+    SearchOutcome out;
+    ctx.clearOnlineTable();
+    st.LastBlock.fill(0);
+    bool failed = false;
+    for (int a = 1; a <= AppContext::kAddressCount; ++a) {
+        if (st.SearchDone.load() || st.abandon.load())
+            break;
+        ctx.CurrentAddress = static_cast<std::uint16_t>(a);
+        st.ResponseBuffer.fill(0);
+        const ExchangeResult r = poll(ctx, a, Timing::kScanWaitMs);
+        if (!r.ioOk) {
+            failed = true;
+            break;
+        }
+        if (!hasContent(r) || r.answer[0] == 0)
+            continue;
+        // Only a valid answer may become the block shown (and written back by a download).
+        if (r.crcOk()) {
+            std::copy(r.answer.begin(), r.answer.end(), st.LastBlock.begin());
+            ctx.OnlineTable[static_cast<std::size_t>(a - 1)] = 1;
+        }
+    }
+    ctx.CurrentAddress = highestOnline(ctx);
+    std::copy_n(st.LastBlock.begin(), out.block.size(), out.block.begin());
+    if (failed) {
+        st.SearchFailed = 1;
+        return out;
+    }
+    st.SearchDone = 1;
+    out.complete = true;
+    return out;
+}
+
+SearchOutcome runSearch(AppContext& ctx, SearchState& st, bool enterprise) {
+    return enterprise ? ScanAllDevices(ctx, st) : ScanFirstDevice(ctx, st);
+}
+
+}  // namespace config

@@ -1,0 +1,288 @@
+#include "config/ParameterFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "link/Gbk.h"
+
+namespace config {
+
+const std::array<const char*, kParameterLineCount> kParameterFileKeys = {
+    "signalType",    "signalUnit",  "rangeStart", "rangeEnd",  "outputType",
+    "dotPos",        "k1Type",      "k1Action",   "k1Release", "k1Delay",
+    "k2Type",        "k2Action",    "k2Release",  "k2Delay",   "pressureOutput",
+    "currentOutput", "rangeZstart", "rangeZend",  "density"};
+
+namespace {
+
+struct Target {
+    bool isList;
+    ListId list;
+    EditId edit;
+};
+
+constexpr Target L(ListId id) {
+    return {true, id, EditId::RangeStart};
+}
+constexpr Target E(EditId id) {
+    return {false, ListId::SignalType, id};
+}
+
+// The control of each file line, in file order.
+constexpr std::array<Target, kParameterLineCount> kTargets = {
+    L(ListId::SignalType), L(ListId::SignalUnit),    E(EditId::RangeStart), E(EditId::RangeEnd),
+    L(ListId::OutputType), L(ListId::PointPosition), L(ListId::K1Type),     E(EditId::K1Action),
+    E(EditId::K1Release),  E(EditId::K1Delay),       L(ListId::K2Type),     E(EditId::K2Action),
+    E(EditId::K2Release),  E(EditId::K2Delay),       L(ListId::Voltage),    L(ListId::Current),
+    E(EditId::ZoomStart),  E(EditId::ZoomEnd),       E(EditId::Density)};
+
+void applyValue(BasicConfigModel& m, const Target& t, const std::string& value) {
+    if (t.isList)
+        m.list(t.list).selectString(value);
+    else
+        m.edit(t.edit) = value;
+}
+
+std::string toGbkOrKeep(const std::string& utf8) {
+    if (auto g = utf8ToGbk(utf8))
+        return *g;
+    return utf8;
+}
+
+std::string toUtf8OrKeep(const std::string& gbk) {
+    if (auto u = gbkToUtf8(gbk))
+        return *u;
+    return gbk;
+}
+
+std::string lowerAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+std::string trimSpaces(const std::string& s) {
+    const auto b = s.find_first_not_of(" \t\r");
+    if (b == std::string::npos)
+        return {};
+    const auto e = s.find_last_not_of(" \t\r");
+    return s.substr(b, e - b + 1);
+}
+
+// Splits at 0A and removes every carriage return that ends a line.
+std::vector<std::string> splitLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t nl = bytes.find('\n', pos);
+        const std::size_t end = nl == std::string::npos ? bytes.size() : nl;
+        std::string line = bytes.substr(pos, end - pos);
+        while (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        if (nl == std::string::npos)
+            break;
+        pos = nl + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::array<std::string, kParameterLineCount> parameterFileValues(const BasicConfigModel& m) {
+    std::array<std::string, kParameterLineCount> v;
+    for (std::size_t i = 0; i < kParameterLineCount; ++i)
+        v[i] = kTargets[i].isList ? m.list(kTargets[i].list).text() : m.edit(kTargets[i].edit);
+    return v;
+}
+
+std::string encodeParameterFile(const std::array<std::string, kParameterLineCount>& values) {
+    std::string out;
+    for (std::size_t i = 0; i < kParameterLineCount; ++i) {
+        out += kParameterFileKeys[i];
+        out += '=';
+        out += toGbkOrKeep(values[i]);
+        out += "\r\r\n";
+    }
+    return out;
+}
+
+bool writeParameterFile(const std::filesystem::path& path, const BasicConfigModel& m,
+                        std::string* error) {
+    const std::string bytes = encodeParameterFile(parameterFileValues(m));
+    errno = 0;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) {
+        if (error)
+            *error = path.string() + ": " + std::strerror(errno ? errno : EACCES);
+        return false;
+    }
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        if (error)
+            *error = path.string() + ": " + std::strerror(errno ? errno : EIO);
+        return false;
+    }
+    return true;
+}
+
+std::array<std::string, kParameterLineCount> decodeParameterFile(const std::string& bytes) {
+    std::array<std::string, kParameterLineCount> values;
+    const auto lines = splitLines(bytes);
+    for (std::size_t i = 0; i < kParameterLineCount && i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        const auto eq = line.find('=');
+        values[i] = toUtf8OrKeep(eq == std::string::npos ? line : line.substr(eq + 1));
+    }
+    return values;
+}
+
+std::optional<std::array<std::string, kParameterLineCount>> readParameterFile(
+    const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open())
+        return std::nullopt;
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return std::nullopt;
+    return decodeParameterFile(bytes);
+}
+
+void refreshAfterImport(BasicConfigModel& m) {
+    m.UpdateUnitLabels();
+    m.ApplyOutputTypeRules();
+}
+
+void applyParameterFile(BasicConfigModel& m,
+                        const std::array<std::string, kParameterLineCount>& values) {
+    m.list(ListId::SignalType).selectString(values[0]);
+    m.densityReadOnly = values[0] == "Pressure" || values[0] == "Temperature";
+    for (std::size_t i = 1; i < kParameterLineCount; ++i) applyValue(m, kTargets[i], values[i]);
+    refreshAfterImport(m);
+}
+
+IniFile IniFile::load(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open())
+        return {};
+    return parse({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+}
+
+IniFile IniFile::parse(const std::string& bytesIn) {
+    IniFile ini;
+    std::string bytes = bytesIn;
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
+        ini.utf8_ = true;
+        bytes.erase(0, 3);
+    }
+    std::string section;
+    bool inSection = false;
+    for (const std::string& raw : splitLines(bytes)) {
+        const std::string line = trimSpaces(raw);
+        if (line.empty() || line[0] == ';' || line[0] == '#')
+            continue;
+        if (line.front() == '[') {
+            const auto close = line.find(']');
+            if (close == std::string::npos)
+                continue;
+            const std::string name = trimSpaces(line.substr(1, close - 1));
+            section = lowerAscii(ini.utf8_ ? name : toUtf8OrKeep(name));
+            inSection = true;
+            ini.sections_[section];
+            continue;
+        }
+        const auto eq = line.find('=');
+        if (!inSection || eq == std::string::npos)
+            continue;
+        const std::string key = lowerAscii(trimSpaces(line.substr(0, eq)));
+        std::string value = trimSpaces(line.substr(eq + 1));
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        auto& keys = ini.sections_[section];
+        if (!keys.count(key))
+            keys[key] = value;
+    }
+    return ini;
+}
+
+std::string IniFile::get(const std::string& section, const std::string& key,
+                         const std::string& fallback) const {
+    const auto s = sections_.find(lowerAscii(section));
+    if (s == sections_.end())
+        return fallback;
+    const auto k = s->second.find(lowerAscii(key));
+    if (k == s->second.end())
+        return fallback;
+    std::string raw = k->second;
+    if (utf8_) {
+        if (auto g = utf8ToGbk(raw))
+            raw = *g;
+    }
+    // A profile buffer of 20 characters keeps 19; a double-byte character cut in half goes.
+    if (raw.size() > 19)
+        raw.resize(19);
+    for (int tries = 0; tries < 2 && !raw.empty(); ++tries) {
+        if (auto u = gbkToUtf8(raw))
+            return *u;
+        raw.pop_back();
+    }
+    return raw;
+}
+
+namespace {
+
+struct PresetKey {
+    const char* key;
+    const char* levelDefault;
+    const char* temperatureDefault;
+};
+
+// The 17 keys after signalType, in the order they are applied.
+constexpr std::array<PresetKey, 17> kPresetKeys = {{
+    {"signalUnit", "cm", "℃"},
+    {"rangeStart", "0", "-20"},
+    {"rangeEnd", "100", "100"},
+    {"outputType", "2K+1A", "2K+1A"},
+    {"dotPos", "00.00", "00.00"},
+    {"k1Type", "迟滞常开", "迟滞常开"},
+    {"k1Action", "50", "50"},
+    {"k1Release", "40", "40"},
+    {"k1Delay", "0", "0"},
+    {"k2Type", "迟滞常开", "迟滞常开"},
+    {"k2Action", "50", "50"},
+    {"k2Release", "40", "40"},
+    {"k2Delay", "0", "0"},
+    {"pressureOutput", "0--10V", "0--10V"},
+    {"currentOutput", "4--20mA", "4--20mA"},
+    {"rangeZstart", "0", "-20"},
+    {"rangeZend", "100", "100"},
+}};
+
+const Target& targetOfKey(const char* key) {
+    for (std::size_t i = 0; i < kParameterLineCount; ++i)
+        if (std::strcmp(kParameterFileKeys[i], key) == 0)
+            return kTargets[i];
+    return kTargets[0];
+}
+
+}  // namespace
+
+void applyPreset(BasicConfigModel& m, const IniFile& ini, Preset preset) {
+    const bool level = preset == Preset::Level;
+    const std::string section = level ? "液位" : "温度";
+    m.densityReadOnly = !level;
+    // The section's signalType is read by the system but does not decide anything: the preset
+    // itself names the type.
+    (void)ini.get(section, "signalType", level ? "液位" : "温度");
+    m.list(ListId::SignalType).selectExact(level ? "level" : "Temperature");
+    for (const PresetKey& k : kPresetKeys)
+        applyValue(m, targetOfKey(k.key),
+                   ini.get(section, k.key, level ? k.levelDefault : k.temperatureDefault));
+    refreshAfterImport(m);
+}
+
+}  // namespace config

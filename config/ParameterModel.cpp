@@ -1,0 +1,345 @@
+#include "config/ParameterModel.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "link/RegisterMap.h"
+
+namespace config {
+
+const char* const kNotANumber = "请键入一个数。";
+const char* const kNotAnInteger = "请键入一个整数。";
+
+bool isIntegerEdit(EditId id) {
+    return id == EditId::Address || id == EditId::CurrentDevice || id == EditId::ProductCode ||
+           id == EditId::Density;
+}
+
+namespace {
+
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && startsWithNoCase(a, b);
+}
+
+std::string_view trimmed(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    return t;
+}
+
+}  // namespace
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (prefix.size() > text.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (lowerAscii(text[i]) != lowerAscii(prefix[i]))
+            return false;
+    return true;
+}
+
+std::string ChoiceList::text() const {
+    if (selected < 0 || static_cast<std::size_t>(selected) >= entries.size())
+        return {};
+    return entries[static_cast<std::size_t>(selected)];
+}
+
+bool ChoiceList::selectExact(std::string_view value) {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (equalNoCase(entries[i], value)) {
+            selected = static_cast<int>(i);
+            return true;
+        }
+    return false;
+}
+
+// The exact match comes first so that "m" selects "m" rather than "MPa", which a plain prefix
+// search from the second entry would find first.
+bool ChoiceList::selectString(std::string_view value) {
+    if (selectExact(value))
+        return true;
+    const std::size_t n = entries.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = (k + 1) % n;
+        if (startsWithNoCase(entries[i], value)) {
+            selected = static_cast<int>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string formatFloat(float v) {
+    char buf[64];
+    const auto r =
+        std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::general, 6);
+    return std::string(buf, r.ptr);
+}
+
+std::optional<float> parseFloat(std::string_view text) {
+    std::string_view t = trimmed(text);
+    if (!t.empty() && t.front() == '+')
+        t.remove_prefix(1);
+    if (t.empty())
+        return std::nullopt;
+    double d = 0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), d);
+    if (r.ec != std::errc() || r.ptr != t.data() + t.size())
+        return std::nullopt;
+    const auto f = static_cast<float>(d);
+    if (!std::isfinite(f))
+        return std::nullopt;
+    return f;
+}
+
+std::optional<std::int32_t> parseInt(std::string_view text) {
+    std::string_view t = trimmed(text);
+    if (!t.empty() && t.front() == '+')
+        t.remove_prefix(1);
+    if (t.empty())
+        return std::nullopt;
+    std::int32_t v = 0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (r.ec != std::errc() || r.ptr != t.data() + t.size())
+        return std::nullopt;
+    return v;
+}
+
+const char* defaultUnitFor(std::string_view signalType) {
+    if (signalType == "Pressure")
+        return "MPa";
+    if (signalType == "Temperature")
+        return "℃";
+    if (signalType == "level")
+        return "m";  // the list has no "cm"; "m" is the level unit it offers
+    return nullptr;
+}
+
+BasicConfigModel::BasicConfigModel() {
+    list(ListId::SignalType).entries = {"level", "Pressure", "Temperature"};
+    list(ListId::SignalUnit).entries = {"℃", "℉", "MPa", "kPa", "bar", "psi", "kgf/cm2", "mm", "m"};
+    list(ListId::OutputType).entries = {"K1", "K1+K2", "K1+1A", "K1+1V", "2K+1A", "2K+1V"};
+    list(ListId::PointPosition).entries = {"0.000", "00.00", "000.0", "0000"};
+    const std::vector<std::string> switches = {"Hysteresis normally close",
+                                               "Hysteresis normally open", "The window close",
+                                               "The window open"};
+    list(ListId::K1Type).entries = switches;
+    list(ListId::K2Type).entries = switches;
+    list(ListId::Voltage).entries = {"0--10V", "0--5V"};
+    list(ListId::Current).entries = {"0--20mA", "4--20mA"};
+    moveValuesToEdits();
+    ShowRestrictedLayout();
+}
+
+void BasicConfigModel::setLayoutSelections() {
+    list(ListId::SignalType).selected = 1;  // "Pressure"
+    list(ListId::OutputType).selected = 0;  // "K1"
+    list(ListId::K1Type).selected = 1;      // "Hysteresis normally open"
+    list(ListId::K2Type).selected = 1;
+    list(ListId::SignalUnit).selectExact(defaultUnitFor("Pressure"));
+    list(ListId::PointPosition).selected = 1;  // "00.00"
+    list(ListId::Voltage).selected = 0;        // "0--10V"
+    list(ListId::Current).selected = 0;        // "0--20mA"
+    voltageEnabled = false;
+    UpdateUnitLabels();
+}
+
+void BasicConfigModel::ShowRestrictedLayout() {
+    setLayoutSelections();
+    enterprise = false;
+    densityReadOnly = true;
+}
+
+void BasicConfigModel::ShowEnterpriseLayout() {
+    setLayoutSelections();
+    enterprise = true;
+}
+
+void BasicConfigModel::DecodeParameterBlock(const std::uint8_t* answer) {
+    const reg::ParameterBlock b = reg::ParameterBlock::fromAnswer(answer);
+    auto selectCode = [](ChoiceList& l, const auto& table, int code) {
+        if (auto text = reg::decodeCode(table, code))
+            l.selectExact(*text);
+    };
+
+    values.address = b.get(reg::Address);
+
+    switch (b.get(reg::SignalType)) {
+        case 0:
+            list(ListId::SignalType).selectExact("Pressure");
+            densityReadOnly = true;
+            break;
+        case 1:
+            list(ListId::SignalType).selectExact("Temperature");
+            densityReadOnly = true;
+            break;
+        case 2:
+            list(ListId::SignalType).selectExact("level");
+            densityReadOnly = false;
+            break;
+        default:
+            break;
+    }
+    // Units without an entry in the list ("cm", "inch", codes without a text) keep the selection.
+    selectCode(list(ListId::SignalUnit), reg::kSignalUnits, b.get(reg::SignalUnit));
+
+    values.rangeStart = static_cast<float>(b.getSigned(reg::RangeStart));
+    values.rangeEnd = static_cast<float>(b.get(reg::RangeEnd));
+    selectCode(list(ListId::OutputType), reg::kOutputTypes, b.get(reg::OutputType));
+
+    const int dotPos = b.get(reg::DotPos);
+    if (const auto s = reg::dotScale(dotPos)) {
+        selectCode(list(ListId::PointPosition), reg::kDotPositions, dotPos);
+        if (dotPos != 0) {
+            values.rangeStart *= *s;
+            values.rangeEnd *= *s;
+        }
+        values.zoomStart = static_cast<float>(b.getSigned(reg::RangeZStart)) * *s;
+        values.zoomEnd = static_cast<float>(b.get(reg::RangeZEnd)) * *s;
+        values.k1Action = static_cast<float>(b.getSigned(reg::K1Action)) * *s;
+        values.k1Release = static_cast<float>(b.getSigned(reg::K1Release)) * *s;
+        values.k2Action = static_cast<float>(b.getSigned(reg::K2Action)) * *s;
+        values.k2Release = static_cast<float>(b.getSigned(reg::K2Release)) * *s;
+    }
+
+    selectCode(list(ListId::K1Type), reg::kSwitchTypes, b.get(reg::K1Type));
+    values.k1Delay = static_cast<float>(b.get(reg::K1Delay)) * 0.1f;
+    selectCode(list(ListId::K2Type), reg::kSwitchTypes, b.get(reg::K2Type));
+    values.k2Delay = static_cast<float>(b.get(reg::K2Delay)) * 0.1f;
+
+    const int range = b.get(reg::OutputRange);
+    if (range == 0 || range == 1)
+        selectCode(list(ListId::Current), reg::kOutputRanges, range);
+    else if (range == 2 || range == 3)
+        selectCode(list(ListId::Voltage), reg::kOutputRanges, range);
+
+    values.density = b.get(reg::Density);
+}
+
+void BasicConfigModel::moveValuesToEdits() {
+    edit(EditId::RangeStart) = formatFloat(values.rangeStart);
+    edit(EditId::RangeEnd) = formatFloat(values.rangeEnd);
+    edit(EditId::Address) = std::to_string(values.address);
+    edit(EditId::CurrentDevice) = std::to_string(values.address);
+    edit(EditId::ProductCode) = std::to_string(values.productCode);
+    edit(EditId::K1Action) = formatFloat(values.k1Action);
+    edit(EditId::K2Action) = formatFloat(values.k2Action);
+    edit(EditId::K1Delay) = formatFloat(values.k1Delay);
+    edit(EditId::K2Delay) = formatFloat(values.k2Delay);
+    edit(EditId::Density) = std::to_string(values.density);
+    edit(EditId::ZoomEnd) = formatFloat(values.zoomEnd);
+    edit(EditId::ZoomStart) = formatFloat(values.zoomStart);
+    edit(EditId::K1Release) = formatFloat(values.k1Release);
+    edit(EditId::K2Release) = formatFloat(values.k2Release);
+}
+
+ReadResult BasicConfigModel::readEdits() {
+    float* floats[kEditCount] = {
+        &values.rangeStart, &values.rangeEnd,  nullptr,           nullptr,          nullptr,
+        &values.k1Action,   &values.k2Action,  &values.k1Delay,   &values.k2Delay,  nullptr,
+        &values.zoomEnd,    &values.zoomStart, &values.k1Release, &values.k2Release};
+    for (std::size_t i = 0; i < kEditCount; ++i) {
+        const auto id = static_cast<EditId>(i);
+        if (isIntegerEdit(id)) {
+            const auto v = parseInt(edits[i]);
+            if (!v)
+                return {false, id, kNotAnInteger};
+            if (id == EditId::ProductCode)
+                values.productCode = *v;
+            else if (id == EditId::Density)
+                values.density = *v;
+            else
+                values.address = *v;
+        } else {
+            const auto v = parseFloat(edits[i]);
+            if (!v)
+                return {false, id, kNotANumber};
+            *floats[i] = *v;
+        }
+    }
+    return {};
+}
+
+void BasicConfigModel::OnSignalTypeChange() {
+    const std::string type = list(ListId::SignalType).text();
+    const char* unit = defaultUnitFor(type);
+    if (!unit)
+        return;
+    list(ListId::SignalUnit).selectExact(unit);
+    UpdateUnitLabels();
+    densityReadOnly = type != "level";
+}
+
+void BasicConfigModel::UpdateUnitLabels() {
+    unitLabel = list(ListId::SignalUnit).text();
+}
+
+void BasicConfigModel::ApplyOutputTypeRules() {
+    k2Enabled = voltageEnabled = currentEnabled = true;
+    const std::string t = list(ListId::OutputType).text();
+    if (t == "K1") {
+        k2Enabled = voltageEnabled = currentEnabled = false;
+    } else if (t == "K1+K2") {
+        voltageEnabled = currentEnabled = false;
+    } else if (t == "K1+1A") {
+        k2Enabled = voltageEnabled = false;
+    } else if (t == "K1+1V") {
+        k2Enabled = currentEnabled = false;
+    } else if (t == "2K+1A") {
+        voltageEnabled = false;
+    } else if (t == "2K+1V") {
+        currentEnabled = false;
+    }
+}
+
+void BasicConfigModel::OnSelectAll() {
+    addressTicked.fill(true);
+    groupTicked.fill(true);
+    RangeSelected.fill(1);
+}
+
+void BasicConfigModel::OnEmpty() {
+    addressTicked.fill(false);
+    groupTicked.fill(false);
+    RangeSelected.fill(0);
+}
+
+void BasicConfigModel::OnRangeSelect(int g) {
+    if (g < 0 || g >= kGroupCount)
+        return;
+    const bool tick = RangeSelected[static_cast<std::size_t>(g)] == 0;
+    for (int a = 10 * g; a < 10 * g + 10; ++a) addressTicked[static_cast<std::size_t>(a)] = tick;
+    RangeSelected[static_cast<std::size_t>(g)] = tick ? 1 : 0;
+}
+
+void BasicConfigModel::tickOnline(const std::vector<int>& online) {
+    std::array<bool, AppContext::kAddressCount> on{};
+    for (int a : online)
+        if (a >= 1 && a <= AppContext::kAddressCount) {
+            on[static_cast<std::size_t>(a - 1)] = true;
+            addressTicked[static_cast<std::size_t>(a - 1)] = true;
+        }
+    for (int g = 0; g < kGroupCount; ++g) {
+        bool all = true;
+        for (int a = 10 * g; a < 10 * g + 10; ++a) all = all && on[static_cast<std::size_t>(a)];
+        if (all)
+            groupTicked[static_cast<std::size_t>(g)] = true;
+    }
+}
+
+BasicSettings BasicConfigModel::settings() const {
+    BasicSettings s;
+    s.RangeStart = values.rangeStart;
+    s.RangeEnd = values.rangeEnd;
+    s.LiquidDensity = values.density;
+    s.PointPositionText = list(ListId::PointPosition).text();
+    s.SignalTypeText = list(ListId::SignalType).text();
+    s.SignalUnitText = list(ListId::SignalUnit).text();
+    return s;
+}
+
+}  // namespace config
