@@ -1,0 +1,95 @@
+#include "calibration/CalibrationMath.h"
+
+#include <cstdio>
+
+namespace calib {
+
+bool isPointCount(int n) {
+    return n == 2 || n == 3 || n == 5;
+}
+
+std::array<float, kMaxPoints> targetValues(float start, float end, int n) {
+    std::array<float, kMaxPoints> t{};
+    if (!isPointCount(n))
+        return t;
+    const long double s = start;
+    const long double span = static_cast<long double>(end) - s;
+    const long double step = 1.0L / (n - 1);
+    for (int i = 0; i < n; ++i) t[i] = static_cast<float>(s + span * (step * i));
+    t[n - 1] = end;
+    return t;
+}
+
+int pointPositionScale(const std::string& p) {
+    if (p == "0000")
+        return 1;
+    if (p == "000.0")
+        return 10;
+    if (p == "00.00")
+        return 100;
+    if (p == "0.000")
+        return 1000;
+    return 0;
+}
+
+std::array<float, kMaxPoints> fitTargets(float start, float end, int n,
+                                         const std::string& pointPosition,
+                                         const std::string& signalType, int density) {
+    std::array<float, kMaxPoints> y{};
+    const int scale = pointPositionScale(pointPosition);
+    if (scale == 0)
+        return y;
+    const auto t = targetValues(start, end, n);
+    const bool level = signalType == kLevelSignalType;
+    for (int i = 0; i < kMaxPoints; ++i) {
+        long double v = static_cast<long double>(t[i]);
+        if (level)
+            v = v * density * scale * kGravity;
+        else
+            v = v * scale;
+        y[i] = static_cast<float>(v);
+    }
+    return y;
+}
+
+bool FitLine(int n, const float* x, const float* y, float& K, float& B) {
+    long double sx = 0, sy = 0, sxy = 0, sxx = 0;
+    for (int i = 0; i < n; ++i) {
+        const long double xi = x[i];
+        const long double yi = y[i];
+        sx += xi;
+        sy += yi;
+        sxy += xi * yi;
+        sxx += xi * xi;
+    }
+    const long double denominator = n * sxx - sx * sx;
+    if (n < 2 || denominator == 0.0L)
+        return false;
+    const long double k = (n * sxy - sx * sy) / denominator;
+    const long double b = (sy - k * sx) / n;
+    K = static_cast<float>(k);
+    B = static_cast<float>(b);
+    return true;
+}
+
+void ComputeSlopeOffset(float low, float high, float& slope, float& offset) {
+    constexpr float c = 0.00026315788f;
+    const long double s = (static_cast<long double>(high) - low) * c * 1000.0L;
+    slope = static_cast<float>(s);
+    offset =
+        static_cast<float>(static_cast<long double>(high) - static_cast<long double>(slope) * 4);
+}
+
+std::string formatTarget(float v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%0.3f", static_cast<double>(v));
+    return buf;
+}
+
+std::string formatCoefficient(float v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%e", static_cast<double>(v));
+    return buf;
+}
+
+}  // namespace calib

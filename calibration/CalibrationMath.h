@@ -1,0 +1,57 @@
+#pragma once
+// The arithmetic of sensor and output calibration: target values, fit targets, the least-squares
+// line and the output slope/offset. Rounding contract: every value is computed in long double and
+// rounded to float once, where it is stored, as the devices' coefficients are single precision.
+
+#include <array>
+#include <string>
+
+namespace calib {
+
+constexpr int kMaxPoints = 5;
+constexpr int kAddressCount = 60;
+
+// 2, 3 and 5 points are the only counts the page offers.
+bool isPointCount(int n);
+
+// Targets of points 1..n spread evenly from `start` to `end`; entries past n are 0.
+std::array<float, kMaxPoints> targetValues(float start, float end, int n);
+
+// 1, 10, 100 or 1000 for "0000", "000.0", "00.00", "0.000"; 0 for any other text.
+int pointPositionScale(const std::string& pointPosition);
+
+// The signal type text whose targets are levels (converted to pressure by density and g).
+inline constexpr const char* kLevelSignalType = "level";
+inline constexpr long double kGravity = 9.80665L;
+
+// What the fitted line must produce at each point, in units of the last digit of the point
+// position (and in pascal-like units for level: target x density x g). All 0 when the point
+// position is unknown.
+std::array<float, kMaxPoints> fitTargets(float start, float end, int n,
+                                         const std::string& pointPosition,
+                                         const std::string& signalType, int density);
+
+// Ordinary least squares of y on x over n points, sums in long double. False (K, B untouched)
+// when all readings are equal and the slope is undefined.
+bool FitLine(int n, const float* x, const float* y, float& K, float& B);
+
+// Slope and offset of the analogue output from the values read at the low and high calibration
+// points: slope = (H - L) / 3.8 through the single-precision constant, offset = H - 4 * slope.
+void ComputeSlopeOffset(float low, float high, float& slope, float& offset);
+
+// Grid shape for n points: one header row, n point rows, the K row and the B row.
+inline int gridRows(int n) {
+    return n + 3;
+}
+inline int kRow(int n) {
+    return n + 1;
+}
+inline int bRow(int n) {
+    return n + 2;
+}
+
+// printf-style formatting used by the page ("%0.3f" targets, "%e" coefficients, "%d" readings).
+std::string formatTarget(float v);
+std::string formatCoefficient(float v);
+
+}  // namespace calib

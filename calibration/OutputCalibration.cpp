@@ -1,0 +1,63 @@
+#include "calibration/OutputCalibration.h"
+
+#include <vector>
+
+#include "calibration/SensorCalibration.h"
+#include "link/RegisterMap.h"
+
+namespace calib {
+
+OutputGroups groupsForOutputType(const std::string& t) {
+    if (t == "K1" || t == "K1+K2")
+        return OutputGroups::Neither;
+    if (t == "K1+1A" || t == "2K+1A")
+        return OutputGroups::CurrentOnly;
+    if (t == "K1+1V" || t == "2K+1V")
+        return OutputGroups::VoltageOnly;
+    return OutputGroups::Unchanged;
+}
+
+int sendOutputCommand(AppContext& ctx, std::uint16_t value) {
+    int sent = 0;
+    for (int a : ctx.onlineAddresses()) {
+        ctx.bus.send(buildWriteSingle(static_cast<std::uint8_t>(a), reg::OutputCommand, value));
+        ++sent;
+    }
+    return sent;
+}
+
+void downloadOutputCoefficients(AppContext& ctx, OutputKind kind, float slope, float offset,
+                                std::atomic<int>& done, const std::atomic<int>& cancel) {
+    const std::vector<int> online = ctx.onlineAddresses();
+    if (online.empty()) {
+        ctx.messages.show(kNoOnlineDevices);
+        done = 1;
+        return;
+    }
+    std::vector<std::uint8_t> data;
+    for (std::uint8_t b : reg::floatToRegisters(slope)) data.push_back(b);
+    for (std::uint8_t b : reg::floatToRegisters(offset)) data.push_back(b);
+    const std::uint16_t first =
+        kind == OutputKind::Current ? reg::CurrentCoefficients : reg::VoltageCoefficients;
+
+    for (int a : online) {
+        if (cancel.load())
+            break;
+        const auto address = static_cast<std::uint8_t>(a);
+        ctx.bus.send(buildWriteSingle(address, reg::OutputCommand, kCommandPrepare));
+        ctx.bus.pause(Timing::kOutputCommandWaitMs);
+        const ExchangeResult r =
+            ctx.bus.writeRegisters(address, first, data, Timing::kRegisterWaitMs);
+        if (!r.ioOk) {
+            done = 1;
+            return;
+        }
+        const bool verified = r.complete() && r.crcOk();
+        ctx.bus.pause(Timing::kStoreWaitMs);
+        if (!verified)
+            ctx.messages.show(kVerifyFailed);
+    }
+    done = 1;
+}
+
+}  // namespace calib

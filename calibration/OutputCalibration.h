@@ -1,0 +1,39 @@
+#pragma once
+// Calibration of the analogue current and voltage outputs: the low/high point commands to every
+// online device, the enabling of the two groups by output type, and the coefficient download.
+//
+// Thread contract: sendOutputCommand() is quick (one 8-byte write per device, no answer awaited)
+// and runs on the window's thread; downloadOutputCoefficients() runs on a worker and reports
+// through the atomics it is given.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "shell/AppContext.h"
+
+namespace calib {
+
+inline constexpr const char* kVerifyFailed = "校验失败！";
+
+enum class OutputKind { Current, Voltage };
+
+// Values of the output command register.
+enum OutputCommand : std::uint16_t { kCommandPrepare = 0, kCommandLow = 1, kCommandHigh = 2 };
+
+enum class OutputGroups { Neither, CurrentOnly, VoltageOnly, Unchanged };
+OutputGroups groupsForOutputType(const std::string& outputTypeText);
+
+// Writes register 40 of every online device, ascending, without reading the echoes: the bus
+// discards unread input before each later request and takes no frame of another function or
+// address for an answer, so these echoes can never pass for a later answer.
+// Returns how many devices were addressed.
+int sendOutputCommand(AppContext& ctx, std::uint16_t value);
+
+// Per online device: command 0, the 6 s for the device to prepare, the slope/offset write with
+// its answer verified, then the 5 s store wait. `done` is set when the run ends for any reason;
+// `cancel` stops it before the next device.
+void downloadOutputCoefficients(AppContext& ctx, OutputKind kind, float slope, float offset,
+                                std::atomic<int>& done, const std::atomic<int>& cancel);
+
+}  // namespace calib
