@@ -3,30 +3,170 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/AcquisitionCommands.h"
+#include "config/DeviceSearch.h"
+#include "config/Download.h"
+#include "config/ParameterFile.h"
+#include "config/ParameterModel.h"
 #include "link/RegisterMap.h"
 #include "shell/AppContext.h"
 #include "sim/SimBus.h"
 
 namespace {
 
+constexpr int kOk = 0;
+constexpr int kUsage = 2;
+constexpr int kFailed = 3;
+constexpr int kNoPort = 4;
+
+// The system's messages go to standard error; while the port opens they are held back, so a
+// script sees the open message only when the open fails.
+class CliMessages : public OperatorMessages {
+public:
+    void show(std::string_view text, MessageIcon icon) override {
+        if (holding_)
+            held_.show(text, icon);
+        else
+            out_.show(text, icon);
+    }
+    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override {
+        if (holding_)
+            held_.showWithDetail(text, icon, detail);
+        else
+            out_.showWithDetail(text, icon, detail);
+    }
+    void hold(bool on) { holding_ = on; }
+    void releaseHeld() {
+        for (const auto& e : held_.entries()) out_.showWithDetail(e.text, e.icon, e.detail);
+        held_.clear();
+    }
+    void dropHeld() { held_.clear(); }
+
+private:
+    bool holding_ = false;
+    StderrMessages out_;
+    RecordingMessages held_;
+};
+
 int usage() {
     std::fprintf(stderr,
                  "usage: korvelantis-cli [--port PATH | --simulate 1,7,12] [--baud N]\n"
                  "         [--parity \"No parity\"|\"Odd parity\"|\"even parity\"]\n"
-                 "         [--data-bits 8|7] [--stop-bits 1|1.5|2] COMMAND\n"
+                 "         [--data-bits 8|7] [--stop-bits 1|1.5|2] [--time-scale X] COMMAND\n"
                  "commands:\n"
-                 "  scan [--all]\n");
-    return 2;
+                 "  scan                      the first device that answers\n"
+                 "  scan --all                every online address 1..60\n"
+                 "  read ADDR                 the parameters of ADDR as a parameter file\n"
+                 "  download ADDR FILE        switch and output parameters of FILE to ADDR\n"
+                 "  download --all FILE       all parameters of FILE to every device (address "
+                 "127)\n"
+                 "  configure ADDRESS PRODUCT_CODE\n"
+                 "                            new address and product code (address 127)\n"
+                 "%s",
+                 acquisitionUsage());
+    return kUsage;
+}
+
+std::optional<long long> parseNumber(const std::string& s) {
+    if (s.empty())
+        return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(s.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0')
+        return std::nullopt;
+    return v;
+}
+
+std::optional<std::uint8_t> parseDeviceAddress(const std::string& s) {
+    const auto v = parseNumber(s);
+    if (!v || *v < 1 || *v > AppContext::kAddressCount)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(*v);
+}
+
+// The parameter file into a model whose edits all hold numbers.
+std::optional<config::BasicConfigModel> loadParameterFile(const std::string& path) {
+    const auto values = config::readParameterFile(path);
+    if (!values) {
+        std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
+        return std::nullopt;
+    }
+    config::BasicConfigModel m;
+    m.ShowEnterpriseLayout();
+    config::applyParameterFile(m, *values);
+    const config::ReadResult r = m.readEdits();
+    if (!r.ok) {
+        // A value that is not a number would go out as an old or default one: refuse instead.
+        std::fprintf(stderr, "%s\n%s: the value of this parameter is not a number\n",
+                     r.message.c_str(), path.c_str());
+        return std::nullopt;
+    }
+    return m;
+}
+
+int scanFirst(AppContext& ctx) {
+    config::SearchState st;
+    const config::SearchOutcome out = config::ScanFirstDevice(ctx, st);
+    if (!out.message.empty())
+        ctx.messages.show(out.message);
+    if (!out.complete)
+        return kFailed;
+    std::printf("%d\n", static_cast<int>(ctx.CurrentAddress.load()));
+    return kOk;
+}
+
+int scanAll(AppContext& ctx) {
+    config::SearchState st;
+    config::ScanAllDevices(ctx, st);
+    for (int a : ctx.onlineAddresses()) std::printf("%d\n", a);
+    if (st.SearchFailed.load()) {
+        ctx.messages.show(config::kSearchFailed);
+        return kFailed;
+    }
+    if (ctx.onlineAddresses().empty()) {
+        ctx.messages.show(config::kNoOnlineDevice);
+        return kFailed;
+    }
+    return kOk;
+}
+
+int readDevice(AppContext& ctx, std::uint8_t address) {
+    const ExchangeResult r = ctx.bus.readInputRegisters(address, reg::kBlockFirst, reg::kBlockCount,
+                                                        Timing::kSearchWaitMs);
+    if (!r.ioOk)
+        return kFailed;
+    if (!r.complete() || !r.crcOk() || (r.answer[3] == 0 && r.answer[4] == 0)) {
+        ctx.messages.show(config::kNoOnlineDevice);
+        return kFailed;
+    }
+    config::BasicConfigModel m;
+    m.ShowEnterpriseLayout();
+    m.DecodeParameterBlock(r.answer.data());
+    m.moveValuesToEdits();
+    const auto values = config::parameterFileValues(m);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        std::printf("%s=%s\n", config::kParameterFileKeys[i], values[i].c_str());
+    return kOk;
+}
+
+int report(AppContext& ctx, config::DownloadResult r) {
+    const std::string text = config::downloadMessage(r);
+    if (!text.empty())
+        ctx.messages.show(text);
+    return r == config::DownloadResult::Success ? kOk : kFailed;
 }
 
 }  // namespace
 
 int runCli(int argc, char** argv) {
     SerialSettings settings;
-    std::unique_ptr<SimBus> sim;
+    std::optional<std::vector<int>> simulate;
+    double timeScale = 1.0;
     int i = 1;
     for (; i < argc; ++i) {
         const std::string a = argv[i];
@@ -38,21 +178,31 @@ int runCli(int argc, char** argv) {
         if (a == "--port") {
             settings.PortName = v;
         } else if (a == "--simulate") {
-            auto list = parseAddressList(v);
-            if (!list)
+            simulate = parseAddressList(v);
+            if (!simulate)
                 return usage();
-            SimBus::Options o;
-            o.addresses = *list;
-            sim = std::make_unique<SimBus>(o);
-            settings.PortName = sim->portPath();
         } else if (a == "--baud") {
-            settings.BaudRate = std::atoi(v.c_str());
+            const auto n = parseNumber(v);
+            if (!n || *n <= 0)
+                return usage();
+            settings.BaudRate = static_cast<int>(*n);
         } else if (a == "--parity") {
+            if (v != "No parity" && v != "Odd parity" && v != "even parity")
+                return usage();
             settings.Parity = v;
         } else if (a == "--data-bits") {
+            if (v != "8" && v != "7")
+                return usage();
             settings.DataBits = std::atoi(v.c_str());
         } else if (a == "--stop-bits") {
+            if (v != "1" && v != "1.5" && v != "2")
+                return usage();
             settings.StopBits = v;
+        } else if (a == "--time-scale") {
+            char* end = nullptr;
+            timeScale = std::strtod(v.c_str(), &end);
+            if (*end != '\0' || !(timeScale > 0.0) || timeScale > 1.0)
+                return usage();
         } else {
             return usage();
         }
@@ -60,30 +210,75 @@ int runCli(int argc, char** argv) {
     if (i >= argc)
         return usage();
     const std::string command = argv[i++];
-    StderrMessages messages;
-    RecordingMessages quiet;
-    AppContext ctx(messages);
-    if (!ctx.bus.Open(settings)) {
-        std::fprintf(stderr, "%s\n", ctx.bus.lastOpenFailure().c_str());
-        return 4;
+    const std::vector<std::string> args(argv + i, argv + argc);
+
+    // The shape of the command first, so a usage error never touches the port.
+    const bool acquisition = isAcquisitionCommand(command);
+    if (!acquisition) {
+        const std::size_t n = args.size();
+        const bool ok = (command == "scan" && (n == 0 || (n == 1 && args[0] == "--all"))) ||
+                        (command == "read" && n == 1) || (command == "download" && n == 2) ||
+                        (command == "configure" && n == 2);
+        if (!ok)
+            return usage();
     }
-    if (command == "scan") {
-        bool any = false;
-        for (int a = 1; a <= 60; ++a) {
-            auto r = ctx.bus.readInputRegisters(static_cast<std::uint8_t>(a), reg::kBlockFirst,
-                                                reg::kBlockCount, Timing::kScanWaitMs);
-            if (!r.ioOk)
-                return 3;
-            if (r.crcOk()) {
-                std::printf("%d\n", a);
-                any = true;
-            }
-        }
-        if (!any) {
-            messages.show("No online device");
-            return 3;
-        }
-        return 0;
+
+    CliMessages messages;
+    Timing timing;
+    timing.scale = timeScale;
+    AppContext ctx(messages, timing);
+    std::unique_ptr<SimBus> sim;
+    if (simulate) {
+        SimBus::Options o;
+        o.addresses = *simulate;
+        o.baud = settings.BaudRate;
+        o.latencyMs = 5.0 * timeScale;
+        sim = std::make_unique<SimBus>(o);
+        settings.PortName = sim->portPath();
     }
-    return usage();
+
+    const bool needsPort = !acquisition || acquisitionCommandNeedsPort(command);
+    if (needsPort) {
+        messages.hold(true);
+        const int opened = ctx.bus.Open(settings);
+        messages.hold(false);
+        if (!opened) {
+            messages.releaseHeld();
+            return kNoPort;
+        }
+        messages.dropHeld();
+    }
+    if (acquisition)
+        return runAcquisitionCommand(command, args, &ctx);
+
+    if (command == "scan")
+        return args.empty() ? scanFirst(ctx) : scanAll(ctx);
+    if (command == "read") {
+        const auto address = parseDeviceAddress(args[0]);
+        return address ? readDevice(ctx, *address) : usage();
+    }
+    if (command == "download") {
+        if (args[0] == "--all") {
+            auto m = loadParameterFile(args[1]);
+            if (!m)
+                return kFailed;
+            return report(ctx, config::downloadToAll(ctx, config::batchDownloadFrame(*m)));
+        }
+        const auto address = parseDeviceAddress(args[0]);
+        if (!address)
+            return usage();
+        auto m = loadParameterFile(args[1]);
+        if (!m)
+            return kFailed;
+        ctx.CurrentAddress = *address;
+        return report(ctx,
+                      config::downloadToDevice(ctx, config::singleDownloadFrame(*address, *m)));
+    }
+    // configure
+    const auto address = parseDeviceAddress(args[0]);
+    const auto code = parseNumber(args[1]);
+    if (!address || !code || *code < INT32_MIN || *code > INT32_MAX)
+        return usage();
+    return config::sendConfiguration(ctx, static_cast<std::int32_t>(*code), *address) ? kOk
+                                                                                      : kFailed;
 }
