@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "link/OperatorMessages.h"
+
 bool Worker::start(std::function<void()> work) {
     join();
     if (failNextStart_.exchange(false))
@@ -22,4 +24,16 @@ bool Worker::start(std::function<void()> work) {
 void Worker::join() {
     if (thread_.joinable())
         thread_.join();
+}
+
+bool StartWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
+                         std::string_view startFailure) {
+    if (worker.start(std::move(work)))
+        return true;
+    messages.show(startFailure);
+    return false;
+}
+
+std::string WorkerStartFailure::acquisition(int point) {
+    return "采集线程" + std::to_string(point) + "启动失败！";
 }

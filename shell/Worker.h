@@ -4,7 +4,11 @@
 
 #include <atomic>
 #include <functional>
+#include <string>
+#include <string_view>
 #include <thread>
+
+class OperatorMessages;
 
 class Worker {
 public:
@@ -26,3 +30,17 @@ private:
     std::atomic<bool> running_{false};
     static inline std::atomic<bool> failNextStart_{false};
 };
+
+// The start step every long operation shares: start `work` on `worker`; when the thread cannot
+// be started show `startFailure` and return false, so the caller opens no wait dialog and the
+// flags keep their values.
+bool StartWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
+                         std::string_view startFailure);
+
+// The operator's messages when a worker cannot be started.
+namespace WorkerStartFailure {
+inline constexpr const char* kSearch = "Thread failed to start search！";
+inline constexpr const char* kBatchDownload = "批量下载线程启动失败！";
+// "采集线程1启动失败！" .. "采集线程5启动失败！" for calibration point 1..5.
+std::string acquisition(int point);
+}  // namespace WorkerStartFailure

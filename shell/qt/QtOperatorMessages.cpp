@@ -31,6 +31,11 @@ void QtOperatorMessages::status(std::string_view text) {
 }
 
 void QtOperatorMessages::display(const QString& text, MessageIcon icon, const QString& detail) {
+    if (autoAcknowledge_) {
+        qInfo("message: %s%s%s", qPrintable(text), detail.isEmpty() ? "" : " / ",
+              qPrintable(detail));
+        return;
+    }
     QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                     QCoreApplication::applicationName(), text, QMessageBox::Ok, window_);
     box.setObjectName("operatorMessage");

@@ -14,6 +14,8 @@ class QtOperatorMessages : public QObject, public OperatorMessages {
 public:
     explicit QtOperatorMessages(QObject* parent = nullptr);
     void setWindow(QWidget* window) { window_ = window; }
+    // Unattended runs (the screenshot tour): messages go to standard error and nobody waits.
+    void setAutoAcknowledge(bool on) { autoAcknowledge_ = on; }
 
     void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
     void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
@@ -25,4 +27,5 @@ signals:
 private:
     void display(const QString& text, MessageIcon icon, const QString& detail);
     QPointer<QWidget> window_;
+    bool autoAcknowledge_ = false;
 };

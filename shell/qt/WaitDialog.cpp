@@ -25,6 +25,12 @@ WaitDialog::WaitDialog(const QString& text, const QString& buttonCaption,
     layout->addWidget(button_, 0, Qt::AlignHCenter);
     connect(button_, &QPushButton::clicked, this, &WaitDialog::requestCancel);
     connect(&timer_, &QTimer::timeout, this, &WaitDialog::poll);
+}
+
+// Polling starts with the dialog on screen: a worker that ended before exec() would otherwise
+// close a dialog that was not yet shown, and exec() would then wait for ever.
+void WaitDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
     timer_.start(kPollMs);
 }
 

@@ -23,6 +23,7 @@ public:
     static constexpr int kPollMs = 100;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
 

@@ -1,0 +1,40 @@
+#include "shell/AppOptions.h"
+
+#include "sim/SimBus.h"
+
+AppOptionsResult ParseAppOptions(const std::vector<std::string>& args) {
+    AppOptions o;
+    bool devicesGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--demo") {
+            o.demo = true;
+        } else if (a == "--devices" || a == "--screenshots") {
+            if (i + 1 >= args.size())
+                return {std::nullopt, a + " needs a value"};
+            const std::string& value = args[++i];
+            if (a == "--screenshots") {
+                o.screenshotDir = value;
+                continue;
+            }
+            auto list = parseAddressList(value);
+            if (!list || list->empty())
+                return {std::nullopt, "--devices wants addresses 1..60 such as 1,7,12,35"};
+            o.demoDevices = *list;
+            devicesGiven = true;
+        } else {
+            return {std::nullopt, "unknown option " + a};
+        }
+    }
+    // Devices without the simulated bus would silently do nothing.
+    if (devicesGiven && !o.demo)
+        return {std::nullopt, "--devices needs --demo"};
+    return {o, {}};
+}
+
+const char* AppOptionsUsage() {
+    return "usage: korvelantis [--demo [--devices 1,7,12,35]] [--screenshots OUTDIR]\n"
+           "  --demo         start a simulated bus in the program and select its port\n"
+           "  --devices      addresses of the simulated devices (default 1,7,12,35)\n"
+           "  --screenshots  write one PNG of every page and dialog into OUTDIR and exit\n";
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The window program's own command line:
+//   korvelantis [--demo [--devices 1,7,12,35]] [--screenshots OUTDIR]
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct AppOptions {
+    bool demo = false;
+    std::vector<int> demoDevices{1, 7, 12, 35};
+    std::string screenshotDir;  // empty: a normal run
+};
+
+struct AppOptionsResult {
+    std::optional<AppOptions> options;  // nullopt: `error` says why
+    std::string error;
+};
+
+// `args` without the program name. Qt's own options (-platform ...) are removed before.
+AppOptionsResult ParseAppOptions(const std::vector<std::string>& args);
+
+const char* AppOptionsUsage();

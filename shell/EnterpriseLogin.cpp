@@ -1,0 +1,9 @@
+#include "shell/EnterpriseLogin.h"
+
+namespace {
+constexpr std::string_view kFactoryPassword = "740215";
+}
+
+bool IsEnterprisePassword(std::string_view typed) {
+    return typed == kFactoryPassword;
+}

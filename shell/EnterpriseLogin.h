@@ -1,0 +1,9 @@
+#pragma once
+// The factory password that switches the running program into enterprise mode.
+
+#include <string_view>
+
+// Byte for byte, length included: no trimming, no prefix match.
+bool IsEnterprisePassword(std::string_view typed);
+
+inline constexpr const char* kLoginFailedText = "Login password you entered is incorrect";

@@ -1,0 +1,16 @@
+#pragma once
+// The serial ports present on this machine, for the serial configuration dialog.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// /dev/ttyUSB*, /dev/ttyACM*, /dev/serial/by-id/* and those /dev/ttyS* whose UART the kernel
+// knows (sysfs "type" not 0: the kernel creates every ttyS node whether a UART is there or not).
+// Natural order within each kind (ttyS2 before ttyS10). `devRoot` and `sysRoot` let tests use
+// a fake tree.
+std::vector<std::string> ListSerialPorts(const std::filesystem::path& devRoot = "/dev",
+                                         const std::filesystem::path& sysRoot = "/sys");
+
+// "COM1" .. "COM8", the names the dialog has always offered.
+std::vector<std::string> ClassicPortNames();

@@ -1,0 +1,39 @@
+#include "shell/qt/AboutDlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/qt/Look.h"
+#include "shell/qt/ProgramIcon.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName("aboutDlg");
+    setWindowTitle("About Korvelantis");
+    Look::paintDialogBackground(this);
+    auto* icon = new QLabel(this);
+    icon->setObjectName("aboutIcon");
+    icon->setPixmap(ProgramIcon::pixmap(32));
+    icon->setAccessibleName("Korvelantis");
+    auto* name = new QLabel("Korvelantis V1.0", this);
+    name->setObjectName("aboutVersion");
+    auto* notice =
+        new QLabel("Configures, calibrates and logs switch-transmitters on RS-485.", this);
+    notice->setObjectName("aboutNotice");
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("aboutOk");
+    ok->setAccessibleName("OK");
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(name);
+    texts->addWidget(notice);
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon, 0, Qt::AlignTop);
+    row->addLayout(texts, 1);
+    row->addWidget(ok, 0, Qt::AlignTop);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+}

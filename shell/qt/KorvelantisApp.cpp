@@ -1,0 +1,94 @@
+#include "shell/qt/KorvelantisApp.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+#include "shell/AppContext.h"
+#include "shell/AppOptions.h"
+#include "shell/Paths.h"
+#include "shell/qt/KorvelantisView.h"
+#include "shell/qt/Look.h"
+#include "shell/qt/MainFrame.h"
+#include "shell/qt/QtOperatorMessages.h"
+#include "shell/qt/Screenshots.h"
+#include "sim/SimBus.h"
+
+namespace {
+
+QString joinAddresses(const std::vector<int>& addresses) {
+    QStringList parts;
+    for (int a : addresses) parts << QString::number(a);
+    return parts.join(", ");
+}
+
+void centre(QWidget& w) {
+    if (QScreen* screen = w.screen()) {
+        const QRect area = screen->availableGeometry();
+        w.move(area.center() - w.rect().center());
+    }
+}
+
+}  // namespace
+
+int RunKorvelantis(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Korvelantis");
+    QApplication::setOrganizationName("Korvelantis");
+
+    std::vector<std::string> args;
+    for (const QString& a : QApplication::arguments().mid(1)) args.push_back(a.toStdString());
+    const AppOptionsResult parsed = ParseAppOptions(args);
+    if (!parsed.options) {
+        std::fprintf(stderr, "korvelantis: %s\n%s", parsed.error.c_str(), AppOptionsUsage());
+        return 2;
+    }
+    const AppOptions& options = *parsed.options;
+    Look::apply(app);
+
+    QtOperatorMessages messages;
+    messages.setAutoAcknowledge(!options.screenshotDir.empty());
+
+    // Declared before the context: the port on its terminal is closed before the bus goes.
+    std::unique_ptr<SimBus> sim;
+    if (options.demo) {
+        SimBus::Options o;
+        o.addresses = options.demoDevices;
+        sim = std::make_unique<SimBus>(o);
+    }
+
+    AppContext ctx(messages);
+    // The record files' directory; a failure shows later, where a file is written.
+    EnsureDirectory(ctx.dataDir);
+    if (sim)
+        ctx.serialSettings.PortName = sim->portPath();
+
+    CMainFrame frame(ctx);
+    messages.setWindow(&frame);
+    QObject::connect(&messages, &QtOperatorMessages::statusChanged, &frame,
+                     &CMainFrame::showStatus);
+    if (sim) {
+        const QString path = QString::fromStdString(sim->portPath());
+        frame.view()->setSimulatedPort(path);
+        frame.showSimulatedBus(path, joinAddresses(options.demoDevices));
+    }
+    frame.view()->OnInitialUpdate();
+    frame.resize(1024, 740);
+    frame.setWindowTitle("Korvelantis V1.0");
+    frame.show();
+    centre(frame);
+
+    if (!options.screenshotDir.empty()) {
+        int result = 0;
+        QTimer::singleShot(0, &frame, [&] {
+            result = TakeScreenshots(frame, QString::fromStdString(options.screenshotDir));
+            frame.close();
+            QApplication::exit(result);
+        });
+        app.exec();
+        return result;
+    }
+    return app.exec();
+}

@@ -1,0 +1,117 @@
+#include "shell/qt/KorvelantisView.h"
+
+#include <QVBoxLayout>
+
+#include "acquisition/qt/DataGatherDlg.h"
+#include "calibration/qt/CalibrationPage.h"
+#include "calibration/qt/OutputCalibrationPage.h"
+#include "calibration/qt/TemperaturePage.h"
+#include "config/qt/BasicConfigPage.h"
+#include "shell/SerialPortList.h"
+#include "shell/qt/LoginDlg.h"
+#include "shell/qt/PropSheet.h"
+#include "shell/qt/SerialConfigDlg.h"
+
+CKorvelantisView::CKorvelantisView(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+    setObjectName("korvelantisView");
+    sheet_ = new CPropSheet(ctx, this);
+    // The layout keeps the sheet and its tabs exactly as large as the view at every size.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(sheet_);
+}
+
+CKorvelantisView::~CKorvelantisView() {
+    ctx_.importState.clear();
+}
+
+void CKorvelantisView::OnInitialUpdate() {
+    sheet_->SetActivePage(1);
+    sheet_->SetActivePage(0);
+}
+
+QStringList CKorvelantisView::morePortChoices() const {
+    QStringList out;
+    for (const auto& p : ListSerialPorts()) out << QString::fromStdString(p);
+    if (!simulatedPort_.isEmpty() && !out.contains(simulatedPort_))
+        out << simulatedPort_;
+    return out;
+}
+
+void CKorvelantisView::OnSerialConfig() {
+    CSerialConfigDlg dlg(ctx_.serialSettings, morePortChoices(), window());
+    dlg.exec();
+}
+
+void CKorvelantisView::OnOpenPort() {
+    if (!ctx_.CanOpenPort)
+        return;
+    ctx_.PortSettingsCopy = ctx_.serialSettings;
+    if (ctx_.bus.Open(ctx_.PortSettingsCopy)) {
+        ctx_.CanOpenPort = !ctx_.CanOpenPort;
+        ctx_.CanClosePort = !ctx_.CanClosePort;
+    }
+    emit commandStateChanged();
+}
+
+void CKorvelantisView::OnClosePort() {
+    if (!ctx_.CanClosePort)
+        return;
+    ctx_.bus.Close();
+    ctx_.CanOpenPort = !ctx_.CanOpenPort;
+    ctx_.CanClosePort = !ctx_.CanClosePort;
+    emit commandStateChanged();
+}
+
+void CKorvelantisView::OnLogin() {
+    if (ctx_.EnterpriseMode.load() != 0)
+        return;
+    CLoginDlg dlg(
+        ctx_.messages, [this] { EnterEnterpriseMode(); }, window());
+    dlg.exec();
+}
+
+bool CKorvelantisView::EnterEnterpriseMode() {
+    if (ctx_.EnterpriseMode.exchange(1) != 0)
+        return false;
+    sheet_->AddPage(sheet_->calibrationPage());
+    sheet_->AddPage(sheet_->outputCalibrationPage());
+    sheet_->AddPage(sheet_->temperaturePage());
+    sheet_->RemovePage(sheet_->dataGatherPage());
+    sheet_->basicConfigPage()->ShowEnterpriseLayout();
+    sheet_->basicConfigPage()->clearSearchDone();
+    emit enterpriseModeEntered();
+    emit commandStateChanged();
+    return true;
+}
+
+void CKorvelantisView::OnImportData() {
+    sheet_->dataGatherPage()->ImportData();
+}
+
+void CKorvelantisView::OnImportBasicParams() {
+    if (ctx_.EnterpriseMode.load())
+        sheet_->basicConfigPage()->OnImportBasicParams();
+}
+
+void CKorvelantisView::OnLoadLevelPreset() {
+    if (ctx_.EnterpriseMode.load())
+        sheet_->basicConfigPage()->OnLoadLevelPreset();
+}
+
+void CKorvelantisView::OnLoadTemperaturePreset() {
+    if (ctx_.EnterpriseMode.load())
+        sheet_->basicConfigPage()->OnLoadTemperaturePreset();
+}
+
+void CKorvelantisView::OnTimeDivision(int minutesPerDivision) {
+    ctx_.MinutesPerDivision = minutesPerDivision;
+    sheet_->dataGatherPage()->OnTimeDivision(minutesPerDivision);
+    emit commandStateChanged();
+}
+
+void CKorvelantisView::OnOutputIndex(int outputIndex) {
+    ctx_.OutputIndex = outputIndex;
+    sheet_->dataGatherPage()->OnOutputIndex(outputIndex);
+    emit commandStateChanged();
+}

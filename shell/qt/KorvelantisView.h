@@ -1,0 +1,56 @@
+#pragma once
+// The view: fills the main window with the property sheet, holds the port-command state (in the
+// context) and carries the menu commands.
+//
+// Window's thread only.
+
+#include <QStringList>
+#include <QWidget>
+
+#include "shell/AppContext.h"
+
+class CPropSheet;
+
+class CKorvelantisView : public QWidget {
+    Q_OBJECT
+public:
+    CKorvelantisView(AppContext& ctx, QWidget* parent = nullptr);
+    ~CKorvelantisView() override;
+
+    CPropSheet* sheet() const { return sheet_; }
+    AppContext& context() const { return ctx_; }
+
+    // Brings the second page forward and then the first, so both pages are set up and
+    // "The basic configuration" is in front.
+    void OnInitialUpdate();
+
+    // The simulated bus's terminal, offered in the serial dialog while it runs.
+    void setSimulatedPort(const QString& path) { simulatedPort_ = path; }
+    // What the serial dialog offers after "COM1".."COM8".
+    QStringList morePortChoices() const;
+
+    // Menu commands.
+    void OnSerialConfig();
+    void OnOpenPort();
+    void OnClosePort();
+    void OnLogin();
+    // The switch to enterprise mode after a correct password. false when already switched.
+    bool EnterEnterpriseMode();
+    void OnImportData();
+    void OnImportBasicParams();
+    void OnLoadLevelPreset();
+    void OnLoadTemperaturePreset();
+    void OnTimeDivision(int minutesPerDivision);
+    void OnOutputIndex(int outputIndex);
+
+signals:
+    // A flag the menu rules read has changed.
+    void commandStateChanged();
+    // Enterprise mode has been entered; the frame changes its menu.
+    void enterpriseModeEntered();
+
+private:
+    AppContext& ctx_;
+    CPropSheet* sheet_;
+    QString simulatedPort_;
+};

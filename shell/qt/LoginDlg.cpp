@@ -1,0 +1,49 @@
+#include "shell/qt/LoginDlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/EnterpriseLogin.h"
+#include "shell/qt/Look.h"
+
+CLoginDlg::CLoginDlg(OperatorMessages& messages, std::function<void()> onSuccess, QWidget* parent)
+    : QDialog(parent), messages_(messages), onSuccess_(std::move(onSuccess)) {
+    setObjectName("loginDlg");
+    setWindowTitle("The enterprise user login");
+    Look::paintDialogBackground(this);
+    auto* label = new QLabel(QString::fromUtf8("Login password："), this);
+    label->setObjectName("loginPasswordLabel");
+    edit_ = new QLineEdit(this);
+    edit_->setObjectName("loginPassword");
+    edit_->setEchoMode(QLineEdit::Password);
+    edit_->setAccessibleName(label->text());
+    label->setBuddy(edit_);
+    login_ = new QPushButton("Login", this);
+    login_->setObjectName("loginButton");
+    login_->setAccessibleName("Login");
+    login_->setDefault(true);
+    connect(login_, &QPushButton::clicked, this, &CLoginDlg::OnLogin);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(edit_, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(login_, 0, Qt::AlignRight);
+    setMinimumWidth(320);
+}
+
+void CLoginDlg::OnLogin() {
+    const QByteArray typed = edit_->text().toUtf8();
+    if (!IsEnterprisePassword(std::string_view(typed.constData(), typed.size()))) {
+        messages_.show(kLoginFailedText);
+    } else {
+        loggedIn_ = true;
+        if (onSuccess_)
+            onSuccess_();
+    }
+    accept();
+}

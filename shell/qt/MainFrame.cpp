@@ -1,0 +1,186 @@
+#include "shell/qt/MainFrame.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "shell/LockKeys.h"
+#include "shell/qt/AboutDlg.h"
+#include "shell/qt/KorvelantisView.h"
+#include "shell/qt/ProgramIcon.h"
+
+CMainFrame::CMainFrame(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
+    setObjectName("mainFrame");
+    setWindowTitle("Korvelantis");
+    setWindowIcon(ProgramIcon::icon());
+    view_ = new CKorvelantisView(ctx, this);
+    setCentralWidget(view_);
+    buildStatusBar();
+    buildMenus();
+    connect(view_, &CKorvelantisView::commandStateChanged, this, &CMainFrame::updateCommandUI);
+    connect(view_, &CKorvelantisView::enterpriseModeEntered, this,
+            &CMainFrame::ApplyEnterpriseMenu);
+    updateCommandUI();
+}
+
+const std::vector<std::pair<int, const char*>>& CMainFrame::timeDivisions() {
+    static const std::vector<std::pair<int, const char*>> d{
+        {5, "5 minutes"}, {10, "10 minutes"}, {30, "30 minutes"}, {60, "1 hour"},
+        {120, "2 hour"},  {300, "5 hour"},    {600, "10 hour"},   {1200, "20 hour"}};
+    return d;
+}
+
+const std::vector<std::pair<int, const char*>>& CMainFrame::outputIndices() {
+    static const std::vector<std::pair<int, const char*>> d{{4, "1/4 range"},
+                                                            {3, "1/3 range"},
+                                                            {2, "1/2 range"},
+                                                            {1, "Full scale"},
+                                                            {0, "Full scale+"}};
+    return d;
+}
+
+QAction* CMainFrame::addCommand(QMenu* menu, const QString& text, const QString& objectName,
+                                void (CMainFrame::*slot)()) {
+    auto* a = new QAction(text, this);
+    a->setObjectName(objectName);
+    if (menu)
+        menu->addAction(a);
+    if (slot)
+        connect(a, &QAction::triggered, this, slot);
+    return a;
+}
+
+void CMainFrame::buildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("menuBar");
+    CKorvelantisView* v = view_;
+
+    fileMenu_ = bar->addMenu("File(&F)");
+    fileMenu_->setObjectName("menuFile");
+    // Not in the menu before login; ApplyEnterpriseMenu puts it at the top.
+    importBasicParams_ =
+        addCommand(nullptr, "Import basic parameters (&P)...\tCtrl+P", "actionImportBasicParams");
+    connect(importBasicParams_, &QAction::triggered, v, &CKorvelantisView::OnImportBasicParams);
+    importData_ = addCommand(fileMenu_, "Import data(&D)...\tCtrl+D", "actionImportData");
+    connect(importData_, &QAction::triggered, v, &CKorvelantisView::OnImportData);
+    QAction* exit = addCommand(fileMenu_, "Exit(&X)", "actionExit");
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* serial = bar->addMenu("Serial port(&S)");
+    serial->setObjectName("menuSerial");
+    QAction* config = addCommand(serial, "Serial port configuration(&C)", "actionSerialConfig");
+    connect(config, &QAction::triggered, v, &CKorvelantisView::OnSerialConfig);
+    openPort_ = addCommand(serial, "Open Serial port (&O)", "actionOpenPort");
+    connect(openPort_, &QAction::triggered, v, &CKorvelantisView::OnOpenPort);
+    closePort_ = addCommand(serial, "Close Serial port (&B)", "actionClosePort");
+    connect(closePort_, &QAction::triggered, v, &CKorvelantisView::OnClosePort);
+
+    imageMenu_ = bar->addMenu("Image adjustment(&A)");
+    imageMenu_->setObjectName("menuImage");
+    QMenu* division = imageMenu_->addMenu("Time division");
+    division->setObjectName("menuTimeDivision");
+    for (const auto& [minutes, text] : timeDivisions()) {
+        QAction* a = addCommand(division, text, QString("actionTimeDivision%1").arg(minutes));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, v, [v, m = minutes] { v->OnTimeDivision(m); });
+        divisionActions_.emplace_back(minutes, a);
+    }
+    QMenu* index = imageMenu_->addMenu("The output index");
+    index->setObjectName("menuOutputIndex");
+    for (const auto& [value, text] : outputIndices()) {
+        QAction* a = addCommand(index, text, QString("actionOutputIndex%1").arg(value));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, v, [v, i = value] { v->OnOutputIndex(i); });
+        indexActions_.emplace_back(value, a);
+    }
+
+    QMenu* help = bar->addMenu("Help(&H)");
+    help->setObjectName("menuHelp");
+    QAction* about = addCommand(help, "About Korvelantis(&A)...", "actionAbout");
+    connect(about, &QAction::triggered, this, [this] {
+        CAboutDlg dlg(this);
+        dlg.exec();
+    });
+    login_ = addCommand(help, "Enterprise user login(&L)", "actionLogin");
+    connect(login_, &QAction::triggered, v, &CKorvelantisView::OnLogin);
+
+    // The presets have commands but no menu item.
+    loadTemperaturePreset_ = addCommand(nullptr, "", "actionLoadTemperaturePreset");
+    connect(loadTemperaturePreset_, &QAction::triggered, v,
+            &CKorvelantisView::OnLoadTemperaturePreset);
+    loadLevelPreset_ = addCommand(nullptr, "", "actionLoadLevelPreset");
+    connect(loadLevelPreset_, &QAction::triggered, v, &CKorvelantisView::OnLoadLevelPreset);
+
+    for (QMenu* m : {fileMenu_, serial, imageMenu_, division, index, help})
+        connect(m, &QMenu::aboutToShow, this, &CMainFrame::updateCommandUI);
+}
+
+void CMainFrame::updateCommandUI() {
+    const bool enterprise = ctx_.EnterpriseMode.load() != 0;
+    importBasicParams_->setEnabled(enterprise);
+    loadTemperaturePreset_->setEnabled(enterprise);
+    loadLevelPreset_->setEnabled(enterprise);
+    openPort_->setEnabled(ctx_.CanOpenPort != 0);
+    closePort_->setEnabled(ctx_.CanClosePort != 0);
+    login_->setEnabled(!enterprise);
+    for (auto& [minutes, a] : divisionActions_) a->setChecked(ctx_.MinutesPerDivision == minutes);
+    for (auto& [value, a] : indexActions_) a->setChecked(ctx_.OutputIndex == value);
+}
+
+void CMainFrame::ApplyEnterpriseMenu() {
+    if (imageMenu_) {
+        menuBar()->removeAction(imageMenu_->menuAction());
+        imageMenu_ = nullptr;  // the menu object stays, owned by the frame
+    }
+    fileMenu_->removeAction(importData_);
+    importBasicParams_->setText(QString::fromUtf8("导入基本参数(&P)...\tCtrl+P"));
+    const auto actions = fileMenu_->actions();
+    if (!actions.contains(importBasicParams_))
+        fileMenu_->insertAction(actions.isEmpty() ? nullptr : actions.first(), importBasicParams_);
+    updateCommandUI();
+}
+
+void CMainFrame::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("statusBar");
+    auto* ready = new QLabel("Ready", bar);
+    ready->setObjectName("statusReady");
+    bar->addWidget(ready, 1);
+    auto pane = [bar](const QString& text, const char* name) {
+        auto* l = new QLabel(text, bar);
+        l->setObjectName(name);
+        l->setAccessibleName(text);
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setAlignment(Qt::AlignCenter);
+        l->setMinimumWidth(l->fontMetrics().horizontalAdvance(text) + 12);
+        bar->addPermanentWidget(l);
+        return l;
+    };
+    capsPane_ = pane(QString::fromUtf8("大写"), "paneCaps");
+    numPane_ = pane(QString::fromUtf8("数字"), "paneNum");
+    scrollPane_ = pane(QString::fromUtf8("滚动"), "paneScroll");
+    refreshLockPanes();
+    connect(&lockTimer_, &QTimer::timeout, this, &CMainFrame::refreshLockPanes);
+    lockTimer_.start(500);
+}
+
+// A pane reads normally while its lock is on and greyed while it is off.
+void CMainFrame::refreshLockPanes() {
+    const LockKeyState s = ReadLockKeys();
+    capsPane_->setEnabled(s.caps);
+    numPane_->setEnabled(s.num);
+    scrollPane_->setEnabled(s.scroll);
+}
+
+void CMainFrame::showSimulatedBus(const QString& portPath, const QString& devices) {
+    auto* l =
+        new QLabel(QString("Simulated bus on %1 (devices %2)").arg(portPath, devices), statusBar());
+    l->setObjectName("statusSimulatedBus");
+    statusBar()->insertPermanentWidget(0, l);
+}
+
+void CMainFrame::showStatus(const QString& text) {
+    statusBar()->showMessage(text, 15000);
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The main window: menu bar, status bar and the view with its sheet.
+//
+// Menu items take their enabled state and check marks from the context's flags each time a
+// menu opens and whenever the view reports a change. The "\tCtrl+P" / "\tCtrl+D" in two item
+// texts are labels only: no key runs those imports.
+
+#include <QMainWindow>
+#include <QTimer>
+#include <utility>
+#include <vector>
+
+#include "shell/AppContext.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class CKorvelantisView;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    CMainFrame(AppContext& ctx, QWidget* parent = nullptr);
+
+    CKorvelantisView* view() const { return view_; }
+    // The menu change after a successful login: the curve menu and "Import data" go, the
+    // import of basic parameters comes to the top of "File(&F)".
+    void ApplyEnterpriseMenu();
+    void updateCommandUI();
+    // Shows permanently in the status bar that the bus is simulated.
+    void showSimulatedBus(const QString& portPath, const QString& devices);
+    void showStatus(const QString& text);
+
+    // The time divisions (minutes) and output indices of the curve menu, in menu order.
+    static const std::vector<std::pair<int, const char*>>& timeDivisions();
+    static const std::vector<std::pair<int, const char*>>& outputIndices();
+
+private:
+    QAction* addCommand(QMenu* menu, const QString& text, const QString& objectName,
+                        void (CMainFrame::*slot)() = nullptr);
+    void buildMenus();
+    void buildStatusBar();
+    void refreshLockPanes();
+
+    AppContext& ctx_;
+    CKorvelantisView* view_;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* imageMenu_ = nullptr;
+    QAction* importBasicParams_ = nullptr;
+    QAction* importData_ = nullptr;
+    QAction* openPort_ = nullptr;
+    QAction* closePort_ = nullptr;
+    QAction* login_ = nullptr;
+    QAction* loadTemperaturePreset_ = nullptr;
+    QAction* loadLevelPreset_ = nullptr;
+    std::vector<std::pair<int, QAction*>> divisionActions_;
+    std::vector<std::pair<int, QAction*>> indexActions_;
+    QLabel* capsPane_ = nullptr;
+    QLabel* numPane_ = nullptr;
+    QLabel* scrollPane_ = nullptr;
+    QTimer lockTimer_;
+};

@@ -1,0 +1,121 @@
+#include "shell/qt/PropSheet.h"
+
+#include "acquisition/qt/DataGatherDlg.h"
+#include "calibration/qt/CalibrationPage.h"
+#include "calibration/qt/OutputCalibrationPage.h"
+#include "calibration/qt/TemperaturePage.h"
+#include "config/qt/BasicConfigPage.h"
+#include "shell/qt/Look.h"
+
+CPropSheet::CPropSheet(AppContext& ctx, QWidget* parent) : QTabWidget(parent) {
+    setObjectName("propSheet");
+    setAccessibleName("Property sheet");
+    basic_ = new CBasicConfigPage(ctx, this);
+    gather_ = new CDataGatherDlg(ctx, this);
+    calibration_ = new CCalibrationPage(ctx, this);
+    output_ = new COutputCalibrationPage(ctx, this);
+    temperature_ = new CTemperaturePage(this);
+    const std::initializer_list<SheetPage*> pages{basic_, gather_, calibration_, output_,
+                                                  temperature_};
+    for (SheetPage* p : pages) {
+        Look::paintPageBackground(p);
+        p->hide();
+    }
+    restructuring_ = true;
+    if (ctx.EnterpriseMode.load() == 0) {
+        AddPage(basic_);
+        AddPage(gather_);
+    } else {
+        for (SheetPage* p :
+             std::initializer_list<SheetPage*>{basic_, calibration_, output_, temperature_})
+            AddPage(p);
+    }
+    restructuring_ = false;
+    front_ = activePage();
+    connect(this, &QTabWidget::currentChanged, this, &CPropSheet::onCurrentChanged);
+}
+
+QString CPropSheet::pageCaption(const SheetPage* page) {
+    if (qobject_cast<const CBasicConfigPage*>(page))
+        return "The basic configuration";
+    if (qobject_cast<const CDataGatherDlg*>(page))
+        return "Data Collection";
+    if (qobject_cast<const CCalibrationPage*>(page))
+        return "Calibration";
+    if (qobject_cast<const COutputCalibrationPage*>(page))
+        return QString::fromUtf8("输出校准");
+    if (qobject_cast<const CTemperaturePage*>(page))
+        return QString::fromUtf8("温度补偿");
+    return {};
+}
+
+void CPropSheet::AddPage(SheetPage* page) {
+    if (indexOf(page) >= 0)
+        return;
+    const bool wasRestructuring = restructuring_;
+    restructuring_ = true;
+    addTab(page, pageCaption(page));
+    restructuring_ = wasRestructuring;
+}
+
+void CPropSheet::RemovePage(SheetPage* page) {
+    const int index = indexOf(page);
+    if (index < 0)
+        return;
+    const bool wasRestructuring = restructuring_;
+    restructuring_ = true;
+    removeTab(index);
+    restructuring_ = wasRestructuring;
+    page->hide();
+    page->setParent(this);  // the sheet keeps owning it
+    page->hide();
+    if (front_ == page || !front_) {
+        front_ = activePage();
+        if (front_)
+            front_->onSetActive();
+    }
+}
+
+SheetPage* CPropSheet::pageAt(int index) const {
+    return qobject_cast<SheetPage*>(widget(index));
+}
+
+SheetPage* CPropSheet::activePage() const {
+    return pageAt(currentIndex());
+}
+
+bool CPropSheet::SetActivePage(int index) {
+    SheetPage* target = pageAt(index);
+    if (!target)
+        return false;
+    if (target == front_) {
+        setCurrentIndex(index);
+        return true;
+    }
+    if (front_ && !front_->onKillActive())
+        return false;
+    askedAlready_ = true;
+    setCurrentIndex(index);
+    askedAlready_ = false;
+    return activePage() == target;
+}
+
+void CPropSheet::onCurrentChanged(int index) {
+    if (reverting_)
+        return;
+    SheetPage* entered = pageAt(index);
+    if (restructuring_) {
+        return;  // RemovePage settles the front page itself
+    }
+    if (entered == front_)
+        return;
+    if (front_ && !askedAlready_ && !front_->onKillActive()) {
+        reverting_ = true;
+        setCurrentWidget(front_);
+        reverting_ = false;
+        return;
+    }
+    front_ = entered;
+    if (entered)
+        entered->onSetActive();
+}

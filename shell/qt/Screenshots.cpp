@@ -1,0 +1,121 @@
+#include "shell/qt/Screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+#include "shell/qt/AboutDlg.h"
+#include "shell/qt/KorvelantisView.h"
+#include "shell/qt/LoginDlg.h"
+#include "shell/qt/MainFrame.h"
+#include "shell/qt/PropSheet.h"
+#include "shell/qt/SerialConfigDlg.h"
+#include "shell/qt/WaitDialogs.h"
+
+namespace {
+
+class Tour {
+public:
+    Tour(CMainFrame& frame, const QString& dir) : frame_(frame), dir_(dir) {}
+
+    void shoot(QWidget* w, const QString& name) {
+        QApplication::processEvents();
+        const QString file =
+            dir_.filePath(QString("%1-%2.png").arg(++count_, 2, 10, QChar('0')).arg(name));
+        if (!w->grab().save(file)) {
+            std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(file));
+            failed_ = true;
+        } else {
+            std::printf("%s\n", qPrintable(file));
+        }
+    }
+
+    void pages(const QString& stage) {
+        CPropSheet* sheet = frame_.view()->sheet();
+        for (int i = 0; i < sheet->count(); ++i) {
+            sheet->SetActivePage(i);
+            shoot(&frame_, QString("%1-page-%2").arg(stage, slug(sheet->tabText(i))));
+        }
+        sheet->SetActivePage(0);
+    }
+
+    void menus(const QString& stage) {
+        frame_.updateCommandUI();
+        for (QAction* top : frame_.menuBar()->actions()) {
+            QMenu* menu = top->menu();
+            if (!menu)
+                continue;
+            menu->popup(frame_.mapToGlobal(QPoint(0, 0)));
+            shoot(menu, QString("%1-menu-%2").arg(stage, slug(menu->title())));
+            for (QAction* item : menu->actions()) {
+                if (QMenu* sub = item->menu()) {
+                    sub->popup(frame_.mapToGlobal(QPoint(200, 0)));
+                    shoot(sub, QString("%1-menu-%2").arg(stage, slug(sub->title())));
+                    sub->hide();
+                }
+            }
+            menu->hide();
+        }
+    }
+
+    void dialog(QDialog* d, const QString& name) {
+        std::unique_ptr<QDialog> owner(d);
+        d->show();
+        shoot(d, name);
+        d->hide();
+    }
+
+    bool failed() const { return failed_; }
+
+private:
+    static QString slug(QString text) {
+        text.remove('&');
+        QString out;
+        for (QChar c : text)
+            out += (c.isLetterOrNumber() && c.unicode() < 128) ? c.toLower() : QChar('-');
+        while (out.contains("--")) out.replace("--", "-");
+        out = out.section('-', 0, -1, QString::SectionSkipEmpty);
+        return out.isEmpty() ? QString("cn") : out;
+    }
+
+    CMainFrame& frame_;
+    QDir dir_;
+    int count_ = 0;
+    bool failed_ = false;
+};
+
+}  // namespace
+
+int TakeScreenshots(CMainFrame& frame, const QString& dir) {
+    if (!QDir().mkpath(dir)) {
+        std::fprintf(stderr, "screenshots: cannot create %s\n", qPrintable(dir));
+        return 1;
+    }
+    Tour tour(frame, dir);
+    CKorvelantisView* view = frame.view();
+    AppContext& ctx = view->context();
+
+    tour.pages("before");
+    tour.menus("before");
+    tour.dialog(new CSerialConfigDlg(ctx.serialSettings, view->morePortChoices(), &frame),
+                "dialog-serial-configuration");
+    tour.dialog(new CAboutDlg(&frame), "dialog-about");
+    tour.dialog(new CLoginDlg(ctx.messages, {}, &frame), "dialog-login");
+    auto never = [] { return false; };
+    tour.dialog(new CSearchWaitDlg(never, {}, nullptr, &frame), "wait-search");
+    tour.dialog(new CCollectWaitDlg(1, never, {}, nullptr, &frame), "wait-collect");
+    tour.dialog(new CGatherWaitDlg(never, {}, &frame), "wait-gather");
+    tour.dialog(new CBatchDownloadWaitDlg(never, {}, nullptr, &frame), "wait-batch-download");
+    tour.dialog(new CCurrentDownloadWaitDlg(never, {}, nullptr, &frame), "wait-current-download");
+    tour.dialog(new CVoltageDownloadWaitDlg(never, {}, nullptr, &frame), "wait-voltage-download");
+
+    view->EnterEnterpriseMode();
+    tour.pages("after");
+    tour.menus("after");
+    return tour.failed() ? 1 : 0;
+}

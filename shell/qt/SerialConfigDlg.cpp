@@ -1,0 +1,162 @@
+#include "shell/qt/SerialConfigDlg.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/SerialPortList.h"
+#include "shell/qt/Look.h"
+#include "shell/qt/ProgramIcon.h"
+
+namespace {
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The first item that begins with `text` (case ignored), as a drop-down list finds it.
+int findPrefix(const QComboBox* list, const QString& text) {
+    for (int i = 0; i < list->count(); ++i)
+        if (list->itemText(i).startsWith(text, Qt::CaseInsensitive))
+            return i;
+    return -1;
+}
+
+void showText(QComboBox* list, const std::string& value) {
+    const int i = findPrefix(list, q(value));
+    list->setCurrentIndex(i);
+    if (i < 0)
+        list->setEditText(q(value));
+}
+
+void showNumber(QComboBox* list, int value) {
+    list->setCurrentIndex(findPrefix(list, QString::number(value)));
+}
+
+// The item the list has selected: the one its edit field shows exactly. Typed text that is no
+// item selects nothing, and the setting keeps its value.
+bool selectedNumber(const QComboBox* list, int& value) {
+    const int i =
+        list->findText(list->currentText(), Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (i < 0)
+        return false;
+    bool ok = false;
+    const int v = list->itemText(i).toInt(&ok);
+    if (ok)
+        value = v;
+    return ok;
+}
+
+}  // namespace
+
+CSerialConfigDlg::CSerialConfigDlg(SerialSettings& settings, const QStringList& morePorts,
+                                   QWidget* parent)
+    : QDialog(parent), settings_(settings) {
+    setObjectName("serialConfigDlg");
+    setWindowTitle("Serial Configuration");
+    Look::paintDialogBackground(this);
+    form_ = new QFormLayout;
+
+    QStringList ports;
+    for (const auto& n : ClassicPortNames()) ports << q(n);
+    for (const QString& p : morePorts)
+        if (!ports.contains(p))
+            ports << p;
+
+    format_ = addList("Data formats:", "serialDataFormat", {"RTU", "ASCII"});
+    port_ = addList("Serial:", "serialPort", ports);
+    baud_ = addList(
+        "Baud rate:", "serialBaudRate",
+        {"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"});
+    parity_ = addList("Parity bit:", "serialParity", {"No parity", "Odd parity", "even parity"});
+    dataBits_ = addList("Data bits:", "serialDataBits", {"8", "7"});
+    stopBits_ = addList("Stop bit:", "serialStopBits", {"1", "1.5", "2"});
+    port_->setMinimumContentsLength(18);
+
+    ok_ = new QPushButton(ProgramIcon::confirmImage(), QString::fromUtf8("确定"), this);
+    ok_->setObjectName("serialOk");
+    cancel_ = new QPushButton(ProgramIcon::cancelImage(), QString::fromUtf8("取消"), this);
+    cancel_->setObjectName("serialCancel");
+    for (QPushButton* b : {ok_, cancel_}) {
+        b->setAccessibleName(b->text());
+        b->setIconSize(QSize(24, 24));
+        // Neither button is the dialog's default: Enter must not store (see keyPressEvent).
+        b->setAutoDefault(false);
+    }
+    connect(ok_, &QPushButton::clicked, this, &CSerialConfigDlg::OnOK);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form_);
+    layout->addLayout(buttons);
+
+    showSettings();
+}
+
+QComboBox* CSerialConfigDlg::addList(const QString& caption, const char* objectName,
+                                     const QStringList& items) {
+    auto* label = new QLabel(caption, this);
+    label->setObjectName(QString(objectName) + "Label");
+    auto* list = new QComboBox(this);
+    list->setObjectName(objectName);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->addItems(items);
+    list->setAccessibleName(caption);
+    label->setBuddy(list);
+    list->installEventFilter(this);
+    list->lineEdit()->installEventFilter(this);
+    form_->addRow(label, list);
+    return list;
+}
+
+void CSerialConfigDlg::showSettings() {
+    showText(format_, settings_.DataFormat);
+    showText(port_, settings_.PortName);
+    showNumber(baud_, settings_.BaudRate);
+    showText(parity_, settings_.Parity);
+    showNumber(dataBits_, settings_.DataBits);
+    showText(stopBits_, settings_.StopBits);
+}
+
+void CSerialConfigDlg::OnOK() {
+    settings_.DataFormat = format_->currentText().toStdString();
+    settings_.PortName = port_->currentText().toStdString();
+    settings_.Parity = parity_->currentText().toStdString();
+    selectedNumber(baud_, settings_.BaudRate);
+    selectedNumber(dataBits_, settings_.DataBits);
+    settings_.StopBits = stopBits_->currentText().toStdString();
+    accept();
+}
+
+// Enter in a list closes the dialog without storing, as it always has.
+bool CSerialConfigDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            reject();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CSerialConfigDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* b = qobject_cast<QPushButton*>(focusWidget()))
+            b->click();  // Enter on a focused button presses it
+        else
+            reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,66 @@
+#include "shell/qt/WaitDialogs.h"
+
+#include "shell/Worker.h"
+
+namespace {
+std::function<bool()> untilWorkerEnded(std::function<bool()> finished, const Worker* worker) {
+    if (!worker)
+        return finished;
+    return [finished = std::move(finished), worker] {
+        return (!finished || finished()) && !worker->running();
+    };
+}
+}  // namespace
+
+CWaitDlgBase::CWaitDlgBase(const QString& text, const QString& buttonCaption,
+                           std::function<bool()> finished, std::function<void()> cancel,
+                           const Worker* worker, QWidget* parent)
+    : WaitDialog(text, buttonCaption, untilWorkerEnded(std::move(finished), worker),
+                 std::move(cancel), parent) {}
+
+CSearchWaitDlg::CSearchWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
+                               const Worker* worker, QWidget* parent)
+    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+                   std::move(finished), std::move(cancel), worker, parent) {
+    setObjectName("searchWaitDlg");
+}
+
+CCollectWaitDlg::CCollectWaitDlg(int point, std::function<bool()> finished,
+                                 std::function<void()> cancel, const Worker* worker,
+                                 QWidget* parent)
+    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+                   std::move(finished), std::move(cancel), worker, parent),
+      point_(point) {
+    setObjectName("collectWaitDlg");
+}
+
+CGatherWaitDlg::CGatherWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
+                               QWidget* parent)
+    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+                   std::move(finished), std::move(cancel), nullptr, parent) {
+    setObjectName("gatherWaitDlg");
+}
+
+CBatchDownloadWaitDlg::CBatchDownloadWaitDlg(std::function<bool()> finished,
+                                             std::function<void()> cancel, const Worker* worker,
+                                             QWidget* parent)
+    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+                   std::move(finished), std::move(cancel), worker, parent) {
+    setObjectName("batchDownloadWaitDlg");
+}
+
+CCurrentDownloadWaitDlg::CCurrentDownloadWaitDlg(std::function<bool()> finished,
+                                                 std::function<void()> cancel, const Worker* worker,
+                                                 QWidget* parent)
+    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+                   std::move(finished), std::move(cancel), worker, parent) {
+    setObjectName("currentDownloadWaitDlg");
+}
+
+CVoltageDownloadWaitDlg::CVoltageDownloadWaitDlg(std::function<bool()> finished,
+                                                 std::function<void()> cancel, const Worker* worker,
+                                                 QWidget* parent)
+    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+                   std::move(finished), std::move(cancel), worker, parent) {
+    setObjectName("voltageDownloadWaitDlg");
+}

@@ -1,0 +1,93 @@
+#pragma once
+// The six "please wait" dialogs of the program, all the one WaitDialog with their own texts.
+//
+// How a page uses one (window's thread):
+//     if (!StartWorkerOrReport(worker_, [this] { ... }, ctx_.messages,
+//     WorkerStartFailure::kSearch))
+//         return;
+//     CSearchWaitDlg wait([this] { return SearchDone || SearchFailed; },
+//                         [this] { SearchDone = 1; searchButton->setEnabled(true); }, &worker_,
+//                         this);
+//     wait.exec();
+//
+// `finished` is polled every 100 ms; `cancel` runs on the button, on Escape and on the window's
+// close button (Enter does nothing). Given the worker, the dialog also waits for it to have
+// ended, so the window never becomes usable while a worker still uses the bus: after Cancel the
+// dialog goes as soon as the worker has seen the stop request.
+
+#include <functional>
+
+#include "shell/qt/WaitDialog.h"
+
+class Worker;
+
+class CWaitDlgBase : public WaitDialog {
+    Q_OBJECT
+public:
+    CWaitDlgBase(const QString& text, const QString& buttonCaption, std::function<bool()> finished,
+                 std::function<void()> cancel, const Worker* worker, QWidget* parent);
+};
+
+// Enterprise device search. Closes on SearchDone or SearchFailed.
+class CSearchWaitDlg : public CWaitDlgBase {
+    Q_OBJECT
+public:
+    CSearchWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
+                   const Worker* worker = nullptr, QWidget* parent = nullptr);
+    static const char* text() { return "Searching online device, please wait ..................."; }
+    static const char* buttonCaption() { return "Cancel Search"; }
+};
+
+// Acquisition of calibration point `point` (1..5).
+class CCollectWaitDlg : public CWaitDlgBase {
+    Q_OBJECT
+public:
+    CCollectWaitDlg(int point, std::function<bool()> finished, std::function<void()> cancel,
+                    const Worker* worker = nullptr, QWidget* parent = nullptr);
+    int point() const { return point_; }
+    static const char* text() { return "Collecting data, please wait...."; }
+    static const char* buttonCaption() { return "Cancel Acquisition"; }
+
+private:
+    int point_;
+};
+
+// Data collection; its samples are taken by the page's timers, not by a worker.
+class CGatherWaitDlg : public CWaitDlgBase {
+    Q_OBJECT
+public:
+    CGatherWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
+                   QWidget* parent = nullptr);
+    static const char* text() { return "Collecting data, please wait...."; }
+    static const char* buttonCaption() { return "Cancel Acquisition"; }
+};
+
+// K and B computation and download.
+class CBatchDownloadWaitDlg : public CWaitDlgBase {
+    Q_OBJECT
+public:
+    CBatchDownloadWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
+                          const Worker* worker = nullptr, QWidget* parent = nullptr);
+    static const char* text() { return "Batch download, please wait......"; }
+    static const char* buttonCaption() { return "Cancel Download"; }
+};
+
+// Current-output coefficient download.
+class CCurrentDownloadWaitDlg : public CWaitDlgBase {
+    Q_OBJECT
+public:
+    CCurrentDownloadWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
+                            const Worker* worker = nullptr, QWidget* parent = nullptr);
+    static const char* text() { return "正在下载电流校准系数，请稍后...."; }
+    static const char* buttonCaption() { return "取消下载"; }
+};
+
+// Voltage-output coefficient download.
+class CVoltageDownloadWaitDlg : public CWaitDlgBase {
+    Q_OBJECT
+public:
+    CVoltageDownloadWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
+                            const Worker* worker = nullptr, QWidget* parent = nullptr);
+    static const char* text() { return "正在下载电压校准系数，请稍后。。。"; }
+    static const char* buttonCaption() { return "取消下载"; }
+};
