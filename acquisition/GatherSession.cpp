@@ -73,10 +73,11 @@ void GatherSession::cancel() {
 }
 
 bool GatherSession::startReservation(Clock::TimePoint start, Clock::TimePoint end,
-                                     std::string_view intervalText, std::optional<int>* count) {
+                                     std::string_view intervalText,
+                                     const std::function<void(int)>& showCount) {
     const Check c = checkReservation(start, end, intervalText);
-    if (count)
-        *count = c.count;
+    if (c.count && showCount)
+        showCount(*c.count);
     if (!c.message.empty()) {
         ctx_.messages.show(c.message);
         return false;
@@ -90,10 +91,10 @@ bool GatherSession::startReservation(Clock::TimePoint start, Clock::TimePoint en
 }
 
 bool GatherSession::startImmediate(std::string_view intervalText, std::string_view durationText,
-                                   std::optional<int>* count) {
+                                   const std::function<void(int)>& showCount) {
     const Check c = checkImmediate(intervalText, durationText);
-    if (count)
-        *count = c.count;
+    if (c.count && showCount)
+        showCount(*c.count);
     if (!c.message.empty()) {
         ctx_.messages.show(c.message);
         return false;

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,12 +56,13 @@ public:
     GatherSession(const GatherSession&) = delete;
     GatherSession& operator=(const GatherSession&) = delete;
 
-    // The page's buttons: checks, messages and start. `count` receives the planned count as soon
+    // The page's buttons: checks, messages and start. `showCount` gets the planned count as soon
     // as it is known (the page shows it even when the start then fails). True when started.
     bool startReservation(Clock::TimePoint start, Clock::TimePoint end,
-                          std::string_view intervalText, std::optional<int>* count = nullptr);
+                          std::string_view intervalText,
+                          const std::function<void(int)>& showCount = {});
     bool startImmediate(std::string_view intervalText, std::string_view durationText,
-                        std::optional<int>* count = nullptr);
+                        const std::function<void(int)>& showCount = {});
     // Starts a checked plan: record file in the context's data directory, header, worker.
     bool start(const Plan& plan);
 

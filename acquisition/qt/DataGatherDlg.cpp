@@ -1,15 +1,247 @@
 #include "acquisition/qt/DataGatherDlg.h"
 
-CDataGatherDlg::CDataGatherDlg(AppContext& ctx, QWidget* parent) : SheetPage(parent), ctx_(ctx) {
+#include <QApplication>
+#include <QDateTimeEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "acquisition/RecordImport.h"
+#include "acquisition/qt/CurvePage.h"
+#include "acquisition/qt/TablePage.h"
+#include "shell/Paths.h"
+#include "shell/qt/FileDialogs.h"
+#include "shell/qt/WaitDialogs.h"
+
+namespace {
+
+QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    if (buddy)
+        l->setBuddy(buddy);
+    return l;
+}
+
+QLineEdit* edit(const QString& name, const QString& accessible, QWidget* parent) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setAccessibleName(accessible);
+    e->setMaximumWidth(80);
+    return e;
+}
+
+QDateTimeEdit* picker(const QString& name, const QString& accessible, QDateTime now,
+                      QWidget* parent) {
+    auto* p = new QDateTimeEdit(now, parent);
+    p->setObjectName(name);
+    p->setAccessibleName(accessible);
+    p->setDisplayFormat("yyyy/MM/dd HH:mm");
+    return p;
+}
+
+QPushButton* button(const QString& name, QWidget* parent) {
+    auto* b = new QPushButton("Acquisition", parent);
+    b->setObjectName(name);
+    b->setAccessibleName("Acquisition");
+    return b;
+}
+
+Clock::TimePoint toTimePoint(const QDateTime& t) {
+    return Clock::TimePoint(std::chrono::seconds(t.toSecsSinceEpoch()));
+}
+
+}  // namespace
+
+CDataGatherDlg::CDataGatherDlg(AppContext& ctx, QWidget* parent)
+    : SheetPage(parent), ctx_(ctx), session_(ctx) {
     setObjectName("CDataGatherDlg");
+    setWindowTitle("Data Collection");
+    const auto secs =
+        std::chrono::duration_cast<std::chrono::seconds>(ctx_.clock->now().time_since_epoch())
+            .count();
+    QDateTime now = QDateTime::fromSecsSinceEpoch(secs);
+    now.setTime(QTime(now.time().hour(), now.time().minute()));
+
+    auto* modeBox = new QGroupBox("Acquisition mode", this);
+    modeBox->setObjectName("modeGroup");
+    reserveRadio_ = new QRadioButton("Reservation mode", modeBox);
+    reserveRadio_->setObjectName("reserveRadio");
+    reserveRadio_->setAccessibleName("Reservation mode");
+    immediateRadio_ = new QRadioButton("Immediate Mode", modeBox);
+    immediateRadio_->setObjectName("immediateRadio");
+    immediateRadio_->setAccessibleName("Immediate Mode");
+    auto* modeLayout = new QVBoxLayout(modeBox);
+    modeLayout->addWidget(reserveRadio_);
+    modeLayout->addWidget(immediateRadio_);
+
+    auto* reserveBox = new QGroupBox("Reservation mode", this);
+    reserveBox->setObjectName("reserveGroup");
+    reserveInterval_ = edit("reserveInterval", "Time interval:", reserveBox);
+    startTime_ = picker("startTime", "Start time:", now, reserveBox);
+    endTime_ = picker("endTime", "End time:", now, reserveBox);
+    reserveButton_ = button("reserveAcquisition", reserveBox);
+    reserveCount_ = new QLabel(reserveBox);
+    reserveCount_->setObjectName("reserveCount");
+    auto* rg = new QGridLayout(reserveBox);
+    rg->addWidget(caption("Time interval:", reserveInterval_, reserveBox), 0, 0);
+    rg->addWidget(reserveInterval_, 0, 1);
+    rg->addWidget(new QLabel("Minute", reserveBox), 0, 2);
+    rg->addWidget(caption("Start time:", startTime_, reserveBox), 1, 0);
+    rg->addWidget(startTime_, 1, 1, 1, 2);
+    rg->addWidget(caption("End time:", endTime_, reserveBox), 2, 0);
+    rg->addWidget(endTime_, 2, 1, 1, 2);
+    rg->addWidget(reserveButton_, 0, 3);
+    rg->addWidget(new QLabel("Note:", reserveBox), 3, 0);
+    rg->addWidget(reserveCount_, 3, 1);
+    rg->addWidget(new QLabel("(Article) recording", reserveBox), 3, 2);
+
+    auto* immediateBox = new QGroupBox("Immediate Mode", this);
+    immediateBox->setObjectName("immediateGroup");
+    immediateInterval_ = edit("immediateInterval", "Time interval:", immediateBox);
+    duration_ = edit("duration", "Continued time:", immediateBox);
+    immediateButton_ = button("immediateAcquisition", immediateBox);
+    immediateCount_ = new QLabel(immediateBox);
+    immediateCount_->setObjectName("immediateCount");
+    auto* ig = new QGridLayout(immediateBox);
+    ig->addWidget(caption("Time interval:", immediateInterval_, immediateBox), 0, 0);
+    ig->addWidget(immediateInterval_, 0, 1);
+    ig->addWidget(new QLabel("Minute", immediateBox), 0, 2);
+    ig->addWidget(caption("Continued time:", duration_, immediateBox), 1, 0);
+    ig->addWidget(duration_, 1, 1);
+    ig->addWidget(new QLabel("Hour", immediateBox), 1, 2);
+    ig->addWidget(immediateButton_, 0, 3);
+    ig->addWidget(new QLabel("Note:", immediateBox), 2, 0);
+    ig->addWidget(immediateCount_, 2, 1);
+    ig->addWidget(new QLabel("(Article) recording", immediateBox), 2, 2);
+
+    dataDirLabel_ = new QLabel(
+        QString("Record files: %1").arg(QString::fromStdString(ctx_.dataDir.string())), this);
+    dataDirLabel_->setObjectName("dataDirLabel");
+    dataDirLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName("recordTabs");
+    tabs_->setAccessibleName("Record data");
+    table_ = new CTablePage(tabs_);
+    curve_ = new CCurvePage(ctx_, tabs_);
+    tabs_->addTab(table_, "Record data");
+    tabs_->addTab(curve_, "Record curve");
+    tabs_->setCurrentIndex(0);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(modeBox);
+    top->addWidget(reserveBox);
+    top->addWidget(immediateBox);
+    top->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(dataDirLabel_);
+    layout->addWidget(tabs_, 1);
+
+    connect(reserveRadio_, &QRadioButton::clicked, this, &CDataGatherDlg::applyReservationLayout);
+    connect(immediateRadio_, &QRadioButton::clicked, this, &CDataGatherDlg::applyImmediateLayout);
+    connect(reserveButton_, &QPushButton::clicked, this, &CDataGatherDlg::onReservationAcquisition);
+    connect(immediateButton_, &QPushButton::clicked, this, &CDataGatherDlg::onImmediateAcquisition);
+
+    reserveRadio_->setChecked(true);
+    applyReservationLayout();
 }
 
 CDataGatherDlg::~CDataGatherDlg() = default;
 
-void CDataGatherDlg::ImportData() {}
+void CDataGatherDlg::applyReservationLayout() {
+    immediateInterval_->setReadOnly(true);
+    duration_->setReadOnly(true);
+    immediateButton_->setEnabled(false);
+    reserveInterval_->setReadOnly(false);
+    reserveButton_->setEnabled(true);
+    startTime_->setEnabled(true);
+    endTime_->setEnabled(true);
+}
+
+void CDataGatherDlg::applyImmediateLayout() {
+    immediateInterval_->setReadOnly(false);
+    duration_->setReadOnly(false);
+    immediateButton_->setEnabled(true);
+    reserveInterval_->setReadOnly(true);
+    reserveButton_->setEnabled(false);
+    startTime_->setEnabled(false);
+    endTime_->setEnabled(false);
+}
+
+void CDataGatherDlg::onReservationAcquisition() {
+    const bool started = session_.startReservation(
+        toTimePoint(startTime_->dateTime()), toTimePoint(endTime_->dateTime()),
+        reserveInterval_->text().toStdString(),
+        [this](int n) { reserveCount_->setText(QString::number(n)); });
+    if (started)
+        runWaitDialog();
+}
+
+void CDataGatherDlg::onImmediateAcquisition() {
+    const bool started = session_.startImmediate(
+        immediateInterval_->text().toStdString(), duration_->text().toStdString(),
+        [this](int n) { immediateCount_->setText(QString::number(n)); });
+    if (started)
+        runWaitDialog();
+}
+
+void CDataGatherDlg::runWaitDialog() {
+    dataDirLabel_->setText(
+        QString("Record files: %1")
+            .arg(QString::fromStdString(session_.recordPath().parent_path().string())));
+    CGatherWaitDlg wait([this] { return session_.finished(); }, [this] { session_.cancel(); },
+                        this);
+    wait.exec();
+}
+
+void CDataGatherDlg::onSetActive() {
+    curve_->setUnitText(QString::fromStdString(ctx_.basicSettings().SignalUnitText));
+}
+
+void CDataGatherDlg::ImportData() {
+    ctx_.importState.clear();
+    recordset_ = std::make_shared<RecordTable>();
+    FileDialogs::Request r;
+    r.title = "Import data file";
+    r.filter = "Rec Files (*.rec);;All Files (*.*)";
+    r.directory = QString::fromStdString(ctx_.dataDir.string());
+    const QString file = FileDialogs::ask(this, r);
+    if (file.isEmpty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ImportOutcome outcome = importRecordFile(std::filesystem::path(file.toStdString()),
+                                                   *recordset_, ctx_.importState, ctx_.messages);
+    QApplication::restoreOverrideCursor();
+    switch (outcome) {
+        case ImportOutcome::Loaded:
+            curve_->loadFromImport();
+            table_->BindTable(recordset_);
+            break;
+        case ImportOutcome::NoRecords:
+            // The columns of the file, no points.
+            curve_->clearCurve();
+            table_->BindTable(recordset_);
+            break;
+        case ImportOutcome::NotCollected:
+        case ImportOutcome::CannotRead:
+            // Nothing new to show; what is on screen stays as it was.
+            break;
+    }
+}
+
 void CDataGatherDlg::OnTimeDivision(int minutes) {
     ctx_.MinutesPerDivision = minutes;
+    curve_->applyTimeDivision();
 }
+
 void CDataGatherDlg::OnOutputIndex(int index) {
     ctx_.OutputIndex = index;
+    curve_->applyOutputIndex();
 }

@@ -1,8 +1,21 @@
 #pragma once
 // "Data Collection": timed sampling into record files, with the record table and curve below.
 
+#include <memory>
+
+#include "acquisition/GatherSession.h"
+#include "acquisition/RecordTable.h"
 #include "shell/AppContext.h"
 #include "shell/qt/SheetPage.h"
+
+class QDateTimeEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class CCurvePage;
+class CTablePage;
 
 class CDataGatherDlg : public SheetPage {
     Q_OBJECT
@@ -15,6 +28,37 @@ public:
     void OnTimeDivision(int minutesPerDivision);
     void OnOutputIndex(int outputIndex);
 
+    void onSetActive() override;
+
+    GatherSession& session() { return session_; }
+    CCurvePage* curvePage() const { return curve_; }
+    CTablePage* tablePage() const { return table_; }
+
 private:
+    void applyReservationLayout();
+    void applyImmediateLayout();
+    void onReservationAcquisition();
+    void onImmediateAcquisition();
+    void runWaitDialog();
+
     AppContext& ctx_;
+    GatherSession session_;
+    // The table the last import filled; the table page keeps the one it shows alive itself.
+    std::shared_ptr<RecordTable> recordset_;
+
+    QRadioButton* reserveRadio_;
+    QRadioButton* immediateRadio_;
+    QLineEdit* reserveInterval_;
+    QDateTimeEdit* startTime_;
+    QDateTimeEdit* endTime_;
+    QPushButton* reserveButton_;
+    QLabel* reserveCount_;
+    QLineEdit* immediateInterval_;
+    QLineEdit* duration_;
+    QPushButton* immediateButton_;
+    QLabel* immediateCount_;
+    QLabel* dataDirLabel_;
+    QTabWidget* tabs_;
+    CTablePage* table_;
+    CCurvePage* curve_;
 };

@@ -1,0 +1,33 @@
+#pragma once
+// A text label with its own background and text colours and font, painted opaque.
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+class CColorLabel : public QWidget {
+    Q_OBJECT
+public:
+    explicit CColorLabel(const QString& text = {}, QWidget* parent = nullptr);
+
+    void SetBkColor(const QColor& c) { BkColor = c; }
+    void SetTextColor(const QColor& c) { TextColor = c; }
+    void SetFont(const QString& face, int pixelHeight);
+    void SetText(const QString& text);
+    void setBordered(bool on) { bordered_ = on; }
+
+    QString text() const { return text_; }
+    QColor bkColor() const { return BkColor; }
+    QColor textColor() const { return TextColor; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor BkColor{205, 216, 228};
+    QColor TextColor{0, 0, 0};
+    QFont Font;
+    QString text_;
+    bool bordered_ = false;
+};
