@@ -178,7 +178,7 @@ void CMainFrame::showSimulatedBus(const QString& portPath, const QString& device
     auto* l =
         new QLabel(QString("Simulated bus on %1 (devices %2)").arg(portPath, devices), statusBar());
     l->setObjectName("statusSimulatedBus");
-    statusBar()->insertPermanentWidget(0, l);
+    statusBar()->insertPermanentWidget(1, l);  // after "Ready", before the lock panes
 }
 
 void CMainFrame::showStatus(const QString& text) {

@@ -75,6 +75,10 @@ public:
 private:
     static QString slug(QString text) {
         text.remove('&');
+        if (text == QString::fromUtf8("输出校准"))
+            return "output-calibration";
+        if (text == QString::fromUtf8("温度补偿"))
+            return "temperature-compensation";
         QString out;
         for (QChar c : text)
             out += (c.isLetterOrNumber() && c.unicode() < 128) ? c.toLower() : QChar('-');

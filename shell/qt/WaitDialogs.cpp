@@ -1,6 +1,7 @@
 #include "shell/qt/WaitDialogs.h"
 
 #include "shell/Worker.h"
+#include "shell/qt/Look.h"
 
 namespace {
 std::function<bool()> untilWorkerEnded(std::function<bool()> finished, const Worker* worker) {
@@ -16,7 +17,9 @@ CWaitDlgBase::CWaitDlgBase(const QString& text, const QString& buttonCaption,
                            std::function<bool()> finished, std::function<void()> cancel,
                            const Worker* worker, QWidget* parent)
     : WaitDialog(text, buttonCaption, untilWorkerEnded(std::move(finished), worker),
-                 std::move(cancel), parent) {}
+                 std::move(cancel), parent) {
+    Look::paintDialogBackground(this);
+}
 
 CSearchWaitDlg::CSearchWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                                const Worker* worker, QWidget* parent)

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "shell/AppOptions.h"
+
+TEST(AppOptions, NoOptionsIsAnOrdinaryRunOnTheDefaultPort) {
+    auto r = ParseAppOptions({});
+    ASSERT_TRUE(r.options);
+    EXPECT_FALSE(r.options->demo);
+    EXPECT_TRUE(r.options->screenshotDir.empty());
+}
+
+TEST(AppOptions, DemoStartsFourDevicesUnlessDevicesSaysOtherwise) {
+    auto plain = ParseAppOptions({"--demo"});
+    ASSERT_TRUE(plain.options);
+    EXPECT_TRUE(plain.options->demo);
+    EXPECT_EQ(plain.options->demoDevices, (std::vector<int>{1, 7, 12, 35}));
+
+    auto chosen = ParseAppOptions({"--demo", "--devices", "3,60"});
+    ASSERT_TRUE(chosen.options);
+    EXPECT_EQ(chosen.options->demoDevices, (std::vector<int>{3, 60}));
+}
+
+TEST(AppOptions, ScreenshotsTakesItsFolder) {
+    auto r = ParseAppOptions({"--demo", "--screenshots", "/tmp/out"});
+    ASSERT_TRUE(r.options);
+    EXPECT_EQ(r.options->screenshotDir, "/tmp/out");
+}
+
+TEST(AppOptions, RejectsWhatWouldOtherwiseBeSilentlyIgnored) {
+    EXPECT_FALSE(ParseAppOptions({"--devices", "1,2"}).options) << "devices without a bus";
+    EXPECT_FALSE(ParseAppOptions({"--demo", "--devices", "0,61"}).options);
+    EXPECT_FALSE(ParseAppOptions({"--demo", "--devices"}).options);
+    EXPECT_FALSE(ParseAppOptions({"--screenshots"}).options);
+    auto unknown = ParseAppOptions({"--demoo"});
+    EXPECT_FALSE(unknown.options);
+    EXPECT_NE(unknown.error.find("--demoo"), std::string::npos);
+}

@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "link/OperatorMessages.h"
+#include "shell/Worker.h"
+
+TEST(WorkerStart, AStartedWorkerRunsAndShowsNothing) {
+    RecordingMessages messages;
+    Worker worker;
+    std::atomic<int> done{0};
+    ASSERT_TRUE(StartWorkerOrReport(
+        worker, [&] { done = 1; }, messages, WorkerStartFailure::kSearch));
+    worker.join();
+    EXPECT_EQ(done.load(), 1);
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST(WorkerStart, AWorkerThatCannotStartShowsItsMessageAndRunsNothing) {
+    RecordingMessages messages;
+    Worker worker;
+    std::atomic<int> ran{0};
+    Worker::failNextStartForTest();
+    EXPECT_FALSE(StartWorkerOrReport(
+        worker, [&] { ran = 1; }, messages, WorkerStartFailure::kSearch));
+    worker.join();
+    EXPECT_EQ(ran.load(), 0);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Thread failed to start search！"});
+}
+
+TEST(WorkerStart, FailureTextsOfEveryOperation) {
+    EXPECT_STREQ(WorkerStartFailure::kBatchDownload, "批量下载线程启动失败！");
+    EXPECT_EQ(WorkerStartFailure::acquisition(1), "采集线程1启动失败！");
+    EXPECT_EQ(WorkerStartFailure::acquisition(5), "采集线程5启动失败！");
+}
