@@ -1,14 +1,309 @@
 #include "config/qt/BasicConfigPage.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <thread>
+
+#include "config/ParameterFile.h"
+#include "shell/qt/FileDialogs.h"
+#include "shell/qt/WaitDialogs.h"
+
+using config::EditId;
+using config::ListId;
+
+namespace {
+
+const QString kTextFilter = QStringLiteral("Text Files(*.txt);;ALL Files(*.*)");
+
+QString q(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
 CBasicConfigPage::CBasicConfigPage(AppContext& ctx, QWidget* parent)
     : SheetPage(parent), ctx_(ctx) {
     setObjectName("CBasicConfigPage");
+    setAccessibleName(QStringLiteral("The basic configuration"));
+    ctx_.clearOnlineTable();
+    c_ = buildBasicConfigControls(this);
+    for (std::size_t i = 0; i < config::kListCount; ++i)
+        for (const auto& e : model_.lists[i].entries) c_.lists[i]->addItem(q(e));
+    connectControls();
+    model_.ShowRestrictedLayout();
+    showModel();
 }
 
-CBasicConfigPage::~CBasicConfigPage() = default;
+CBasicConfigPage::~CBasicConfigPage() {
+    search_.abandon = 1;
+    search_.SearchDone = 1;
+    searchWorker_.join();
+    downloadWorker_.join();
+}
 
-void CBasicConfigPage::ShowEnterpriseLayout() {}
-void CBasicConfigPage::clearSearchDone() {}
-void CBasicConfigPage::OnImportBasicParams() {}
-void CBasicConfigPage::OnLoadLevelPreset() {}
-void CBasicConfigPage::OnLoadTemperaturePreset() {}
+void CBasicConfigPage::connectControls() {
+    for (std::size_t i = 0; i < config::kListCount; ++i) {
+        const auto id = static_cast<ListId>(i);
+        connect(c_.lists[i], &QComboBox::currentIndexChanged, this,
+                [this, id](int index) { onListChanged(id, index); });
+    }
+    connect(c_.search, &QPushButton::clicked, this, &CBasicConfigPage::OnSearch);
+    connect(c_.batchDownload, &QPushButton::clicked, this, &CBasicConfigPage::OnBatchDownload);
+    connect(c_.configuration, &QPushButton::clicked, this, &CBasicConfigPage::OnConfiguration);
+    connect(c_.saveFile, &QPushButton::clicked, this, &CBasicConfigPage::OnSaveConfigFile);
+    connect(c_.selectAll, &QPushButton::clicked, this, [this] {
+        model_.OnSelectAll();
+        showModel();
+    });
+    connect(c_.empty, &QPushButton::clicked, this, [this] {
+        model_.OnEmpty();
+        showModel();
+    });
+    for (std::size_t a = 0; a < c_.addresses.size(); ++a)
+        connect(c_.addresses[a], &QCheckBox::clicked, this,
+                [this, a](bool on) { model_.addressTicked[a] = on; });
+    for (std::size_t g = 0; g < c_.groups.size(); ++g)
+        connect(c_.groups[g], &QCheckBox::clicked, this, [this, g](bool on) {
+            model_.groupTicked[g] = on;
+            model_.OnRangeSelect(static_cast<int>(g));
+            showModel();
+        });
+}
+
+void CBasicConfigPage::pullEdits() {
+    for (std::size_t i = 0; i < config::kEditCount; ++i)
+        model_.edits[i] = c_.edits[i]->text().toStdString();
+}
+
+void CBasicConfigPage::showModel() {
+    for (std::size_t i = 0; i < config::kListCount; ++i) {
+        const QSignalBlocker block(c_.lists[i]);
+        c_.lists[i]->setCurrentIndex(model_.lists[i].selected);
+    }
+    for (std::size_t i = 0; i < config::kEditCount; ++i) {
+        const QString t = q(model_.edits[i]);
+        if (c_.edits[i]->text() != t)
+            c_.edits[i]->setText(t);
+    }
+    const bool ent = model_.enterprise;
+    c_.edit(EditId::Density)->setReadOnly(model_.densityReadOnly);
+    for (EditId id : {EditId::Address, EditId::ProductCode, EditId::RangeStart, EditId::RangeEnd})
+        c_.edit(id)->setReadOnly(!ent);
+    for (ListId id :
+         {ListId::SignalType, ListId::SignalUnit, ListId::OutputType, ListId::PointPosition})
+        c_.list(id)->setEnabled(ent);
+    c_.list(ListId::K2Type)->setEnabled(model_.k2Enabled);
+    for (EditId id : {EditId::K2Action, EditId::K2Delay, EditId::K2Release})
+        c_.edit(id)->setEnabled(model_.k2Enabled);
+    c_.list(ListId::Voltage)->setEnabled(model_.voltageEnabled);
+    c_.list(ListId::Current)->setEnabled(model_.currentEnabled);
+    c_.configuration->setVisible(ent);
+    c_.saveFile->setVisible(ent);
+    c_.equipment->setVisible(ent);
+    for (QLabel* l : c_.unitLabels) l->setText(q(model_.unitLabel));
+    for (std::size_t a = 0; a < c_.addresses.size(); ++a)
+        c_.addresses[a]->setChecked(model_.addressTicked[a]);
+    for (std::size_t g = 0; g < c_.groups.size(); ++g)
+        c_.groups[g]->setChecked(model_.groupTicked[g]);
+    ctx_.setLiveSelections(model_.list(ListId::OutputType).text(),
+                           model_.list(ListId::PointPosition).text());
+}
+
+bool CBasicConfigPage::readControls() {
+    pullEdits();
+    const config::ReadResult r = model_.readEdits();
+    if (r.ok)
+        return true;
+    ctx_.messages.show(r.message);
+    c_.edit(r.failed)->setFocus();
+    c_.edit(r.failed)->selectAll();
+    return false;
+}
+
+void CBasicConfigPage::onListChanged(ListId id, int index) {
+    pullEdits();
+    model_.list(id).selected = index;
+    if (id == ListId::SignalType)
+        model_.OnSignalTypeChange();
+    else if (id == ListId::SignalUnit)
+        model_.UpdateUnitLabels();
+    else if (id == ListId::OutputType)
+        model_.ApplyOutputTypeRules();
+    showModel();
+}
+
+void CBasicConfigPage::ShowEnterpriseLayout() {
+    pullEdits();
+    model_.ShowEnterpriseLayout();
+    showModel();
+}
+
+void CBasicConfigPage::clearSearchDone() {
+    search_.SearchDone = 0;
+}
+
+bool CBasicConfigPage::onKillActive() {
+    readControls();
+    ctx_.setBasicSettings(model_.settings());
+    return readControls();
+}
+
+void CBasicConfigPage::OnSearch() {
+    if (searchWorker_.running())
+        return;
+    const bool enterprise = ctx_.EnterpriseMode.load() != 0;
+    config::resetSearchFlags(search_);
+    const bool started = StartWorkerOrReport(
+        searchWorker_,
+        [this, enterprise] {
+            const config::SearchOutcome out = config::runSearch(ctx_, search_, enterprise);
+            QMetaObject::invokeMethod(
+                this, [this, out] { OnSearchComplete(out); }, Qt::QueuedConnection);
+        },
+        ctx_.messages, WorkerStartFailure::kSearch);
+    if (!started)
+        return;
+    c_.search->setEnabled(false);
+    if (!enterprise)
+        return;
+    CSearchWaitDlg wait([this] { return search_.SearchDone.load() || search_.SearchFailed.load(); },
+                        [this] {
+                            search_.SearchDone = 1;
+                            c_.search->setEnabled(true);
+                        },
+                        &searchWorker_, this);
+    searchDialogOpen_ = true;
+    wait.exec();
+    searchDialogOpen_ = false;
+    // The result is shown once the wait dialog has gone.
+    if (pendingOutcome_) {
+        const config::SearchOutcome out = *pendingOutcome_;
+        pendingOutcome_.reset();
+        OnSearchComplete(out);
+    }
+}
+
+void CBasicConfigPage::OnSearchComplete(const config::SearchOutcome& out) {
+    if (searchDialogOpen_) {
+        pendingOutcome_ = out;
+        return;
+    }
+    searchWorker_.join();
+    c_.search->setEnabled(true);
+    if (!out.message.empty())
+        ctx_.messages.show(out.message);
+    pullEdits();
+    model_.DecodeParameterBlock(out.block.data());
+    if (out.complete)
+        model_.moveValuesToEdits();
+    // Also without a result, so the enable states follow the lists the empty block selected.
+    model_.UpdateUnitLabels();
+    model_.ApplyOutputTypeRules();
+    if (out.complete)
+        model_.tickOnline(ctx_.onlineAddresses());
+    showModel();
+    if (out.complete)
+        ctx_.messages.show(config::kSearchComplete);
+}
+
+void CBasicConfigPage::OnBatchDownload() {
+    if (downloadWorker_.running())
+        return;
+    readControls();  // a bad number is reported; the values read before it are used
+    const bool enterprise = ctx_.EnterpriseMode.load() != 0;
+    if (!enterprise && ctx_.CurrentAddress.load() == 0 && !searchWorker_.running()) {
+        ctx_.messages.show(config::kNoSearchAppliance);
+        return;
+    }
+    if (searchWorker_.running())
+        ctx_.messages.status(kWaitingForSearch);
+    downloadDone_ = 0;
+    downloadNoDevice_ = false;
+    const config::BasicConfigModel snapshot = model_;
+    const bool started = StartWorkerOrReport(
+        downloadWorker_,
+        [this, snapshot, enterprise] {
+            // The ordinary search moves CurrentAddress while it polls: the download goes to the
+            // device it finds, after it.
+            while (searchWorker_.running())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (enterprise) {
+                downloadResult_ = config::downloadToAll(ctx_, config::batchDownloadFrame(snapshot));
+            } else if (const auto a = ctx_.CurrentAddress.load(); a != 0) {
+                downloadResult_ = config::downloadToDevice(
+                    ctx_, config::singleDownloadFrame(static_cast<std::uint8_t>(a), snapshot));
+            } else {
+                downloadNoDevice_ = true;
+            }
+            downloadDone_ = 1;
+        },
+        ctx_.messages, WorkerStartFailure::kBatchDownload);
+    if (!started)
+        return;
+    CBatchDownloadWaitDlg wait([this] { return downloadDone_.load() != 0; }, nullptr,
+                               &downloadWorker_, this);
+    wait.exec();
+    downloadWorker_.join();
+    if (downloadNoDevice_) {
+        ctx_.messages.show(config::kNoSearchAppliance);
+        return;
+    }
+    const std::string text = config::downloadMessage(downloadResult_);
+    if (!text.empty())
+        ctx_.messages.show(text);
+}
+
+void CBasicConfigPage::OnConfiguration() {
+    readControls();
+    config::sendConfiguration(ctx_, model_.values.productCode, model_.values.address);
+}
+
+void CBasicConfigPage::OnSaveConfigFile() {
+    readControls();
+    const std::string type = model_.list(ListId::SignalType).text();
+    if (type != "Pressure" && type != "Temperature" && type != "level")
+        return;
+    FileDialogs::Request req;
+    req.save = true;
+    req.title = QStringLiteral("Save as");
+    req.filter = kTextFilter;
+    req.defaultSuffix = QStringLiteral("txt");
+    const QString path = FileDialogs::ask(this, req);
+    if (path.isEmpty())
+        return;
+    std::string error;
+    if (!config::writeParameterFile(path.toStdString(), model_, &error))
+        ctx_.messages.showWithDetail(kSaveFailed, MessageIcon::Exclamation, error);
+}
+
+void CBasicConfigPage::OnImportBasicParams() {
+    FileDialogs::Request req;
+    req.title = QStringLiteral("导入");
+    req.filter = kTextFilter;
+    const QString path = FileDialogs::ask(this, req);
+    pullEdits();
+    const auto values =
+        path.isEmpty() ? std::nullopt : config::readParameterFile(path.toStdString());
+    if (values)
+        config::applyParameterFile(model_, *values);
+    else
+        config::refreshAfterImport(model_);
+    showModel();
+}
+
+void CBasicConfigPage::OnLoadLevelPreset() {
+    pullEdits();
+    config::applyPreset(model_, config::IniFile::load(ctx_.presetIniPath), config::Preset::Level);
+    showModel();
+}
+
+void CBasicConfigPage::OnLoadTemperaturePreset() {
+    pullEdits();
+    config::applyPreset(model_, config::IniFile::load(ctx_.presetIniPath),
+                        config::Preset::Temperature);
+    showModel();
+}

@@ -1,7 +1,19 @@
 #pragma once
 // "The basic configuration": search, parameter display and editing, download, parameter files.
+//
+// The page mirrors a config::BasicConfigModel: every handler updates the model from the
+// controls, lets the model apply its rules, and shows the model again. Bus work runs on
+// workers; their results come back through queued calls on the window's thread.
 
+#include <atomic>
+#include <optional>
+
+#include "config/DeviceSearch.h"
+#include "config/Download.h"
+#include "config/ParameterModel.h"
+#include "config/qt/BasicConfigControls.h"
 #include "shell/AppContext.h"
+#include "shell/Worker.h"
 #include "shell/qt/SheetPage.h"
 
 class CBasicConfigPage : public SheetPage {
@@ -19,6 +31,43 @@ public:
     void OnLoadLevelPreset();
     void OnLoadTemperaturePreset();
 
+    // Buttons.
+    void OnSearch();
+    void OnBatchDownload();
+    void OnConfiguration();
+    void OnSaveConfigFile();
+
+    // Publishes BasicSettings; stays in front when an edit does not hold a number.
+    bool onKillActive() override;
+
+    const config::BasicConfigModel& model() const { return model_; }
+    config::SearchState& searchState() { return search_; }
+    bool searchRunning() const { return searchWorker_.running(); }
+    const BasicConfigControls& controls() const { return c_; }
+
+    static constexpr const char* kWaitingForSearch = "Waiting for the search to finish";
+    static constexpr const char* kSaveFailed = "The configuration file could not be saved!";
+
 private:
+    void connectControls();
+    // Model -> controls (texts, selections, states, boxes) and the live selections.
+    void showModel();
+    // Edit texts -> model (the model keeps the texts of every edit).
+    void pullEdits();
+    // Parses the edits; on a bad number tells the operator and moves the focus there.
+    bool readControls();
+    void onListChanged(config::ListId id, int index);
+    void OnSearchComplete(const config::SearchOutcome& outcome);
+
     AppContext& ctx_;
+    config::BasicConfigModel model_;
+    config::SearchState search_;
+    BasicConfigControls c_;
+    bool searchDialogOpen_ = false;
+    std::optional<config::SearchOutcome> pendingOutcome_;
+    std::atomic<int> downloadDone_{0};
+    config::DownloadResult downloadResult_ = config::DownloadResult::Failed;
+    bool downloadNoDevice_ = false;
+    Worker searchWorker_;
+    Worker downloadWorker_;
 };

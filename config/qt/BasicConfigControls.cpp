@@ -1,0 +1,217 @@
+#include "config/qt/BasicConfigControls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using config::EditId;
+using config::ListId;
+
+namespace {
+
+struct EditInfo {
+    const char* caption;
+    const char* name;
+};
+
+// In the order of EditId.
+constexpr std::array<EditInfo, config::kEditCount> kEdits = {{
+    {"Range start:", "rangeStartEdit"},
+    {"Range end:", "rangeEndEdit"},
+    {"Address:", "addressEdit"},
+    {"Current device:", "currentDeviceEdit"},
+    {"Product code:", "productCodeEdit"},
+    {"K1 action:", "k1ActionEdit"},
+    {"K2 action:", "k2ActionEdit"},
+    {"K1 delay value:", "k1DelayEdit"},
+    {"K2 delay value:", "k2DelayEdit"},
+    {"liquid density:", "densityEdit"},
+    {"Zoom range of termination:", "zoomEndEdit"},
+    {"Initial zoom range:", "zoomStartEdit"},
+    {"K1 releasing value:", "k1ReleaseEdit"},
+    {"K2 releasing value:", "k2ReleaseEdit"},
+}};
+
+// In the order of ListId.
+constexpr std::array<EditInfo, config::kListCount> kLists = {{
+    {"Signal type:", "signalTypeList"},
+    {"Signal unit:", "signalUnitList"},
+    {"Output type:", "outputTypeList"},
+    {"Point position:", "pointPositionList"},
+    {"K1 switch type:", "k1TypeList"},
+    {"K2 switch type:", "k2TypeList"},
+    {"The output voltage:", "outputVoltageList"},
+    {"The current output:", "currentOutputList"},
+}};
+
+// The values that carry the unit, in the order of the unit labels.
+constexpr std::array<EditId, 8> kUnitEdits = {
+    EditId::RangeStart, EditId::RangeEnd,  EditId::ZoomStart, EditId::ZoomEnd,
+    EditId::K1Action,   EditId::K1Release, EditId::K2Action,  EditId::K2Release};
+
+QPushButton* button(QWidget* parent, const char* caption, const char* name) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(name);
+    b->setAccessibleName(QString::fromUtf8(caption));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* fixedUnit(QWidget* parent, const char* text, const QString& name) {
+    auto* l = new QLabel(QString::fromUtf8(text), parent);
+    l->setObjectName(name);
+    return l;
+}
+
+constexpr int I(EditId id) {
+    return static_cast<int>(id);
+}
+constexpr int I(ListId id) {
+    return static_cast<int>(id);
+}
+
+}  // namespace
+
+QString editObjectName(EditId id) {
+    return QString::fromLatin1(kEdits[config::idx(id)].name);
+}
+
+QString listObjectName(ListId id) {
+    return QString::fromLatin1(kLists[config::idx(id)].name);
+}
+
+BasicConfigControls buildBasicConfigControls(QWidget* page) {
+    BasicConfigControls c;
+    for (std::size_t i = 0; i < config::kEditCount; ++i) {
+        auto* e = new QLineEdit(page);
+        e->setObjectName(kEdits[i].name);
+        e->setAccessibleName(QString::fromUtf8(kEdits[i].caption));
+        c.edits[i] = e;
+    }
+    for (std::size_t i = 0; i < config::kListCount; ++i) {
+        auto* l = new QComboBox(page);
+        l->setObjectName(kLists[i].name);
+        l->setAccessibleName(QString::fromUtf8(kLists[i].caption));
+        c.lists[i] = l;
+    }
+    for (std::size_t i = 0; i < kUnitEdits.size(); ++i) {
+        c.unitLabels[i] = new QLabel(page);
+        c.unitLabels[i]->setObjectName(editObjectName(kUnitEdits[i]).replace("Edit", "Unit"));
+    }
+
+    auto* grid = new QGridLayout;
+    int row = 0;
+    auto addRow = [&](QWidget* field, const char* caption, QWidget* unit, int column) {
+        auto* label = new QLabel(QString::fromUtf8(caption), page);
+        label->setBuddy(field);
+        grid->addWidget(label, row, column * 3);
+        grid->addWidget(field, row, column * 3 + 1);
+        if (unit)
+            grid->addWidget(unit, row, column * 3 + 2);
+    };
+    auto unitOf = [&](EditId id) -> QWidget* {
+        for (std::size_t i = 0; i < kUnitEdits.size(); ++i)
+            if (kUnitEdits[i] == id)
+                return c.unitLabels[i];
+        return nullptr;
+    };
+    auto editRow = [&](EditId id, int column) {
+        QWidget* unit = unitOf(id);
+        if (id == EditId::K1Delay || id == EditId::K2Delay)
+            unit = fixedUnit(page, "S", editObjectName(id).replace("Edit", "Unit"));
+        if (id == EditId::Density)
+            unit = fixedUnit(page, "Kg/m3", "densityUnit");
+        addRow(c.edit(id), kEdits[config::idx(id)].caption, unit, column);
+    };
+    auto listRow = [&](ListId id, int column) {
+        addRow(c.list(id), kLists[config::idx(id)].caption, nullptr, column);
+    };
+
+    // Left: the device and its measuring range; right: the switches and outputs.
+    const std::array<std::pair<bool, int>, 11> left = {{{false, I(EditId::CurrentDevice)},
+                                                        {false, I(EditId::Address)},
+                                                        {false, I(EditId::ProductCode)},
+                                                        {true, I(ListId::SignalType)},
+                                                        {true, I(ListId::SignalUnit)},
+                                                        {false, I(EditId::RangeStart)},
+                                                        {false, I(EditId::RangeEnd)},
+                                                        {true, I(ListId::PointPosition)},
+                                                        {true, I(ListId::OutputType)},
+                                                        {false, I(EditId::Density)},
+                                                        {false, I(EditId::ZoomStart)}}};
+    const std::array<std::pair<bool, int>, 13> right = {{{true, I(ListId::K1Type)},
+                                                         {false, I(EditId::K1Action)},
+                                                         {false, I(EditId::K1Release)},
+                                                         {false, I(EditId::K1Delay)},
+                                                         {true, I(ListId::K2Type)},
+                                                         {false, I(EditId::K2Action)},
+                                                         {false, I(EditId::K2Release)},
+                                                         {false, I(EditId::K2Delay)},
+                                                         {true, I(ListId::Voltage)},
+                                                         {true, I(ListId::Current)},
+                                                         {false, I(EditId::ZoomEnd)},
+                                                         {false, -1},
+                                                         {false, -1}}};
+    for (int column = 0; column < 2; ++column) {
+        row = 0;
+        const auto* items = column == 0 ? left.data() : right.data();
+        const std::size_t n = column == 0 ? left.size() : right.size();
+        for (std::size_t i = 0; i < n; ++i, ++row) {
+            if (items[i].second < 0)
+                continue;
+            if (items[i].first)
+                listRow(static_cast<ListId>(items[i].second), column);
+            else
+                editRow(static_cast<EditId>(items[i].second), column);
+        }
+    }
+
+    c.search = button(page, "Search", "searchButton");
+    c.batchDownload = button(page, "Batch download", "batchDownloadButton");
+    c.configuration = button(page, "Configuration", "configurationButton");
+    c.saveFile = button(page, "Save configuration file", "saveConfigFileButton");
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {c.search, c.batchDownload, c.configuration, c.saveFile})
+        buttons->addWidget(b);
+    buttons->addStretch();
+
+    c.equipment = new QGroupBox(QStringLiteral("Equipment options"), page);
+    c.equipment->setObjectName("equipmentOptions");
+    c.equipment->setAccessibleName(QStringLiteral("Equipment options"));
+    auto* boxes = new QGridLayout(c.equipment);
+    for (int a = 1; a <= AppContext::kAddressCount; ++a) {
+        const QString caption = QStringLiteral("%1").arg(a, 2, 10, QLatin1Char('0'));
+        auto* box = new QCheckBox(caption, c.equipment);
+        box->setObjectName(QStringLiteral("address%1").arg(caption));
+        box->setAccessibleName(caption);
+        c.addresses[static_cast<std::size_t>(a - 1)] = box;
+        boxes->addWidget(box, (a - 1) / 10, (a - 1) % 10);
+    }
+    for (int g = 0; g < config::BasicConfigModel::kGroupCount; ++g) {
+        const QString caption = QStringLiteral("%1-%2 select")
+                                    .arg(10 * g + 1, 2, 10, QLatin1Char('0'))
+                                    .arg(10 * g + 10, 2, 10, QLatin1Char('0'));
+        auto* box = new QCheckBox(caption, c.equipment);
+        box->setObjectName(QStringLiteral("rangeSelect%1").arg(g + 1));
+        box->setAccessibleName(caption);
+        c.groups[static_cast<std::size_t>(g)] = box;
+        boxes->addWidget(box, g, 10);
+    }
+    c.selectAll = button(c.equipment, "Select all", "selectAllButton");
+    c.empty = button(c.equipment, "Empty", "emptyButton");
+    boxes->addWidget(c.selectAll, 6, 0, 1, 2);
+    boxes->addWidget(c.empty, 6, 2, 1, 2);
+
+    auto* top = new QVBoxLayout(page);
+    top->addLayout(grid);
+    top->addLayout(buttons);
+    top->addWidget(c.equipment);
+    top->addStretch();
+    return c;
+}
