@@ -1,8 +1,225 @@
 #include "calibration/qt/OutputCalibrationPage.h"
 
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+#include "calibration/CalibrationMath.h"
+#include "calibration/SensorCalibration.h"
+#include "shell/qt/WaitDialogs.h"
+
+using calib::OutputKind;
+
+namespace {
+
+const char* const kEnterANumber = "请键入一个数。";
+
+// A number as the edit's data exchange accepts it: the whole text, blanks around it allowed.
+bool parseNumber(const QString& text, float& out) {
+    const QByteArray bytes = text.trimmed().toUtf8();
+    if (bytes.isEmpty())
+        return false;
+    char* end = nullptr;
+    const double v = std::strtod(bytes.constData(), &end);
+    if (end != bytes.constData() + bytes.size())
+        return false;
+    out = static_cast<float>(v);
+    return true;
+}
+
+}  // namespace
+
+QString COutputCalibrationPage::formatValue(float v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*g", 6, static_cast<double>(v));
+    return QString::fromLatin1(buf);
+}
+
 COutputCalibrationPage::COutputCalibrationPage(AppContext& ctx, QWidget* parent)
     : SheetPage(parent), ctx_(ctx) {
     setObjectName("COutputCalibrationPage");
+    setAccessibleName(QString::fromUtf8("输出校准"));
+    auto* layout = new QHBoxLayout(this);
+    currentGroup_ = buildGroup(OutputKind::Current);
+    voltageGroup_ = buildGroup(OutputKind::Voltage);
+    layout->addWidget(currentGroup_, 0, Qt::AlignTop);
+    layout->addWidget(voltageGroup_, 0, Qt::AlignTop);
+    layout->addStretch(1);
+    exchangeToEdits();
 }
 
 COutputCalibrationPage::~COutputCalibrationPage() = default;
+
+QGroupBox* COutputCalibrationPage::buildGroup(OutputKind kind) {
+    const bool current = kind == OutputKind::Current;
+    const QString prefix = current ? "current" : "voltage";
+    auto* group = new QGroupBox(QString::fromUtf8(current ? "电流校准" : "电压校准"), this);
+    group->setObjectName(prefix + "Group");
+    group->setAccessibleName(group->title());
+    auto* grid = new QGridLayout(group);
+
+    auto button = [&](const char* caption, const QString& name) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), group);
+        b->setObjectName(name);
+        b->setAccessibleName(b->text());
+        return b;
+    };
+    auto edit = [&](const QString& name, const char* caption) {
+        auto* e = new QLineEdit(group);
+        e->setObjectName(name);
+        auto* label = new QLabel(QString::fromUtf8(caption), group);
+        label->setObjectName(name + "Label");
+        label->setBuddy(e);
+        e->setAccessibleName(label->text());
+        return std::pair{e, label};
+    };
+
+    QPushButton* low = button(current ? "低电流校准" : "低电压校准", prefix + "LowButton");
+    QPushButton* high = button(current ? "高电流校准" : "高电压校准", prefix + "HighButton");
+    QPushButton* compute = button("计算>>", prefix + "ComputeButton");
+    QPushButton* download = button("下载", prefix + "DownloadButton");
+    const char* unit = current ? "mA" : "V";
+    auto [lowEdit, lowUnit] = edit("low" + QString(current ? "Current" : "Voltage") + "Edit", unit);
+    auto [highEdit, highUnit] =
+        edit("high" + QString(current ? "Current" : "Voltage") + "Edit", unit);
+    auto [slopeEdit, slopeLabel] = edit(prefix + "SlopeEdit", "斜率：");
+    auto [offsetEdit, offsetLabel] = edit(prefix + "OffsetEdit", "平移：");
+    // Each low/high edit carries its point's command caption as its name: "mA" alone says
+    // nothing to a screen reader.
+    lowEdit->setAccessibleName(low->text() + " " + lowUnit->text());
+    highEdit->setAccessibleName(high->text() + " " + highUnit->text());
+
+    grid->addWidget(low, 0, 0);
+    grid->addWidget(lowEdit, 0, 1);
+    grid->addWidget(lowUnit, 0, 2);
+    grid->addWidget(high, 1, 0);
+    grid->addWidget(highEdit, 1, 1);
+    grid->addWidget(highUnit, 1, 2);
+    grid->addWidget(compute, 2, 0, 1, 3);
+    grid->addWidget(slopeLabel, 3, 0);
+    grid->addWidget(slopeEdit, 3, 1);
+    grid->addWidget(offsetLabel, 4, 0);
+    grid->addWidget(offsetEdit, 4, 1);
+    grid->addWidget(download, 5, 0, 1, 3);
+
+    if (current) {
+        lowCurrentEdit_ = lowEdit;
+        highCurrentEdit_ = highEdit;
+        currentSlopeEdit_ = slopeEdit;
+        currentOffsetEdit_ = offsetEdit;
+    } else {
+        lowVoltageEdit_ = lowEdit;
+        highVoltageEdit_ = highEdit;
+        voltageSlopeEdit_ = slopeEdit;
+        voltageOffsetEdit_ = offsetEdit;
+    }
+    connect(low, &QPushButton::clicked, this,
+            [this, kind] { OnCommand(kind, calib::kCommandLow); });
+    connect(high, &QPushButton::clicked, this,
+            [this, kind] { OnCommand(kind, calib::kCommandHigh); });
+    connect(compute, &QPushButton::clicked, this, [this, kind] { OnCompute(kind); });
+    connect(download, &QPushButton::clicked, this, [this, kind] { OnDownload(kind); });
+    return group;
+}
+
+void COutputCalibrationPage::onSetActive() {
+    switch (calib::groupsForOutputType(ctx_.outputTypeText())) {
+        case calib::OutputGroups::Neither:
+            currentGroup_->setEnabled(false);
+            voltageGroup_->setEnabled(false);
+            break;
+        case calib::OutputGroups::CurrentOnly:
+            currentGroup_->setEnabled(true);
+            voltageGroup_->setEnabled(false);
+            break;
+        case calib::OutputGroups::VoltageOnly:
+            currentGroup_->setEnabled(false);
+            voltageGroup_->setEnabled(true);
+            break;
+        case calib::OutputGroups::Unchanged:
+            break;
+    }
+    SheetPage::onSetActive();
+}
+
+void COutputCalibrationPage::OnCommand(OutputKind kind, std::uint16_t value) {
+    calib::sendOutputCommand(ctx_, value);
+    const bool current = kind == OutputKind::Current;
+    const char* text = value == calib::kCommandLow
+                           ? (current ? "低电流校准完成！" : "低电压校准完成！")
+                           : (current ? "高电流校准完成！" : "高电压校准完成！");
+    ctx_.messages.show(text);
+}
+
+bool COutputCalibrationPage::exchangeFromEdits() {
+    const std::array<std::pair<QLineEdit*, float*>, 8> order{{
+        {lowCurrentEdit_, &LowCurrent},
+        {highCurrentEdit_, &HighCurrent},
+        {currentSlopeEdit_, &CurrentSlope},
+        {currentOffsetEdit_, &CurrentOffset},
+        {lowVoltageEdit_, &LowVoltage},
+        {voltageOffsetEdit_, &VoltageOffset},
+        {voltageSlopeEdit_, &VoltageSlope},
+        {highVoltageEdit_, &HighVoltage},
+    }};
+    for (auto [edit, value] : order) {
+        if (!parseNumber(edit->text(), *value)) {
+            ctx_.messages.show(kEnterANumber);
+            edit->setFocus();
+            edit->selectAll();
+            return false;
+        }
+    }
+    return true;
+}
+
+void COutputCalibrationPage::exchangeToEdits() {
+    lowCurrentEdit_->setText(formatValue(LowCurrent));
+    highCurrentEdit_->setText(formatValue(HighCurrent));
+    currentSlopeEdit_->setText(formatValue(CurrentSlope));
+    currentOffsetEdit_->setText(formatValue(CurrentOffset));
+    lowVoltageEdit_->setText(formatValue(LowVoltage));
+    highVoltageEdit_->setText(formatValue(HighVoltage));
+    voltageSlopeEdit_->setText(formatValue(VoltageSlope));
+    voltageOffsetEdit_->setText(formatValue(VoltageOffset));
+}
+
+void COutputCalibrationPage::OnCompute(OutputKind kind) {
+    exchangeFromEdits();
+    if (kind == OutputKind::Current)
+        calib::ComputeSlopeOffset(LowCurrent, HighCurrent, CurrentSlope, CurrentOffset);
+    else
+        calib::ComputeSlopeOffset(LowVoltage, HighVoltage, VoltageSlope, VoltageOffset);
+    exchangeToEdits();
+}
+
+void COutputCalibrationPage::OnDownload(OutputKind kind) {
+    const bool current = kind == OutputKind::Current;
+    std::atomic<int>& done = current ? CurrentDownloadDone : VoltageDownloadDone;
+    const float slope = current ? CurrentSlope : VoltageSlope;
+    const float offset = current ? CurrentOffset : VoltageOffset;
+    done = 0;
+    downloadCancel_ = 0;
+    if (!StartWorkerOrReport(
+            worker_,
+            [this, kind, slope, offset, &done] {
+                calib::downloadOutputCoefficients(ctx_, kind, slope, offset, done, downloadCancel_);
+            },
+            ctx_.messages, WorkerStartFailure::kBatchDownload))
+        return;
+    const auto finished = [&done] { return done.load() != 0; };
+    const auto cancel = [this] { downloadCancel_ = 1; };
+    if (current) {
+        CCurrentDownloadWaitDlg wait(finished, cancel, &worker_, this);
+        wait.exec();
+    } else {
+        CVoltageDownloadWaitDlg wait(finished, cancel, &worker_, this);
+        wait.exec();
+    }
+}
