@@ -1,0 +1,173 @@
+// The output calibration page: group enabling, compute, commands and downloads from its buttons.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "calibration/qt/OutputCalibrationPage.h"
+#include "calibration/qt/TemperaturePage.h"
+#include "link/RegisterMap.h"
+#include "tests/support/TestBus.h"
+
+using calib::OutputKind;
+
+namespace {
+
+struct OutputPageBench {
+    explicit OutputPageBench(std::vector<int> addresses) : bus(addresses, 0.03), page(bus.ctx) {
+        bus.open();
+        for (int a : addresses) bus.ctx.OnlineTable[a - 1] = 1;
+    }
+    template <typename T>
+    T* find(const char* name) {
+        T* w = page.findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void activateWith(const char* outputType) {
+        bus.ctx.setLiveSelections(outputType, "00.00");
+        page.onSetActive();
+    }
+    bool enabled(const char* group) { return find<QGroupBox>(group)->isEnabled(); }
+    float regFloat(int address, int first) const {
+        const std::uint16_t lo = *bus.sim.reg(address, first);
+        const std::uint16_t hi = *bus.sim.reg(address, first + 1);
+        const std::uint8_t bytes[4] = {
+            static_cast<std::uint8_t>(lo >> 8), static_cast<std::uint8_t>(lo),
+            static_cast<std::uint8_t>(hi >> 8), static_cast<std::uint8_t>(hi)};
+        return reg::registersToFloat(bytes);
+    }
+
+    TestBus bus;
+    COutputCalibrationPage page;
+};
+
+}  // namespace
+
+TEST(OutputCalibrationPageGroups, FollowTheOutputTypeAtEachActivation) {
+    OutputPageBench p({});
+    p.activateWith("K1+1A");
+    EXPECT_TRUE(p.enabled("currentGroup"));
+    EXPECT_FALSE(p.enabled("voltageGroup"));
+    p.activateWith("2K+1V");
+    EXPECT_FALSE(p.enabled("currentGroup"));
+    EXPECT_TRUE(p.enabled("voltageGroup"));
+    p.activateWith("");  // no selection: left as they are
+    EXPECT_FALSE(p.enabled("currentGroup"));
+    EXPECT_TRUE(p.enabled("voltageGroup"));
+    p.activateWith("K1");
+    EXPECT_FALSE(p.enabled("currentGroup"));
+    EXPECT_FALSE(p.enabled("voltageGroup"));
+}
+
+TEST(OutputCalibrationPageCompute, FourAndTwentyMilliampsFromTheEdits) {
+    OutputPageBench p({});
+    p.find<QLineEdit>("lowCurrentEdit")->setText("4");
+    p.find<QLineEdit>("highCurrentEdit")->setText(" 20 ");
+    p.find<QPushButton>("currentComputeButton")->click();
+    EXPECT_NEAR(p.page.CurrentSlope, 4.210526f, 5e-7f);
+    EXPECT_NEAR(p.page.CurrentOffset, 3.157896f, 5e-7f);
+    EXPECT_EQ(p.find<QLineEdit>("currentSlopeEdit")->text(), "4.21053");
+    EXPECT_EQ(p.find<QLineEdit>("currentOffsetEdit")->text(), "3.1579");
+    EXPECT_EQ(p.page.VoltageSlope, 0.0f);
+    EXPECT_TRUE(p.bus.messages.texts().empty());
+}
+
+TEST(OutputCalibrationPageCompute, NonNumberStopsTheExchangeAndTheComputeStillRuns) {
+    OutputPageBench p({});
+    p.find<QLineEdit>("lowVoltageEdit")->setText("0.2");
+    p.find<QLineEdit>("highVoltageEdit")->setText("4");
+    p.find<QLineEdit>("currentOffsetEdit")->setText("x");
+    p.find<QPushButton>("voltageComputeButton")->click();
+    EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{"请键入一个数。"});
+    // The voltage edits come after the bad one and were not taken: the compute used 0 and 0.
+    EXPECT_EQ(p.page.LowVoltage, 0.0f);
+    EXPECT_EQ(p.page.VoltageSlope, 0.0f);
+    EXPECT_EQ(p.find<QLineEdit>("lowVoltageEdit")->text(), "0");
+    EXPECT_EQ(p.find<QLineEdit>("currentOffsetEdit")->text(), "0");
+
+    p.bus.messages.clear();
+    p.find<QLineEdit>("lowVoltageEdit")->setText("0.2");
+    p.find<QLineEdit>("highVoltageEdit")->setText("4");
+    p.find<QPushButton>("voltageComputeButton")->click();
+    EXPECT_TRUE(p.bus.messages.texts().empty());
+    EXPECT_NEAR(p.page.VoltageSlope, 1.0f, 1e-6f);
+    EXPECT_NEAR(p.page.VoltageOffset, 0.0f, 1e-5f);
+}
+
+TEST(OutputCalibrationPageCommands, ShowTheirCompletionEvenWithNoDeviceOnline) {
+    OutputPageBench p({});
+    p.find<QPushButton>("currentLowButton")->click();
+    p.find<QPushButton>("currentHighButton")->click();
+    p.find<QPushButton>("voltageLowButton")->click();
+    p.find<QPushButton>("voltageHighButton")->click();
+    EXPECT_EQ(p.bus.messages.texts(),
+              (std::vector<std::string>{"低电流校准完成！", "高电流校准完成！", "低电压校准完成！",
+                                        "高电压校准完成！"}));
+}
+
+TEST(OutputCalibrationPageCommands, WriteRegisterFortyOfEveryOnlineDevice) {
+    OutputPageBench p({3, 14});
+    p.find<QPushButton>("voltageHighButton")->click();
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (*p.bus.sim.reg(14, 40) != 2 && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_EQ(*p.bus.sim.reg(3, 40), 2);
+    EXPECT_EQ(*p.bus.sim.reg(14, 40), 2);
+}
+
+TEST(OutputCalibrationPageDownload, WritesTheComputedCurrentCoefficients) {
+    OutputPageBench p({8});
+    p.find<QLineEdit>("lowCurrentEdit")->setText("4");
+    p.find<QLineEdit>("highCurrentEdit")->setText("20");
+    p.find<QPushButton>("currentComputeButton")->click();
+    p.find<QPushButton>("currentDownloadButton")->click();
+    EXPECT_EQ(p.page.CurrentDownloadDone.load(), 1);
+    EXPECT_EQ(p.regFloat(8, 28), p.page.CurrentSlope);
+    EXPECT_EQ(p.regFloat(8, 30), p.page.CurrentOffset);
+    EXPECT_TRUE(p.bus.messages.texts().empty());
+}
+
+TEST(OutputCalibrationPageDownload, BeforeAnyComputeSendsZeroSlopeAndOffset) {
+    OutputPageBench p({8});
+    p.bus.sim.setReg(8, 32, 0x1234);
+    p.find<QLineEdit>("highVoltageEdit")->setText("9");  // typed, not computed: not sent
+    p.find<QPushButton>("voltageDownloadButton")->click();
+    EXPECT_EQ(p.page.VoltageDownloadDone.load(), 1);
+    EXPECT_EQ(*p.bus.sim.reg(8, 32), 0);
+    EXPECT_EQ(p.regFloat(8, 34), 0.0f);
+}
+
+TEST(OutputCalibrationPageDownload, NoDeviceOnlineShowsItsMessage) {
+    OutputPageBench p({});
+    p.find<QPushButton>("currentDownloadButton")->click();
+    EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{"未搜索到在线设备！"});
+}
+
+TEST(OutputCalibrationPageDownload, CancelButtonStopsBeforeTheNextDevice) {
+    OutputPageBench p({1, 2, 3});
+    QTimer::singleShot(30, [] {
+        if (QWidget* w = QApplication::activeModalWidget())
+            if (auto* b = w->findChild<QPushButton*>("waitCancel"))
+                b->click();
+    });
+    p.find<QPushButton>("currentDownloadButton")->click();
+    EXPECT_EQ(p.page.CurrentDownloadDone.load(), 1);
+    for (const auto& f : p.bus.sim.framesReceived()) EXPECT_EQ(f.bytes[0], 1);
+}
+
+TEST(OutputCalibrationPageDownload, ThreadStartFailureShowsItsMessage) {
+    OutputPageBench p({1});
+    Worker::failNextStartForTest();
+    p.find<QPushButton>("voltageDownloadButton")->click();
+    EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{"批量下载线程启动失败！"});
+}
+
+TEST(TemperaturePage, IsAnEmptyPage) {
+    CTemperaturePage page;
+    EXPECT_EQ(page.objectName(), "CTemperaturePage");
+    EXPECT_TRUE(page.findChildren<QWidget*>().isEmpty());
+}
