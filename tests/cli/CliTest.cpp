@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "tests/support/TestBus.h"
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built command line with shrunken bus timing and a fast simulated line.
+CliRun cli(const std::string& args, const TempDir& dir) {
+    const std::string errFile = dir.file("stderr.txt");
+    const std::string cmd =
+        std::string(KORV_CLI_PATH) + " --time-scale 0.03 --baud 115200 " + args + " 2>" + errFile;
+    CliRun r;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p)
+        return r;
+    std::array<char, 512> buf{};
+    while (std::fgets(buf.data(), buf.size(), p)) r.out += buf.data();
+    const int status = pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto e = readFileBytes(errFile);
+    r.err.assign(e.begin(), e.end());
+    return r;
+}
+
+}  // namespace
+
+TEST(CommandLine, ScanPrintsTheFirstDevice) {
+    TempDir dir;
+    const CliRun r = cli("--simulate 7,9 scan", dir);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "7\n");
+}
+
+TEST(CommandLine, ScanAllPrintsEveryOnlineAddressInOrder) {
+    TempDir dir;
+    const CliRun r = cli("--simulate 12,1 scan --all", dir);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "1\n12\n");
+}
+
+TEST(CommandLine, ReadPrintsNineteenLinesAndDownloadWritesThemBack) {
+    TempDir dir;
+    const CliRun r = cli("--simulate 3 read 3", dir);
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::size_t lines = 0;
+    for (char c : r.out) lines += c == '\n';
+    EXPECT_EQ(lines, 19u);
+    EXPECT_EQ(r.out.rfind("signalType=", 0), 0u);
+    EXPECT_EQ(r.out.find('\r'), std::string::npos);
+
+    writeFileBytes(dir.file("p.txt"), r.out);
+    const CliRun d = cli("--simulate 3 download 3 " + dir.file("p.txt"), dir);
+    EXPECT_EQ(d.code, 0);
+    EXPECT_EQ(d.err, "Download Success!\n");
+    const CliRun f = cli("--simulate 3 download 4 " + dir.file("p.txt"), dir);
+    EXPECT_EQ(f.code, 3);
+    EXPECT_EQ(f.err, "Download failed!\n");
+}
+
+TEST(CommandLine, SilentDeviceAndEmptyBusExitThree) {
+    TempDir dir;
+    const CliRun r = cli("--simulate 3 read 4", dir);
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(CommandLine, BadFileNumberRefusesToDownload) {
+    TempDir dir;
+    writeFileBytes(dir.file("bad.txt"),
+                   "signalType=Pressure\r\r\nsignalUnit=MPa\r\r\nrangeStart=x\r\r\n");
+    const CliRun r = cli("--simulate 3 download --all " + dir.file("bad.txt"), dir);
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(r.err.rfind("请键入一个数。\n", 0), 0u);
+}
+
+TEST(CommandLine, UsageErrorsExitTwoAndUnopenablePortsFour) {
+    TempDir dir;
+    EXPECT_EQ(cli("--simulate 3 read", dir).code, 2);
+    EXPECT_EQ(cli("--simulate 3 frobnicate", dir).code, 2);
+    EXPECT_EQ(cli("--parity odd --simulate 3 scan", dir).code, 2);
+    EXPECT_EQ(cli("--simulate 3 configure 61 5", dir).code, 2);
+    const CliRun r = cli("--port /nonexistent/tty scan", dir);
+    EXPECT_EQ(r.code, 4);
+    EXPECT_NE(r.err.find("/nonexistent/tty"), std::string::npos);
+}
+
+TEST(CommandLine, ConfigureWritesProductCodeAndAddressToEveryDevice) {
+    TempDir dir;
+    const CliRun r = cli("--simulate 3 configure 5 70000", dir);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+}
