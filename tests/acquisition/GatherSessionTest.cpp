@@ -1,0 +1,318 @@
+// Whole acquisitions on the simulated bus, driven by a fake clock (and one on the real clock).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "acquisition/GatherSession.h"
+#include "acquisition/RecordFile.h"
+#include "acquisition/RecordImport.h"
+#include "link/RegisterMap.h"
+#include "tests/support/TestBus.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Calibrates the simulated device to K = 0, B = value, so register 23 reads `value` steadily.
+void setMeasuredValue(TestBus& bus, int address, float value) {
+    std::vector<std::uint8_t> data;
+    for (float f : {0.0f, value}) {
+        const auto r = reg::floatToRegisters(f);
+        data.insert(data.end(), r.begin(), r.end());
+    }
+    bus.ctx.bus.writeRegisters(static_cast<std::uint8_t>(address), 24, data,
+                               Timing::kRegisterWaitMs);
+    bus.sim.clearFramesReceived();
+}
+
+struct Rig {
+    explicit Rig(Clock::TimePoint start, std::vector<int> addresses = {3})
+        : clock(std::make_shared<FakeClock>(start)),
+          bus(std::move(addresses), 0.03, 115200, 1.0, clock) {
+        bus.open();
+        bus.ctx.dataDir = dir.path();
+        bus.ctx.CurrentAddress = 3;
+        bus.ctx.setLiveSelections("K1", "0000");
+        setMeasuredValue(bus, 3, 1234);
+    }
+    std::string fileText() {
+        auto b = readFileBytes(session.recordPath().string());
+        return std::string(b.begin(), b.end());
+    }
+    std::vector<std::string> lines() {
+        std::vector<std::string> out;
+        const std::string t = fileText();
+        std::size_t p = 0;
+        while (p < t.size()) {
+            const std::size_t e = t.find("\r\n", p);
+            out.push_back(t.substr(p, e - p));
+            p = e + 2;
+        }
+        return out;
+    }
+    // Waits (bounded) until the acquisition is over.
+    bool waitFinished(std::chrono::milliseconds limit = 10s) {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (!session.finished()) {
+            if (std::chrono::steady_clock::now() > until)
+                return false;
+            std::this_thread::sleep_for(5ms);
+        }
+        return true;
+    }
+
+    TempDir dir;
+    std::shared_ptr<FakeClock> clock;
+    TestBus bus;
+    GatherSession session{bus.ctx};
+};
+
+}  // namespace
+
+TEST(GatherChecks, InputsAreRefusedWithTheirMessages) {
+    const auto t0 = makeLocalTime(2024, 5, 1, 10, 0);
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "").message,
+              "Time Interval can not be empty");
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "0").message,
+              "Time Interval can not be empty");
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "-5").message,
+              "Time Interval can not be empty");  // no timer with a negative period
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 59s, "1").message,
+              "End time setting can not be lower than the start time");
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "7min").count, 8);
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 5min, "10").count, 0);
+    EXPECT_EQ(GatherSession::checkImmediate("", "1").message,
+              "Time Interval or duration can not be empty");
+    EXPECT_EQ(GatherSession::checkImmediate("5", "").message,
+              "Time Interval or duration can not be empty");
+    EXPECT_EQ(GatherSession::checkImmediate("abc", "1").message,
+              "Time Interval or duration can not be empty");
+    EXPECT_EQ(GatherSession::checkImmediate("90", "1").message,
+              "Duration time can not be less than the interval");
+    EXPECT_EQ(GatherSession::checkImmediate("60", "1").count, 1);
+    EXPECT_EQ(GatherSession::checkImmediate("7", "2").count, 17);
+}
+
+TEST(GatherImmediate, WholeAcquisitionWritesHeaderAndEveryLine) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0, 30));
+    int shown = -1;
+    ASSERT_TRUE(r.session.startImmediate("10", "1", [&](int n) { shown = n; }));
+    EXPECT_EQ(shown, 6);
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_TRUE(r.bus.messages.texts().empty());
+    EXPECT_EQ(r.session.recordPath().filename(), "20241207100030.rec");
+    EXPECT_EQ(r.session.taken(), 6);
+    const auto l = r.lines();
+    ASSERT_EQ(l.size(), 7u);
+    EXPECT_EQ(l[0] + "\r\n", kRecordHeader);
+    // The first sample one interval after the start, then every interval.
+    EXPECT_EQ(l[1], "12-07 10:10\t1234\t0\t0\t0");
+    EXPECT_EQ(l[6], "12-07 11:00\t1234\t0\t0\t0");
+    // Each request reads register 23 of the current device.
+    const auto frames = r.bus.sim.framesReceived();
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames[0].bytes[0], 3);
+    EXPECT_EQ(frames[0].bytes[1], 0x04);
+    EXPECT_EQ(frames[0].bytes[3], 23);
+}
+
+TEST(GatherImmediate, PointPositionIsReadAtEverySample) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    r.bus.ctx.setLiveSelections("K1", "000.0");
+    ASSERT_TRUE(r.session.startImmediate("60", "1"));
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_EQ(r.lines().at(1), "12-07 11:00\t123.4\t0\t0\t0");
+}
+
+TEST(GatherImmediate, NoDeviceAtStartShowsMessageAndStartsNothing) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    r.bus.ctx.CurrentAddress = 0;
+    r.session.GatherDone = 0;
+    EXPECT_FALSE(r.session.startImmediate("1", "1"));
+    EXPECT_EQ(r.bus.messages.texts(),
+              std::vector<std::string>{"No device, you can not search the data!"});
+    EXPECT_EQ(r.session.GatherDone.load(), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(r.dir.path()));
+}
+
+TEST(GatherImmediate, RefusedTimerShowsExclamationAndWritesNoFile) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    Worker::failNextStartForTest();
+    EXPECT_FALSE(r.session.startImmediate("1", "1"));
+    const auto e = r.bus.messages.entries();
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].text, "Not enough memory assigned to the timer!");
+    EXPECT_EQ(e[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(std::filesystem::is_empty(r.dir.path()));
+}
+
+TEST(GatherImmediate, SilentDeviceSkipsTicksUntilCancelAndCountsNothing) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    SimFaults f;
+    f.silent = true;
+    r.bus.sim.setFaults(3, f);
+    ASSERT_TRUE(r.session.startImmediate("1", "10"));
+    // Let a few ticks go by without an answer.
+    while (r.clock->sleeps() < 4) std::this_thread::sleep_for(5ms);
+    EXPECT_FALSE(r.session.finished());
+    EXPECT_EQ(r.session.remaining(), 600);
+    r.session.cancel();
+    ASSERT_TRUE(r.waitFinished(2s));
+    EXPECT_EQ(r.lines().size(), 1u);  // the header only
+    EXPECT_TRUE(r.bus.messages.texts().empty());
+}
+
+TEST(GatherImmediate, DeviceThatStopsAnsweringMidwayLosesOnlyItsTicks) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    ASSERT_TRUE(r.session.startImmediate("1", "100"));
+    while (r.session.taken() < 3) std::this_thread::sleep_for(1ms);
+    SimFaults f;
+    f.badCrc = true;
+    r.bus.sim.setFaults(3, f);
+    const int before = r.session.taken();
+    while (r.clock->sleeps() < before + 6) std::this_thread::sleep_for(2ms);
+    r.session.cancel();
+    ASSERT_TRUE(r.waitFinished(2s));
+    EXPECT_LE(r.session.taken(), before + 1);
+    EXPECT_EQ(static_cast<int>(r.lines().size()) - 1, r.session.taken());
+}
+
+TEST(GatherImmediate, PortHangUpEndsTheAcquisition) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    ASSERT_TRUE(r.session.startImmediate("1", "100"));
+    while (r.session.taken() < 2) std::this_thread::sleep_for(1ms);
+    r.bus.sim.hangUp();
+    ASSERT_TRUE(r.waitFinished(5s));
+    EXPECT_TRUE(r.session.readFailed());
+    EXPECT_LT(r.session.taken(), 6000);
+}
+
+TEST(GatherImmediate, CancelledAcquisitionNeverWritesIntoTheNextFile) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    ASSERT_TRUE(r.session.startImmediate("1", "100"));
+    while (r.session.taken() < 2) std::this_thread::sleep_for(1ms);
+    r.session.cancel();
+    ASSERT_TRUE(r.waitFinished(2s));
+    const auto first = r.session.recordPath();
+    const auto firstLines = r.lines().size();
+    r.clock->advance(5s);  // a new file name
+    r.bus.ctx.setLiveSelections("K1", "0.000");
+    ASSERT_TRUE(r.session.startImmediate("60", "1"));
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_NE(r.session.recordPath(), first);
+    const auto l = r.lines();
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_NE(l[1].find("1.234"), std::string::npos);
+    auto old = readFileBytes(first.string());
+    EXPECT_EQ(std::count(old.begin(), old.end(), '\n'), static_cast<long>(firstLines));
+}
+
+TEST(GatherImmediate, UnwritableDirectoryReportsFileOpenFailedAndGoesOn) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    writeFileBytes(r.dir.file("blocker"), "x");
+    r.bus.ctx.dataDir = r.dir.file("blocker") + "/Data";  // cannot be created
+    ASSERT_TRUE(r.session.startImmediate("30", "1"));
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_EQ(r.session.taken(), 2);  // counted although lost
+    EXPECT_EQ(r.bus.messages.texts(),
+              std::vector<std::string>(3, "File Open Failed!"));  // header and both lines
+}
+
+TEST(GatherImmediate, CurrentAddressGoneAtATickEndsWithMessage) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    ASSERT_TRUE(r.session.startImmediate("1", "100"));
+    while (r.session.taken() < 1) std::this_thread::sleep_for(1ms);
+    r.bus.ctx.CurrentAddress = 0;
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_EQ(r.bus.messages.texts(),
+              std::vector<std::string>{"No device, you can not search the data!"});
+}
+
+TEST(GatherReservation, BeginsAtTheStartMinuteEvenWhenTheIntervalDoesNotFallThere) {
+    // Pressed at 09:50 for 10:00 with 7 minutes: sampling begins at 10:00, not never.
+    Rig r(makeLocalTime(2024, 12, 7, 9, 50, 0));
+    const auto start = makeLocalTime(2024, 12, 7, 10, 0, 20);
+    ASSERT_TRUE(r.session.startReservation(start, start + 21min, "7"));
+    ASSERT_TRUE(r.waitFinished());
+    const auto l = r.lines();
+    ASSERT_EQ(l.size(), 4u);
+    EXPECT_EQ(l[1].substr(0, 11), "12-07 10:00");
+    EXPECT_EQ(l[2].substr(0, 11), "12-07 10:07");
+    EXPECT_EQ(l[3].substr(0, 11), "12-07 10:14");
+    EXPECT_EQ(r.session.ScheduleStarted.load(), 0);
+}
+
+TEST(GatherReservation, SpanShorterThanIntervalWritesHeaderOnlyAtStartMinute) {
+    Rig r(makeLocalTime(2024, 12, 7, 9, 50, 0));
+    const auto start = makeLocalTime(2024, 12, 7, 10, 0);
+    ASSERT_TRUE(r.session.startReservation(start, start + 5min, "10"));
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_EQ(r.lines().size(), 1u);
+    EXPECT_GE(r.clock->now(), start);  // it waited for the start minute
+    EXPECT_EQ(r.session.taken(), 0);
+}
+
+// A clock on which the start minute never comes: only a stop request ends a wait.
+class FrozenClock : public Clock {
+public:
+    explicit FrozenClock(TimePoint t) : t_(t) {}
+    TimePoint now() const override { return t_; }
+    bool sleepUntil(TimePoint, const std::atomic<int>& stop) override {
+        ++waits;
+        while (!stop.load()) std::this_thread::sleep_for(1ms);
+        return false;
+    }
+    std::atomic<int> waits{0};
+
+private:
+    TimePoint t_;
+};
+
+TEST(GatherReservation, CancelWhileWaitingForTheStartMinuteEndsTheWorkerAtOnce) {
+    TempDir dir;
+    auto clock = std::make_shared<FrozenClock>(makeLocalTime(2024, 12, 7, 9, 0));
+    TestBus bus({3}, 0.03, 115200, 1.0, clock);
+    bus.open();
+    bus.ctx.dataDir = dir.path();
+    bus.ctx.CurrentAddress = 3;
+    GatherSession session(bus.ctx);
+    const auto start = makeLocalTime(2024, 12, 9, 10, 0);
+    ASSERT_TRUE(session.startReservation(start, start + 60min, "10"));
+    while (clock->waits.load() == 0) std::this_thread::sleep_for(1ms);
+    EXPECT_FALSE(session.finished());
+    session.cancel();
+    const auto until = std::chrono::steady_clock::now() + 2s;
+    while (!session.finished() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(2ms);
+    EXPECT_TRUE(session.finished());
+    EXPECT_EQ(session.taken(), 0);
+    EXPECT_TRUE(bus.sim.framesReceived().empty());
+}
+
+TEST(GatherRealClock, ShortAcquisitionOnTheSystemClock) {
+    TempDir dir;
+    TestBus bus({5}, 0.03);
+    bus.open();
+    bus.ctx.dataDir = dir.path();
+    bus.ctx.CurrentAddress = 5;
+    bus.ctx.setLiveSelections("K1", "0000");
+    GatherSession session(bus.ctx);
+    GatherSession::Plan plan;
+    plan.mode = GatherSession::Mode::Immediate;
+    plan.interval = 1s;
+    plan.count = 2;
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_TRUE(session.start(plan));
+    session.wait();
+    const auto took = std::chrono::steady_clock::now() - t0;
+    EXPECT_EQ(session.taken(), 2);
+    EXPECT_GE(took, 1900ms);
+    EXPECT_LT(took, 5s);
+    RecordTable table;
+    ImportState state;
+    RecordingMessages m;
+    EXPECT_EQ(importRecordFile(session.recordPath(), table, state, m), ImportOutcome::Loaded);
+    EXPECT_EQ(state.TimeLabels.size(), 2u);
+}
