@@ -128,3 +128,20 @@ TEST(BasicConfigPageQt, GroupBoxTickedBySearchUnticksOnFirstClick) {
     EXPECT_TRUE(find<QCheckBox>(page, "address20")->isChecked());
     EXPECT_FALSE(find<QCheckBox>(page, "address21")->isChecked());
 }
+
+TEST(BasicConfigPageQt, EnterpriseSearchTicksOnlineDevicesAfterTheWaitDialog) {
+    TestBus tb({1, 12}, 0.03);
+    tb.open();
+    tb.ctx.EnterpriseMode = 1;
+    CBasicConfigPage page(tb.ctx);
+    page.ShowEnterpriseLayout();
+    page.OnSearch();  // returns when the wait dialog has closed
+    EXPECT_EQ(tb.messages.texts(),
+              (std::vector<std::string>{"Searching for information to complete!"}));
+    EXPECT_TRUE(find<QCheckBox>(page, "address01")->isChecked());
+    EXPECT_TRUE(find<QCheckBox>(page, "address12")->isChecked());
+    EXPECT_FALSE(find<QCheckBox>(page, "address02")->isChecked());
+    EXPECT_EQ(find<QLineEdit>(page, "currentDeviceEdit")->text(), "12");
+    EXPECT_EQ(tb.ctx.CurrentAddress.load(), 12);
+    EXPECT_TRUE(find<QPushButton>(page, "searchButton")->isEnabled());
+}
