@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <atomic>
+#include <thread>
+
+#include "ShellFixture.h"
+#include "shell/Worker.h"
+#include "shell/qt/WaitDialogs.h"
+
+namespace {
+void press(QWidget* target, int key) {
+    QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &e);
+}
+}  // namespace
+
+TEST(WaitDialog, ClosesOnItsFlagAtTheNextPoll) {
+    std::atomic<int> done{0};
+    CSearchWaitDlg dlg([&] { return done.load() != 0; }, {});
+    QTimer::singleShot(50, [&] { done = 1; });
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(dlg.exec(), QDialog::Accepted);
+    EXPECT_GE(t.elapsed(), 50);
+    EXPECT_LT(t.elapsed(), 1000);
+}
+
+TEST(WaitDialog, CancelRunsTheCancelActionAndTheDialogClosesOnTheFlag) {
+    std::atomic<int> done{0};
+    int cancels = 0;
+    CCollectWaitDlg dlg(
+        3, [&] { return done.load() != 0; },
+        [&] {
+            ++cancels;
+            done = 1;
+        });
+    EXPECT_EQ(dlg.point(), 3);
+    QTimer::singleShot(20, [&] { dlg.button()->click(); });
+    dlg.exec();
+    EXPECT_EQ(cancels, 1);
+    EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST(WaitDialog, StaysUpAfterCancelUntilTheWorkerHasEnded) {
+    std::atomic<int> done{0};
+    std::atomic<int> release{0};
+    Worker worker;
+    ASSERT_TRUE(worker.start([&] {
+        while (!release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        done = 1;
+    }));
+    CSearchWaitDlg dlg([&] { return done.load() != 0; }, [&] { done = 1; }, &worker);
+    bool visibleAfterCancel = false;
+    QTimer::singleShot(20, [&] { dlg.button()->click(); });
+    QTimer::singleShot(350, [&] {
+        visibleAfterCancel = dlg.isVisible();
+        release = 1;
+    });
+    dlg.exec();
+    EXPECT_TRUE(visibleAfterCancel) << "the window must not become usable while the worker runs";
+    EXPECT_FALSE(worker.running());
+}
+
+TEST(WaitDialog, EscapeIsCancelAndEnterIsIgnored) {
+    std::atomic<int> done{0};
+    int cancels = 0;
+    CGatherWaitDlg dlg([&] { return done.load() != 0; }, [&] { ++cancels; });
+    dlg.show();
+    press(&dlg, Qt::Key_Return);
+    press(dlg.button(), Qt::Key_Enter);
+    EXPECT_EQ(cancels, 0);
+    EXPECT_TRUE(dlg.isVisible());
+    press(&dlg, Qt::Key_Escape);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(dlg.isVisible()) << "Escape asks the worker to stop; the flag closes the dialog";
+    dlg.close();  // the window's close button is a cancel request as well
+    EXPECT_EQ(cancels, 2);
+    done = 1;
+    EXPECT_TRUE(waitFor([&] { return !dlg.isVisible(); }));
+}
+
+// A worker that ends before exec() must not leave a dialog that nothing will ever close.
+TEST(WaitDialog, FlagSetBeforeTheDialogOpensStillClosesIt) {
+    CBatchDownloadWaitDlg dlg([] { return true; }, {});
+    // The page may run the event loop (a message box, say) between building and exec().
+    QElapsedTimer before;
+    before.start();
+    while (before.elapsed() < 2 * WaitDialog::kPollMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QTimer guard;
+    bool stuck = false;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        stuck = true;
+        dlg.done(QDialog::Rejected);
+    });
+    guard.start(2000);
+    EXPECT_EQ(dlg.exec(), QDialog::Accepted);
+    EXPECT_FALSE(stuck);
+}
+
+TEST(WaitDialog, SixDialogsCarryTheirTextsAndButtons) {
+    auto never = [] { return false; };
+    struct Expect {
+        WaitDialog* d;
+        const char* text;
+        const char* button;
+    };
+    CSearchWaitDlg a(never, {});
+    CCollectWaitDlg b(1, never, {});
+    CGatherWaitDlg c(never, {});
+    CBatchDownloadWaitDlg d(never, {});
+    CCurrentDownloadWaitDlg e(never, {});
+    CVoltageDownloadWaitDlg f(never, {});
+    for (const Expect& x : {
+             Expect{&a, "Searching online device, please wait ...................",
+                    "Cancel Search"},
+             Expect{&b, "Collecting data, please wait....", "Cancel Acquisition"},
+             Expect{&c, "Collecting data, please wait....", "Cancel Acquisition"},
+             Expect{&d, "Batch download, please wait......", "Cancel Download"},
+             Expect{&e, "正在下载电流校准系数，请稍后....", "取消下载"},
+             Expect{&f, "正在下载电压校准系数，请稍后。。。", "取消下载"},
+         }) {
+        EXPECT_EQ(x.d->findChild<QLabel*>("waitText")->text(), QString::fromUtf8(x.text));
+        EXPECT_EQ(x.d->button()->text(), QString::fromUtf8(x.button));
+        EXPECT_TRUE(x.d->windowTitle().isEmpty());
+    }
+}
