@@ -122,6 +122,9 @@ CCurveCtrl::CCurveCtrl(QWidget* parent) : QWidget(parent) {
 }
 
 void CCurveCtrl::ClearToGrid() {
+    // A hidden control gets its resize event only when shown; its size is already valid.
+    if (width() > 0 && height() > 0 && image_.size() != size())
+        image_ = QImage(size(), QImage::Format_RGB32);
     clearToGrid(image_);
     CrossX = CrossY = -1;
     update();
@@ -164,7 +167,6 @@ void CCurveCtrl::mouseMoveEvent(QMouseEvent* e) {
 void CCurveCtrl::resizeEvent(QResizeEvent*) {
     if (width() <= 0 || height() <= 0 || image_.size() == size())
         return;
-    image_ = QImage(size(), QImage::Format_RGB32);
     ClearToGrid();
     if (redraw_)
         redraw_();
