@@ -50,6 +50,9 @@ int RunKorvelantis(int argc, char** argv) {
 
     QtOperatorMessages messages;
     messages.setAutoAcknowledge(!options.screenshotDir.empty());
+    // Pages join their workers when the window goes; none may then wait for an OK.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &messages,
+                     &QtOperatorMessages::shutdown);
 
     // Declared before the context: the port on its terminal is closed before the bus goes.
     std::unique_ptr<SimBus> sim;

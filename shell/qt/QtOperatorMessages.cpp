@@ -20,8 +20,45 @@ void QtOperatorMessages::showWithDetail(std::string_view text, MessageIcon icon,
     }
     // A worker never touches a widget: the box is shown by the window's thread, and the worker
     // waits for the operator as it would at its own message box.
+    auto waiter = std::make_shared<Waiter>();
+    {
+        std::lock_guard lock(mutex_);
+        if (closing_) {
+            qInfo("message: %s", qPrintable(t));
+            return;
+        }
+        waiting_.insert(waiter);
+    }
     QMetaObject::invokeMethod(
-        this, [this, t, icon, d] { display(t, icon, d); }, Qt::BlockingQueuedConnection);
+        this,
+        [this, t, icon, d, waiter] {
+            bool closing;
+            {
+                std::lock_guard lock(mutex_);
+                closing = closing_;
+            }
+            if (!closing)
+                display(t, icon, d);
+            release(waiter);
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(mutex_);
+    released_.wait(lock, [&] { return waiter->released; });
+}
+
+void QtOperatorMessages::release(const std::shared_ptr<Waiter>& w) {
+    std::lock_guard lock(mutex_);
+    w->released = true;
+    waiting_.erase(w);
+    released_.notify_all();
+}
+
+void QtOperatorMessages::shutdown() {
+    std::lock_guard lock(mutex_);
+    closing_ = true;
+    for (const auto& w : waiting_) w->released = true;
+    waiting_.clear();
+    released_.notify_all();
 }
 
 void QtOperatorMessages::status(std::string_view text) {

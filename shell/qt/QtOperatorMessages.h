@@ -1,11 +1,18 @@
 #pragma once
 // Operator messages as message boxes. Safe from any thread: a worker's call is carried to the
 // window's thread and the worker waits there until the operator has pressed OK.
+// Once the program is shutting down (shutdown()), a worker's message no longer waits for a
+// window's thread that has stopped answering: it goes to standard error and the worker runs on,
+// so joining that worker cannot hang the exit.
 
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <condition_variable>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
 
 #include "link/OperatorMessages.h"
 
@@ -16,6 +23,8 @@ public:
     void setWindow(QWidget* window) { window_ = window; }
     // Unattended runs (the screenshot tour): messages go to standard error and nobody waits.
     void setAutoAcknowledge(bool on) { autoAcknowledge_ = on; }
+    // The window's thread stops showing messages; workers waiting for OK are released.
+    void shutdown();
 
     void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
     void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
@@ -26,6 +35,15 @@ signals:
 
 private:
     void display(const QString& text, MessageIcon icon, const QString& detail);
+    struct Waiter {
+        bool released = false;
+    };
+    void release(const std::shared_ptr<Waiter>& w);
+
     QPointer<QWidget> window_;
     bool autoAcknowledge_ = false;
+    std::mutex mutex_;  // guards the two below
+    std::condition_variable released_;
+    bool closing_ = false;
+    std::set<std::shared_ptr<Waiter>> waiting_;
 };

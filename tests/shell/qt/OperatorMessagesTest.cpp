@@ -53,3 +53,38 @@ TEST(QtOperatorMessages, StatusFromAWorkerReachesTheWindow) {
     EXPECT_TRUE(waitFor([&] { return !seen.isEmpty(); }));
     EXPECT_EQ(seen, "Port /dev/ttyUSB0 is busy");
 }
+
+// A worker still waiting for OK when the program quits must not hang the join at exit.
+TEST(QtOperatorMessages, ShutdownReleasesAWorkerWaitingForOk) {
+    QtOperatorMessages messages;
+    std::atomic<int> returned{0};
+    bool waitedBeforeShutdown = false;
+    bool releasedByShutdown = false;
+
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        timer->stop();
+        waitedBeforeShutdown = returned.load() == 0;
+        messages.shutdown();  // nobody has pressed OK
+        for (int i = 0; i < 300 && !returned.load(); ++i) QThread::msleep(5);
+        releasedByShutdown = returned.load() == 1;
+        box->button(QMessageBox::Ok)->click();
+    });
+    timer->start();
+
+    std::thread worker([&] {
+        messages.show("Search failed!");
+        returned = 1;
+    });
+    EXPECT_TRUE(waitFor([&] { return returned.load() != 0; }, 5000));
+    worker.join();
+    delete timer;
+    EXPECT_TRUE(waitedBeforeShutdown);
+    EXPECT_TRUE(releasedByShutdown);
+    // After shutdown a worker's message does not wait at all.
+    std::thread([&] { messages.show("Download failed!"); }).join();
+}
