@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 std::vector<std::string_view> splitRecordLine(std::string_view line) {
@@ -43,17 +44,15 @@ float leadingNumber(std::string_view s) {
         return 0.0f;
     const char* first = s.data() + i;
     const char* last = s.data() + s.size();
-    // Fast path for the common short integer texts.
     float value = 0.0f;
     const auto r = std::from_chars(first, last, value, std::chars_format::general);
     if (r.ec == std::errc::result_out_of_range) {
-        // Too small reads 0, too large the largest float, as the runtime's conversion saturates.
-        double d = 0.0;
-        const auto rd = std::from_chars(first, last, d, std::chars_format::general);
-        if (rd.ec == std::errc::result_out_of_range || std::fabs(d) > 1.0)
-            value = std::numeric_limits<float>::max();
-        else
-            value = 0.0f;
+        // Beyond float: the runtime's conversion saturates large magnitudes and flushes tiny ones
+        // to 0. A copy, because the text need not end where the number does.
+        const std::string copy(first, last);
+        const double d = std::strtod(copy.c_str(), nullptr);
+        value = std::fabs(d) > std::numeric_limits<float>::max() ? std::numeric_limits<float>::max()
+                                                                 : static_cast<float>(d);
     } else if (r.ec != std::errc()) {
         value = 0.0f;
     }

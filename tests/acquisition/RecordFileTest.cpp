@@ -99,4 +99,7 @@ TEST(RecordNumbers, LeadingDecimalTextAsTheRuntimeReadsIt) {
     EXPECT_FLOAT_EQ(leadingNumber("nan"), 0.0f);
     EXPECT_FLOAT_EQ(leadingNumber("inf"), 0.0f);
     EXPECT_TRUE(std::isfinite(leadingNumber("1e999")));
+    EXPECT_GT(leadingNumber("1e999"), 1e38f);
+    EXPECT_LT(leadingNumber("-1e999"), -1e38f);
+    EXPECT_FLOAT_EQ(leadingNumber("1e-999"), 0.0f);  // tiny is 0, not huge
 }
