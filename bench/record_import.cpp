@@ -49,8 +49,8 @@ void writeFile(const std::filesystem::path& path) {
         const std::time_t s = base + static_cast<std::time_t>(i) * 60;
         std::tm lt{};
         localtime_r(&s, &lt);
-        const std::uint16_t raw = static_cast<std::uint16_t>(1200 + (i * 37) % 900);
-        std::snprintf(value, sizeof value, "%s", recordValueText(raw, "00.00").c_str());
+        const std::uint16_t raw = static_cast<std::uint16_t>(10000 + (i * 37) % 9000);
+        std::snprintf(value, sizeof value, "%s", recordValueText(raw, "0.000").c_str());
         const std::string line = recordSampleLine(lt, value);
         std::fwrite(line.data(), 1, line.size(), f);
     }

@@ -254,6 +254,17 @@ TEST(GatherReservation, SpanShorterThanIntervalWritesHeaderOnlyAtStartMinute) {
     EXPECT_EQ(r.session.taken(), 0);
 }
 
+TEST(GatherReservation, StartMinuteAlreadyPastBeginsAtOnce) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 30, 0));
+    const auto start = makeLocalTime(2024, 12, 7, 10, 0);
+    ASSERT_TRUE(r.session.startReservation(start, start + 20min, "10"));
+    ASSERT_TRUE(r.waitFinished());
+    const auto l = r.lines();
+    ASSERT_EQ(l.size(), 3u);
+    EXPECT_EQ(l[1].substr(0, 11), "12-07 10:30");
+    EXPECT_EQ(l[2].substr(0, 11), "12-07 10:40");
+}
+
 // A clock on which the start minute never comes: only a stop request ends a wait.
 class FrozenClock : public Clock {
 public:
