@@ -38,14 +38,16 @@ std::vector<std::uint8_t> buildWriteSingle(std::uint8_t address, std::uint16_t r
 std::vector<std::uint8_t> buildWriteMultiple(std::uint8_t address, std::uint16_t start,
                                              const std::vector<std::uint8_t>& data) {
     const auto count = static_cast<std::uint16_t>(data.size() / 2);
-    std::vector<std::uint8_t> frame{address,
-                                    0x10,
-                                    static_cast<std::uint8_t>(start >> 8),
-                                    static_cast<std::uint8_t>(start & 0xFF),
-                                    static_cast<std::uint8_t>(count >> 8),
-                                    static_cast<std::uint8_t>(count & 0xFF),
-                                    static_cast<std::uint8_t>(data.size())};
-    frame.insert(frame.end(), data.begin(), data.end());
+    // Built by appending: GCC 12 at -O3 mistakes an initializer list followed by insert for an
+    // out-of-bounds copy.
+    std::vector<std::uint8_t> frame;
+    frame.reserve(7 + data.size() + 2);
+    for (std::uint8_t b :
+         {address, std::uint8_t{0x10}, static_cast<std::uint8_t>(start >> 8),
+          static_cast<std::uint8_t>(start & 0xFF), static_cast<std::uint8_t>(count >> 8),
+          static_cast<std::uint8_t>(count & 0xFF), static_cast<std::uint8_t>(data.size())})
+        frame.push_back(b);
+    for (std::uint8_t b : data) frame.push_back(b);
     return frame;
 }
 

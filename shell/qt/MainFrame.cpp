@@ -105,11 +105,13 @@ void CMainFrame::buildMenus() {
     login_ = addCommand(help, "Enterprise user login(&L)", "actionLogin");
     connect(login_, &QAction::triggered, v, &CKorvelantisView::OnLogin);
 
-    // The presets have commands but no menu item.
-    loadTemperaturePreset_ = addCommand(nullptr, "", "actionLoadTemperaturePreset");
+    // The presets join the File menu after login (ApplyEnterpriseMenu).
+    loadTemperaturePreset_ =
+        addCommand(nullptr, QString::fromUtf8("载入温度预设(&T)"), "actionLoadTemperaturePreset");
     connect(loadTemperaturePreset_, &QAction::triggered, v,
             &CKorvelantisView::OnLoadTemperaturePreset);
-    loadLevelPreset_ = addCommand(nullptr, "", "actionLoadLevelPreset");
+    loadLevelPreset_ =
+        addCommand(nullptr, QString::fromUtf8("载入液位预设(&L)"), "actionLoadLevelPreset");
     connect(loadLevelPreset_, &QAction::triggered, v, &CKorvelantisView::OnLoadLevelPreset);
 
     for (QMenu* m : {fileMenu_, serial, imageMenu_, division, index, help})
@@ -138,6 +140,11 @@ void CMainFrame::ApplyEnterpriseMenu() {
     const auto actions = fileMenu_->actions();
     if (!actions.contains(importBasicParams_))
         fileMenu_->insertAction(actions.isEmpty() ? nullptr : actions.first(), importBasicParams_);
+    // The parameter presets are offered beside the import they complement, above "Exit(&X)".
+    QAction* exit = fileMenu_->actions().last();
+    for (QAction* preset : {loadLevelPreset_, loadTemperaturePreset_})
+        if (!fileMenu_->actions().contains(preset))
+            fileMenu_->insertAction(exit, preset);
     updateCommandUI();
 }
 

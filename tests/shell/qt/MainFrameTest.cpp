@@ -52,7 +52,9 @@ TEST_F(MainFrameTest, MenuAfterLoginDropsTheCurveMenuAndOffersTheParameterImport
     ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
     EXPECT_EQ(w.menuTitles(), QStringList({"File(&F)", "Serial port(&S)", "Help(&H)"}));
     EXPECT_EQ(w.items("menuFile"),
-              QStringList({QString::fromUtf8("导入基本参数(&P)...\tCtrl+P"), "Exit(&X)"}));
+              QStringList({QString::fromUtf8("导入基本参数(&P)...\tCtrl+P"),
+                           QString::fromUtf8("载入液位预设(&L)"),
+                           QString::fromUtf8("载入温度预设(&T)"), "Exit(&X)"}));
     EXPECT_FALSE(w.action("actionLogin")->isEnabled());
     EXPECT_TRUE(w.action("actionImportBasicParams")->isEnabled());
     EXPECT_TRUE(w.action("actionLoadLevelPreset")->isEnabled());
@@ -78,7 +80,7 @@ TEST_F(MainFrameTest, SecondSwitchToEnterpriseModeChangesNothing) {
     ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
     EXPECT_FALSE(w.frame.view()->EnterEnterpriseMode());
     EXPECT_EQ(w.tabs().size(), 4);
-    EXPECT_EQ(w.items("menuFile").size(), 2);
+    EXPECT_EQ(w.items("menuFile").size(), 4);  // import, the two presets, exit
 }
 
 TEST_F(MainFrameTest, CurveMenusMoveTheirCheckMarks) {
