@@ -75,35 +75,30 @@ void GatherSession::cancel() {
 bool GatherSession::startReservation(Clock::TimePoint start, Clock::TimePoint end,
                                      std::string_view intervalText,
                                      const std::function<void(int)>& showCount) {
-    const Check c = checkReservation(start, end, intervalText);
-    if (c.count && showCount)
-        showCount(*c.count);
-    if (!c.message.empty()) {
-        ctx_.messages.show(c.message);
-        return false;
-    }
     Plan p;
     p.mode = Mode::Reservation;
-    p.interval = std::chrono::minutes(*leadingInteger(intervalText));
-    p.count = *c.count;
     p.scheduleStart = start;
-    return this->start(p);
+    return startChecked(checkReservation(start, end, intervalText), intervalText, showCount, p);
 }
 
 bool GatherSession::startImmediate(std::string_view intervalText, std::string_view durationText,
                                    const std::function<void(int)>& showCount) {
-    const Check c = checkImmediate(intervalText, durationText);
+    Plan p;
+    p.mode = Mode::Immediate;
+    return startChecked(checkImmediate(intervalText, durationText), intervalText, showCount, p);
+}
+
+bool GatherSession::startChecked(const Check& c, std::string_view intervalText,
+                                 const std::function<void(int)>& showCount, Plan p) {
     if (c.count && showCount)
         showCount(*c.count);
     if (!c.message.empty()) {
         ctx_.messages.show(c.message);
         return false;
     }
-    Plan p;
-    p.mode = Mode::Immediate;
     p.interval = std::chrono::minutes(*leadingInteger(intervalText));
     p.count = *c.count;
-    return this->start(p);
+    return start(p);
 }
 
 bool GatherSession::start(const Plan& plan) {

@@ -82,6 +82,9 @@ public:
     std::atomic<int> ScheduleStarted{0};
 
 private:
+    // Shows the planned count and the check's message; starts the plan when the check passed.
+    bool startChecked(const Check& check, std::string_view intervalText,
+                      const std::function<void(int)>& showCount, Plan plan);
     void run(Plan plan, std::filesystem::path path);
     enum class TickResult { Continue, Stop };
     TickResult tick(Mode mode, const std::filesystem::path& path);

@@ -1,5 +1,7 @@
 #include "calibration/CalibrationMath.h"
 
+#include "link/RegisterMap.h"
+
 #include <cstdio>
 
 namespace calib {
@@ -21,15 +23,7 @@ std::array<float, kMaxPoints> targetValues(float start, float end, int n) {
 }
 
 int pointPositionScale(const std::string& p) {
-    if (p == "0000")
-        return 1;
-    if (p == "000.0")
-        return 10;
-    if (p == "00.00")
-        return 100;
-    if (p == "0.000")
-        return 1000;
-    return 0;
+    return reg::dotMultiplier(p).value_or(0);
 }
 
 std::array<float, kMaxPoints> fitTargets(float start, float end, int n,

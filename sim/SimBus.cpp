@@ -91,16 +91,7 @@ SimBus::SimBus(Options options) : options_(std::move(options)) {
 }
 
 SimBus::~SimBus() {
-    stopping_ = true;
-    queueCv_.notify_all();
-    if (reader_.joinable())
-        reader_.join();
-    if (writer_.joinable())
-        writer_.join();
-    if (master_ >= 0)
-        ::close(master_);
-    if (slaveKeeper_ >= 0)
-        ::close(slaveKeeper_);
+    hangUp();
     if (!options_.linkPath.empty()) {
         std::error_code ec;
         if (std::filesystem::is_symlink(options_.linkPath, ec))
@@ -263,7 +254,12 @@ void SimBus::setGainOffset(int address, double gain, double offset) {
 
 void SimBus::hangUp() {
     running_ = false;
-    stopping_ = true;
+    {
+        // Under the queue's lock, so the writer cannot miss the wake-up between its check and
+        // its wait.
+        std::lock_guard lock(queueMutex_);
+        stopping_ = true;
+    }
     queueCv_.notify_all();
     if (reader_.joinable())
         reader_.join();
