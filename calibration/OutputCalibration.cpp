@@ -20,7 +20,10 @@ OutputGroups groupsForOutputType(const std::string& t) {
 int sendOutputCommand(AppContext& ctx, std::uint16_t value) {
     int sent = 0;
     for (int a : ctx.onlineAddresses()) {
-        ctx.bus.send(buildWriteSingle(static_cast<std::uint8_t>(a), reg::OutputCommand, value));
+        // The device echoes the command. On a half-duplex line the next command must wait for
+        // that echo, or the two collide; it returns as soon as the echo is in.
+        ctx.bus.exchange(buildWriteSingle(static_cast<std::uint8_t>(a), reg::OutputCommand, value),
+                         8, Timing::kNoWaitMs);
         ++sent;
     }
     return sent;

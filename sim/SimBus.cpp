@@ -158,11 +158,16 @@ void SimBus::readLoop() {
 void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
                          std::chrono::steady_clock::time_point arrived) {
     const bool crcOk = CrcMatches(frame.data(), frame.size());
+    bool collided = false;
+    {
+        std::lock_guard lock(queueMutex_);
+        collided = arrived < answersEnd_;
+    }
     std::vector<std::vector<std::uint8_t>> answers;
     std::vector<std::chrono::microseconds> delays;
     {
         std::lock_guard lock(mutex_);
-        frames_.push_back({frame, crcOk});
+        frames_.push_back({frame, crcOk, collided});
         if (!crcOk)
             return;
         const bool broadcast = frame[0] == 0x7F;
@@ -195,8 +200,12 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
     // The request occupied the line for its own wire time before the device could answer.
     const auto requestDone = arrived + byteTime() * static_cast<long>(frame.size());
     std::lock_guard lock(queueMutex_);
-    for (std::size_t i = 0; i < answers.size(); ++i)
-        queue_.push({requestDone + delays[i], seq_++, std::move(answers[i])});
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        const auto start = requestDone + delays[i];
+        answersEnd_ =
+            std::max(answersEnd_, start + byteTime() * static_cast<long>(answers[i].size()));
+        queue_.push({start, seq_++, std::move(answers[i])});
+    }
     queueCv_.notify_all();
 }
 
@@ -216,13 +225,13 @@ void SimBus::writeLoop() {
         Scheduled s = queue_.top();
         queue_.pop();
         lock.unlock();
-        // One answer at a time on the line, each byte at its own moment.
+        // One answer at a time on the line; a byte is handed over once its last bit is sent.
         auto t = std::max(s.at, lineFree);
         for (std::uint8_t b : s.bytes) {
             if (stopping_)
                 break;
-            std::this_thread::sleep_until(t);
             t += byteTime();
+            std::this_thread::sleep_until(t);
             if (master_ >= 0 && running_) [[maybe_unused]]
                 auto w = ::write(master_, &b, 1);
         }

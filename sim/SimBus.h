@@ -34,6 +34,9 @@ public:
     struct ReceivedFrame {
         std::vector<std::uint8_t> bytes;
         bool crcOk;
+        // The request went out while a device was still answering: on a half-duplex line the
+        // two would have collided.
+        bool collided = false;
     };
 
     explicit SimBus(Options options);
@@ -95,6 +98,7 @@ private:
     std::mutex queueMutex_;
     std::condition_variable queueCv_;
     std::priority_queue<Scheduled, std::vector<Scheduled>, std::greater<>> queue_;
+    std::chrono::steady_clock::time_point answersEnd_{};  // when the last scheduled answer ends
 
     std::thread reader_;
     std::thread writer_;

@@ -144,3 +144,20 @@ TEST(OutputDownload, CancelStopsBeforeTheNextDevice) {
     EXPECT_EQ(*b.bus.sim.reg(2, 28), 0);
     for (const auto& f : b.bus.sim.framesReceived()) EXPECT_EQ(f.bytes[0], 1);
 }
+
+namespace {
+
+// Each device echoes the command; the next command waits for that echo instead of colliding
+// with it on the half-duplex line.
+TEST(OutputCommands, WaitForEachEchoSoNoCommandCollides) {
+    TestBus t({3, 4, 5}, 0.05, 9600, 5.0);
+    t.open();
+    for (int a : {3, 4, 5}) t.ctx.OnlineTable[a - 1] = 1;
+    EXPECT_EQ(calib::sendOutputCommand(t.ctx, calib::kCommandLow), 3);
+    const auto frames = t.sim.framesReceived();
+    ASSERT_EQ(frames.size(), 3u);
+    for (const auto& f : frames) EXPECT_FALSE(f.collided);
+    for (int a : {3, 4, 5}) EXPECT_EQ(*t.sim.reg(a, 40), calib::kCommandLow);
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "link/Bus.h"
 #include "link/CSerialPort.h"
@@ -120,6 +121,29 @@ TEST(Simulator, AddressListsAreChecked) {
     EXPECT_FALSE(parseAddressList("61").has_value());
     EXPECT_FALSE(parseAddressList("3,3").has_value());
     EXPECT_FALSE(parseAddressList("1,x").has_value());
+}
+
+}  // namespace
+
+namespace {
+
+// On a half-duplex line a request sent while a device is still answering collides with it.
+TEST(Simulator, FlagsARequestSentWhileADeviceIsStillAnswering) {
+    TestBus t({1, 2}, 0.05, 9600, 5.0);
+    t.open();
+    ASSERT_TRUE(t.ctx.bus.readInputRegisters(1, 3, 1, Timing::kRegisterWaitMs).crcOk());
+    ASSERT_TRUE(t.ctx.bus.readInputRegisters(2, 3, 1, Timing::kRegisterWaitMs).crcOk());
+    // Commands sent back to back without waiting for the echo.
+    t.ctx.bus.send(buildWriteSingle(1, 40, 1));
+    t.ctx.bus.send(buildWriteSingle(2, 40, 1));
+    for (int i = 0; i < 100 && t.sim.framesReceived().size() < 4; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto frames = t.sim.framesReceived();
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_FALSE(frames[0].collided);
+    EXPECT_FALSE(frames[1].collided);  // the first answer was in before the second request
+    EXPECT_FALSE(frames[2].collided);
+    EXPECT_TRUE(frames[3].collided);
 }
 
 }  // namespace
