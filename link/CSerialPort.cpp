@@ -263,7 +263,7 @@ int CSerialPort::Read(std::uint8_t* buffer, std::uint32_t n) {
     std::vector<std::uint8_t> received;
     const int ok = ReadUntil(received, Clock::now() + timing_.readTimeout(n),
                              [n](const std::vector<std::uint8_t>& r) { return r.size() >= n; });
-    if (ok)
+    if (ok && !received.empty())  // nothing arrived: the caller's buffer stays as it was
         std::memcpy(buffer, received.data(), std::min<std::size_t>(received.size(), n));
     return ok;
 }
