@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <utility>
 
 #include "calibration/CalibrationMath.h"
@@ -21,6 +23,8 @@ namespace {
 const char* const kEnterANumber = "请键入一个数。";
 
 // A number as the edit's data exchange accepts it: the whole text, blanks around it allowed.
+// Infinities, NaN and values beyond a float are refused: they would reach the devices as
+// output coefficients.
 bool parseNumber(const QString& text, float& out) {
     const QByteArray bytes = text.trimmed().toUtf8();
     if (bytes.isEmpty())
@@ -28,6 +32,8 @@ bool parseNumber(const QString& text, float& out) {
     char* end = nullptr;
     const double v = std::strtod(bytes.constData(), &end);
     if (end != bytes.constData() + bytes.size())
+        return false;
+    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
         return false;
     out = static_cast<float>(v);
     return true;

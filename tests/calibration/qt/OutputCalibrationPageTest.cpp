@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <cmath>
 
 #include "calibration/qt/OutputCalibrationPage.h"
 #include "calibration/qt/TemperaturePage.h"
@@ -96,6 +97,26 @@ TEST(OutputCalibrationPageCompute, NonNumberStopsTheExchangeAndTheComputeStillRu
     EXPECT_TRUE(p.bus.messages.texts().empty());
     EXPECT_NEAR(p.page.VoltageSlope, 1.0f, 1e-6f);
     EXPECT_NEAR(p.page.VoltageOffset, 0.0f, 1e-5f);
+}
+
+TEST(OutputCalibrationPageCompute, RefusesValuesNoFloatCanHoldSoNoneReachTheDevices) {
+    for (const char* typed : {"inf", "-INF", "nan", "1e39", "-1e39"}) {
+        OutputPageBench p({});
+        p.find<QLineEdit>("lowCurrentEdit")->setText("4");
+        p.find<QLineEdit>("highCurrentEdit")->setText(typed);
+        p.find<QPushButton>("currentComputeButton")->click();
+        EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{"请键入一个数。"}) << typed;
+        EXPECT_EQ(p.page.HighCurrent, 0.0f) << typed;
+        EXPECT_TRUE(std::isfinite(p.page.CurrentSlope)) << typed;
+        EXPECT_TRUE(std::isfinite(p.page.CurrentOffset)) << typed;
+        EXPECT_EQ(p.find<QLineEdit>("highCurrentEdit")->text(), "0") << typed;
+    }
+    // The largest float is still a number.
+    OutputPageBench p({});
+    p.find<QLineEdit>("highVoltageEdit")->setText("3.4e38");
+    p.find<QPushButton>("voltageComputeButton")->click();
+    EXPECT_TRUE(p.bus.messages.texts().empty());
+    EXPECT_EQ(p.page.HighVoltage, 3.4e38f);
 }
 
 TEST(OutputCalibrationPageCommands, ShowTheirCompletionEvenWithNoDeviceOnline) {
