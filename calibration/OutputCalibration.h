@@ -2,8 +2,8 @@
 // Calibration of the analogue current and voltage outputs: the low/high point commands to every
 // online device, the enabling of the two groups by output type, and the coefficient download.
 //
-// Thread contract: sendOutputCommand() is quick (one 8-byte write per device, no answer awaited)
-// and runs on the window's thread; downloadOutputCoefficients() runs on a worker and reports
+// Thread contract: sendOutputCommand() is quick (one 8-byte write and its echo per device) and
+// runs on the window's thread; downloadOutputCoefficients() runs on a worker and reports
 // through the atomics it is given.
 
 #include <atomic>
@@ -24,9 +24,9 @@ enum OutputCommand : std::uint16_t { kCommandPrepare = 0, kCommandLow = 1, kComm
 enum class OutputGroups { Neither, CurrentOnly, VoltageOnly, Unchanged };
 OutputGroups groupsForOutputType(const std::string& outputTypeText);
 
-// Writes register 40 of every online device, ascending, without reading the echoes: the bus
-// discards unread input before each later request and takes no frame of another function or
-// address for an answer, so these echoes can never pass for a later answer.
+// Writes register 40 of every online device, ascending, waiting for each device's echo before
+// the next command so that no two collide on the half-duplex line; a silent device costs one
+// read time-out. The echoes are taken off the line, so none can pass for a later answer.
 // Returns how many devices were addressed.
 int sendOutputCommand(AppContext& ctx, std::uint16_t value);
 
