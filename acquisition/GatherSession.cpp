@@ -11,6 +11,20 @@
 namespace {
 constexpr std::uint16_t kMeasuredValueRegister = 23;
 constexpr std::string_view kNoDevice = "No device, you can not search the data!";
+
+// t + d, held at the clock's last representable time: an interval of millions of minutes would
+// otherwise wrap the time point round into the past and sample at once, then without pause.
+Clock::TimePoint later(Clock::TimePoint t, std::chrono::seconds d) {
+    using D = Clock::TimePoint::duration;
+    if (d.count() <= 0)
+        return t;
+    if (d > std::chrono::duration_cast<std::chrono::seconds>(D::max()))
+        return Clock::TimePoint::max();
+    const D step = std::chrono::duration_cast<D>(d);
+    if (t.time_since_epoch() > D::max() - step)
+        return Clock::TimePoint::max();
+    return t + step;
+}
 }  // namespace
 
 std::optional<long long> leadingInteger(std::string_view s) {
@@ -146,7 +160,7 @@ void GatherSession::run(Plan plan, std::filesystem::path path) {
     const auto pressed = ctx_.clock->now();
     Clock::TimePoint next;
     if (plan.mode == Mode::Immediate) {
-        next = pressed + plan.interval;
+        next = later(pressed, plan.interval);
     } else {
         // The first tick at the beginning of the start minute (or at once when it has passed).
         const std::tm s = Clock::localTime(plan.scheduleStart);
@@ -161,7 +175,7 @@ void GatherSession::run(Plan plan, std::filesystem::path path) {
             ScheduleStarted = 1;
         if (tick(plan.mode, path) == TickResult::Stop)
             break;
-        next += plan.interval;
+        next = later(next, plan.interval);
         // A tick that overran its interval (a slow answer, an operator reading a message) does
         // not make the next ones come in a burst.
         const auto now = ctx_.clock->now();

@@ -179,6 +179,19 @@ TEST(GatherImmediate, DeviceThatStopsAnsweringMidwayLosesOnlyItsTicks) {
     EXPECT_EQ(static_cast<int>(r.lines().size()) - 1, r.session.taken());
 }
 
+TEST(GatherImmediate, HugeIntervalWaitsInsteadOfWrappingIntoThePast) {
+    const auto start = makeLocalTime(2024, 12, 7, 10, 0, 30);
+    Rig r(start);
+    // 200,000,000 minutes (about 380 years) for one sample: the first tick lies beyond what a
+    // time point can hold, so it waits for ever rather than firing at once.
+    ASSERT_TRUE(r.session.startImmediate("200000000", "4000000"));
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_GT(r.clock->now(), start + std::chrono::hours(24 * 365 * 200));
+    const auto l = r.lines();
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_NE(l[1].substr(0, 11), "12-07 10:00");
+}
+
 TEST(GatherImmediate, PortHangUpEndsTheAcquisition) {
     Rig r(makeLocalTime(2024, 12, 7, 10, 0));
     ASSERT_TRUE(r.session.startImmediate("1", "100"));
