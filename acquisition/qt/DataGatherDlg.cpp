@@ -42,6 +42,9 @@ QDateTimeEdit* picker(const QString& name, const QString& accessible, QDateTime 
     p->setObjectName(name);
     p->setAccessibleName(accessible);
     p->setDisplayFormat("yyyy/MM/dd HH:mm");
+    // Times the program's clock can hold: a later end would wrap round to before the start.
+    p->setDateTimeRange(QDateTime(QDate(1970, 1, 1), QTime(0, 0)),
+                        QDateTime(QDate(2199, 12, 31), QTime(23, 59)));
     return p;
 }
 

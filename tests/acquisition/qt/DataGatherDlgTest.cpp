@@ -144,6 +144,21 @@ TEST(DataGatherPage, ReservationFromThePickers) {
     EXPECT_NE(text.find("12-07 10:15\t"), std::string::npos);
 }
 
+TEST(DataGatherPage, FarEndTimeIsHeldWhereTheClockCanCountIt) {
+    PageRig r;
+    r.bus.ctx.CurrentAddress = 0;  // the count is shown, nothing starts
+    r.find<QLineEdit>("reserveInterval")->setText("1");
+    auto* start = r.find<QDateTimeEdit>("startTime");
+    auto* end = r.find<QDateTimeEdit>("endTime");
+    end->setDateTime(QDateTime(QDate(9999, 12, 31), QTime(23, 59)));
+    EXPECT_LT(end->dateTime().date().year(), 2262);
+    r.find<QPushButton>("reserveAcquisition")->click();
+    EXPECT_EQ(r.bus.messages.texts(),
+              std::vector<std::string>{"No device, you can not search the data!"});
+    EXPECT_EQ(r.find<QLabel>("reserveCount")->text(),
+              QString::number(start->dateTime().secsTo(end->dateTime()) / 60));
+}
+
 TEST(DataGatherPage, ImportFillsTableAndCurve) {
     PageRig r;
     writeFileBytes(r.dir.file("a.rec"), kThree);
