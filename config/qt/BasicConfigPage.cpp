@@ -222,16 +222,20 @@ void CBasicConfigPage::OnBatchDownload() {
     if (searchWorker_.running())
         ctx_.messages.status(kWaitingForSearch);
     downloadDone_ = 0;
+    downloadCancelled_ = 0;
     downloadNoDevice_ = false;
+    downloadSkipped_ = false;
     const config::BasicConfigModel snapshot = model_;
     const bool started = StartWorkerOrReport(
         downloadWorker_,
         [this, snapshot, enterprise] {
             // The ordinary search moves CurrentAddress while it polls: the download goes to the
-            // device it finds, after it.
-            while (searchWorker_.running())
+            // device it finds, after it. Until then Cancel may still call it off.
+            while (searchWorker_.running() && !downloadCancelled_.load())
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            if (enterprise) {
+            if (downloadCancelled_.load()) {
+                downloadSkipped_ = true;
+            } else if (enterprise) {
                 downloadResult_ = config::downloadToAll(ctx_, config::batchDownloadFrame(snapshot));
             } else if (const auto a = ctx_.CurrentAddress.load(); a != 0) {
                 downloadResult_ = config::downloadToDevice(
@@ -244,10 +248,14 @@ void CBasicConfigPage::OnBatchDownload() {
         ctx_.messages, WorkerStartFailure::kBatchDownload);
     if (!started)
         return;
-    CBatchDownloadWaitDlg wait([this] { return downloadDone_.load() != 0; }, nullptr,
-                               &downloadWorker_, this);
+    CBatchDownloadWaitDlg wait([this] { return downloadDone_.load() != 0; },
+                               [this] { downloadCancelled_ = 1; }, &downloadWorker_, this);
     wait.exec();
     downloadWorker_.join();
+    if (downloadSkipped_) {
+        ctx_.messages.status({});
+        return;
+    }
     if (downloadNoDevice_) {
         ctx_.messages.show(config::kNoSearchAppliance);
         return;

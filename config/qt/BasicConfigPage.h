@@ -66,8 +66,11 @@ private:
     bool searchDialogOpen_ = false;
     std::optional<config::SearchOutcome> pendingOutcome_;
     std::atomic<int> downloadDone_{0};
+    // Cancel while the download still waits for the search: nothing is sent.
+    std::atomic<int> downloadCancelled_{0};
     config::DownloadResult downloadResult_ = config::DownloadResult::Failed;
     bool downloadNoDevice_ = false;
+    bool downloadSkipped_ = false;
     Worker searchWorker_;
     Worker downloadWorker_;
 };

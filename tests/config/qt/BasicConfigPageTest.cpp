@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include "config/qt/BasicConfigPage.h"
 #include "shell/qt/FileDialogs.h"
@@ -26,6 +27,21 @@ bool waitFor(const std::function<bool()>& done, int ms = 5000) {
     t.start();
     while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
     return done();
+}
+
+// Presses the button of whatever wait dialog is up after `afterMs`.
+void cancelWaitDialogSoon(int afterMs) {
+    QTimer::singleShot(afterMs, [] {
+        if (QWidget* w = QApplication::activeModalWidget())
+            if (auto* b = w->findChild<QPushButton*>("waitCancel"))
+                b->click();
+    });
+}
+
+std::size_t writeFrames(const SimBus& sim) {
+    std::size_t n = 0;
+    for (const auto& f : sim.framesReceived()) n += f.bytes.size() > 1 && f.bytes[1] == 0x10;
+    return n;
 }
 
 }  // namespace
@@ -144,4 +160,22 @@ TEST(BasicConfigPageQt, EnterpriseSearchTicksOnlineDevicesAfterTheWaitDialog) {
     EXPECT_EQ(find<QLineEdit>(page, "currentDeviceEdit")->text(), "12");
     EXPECT_EQ(tb.ctx.CurrentAddress.load(), 12);
     EXPECT_TRUE(find<QPushButton>(page, "searchButton")->isEnabled());
+}
+
+TEST(BasicConfigPageQt, DownloadWaitingForTheSearchCanBeCancelledAndSendsNothing) {
+    // Only the last address answers: the ordinary search takes every poll of the bus.
+    TestBus tb({60}, 0.03);
+    tb.open();
+    CBasicConfigPage page(tb.ctx);
+    page.OnSearch();
+    ASSERT_TRUE(page.searchRunning());
+    cancelWaitDialogSoon(50);
+    page.OnBatchDownload();             // returns when its wait dialog has closed
+    EXPECT_TRUE(page.searchRunning());  // the dialog did not wait for the search
+    EXPECT_EQ(tb.messages.texts(), std::vector<std::string>{});
+    ASSERT_TRUE(waitFor([&] { return !tb.messages.texts().empty(); }, 20000));
+    EXPECT_EQ(tb.messages.texts(),
+              (std::vector<std::string>{"Searching for information to complete!"}));
+    EXPECT_EQ(tb.ctx.CurrentAddress.load(), 60);
+    EXPECT_EQ(writeFrames(tb.sim), 0u);
 }
