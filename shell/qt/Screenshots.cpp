@@ -2,14 +2,20 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
 #include <memory>
 
+#include "acquisition/RecordFile.h"
+#include "acquisition/qt/DataGatherDlg.h"
 #include "shell/qt/AboutDlg.h"
+#include "shell/qt/FileDialogs.h"
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/LoginDlg.h"
 #include "shell/qt/MainFrame.h"
@@ -63,6 +69,46 @@ public:
         }
     }
 
+    // The "Record curve" tab of "Data Collection", showing a short record file imported as the
+    // operator would.
+    void curveTab(const QString& stage) {
+        CPropSheet* sheet = frame_.view()->sheet();
+        CDataGatherDlg* page = sheet->dataGatherPage();
+        auto* tabs = page->findChild<QTabWidget*>("recordTabs");
+        const int index = sheet->indexOf(page);
+        QTemporaryDir tmp;
+        if (index < 0 || !tabs || !tmp.isValid())
+            return;
+        const QString file = tmp.filePath("sample.rec");
+        std::string bytes(kRecordHeader);
+        std::tm t{};
+        t.tm_year = 124;
+        t.tm_mon = 11;
+        t.tm_mday = 7;
+        t.tm_hour = 10;
+        static constexpr int kValues[] = {2000, 2150, 2210, 2080, 1930,
+                                          1870, 2040, 2320, 2480, 2390};
+        for (int value : kValues) {
+            bytes +=
+                recordSampleLine(t, recordValueText(static_cast<std::uint16_t>(value), "00.00"));
+            t.tm_min += 10;
+        }
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) ||
+            out.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+                static_cast<qint64>(bytes.size()))
+            return;
+        out.close();
+        FileDialogs::setTestAnswer([file](const FileDialogs::Request&) { return file; });
+        page->ImportData();
+        FileDialogs::setTestAnswer({});
+        sheet->SetActivePage(index);
+        tabs->setCurrentIndex(1);
+        shoot(&frame_, QString("%1-page-data-collection-record-curve").arg(stage));
+        tabs->setCurrentIndex(0);
+        sheet->SetActivePage(0);
+    }
+
     void dialog(QDialog* d, const QString& name) {
         std::unique_ptr<QDialog> owner(d);
         d->show();
@@ -105,6 +151,7 @@ int TakeScreenshots(CMainFrame& frame, const QString& dir) {
     AppContext& ctx = view->context();
 
     tour.pages("before");
+    tour.curveTab("before");
     tour.menus("before");
     tour.dialog(new CSerialConfigDlg(ctx.serialSettings, view->morePortChoices(), &frame),
                 "dialog-serial-configuration");
