@@ -23,7 +23,7 @@ constexpr int kUsage = 2;
 constexpr int kFailed = 3;
 constexpr int kNoPort = 4;
 
-// The system's messages go to standard error; while the port opens they are held back, so a
+// The program's messages go to standard error; while the port opens they are held back, so a
 // script sees the open message only when the open fails.
 class CliMessages : public OperatorMessages {
 public:
@@ -104,6 +104,12 @@ std::optional<config::BasicConfigModel> loadParameterFile(const std::string& pat
         // A value that is not a number would go out as an old or default one: refuse instead.
         std::fprintf(stderr, "%s\n%s: the value of this parameter is not a number\n",
                      r.message.c_str(), path.c_str());
+        return std::nullopt;
+    }
+    // A choice that names no list entry would go out as whatever the list held before.
+    if (const auto line = config::firstUnknownChoice(m, *values)) {
+        std::fprintf(stderr, "%s: %s=%s is not one of its choices\n", path.c_str(),
+                     config::kParameterFileKeys[*line], (*values)[*line].c_str());
         return std::nullopt;
     }
     return m;

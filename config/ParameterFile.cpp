@@ -151,6 +151,18 @@ std::optional<std::array<std::string, kParameterLineCount>> readParameterFile(
     return decodeParameterFile(bytes);
 }
 
+std::optional<std::size_t> firstUnknownChoice(
+    const BasicConfigModel& m, const std::array<std::string, kParameterLineCount>& values) {
+    for (std::size_t i = 0; i < kParameterLineCount; ++i) {
+        if (!kTargets[i].isList)
+            continue;
+        ChoiceList probe = m.list(kTargets[i].list);
+        if (!probe.selectExact(values[i]))
+            return i;
+    }
+    return std::nullopt;
+}
+
 void refreshAfterImport(BasicConfigModel& m) {
     m.UpdateUnitLabels();
     m.ApplyOutputTypeRules();
@@ -275,7 +287,7 @@ void applyPreset(BasicConfigModel& m, const IniFile& ini, Preset preset) {
     const bool level = preset == Preset::Level;
     const std::string section = level ? "液位" : "温度";
     m.densityReadOnly = !level;
-    // The section's signalType is read by the system but does not decide anything: the preset
+    // The section's signalType is read but does not decide anything: the preset
     // itself names the type.
     (void)ini.get(section, "signalType", level ? "液位" : "温度");
     m.list(ListId::SignalType).selectExact(level ? "level" : "Temperature");

@@ -42,6 +42,10 @@ std::optional<std::array<std::string, kParameterLineCount>> readParameterFile(
 // edit's state, the unit labels and the output-type rules follow.
 void applyParameterFile(BasicConfigModel& m,
                         const std::array<std::string, kParameterLineCount>& values);
+// The first line (0-based) whose value is meant for a list but names none of its entries
+// (case ignored); the page would keep or guess that selection. nullopt when every one does.
+std::optional<std::size_t> firstUnknownChoice(
+    const BasicConfigModel& m, const std::array<std::string, kParameterLineCount>& values);
 // The unit labels and output-type rules alone (what a failed import still does).
 void refreshAfterImport(BasicConfigModel& m);
 

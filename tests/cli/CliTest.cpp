@@ -101,3 +101,18 @@ TEST(CommandLine, ConfigureWritesProductCodeAndAddressToEveryDevice) {
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
 }
+
+TEST(CommandLine, ChoiceThatNamesNoListEntryRefusesToDownload) {
+    TempDir dir;
+    const CliRun r = cli("--simulate 3 read 3", dir);
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::string file = r.out;
+    const auto at = file.find("k1Type=");
+    ASSERT_NE(at, std::string::npos);
+    file.replace(at, file.find('\n', at) - at, "k1Type=Hysteresis normally opne");
+    writeFileBytes(dir.file("typo.txt"), file);
+    const CliRun d = cli("--simulate 3 download 3 " + dir.file("typo.txt"), dir);
+    EXPECT_EQ(d.code, 3);
+    EXPECT_NE(d.err.find("k1Type=Hysteresis normally opne"), std::string::npos) << d.err;
+    EXPECT_EQ(d.err.find("Download"), std::string::npos) << d.err;
+}

@@ -160,6 +160,19 @@ TEST(ParameterFiles, CrLfAndLfEndingsKeepTheLastCharacter) {
     }
 }
 
+TEST(ParameterFiles, ChoicesThatNameNoEntryAreFound) {
+    BasicConfigModel m;
+    auto values = parameterFileValues(temperatureModel());
+    EXPECT_EQ(firstUnknownChoice(m, values), std::nullopt);
+    values[4] = "k1+k2";  // case does not matter
+    EXPECT_EQ(firstUnknownChoice(m, values), std::nullopt);
+    values[15] = "4--20";  // a prefix only
+    EXPECT_EQ(firstUnknownChoice(m, values), 15u);
+    values[6] = "";  // the page would move to the second entry
+    EXPECT_EQ(firstUnknownChoice(m, values), 6u);
+    EXPECT_EQ(m.list(ListId::K1Type).text(), "Hysteresis normally open");  // page untouched
+}
+
 TEST(ParameterFiles, SavingWhereNoFileCanBeCreatedSaysWhy) {
     BasicConfigModel m;
     std::string error;
