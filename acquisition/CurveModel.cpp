@@ -86,7 +86,7 @@ VerticalScale VerticalScale::make(float first, float range, int outputIndex, int
     s.span = outputSpan(range, outputIndex);
     s.bottom = first - s.span * 0.5f;
     s.scale = static_cast<float>(height) / s.span;
-    s.flat = !(s.span > 0.0f) || !std::isfinite(s.scale) || !std::isfinite(s.bottom);
+    s.flat = s.span == 0.0f || !std::isfinite(s.scale) || !std::isfinite(s.bottom);
     if (s.flat) {
         s.bottom = first;
         s.scale = 0.0f;

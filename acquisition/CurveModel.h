@@ -7,8 +7,9 @@
 // minutes. A text that is no such time places no point.
 // Vertical: centred on the first sample F with the span S of the output index:
 //   b = F - S/2, Scale = H / S, c = trunc((F - b) x Scale), y = 2c - trunc((v - b) x Scale)
-// in single precision. A span that is not positive (range start equal to range end) gives a flat
-// scale: the first value sits half-way up and any other value at the edge it lies towards.
+// in single precision. A span of 0 (range start equal to range end) gives a flat scale: the first
+// value sits half-way up and any other value at the edge it lies towards. A negative span (range
+// start above range end) turns the axis over, as the value labels F + h .. F - h then do.
 
 #include <cstdint>
 #include <limits>

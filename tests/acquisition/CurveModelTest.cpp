@@ -61,8 +61,19 @@ TEST(CurveMapping, ZeroSpanIsFlatAndNeverFails) {
     EXPECT_LT(vs.y(8.0f), 0);    // clipped above
     EXPECT_GT(vs.y(6.0f), 390);  // clipped below
     EXPECT_FLOAT_EQ(vs.valueAt(10), 7.0f);
-    // A negative range (start above end) is no span either.
-    EXPECT_TRUE(VerticalScale::make(7.0f, -5.0f, 1, 390).flat);
+}
+
+TEST(CurveMapping, NegativeRangeTurnsTheAxisOverToMatchTheLabels) {
+    // Range start 40, end 0: the labels read F + h = 0 at the top and F - h = 40 at the bottom.
+    const float first = 20.0f, range = -40.0f;
+    const auto vs = VerticalScale::make(first, range, 1, 400);
+    EXPECT_FALSE(vs.flat);
+    const float h = outputHalfSpan(range, 1);
+    EXPECT_EQ(vs.y(first), 200);
+    EXPECT_EQ(vs.y(first + h), 0);    // the top label's value at the top edge
+    EXPECT_EQ(vs.y(first - h), 400);  // the bottom label's value at the bottom edge
+    EXPECT_FLOAT_EQ(vs.valueAt(0), first + h);
+    EXPECT_FLOAT_EQ(vs.valueAt(400), first - h);
 }
 
 TEST(CurveMapping, HugeValuesStayWithinPixelArithmetic) {
