@@ -155,12 +155,26 @@ void COutputCalibrationPage::onSetActive() {
 }
 
 void COutputCalibrationPage::OnCommand(OutputKind kind, std::uint16_t value) {
-    calib::sendOutputCommand(ctx_, value);
     const bool current = kind == OutputKind::Current;
     const char* text = value == calib::kCommandLow
                            ? (current ? "低电流校准完成！" : "低电压校准完成！")
                            : (current ? "高电流校准完成！" : "高电压校准完成！");
-    ctx_.messages.show(text);
+    // Off the window's thread: waiting for every device's echo takes about a second on a full
+    // bus, and a silent device its read time-out. The page stays disabled until the message.
+    setEnabled(false);
+    auto finish = [this, text] {
+        commandWorker_.join();
+        setEnabled(true);
+        ctx_.messages.show(text);
+    };
+    const bool started = commandWorker_.start([this, value, finish] {
+        calib::sendOutputCommand(ctx_, value);
+        QMetaObject::invokeMethod(this, finish, Qt::QueuedConnection);
+    });
+    if (!started) {  // no thread to spare: do it here rather than not at all
+        calib::sendOutputCommand(ctx_, value);
+        finish();
+    }
 }
 
 bool COutputCalibrationPage::exchangeFromEdits() {

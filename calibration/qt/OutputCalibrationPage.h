@@ -61,4 +61,6 @@ private:
     std::atomic<int> downloadCancel_{0};
 
     Worker worker_;
+    // The low/high commands: each device's echo is awaited, which takes a second for a full bus.
+    Worker commandWorker_;
 };

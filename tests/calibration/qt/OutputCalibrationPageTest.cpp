@@ -42,6 +42,14 @@ struct OutputPageBench {
         return reg::registersToFloat(bytes);
     }
 
+    // Runs the window's events until `n` messages were shown (commands finish on a worker).
+    bool waitForMessages(std::size_t n) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (bus.messages.texts().size() < n && std::chrono::steady_clock::now() < giveUp)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return bus.messages.texts().size() >= n;
+    }
+
     TestBus bus;
     COutputCalibrationPage page;
 };
@@ -122,9 +130,13 @@ TEST(OutputCalibrationPageCompute, RefusesValuesNoFloatCanHoldSoNoneReachTheDevi
 TEST(OutputCalibrationPageCommands, ShowTheirCompletionEvenWithNoDeviceOnline) {
     OutputPageBench p({});
     p.find<QPushButton>("currentLowButton")->click();
+    ASSERT_TRUE(p.waitForMessages(1));
     p.find<QPushButton>("currentHighButton")->click();
+    ASSERT_TRUE(p.waitForMessages(2));
     p.find<QPushButton>("voltageLowButton")->click();
+    ASSERT_TRUE(p.waitForMessages(3));
     p.find<QPushButton>("voltageHighButton")->click();
+    ASSERT_TRUE(p.waitForMessages(4));
     EXPECT_EQ(p.bus.messages.texts(),
               (std::vector<std::string>{"低电流校准完成！", "高电流校准完成！", "低电压校准完成！",
                                         "高电压校准完成！"}));
@@ -132,12 +144,18 @@ TEST(OutputCalibrationPageCommands, ShowTheirCompletionEvenWithNoDeviceOnline) {
 
 TEST(OutputCalibrationPageCommands, WriteRegisterFortyOfEveryOnlineDevice) {
     OutputPageBench p({3, 14});
+    p.activateWith("2K+1V");
     p.find<QPushButton>("voltageHighButton")->click();
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (*p.bus.sim.reg(14, 40) != 2 && std::chrono::steady_clock::now() < giveUp)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    // The page is held until the commands are out and the message is shown.
+    EXPECT_FALSE(p.page.isEnabled());
+    ASSERT_TRUE(p.waitForMessages(1));
+    EXPECT_TRUE(p.page.isEnabled());
+    EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{"高电压校准完成！"});
     EXPECT_EQ(*p.bus.sim.reg(3, 40), 2);
     EXPECT_EQ(*p.bus.sim.reg(14, 40), 2);
+    // The group enabling by output type survives the page's hold.
+    EXPECT_FALSE(p.enabled("currentGroup"));
+    EXPECT_TRUE(p.enabled("voltageGroup"));
 }
 
 TEST(OutputCalibrationPageDownload, WritesTheComputedCurrentCoefficients) {
