@@ -2,9 +2,9 @@
 // Calibration of the analogue current and voltage outputs: the low/high point commands to every
 // online device, the enabling of the two groups by output type, and the coefficient download.
 //
-// Thread contract: sendOutputCommand() is quick (one 8-byte write and its echo per device) and
-// runs on the window's thread; downloadOutputCoefficients() runs on a worker and reports
-// through the atomics it is given.
+// Thread contract: both run on a worker. sendOutputCommand() takes one 8-byte write and its echo
+// per device (about a second for a full bus); downloadOutputCoefficients() takes 11.5 s a device
+// and reports through the atomics it is given.
 
 #include <atomic>
 #include <cstdint>

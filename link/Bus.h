@@ -59,7 +59,8 @@ public:
     // whole expected answer, CRC included; `waitMs` the classic wait between write and read.
     ExchangeResult exchange(const std::vector<std::uint8_t>& request, std::size_t answerLength,
                             int waitMs);
-    // A request whose answer is not read (writes to address 127, output calibration commands).
+    // A request whose answer is not read (writes to address 127; the command that precedes a
+    // coefficient download, whose echo arrives during the 6 s that follow).
     // Returns the write's result.
     int send(const std::vector<std::uint8_t>& request);
 
