@@ -126,18 +126,11 @@ void Bus::setTiming(const Timing& timing) {
     port_.setTiming(timing);
 }
 
-void Bus::setTrafficObserver(std::function<void(const std::vector<std::uint8_t>&)> observer) {
-    std::lock_guard lock(mutex_);
-    observer_ = std::move(observer);
-}
-
 int Bus::send(const std::vector<std::uint8_t>& request) {
     std::vector<std::uint8_t> frame = request;
     AppendCrc(frame);
     std::lock_guard lock(mutex_);
     port_.DiscardInput();
-    if (observer_)
-        observer_(frame);
     return port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
 }
 
@@ -153,8 +146,6 @@ ExchangeResult Bus::exchange(const std::vector<std::uint8_t>& request, std::size
 
     std::lock_guard lock(mutex_);
     port_.DiscardInput();
-    if (observer_)
-        observer_(frame);
     // The write's own failure has shown its message; the read then reports the port's state.
     port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
 

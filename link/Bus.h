@@ -14,7 +14,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -75,14 +74,10 @@ public:
     // Returns false when `cancel` became non-zero meanwhile.
     bool pause(int ms, const std::atomic<int>* cancel = nullptr) const;
 
-    // Every frame written, with its CRC, for tests and diagnostics.
-    void setTrafficObserver(std::function<void(const std::vector<std::uint8_t>&)> observer);
-
 private:
     mutable std::mutex mutex_;
     CSerialPort port_;
     Timing timing_;
-    std::function<void(const std::vector<std::uint8_t>&)> observer_;
 };
 
 // Request builders shared by every caller (frames without CRC).

@@ -250,11 +250,6 @@ void SimBus::setFaults(int address, const SimFaults& faults) {
     faults_[address] = faults;
 }
 
-void SimBus::setLatencyMs(double ms) {
-    std::lock_guard lock(mutex_);
-    options_.latencyMs = ms;
-}
-
 void SimBus::setGainOffset(int address, double gain, double offset) {
     std::lock_guard lock(mutex_);
     if (auto* d = find(address))

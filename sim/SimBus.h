@@ -50,7 +50,6 @@ public:
 
     void setAppliedPressure(double value);
     void setFaults(int address, const SimFaults& faults);
-    void setLatencyMs(double ms);
     void setGainOffset(int address, double gain, double offset);
     // Closes the terminal: the master sees its line hang up.
     void hangUp();

@@ -170,8 +170,13 @@ TEST(BasicConfigPageQt, DownloadWaitingForTheSearchCanBeCancelledAndSendsNothing
     page.OnSearch();
     ASSERT_TRUE(page.searchRunning());
     cancelWaitDialogSoon(50);
+    std::string statusWhileWaiting;
+    QTimer::singleShot(20, [&] { statusWhileWaiting = tb.messages.lastStatus(); });
     page.OnBatchDownload();             // returns when its wait dialog has closed
     EXPECT_TRUE(page.searchRunning());  // the dialog did not wait for the search
+    // The operator was told why nothing happened yet, and the line is cleared after the cancel.
+    EXPECT_EQ(statusWhileWaiting, "Waiting for the search to finish");
+    EXPECT_EQ(tb.messages.lastStatus(), "");
     EXPECT_EQ(tb.messages.texts(), std::vector<std::string>{});
     ASSERT_TRUE(waitFor([&] { return !tb.messages.texts().empty(); }, 20000));
     EXPECT_EQ(tb.messages.texts(),
