@@ -12,22 +12,14 @@
 
 #include "calibration/qt/CalibrationPage.h"
 #include "calibration/qt/OnlinePanel.h"
+#include "tests/calibration/qt/PageBench.h"
 #include "tests/support/TestBus.h"
 
 namespace {
 
-struct PageBench {
+struct PageBench : OnlinePageBench<CCalibrationPage> {
     explicit PageBench(std::vector<int> addresses, double scale = 0.03)
-        : bus(addresses, scale), page(bus.ctx) {
-        bus.open();
-        for (int a : addresses) bus.ctx.OnlineTable[a - 1] = 1;
-    }
-    template <typename T>
-    T* find(const char* name) {
-        T* w = page.findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
+        : OnlinePageBench(std::move(addresses), scale) {}
     QTableWidget* grid() { return find<QTableWidget>("calibrationGrid"); }
     void selectPoints(const char* n) { find<QComboBox>("pointCountCombo")->setCurrentText(n); }
     bool rowVisible(int i) {
@@ -41,9 +33,6 @@ struct PageBench {
         for (int r = 0; r < grid()->rowCount(); ++r) out << page.gridText(r, 0);
         return out;
     }
-
-    TestBus bus;
-    CCalibrationPage page;
 };
 
 // Presses the wait dialog's button as soon as one is up.

@@ -11,23 +11,15 @@
 #include "calibration/qt/OutputCalibrationPage.h"
 #include "calibration/qt/TemperaturePage.h"
 #include "link/RegisterMap.h"
+#include "tests/calibration/qt/PageBench.h"
 #include "tests/support/TestBus.h"
 
 using calib::OutputKind;
 
 namespace {
 
-struct OutputPageBench {
-    explicit OutputPageBench(std::vector<int> addresses) : bus(addresses, 0.03), page(bus.ctx) {
-        bus.open();
-        for (int a : addresses) bus.ctx.OnlineTable[a - 1] = 1;
-    }
-    template <typename T>
-    T* find(const char* name) {
-        T* w = page.findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
+struct OutputPageBench : OnlinePageBench<COutputCalibrationPage> {
+    explicit OutputPageBench(std::vector<int> addresses) : OnlinePageBench(std::move(addresses)) {}
     void activateWith(const char* outputType) {
         bus.ctx.setLiveSelections(outputType, "00.00");
         page.onSetActive();
@@ -49,9 +41,6 @@ struct OutputPageBench {
             QApplication::processEvents(QEventLoop::AllEvents, 5);
         return bus.messages.texts().size() >= n;
     }
-
-    TestBus bus;
-    COutputCalibrationPage page;
 };
 
 }  // namespace

@@ -4,18 +4,18 @@
 #include <QMessageBox>
 #include <QThread>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "ShellFixture.h"
 #include "shell/qt/QtOperatorMessages.h"
 
-TEST(QtOperatorMessages, AWorkersMessageIsShownByTheWindowAndTheWorkerWaitsForOk) {
-    QtOperatorMessages messages;
-    std::atomic<int> returned{0};
-    QString shownText;
-    bool workerWaitedForOk = false;
-    bool shownOnWindowThread = false;
+namespace {
 
+// A worker shows "Search failed!" through `messages`; `onBox` runs on the window's thread once the
+// box is up, and must press its OK. Returns when the worker has come back from show().
+void workerShowsAMessage(QtOperatorMessages& messages, std::atomic<int>& returned,
+                         const std::function<void(QMessageBox*)>& onBox) {
     auto* timer = new QTimer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [&] {
@@ -23,12 +23,7 @@ TEST(QtOperatorMessages, AWorkersMessageIsShownByTheWindowAndTheWorkerWaitsForOk
         if (!box)
             return;
         timer->stop();
-        shownText = box->text();
-        shownOnWindowThread = box->thread() == QApplication::instance()->thread();
-        // Give the worker a chance to run on if it were not waiting.
-        QThread::msleep(30);
-        workerWaitedForOk = returned.load() == 0;
-        box->button(QMessageBox::Ok)->click();
+        onBox(box);
     });
     timer->start();
 
@@ -39,6 +34,25 @@ TEST(QtOperatorMessages, AWorkersMessageIsShownByTheWindowAndTheWorkerWaitsForOk
     EXPECT_TRUE(waitFor([&] { return returned.load() != 0; }, 5000));
     worker.join();
     delete timer;
+}
+
+}  // namespace
+
+TEST(QtOperatorMessages, AWorkersMessageIsShownByTheWindowAndTheWorkerWaitsForOk) {
+    QtOperatorMessages messages;
+    std::atomic<int> returned{0};
+    QString shownText;
+    bool workerWaitedForOk = false;
+    bool shownOnWindowThread = false;
+
+    workerShowsAMessage(messages, returned, [&](QMessageBox* box) {
+        shownText = box->text();
+        shownOnWindowThread = box->thread() == QApplication::instance()->thread();
+        // Give the worker a chance to run on if it were not waiting.
+        QThread::msleep(30);
+        workerWaitedForOk = returned.load() == 0;
+        box->button(QMessageBox::Ok)->click();
+    });
     EXPECT_EQ(shownText, "Search failed!");
     EXPECT_TRUE(shownOnWindowThread);
     EXPECT_TRUE(workerWaitedForOk);
@@ -61,28 +75,13 @@ TEST(QtOperatorMessages, ShutdownReleasesAWorkerWaitingForOk) {
     bool waitedBeforeShutdown = false;
     bool releasedByShutdown = false;
 
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        timer->stop();
+    workerShowsAMessage(messages, returned, [&](QMessageBox* box) {
         waitedBeforeShutdown = returned.load() == 0;
         messages.shutdown();  // nobody has pressed OK
         for (int i = 0; i < 300 && !returned.load(); ++i) QThread::msleep(5);
         releasedByShutdown = returned.load() == 1;
         box->button(QMessageBox::Ok)->click();
     });
-    timer->start();
-
-    std::thread worker([&] {
-        messages.show("Search failed!");
-        returned = 1;
-    });
-    EXPECT_TRUE(waitFor([&] { return returned.load() != 0; }, 5000));
-    worker.join();
-    delete timer;
     EXPECT_TRUE(waitedBeforeShutdown);
     EXPECT_TRUE(releasedByShutdown);
     // After shutdown a worker's message does not wait at all.
