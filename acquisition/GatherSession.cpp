@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "acquisition/RecordFile.h"
+#include "common/Paths.h"
 #include "link/RegisterMap.h"
-#include "shell/Paths.h"
 
 namespace {
 constexpr std::uint16_t kMeasuredValueRegister = 23;

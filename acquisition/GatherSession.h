@@ -20,8 +20,8 @@
 #include <string>
 #include <string_view>
 
-#include "shell/AppContext.h"
-#include "shell/Worker.h"
+#include "common/AppContext.h"
+#include "common/Worker.h"
 
 inline constexpr std::string_view kGatherWaitText = "Collecting data, please wait....";
 inline constexpr std::string_view kGatherCancelCaption = "Cancel Acquisition";

@@ -15,8 +15,8 @@
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordTable.h"
+#include "common/AppContext.h"
 #include "link/OperatorMessages.h"
-#include "shell/AppContext.h"
 
 inline constexpr std::string_view kNotCollectedMessage =
     "This file is not collected data, please select another file!";

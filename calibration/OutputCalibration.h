@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/AppContext.h"
+#include "common/AppContext.h"
 
 namespace calib {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "calibration/CalibrationMath.h"
-#include "shell/AppContext.h"
+#include "common/AppContext.h"
 
 namespace calib {
 

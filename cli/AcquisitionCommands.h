@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/AppContext.h"
+#include "common/AppContext.h"
 
 // True when `command` is one of these commands (they may need no port).
 bool isAcquisitionCommand(const std::string& command);

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "cli/AcquisitionCommands.h"
+#include "common/AppContext.h"
 #include "config/DeviceSearch.h"
 #include "config/Download.h"
 #include "config/ParameterFile.h"
 #include "config/ParameterModel.h"
 #include "link/RegisterMap.h"
-#include "shell/AppContext.h"
 #include "sim/SimBus.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "common/AppContext.h"
 #include "link/RegisterMap.h"
-#include "shell/AppContext.h"
 
 namespace config {
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "common/AppContext.h"
 #include "config/ParameterModel.h"
-#include "shell/AppContext.h"
 
 namespace config {
 

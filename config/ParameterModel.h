@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/AppContext.h"
+#include "common/AppContext.h"
 
 namespace config {
 

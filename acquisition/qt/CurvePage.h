@@ -8,7 +8,7 @@
 #include "acquisition/CurveModel.h"
 #include "acquisition/qt/ColorLabel.h"
 #include "acquisition/qt/CurveCtrl.h"
-#include "shell/AppContext.h"
+#include "common/AppContext.h"
 
 class CCurvePage : public QWidget {
     Q_OBJECT

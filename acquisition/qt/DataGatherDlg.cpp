@@ -15,9 +15,9 @@
 #include "acquisition/RecordImport.h"
 #include "acquisition/qt/CurvePage.h"
 #include "acquisition/qt/TablePage.h"
-#include "shell/Paths.h"
-#include "shell/qt/FileDialogs.h"
-#include "shell/qt/WaitDialogs.h"
+#include "common/Paths.h"
+#include "common/qt/FileDialogs.h"
+#include "common/qt/WaitDialogs.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "acquisition/GatherSession.h"
 #include "acquisition/RecordTable.h"
-#include "shell/AppContext.h"
-#include "shell/qt/SheetPage.h"
+#include "common/AppContext.h"
+#include "common/qt/SheetPage.h"
 
 class QDateTimeEdit;
 class QLabel;

@@ -12,7 +12,7 @@
 #include <cstdlib>
 
 #include "calibration/qt/OnlinePanel.h"
-#include "shell/qt/WaitDialogs.h"
+#include "common/qt/WaitDialogs.h"
 
 namespace {
 const char* const kKRowText = "               k";

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "calibration/SensorCalibration.h"
-#include "shell/AppContext.h"
-#include "shell/Worker.h"
-#include "shell/qt/SheetPage.h"
+#include "common/AppContext.h"
+#include "common/Worker.h"
+#include "common/qt/SheetPage.h"
 
 class QComboBox;
 class QLabel;

@@ -14,7 +14,7 @@
 
 #include "calibration/CalibrationMath.h"
 #include "calibration/SensorCalibration.h"
-#include "shell/qt/WaitDialogs.h"
+#include "common/qt/WaitDialogs.h"
 
 using calib::OutputKind;
 

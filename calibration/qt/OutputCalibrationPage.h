@@ -9,9 +9,9 @@
 #include <atomic>
 
 #include "calibration/OutputCalibration.h"
-#include "shell/AppContext.h"
-#include "shell/Worker.h"
-#include "shell/qt/SheetPage.h"
+#include "common/AppContext.h"
+#include "common/Worker.h"
+#include "common/qt/SheetPage.h"
 
 class QGroupBox;
 class QLineEdit;

@@ -1,7 +1,7 @@
 #pragma once
 // "温度补偿": a placeholder page with no controls.
 
-#include "shell/qt/SheetPage.h"
+#include "common/qt/SheetPage.h"
 
 class CTemperaturePage : public SheetPage {
     Q_OBJECT

@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <thread>
 
+#include "common/qt/FileDialogs.h"
+#include "common/qt/WaitDialogs.h"
 #include "config/ParameterFile.h"
-#include "shell/qt/FileDialogs.h"
-#include "shell/qt/WaitDialogs.h"
 
 using config::EditId;
 using config::ListId;

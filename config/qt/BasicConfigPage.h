@@ -8,13 +8,13 @@
 #include <atomic>
 #include <optional>
 
+#include "common/AppContext.h"
+#include "common/Worker.h"
+#include "common/qt/SheetPage.h"
 #include "config/DeviceSearch.h"
 #include "config/Download.h"
 #include "config/ParameterModel.h"
 #include "config/qt/BasicConfigControls.h"
-#include "shell/AppContext.h"
-#include "shell/Worker.h"
-#include "shell/qt/SheetPage.h"
 
 class CBasicConfigPage : public SheetPage {
     Q_OBJECT

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/qt/Look.h"
+#include "common/qt/Look.h"
 #include "shell/qt/ProgramIcon.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {

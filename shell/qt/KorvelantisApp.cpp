@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <memory>
 
-#include "shell/AppContext.h"
+#include "common/AppContext.h"
+#include "common/Paths.h"
+#include "common/qt/Look.h"
 #include "shell/AppOptions.h"
-#include "shell/Paths.h"
 #include "shell/qt/KorvelantisView.h"
-#include "shell/qt/Look.h"
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/QtOperatorMessages.h"
 #include "shell/qt/Screenshots.h"

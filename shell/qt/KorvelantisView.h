@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "shell/AppContext.h"
+#include "common/AppContext.h"
 
 class CPropSheet;
 

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/qt/Look.h"
 #include "shell/EnterpriseLogin.h"
-#include "shell/qt/Look.h"
 
 CLoginDlg::CLoginDlg(OperatorMessages& messages, std::function<void()> onSuccess, QWidget* parent)
     : QDialog(parent), messages_(messages), onSuccess_(std::move(onSuccess)) {

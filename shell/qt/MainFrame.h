@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/AppContext.h"
+#include "common/AppContext.h"
 
 class QAction;
 class QLabel;

@@ -4,8 +4,8 @@
 #include "calibration/qt/CalibrationPage.h"
 #include "calibration/qt/OutputCalibrationPage.h"
 #include "calibration/qt/TemperaturePage.h"
+#include "common/qt/Look.h"
 #include "config/qt/BasicConfigPage.h"
-#include "shell/qt/Look.h"
 
 CPropSheet::CPropSheet(AppContext& ctx, QWidget* parent) : QTabWidget(parent) {
     setObjectName("propSheet");

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QTabWidget>
 
-#include "shell/AppContext.h"
+#include "common/AppContext.h"
 
 class SheetPage;
 class CBasicConfigPage;

@@ -14,14 +14,14 @@
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/qt/DataGatherDlg.h"
+#include "common/qt/FileDialogs.h"
+#include "common/qt/WaitDialogs.h"
 #include "shell/qt/AboutDlg.h"
-#include "shell/qt/FileDialogs.h"
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/LoginDlg.h"
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/PropSheet.h"
 #include "shell/qt/SerialConfigDlg.h"
-#include "shell/qt/WaitDialogs.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/qt/Look.h"
 #include "shell/SerialPortList.h"
-#include "shell/qt/Look.h"
 #include "shell/qt/ProgramIcon.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/AppContext.h"
 #include "link/OperatorMessages.h"
-#include "shell/AppContext.h"
 #include "sim/SimBus.h"
 
 // Bus timing for tests: every wait shrunk by `scale`.

@@ -15,8 +15,8 @@
 #include "acquisition/qt/CurvePage.h"
 #include "acquisition/qt/DataGatherDlg.h"
 #include "acquisition/qt/TablePage.h"
+#include "common/qt/FileDialogs.h"
 #include "link/RegisterMap.h"
-#include "shell/qt/FileDialogs.h"
 #include "tests/support/TestBus.h"
 
 using namespace std::chrono_literals;

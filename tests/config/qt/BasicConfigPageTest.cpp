@@ -9,9 +9,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "common/qt/FileDialogs.h"
 #include "config/qt/BasicConfigPage.h"
-#include "shell/qt/FileDialogs.h"
 #include "tests/support/TestBus.h"
+#include "tests/support/qt/EventLoop.h"
 
 namespace {
 
@@ -20,13 +21,6 @@ T* find(QWidget& page, const char* name) {
     T* w = page.findChild<T*>(name);
     EXPECT_NE(w, nullptr) << name;
     return w;
-}
-
-bool waitFor(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
 }
 
 // Presses the button of whatever wait dialog is up after `afterMs`.
@@ -102,7 +96,7 @@ TEST(BasicConfigPageQt, OrdinarySearchShowsTheFoundDeviceThenDownloadsToIt) {
     tb.messages.clear();
     page.OnSearch();
     EXPECT_FALSE(find<QPushButton>(page, "searchButton")->isEnabled());
-    ASSERT_TRUE(waitFor([&] { return !tb.messages.texts().empty(); }));
+    ASSERT_TRUE(waitFor([&] { return !tb.messages.texts().empty(); }, 5000));
     EXPECT_EQ(tb.messages.texts(),
               (std::vector<std::string>{"Searching for information to complete!"}));
     EXPECT_TRUE(find<QPushButton>(page, "searchButton")->isEnabled());

@@ -15,11 +15,11 @@
 #include "calibration/qt/CalibrationPage.h"
 #include "calibration/qt/OutputCalibrationPage.h"
 #include "calibration/qt/TemperaturePage.h"
+#include "common/qt/WaitDialog.h"
 #include "config/qt/BasicConfigPage.h"
 #include "shell/qt/AboutDlg.h"
 #include "shell/qt/LoginDlg.h"
 #include "shell/qt/SerialConfigDlg.h"
-#include "shell/qt/WaitDialog.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ShellFixture.h"
-#include "shell/qt/SheetPage.h"
+#include "common/qt/SheetPage.h"
 
 namespace {
 struct CountingPage : SheetPage {

@@ -3,18 +3,16 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStringList>
-#include <QTimer>
-#include <functional>
 
+#include "common/AppContext.h"
 #include "link/OperatorMessages.h"
-#include "shell/AppContext.h"
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/PropSheet.h"
+#include "tests/support/qt/EventLoop.h"
 
 struct ShellWindow {
     explicit ShellWindow(AppContext& c) : ctx(c), frame(c) { frame.view()->OnInitialUpdate(); }
@@ -39,31 +37,3 @@ struct ShellWindow {
         return t;
     }
 };
-
-// Runs the event loop until `done` holds or `timeoutMs` passed; true when it held.
-inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 3000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-// Calls `act` on the first modal dialog of type T that comes up (from a timer, while the code
-// under test sits in exec()).
-template <typename T>
-void whenModal(std::function<void(T*)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(d);
-        }
-    });
-    timer->start();
-}

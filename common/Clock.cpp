@@ -1,4 +1,4 @@
-#include "shell/Clock.h"
+#include "common/Clock.h"
 
 #include <thread>
 

@@ -1,4 +1,4 @@
-#include "shell/Paths.h"
+#include "common/Paths.h"
 
 #include <unistd.h>
 

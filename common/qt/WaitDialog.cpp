@@ -1,4 +1,4 @@
-#include "shell/qt/WaitDialog.h"
+#include "common/qt/WaitDialog.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -17,7 +17,7 @@
 
 #include <functional>
 
-#include "shell/qt/WaitDialog.h"
+#include "common/qt/WaitDialog.h"
 
 class Worker;
 

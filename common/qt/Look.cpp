@@ -1,4 +1,4 @@
-#include "shell/qt/Look.h"
+#include "common/qt/Look.h"
 
 #include <QApplication>
 #include <QFont>

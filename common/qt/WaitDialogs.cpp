@@ -1,7 +1,7 @@
-#include "shell/qt/WaitDialogs.h"
+#include "common/qt/WaitDialogs.h"
 
-#include "shell/Worker.h"
-#include "shell/qt/Look.h"
+#include "common/Worker.h"
+#include "common/qt/Look.h"
 
 namespace {
 std::function<bool()> untilWorkerEnded(std::function<bool()> finished, const Worker* worker) {

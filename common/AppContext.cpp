@@ -1,6 +1,6 @@
-#include "shell/AppContext.h"
+#include "common/AppContext.h"
 
-#include "shell/Paths.h"
+#include "common/Paths.h"
 
 AppContext::AppContext(OperatorMessages& m, Timing timing, std::shared_ptr<Clock> c)
     : messages(m),

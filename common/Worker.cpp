@@ -1,4 +1,4 @@
-#include "shell/Worker.h"
+#include "common/Worker.h"
 
 #include <system_error>
 

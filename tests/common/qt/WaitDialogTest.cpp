@@ -6,9 +6,9 @@
 #include <atomic>
 #include <thread>
 
-#include "ShellFixture.h"
-#include "shell/Worker.h"
-#include "shell/qt/WaitDialogs.h"
+#include "common/Worker.h"
+#include "common/qt/WaitDialogs.h"
+#include "tests/support/qt/EventLoop.h"
 
 namespace {
 void press(QWidget* target, int key) {

@@ -1,4 +1,4 @@
-#include "shell/qt/FileDialogs.h"
+#include "common/qt/FileDialogs.h"
 
 #include <QFileDialog>
 

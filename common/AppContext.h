@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "common/Clock.h"
 #include "link/Bus.h"
 #include "link/OperatorMessages.h"
 #include "link/SerialSettings.h"
-#include "shell/Clock.h"
 
 struct BasicSettings {
     float RangeStart = 0.0f;
