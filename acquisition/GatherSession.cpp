@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "acquisition/RecordFile.h"
+#include "common/NumberText.h"
 #include "common/Paths.h"
 #include "link/RegisterMap.h"
 
@@ -27,28 +28,9 @@ Clock::TimePoint later(Clock::TimePoint t, std::chrono::seconds d) {
 }
 }  // namespace
 
-std::optional<long long> leadingInteger(std::string_view s) {
-    if (s.empty())
-        return std::nullopt;
-    std::size_t i = 0;
-    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
-    long long v = 0;
-    for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) {
-        v = v * 10 + (s[i] - '0');
-        if (v > INT_MAX)
-            v = INT_MAX;
-    }
-    return negative ? -v : v;
-}
-
 GatherSession::Check GatherSession::checkReservation(Clock::TimePoint start, Clock::TimePoint end,
                                                      std::string_view intervalText) {
-    const auto interval = leadingInteger(intervalText);
+    const auto interval = num::leadingInteger(intervalText);
     // A negative interval is refused like 0: no timer may run with a period that is not positive.
     if (!interval || *interval <= 0)
         return {std::nullopt, "Time Interval can not be empty"};
@@ -61,8 +43,8 @@ GatherSession::Check GatherSession::checkReservation(Clock::TimePoint start, Clo
 
 GatherSession::Check GatherSession::checkImmediate(std::string_view intervalText,
                                                    std::string_view durationText) {
-    const auto interval = leadingInteger(intervalText);
-    const auto hours = leadingInteger(durationText);
+    const auto interval = num::leadingInteger(intervalText);
+    const auto hours = num::leadingInteger(durationText);
     if (!interval || !hours || *interval <= 0)
         return {std::nullopt, "Time Interval or duration can not be empty"};
     const long long minutes = *hours * 60;
@@ -110,7 +92,7 @@ bool GatherSession::startChecked(const Check& c, std::string_view intervalText,
         ctx_.messages.show(c.message);
         return false;
     }
-    p.interval = std::chrono::minutes(*leadingInteger(intervalText));
+    p.interval = std::chrono::minutes(*num::leadingInteger(intervalText));
     p.count = *c.count;
     return start(p);
 }

@@ -26,10 +26,6 @@
 inline constexpr std::string_view kGatherWaitText = "Collecting data, please wait....";
 inline constexpr std::string_view kGatherCancelCaption = "Cancel Acquisition";
 
-// Reading of an edit's number as leading decimal text (optional sign, digits; the rest ignored);
-// nullopt for an empty text. Saturates at the int range.
-std::optional<long long> leadingInteger(std::string_view text);
-
 class GatherSession {
 public:
     enum class Mode { Reservation, Immediate };

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "common/NumberText.h"
+
 std::string recordFileName(const std::tm& t) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d.rec", t.tm_year + 1900, t.tm_mon + 1,
@@ -21,18 +23,15 @@ std::string recordTimeText(const std::tm& t) {
 }
 
 std::string recordValueText(std::uint16_t raw, std::string_view pointPosition) {
-    char buf[32];
     if (pointPosition == "0000")
-        std::snprintf(buf, sizeof buf, "%d", static_cast<int>(raw));
-    else if (pointPosition == "000.0")
-        std::snprintf(buf, sizeof buf, "%.1f", raw * 0.1);
-    else if (pointPosition == "00.00")
-        std::snprintf(buf, sizeof buf, "%.2f", raw * 0.01);
-    else if (pointPosition == "0.000")
-        std::snprintf(buf, sizeof buf, "%.3f", raw * 0.001);
-    else
-        return {};
-    return buf;
+        return num::formatInt(raw);
+    if (pointPosition == "000.0")
+        return num::formatFixed(raw * 0.1, 1);
+    if (pointPosition == "00.00")
+        return num::formatFixed(raw * 0.01, 2);
+    if (pointPosition == "0.000")
+        return num::formatFixed(raw * 0.001, 3);
+    return {};
 }
 
 std::string recordSampleLine(const std::tm& local, std::string_view valueText) {

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "common/NumberText.h"
+
 std::vector<std::string_view> splitRecordLine(std::string_view line) {
     std::vector<std::string_view> out;
     std::size_t i = 0;
@@ -24,39 +26,6 @@ std::vector<std::string_view> splitRecordLine(std::string_view line) {
         i = end;
     }
     return out;
-}
-
-float leadingNumber(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r' ||
-                            s[i] == '\v' || s[i] == '\f'))
-        ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
-    // Only plain decimal text: no "inf", "nan" or hexadecimal forms.
-    const bool digitFirst = i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]));
-    const bool pointFirst =
-        i + 1 < s.size() && s[i] == '.' && std::isdigit(static_cast<unsigned char>(s[i + 1]));
-    if (!digitFirst && !pointFirst)
-        return 0.0f;
-    const char* first = s.data() + i;
-    const char* last = s.data() + s.size();
-    float value = 0.0f;
-    const auto r = std::from_chars(first, last, value, std::chars_format::general);
-    if (r.ec == std::errc::result_out_of_range) {
-        // Beyond float: the runtime's conversion saturates large magnitudes and flushes tiny ones
-        // to 0. A copy, because the text need not end where the number does.
-        const std::string copy(first, last);
-        const double d = std::strtod(copy.c_str(), nullptr);
-        value = std::fabs(d) > std::numeric_limits<float>::max() ? std::numeric_limits<float>::max()
-                                                                 : static_cast<float>(d);
-    } else if (r.ec != std::errc()) {
-        value = 0.0f;
-    }
-    return negative ? -value : value;
 }
 
 namespace {
@@ -136,7 +105,7 @@ ImportOutcome importRecordBytes(std::string_view bytes, RecordTable& table, Impo
         auto& row = state.ImportedValues[r];
         for (std::size_t k = 0; k < columns; ++k) {
             const std::string_view text = table.value(r, k);
-            row[k] = leadingNumber(text);
+            row[k] = num::leadingFloat(text);
             if (k == 0)
                 state.TimeLabels.emplace_back(text);
         }

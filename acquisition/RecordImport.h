@@ -32,10 +32,6 @@ enum class ImportOutcome {
 
 // Splits one line at tabs (runs of tabs count as one separator; leading and trailing ignored).
 std::vector<std::string_view> splitRecordLine(std::string_view line);
-// The C runtime's reading of leading decimal text: optional blanks and sign, digits, a fraction,
-// an exponent; the rest is ignored. "12-07 10:30" reads 12, "" reads 0. Infinity and NaN texts
-// read 0; values beyond float clamp to its largest magnitude.
-float leadingNumber(std::string_view text);
 
 // Imports `path` into `table` (created anew) and `state` (emptied first). Every message for the
 // operator goes to `messages`: the texts above, and "错误信息  <why>" for a table error (the first

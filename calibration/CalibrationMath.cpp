@@ -1,8 +1,7 @@
 #include "calibration/CalibrationMath.h"
 
+#include "common/NumberText.h"
 #include "link/RegisterMap.h"
-
-#include <cstdio>
 
 namespace calib {
 
@@ -75,15 +74,11 @@ void ComputeSlopeOffset(float low, float high, float& slope, float& offset) {
 }
 
 std::string formatTarget(float v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%0.3f", static_cast<double>(v));
-    return buf;
+    return num::formatFixed(v, 3);
 }
 
 std::string formatCoefficient(float v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%e", static_cast<double>(v));
-    return buf;
+    return num::formatExponent(v);
 }
 
 }  // namespace calib

@@ -9,6 +9,7 @@
 
 #include "cli/AcquisitionCommands.h"
 #include "common/AppContext.h"
+#include "common/NumberText.h"
 #include "config/DeviceSearch.h"
 #include "config/Download.h"
 #include "config/ParameterFile.h"
@@ -205,10 +206,10 @@ int runCli(int argc, char** argv) {
                 return usage();
             settings.StopBits = v;
         } else if (a == "--time-scale") {
-            char* end = nullptr;
-            timeScale = std::strtod(v.c_str(), &end);
-            if (*end != '\0' || !(timeScale > 0.0) || timeScale > 1.0)
+            const auto scale = num::parseDouble(v);
+            if (!scale || !(*scale > 0.0) || *scale > 1.0)
                 return usage();
+            timeScale = *scale;
         } else {
             return usage();
         }

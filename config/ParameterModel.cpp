@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/NumberText.h"
 #include "link/RegisterMap.h"
 
 namespace config {
@@ -23,12 +24,6 @@ char lowerAscii(char c) {
 
 bool equalNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && startsWithNoCase(a, b);
-}
-
-std::string_view trimmed(std::string_view t) {
-    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-    return t;
 }
 
 }  // namespace
@@ -71,42 +66,6 @@ bool ChoiceList::selectString(std::string_view value) {
         }
     }
     return false;
-}
-
-std::string formatFloat(float v) {
-    char buf[64];
-    const auto r =
-        std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::general, 6);
-    return std::string(buf, r.ptr);
-}
-
-std::optional<float> parseFloat(std::string_view text) {
-    std::string_view t = trimmed(text);
-    if (!t.empty() && t.front() == '+')
-        t.remove_prefix(1);
-    if (t.empty())
-        return std::nullopt;
-    double d = 0;
-    const auto r = std::from_chars(t.data(), t.data() + t.size(), d);
-    if (r.ec != std::errc() || r.ptr != t.data() + t.size())
-        return std::nullopt;
-    const auto f = static_cast<float>(d);
-    if (!std::isfinite(f))
-        return std::nullopt;
-    return f;
-}
-
-std::optional<std::int32_t> parseInt(std::string_view text) {
-    std::string_view t = trimmed(text);
-    if (!t.empty() && t.front() == '+')
-        t.remove_prefix(1);
-    if (t.empty())
-        return std::nullopt;
-    std::int32_t v = 0;
-    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (r.ec != std::errc() || r.ptr != t.data() + t.size())
-        return std::nullopt;
-    return v;
 }
 
 const char* defaultUnitFor(std::string_view signalType) {
@@ -221,20 +180,20 @@ void BasicConfigModel::DecodeParameterBlock(const std::uint8_t* answer) {
 }
 
 void BasicConfigModel::moveValuesToEdits() {
-    edit(EditId::RangeStart) = formatFloat(values.rangeStart);
-    edit(EditId::RangeEnd) = formatFloat(values.rangeEnd);
-    edit(EditId::Address) = std::to_string(values.address);
-    edit(EditId::CurrentDevice) = std::to_string(values.address);
-    edit(EditId::ProductCode) = std::to_string(values.productCode);
-    edit(EditId::K1Action) = formatFloat(values.k1Action);
-    edit(EditId::K2Action) = formatFloat(values.k2Action);
-    edit(EditId::K1Delay) = formatFloat(values.k1Delay);
-    edit(EditId::K2Delay) = formatFloat(values.k2Delay);
-    edit(EditId::Density) = std::to_string(values.density);
-    edit(EditId::ZoomEnd) = formatFloat(values.zoomEnd);
-    edit(EditId::ZoomStart) = formatFloat(values.zoomStart);
-    edit(EditId::K1Release) = formatFloat(values.k1Release);
-    edit(EditId::K2Release) = formatFloat(values.k2Release);
+    edit(EditId::RangeStart) = num::formatGeneral(values.rangeStart);
+    edit(EditId::RangeEnd) = num::formatGeneral(values.rangeEnd);
+    edit(EditId::Address) = num::formatInt(values.address);
+    edit(EditId::CurrentDevice) = num::formatInt(values.address);
+    edit(EditId::ProductCode) = num::formatInt(values.productCode);
+    edit(EditId::K1Action) = num::formatGeneral(values.k1Action);
+    edit(EditId::K2Action) = num::formatGeneral(values.k2Action);
+    edit(EditId::K1Delay) = num::formatGeneral(values.k1Delay);
+    edit(EditId::K2Delay) = num::formatGeneral(values.k2Delay);
+    edit(EditId::Density) = num::formatInt(values.density);
+    edit(EditId::ZoomEnd) = num::formatGeneral(values.zoomEnd);
+    edit(EditId::ZoomStart) = num::formatGeneral(values.zoomStart);
+    edit(EditId::K1Release) = num::formatGeneral(values.k1Release);
+    edit(EditId::K2Release) = num::formatGeneral(values.k2Release);
 }
 
 ReadResult BasicConfigModel::readEdits() {
@@ -245,7 +204,7 @@ ReadResult BasicConfigModel::readEdits() {
     for (std::size_t i = 0; i < kEditCount; ++i) {
         const auto id = static_cast<EditId>(i);
         if (isIntegerEdit(id)) {
-            const auto v = parseInt(edits[i]);
+            const auto v = num::parseInt32(edits[i]);
             if (!v)
                 return {false, id, kNotAnInteger};
             if (id == EditId::ProductCode)
@@ -255,7 +214,7 @@ ReadResult BasicConfigModel::readEdits() {
             else
                 values.address = *v;
         } else {
-            const auto v = parseFloat(edits[i]);
+            const auto v = num::parseFloat(edits[i]);
             if (!v)
                 return {false, id, kNotANumber};
             *floats[i] = *v;

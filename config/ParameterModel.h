@@ -158,12 +158,6 @@ private:
     void setLayoutSelections();
 };
 
-// The text an edit shows for a float value: general format, 6 significant digits, "." as the
-// decimal point whatever the locale.
-std::string formatFloat(float v);
-std::optional<float> parseFloat(std::string_view text);
-std::optional<std::int32_t> parseInt(std::string_view text);
-
 // The unit the page selects, and writes into the unit labels, for a signal type.
 const char* defaultUnitFor(std::string_view signalType);
 

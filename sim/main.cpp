@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "common/NumberText.h"
 #include "sim/SimBus.h"
 
 namespace {
@@ -36,15 +37,20 @@ int main(int argc, char** argv) {
                 return usage();
             options.addresses = *list;
         } else if (a == "--baud" && hasValue) {
-            options.baud = std::atoi(argv[++i]);
-            if (options.baud <= 0)
+            const auto baud = num::parseInteger(argv[++i], 1, 4000000);
+            if (!baud)
                 return usage();
+            options.baud = static_cast<int>(*baud);
         } else if (a == "--latency-ms" && hasValue) {
-            options.latencyMs = std::atof(argv[++i]);
-            if (options.latencyMs < 0)
+            const auto latency = num::parseDouble(argv[++i]);
+            if (!latency || *latency < 0)
                 return usage();
+            options.latencyMs = *latency;
         } else if (a == "--pressure" && hasValue) {
-            pressure = std::atof(argv[++i]);
+            const auto p = num::parseDouble(argv[++i]);
+            if (!p)
+                return usage();
+            pressure = *p;
         } else if (a == "--link" && hasValue) {
             options.linkPath = argv[++i];
         } else {

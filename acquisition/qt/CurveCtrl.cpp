@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/NumberText.h"
+
 namespace {
 
 const QColor kGrey(128, 128, 128);
@@ -147,7 +149,7 @@ void CCurveCtrl::crossHairAt(int x, int y) {
     invertCrossHair(image_, CrossX, CrossY);
     const float v = scale_.valueAt(y);
     if (sink_)
-        sink_(QString::asprintf("Y = %.3f", static_cast<double>(v)));
+        sink_(QString::fromStdString("Y = " + num::formatFixed(v, 3)));
     invertCrossHair(image_, x, y);
     CrossX = x;
     CrossY = y;

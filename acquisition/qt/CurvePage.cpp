@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "common/NumberText.h"
+
 namespace {
 
 CColorLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
@@ -79,9 +81,9 @@ void CCurvePage::setUnitText(const QString& unit) {
 void CCurvePage::setValueLabels() {
     const float f = plot_->series().first;
     const float h = outputHalfSpan(range(), ctx_.OutputIndex);
-    top_->SetText(QString::asprintf("%.3f", static_cast<double>(f + h)));
-    middle_->SetText(QString::asprintf("%.3f", static_cast<double>(f)));
-    bottom_->SetText(QString::asprintf("%.3f", static_cast<double>(f - h)));
+    top_->SetText(QString::fromStdString(num::formatFixed(f + h, 3)));
+    middle_->SetText(QString::fromStdString(num::formatFixed(f, 3)));
+    bottom_->SetText(QString::fromStdString(num::formatFixed(f - h, 3)));
 }
 
 void CCurvePage::redraw() {

@@ -9,9 +9,9 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <cstdlib>
 
 #include "calibration/qt/OnlinePanel.h"
+#include "common/NumberText.h"
 #include "common/qt/WaitDialogs.h"
 
 namespace {
@@ -115,7 +115,8 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
 CCalibrationPage::~CCalibrationPage() = default;
 
 int CCalibrationPage::selectedPointCount() const {
-    return std::atoi(pointCount_->currentText().toUtf8().constData());
+    return static_cast<int>(
+        num::leadingInteger(pointCount_->currentText().toStdString()).value_or(0));
 }
 
 void CCalibrationPage::updateTargets(int n) {

@@ -6,14 +6,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <limits>
 #include <utility>
 
 #include "calibration/CalibrationMath.h"
 #include "calibration/SensorCalibration.h"
+#include "common/NumberText.h"
 #include "common/qt/WaitDialogs.h"
 
 using calib::OutputKind;
@@ -26,25 +23,17 @@ const char* const kEnterANumber = "请键入一个数。";
 // Infinities, NaN and values beyond a float are refused: they would reach the devices as
 // output coefficients.
 bool parseNumber(const QString& text, float& out) {
-    const QByteArray bytes = text.trimmed().toUtf8();
-    if (bytes.isEmpty())
+    const auto v = num::parseFloat(text.toStdString());
+    if (!v)
         return false;
-    char* end = nullptr;
-    const double v = std::strtod(bytes.constData(), &end);
-    if (end != bytes.constData() + bytes.size())
-        return false;
-    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
-        return false;
-    out = static_cast<float>(v);
+    out = *v;
     return true;
 }
 
 }  // namespace
 
 QString COutputCalibrationPage::formatValue(float v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*g", 6, static_cast<double>(v));
-    return QString::fromLatin1(buf);
+    return QString::fromStdString(num::formatGeneral(v, 6));
 }
 
 COutputCalibrationPage::COutputCalibrationPage(AppContext& ctx, QWidget* parent)

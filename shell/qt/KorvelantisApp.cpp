@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
+#include <clocale>
 #include <cstdio>
 #include <memory>
 
@@ -35,6 +36,9 @@ void centre(QWidget& w) {
 
 int RunKorvelantis(int argc, char** argv) {
     QApplication app(argc, argv);
+    // QApplication took the desktop's locale for the C library; our numbers do not depend on it,
+    // but a library that formats through printf would write "124,1" on a German desktop.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Korvelantis");
     QApplication::setOrganizationName("Korvelantis");
 

@@ -86,20 +86,3 @@ TEST(RecordSplitting, RunsOfTabsAreOneSeparatorAndEdgesAreIgnored) {
     EXPECT_TRUE(splitRecordLine("").empty());
     EXPECT_TRUE(splitRecordLine("\t\t\t").empty());
 }
-
-TEST(RecordNumbers, LeadingDecimalTextAsTheRuntimeReadsIt) {
-    EXPECT_FLOAT_EQ(leadingNumber("12-07 10:30"), 12.0f);
-    EXPECT_FLOAT_EQ(leadingNumber("123.4"), 123.4f);
-    EXPECT_FLOAT_EQ(leadingNumber(""), 0.0f);
-    EXPECT_FLOAT_EQ(leadingNumber("  -2.5abc"), -2.5f);
-    EXPECT_FLOAT_EQ(leadingNumber(".5"), 0.5f);
-    EXPECT_FLOAT_EQ(leadingNumber("1e3"), 1000.0f);
-    EXPECT_FLOAT_EQ(leadingNumber("abc"), 0.0f);
-    // Texts that are no decimal number must not turn into NaN or infinity on the curve.
-    EXPECT_FLOAT_EQ(leadingNumber("nan"), 0.0f);
-    EXPECT_FLOAT_EQ(leadingNumber("inf"), 0.0f);
-    EXPECT_TRUE(std::isfinite(leadingNumber("1e999")));
-    EXPECT_GT(leadingNumber("1e999"), 1e38f);
-    EXPECT_LT(leadingNumber("-1e999"), -1e38f);
-    EXPECT_FLOAT_EQ(leadingNumber("1e-999"), 0.0f);  // tiny is 0, not huge
-}

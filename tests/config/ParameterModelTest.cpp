@@ -142,18 +142,6 @@ TEST(EditingRules, ReadingStopsAtTheFirstBadNumberKeepingEarlierValues) {
     EXPECT_FLOAT_EQ(m.values.k1Action, 3);
 }
 
-TEST(EditingRules, NumbersParseWithoutLocaleAndRejectGarbage) {
-    EXPECT_EQ(parseFloat(" 2.5 "), 2.5f);
-    EXPECT_EQ(parseFloat("+1e2"), 100.0f);
-    EXPECT_FALSE(parseFloat(""));
-    EXPECT_FALSE(parseFloat("1,5"));
-    EXPECT_FALSE(parseFloat("inf"));
-    EXPECT_FALSE(parseInt("99999999999"));
-    EXPECT_EQ(parseInt("-42"), -42);
-    EXPECT_EQ(formatFloat(6533.6f), "6533.6");
-    EXPECT_EQ(formatFloat(1234567.0f), "1.23457e+06");
-}
-
 TEST(ListSelection, SelectStringSearchesFromTheSecondEntryThenTheFirst) {
     ChoiceList l{{"level", "Pressure", "Temperature"}, 0};
     EXPECT_TRUE(l.selectString(""));
