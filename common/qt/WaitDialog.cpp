@@ -2,8 +2,12 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "common/Progress.h"
 
 WaitDialog::WaitDialog(const QString& text, const QString& buttonCaption,
                        std::function<bool()> finished, std::function<void()> cancel,
@@ -17,11 +21,21 @@ WaitDialog::WaitDialog(const QString& text, const QString& buttonCaption,
     auto* layout = new QVBoxLayout(this);
     label_ = new QLabel(text, this);
     label_->setObjectName("waitText");
+    progressText_ = new QLabel(this);
+    progressText_->setObjectName("waitProgressText");
+    progressText_->hide();
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName("waitProgressBar");
+    progressBar_->setAccessibleName("Progress");
+    progressBar_->setTextVisible(false);
+    progressBar_->hide();
     button_ = new QPushButton(buttonCaption, this);
     button_->setObjectName("waitCancel");
     button_->setAutoDefault(false);
     button_->setAccessibleName(buttonCaption);
     layout->addWidget(label_);
+    layout->addWidget(progressText_);
+    layout->addWidget(progressBar_);
     layout->addWidget(button_, 0, Qt::AlignHCenter);
     connect(button_, &QPushButton::clicked, this, &WaitDialog::requestCancel);
     connect(&timer_, &QTimer::timeout, this, &WaitDialog::poll);
@@ -34,7 +48,29 @@ void WaitDialog::showEvent(QShowEvent* event) {
     timer_.start(kPollMs);
 }
 
+void WaitDialog::followProgress(const Progress* progress) {
+    progress_ = progress;
+    showProgress();
+}
+
+void WaitDialog::showProgress() {
+    if (!progress_)
+        return;
+    const ProgressSnapshot p = progress_->snapshot();
+    QString text = QString::fromStdString(p.text);
+    if (!text.isEmpty() && p.secondsLeft >= 0)
+        text += tr(", about %1 s left").arg(p.secondsLeft);
+    progressText_->setText(text);
+    progressText_->setVisible(!text.isEmpty());
+    if (p.total > 0) {
+        progressBar_->setRange(0, p.total);
+        progressBar_->setValue(std::min(p.done, p.total));
+    }
+    progressBar_->setVisible(p.total > 0);
+}
+
 void WaitDialog::poll() {
+    showProgress();
     if (finished_ && finished_()) {
         timer_.stop();
         accept();

@@ -2,10 +2,12 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <atomic>
 #include <thread>
 
+#include "common/Progress.h"
 #include "common/Worker.h"
 #include "common/qt/WaitDialogs.h"
 #include "tests/support/qt/EventLoop.h"
@@ -128,4 +130,35 @@ TEST(WaitDialog, SixDialogsCarryTheirTextsAndButtons) {
         EXPECT_EQ(x.d->button()->text(), QString::fromUtf8(x.button));
         EXPECT_TRUE(x.d->windowTitle().isEmpty());
     }
+}
+
+TEST(WaitDialog, ShowsTheWorkersProgressBelowItsOwnText) {
+    Progress progress;
+    std::atomic<int> done{0};
+    CSearchWaitDlg dlg([&] { return done.load() != 0; }, {});
+    dlg.followProgress(&progress);
+    auto* text = dlg.findChild<QLabel*>("waitProgressText");
+    auto* bar = dlg.findChild<QProgressBar*>("waitProgressBar");
+    ASSERT_TRUE(text && bar);
+    QString shownText;
+    int shownValue = -1, shownMax = -1;
+    bool barWithoutSteps = true;
+    QTimer::singleShot(30, [&] { progress.set("Address 23 of 60, 2 online", 23, 60, 35); });
+    QTimer::singleShot(300, [&] {
+        shownText = text->text();
+        shownValue = bar->value();
+        shownMax = bar->maximum();
+        progress.set("Store wait", 0, 0);
+    });
+    QTimer::singleShot(600, [&] {
+        barWithoutSteps = bar->isVisible();
+        done = 1;
+    });
+    dlg.exec();
+    EXPECT_EQ(shownText, "Address 23 of 60, 2 online, about 35 s left");
+    EXPECT_EQ(shownValue, 23);
+    EXPECT_EQ(shownMax, 60);
+    EXPECT_FALSE(barWithoutSteps) << "no bar when the number of steps is not known";
+    EXPECT_EQ(dlg.findChild<QLabel*>("waitText")->text(), CSearchWaitDlg::text())
+        << "the system's own text stays as it is";
 }
