@@ -124,4 +124,18 @@ TEST(Gbk, TemperatureUnitsAtTheFileBoundary) {
     EXPECT_FALSE(gbkToUtf8("\xA1").has_value());  // truncated double byte
 }
 
+TEST(Gbk, Utf8IsToldFromGbk) {
+    const std::pair<std::string, bool> cases[] = {
+        {"signalUnit=cm", true},     {"液位 温度 ℃", true},
+        {"\xCE\xC2\xB6\xC8", false},  // 温度 in GBK
+        {"\xA1\xE6", false},          // ℃ in GBK
+        {"\xD2\xBA\xCE\xBB", true},   // 液位 in GBK happens to be UTF-8 too
+        {"\xC0\xAF", false},          // overlong '/'
+        {"\xED\xA0\x80", false},      // a surrogate
+        {"\xF4\x90\x80\x80", false},  // beyond U+10FFFF
+        {"\xE6\xB6", false},          // cut short
+    };
+    for (const auto& [bytes, utf8] : cases) EXPECT_EQ(isUtf8(bytes), utf8) << bytes;
+}
+
 }  // namespace
