@@ -49,7 +49,7 @@ struct ParameterFileRead {
     Status status = Status::Ok;
     std::array<std::string, kParameterLineCount> values;  // UTF-8, in the program's key order
     // Unreadable: why, e.g. "a directory, not a file". Refused: the line and what is wrong with
-    // it, e.g. "Line 4: \"rangEnd\" is not a parameter!".
+    // it, e.g. "Line 4 (rangEnd) is not a parameter!".
     std::string problem;
     bool ok() const { return status == Status::Ok; }
 };
