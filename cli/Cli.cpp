@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -23,6 +24,8 @@ constexpr int kOk = 0;
 constexpr int kUsage = 2;
 constexpr int kFailed = 3;
 constexpr int kNoPort = 4;
+// read: a code no list can show, its line marked "(code N)".
+constexpr int kUnshownCode = 5;
 
 // The program's messages go to standard error; while the port opens they are held back, so a
 // script sees the open message only when the open fails.
@@ -61,7 +64,9 @@ int usage() {
                  "commands:\n"
                  "  scan                      the first device that answers\n"
                  "  scan --all                every online address 1..60\n"
-                 "  read ADDR                 the parameters of ADDR as a parameter file\n"
+                 "  read ADDR                 the parameters of ADDR as a parameter file; exit 5\n"
+                 "                            when a line reads \"(code N)\": a code no list can\n"
+                 "                            show, which download refuses\n"
                  "  download ADDR FILE        switch and output parameters of FILE to ADDR\n"
                  "  download --all FILE       all parameters of FILE to every device (address "
                  "127)\n"
@@ -84,22 +89,26 @@ std::optional<long long> parseNumber(const std::string& s) {
 }
 
 std::optional<std::uint8_t> parseDeviceAddress(const std::string& s) {
-    const auto v = parseNumber(s);
-    if (!v || *v < 1 || *v > AppContext::kAddressCount)
+    const auto v = num::parseInteger(s, 1, AppContext::kAddressCount);
+    if (!v)
         return std::nullopt;
     return static_cast<std::uint8_t>(*v);
 }
 
 // The parameter file into a model whose edits all hold numbers.
 std::optional<config::BasicConfigModel> loadParameterFile(const std::string& path) {
-    const auto values = config::readParameterFile(path);
-    if (!values) {
-        std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
+    const config::ParameterFileRead file = config::readParameterFile(path);
+    if (file.status == config::ParameterFileRead::Status::Unreadable) {
+        std::fprintf(stderr, "%s: cannot be read (%s)\n", path.c_str(), file.problem.c_str());
+        return std::nullopt;
+    }
+    if (!file.ok()) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), file.problem.c_str());
         return std::nullopt;
     }
     config::BasicConfigModel m;
     m.ShowEnterpriseLayout();
-    config::applyParameterFile(m, *values);
+    config::applyParameterFile(m, file.values);
     const config::ReadResult r = m.readEdits();
     if (!r.ok) {
         // A value that is not a number would go out as an old or default one: refuse instead.
@@ -108,12 +117,20 @@ std::optional<config::BasicConfigModel> loadParameterFile(const std::string& pat
         return std::nullopt;
     }
     // A choice that names no list entry would go out as whatever the list held before.
-    if (const auto line = config::firstUnknownChoice(m, *values)) {
+    if (const auto line = config::firstUnknownChoice(m, file.values)) {
         std::fprintf(stderr, "%s: %s=%s is not one of its choices\n", path.c_str(),
-                     config::kParameterFileKeys[*line], (*values)[*line].c_str());
+                     config::kParameterFileKeys[*line], file.values[*line].c_str());
         return std::nullopt;
     }
     return m;
+}
+
+// A frame the page would refuse is refused here too, with the page's text.
+bool refused(const config::Frame& frame) {
+    if (!frame.refusal)
+        return false;
+    std::fprintf(stderr, "%s\n", frame.refusal->message.c_str());
+    return true;
 }
 
 int scanFirst(AppContext& ctx) {
@@ -142,23 +159,38 @@ int scanAll(AppContext& ctx) {
     return kOk;
 }
 
-int readDevice(AppContext& ctx, std::uint8_t address) {
+// The device's 43-byte parameter-block answer; nullopt (and the reason told) when it gives none.
+std::optional<std::vector<std::uint8_t>> readBlock(AppContext& ctx, std::uint8_t address) {
     const ExchangeResult r = ctx.bus.readInputRegisters(address, reg::kBlockFirst, reg::kBlockCount,
                                                         Timing::kSearchWaitMs);
     if (!r.ioOk)
-        return kFailed;
+        return std::nullopt;
     if (!r.complete() || !r.crcOk() || (r.answer[3] == 0 && r.answer[4] == 0)) {
         ctx.messages.show(config::kNoOnlineDevice);
-        return kFailed;
+        return std::nullopt;
     }
+    return r.answer;
+}
+
+int readDevice(AppContext& ctx, std::uint8_t address) {
+    const auto answer = readBlock(ctx, address);
+    if (!answer)
+        return kFailed;
     config::BasicConfigModel m;
     m.ShowEnterpriseLayout();
-    m.DecodeParameterBlock(r.answer.data());
+    m.DecodeParameterBlock(answer->data());
     m.moveValuesToEdits();
-    const auto values = config::parameterFileValues(m);
+    auto values = config::parameterFileValues(m);
+    // The lists would show their own defaults for these: mark them so no download takes them.
+    const auto unshown = config::codesNoListShows(reg::ParameterBlock::fromAnswer(answer->data()));
+    for (const config::UnshownCode& u : unshown) {
+        values[u.line] = config::unshownCodeMark(u.code);
+        std::fprintf(stderr, "%s: device %d holds code %d, which no list can show\n",
+                     config::kParameterFileKeys[u.line], static_cast<int>(address), u.code);
+    }
     for (std::size_t i = 0; i < values.size(); ++i)
         std::printf("%s=%s\n", config::kParameterFileKeys[i], values[i].c_str());
-    return kOk;
+    return unshown.empty() ? kOk : kUnshownCode;
 }
 
 int report(AppContext& ctx, config::DownloadResult r) {
@@ -266,26 +298,42 @@ int runCli(int argc, char** argv) {
     }
     if (command == "download") {
         if (args[0] == "--all") {
-            auto m = loadParameterFile(args[1]);
+            const auto m = loadParameterFile(args[1]);
             if (!m)
                 return kFailed;
-            return report(ctx, config::downloadToAll(ctx, config::batchDownloadFrame(*m)));
+            const config::Frame frame = config::batchDownloadFrame(*m);
+            if (refused(frame))
+                return kFailed;
+            return report(ctx, config::downloadToAll(ctx, frame.bytes));
         }
         const auto address = parseDeviceAddress(args[0]);
         if (!address)
             return usage();
-        auto m = loadParameterFile(args[1]);
+        const auto m = loadParameterFile(args[1]);
         if (!m)
             return kFailed;
+        // Registers 10..21 mean what the device's own point position and output type say.
+        const auto answer = readBlock(ctx, *address);
+        if (!answer)
+            return kFailed;
+        const auto block = reg::ParameterBlock::fromAnswer(answer->data());
+        if (const auto mismatch = config::deviceMismatch(*m, block, *address)) {
+            std::fprintf(stderr, "%s\n", mismatch->c_str());
+            return kFailed;
+        }
+        const config::Frame frame = config::singleDownloadFrame(*address, *m);
+        if (refused(frame))
+            return kFailed;
         ctx.CurrentAddress = *address;
-        return report(ctx,
-                      config::downloadToDevice(ctx, config::singleDownloadFrame(*address, *m)));
+        return report(ctx, config::downloadToDevice(ctx, frame.bytes));
     }
     // configure
     const auto address = parseDeviceAddress(args[0]);
-    const auto code = parseNumber(args[1]);
-    if (!address || !code || *code < INT32_MIN || *code > INT32_MAX)
+    const auto code = num::parseInteger(args[1], LLONG_MIN, LLONG_MAX);
+    if (!address || !code)
         return usage();
-    return config::sendConfiguration(ctx, static_cast<std::int32_t>(*code), *address) ? kOk
-                                                                                      : kFailed;
+    const config::Frame frame = config::configurationFrame(*code, *address);
+    if (refused(frame))
+        return kFailed;
+    return config::sendConfiguration(ctx, frame.bytes) ? kOk : kFailed;
 }

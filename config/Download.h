@@ -3,34 +3,49 @@
 // "Batch download".
 //
 // Encodings (x the page value, s the multiplier of the selected "Point position:" text, 1 when
-// none is selected): range and zoom fields x*s truncated toward zero; action and release fields
-// rounded half away from zero for s > 1, truncated for s = 1; delays x*10 truncated; signed
-// fields as 16-bit two's complement, unsigned ones as quotient / remainder by 256. Coded fields
-// compare the list text exactly; no match gives 0.
+// none is selected): link/RegisterMap.h, encodeField. Coded fields compare the list text
+// exactly; no match gives 0. A number its register cannot hold at s is refused, naming the
+// field and the range it can hold; such a frame is never built, so nothing is sent.
 //
-// Thread contract: the download functions block for the exchange and the 5 s store wait; call
-// them from a worker, never from the window's thread.
+// Thread contract: the frames are built on any thread; the download functions block for the
+// exchange and the 5 s store wait, so call them from a worker, never from the window's thread.
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/AppContext.h"
 #include "config/ParameterModel.h"
+#include "link/RegisterMap.h"
 
 namespace config {
 
+// The first field, in register order, that its register cannot hold.
+struct FieldRefusal {
+    EditId edit;
+    std::string message;  // "K1 action: enter a value from -327.68 to 327.67"
+};
+
+// A frame without its CRC, or why it was not built.
+struct Frame {
+    std::vector<std::uint8_t> bytes;  // empty when refused
+    std::optional<FieldRefusal> refusal;
+};
+
+// "<caption> enter a value from <min / multiplier> to <max / multiplier>".
+std::string rangeMessage(EditId edit, long long min, long long max, int multiplier);
+
 // Register 18 from the output type and the analogue list it uses.
 int outputRangeCode(const BasicConfigModel& m);
-// Data bytes of registers 10..21 (24 bytes) and 4..21 (36 bytes), high byte first.
-std::vector<std::uint8_t> encodeSwitchRegisters(const BasicConfigModel& m);
-std::vector<std::uint8_t> encodeBlockRegisters(const BasicConfigModel& m);
 
-// Frames without their CRC.
-std::vector<std::uint8_t> configurationFrame(std::int32_t productCode, int address);
-std::vector<std::uint8_t> singleDownloadFrame(std::uint8_t address, const BasicConfigModel& m);
-std::vector<std::uint8_t> batchDownloadFrame(const BasicConfigModel& m);
+// Product code (0..2147483647) and the address of "Current device:" (1..60) to address 127.
+Frame configurationFrame(long long productCode, int address);
+// Registers 10..21 to one device.
+Frame singleDownloadFrame(std::uint8_t address, const BasicConfigModel& m);
+// Registers 4..21 to address 127.
+Frame batchDownloadFrame(const BasicConfigModel& m);
 
 extern const char* const kDownloadSuccess;    // "Download Success!"
 extern const char* const kDownloadFailed;     // "Download failed!"
@@ -50,7 +65,14 @@ DownloadResult downloadToAll(AppContext& ctx, const std::vector<std::uint8_t>& f
 // The message that reports a result; empty for WriteFailed (the port has spoken).
 std::string downloadMessage(DownloadResult r);
 
-// Product code and address to address 127; the write's result.
-int sendConfiguration(AppContext& ctx, std::int32_t productCode, int address);
+// The configuration frame to address 127; the write's result.
+int sendConfiguration(AppContext& ctx, const std::vector<std::uint8_t>& frame);
+
+// Registers 10..21 are scaled by the point position and read with the output type the device
+// already has: a parameter set for one device is refused when either differs from the
+// device's block. "Point position: the file has 00.00, device 3 has 0.000"; nullopt when both
+// agree.
+std::optional<std::string> deviceMismatch(const BasicConfigModel& m,
+                                          const reg::ParameterBlock& device, int address);
 
 }  // namespace config

@@ -1,10 +1,12 @@
 #include "config/ParameterFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
+#include "common/FileRead.h"
+#include "common/NumberText.h"
 #include "link/Gbk.h"
 
 namespace config {
@@ -129,26 +131,72 @@ bool writeParameterFile(const std::filesystem::path& path, const BasicConfigMode
     return true;
 }
 
-std::array<std::string, kParameterLineCount> decodeParameterFile(const std::string& bytes) {
-    std::array<std::string, kParameterLineCount> values;
-    const auto lines = splitLines(bytes);
-    for (std::size_t i = 0; i < kParameterLineCount && i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        const auto eq = line.find('=');
-        values[i] = toUtf8OrKeep(eq == std::string::npos ? line : line.substr(eq + 1));
-    }
-    return values;
+namespace {
+
+constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
+
+std::string withoutBom(const std::string& bytes) {
+    return bytes.rfind(kUtf8Bom, 0) == 0 ? bytes.substr(3) : bytes;
 }
 
-std::optional<std::array<std::string, kParameterLineCount>> readParameterFile(
-    const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open())
-        return std::nullopt;
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        return std::nullopt;
-    return decodeParameterFile(bytes);
+std::optional<std::size_t> keyIndex(std::string_view key) {
+    for (std::size_t i = 0; i < kParameterLineCount; ++i)
+        if (key == kParameterFileKeys[i])
+            return i;
+    return std::nullopt;
+}
+
+ParameterFileRead refused(std::string problem) {
+    ParameterFileRead r;
+    r.status = ParameterFileRead::Status::Refused;
+    r.problem = std::move(problem);
+    return r;
+}
+
+std::string lineName(std::size_t line, const std::string& key) {
+    // Enough of a line that is no key at all to recognise it.
+    constexpr std::size_t kShown = 40;
+    const std::string shown = key.size() > kShown ? key.substr(0, kShown) + "..." : key;
+    return "Line " + num::formatInt(static_cast<long long>(line)) + " (" + toUtf8OrKeep(shown) +
+           ")";
+}
+
+}  // namespace
+
+ParameterFileRead decodeParameterFile(const std::string& bytes) {
+    ParameterFileRead r;
+    std::array<std::size_t, kParameterLineCount> lineOf{};  // 1-based; 0 = not seen
+    const auto lines = splitLines(withoutBom(bytes));
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        const std::string& line = lines[n];
+        if (line.empty())
+            continue;
+        const auto eq = line.find('=');
+        const std::string key = trimSpaces(line.substr(0, eq));
+        const auto k = keyIndex(key);
+        if (!k)
+            return refused(lineName(n + 1, key) + " is not a parameter!");
+        if (lineOf[*k] != 0)
+            return refused(lineName(n + 1, key) + " repeats line " +
+                           num::formatInt(static_cast<long long>(lineOf[*k])) + "!");
+        lineOf[*k] = n + 1;
+        r.values[*k] = eq == std::string::npos ? std::string() : toUtf8OrKeep(line.substr(eq + 1));
+    }
+    for (std::size_t k = 0; k < kParameterLineCount; ++k)
+        if (lineOf[k] == 0)
+            return refused(lineName(k + 1, kParameterFileKeys[k]) + " is missing!");
+    return r;
+}
+
+ParameterFileRead readParameterFile(const std::filesystem::path& path) {
+    const FileRead f = readRegularFile(path, kTextFileLimit);
+    if (!f.ok) {
+        ParameterFileRead r;
+        r.status = ParameterFileRead::Status::Unreadable;
+        r.problem = f.why;
+        return r;
+    }
+    return decodeParameterFile(f.bytes);
 }
 
 std::optional<std::size_t> firstUnknownChoice(
@@ -176,22 +224,22 @@ void applyParameterFile(BasicConfigModel& m,
     refreshAfterImport(m);
 }
 
-IniFile IniFile::load(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open())
-        return {};
-    return parse({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+IniFile::Load IniFile::load(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec) && !ec)
+        return {IniFile{}, {}};
+    const FileRead f = readRegularFile(path, kTextFileLimit);
+    if (!f.ok)
+        return {std::nullopt, f.why};
+    return {parse(f.bytes), {}};
 }
 
 IniFile IniFile::parse(const std::string& bytesIn) {
     IniFile ini;
-    std::string bytes = bytesIn;
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
-        ini.utf8_ = true;
-        bytes.erase(0, 3);
-    }
-    std::string section;
+    const std::string bytes = withoutBom(bytesIn);
+    ini.utf8_ = bytes.size() != bytesIn.size() || isUtf8(bytes);
     bool inSection = false;
+    std::vector<std::string> current;  // the readings of the current section's name
     for (const std::string& raw : splitLines(bytes)) {
         const std::string line = trimSpaces(raw);
         if (line.empty() || line[0] == ';' || line[0] == '#')
@@ -201,9 +249,13 @@ IniFile IniFile::parse(const std::string& bytesIn) {
             if (close == std::string::npos)
                 continue;
             const std::string name = trimSpaces(line.substr(1, close - 1));
-            section = lowerAscii(ini.utf8_ ? name : toUtf8OrKeep(name));
+            current = {lowerAscii(ini.utf8_ ? name : toUtf8OrKeep(name))};
+            // A GBK name may happen to be valid UTF-8 too; the file then says nothing of which.
+            if (ini.utf8_)
+                if (auto gbk = gbkToUtf8(name); gbk && *gbk != name)
+                    current.push_back(lowerAscii(*gbk));
+            for (const auto& n : current) ini.sections_[n];
             inSection = true;
-            ini.sections_[section];
             continue;
         }
         const auto eq = line.find('=');
@@ -214,9 +266,11 @@ IniFile IniFile::parse(const std::string& bytesIn) {
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
             value.back() == value.front())
             value = value.substr(1, value.size() - 2);
-        auto& keys = ini.sections_[section];
-        if (!keys.count(key))
-            keys[key] = value;
+        for (const auto& n : current) {
+            auto& keys = ini.sections_[n];
+            if (!keys.count(key))
+                keys[key] = value;
+        }
     }
     return ini;
 }
@@ -231,8 +285,16 @@ std::string IniFile::get(const std::string& section, const std::string& key,
         return fallback;
     std::string raw = k->second;
     if (utf8_) {
-        if (auto g = utf8ToGbk(raw))
-            raw = *g;
+        auto gbk = utf8ToGbk(raw);
+        if (!gbk) {
+            // Nothing in GBK to count: keep whole characters within 19 bytes.
+            std::size_t end = std::min<std::size_t>(raw.size(), 19);
+            while (end > 0 && end < raw.size() &&
+                   (static_cast<unsigned char>(raw[end]) & 0xC0) == 0x80)
+                --end;
+            return raw.substr(0, end);
+        }
+        raw = *gbk;
     }
     // A profile buffer of 20 characters keeps 19; a double-byte character cut in half goes.
     if (raw.size() > 19)
@@ -282,6 +344,45 @@ const Target& targetOfKey(const char* key) {
 }
 
 }  // namespace
+
+std::vector<UnshownCode> codesNoListShows(const reg::ParameterBlock& b) {
+    const BasicConfigModel page;
+    std::vector<UnshownCode> out;
+    const auto lineOf = [](ListId id) {
+        for (std::size_t i = 0; i < kParameterLineCount; ++i)
+            if (kTargets[i].isList && kTargets[i].list == id)
+                return i;
+        return std::size_t{0};
+    };
+    const auto check = [&](ListId id, const std::optional<std::string>& text, int code) {
+        ChoiceList probe = page.list(id);
+        if (!text || !probe.selectExact(*text))
+            out.push_back({lineOf(id), code});
+    };
+    const auto coded = [&](ListId id, const auto& table, reg::Register r) {
+        check(id, reg::decodeCode(table, b.get(r)), b.get(r));
+    };
+    coded(ListId::SignalType, reg::kSignalTypes, reg::SignalType);
+    coded(ListId::SignalUnit, reg::kSignalUnits, reg::SignalUnit);
+    coded(ListId::OutputType, reg::kOutputTypes, reg::OutputType);
+    coded(ListId::PointPosition, reg::kDotPositions, reg::DotPos);
+    coded(ListId::K1Type, reg::kSwitchTypes, reg::K1Type);
+    coded(ListId::K2Type, reg::kSwitchTypes, reg::K2Type);
+    // Register 18 selects in the one analogue list the output type uses; a code of the other
+    // list (or none) leaves that list as it was.
+    const std::string type =
+        reg::decodeCode(reg::kOutputTypes, b.get(reg::OutputType)).value_or("");
+    const int range = b.get(reg::OutputRange);
+    if (reg::hasCurrentOutput(type) && range != 0 && range != 1)
+        out.push_back({lineOf(ListId::Current), range});
+    if (reg::hasVoltageOutput(type) && range != 2 && range != 3)
+        out.push_back({lineOf(ListId::Voltage), range});
+    return out;
+}
+
+std::string unshownCodeMark(int code) {
+    return "(code " + num::formatInt(code) + ")";
+}
 
 void applyPreset(BasicConfigModel& m, const IniFile& ini, Preset preset) {
     const bool level = preset == Preset::Level;

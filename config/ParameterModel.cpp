@@ -16,6 +16,25 @@ bool isIntegerEdit(EditId id) {
            id == EditId::Density;
 }
 
+const char* editCaption(EditId id) {
+    // In the order of EditId.
+    static constexpr const char* kCaptions[kEditCount] = {"Range start:",
+                                                          "Range end:",
+                                                          "Address:",
+                                                          "Current device:",
+                                                          "Product code:",
+                                                          "K1 action:",
+                                                          "K2 action:",
+                                                          "K1 delay value:",
+                                                          "K2 delay value:",
+                                                          "liquid density:",
+                                                          "Zoom range of termination:",
+                                                          "Initial zoom range:",
+                                                          "K1 releasing value:",
+                                                          "K2 releasing value:"};
+    return kCaptions[idx(id)];
+}
+
 namespace {
 
 char lowerAscii(char c) {

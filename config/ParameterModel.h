@@ -56,6 +56,9 @@ constexpr std::size_t idx(EditId id) {
     return static_cast<std::size_t>(id);
 }
 
+// The edit's caption on the page ("K1 action:"), which messages about its value begin with.
+const char* editCaption(EditId id);
+
 // Integer edits say "请键入一个整数。" when they do not hold a number, the others "请键入一个数。".
 bool isIntegerEdit(EditId id);
 extern const char* const kNotANumber;

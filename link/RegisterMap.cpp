@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "link/ModbusCrc16.h"
 
@@ -63,28 +64,64 @@ std::optional<int> dotMultiplier(std::string_view t) {
     return std::nullopt;
 }
 
-long long encodeTruncated(float x, int s) {
-    return static_cast<long long>(static_cast<double>(x) * s);
-}
+namespace {
 
-long long encodeRounded(float x, int s) {
-    double p = static_cast<double>(x) * s;
-    if (s != 1)
-        p += x >= 0 ? 0.5 : -0.5;
+// Beyond any register; below it the conversion to an integer is defined.
+constexpr double kIntegerLimit = 2147483648.0;
+
+std::optional<long long> towardZero(double p) {
+    if (!std::isfinite(p) || std::fabs(p) >= kIntegerLimit)
+        return std::nullopt;
     return static_cast<long long>(p);
 }
 
-long long encodeDelay(float x) {
-    return static_cast<long long>(static_cast<double>(x) * 10);
+bool isSignedRegister(std::uint16_t r) {
+    return r == RangeStart || r == K1Action || r == K1Release || r == K2Action || r == K2Release ||
+           r == RangeZStart;
 }
 
-std::array<std::uint8_t, 2> splitTwosComplement(long long v) {
-    const auto u = static_cast<std::uint16_t>(static_cast<unsigned long long>(v) & 0xFFFF);
-    return {static_cast<std::uint8_t>(u >> 8), static_cast<std::uint8_t>(u & 0xFF)};
+std::optional<long long> encodeTruncated(float x, int s) {
+    const double p = static_cast<double>(x) * s;
+    const double nearest = std::round(p);
+    // A decimal text read into a float is off by at most half a unit in its last place.
+    const float ax = std::fabs(x);
+    const double precision =
+        static_cast<double>(std::nextafter(ax, std::numeric_limits<float>::infinity()) - ax) * s;
+    return towardZero(std::fabs(p - nearest) <= precision ? nearest : p);
 }
 
-std::array<std::uint8_t, 2> splitUnsigned(long long v) {
-    return {static_cast<std::uint8_t>(v / 256), static_cast<std::uint8_t>(v % 256)};
+std::optional<long long> encodeRounded(float x, int s) {
+    if (s == 1)
+        return encodeTruncated(x, s);
+    return towardZero(static_cast<double>(x) * s + (x >= 0 ? 0.5 : -0.5));
+}
+
+}  // namespace
+
+RegisterRange registerRange(std::uint16_t r) {
+    if (isSignedRegister(r))
+        return {-32768, 32767};
+    return {0, 65535};
+}
+
+int fieldMultiplier(std::uint16_t r, int s) {
+    return r == K1Delay || r == K2Delay ? 10 : s;
+}
+
+std::optional<std::uint16_t> encodeField(std::uint16_t r, float x, int s) {
+    const bool rounded = r == K1Action || r == K1Release || r == K2Action || r == K2Release;
+    const int m = fieldMultiplier(r, s);
+    const std::optional<long long> v = rounded ? encodeRounded(x, m) : encodeTruncated(x, m);
+    if (!v)
+        return std::nullopt;
+    return encodeInteger(r, *v);
+}
+
+std::optional<std::uint16_t> encodeInteger(std::uint16_t r, long long v) {
+    const RegisterRange range = registerRange(r);
+    if (v < range.min || v > range.max)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(v);  // two's complement for the signed registers
 }
 
 std::array<std::uint8_t, 4> splitProductCode(std::int32_t v) {

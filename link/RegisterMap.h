@@ -99,22 +99,36 @@ std::optional<float> dotScale(int dotPos);
 // The multiplier of a "Point position:" text: 1, 10, 100, 1000; nullopt for other texts.
 std::optional<int> dotMultiplier(std::string_view dotText);
 
-// Field encodings of a value x shown on the page (x is the 32-bit float the page holds; the
-// product x * s is formed in double precision).
-// Truncated toward zero.
-long long encodeTruncated(float x, int s);
-// s = 1: truncated. s = 10, 100, 1000: +0.5 for x >= 0, -0.5 for x < 0, then truncated.
-long long encodeRounded(float x, int s);
-// Delays: x * 10 truncated toward zero.
-long long encodeDelay(float x);
-
-// Two's-complement fields: the low 16 bits, high byte first.
-std::array<std::uint8_t, 2> splitTwosComplement(long long v);
-// Unsigned fields: integer quotient by 256 (truncated) for the high byte and the remainder (with
-// the sign of the value) for the low byte; the plain big-endian form for 0..65535.
-std::array<std::uint8_t, 2> splitUnsigned(long long v);
+// What a register can hold: -32768..32767 for the signed ones (6, 11, 12, 15, 16, 19), else
+// 0..65535.
+struct RegisterRange {
+    long long min;
+    long long max;
+};
+RegisterRange registerRange(std::uint16_t r);
+// The multiplier a number field's register uses: 10 for the delays (13, 17), else s.
+int fieldMultiplier(std::uint16_t r, int s);
+// A number field (6, 7, 11..13, 15..17, 19, 20) as its register. x is the 32-bit float the page
+// holds and s its point position's multiplier; the product x * s is formed in double precision.
+// - Truncated fields (6, 7, 19, 20) and the delays (13, 17, always s = 10) take x * s toward
+//   zero, except that a product within the float's precision of an integer is that integer: the
+//   text the page shows for a register, read back as a float, may lie a hair below it (0.7 s is
+//   6.99999988 tenths) and must still give that register. Genuine fractions truncate (12.7 at
+//   s = 1 gives 12, 6553.5 s gives 65535).
+// - Rounded fields (11, 12, 15, 16): as truncated for s = 1; otherwise 0.5 is added away from
+//   zero, then toward zero (1.255, held a hair below, gives 125 at s = 100).
+// Signed registers take 16-bit two's complement. nullopt when the result does not fit the
+// register or x is not finite: nothing is ever wrapped, no undefined conversion ever runs.
+std::optional<std::uint16_t> encodeField(std::uint16_t r, float x, int s);
+// An integer (density) as register r; nullopt when it does not fit.
+std::optional<std::uint16_t> encodeInteger(std::uint16_t r, long long v);
+// Register value, high byte first.
+inline std::array<std::uint8_t, 2> registerBytes(std::uint16_t v) {
+    return {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v & 0xFF)};
+}
 // Product code: repeated remainder by 256 (sign of the value), least significant first, at most
-// four bytes; returned most significant first.
+// four bytes; returned most significant first. For 0..2147483647, the only codes the download
+// accepts, this is the plain 32-bit big-endian form.
 std::array<std::uint8_t, 4> splitProductCode(std::int32_t v);
 
 // A 32-bit float as two registers: the low 16 bits of its pattern first, each register high byte

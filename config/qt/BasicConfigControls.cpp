@@ -20,23 +20,11 @@ struct EditInfo {
     const char* name;
 };
 
-// In the order of EditId.
-constexpr std::array<EditInfo, config::kEditCount> kEdits = {{
-    {"Range start:", "rangeStartEdit"},
-    {"Range end:", "rangeEndEdit"},
-    {"Address:", "addressEdit"},
-    {"Current device:", "currentDeviceEdit"},
-    {"Product code:", "productCodeEdit"},
-    {"K1 action:", "k1ActionEdit"},
-    {"K2 action:", "k2ActionEdit"},
-    {"K1 delay value:", "k1DelayEdit"},
-    {"K2 delay value:", "k2DelayEdit"},
-    {"liquid density:", "densityEdit"},
-    {"Zoom range of termination:", "zoomEndEdit"},
-    {"Initial zoom range:", "zoomStartEdit"},
-    {"K1 releasing value:", "k1ReleaseEdit"},
-    {"K2 releasing value:", "k2ReleaseEdit"},
-}};
+// In the order of EditId; the captions are the model's.
+constexpr std::array<const char*, config::kEditCount> kEditNames = {
+    "rangeStartEdit", "rangeEndEdit",  "addressEdit",   "currentDeviceEdit", "productCodeEdit",
+    "k1ActionEdit",   "k2ActionEdit",  "k1DelayEdit",   "k2DelayEdit",       "densityEdit",
+    "zoomEndEdit",    "zoomStartEdit", "k1ReleaseEdit", "k2ReleaseEdit"};
 
 // In the order of ListId.
 constexpr std::array<EditInfo, config::kListCount> kLists = {{
@@ -79,7 +67,7 @@ constexpr int I(ListId id) {
 }  // namespace
 
 QString editObjectName(EditId id) {
-    return QString::fromLatin1(kEdits[config::idx(id)].name);
+    return QString::fromLatin1(kEditNames[config::idx(id)]);
 }
 
 QString listObjectName(ListId id) {
@@ -90,8 +78,8 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
     BasicConfigControls c;
     for (std::size_t i = 0; i < config::kEditCount; ++i) {
         auto* e = new QLineEdit(page);
-        e->setObjectName(kEdits[i].name);
-        e->setAccessibleName(QString::fromUtf8(kEdits[i].caption));
+        e->setObjectName(kEditNames[i]);
+        e->setAccessibleName(QString::fromUtf8(config::editCaption(static_cast<EditId>(i))));
         c.edits[i] = e;
     }
     for (std::size_t i = 0; i < config::kListCount; ++i) {
@@ -127,7 +115,7 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
             unit = fixedUnit(page, "S", editObjectName(id).replace("Edit", "Unit"));
         if (id == EditId::Density)
             unit = fixedUnit(page, "Kg/m3", "densityUnit");
-        addRow(c.edit(id), kEdits[config::idx(id)].caption, unit, column);
+        addRow(c.edit(id), config::editCaption(id), unit, column);
     };
     auto listRow = [&](ListId id, int column) {
         addRow(c.list(id), kLists[config::idx(id)].caption, nullptr, column);

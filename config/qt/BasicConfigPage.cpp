@@ -6,11 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <thread>
 
 #include "common/qt/FileDialogs.h"
 #include "common/qt/WaitDialogs.h"
-#include "config/ParameterFile.h"
 
 using config::EditId;
 using config::ListId;
@@ -124,6 +122,27 @@ bool CBasicConfigPage::readControls() {
     return false;
 }
 
+bool CBasicConfigPage::refused(const config::Frame& frame) {
+    if (!frame.refusal)
+        return false;
+    ctx_.messages.show(frame.refusal->message);
+    c_.edit(frame.refusal->edit)->setFocus();
+    c_.edit(frame.refusal->edit)->selectAll();
+    return true;
+}
+
+void CBasicConfigPage::setSearching(bool on) {
+    if (on == searchHoldsWrites_)
+        return;
+    searchHoldsWrites_ = on;
+    const QString why = on ? QString::fromUtf8(kSearchRunning) : QString();
+    for (QPushButton* b : {c_.batchDownload, c_.configuration}) {
+        b->setEnabled(!on);
+        b->setToolTip(why);
+    }
+    ctx_.messages.status(on ? kSearchRunning : "");
+}
+
 void CBasicConfigPage::onListChanged(ListId id, int index) {
     pullEdits();
     model_.list(id).selected = index;
@@ -168,8 +187,10 @@ void CBasicConfigPage::OnSearch() {
     if (!started)
         return;
     c_.search->setEnabled(false);
-    if (!enterprise)
+    if (!enterprise) {
+        setSearching(true);
         return;
+    }
     CSearchWaitDlg wait([this] { return search_.SearchDone.load() || search_.SearchFailed.load(); },
                         [this] {
                             search_.SearchDone = 1;
@@ -194,6 +215,7 @@ void CBasicConfigPage::OnSearchComplete(const config::SearchOutcome& out) {
     }
     searchWorker_.join();
     c_.search->setEnabled(true);
+    setSearching(false);
     if (!out.message.empty())
         ctx_.messages.show(out.message);
     pullEdits();
@@ -213,61 +235,55 @@ void CBasicConfigPage::OnSearchComplete(const config::SearchOutcome& out) {
 void CBasicConfigPage::OnBatchDownload() {
     if (downloadWorker_.running())
         return;
-    readControls();  // a bad number is reported; the values read before it are used
+    if (searchWorker_.running()) {
+        ctx_.messages.status(kSearchRunning);
+        return;
+    }
+    if (!readControls())
+        return;
     const bool enterprise = ctx_.EnterpriseMode.load() != 0;
-    if (!enterprise && ctx_.CurrentAddress.load() == 0 && !searchWorker_.running()) {
+    const int current = ctx_.CurrentAddress.load();
+    if (!enterprise && current == 0) {
         ctx_.messages.show(config::kNoSearchAppliance);
         return;
     }
-    if (searchWorker_.running())
-        ctx_.messages.status(kWaitingForSearch);
+    const config::Frame frame =
+        enterprise ? config::batchDownloadFrame(model_)
+                   : config::singleDownloadFrame(static_cast<std::uint8_t>(current), model_);
+    if (refused(frame))
+        return;
     downloadDone_ = 0;
-    downloadCancelled_ = 0;
-    downloadNoDevice_ = false;
-    downloadSkipped_ = false;
-    const config::BasicConfigModel snapshot = model_;
     const bool started = StartWorkerOrReport(
         downloadWorker_,
-        [this, snapshot, enterprise] {
-            // The ordinary search moves CurrentAddress while it polls: the download goes to the
-            // device it finds, after it. Until then Cancel may still call it off.
-            while (searchWorker_.running() && !downloadCancelled_.load())
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            if (downloadCancelled_.load()) {
-                downloadSkipped_ = true;
-            } else if (enterprise) {
-                downloadResult_ = config::downloadToAll(ctx_, config::batchDownloadFrame(snapshot));
-            } else if (const auto a = ctx_.CurrentAddress.load(); a != 0) {
-                downloadResult_ = config::downloadToDevice(
-                    ctx_, config::singleDownloadFrame(static_cast<std::uint8_t>(a), snapshot));
-            } else {
-                downloadNoDevice_ = true;
-            }
+        [this, bytes = frame.bytes, enterprise] {
+            downloadResult_ = enterprise ? config::downloadToAll(ctx_, bytes)
+                                         : config::downloadToDevice(ctx_, bytes);
             downloadDone_ = 1;
         },
         ctx_.messages, WorkerStartFailure::kBatchDownload);
     if (!started)
         return;
-    CBatchDownloadWaitDlg wait([this] { return downloadDone_.load() != 0; },
-                               [this] { downloadCancelled_ = 1; }, &downloadWorker_, this);
+    CBatchDownloadWaitDlg wait([this] { return downloadDone_.load() != 0; }, nullptr,
+                               &downloadWorker_, this);
     wait.exec();
     downloadWorker_.join();
-    if (downloadSkipped_) {
-        ctx_.messages.status({});
-        return;
-    }
-    if (downloadNoDevice_) {
-        ctx_.messages.show(config::kNoSearchAppliance);
-        return;
-    }
     const std::string text = config::downloadMessage(downloadResult_);
     if (!text.empty())
         ctx_.messages.show(text);
 }
 
 void CBasicConfigPage::OnConfiguration() {
-    readControls();
-    config::sendConfiguration(ctx_, model_.values.productCode, model_.values.address);
+    if (searchWorker_.running()) {
+        ctx_.messages.status(kSearchRunning);
+        return;
+    }
+    if (!readControls())
+        return;
+    const config::Frame frame =
+        config::configurationFrame(model_.values.productCode, model_.values.address);
+    if (refused(frame))
+        return;
+    config::sendConfiguration(ctx_, frame.bytes);
 }
 
 void CBasicConfigPage::OnSaveConfigFile() {
@@ -294,24 +310,41 @@ void CBasicConfigPage::OnImportBasicParams() {
     req.filter = kTextFilter;
     const QString path = FileDialogs::ask(this, req);
     pullEdits();
-    const auto values =
-        path.isEmpty() ? std::nullopt : config::readParameterFile(path.toStdString());
-    if (values)
-        config::applyParameterFile(model_, *values);
-    else
-        config::refreshAfterImport(model_);
+    if (!path.isEmpty()) {
+        const std::string p = path.toStdString();
+        const config::ParameterFileRead file = config::readParameterFile(p);
+        if (file.ok()) {
+            config::applyParameterFile(model_, file.values);
+            showModel();
+            return;
+        }
+        // Nothing of a file that is not a parameter file reaches the page.
+        if (file.status == config::ParameterFileRead::Status::Unreadable)
+            ctx_.messages.showWithDetail(kFileUnreadable, MessageIcon::Exclamation,
+                                         p + ": " + file.problem);
+        else
+            ctx_.messages.showWithDetail(file.problem, MessageIcon::Exclamation, p);
+    }
+    config::refreshAfterImport(model_);
+    showModel();
+}
+
+void CBasicConfigPage::loadPreset(config::Preset preset) {
+    pullEdits();
+    const config::IniFile::Load ini = config::IniFile::load(ctx_.presetIniPath);
+    if (!ini.ini) {
+        ctx_.messages.showWithDetail(kPresetUnreadable, MessageIcon::Exclamation,
+                                     ctx_.presetIniPath.string() + ": " + ini.why);
+        return;
+    }
+    config::applyPreset(model_, *ini.ini, preset);
     showModel();
 }
 
 void CBasicConfigPage::OnLoadLevelPreset() {
-    pullEdits();
-    config::applyPreset(model_, config::IniFile::load(ctx_.presetIniPath), config::Preset::Level);
-    showModel();
+    loadPreset(config::Preset::Level);
 }
 
 void CBasicConfigPage::OnLoadTemperaturePreset() {
-    pullEdits();
-    config::applyPreset(model_, config::IniFile::load(ctx_.presetIniPath),
-                        config::Preset::Temperature);
-    showModel();
+    loadPreset(config::Preset::Temperature);
 }

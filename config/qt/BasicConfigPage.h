@@ -13,6 +13,7 @@
 #include "common/qt/SheetPage.h"
 #include "config/DeviceSearch.h"
 #include "config/Download.h"
+#include "config/ParameterFile.h"
 #include "config/ParameterModel.h"
 #include "config/qt/BasicConfigControls.h"
 
@@ -45,8 +46,11 @@ public:
     bool searchRunning() const { return searchWorker_.running(); }
     const BasicConfigControls& controls() const { return c_; }
 
-    static constexpr const char* kWaitingForSearch = "Waiting for the search to finish";
+    static constexpr const char* kSearchRunning =
+        "Searching: Batch download and Configuration are back when the search ends";
     static constexpr const char* kSaveFailed = "The configuration file could not be saved!";
+    static constexpr const char* kFileUnreadable = "The configuration file cannot be read!";
+    static constexpr const char* kPresetUnreadable = "The preset file cannot be read!";
 
 private:
     void connectControls();
@@ -56,6 +60,11 @@ private:
     void pullEdits();
     // Parses the edits; on a bad number tells the operator and moves the focus there.
     bool readControls();
+    // A frame the registers cannot carry: tells the operator and moves the focus to the field.
+    bool refused(const config::Frame& frame);
+    // While the ordinary search moves CurrentAddress, nothing may be written.
+    void setSearching(bool on);
+    void loadPreset(config::Preset preset);
     void onListChanged(config::ListId id, int index);
     void OnSearchComplete(const config::SearchOutcome& outcome);
 
@@ -64,13 +73,10 @@ private:
     config::SearchState search_;
     BasicConfigControls c_;
     bool searchDialogOpen_ = false;
+    bool searchHoldsWrites_ = false;
     std::optional<config::SearchOutcome> pendingOutcome_;
     std::atomic<int> downloadDone_{0};
-    // Cancel while the download still waits for the search: nothing is sent.
-    std::atomic<int> downloadCancelled_{0};
     config::DownloadResult downloadResult_ = config::DownloadResult::Failed;
-    bool downloadNoDevice_ = false;
-    bool downloadSkipped_ = false;
     Worker searchWorker_;
     Worker downloadWorker_;
 };

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <vector>
 
 #include "link/Bus.h"
@@ -71,28 +73,49 @@ TEST(RegisterCodec, EncodesTextsExactlyWithZeroForUnknown) {
     EXPECT_EQ(reg::encodeText(reg::kSwitchTypes, "The window close"), 3);
 }
 
-TEST(RegisterCodec, RoundsActionFieldsAwayFromZeroOnlyWithDecimals) {
-    EXPECT_EQ(reg::splitTwosComplement(reg::encodeRounded(0.125f, 100)),
-              (std::array<std::uint8_t, 2>{0x00, 0x0D}));
-    EXPECT_EQ(reg::splitTwosComplement(reg::encodeRounded(-0.125f, 100)),
-              (std::array<std::uint8_t, 2>{0xFF, 0xF3}));
-    // 1.255 as a float lies just below 1.255.
-    EXPECT_EQ(reg::encodeRounded(1.255f, 100), 125);
-    EXPECT_EQ(reg::encodeRounded(12.7f, 1), 12);
-    EXPECT_EQ(reg::encodeRounded(-12.7f, 1), -12);
-}
-
-TEST(RegisterCodec, TruncatesRangesAndDelays) {
-    EXPECT_EQ(reg::splitUnsigned(reg::encodeTruncated(12.5f, 10)),
-              (std::array<std::uint8_t, 2>{0x00, 0x7D}));
-    EXPECT_EQ(reg::splitUnsigned(reg::encodeTruncated(6553.5f, 10)),
-              (std::array<std::uint8_t, 2>{0xFF, 0xFF}));
-    EXPECT_EQ(reg::encodeDelay(2.5f), 25);
-    EXPECT_EQ(reg::encodeDelay(0.7f), 6);  // 0.7 as a float lies just below 0.7
-    EXPECT_EQ(reg::splitTwosComplement(reg::encodeTruncated(-20.0f, 10)),
-              (std::array<std::uint8_t, 2>{0xFF, 0x38}));
-    // The unsigned split of a negative value keeps the sign in the low byte.
-    EXPECT_EQ(reg::splitUnsigned(-5), (std::array<std::uint8_t, 2>{0x00, 0xFB}));
+TEST(RegisterCodec, FieldsEncodeByTheirRuleAndRefuseWhatTheirRegisterCannotHold) {
+    struct Case {
+        std::uint16_t reg;
+        float x;
+        int s;
+        std::optional<std::uint16_t> expected;
+    };
+    const Case cases[] = {
+        // Rounded half away from zero with decimals, truncated without.
+        {reg::K1Action, 0.125f, 100, 0x000D},
+        {reg::K1Action, -0.125f, 100, 0xFFF3},
+        {reg::K1Release, 1.255f, 100, 125},  // held just below 1.255
+        {reg::K2Action, 12.7f, 1, 12},
+        {reg::K2Release, -12.7f, 1, static_cast<std::uint16_t>(-12)},
+        // Truncated ranges; a product within float precision of an integer is that integer.
+        {reg::RangeEnd, 12.5f, 10, 0x007D},
+        {reg::RangeEnd, 6553.5f, 10, 0xFFFF},
+        {reg::RangeStart, -20.0f, 10, 0xFF38},
+        {reg::RangeStart, -1.15f, 100, static_cast<std::uint16_t>(-115)},
+        {reg::RangeZEnd, 1.15f, 100, 115},
+        {reg::K1Delay, 2.5f, 1000, 25},  // tenths whatever the point position
+        {reg::K1Delay, 0.7f, 1, 7},      // 0.7 as a float lies just below 0.7
+        {reg::K2Delay, 0.9f, 1, 9},
+        {reg::K2Delay, 6553.5f, 1, 65535},
+        // Out of the register's range: refused, never wrapped.
+        {reg::RangeEnd, -0.5f, 1, 0},  // truncates to 0: still fits
+        {reg::RangeEnd, -1.0f, 1, std::nullopt},
+        {reg::RangeEnd, 65.536f, 1000, std::nullopt},
+        {reg::RangeStart, 327.68f, 100, std::nullopt},
+        {reg::K1Action, 327.676f, 100, std::nullopt},  // rounds to 32768
+        {reg::K1Action, -327.68f, 100, 0x8000},
+        {reg::K1Action, 1e30f, 100, std::nullopt},
+        {reg::RangeEnd, 3e38f, 100, std::nullopt},
+        {reg::K1Delay, 6553.6f, 1, std::nullopt},
+        {reg::K1Delay, std::numeric_limits<float>::infinity(), 1, std::nullopt},
+        {reg::RangeZStart, std::numeric_limits<float>::quiet_NaN(), 1, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(reg::encodeField(c.reg, c.x, c.s), c.expected)
+            << "register " << c.reg << " x " << c.x << " s " << c.s;
+    EXPECT_EQ(reg::encodeInteger(reg::Density, 70000), std::nullopt);  // was sent as 4464
+    EXPECT_EQ(reg::encodeInteger(reg::Density, 65535), 65535);
+    EXPECT_EQ(reg::encodeInteger(reg::Density, -1), std::nullopt);
 }
 
 TEST(RegisterCodec, ProductCodeAndFloatRegisterOrder) {
@@ -122,6 +145,20 @@ TEST(Gbk, TemperatureUnitsAtTheFileBoundary) {
     EXPECT_EQ(*utf8ToGbk("液位"), *utf8ToGbk("液位"));
     EXPECT_EQ(gbkToUtf8(*utf8ToGbk("温度")), "温度");
     EXPECT_FALSE(gbkToUtf8("\xA1").has_value());  // truncated double byte
+}
+
+TEST(Gbk, Utf8IsToldFromGbk) {
+    const std::pair<std::string, bool> cases[] = {
+        {"signalUnit=cm", true},     {"液位 温度 ℃", true},
+        {"\xCE\xC2\xB6\xC8", false},  // 温度 in GBK
+        {"\xA1\xE6", false},          // ℃ in GBK
+        {"\xD2\xBA\xCE\xBB", true},   // 液位 in GBK happens to be UTF-8 too
+        {"\xC0\xAF", false},          // overlong '/'
+        {"\xED\xA0\x80", false},      // a surrogate
+        {"\xF4\x90\x80\x80", false},  // beyond U+10FFFF
+        {"\xE6\xB6", false},          // cut short
+    };
+    for (const auto& [bytes, utf8] : cases) EXPECT_EQ(isUtf8(bytes), utf8) << bytes;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "common/qt/FileDialogs.h"
+#include "config/ParameterFile.h"
 #include "config/qt/BasicConfigPage.h"
 #include "tests/support/TestBus.h"
 #include "tests/support/qt/EventLoop.h"
@@ -21,15 +22,6 @@ T* find(QWidget& page, const char* name) {
     T* w = page.findChild<T*>(name);
     EXPECT_NE(w, nullptr) << name;
     return w;
-}
-
-// Presses the button of whatever wait dialog is up after `afterMs`.
-void cancelWaitDialogSoon(int afterMs) {
-    QTimer::singleShot(afterMs, [] {
-        if (QWidget* w = QApplication::activeModalWidget())
-            if (auto* b = w->findChild<QPushButton*>("waitCancel"))
-                b->click();
-    });
 }
 
 std::size_t writeFrames(const SimBus& sim) {
@@ -156,25 +148,126 @@ TEST(BasicConfigPageQt, EnterpriseSearchTicksOnlineDevicesAfterTheWaitDialog) {
     EXPECT_TRUE(find<QPushButton>(page, "searchButton")->isEnabled());
 }
 
-TEST(BasicConfigPageQt, DownloadWaitingForTheSearchCanBeCancelledAndSendsNothing) {
+// Batch download pressed while the ordinary search ran waited for it, then sent the values from
+// before the search to the device it found: device 60's switch registers became zeros.
+TEST(BasicConfigPageQt, WritesAreOffWhileTheOrdinarySearchRunsAndBackWhenItEnds) {
     // Only the last address answers: the ordinary search takes every poll of the bus.
     TestBus tb({60}, 0.03);
     tb.open();
     CBasicConfigPage page(tb.ctx);
+    auto* download = find<QPushButton>(page, "batchDownloadButton");
+    auto* configuration = find<QPushButton>(page, "configurationButton");
     page.OnSearch();
     ASSERT_TRUE(page.searchRunning());
-    cancelWaitDialogSoon(50);
-    std::string statusWhileWaiting;
-    QTimer::singleShot(20, [&] { statusWhileWaiting = tb.messages.lastStatus(); });
-    page.OnBatchDownload();             // returns when its wait dialog has closed
-    EXPECT_TRUE(page.searchRunning());  // the dialog did not wait for the search
-    // The operator was told why nothing happened yet, and the line is cleared after the cancel.
-    EXPECT_EQ(statusWhileWaiting, "Waiting for the search to finish");
-    EXPECT_EQ(tb.messages.lastStatus(), "");
-    EXPECT_EQ(tb.messages.texts(), std::vector<std::string>{});
+    EXPECT_FALSE(download->isEnabled());
+    EXPECT_FALSE(configuration->isEnabled());
+    EXPECT_EQ(tb.messages.lastStatus(), CBasicConfigPage::kSearchRunning);
+    EXPECT_EQ(download->toolTip(), CBasicConfigPage::kSearchRunning);
+    page.OnBatchDownload();  // as a click that was already queued would
+    page.OnConfiguration();
+    EXPECT_TRUE(tb.messages.texts().empty());
     ASSERT_TRUE(waitFor([&] { return !tb.messages.texts().empty(); }, 20000));
     EXPECT_EQ(tb.messages.texts(),
               (std::vector<std::string>{"Searching for information to complete!"}));
     EXPECT_EQ(tb.ctx.CurrentAddress.load(), 60);
     EXPECT_EQ(writeFrames(tb.sim), 0u);
+    EXPECT_TRUE(download->isEnabled());
+    EXPECT_TRUE(configuration->isEnabled());
+    EXPECT_EQ(download->toolTip(), "");
+    EXPECT_EQ(tb.messages.lastStatus(), "");
+}
+
+// After "请键入一个数。" the enterprise batch download went on with the old numbers to every
+// device and said "Download Success!"; density 70000 went out as 4464; "Current device:" 300
+// as address 44.
+TEST(BasicConfigPageQt, AValueThatCannotBeTrustedStopsTheWriteAndTakesTheFocus) {
+    struct Case {
+        const char* edit;
+        const char* text;
+        bool configuration;  // else batch download
+        const char* message;
+    };
+    const Case cases[] = {
+        {"k1ActionEdit", "x", false, "请键入一个数。"},
+        {"densityEdit", "1.5", false, "请键入一个整数。"},
+        {"productCodeEdit", "", true, "请键入一个整数。"},
+        {"densityEdit", "70000", false, "liquid density: enter a value from 0 to 65535"},
+        {"rangeEndEdit", "3e38", false, "Range end: enter a value from 0 to 655.35"},
+        {"k1ActionEdit", "1e30", false, "K1 action: enter a value from -327.68 to 327.67"},
+        {"currentDeviceEdit", "0", true, "Current device: enter a value from 1 to 60"},
+        {"currentDeviceEdit", "127", true, "Current device: enter a value from 1 to 60"},
+        {"currentDeviceEdit", "300", true, "Current device: enter a value from 1 to 60"},
+        {"productCodeEdit", "-7", true, "Product code: enter a value from 0 to 2147483647"},
+    };
+    TestBus tb({5}, 0.03);
+    tb.open();
+    tb.ctx.EnterpriseMode = 1;
+    CBasicConfigPage page(tb.ctx);
+    page.ShowEnterpriseLayout();
+    page.show();
+    page.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return page.isActiveWindow(); }));
+    for (const Case& c : cases) {
+        find<QLineEdit>(page, "currentDeviceEdit")->setText("5");
+        find<QLineEdit>(page, "rangeEndEdit")->setText("40");
+        auto* edit = find<QLineEdit>(page, c.edit);
+        edit->setText(c.text);
+        find<QPushButton>(page, "searchButton")->setFocus();
+        tb.messages.clear();
+        tb.sim.clearFramesReceived();
+        if (c.configuration)
+            page.OnConfiguration();
+        else
+            page.OnBatchDownload();
+        EXPECT_EQ(tb.messages.texts(), std::vector<std::string>{c.message}) << c.edit << c.text;
+        EXPECT_EQ(QApplication::focusWidget(), edit) << c.edit << c.text;
+        EXPECT_TRUE(tb.sim.framesReceived().empty()) << c.edit << c.text;
+        edit->setText(std::string_view(c.edit) == "currentDeviceEdit" ? "5" : "1");
+    }
+    // With every value in range both go out.
+    tb.messages.clear();
+    page.OnConfiguration();
+    page.OnBatchDownload();
+    EXPECT_EQ(tb.messages.texts(), (std::vector<std::string>{"Download Success!"}));
+    EXPECT_EQ(writeFrames(tb.sim), 2u);
+}
+
+TEST(BasicConfigPageQt, FilesThatAreNotParameterFilesOrPresetsChangeNothing) {
+    TestBus tb({5}, 0.03);
+    TempDir dir;
+    CBasicConfigPage page(tb.ctx);
+    page.ShowEnterpriseLayout();
+    const auto shown = [&] {
+        std::vector<QString> v;
+        for (auto* e : page.findChildren<QLineEdit*>()) v.push_back(e->text());
+        for (auto* l : page.findChildren<QComboBox*>()) v.push_back(l->currentText());
+        return v;
+    };
+    const auto before = shown();
+    // The window aborted here: the INI path was read as a stream and a directory threw.
+    tb.ctx.presetIniPath = dir.path();
+    page.OnLoadLevelPreset();
+    ASSERT_EQ(tb.messages.entries().size(), 1u);
+    EXPECT_EQ(tb.messages.entries()[0].text, CBasicConfigPage::kPresetUnreadable);
+    EXPECT_EQ(tb.messages.entries()[0].detail, dir.path() + ": a directory, not a file");
+    EXPECT_EQ(shown(), before);
+
+    std::string answer;
+    FileDialogs::setTestAnswer(
+        [&](const FileDialogs::Request&) { return QString::fromStdString(answer); });
+    const std::string missingKey =
+        "signalType=level\r\r\nsignalUnit=mm\r\r\nrangeStart=0\r\r\nrangeEnd=5\r\r\n";
+    writeFileBytes(dir.file("short.txt"), missingKey);
+    const std::pair<std::string, std::string> refused[] = {
+        {dir.path(), CBasicConfigPage::kFileUnreadable},
+        {dir.file("short.txt"), "Line 5 (outputType) is missing!"},
+    };
+    for (const auto& [path, text] : refused) {
+        tb.messages.clear();
+        answer = path;
+        page.OnImportBasicParams();
+        ASSERT_EQ(tb.messages.texts(), std::vector<std::string>{text});
+        EXPECT_EQ(shown(), before) << path;
+    }
+    FileDialogs::setTestAnswer(nullptr);
 }
