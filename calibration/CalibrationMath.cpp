@@ -104,6 +104,13 @@ int unitDecimals(const TargetSet& t) {
     return std::min(6, static_cast<int>(std::ceil(std::log10(static_cast<double>(factor)))) + 1);
 }
 
+std::string formatInUnit(const TargetSet& t, double v) {
+    std::string text = num::formatFixed(v, unitDecimals(t));
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
+        text.erase(0, 1);
+    return text;
+}
+
 bool FitLine(int n, const float* x, const float* y, float& K, float& B) {
     long double sx = 0, sy = 0, sxy = 0, sxx = 0;
     for (int i = 0; i < n; ++i) {

@@ -81,6 +81,8 @@ double verifyError(const TargetSet& t, int point, std::uint16_t measured);
 
 // Decimals that show a value in the measuring unit one digit finer than a device's step.
 int unitDecimals(const TargetSet& t);
+// A residual or an error in the measuring unit with those decimals ("0.0000", never "-0.0000").
+std::string formatInUnit(const TargetSet& t, double v);
 
 // Slope and offset of the analogue output from the values read at the low and high calibration
 // points: slope = (H - L) / 3.8 through the single-precision constant, offset = H - 4 * slope.

@@ -58,7 +58,6 @@ std::string calibrationReportCsv(const CalibrationSnapshot& s, const std::string
     const TargetSet t = s.targets.value_or(TargetSet{});
     const int n = isPointCount(t.pointCount) ? t.pointCount : 0;  // columns per point
     const auto targets = targetValues(t);
-    const int decimals = unitDecimals(t);
     std::vector<std::string> header{"address", "result"};
     for (int i = 1; i <= n; ++i) {
         header.push_back(numbered("target", i, unit));
@@ -92,14 +91,13 @@ std::string calibrationReportCsv(const CalibrationSnapshot& s, const std::string
         f.push_back(d.fitted ? num::formatGeneral(d.K, 9) : std::string());
         f.push_back(d.fitted ? num::formatGeneral(d.B, 9) : std::string());
         for (int i = 0; i < n; ++i)
-            f.push_back(d.fitted ? num::formatFixed(d.quality.residuals[i], decimals)
-                                 : std::string());
-        f.push_back(d.fitted ? num::formatFixed(d.quality.largest, decimals) : std::string());
+            f.push_back(d.fitted ? formatInUnit(t, d.quality.residuals[i]) : std::string());
+        f.push_back(d.fitted ? formatInUnit(t, d.quality.largest) : std::string());
         f.push_back(d.fitted ? (d.quality.marked ? "marked" : "ok") : "");
         for (int i = 0; i < n; ++i) {
             const auto& v = d.verified[i];
             f.push_back(!v            ? std::string()
-                        : v->answered ? num::formatFixed(v->error, decimals)
+                        : v->answered ? formatInUnit(t, v->error)
                                       : std::string("no answer"));
         }
         f.push_back(d.writtenAt ? timeText(*d.writtenAt) : std::string());

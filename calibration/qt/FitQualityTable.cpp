@@ -2,8 +2,6 @@
 
 #include <QHeaderView>
 
-#include "common/NumberText.h"
-
 using calib::DeviceOutcome;
 
 namespace {
@@ -38,9 +36,8 @@ void CFitQualityTable::showSnapshot(const calib::CalibrationSnapshot& s,
                                     const std::vector<int>& online) {
     const calib::TargetSet t = s.targets.value_or(calib::TargetSet{});
     const int n = calib::isPointCount(t.pointCount) ? t.pointCount : 0;
-    const int decimals = calib::unitDecimals(t);
-    const auto number = [decimals](double v) {
-        return QString::fromStdString(num::formatFixed(v, decimals));
+    const auto number = [&t](double v) {
+        return QString::fromStdString(calib::formatInUnit(t, v));
     };
     clearContents();
     setRowCount(n + 4);

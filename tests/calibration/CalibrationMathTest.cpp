@@ -284,3 +284,11 @@ TEST(TargetSets, KnowWhenTheirTargetsCannotBeMade) {
     EXPECT_EQ(unitFactor({3, 0.0f, 1.6f, "0000", "level", 0}), 0.0L);
     EXPECT_EQ(unitFactor({3, 0.0f, 1.6f, "0000", "level", 850}), 850 * 9.80665L);
 }
+
+TEST(VerifyError, IsShownOneDigitFinerThanADeviceStepAndNeverAsMinusZero) {
+    const TargetSet pressure{3, 0.0f, 1.6f, "0.000", "Pressure", 0};
+    EXPECT_EQ(formatInUnit(pressure, 0.00104), "0.0010");
+    EXPECT_EQ(formatInUnit(pressure, -0.0237), "-0.0237");
+    EXPECT_EQ(formatInUnit(pressure, -1e-9), "0.0000");
+    EXPECT_EQ(formatInUnit({2, 0.0f, 40.0f, "0000", "Pressure", 0}, -0.04), "0.0");
+}
