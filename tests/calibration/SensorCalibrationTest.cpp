@@ -399,8 +399,7 @@ TEST(SensorCalibrationDownload, TargetsThatCannotBeFittedToWriteNothing) {
 
 TEST(SensorCalibrationDownload, CorruptWriteAnswerNamesTheDeviceAndIsNotShownAsWritten) {
     Bench b({2, 7});
-    b.acquire(1, 0.0);
-    b.acquire(2, 40.0);
+    b.acquireAll();
     b.bus.sim.setFaults(7, SimFaults{.badCrc = true});
     const auto s = b.download();
     EXPECT_EQ(b.bus.messages.texts(),
@@ -413,8 +412,7 @@ TEST(SensorCalibrationDownload, CorruptWriteAnswerNamesTheDeviceAndIsNotShownAsW
 
 TEST(SensorCalibrationDownload, FrameCarriesKAndBInTheirRegisterOrder) {
     Bench b({9});
-    b.acquire(1, 0.0);
-    b.acquire(2, 40.0);
+    b.acquireAll();
     b.bus.sim.clearFramesReceived();
     b.download();
     const auto frames = b.bus.sim.framesReceived();
@@ -430,8 +428,7 @@ TEST(SensorCalibrationDownload, FrameCarriesKAndBInTheirRegisterOrder) {
 
 TEST(SensorCalibrationDownload, NoDeviceOnlineShowsItsMessageAndSendsNothing) {
     Bench b({4});
-    b.acquire(1, 0.0);
-    b.acquire(2, 40.0);
+    b.acquireAll();
     b.bus.ctx.clearOnlineTable();
     b.bus.sim.clearFramesReceived();
     b.download();
@@ -442,8 +439,7 @@ TEST(SensorCalibrationDownload, NoDeviceOnlineShowsItsMessageAndSendsNothing) {
 
 TEST(SensorCalibrationDownload, CancelStopsBeforeTheNextDeviceWithoutACompletionMessage) {
     Bench b({1, 2, 3});
-    b.acquire(1, 0.0);
-    b.acquire(2, 40.0);
+    b.acquireAll();
     b.bus.sim.clearFramesReceived();
     b.cal.prepareDownload();
     std::thread worker([&] { b.cal.computeAndDownload(b.targets, nullptr); });
@@ -464,8 +460,7 @@ TEST(SensorCalibrationDownload, CancelStopsBeforeTheNextDeviceWithoutACompletion
 
 TEST(SensorCalibrationDownload, ClosedPortSetsTheFailedFlagAtTheFirstDevice) {
     Bench b({1, 2});
-    b.acquire(1, 0.0);
-    b.acquire(2, 40.0);
+    b.acquireAll();
     b.bus.ctx.bus.Close();
     const auto s = b.download();
     EXPECT_EQ(b.cal.KBDownloadFailed.load(), 1);
@@ -476,8 +471,7 @@ TEST(SensorCalibrationDownload, ClosedPortSetsTheFailedFlagAtTheFirstDevice) {
 
 TEST(SensorCalibrationDownload, ShowsWhichDeviceIsBeingWrittenAndTheTimeLeft) {
     Bench b({1, 2});
-    b.acquire(1, 0.0);
-    b.acquire(2, 40.0);
+    b.acquireAll();
     std::vector<ProgressSnapshot> seen;
     b.cal.prepareDownload();
     b.cal.computeAndDownload(b.targets, [&] { seen.push_back(b.cal.progress.snapshot()); });
