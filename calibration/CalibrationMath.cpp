@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "common/AppContext.h"
 #include "common/NumberText.h"
 #include "link/RegisterMap.h"
 
@@ -46,12 +45,6 @@ std::array<float, kMaxPoints> fitTargets(float start, float end, int n,
         y[i] = static_cast<float>(v);
     }
     return y;
-}
-
-TargetSet targetSetFor(const BasicSettings& basic, int pointCount, const std::string& signalType,
-                       int density) {
-    return {pointCount, basic.RangeStart, basic.RangeEnd, basic.PointPositionText,
-            signalType, density};
 }
 
 std::array<float, kMaxPoints> targetValues(const TargetSet& t) {

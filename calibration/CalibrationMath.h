@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <string>
 
-struct BasicSettings;
-
 namespace calib {
 
 constexpr int kMaxPoints = 5;
@@ -46,11 +44,6 @@ struct TargetSet {
 
     bool operator==(const TargetSet&) const = default;
 };
-
-// The set of the basic configuration's published values for n points; the signal type and
-// density are the page's copies taken at its activation.
-TargetSet targetSetFor(const BasicSettings& basic, int pointCount, const std::string& signalType,
-                       int density);
 
 std::array<float, kMaxPoints> targetValues(const TargetSet& t);
 std::array<float, kMaxPoints> fitTargets(const TargetSet& t);

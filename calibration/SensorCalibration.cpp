@@ -68,6 +68,12 @@ std::string downloadCompleteText(const std::vector<int>& marked) {
     return text;
 }
 
+TargetSet targetSetFor(const BasicSettings& basic, int pointCount, const std::string& signalType,
+                       int density) {
+    return {pointCount, basic.RangeStart, basic.RangeEnd, basic.PointPositionText,
+            signalType, density};
+}
+
 std::optional<std::string> targetsRefusal(const TargetSet& t) {
     if (!isPointCount(t.pointCount))
         return kUnknownPointCount;
@@ -208,6 +214,49 @@ void SensorCalibration::acquire(int point, const TargetSet& t,
     AcqDone[k] = 1;
 }
 
+SensorCalibration::FitRun SensorCalibration::fitAll(const TargetSet& t,
+                                                    const std::array<int, kAddressCount>& columns) {
+    const int n = t.pointCount;
+    const auto y = fitTargets(t);
+    FitRun run;
+    std::lock_guard lock(mutex_);
+    for (int i = 0; i < n; ++i) {
+        bool any = false;
+        for (const Device& d : devices_) any = any || d.taken[i];
+        if (!any)
+            run.notAcquired.push_back(i + 1);
+    }
+    if (!run.notAcquired.empty())
+        return run;
+    clearFitsLocked();
+    for (int a = 1; a <= kAddressCount; ++a) {
+        Device& d = devices_[a - 1];
+        if (!d.anyReading() && columns[a - 1] == 0)
+            continue;                        // offline and never read: nothing was expected of it
+        bool complete = d.value[0] != 0.0f;  // the classic's mark of "not acquired"
+        for (int i = 0; i < n; ++i) complete = complete && d.taken[i];
+        if (!complete) {
+            d.outcome = DeviceOutcome::MissingReading;
+            run.missing.push_back(a);
+            continue;
+        }
+        float K = 0.0f, B = 0.0f;
+        if (!FitLine(n, d.value.data(), y.data(), K, B)) {
+            d.outcome = DeviceOutcome::EqualReadings;
+            run.flat.push_back(a);
+            continue;
+        }
+        d.fitted = true;
+        d.K = K;
+        d.B = B;
+        d.quality = fitQuality(t, d.value.data(), K, B);
+        if (d.quality.marked)
+            run.marked.push_back(a);
+        run.fitted.push_back(a);
+    }
+    return run;
+}
+
 void SensorCalibration::computeAndDownload(const TargetSet& t,
                                            const std::function<void()>& changed) {
     const auto notify = [&changed] {
@@ -224,66 +273,27 @@ void SensorCalibration::computeAndDownload(const TargetSet& t,
     }
     if (useTargets(t))
         notify();
-    // Targets that are all the same would zero or flatten every device's calibration.
+    // Targets that cannot be made, or are all the same, would zero or flatten every device.
     if (const auto refusal = targetsRefusal(t)) {
         ctx_.messages.show(*refusal);
         KBDownloadDone = 1;
         return;
     }
-    const int n = t.pointCount;
-    const auto y = fitTargets(t);
-
-    std::vector<int> toWrite, flat, missing, marked, notAcquired;
-    {
-        std::lock_guard lock(mutex_);
-        for (int i = 0; i < n; ++i) {
-            bool any = false;
-            for (const Device& d : devices_) any = any || d.taken[i];
-            if (!any)
-                notAcquired.push_back(i + 1);
-        }
-        if (notAcquired.empty()) {
-            clearFitsLocked();
-            for (int a = 1; a <= kAddressCount; ++a) {
-                Device& d = devices_[a - 1];
-                if (!d.anyReading() && columns[a - 1] == 0)
-                    continue;  // offline and never read: nothing was expected of it
-                bool complete = d.value[0] != 0.0f;  // the classic's mark of "not acquired"
-                for (int i = 0; i < n; ++i) complete = complete && d.taken[i];
-                if (!complete) {
-                    d.outcome = DeviceOutcome::MissingReading;
-                    missing.push_back(a);
-                    continue;
-                }
-                float K = 0.0f, B = 0.0f;
-                if (!FitLine(n, d.value.data(), y.data(), K, B)) {
-                    d.outcome = DeviceOutcome::EqualReadings;
-                    flat.push_back(a);
-                    continue;
-                }
-                d.fitted = true;
-                d.K = K;
-                d.B = B;
-                d.quality = fitQuality(t, d.value.data(), K, B);
-                if (d.quality.marked)
-                    marked.push_back(a);
-                toWrite.push_back(a);
-            }
-        }
-    }
-    if (!notAcquired.empty()) {
-        ctx_.messages.show(pointsNotAcquiredText(notAcquired));
+    const FitRun run = fitAll(t, columns);
+    if (!run.notAcquired.empty()) {
+        ctx_.messages.show(pointsNotAcquiredText(run.notAcquired));
         KBDownloadDone = 1;
         return;
     }
     notify();  // the fit and its quality, before anything is written
-    if (!missing.empty())
-        ctx_.messages.show(missingReadingsText(missing));
-    if (!flat.empty())
-        ctx_.messages.show(flatReadingsText(flat));
+    if (!run.missing.empty())
+        ctx_.messages.show(missingReadingsText(run.missing));
+    if (!run.flat.empty())
+        ctx_.messages.show(flatReadingsText(run.flat));
 
     const Timing timing = ctx_.bus.timing();
     const int perDeviceMs = Timing::kRegisterWaitMs + Timing::kStoreWaitMs;
+    const std::vector<int>& toWrite = run.fitted;
     bool anyWritten = false;
     for (std::size_t i = 0; i < toWrite.size(); ++i) {
         const int a = toWrite[i];
@@ -317,7 +327,7 @@ void SensorCalibration::computeAndDownload(const TargetSet& t,
     if (KBDownloadFailed.load())
         return;
     if (anyWritten && !KBDownloadCancel.load())
-        ctx_.messages.show(downloadCompleteText(marked));
+        ctx_.messages.show(downloadCompleteText(run.marked));
     KBDownloadDone = 1;
 }
 

@@ -44,6 +44,11 @@ inline constexpr const char* kEmptyRange = "量程起点与终点相同，无法
 inline constexpr const char* kNothingToVerify = "尚未下载K和B值，无法校验！";
 inline constexpr const char* kVerifyThreadFailed = "校验线程启动失败！";
 
+// The set of the basic configuration's published values for n points; the signal type and
+// density are the page's copies taken at its activation.
+TargetSet targetSetFor(const BasicSettings& basic, int pointCount, const std::string& signalType,
+                       int density);
+
 // Why targets cannot be fitted to (no 2, 3 or 5 points, or every fit target would be the
 // same), or nullopt.
 std::optional<std::string> targetsRefusal(const TargetSet& t);
@@ -166,6 +171,11 @@ private:
         std::array<std::optional<VerifyReading>, kMaxPoints> verified{};
         bool anyReading() const;
     };
+    // The devices of one fit, ascending; nothing is fitted while a point has no reading at all.
+    struct FitRun {
+        std::vector<int> fitted, marked, missing, flat, notAcquired;
+    };
+    FitRun fitAll(const TargetSet& t, const std::array<int, kAddressCount>& columns);
     void clearFitsLocked();
     void setOutcome(int address, DeviceOutcome outcome);
 
