@@ -1,5 +1,7 @@
 #include "calibration/CalibrationMath.h"
 
+#include <cmath>
+
 #include "common/NumberText.h"
 #include "link/RegisterMap.h"
 
@@ -43,6 +45,63 @@ std::array<float, kMaxPoints> fitTargets(float start, float end, int n,
         y[i] = static_cast<float>(v);
     }
     return y;
+}
+
+std::array<float, kMaxPoints> targetValues(const TargetSet& t) {
+    return targetValues(t.rangeStart, t.rangeEnd, t.pointCount);
+}
+
+std::array<float, kMaxPoints> fitTargets(const TargetSet& t) {
+    return fitTargets(t.rangeStart, t.rangeEnd, t.pointCount, t.pointPosition, t.signalType,
+                      t.density);
+}
+
+long double unitFactor(const TargetSet& t) {
+    const long double scale = pointPositionScale(t.pointPosition);
+    if (t.signalType == kLevelSignalType)
+        return t.density > 0 ? scale * t.density * kGravity : 0.0L;
+    return scale;
+}
+
+FitQuality fitQuality(const TargetSet& t, const float* x, float K, float B) {
+    FitQuality q;
+    const long double factor = unitFactor(t);
+    if (factor == 0.0L || !isPointCount(t.pointCount))
+        return q;
+    const auto y = fitTargets(t);
+    for (int i = 0; i < t.pointCount; ++i) {
+        // What the device will compute from this reading with the coefficients as stored.
+        const long double produced = static_cast<long double>(K) * x[i] + B;
+        q.residuals[i] = static_cast<double>((produced - y[i]) / factor);
+        q.largest = std::max(q.largest, std::fabs(q.residuals[i]));
+    }
+    const double span = std::fabs(static_cast<double>(t.rangeEnd) - t.rangeStart);
+    q.marked = q.largest > kResidualLimit * span;
+    return q;
+}
+
+double measuredInUnit(const TargetSet& t, std::uint16_t measured) {
+    const long double factor = unitFactor(t);
+    return factor == 0.0L ? 0.0 : static_cast<double>(measured / factor);
+}
+
+double verifyError(const TargetSet& t, int point, std::uint16_t measured) {
+    const auto targets = targetValues(t);
+    return measuredInUnit(t, measured) - targets.at(point - 1);
+}
+
+int unitDecimals(const TargetSet& t) {
+    const long double factor = unitFactor(t);
+    if (factor < 1.0L)
+        return 1;
+    return std::min(6, static_cast<int>(std::ceil(std::log10(static_cast<double>(factor)))) + 1);
+}
+
+std::string formatInUnit(const TargetSet& t, double v) {
+    std::string text = num::formatFixed(v, unitDecimals(t));
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
+        text.erase(0, 1);
+    return text;
 }
 
 bool FitLine(int n, const float* x, const float* y, float& K, float& B) {

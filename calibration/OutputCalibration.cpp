@@ -17,9 +17,15 @@ OutputGroups groupsForOutputType(const std::string& t) {
     return OutputGroups::Unchanged;
 }
 
-int sendOutputCommand(AppContext& ctx, std::uint16_t value) {
+int sendOutputCommand(AppContext& ctx, std::uint16_t value, const std::atomic<int>* cancel,
+                      Progress* progress) {
     int sent = 0;
-    for (int a : ctx.onlineAddresses()) {
+    const std::vector<int> online = ctx.onlineAddresses();
+    for (int a : online) {
+        if (cancel && cancel->load())
+            break;
+        if (progress)
+            showDeviceStep(*progress, a, sent, static_cast<int>(online.size()));
         // The device echoes the command. On a half-duplex line the next command must wait for
         // that echo, or the two collide; it returns as soon as the echo is in.
         ctx.bus.exchange(buildWriteSingle(static_cast<std::uint8_t>(a), reg::OutputCommand, value),
@@ -30,7 +36,8 @@ int sendOutputCommand(AppContext& ctx, std::uint16_t value) {
 }
 
 void downloadOutputCoefficients(AppContext& ctx, OutputKind kind, float slope, float offset,
-                                std::atomic<int>& done, const std::atomic<int>& cancel) {
+                                std::atomic<int>& done, const std::atomic<int>& cancel,
+                                Progress* progress) {
     const std::vector<int> online = ctx.onlineAddresses();
     if (online.empty()) {
         ctx.messages.show(kNoOnlineDevices);
@@ -43,9 +50,16 @@ void downloadOutputCoefficients(AppContext& ctx, OutputKind kind, float slope, f
     const std::uint16_t first =
         kind == OutputKind::Current ? reg::CurrentCoefficients : reg::VoltageCoefficients;
 
-    for (int a : online) {
+    const int perDeviceMs =
+        Timing::kOutputCommandWaitMs + Timing::kRegisterWaitMs + Timing::kStoreWaitMs;
+    for (std::size_t i = 0; i < online.size(); ++i) {
+        const int a = online[i];
         if (cancel.load())
             break;
+        const Timing timing = ctx.bus.timing();
+        if (progress)
+            showDeviceStep(*progress, a, static_cast<int>(i), static_cast<int>(online.size()),
+                           &timing, perDeviceMs);
         const auto address = static_cast<std::uint8_t>(a);
         ctx.bus.send(buildWriteSingle(address, reg::OutputCommand, kCommandPrepare));
         ctx.bus.pause(Timing::kOutputCommandWaitMs);

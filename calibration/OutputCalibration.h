@@ -2,15 +2,18 @@
 // Calibration of the analogue current and voltage outputs: the low/high point commands to every
 // online device, the enabling of the two groups by output type, and the coefficient download.
 //
-// Thread contract: both run on a worker. sendOutputCommand() takes one 8-byte write and its echo
-// per device (about a second for a full bus); downloadOutputCoefficients() takes 11.5 s a device
-// and reports through the atomics it is given.
+// Thread contract: both run on a worker behind a wait dialog. sendOutputCommand() takes one
+// 8-byte write and its echo per device (about a second for a full bus, up to 35 s when all 60 are
+// silent); downloadOutputCoefficients() takes 11.5 s a device and reports through the atomics
+// it is given.
 
 #include <atomic>
 #include <cstdint>
 #include <string>
 
 #include "common/AppContext.h"
+
+class Progress;
 
 namespace calib {
 
@@ -27,13 +30,16 @@ OutputGroups groupsForOutputType(const std::string& outputTypeText);
 // Writes register 40 of every online device, ascending, waiting for each device's echo before
 // the next command so that no two collide on the half-duplex line; a silent device costs one
 // read time-out. The echoes are taken off the line, so none can pass for a later answer.
+// `cancel` stops it before the next device; `progress` is told which device is being addressed.
 // Returns how many devices were addressed.
-int sendOutputCommand(AppContext& ctx, std::uint16_t value);
+int sendOutputCommand(AppContext& ctx, std::uint16_t value,
+                      const std::atomic<int>* cancel = nullptr, Progress* progress = nullptr);
 
 // Per online device: command 0, the 6 s for the device to prepare, the slope/offset write with
 // its answer verified, then the 5 s store wait. `done` is set when the run ends for any reason;
-// `cancel` stops it before the next device.
+// `cancel` stops it before the next device; `progress` follows the devices.
 void downloadOutputCoefficients(AppContext& ctx, OutputKind kind, float slope, float offset,
-                                std::atomic<int>& done, const std::atomic<int>& cancel);
+                                std::atomic<int>& done, const std::atomic<int>& cancel,
+                                Progress* progress = nullptr);
 
 }  // namespace calib

@@ -1,18 +1,18 @@
 #include "calibration/SensorCalibration.h"
 
-#include "link/ModbusCrc16.h"
+#include "common/NumberText.h"
 #include "link/RegisterMap.h"
 
 namespace calib {
 
 namespace {
 
-std::string addressList(const std::vector<int>& addresses) {
+std::string numberList(const std::vector<int>& numbers) {
     std::string out;
-    for (int a : addresses) {
+    for (int a : numbers) {
         if (!out.empty())
             out += ", ";
-        out += std::to_string(a);
+        out += num::formatInt(a);
     }
     return out;
 }
@@ -29,20 +29,75 @@ std::array<int, kAddressCount> onlineColumns(const AppContext& ctx) {
 
 }  // namespace
 
+void showDeviceStep(Progress& progress, int address, int done, int total, const Timing* timing,
+                    int msPerDevice) {
+    int secondsLeft = -1;
+    if (timing) {
+        const long long us = timing->scaled(msPerDevice).count() * (total - done);
+        secondsLeft = static_cast<int>((us + 999999) / 1000000);
+    }
+    progress.set("Address " + num::formatInt(address) + ", " + num::formatInt(done + 1) + " of " +
+                     num::formatInt(total),
+                 done, total, secondsLeft);
+}
+
 std::string acquisitionThreadFailedText(int point) {
-    return "采集线程" + std::to_string(point) + "启动失败！";
+    return "采集线程" + num::formatInt(point) + "启动失败！";
 }
 
 std::string writeVerifyFailedText(int address) {
-    return "地址" + std::to_string(address) + "：K和B值下载校验失败！";
+    return "地址" + num::formatInt(address) + "：K和B值下载校验失败！";
 }
 
 std::string flatReadingsText(const std::vector<int>& addresses) {
-    return "以下地址的各点采集值全部相同，无法计算K和B值，未下载：" + addressList(addresses);
+    return "以下地址的各点采集值全部相同，无法计算K和B值，未下载：" + numberList(addresses);
 }
 
 std::string missingReadingsText(const std::vector<int>& addresses) {
-    return "以下地址缺少标定点的采集值，未下载K和B值：" + addressList(addresses);
+    return "以下地址缺少标定点的采集值，未下载K和B值：" + numberList(addresses);
+}
+
+std::string pointsNotAcquiredText(const std::vector<int>& points) {
+    return "标定点" + numberList(points) + "尚未采集，无法计算K和B值，未下载！";
+}
+
+std::string downloadCompleteText(const std::vector<int>& marked) {
+    std::string text = "K和B值下载完成！";
+    if (!marked.empty())
+        text += "以下地址的拟合残差超过量程的0.5%，请检查：" + numberList(marked);
+    return text;
+}
+
+TargetSet targetSetFor(const BasicSettings& basic, int pointCount, const std::string& signalType,
+                       int density) {
+    return {pointCount, basic.RangeStart, basic.RangeEnd, basic.PointPositionText,
+            signalType, density};
+}
+
+std::optional<std::string> targetsRefusal(const TargetSet& t) {
+    if (!isPointCount(t.pointCount))
+        return kUnknownPointCount;
+    if (pointPositionScale(t.pointPosition) == 0)
+        return kUnknownPointPosition;
+    if (unitFactor(t) == 0.0L)
+        return kNoDensity;
+    if (t.rangeStart == t.rangeEnd)
+        return kEmptyRange;
+    return std::nullopt;
+}
+
+const DeviceCalibration* CalibrationSnapshot::device(int address) const {
+    for (const auto& d : devices)
+        if (d.address == address)
+            return &d;
+    return nullptr;
+}
+
+bool SensorCalibration::Device::anyReading() const {
+    for (bool t : taken)
+        if (t)
+            return true;
+    return false;
 }
 
 SensorCalibration::SensorCalibration(AppContext& ctx) : ctx_(ctx) {}
@@ -50,6 +105,7 @@ SensorCalibration::SensorCalibration(AppContext& ctx) : ctx_(ctx) {}
 void SensorCalibration::prepareAcquisition(int point) {
     AcqDone[point - 1] = 0;
     AcqFailed[point - 1] = 0;
+    progress.clear();
 }
 
 void SensorCalibration::stopAcquisitions() {
@@ -60,19 +116,70 @@ void SensorCalibration::prepareDownload() {
     KBDownloadDone = 0;
     KBDownloadFailed = 0;
     KBDownloadCancel = 0;
+    progress.clear();
 }
 
-void SensorCalibration::acquire(int point,
+void SensorCalibration::prepareVerify() {
+    VerifyDone = 0;
+    VerifyFailed = 0;
+    VerifyCancel = 0;
+    progress.clear();
+}
+
+bool SensorCalibration::useTargets(const TargetSet& t) {
+    std::lock_guard lock(mutex_);
+    if (targets_ && *targets_ == t)
+        return false;
+    targets_ = t;
+    devices_.fill(Device{});
+    AcquiredTexts_.fill({});
+    lastVerifiedPoint_ = 0;
+    return true;
+}
+
+void SensorCalibration::clearFitsLocked() {
+    for (Device& d : devices_) {
+        d.outcome = DeviceOutcome::None;
+        d.fitted = false;
+        d.K = 0.0f;
+        d.B = 0.0f;
+        d.quality = {};
+        d.writtenAt.reset();
+        d.verified = {};
+    }
+    lastVerifiedPoint_ = 0;
+}
+
+void SensorCalibration::setOutcome(int address, DeviceOutcome outcome) {
+    std::lock_guard lock(mutex_);
+    Device& d = devices_[address - 1];
+    d.outcome = outcome;
+    if (outcome == DeviceOutcome::Written)
+        d.writtenAt = ctx_.clock->now();
+}
+
+void SensorCalibration::acquire(int point, const TargetSet& t,
                                 const std::function<void(const AcquisitionOutcome&)>& publish) {
+    if (point < 1 || point > kMaxPoints)
+        return;
     const int k = point - 1;
+    useTargets(t);
+    if (point > t.pointCount) {  // not a point of this set
+        AcqDone[k] = 1;
+        return;
+    }
     const auto columns = onlineColumns(ctx_);
+    int online = 0;
+    for (int c : columns) online += c != 0;
     int polled = 0;
+    bool stored = false;
     AcquisitionOutcome outcome;
     for (int a = 1; a <= kAddressCount; ++a) {
         if (AcqDone[k].load())
             return;  // stop request: list and grid stay as they are
         if (ctx_.OnlineTable[a - 1].load() != 1)
             continue;
+        showDeviceStep(progress, a, polled, online);
         ++polled;
         // A fresh answer buffer per request (the bus discards stale input before each one), so
         // a silent device can never be credited with the previous device's answer.
@@ -87,11 +194,15 @@ void SensorCalibration::acquire(int point,
         const std::uint16_t value = r.reg(0);
         {
             std::lock_guard lock(mutex_);
-            AcquiredValues_[a - 1][k] = static_cast<float>(value);
-            taken_[a - 1][k] = true;
-            AcquiredTexts_[a - 1] = std::to_string(value);
+            // New readings make every fit of the old ones stale.
+            if (!stored)
+                clearFitsLocked();
+            stored = true;
+            devices_[a - 1].value[k] = static_cast<float>(value);
+            devices_[a - 1].taken[k] = true;
+            AcquiredTexts_[a - 1] = num::formatInt(value);
         }
-        outcome.readings.push_back({a, columns[a - 1], std::to_string(value)});
+        outcome.readings.push_back({a, columns[a - 1], num::formatInt(value)});
     }
     if (polled == 0) {
         ctx_.messages.show(kNoPortOrNoDevices);
@@ -103,9 +214,55 @@ void SensorCalibration::acquire(int point,
     AcqDone[k] = 1;
 }
 
-void SensorCalibration::computeAndDownload(
-    int n, const std::string& pageSignalType, int pageDensity,
-    const std::function<void(const std::vector<CoefficientCell>&)>& publish) {
+SensorCalibration::FitRun SensorCalibration::fitAll(const TargetSet& t,
+                                                    const std::array<int, kAddressCount>& columns) {
+    const int n = t.pointCount;
+    const auto y = fitTargets(t);
+    FitRun run;
+    std::lock_guard lock(mutex_);
+    for (int i = 0; i < n; ++i) {
+        bool any = false;
+        for (const Device& d : devices_) any = any || d.taken[i];
+        if (!any)
+            run.notAcquired.push_back(i + 1);
+    }
+    if (!run.notAcquired.empty())
+        return run;
+    clearFitsLocked();
+    for (int a = 1; a <= kAddressCount; ++a) {
+        Device& d = devices_[a - 1];
+        if (!d.anyReading() && columns[a - 1] == 0)
+            continue;                        // offline and never read: nothing was expected of it
+        bool complete = d.value[0] != 0.0f;  // the classic's mark of "not acquired"
+        for (int i = 0; i < n; ++i) complete = complete && d.taken[i];
+        if (!complete) {
+            d.outcome = DeviceOutcome::MissingReading;
+            run.missing.push_back(a);
+            continue;
+        }
+        float K = 0.0f, B = 0.0f;
+        if (!FitLine(n, d.value.data(), y.data(), K, B)) {
+            d.outcome = DeviceOutcome::EqualReadings;
+            run.flat.push_back(a);
+            continue;
+        }
+        d.fitted = true;
+        d.K = K;
+        d.B = B;
+        d.quality = fitQuality(t, d.value.data(), K, B);
+        if (d.quality.marked)
+            run.marked.push_back(a);
+        run.fitted.push_back(a);
+    }
+    return run;
+}
+
+void SensorCalibration::computeAndDownload(const TargetSet& t,
+                                           const std::function<void()>& changed) {
+    const auto notify = [&changed] {
+        if (changed)
+            changed();
+    };
     const auto columns = onlineColumns(ctx_);
     bool anyOnline = false;
     for (int c : columns) anyOnline = anyOnline || c != 0;
@@ -114,61 +271,39 @@ void SensorCalibration::computeAndDownload(
         KBDownloadDone = 1;
         return;
     }
-    if (!isPointCount(n))
-        n = 3;
-
-    const BasicSettings basic = ctx_.basicSettings();
-    // Without a point position every target is 0 and the fit would zero every device's
-    // calibration; nothing is written then.
-    const bool targetsKnown = pointPositionScale(basic.PointPositionText) != 0;
-    const auto y = fitTargets(basic.RangeStart, basic.RangeEnd, n, basic.PointPositionText,
-                              pageSignalType, pageDensity);
-
-    std::vector<int> toWrite, flat, missing;
-    {
-        std::lock_guard lock(mutex_);
-        CoefK_.fill(0.0f);
-        CoefB_.fill(0.0f);
-        if (targetsKnown) {
-            for (int a = 1; a <= kAddressCount; ++a) {
-                const auto& x = AcquiredValues_[a - 1];
-                if (x[0] == 0.0f)
-                    continue;
-                bool complete = true;
-                for (int i = 1; i < n; ++i) complete = complete && taken_[a - 1][i];
-                if (!complete) {
-                    missing.push_back(a);
-                    continue;
-                }
-                float K = 0.0f, B = 0.0f;
-                if (!FitLine(n, x.data(), y.data(), K, B)) {
-                    flat.push_back(a);
-                    continue;
-                }
-                CoefK_[a - 1] = K;
-                CoefB_[a - 1] = B;
-                toWrite.push_back(a);
-            }
-        }
+    if (useTargets(t))
+        notify();
+    // Targets that cannot be made, or are all the same, would zero or flatten every device.
+    if (const auto refusal = targetsRefusal(t)) {
+        ctx_.messages.show(*refusal);
+        KBDownloadDone = 1;
+        return;
     }
+    const FitRun run = fitAll(t, columns);
+    if (!run.notAcquired.empty()) {
+        ctx_.messages.show(pointsNotAcquiredText(run.notAcquired));
+        KBDownloadDone = 1;
+        return;
+    }
+    notify();  // the fit and its quality, before anything is written
+    if (!run.missing.empty())
+        ctx_.messages.show(missingReadingsText(run.missing));
+    if (!run.flat.empty())
+        ctx_.messages.show(flatReadingsText(run.flat));
 
-    std::vector<CoefficientCell> cells;
-    for (int a = 1; a <= kAddressCount; ++a)
-        if (columns[a - 1] != 0)
-            cells.push_back({a, columns[a - 1], coefK(a), coefB(a)});
-    if (publish)
-        publish(cells);
-
-    if (!targetsKnown)
-        ctx_.messages.show(kUnknownPointPosition);
-    if (!missing.empty())
-        ctx_.messages.show(missingReadingsText(missing));
-    if (!flat.empty())
-        ctx_.messages.show(flatReadingsText(flat));
-
-    for (int a : toWrite) {
-        if (KBDownloadCancel.load())
-            break;  // "Cancel Download": the devices written so far keep their coefficients
+    const Timing timing = ctx_.bus.timing();
+    const int perDeviceMs = Timing::kRegisterWaitMs + Timing::kStoreWaitMs;
+    const std::vector<int>& toWrite = run.fitted;
+    bool anyWritten = false;
+    for (std::size_t i = 0; i < toWrite.size(); ++i) {
+        const int a = toWrite[i];
+        if (KBDownloadCancel.load() || KBDownloadFailed.load()) {
+            // "Cancel Download" or a failed port: the devices written so far keep theirs.
+            setOutcome(a, DeviceOutcome::NotReached);
+            continue;
+        }
+        showDeviceStep(progress, a, static_cast<int>(i), static_cast<int>(toWrite.size()), &timing,
+                       perDeviceMs);
         std::vector<std::uint8_t> data;
         for (std::uint8_t b : reg::floatToRegisters(coefK(a))) data.push_back(b);
         for (std::uint8_t b : reg::floatToRegisters(coefB(a))) data.push_back(b);
@@ -176,19 +311,109 @@ void SensorCalibration::computeAndDownload(
             static_cast<std::uint8_t>(a), reg::SensorCoefficients, data, Timing::kRegisterWaitMs);
         if (!r.ioOk) {
             KBDownloadFailed = 1;
-            return;
+            setOutcome(a, DeviceOutcome::NotReached);
+            continue;
         }
         const bool verified = r.complete() && r.crcOk();
+        setOutcome(a, verified ? DeviceOutcome::Written : DeviceOutcome::NotConfirmed);
+        anyWritten = anyWritten || verified;
+        notify();
         ctx_.bus.pause(Timing::kStoreWaitMs);
         if (!verified)
             ctx_.messages.show(writeVerifyFailedText(a));
     }
+    progress.clear();
+    notify();
+    if (KBDownloadFailed.load())
+        return;
+    if (anyWritten && !KBDownloadCancel.load())
+        ctx_.messages.show(downloadCompleteText(run.marked));
     KBDownloadDone = 1;
+}
+
+void SensorCalibration::verify(int point, const TargetSet& t,
+                               const std::function<void()>& changed) {
+    if (useTargets(t) && changed)
+        changed();
+    if (point < 1 || point > t.pointCount || !isPointCount(t.pointCount)) {
+        VerifyDone = 1;
+        return;
+    }
+    std::vector<int> written;
+    {
+        std::lock_guard lock(mutex_);
+        for (int a = 1; a <= kAddressCount; ++a)
+            if (devices_[a - 1].outcome == DeviceOutcome::Written)
+                written.push_back(a);
+    }
+    if (written.empty()) {
+        ctx_.messages.show(kNothingToVerify);
+        VerifyDone = 1;
+        return;
+    }
+    std::vector<VerifyReading> readings;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (VerifyCancel.load()) {
+            VerifyDone = 1;  // nothing of a cancelled pass is kept
+            return;
+        }
+        const int a = written[i];
+        showDeviceStep(progress, a, static_cast<int>(i), static_cast<int>(written.size()));
+        const ExchangeResult r = ctx_.bus.readInputRegisters(
+            static_cast<std::uint8_t>(a), reg::MeasuredValue, 1, Timing::kRegisterWaitMs);
+        if (!r.ioOk) {
+            VerifyFailed = 1;
+            return;
+        }
+        VerifyReading v;
+        if (r.complete() && r.crcOk()) {
+            v.answered = true;
+            v.measured = r.reg(0);
+            v.error = verifyError(t, point, v.measured);
+        }
+        readings.push_back(v);
+    }
+    {
+        std::lock_guard lock(mutex_);
+        for (std::size_t i = 0; i < written.size(); ++i)
+            devices_[written[i] - 1].verified[point - 1] = readings[i];
+        lastVerifiedPoint_ = point;
+    }
+    progress.clear();
+    if (changed)
+        changed();
+    VerifyDone = 1;
+}
+
+CalibrationSnapshot SensorCalibration::snapshot() const {
+    std::lock_guard lock(mutex_);
+    CalibrationSnapshot s;
+    s.targets = targets_;
+    s.lastVerifiedPoint = lastVerifiedPoint_;
+    for (int a = 1; a <= kAddressCount; ++a) {
+        const Device& d = devices_[a - 1];
+        if (!d.anyReading() && d.outcome == DeviceOutcome::None)
+            continue;
+        DeviceCalibration c;
+        c.address = a;
+        for (int i = 0; i < kMaxPoints; ++i)
+            if (d.taken[i])
+                c.readings[i] = d.value[i];
+        c.outcome = d.outcome;
+        c.fitted = d.fitted;
+        c.K = d.K;
+        c.B = d.B;
+        c.quality = d.quality;
+        c.writtenAt = d.writtenAt;
+        c.verified = d.verified;
+        s.devices.push_back(c);
+    }
+    return s;
 }
 
 float SensorCalibration::acquiredValue(int address, int point) const {
     std::lock_guard lock(mutex_);
-    return AcquiredValues_.at(address - 1).at(point - 1);
+    return devices_.at(address - 1).value.at(point - 1);
 }
 
 std::string SensorCalibration::acquiredText(int address) const {
@@ -198,12 +423,12 @@ std::string SensorCalibration::acquiredText(int address) const {
 
 float SensorCalibration::coefK(int address) const {
     std::lock_guard lock(mutex_);
-    return CoefK_.at(address - 1);
+    return devices_.at(address - 1).K;
 }
 
 float SensorCalibration::coefB(int address) const {
     std::lock_guard lock(mutex_);
-    return CoefB_.at(address - 1);
+    return devices_.at(address - 1).B;
 }
 
 }  // namespace calib

@@ -6,10 +6,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "calibration/CalibrationReport.h"
+#include "calibration/qt/FitQualityTable.h"
 #include "calibration/qt/OnlinePanel.h"
 #include "common/NumberText.h"
 #include "common/qt/WaitDialogs.h"
@@ -26,7 +29,9 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
 
     auto* top = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
     top->addLayout(left, 1);
+    top->addLayout(right, 0);
 
     auto* countRow = new QHBoxLayout;
     auto* countLabel = new QLabel(QString::fromUtf8("标定点数："), this);
@@ -42,6 +47,7 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
     left->addLayout(countRow);
 
     auto* points = new QGridLayout;
+    points->setVerticalSpacing(2);
     for (int i = 0; i < calib::kMaxPoints; ++i) {
         const QString n = QString::number(i + 1);
         targetTexts_[i] = new QLabel(this);
@@ -53,12 +59,55 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
         acquireButtons_[i]->setObjectName("acquireButton" + n);
         acquireButtons_[i]->setAccessibleName(acquireButtons_[i]->text());
         acquireButtons_[i]->setAccessibleDescription("point " + n);
+        // Verifying at a point is done with that point applied, so it sits in the point's row.
+        verifyButtons_[i] = new QPushButton(QString::fromUtf8("校验"), this);
+        verifyButtons_[i]->setObjectName("verifyButton" + n);
+        verifyButtons_[i]->setAccessibleName(verifyButtons_[i]->text());
+        verifyButtons_[i]->setAccessibleDescription("point " + n);
         points->addWidget(targetTexts_[i], i, 0);
         points->addWidget(unitTexts_[i], i, 1);
         points->addWidget(acquireButtons_[i], i, 2);
+        points->addWidget(verifyButtons_[i], i, 3);
         connect(acquireButtons_[i], &QPushButton::clicked, this, [this, i] { OnAcquire(i + 1); });
+        connect(verifyButtons_[i], &QPushButton::clicked, this, [this, i] { OnVerify(i + 1); });
     }
+    points->setColumnStretch(2, 1);
+    points->setColumnStretch(3, 1);
     left->addLayout(points);
+
+    grid_ = new QTableWidget(this);
+    grid_->setObjectName("calibrationGrid");
+    grid_->setAccessibleName("Calibration table");
+    grid_->horizontalHeader()->hide();
+    grid_->verticalHeader()->hide();
+    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 8);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    left->addWidget(grid_, 1);
+
+    quality_ = new CFitQualityTable(this);
+    left->addWidget(quality_, 1);
+    // One column per device in both tables: they scroll together so the columns stay aligned.
+    connect(grid_->horizontalScrollBar(), &QScrollBar::valueChanged,
+            quality_->horizontalScrollBar(), &QScrollBar::setValue);
+    connect(quality_->horizontalScrollBar(), &QScrollBar::valueChanged,
+            grid_->horizontalScrollBar(), &QScrollBar::setValue);
+
+    auto* buttons = new QHBoxLayout;
+    computeButton_ = new QPushButton(QString::fromUtf8("计算K和B值并下载"), this);
+    computeButton_->setObjectName("computeDownloadButton");
+    computeButton_->setAccessibleName(computeButton_->text());
+    reportButton_ = new QPushButton(QString::fromUtf8("保存标定报告"), this);
+    reportButton_->setObjectName("saveReportButton");
+    reportButton_->setAccessibleName(reportButton_->text());
+    buttons->addWidget(computeButton_);
+    buttons->addWidget(reportButton_);
+    buttons->addStretch(1);
+    left->addLayout(buttons);
+    connect(computeButton_, &QPushButton::clicked, this, &CCalibrationPage::OnComputeAndDownload);
+    connect(reportButton_, &QPushButton::clicked, this, &CCalibrationPage::OnSaveReport);
+
+    panel_ = new COnlinePanel(this);
+    right->addWidget(panel_);
 
     results_ = new QTreeWidget(this);
     results_->setObjectName("resultList");
@@ -71,32 +120,21 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
     results_->setColumnWidth(0, 100);
     results_->setColumnWidth(1, 100);
     results_->setColumnWidth(2, 150);
-    left->addWidget(results_, 1);
-
-    grid_ = new QTableWidget(this);
-    grid_->setObjectName("calibrationGrid");
-    grid_->setAccessibleName("Calibration table");
-    grid_->horizontalHeader()->hide();
-    grid_->verticalHeader()->hide();
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    left->addWidget(grid_, 1);
-
-    computeButton_ = new QPushButton(QString::fromUtf8("计算K和B值并下载"), this);
-    computeButton_->setObjectName("computeDownloadButton");
-    computeButton_->setAccessibleName(computeButton_->text());
-    left->addWidget(computeButton_, 0, Qt::AlignLeft);
-    connect(computeButton_, &QPushButton::clicked, this, &CCalibrationPage::OnComputeAndDownload);
-
-    panel_ = new COnlinePanel(this);
-    top->addWidget(panel_, 0, Qt::AlignTop);
+    right->addWidget(results_, 1);
 
     // Initial state: three points in MPa, placeholder addresses until the first activation.
+    const BasicSettings basic = ctx_.basicSettings();
+    PageSignalType = basic.SignalTypeText;
+    PageDensity = basic.LiquidDensity;
+    unitText_ = "MPa";
+    targets_ = calib::targetSetFor(basic, 3, PageSignalType, PageDensity);
     pointCount_->setCurrentIndex(1);
     for (int i = 0; i < calib::kMaxPoints; ++i) {
         const bool visible = i < 3;
         targetTexts_[i]->setVisible(visible);
         unitTexts_[i]->setVisible(visible);
         acquireButtons_[i]->setVisible(visible);
+        verifyButtons_[i]->setVisible(visible);
     }
     updateTargets(3);
     for (int i = 0; i < 3; ++i) unitTexts_[i]->setText("MPa");
@@ -152,57 +190,96 @@ void CCalibrationPage::layoutGrid(int n) {
     setGridText(calib::bRow(n), 0, kBRowText);
 }
 
-void CCalibrationPage::applyPointCount(int n, bool clearGrid) {
+void CCalibrationPage::showState() {
+    const int n = targets_.pointCount;
+    const calib::CalibrationSnapshot s = core_.snapshot();
+    const std::vector<int> online = ctx_.onlineAddresses();
+    grid_->clearContents();
+    layoutGrid(n);
+    for (std::size_t j = 0; j < online.size(); ++j) {
+        const int column = static_cast<int>(j) + 1;
+        const calib::DeviceCalibration* d = s.device(online[j]);
+        if (!d)
+            continue;
+        for (int i = 1; i <= n; ++i)
+            if (d->readings[i - 1])
+                setGridText(i, column,
+                            QString::fromStdString(
+                                num::formatInt(static_cast<long long>(*d->readings[i - 1]))));
+        // Coefficients a device did not confirm are not shown as if it held them.
+        if (d->outcome == calib::DeviceOutcome::Written) {
+            setGridText(calib::kRow(n), column,
+                        QString::fromStdString(calib::formatCoefficient(d->K)));
+            setGridText(calib::bRow(n), column,
+                        QString::fromStdString(calib::formatCoefficient(d->B)));
+        }
+    }
+    quality_->showSnapshot(s, online);
+}
+
+std::function<void()> CCalibrationPage::stateChanged() {
+    return [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { showState(); }, Qt::QueuedConnection);
+    };
+}
+
+void CCalibrationPage::applyPointCount(int n) {
     for (int i = 0; i < calib::kMaxPoints; ++i) {
         const bool visible = i < n;
         targetTexts_[i]->setVisible(visible);
         unitTexts_[i]->setVisible(visible);
         acquireButtons_[i]->setVisible(visible);
+        verifyButtons_[i]->setVisible(visible);
     }
     updateTargets(n);
-    if (clearGrid)
-        grid_->clearContents();
-    layoutGrid(n);
+    targets_ = calib::targetSetFor(ctx_.basicSettings(), n, PageSignalType, PageDensity);
+    // Readings of other targets are gone with them, and so is the list of the last pass.
+    if (core_.useTargets(targets_))
+        results_->clear();
+    showState();
 }
 
 void CCalibrationPage::OnPointCountChanged() {
     const int n = selectedPointCount();
     if (calib::isPointCount(n))
-        applyPointCount(n, true);
+        applyPointCount(n);
 }
 
 void CCalibrationPage::onSetActive() {
     const BasicSettings basic = ctx_.basicSettings();
-    for (QLabel* unit : unitTexts_) unit->setText(QString::fromStdString(basic.SignalUnitText));
+    unitText_ = basic.SignalUnitText;
+    for (QLabel* unit : unitTexts_) unit->setText(QString::fromStdString(unitText_));
     PageDensity = basic.LiquidDensity;
     PageSignalType = basic.SignalTypeText;
     results_->headerItem()->setText(0, QString::fromStdString(PageSignalType));
     const int n = selectedPointCount();
-    // The grid keeps what earlier runs wrote into cells that still exist.
     if (calib::isPointCount(n))
-        applyPointCount(n, false);
+        applyPointCount(n);
     panel_->RefreshOnlinePanel(ctx_);
     SheetPage::onSetActive();
 }
 
 void CCalibrationPage::OnAcquire(int point) {
     core_.prepareAcquisition(point);
-    const auto publish = [this, point](const calib::AcquisitionOutcome& outcome) {
+    const auto publish = [this](const calib::AcquisitionOutcome& outcome) {
         QMetaObject::invokeMethod(
-            this, [this, point, outcome] { showAcquisition(point, outcome); },
-            Qt::QueuedConnection);
+            this, [this, outcome] { showAcquisition(outcome); }, Qt::QueuedConnection);
     };
+    const calib::TargetSet targets = targets_;
     if (!StartWorkerOrReport(
-            worker_, [this, point, publish] { core_.acquire(point, publish); }, ctx_.messages,
-            WorkerStartFailure::acquisition(point)))
+            worker_, [this, point, targets, publish] { core_.acquire(point, targets, publish); },
+            ctx_.messages, WorkerStartFailure::acquisition(point)))
         return;
     CCollectWaitDlg wait(
         point, [this, point] { return core_.AcqDone[point - 1] || core_.AcqFailed[point - 1]; },
         [this] { core_.stopAcquisitions(); }, &worker_, this);
+    wait.followProgress(&core_.progress);
     wait.exec();
+    showState();  // a stopped pass keeps what it read, as the fit will
 }
 
-void CCalibrationPage::showAcquisition(int point, const calib::AcquisitionOutcome& outcome) {
+void CCalibrationPage::showAcquisition(const calib::AcquisitionOutcome& outcome) {
     const QString signalType = QString::fromStdString(ctx_.basicSettings().SignalTypeText);
     results_->clear();
     for (const auto& r : outcome.readings) {
@@ -211,36 +288,48 @@ void CCalibrationPage::showAcquisition(int point, const calib::AcquisitionOutcom
         item->setText(1, QString::number(r.address));
         item->setText(2, QString::fromStdString(r.text));
     }
-    for (const auto& r : outcome.readings)
-        setGridText(point, r.column, QString::fromStdString(r.text));
+    showState();
 }
 
 void CCalibrationPage::OnComputeAndDownload() {
-    const int n = selectedPointCount();
-    const std::string signalType = PageSignalType;
-    const int density = PageDensity;
     core_.prepareDownload();
-    const auto publish = [this, n](const std::vector<calib::CoefficientCell>& cells) {
-        QMetaObject::invokeMethod(
-            this, [this, n, cells] { showCoefficients(n, cells); }, Qt::QueuedConnection);
-    };
+    const calib::TargetSet targets = targets_;
+    const auto changed = stateChanged();
     if (!StartWorkerOrReport(
-            worker_,
-            [this, n, signalType, density, publish] {
-                core_.computeAndDownload(n, signalType, density, publish);
-            },
+            worker_, [this, targets, changed] { core_.computeAndDownload(targets, changed); },
             ctx_.messages, WorkerStartFailure::kBatchDownload))
         return;
     CBatchDownloadWaitDlg wait([this] { return core_.KBDownloadDone || core_.KBDownloadFailed; },
                                [this] { core_.cancelDownload(); }, &worker_, this);
+    wait.followProgress(&core_.progress);
     wait.exec();
+    showState();
 }
 
-void CCalibrationPage::showCoefficients(int n, const std::vector<calib::CoefficientCell>& cells) {
-    for (const auto& c : cells) {
-        setGridText(calib::kRow(n), c.column,
-                    QString::fromStdString(calib::formatCoefficient(c.K)));
-        setGridText(calib::bRow(n), c.column,
-                    QString::fromStdString(calib::formatCoefficient(c.B)));
+void CCalibrationPage::OnVerify(int point) {
+    core_.prepareVerify();
+    const calib::TargetSet targets = targets_;
+    const auto changed = stateChanged();
+    if (!StartWorkerOrReport(
+            worker_, [this, point, targets, changed] { core_.verify(point, targets, changed); },
+            ctx_.messages, calib::kVerifyThreadFailed))
+        return;
+    CCollectWaitDlg wait(
+        point, [this] { return core_.VerifyDone || core_.VerifyFailed; },
+        [this] { core_.cancelVerify(); }, &worker_, this);
+    wait.followProgress(&core_.progress);
+    wait.exec();
+    showState();
+}
+
+void CCalibrationPage::OnSaveReport() {
+    const calib::CalibrationSnapshot s = core_.snapshot();
+    if (s.devices.empty()) {
+        ctx_.messages.show(calib::kNothingToReport);
+        return;
     }
+    const calib::ReportSaved saved =
+        calib::saveCalibrationReport(ctx_.dataDir, s, unitText_, ctx_.clock->now());
+    ctx_.messages.show(saved.ok ? calib::reportSavedText(saved.path)
+                                : calib::reportFailedText(saved.path, saved.reason));
 }

@@ -1,8 +1,11 @@
 #pragma once
-// "Calibration": multi-point sensor calibration of all online devices, with the indicator panel.
+// "Calibration": multi-point sensor calibration of all online devices, with the indicator panel,
+// the quality of each fit, the verification of the written devices and the calibration report.
 //
 // The bus work runs on worker_ behind a wait dialog; its results come back to the window's
-// thread through queued calls, and only then touch the list and the grid.
+// thread through queued calls, and only then touch the list and the tables. The grid and the
+// fit quality table always show the core's state for the current targets: readings of this set
+// only, K and B only where they were written.
 
 #include <array>
 #include <string>
@@ -17,6 +20,7 @@ class QLabel;
 class QPushButton;
 class QTableWidget;
 class QTreeWidget;
+class CFitQualityTable;
 class COnlinePanel;
 
 class CCalibrationPage : public SheetPage {
@@ -30,35 +34,47 @@ public:
     // The buttons' handlers, public so that the window and tests can run them.
     void OnAcquire(int point);
     void OnComputeAndDownload();
+    void OnVerify(int point);
+    void OnSaveReport();
 
     calib::SensorCalibration& calibration() { return core_; }
+    const calib::TargetSet& targets() const { return targets_; }
     COnlinePanel* onlinePanel() const { return panel_; }
+    CFitQualityTable* fitQualityTable() const { return quality_; }
     QString gridText(int row, int column) const;
 
 private:
     void OnPointCountChanged();
-    // Shows the rows of n points and their targets; the grid is cleared first when asked.
-    void applyPointCount(int n, bool clearGrid);
+    // Shows the rows of n points and their targets, and makes them the core's targets.
+    void applyPointCount(int n);
     void updateTargets(int n);
     void layoutGrid(int n);
     void setGridText(int row, int column, const QString& text);
-    void showAcquisition(int point, const calib::AcquisitionOutcome& outcome);
-    void showCoefficients(int n, const std::vector<calib::CoefficientCell>& cells);
+    void showAcquisition(const calib::AcquisitionOutcome& outcome);
+    // The grid's readings and coefficients and the quality table, from the core's state.
+    void showState();
+    // A callback for the worker that has showState() run on the window's thread.
+    std::function<void()> stateChanged();
     int selectedPointCount() const;
 
     AppContext& ctx_;
     calib::SensorCalibration core_;
+    calib::TargetSet targets_;
     std::array<float, calib::kMaxPoints> TargetValues{};
     std::string PageSignalType;
     int PageDensity = 0;
+    std::string unitText_;
 
     QComboBox* pointCount_ = nullptr;
     std::array<QLabel*, calib::kMaxPoints> targetTexts_{};
     std::array<QLabel*, calib::kMaxPoints> unitTexts_{};
     std::array<QPushButton*, calib::kMaxPoints> acquireButtons_{};
+    std::array<QPushButton*, calib::kMaxPoints> verifyButtons_{};
     QTreeWidget* results_ = nullptr;
     QTableWidget* grid_ = nullptr;
+    CFitQualityTable* quality_ = nullptr;
     QPushButton* computeButton_ = nullptr;
+    QPushButton* reportButton_ = nullptr;
     COnlinePanel* panel_ = nullptr;
 
     // Last member: destroyed first, so no worker outlives the state it uses.

@@ -148,22 +148,26 @@ void COutputCalibrationPage::OnCommand(OutputKind kind, std::uint16_t value) {
     const char* text = value == calib::kCommandLow
                            ? (current ? "低电流校准完成！" : "低电压校准完成！")
                            : (current ? "高电流校准完成！" : "高电压校准完成！");
-    // Off the window's thread: waiting for every device's echo takes about a second on a full
-    // bus, and a silent device its read time-out. The page stays disabled until the message.
-    setEnabled(false);
-    auto finish = [this, text] {
-        commandWorker_.join();
-        setEnabled(true);
-        ctx_.messages.show(text);
-    };
-    const bool started = commandWorker_.start([this, value, finish] {
-        calib::sendOutputCommand(ctx_, value);
-        QMetaObject::invokeMethod(this, finish, Qt::QueuedConnection);
+    // Off the window's thread and behind a wait dialog: waiting for every device's echo takes
+    // about a second on a full bus, and a silent device its read time-out.
+    commandDone_ = 0;
+    commandCancel_ = 0;
+    progress_.clear();
+    const bool started = worker_.start([this, value] {
+        calib::sendOutputCommand(ctx_, value, &commandCancel_, &progress_);
+        commandDone_ = 1;
     });
-    if (!started) {  // no thread to spare: do it here rather than not at all
-        calib::sendOutputCommand(ctx_, value);
-        finish();
+    if (started) {
+        COutputCommandWaitDlg wait([this] { return commandDone_.load() != 0; },
+                                   [this] { commandCancel_ = 1; }, &worker_, this);
+        wait.followProgress(&progress_);
+        wait.exec();
+        if (commandCancel_.load())
+            return;  // called off: not every device may have its command
+    } else {
+        calib::sendOutputCommand(ctx_, value);  // no thread to spare: here rather than not at all
     }
+    ctx_.messages.show(text);
 }
 
 bool COutputCalibrationPage::exchangeFromEdits() {
@@ -215,10 +219,12 @@ void COutputCalibrationPage::OnDownload(OutputKind kind) {
     const float offset = current ? CurrentOffset : VoltageOffset;
     done = 0;
     downloadCancel_ = 0;
+    progress_.clear();
     if (!StartWorkerOrReport(
             worker_,
             [this, kind, slope, offset, &done] {
-                calib::downloadOutputCoefficients(ctx_, kind, slope, offset, done, downloadCancel_);
+                calib::downloadOutputCoefficients(ctx_, kind, slope, offset, done, downloadCancel_,
+                                                  &progress_);
             },
             ctx_.messages, WorkerStartFailure::kBatchDownload))
         return;
@@ -226,9 +232,11 @@ void COutputCalibrationPage::OnDownload(OutputKind kind) {
     const auto cancel = [this] { downloadCancel_ = 1; };
     if (current) {
         CCurrentDownloadWaitDlg wait(finished, cancel, &worker_, this);
+        wait.followProgress(&progress_);
         wait.exec();
     } else {
         CVoltageDownloadWaitDlg wait(finished, cancel, &worker_, this);
+        wait.followProgress(&progress_);
         wait.exec();
     }
 }

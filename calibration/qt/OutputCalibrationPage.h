@@ -1,8 +1,8 @@
 #pragma once
 // "输出校准": calibration of the analogue current and voltage outputs.
 //
-// The low/high commands are short writes done on the window's thread; the coefficient downloads
-// take 11.5 s a device and run on worker_ behind their wait dialogs.
+// The low/high commands (each device's echo awaited, up to 35 s on a silent bus) and the
+// coefficient downloads (11.5 s a device) run on worker_ behind their wait dialogs.
 
 #include <QString>
 #include <array>
@@ -10,6 +10,7 @@
 
 #include "calibration/OutputCalibration.h"
 #include "common/AppContext.h"
+#include "common/Progress.h"
 #include "common/Worker.h"
 #include "common/qt/SheetPage.h"
 
@@ -59,8 +60,10 @@ private:
     QLineEdit* voltageSlopeEdit_ = nullptr;
     QLineEdit* voltageOffsetEdit_ = nullptr;
     std::atomic<int> downloadCancel_{0};
+    std::atomic<int> commandDone_{0};
+    std::atomic<int> commandCancel_{0};
+    Progress progress_;
 
+    // Last member: destroyed first, so no worker outlives the state it uses.
     Worker worker_;
-    // The low/high commands: each device's echo is awaited, which takes a second for a full bus.
-    Worker commandWorker_;
 };

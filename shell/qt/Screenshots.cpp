@@ -164,6 +164,7 @@ int TakeScreenshots(CMainFrame& frame, const QString& dir) {
     tour.dialog(new CBatchDownloadWaitDlg(never, {}, nullptr, &frame), "wait-batch-download");
     tour.dialog(new CCurrentDownloadWaitDlg(never, {}, nullptr, &frame), "wait-current-download");
     tour.dialog(new CVoltageDownloadWaitDlg(never, {}, nullptr, &frame), "wait-voltage-download");
+    tour.dialog(new COutputCommandWaitDlg(never, {}, nullptr, &frame), "wait-output-command");
 
     view->EnterEnterpriseMode();
     tour.pages("after");

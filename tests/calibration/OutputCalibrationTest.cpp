@@ -6,6 +6,7 @@
 
 #include "calibration/OutputCalibration.h"
 #include "calibration/SensorCalibration.h"
+#include "common/Progress.h"
 #include "link/RegisterMap.h"
 #include "tests/support/TestBus.h"
 
@@ -67,11 +68,25 @@ TEST(OutputCommand, UnreadEchoesNeverPassForTheNextAnswer) {
     SensorCalibration cal(b.bus.ctx);
     cal.prepareAcquisition(1);
     AcquisitionOutcome out;
-    cal.acquire(1, [&](const AcquisitionOutcome& o) { out = o; });
+    cal.acquire(1, TargetSet{}, [&](const AcquisitionOutcome& o) { out = o; });
     ASSERT_EQ(out.readings.size(), 3u);
     EXPECT_EQ(out.readings[0].text, "111");
     EXPECT_EQ(out.readings[1].text, "222");
     EXPECT_EQ(out.readings[2].text, "333");
+}
+
+TEST(OutputCommand, CancelStopsBeforeTheNextDeviceAndProgressNamesEachOne) {
+    OutputBench b({2, 4, 6});
+    std::atomic<int> cancel{0};
+    Progress progress;
+    EXPECT_EQ(sendOutputCommand(b.bus.ctx, kCommandLow, &cancel, &progress), 3);
+    EXPECT_EQ(progress.snapshot().text, "Address 6, 3 of 3");
+    EXPECT_EQ(progress.snapshot().done, 2);
+    cancel = 1;
+    b.bus.sim.clearFramesReceived();
+    EXPECT_EQ(sendOutputCommand(b.bus.ctx, kCommandHigh, &cancel, &progress), 0);
+    EXPECT_TRUE(b.bus.sim.framesReceived().empty());
+    EXPECT_EQ(*b.bus.sim.reg(2, 40), kCommandLow);
 }
 
 TEST(OutputCommand, WithNoDeviceOnlineSendsNothing) {
@@ -103,7 +118,11 @@ TEST(OutputDownload, WritesCurrentSlopeAndOffsetAfterCommandZero) {
 TEST(OutputDownload, WritesVoltageRegisters) {
     OutputBench b({9});
     std::atomic<int> done{0}, cancel{0};
-    downloadOutputCoefficients(b.bus.ctx, OutputKind::Voltage, 1.5f, -0.25f, done, cancel);
+    Progress progress;
+    downloadOutputCoefficients(b.bus.ctx, OutputKind::Voltage, 1.5f, -0.25f, done, cancel,
+                               &progress);
+    EXPECT_EQ(progress.snapshot().text, "Address 9, 1 of 1");
+    EXPECT_EQ(progress.snapshot().secondsLeft, 1);  // 11.5 s shrunk to 0.345 s, rounded up
     EXPECT_EQ(b.regFloat(9, 32), 1.5f);
     EXPECT_EQ(b.regFloat(9, 34), -0.25f);
     EXPECT_EQ(*b.bus.sim.reg(9, 28), 0);

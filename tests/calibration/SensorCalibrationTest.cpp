@@ -1,4 +1,5 @@
-// Acquisition and compute-and-download against the simulated bus, closed loop included.
+// Acquisition, compute-and-download and verification against the simulated bus, closed loop
+// included.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,12 +16,8 @@ namespace {
 
 constexpr double kScale = 0.03;
 
-BasicSettings pressureRange(float start, float end, const std::string& pointPosition) {
-    BasicSettings s;
-    s.RangeStart = start;
-    s.RangeEnd = end;
-    s.PointPositionText = pointPosition;
-    return s;
+TargetSet pressure(int n, float start, float end, const std::string& pointPosition) {
+    return {n, start, end, pointPosition, "Pressure", 0};
 }
 
 struct Bench {
@@ -35,7 +32,7 @@ struct Bench {
         cal.prepareAcquisition(point);
         AcquisitionOutcome out;
         bool got = false;
-        cal.acquire(point, [&](const AcquisitionOutcome& o) {
+        cal.acquire(point, targets, [&](const AcquisitionOutcome& o) {
             out = o;
             got = true;
         });
@@ -43,56 +40,81 @@ struct Bench {
             *published = got;
         return out;
     }
-
-    std::vector<CoefficientCell> download(int n, const std::string& signalType = "Pressure",
-                                          int density = 0) {
-        std::vector<CoefficientCell> cells;
-        cal.prepareDownload();
-        cal.computeAndDownload(n, signalType, density,
-                               [&](const std::vector<CoefficientCell>& c) { cells = c; });
-        return cells;
+    // Every point of the targets with its target value applied.
+    void acquireAll() {
+        const auto t = targetValues(targets);
+        for (int k = 1; k <= targets.pointCount; ++k) acquire(k, t[k - 1]);
     }
 
-    // Frames of function 0x10 that reached the given address.
-    int writesTo(int address) const {
+    CalibrationSnapshot download() {
+        cal.prepareDownload();
+        cal.computeAndDownload(targets, [this] { ++changes; });
+        return cal.snapshot();
+    }
+    CalibrationSnapshot verify(int point, double applied) {
+        bus.sim.setAppliedPressure(applied);
+        cal.prepareVerify();
+        cal.verify(point, targets, nullptr);
+        return cal.snapshot();
+    }
+
+    // Frames of `function` that reached the given address.
+    int framesTo(int address, std::uint8_t function) const {
         int n = 0;
         for (const auto& f : bus.sim.framesReceived())
-            if (f.bytes.size() > 1 && f.bytes[0] == address && f.bytes[1] == 0x10)
+            if (f.bytes.size() > 1 && f.bytes[0] == address && f.bytes[1] == function)
                 ++n;
+        return n;
+    }
+    int writesTo(int address) const { return framesTo(address, 0x10); }
+    int anyWrites() const {
+        int n = 0;
+        for (int a : bus.sim.addresses()) n += writesTo(a);
         return n;
     }
 
     TestBus bus;
     SensorCalibration cal;
+    TargetSet targets = pressure(2, 0.0f, 40.0f, "0000");
+    int changes = 0;
 };
 
-// Calibrates every device over n points and checks that each reports the applied pressure,
+// Reads register 23 over the bus, as the program's own data collection would.
+std::uint16_t measured(Bench& b, int address) {
+    const ExchangeResult r = b.bus.ctx.bus.readInputRegisters(
+        static_cast<std::uint8_t>(address), reg::MeasuredValue, 1, Timing::kRegisterWaitMs);
+    EXPECT_TRUE(r.crcOk()) << "address " << address;
+    return r.reg(0);
+}
+
+// Calibrates every device over the targets and checks that each reports the applied pressure,
 // in units of the point position, to within one step.
-void calibrateAndCheck(Bench& b, int n, float start, float end, const std::string& position) {
-    b.bus.ctx.setBasicSettings(pressureRange(start, end, position));
-    const auto targets = targetValues(start, end, n);
-    for (int k = 1; k <= n; ++k) {
+void calibrateAndCheck(Bench& b) {
+    const TargetSet& t = b.targets;
+    const auto targets = targetValues(t);
+    for (int k = 1; k <= t.pointCount; ++k) {
         const auto out = b.acquire(k, targets[k - 1]);
         ASSERT_EQ(out.readings.size(), b.bus.sim.addresses().size()) << "point " << k;
         ASSERT_EQ(b.cal.AcqDone[k - 1].load(), 1);
         ASSERT_EQ(b.cal.AcqFailed[k - 1].load(), 0);
     }
-    const auto cells = b.download(n);
+    const auto s = b.download();
     EXPECT_EQ(b.cal.KBDownloadDone.load(), 1);
     EXPECT_EQ(b.cal.KBDownloadFailed.load(), 0);
-    EXPECT_EQ(cells.size(), b.bus.sim.addresses().size());
-    EXPECT_TRUE(b.bus.messages.texts().empty());
+    EXPECT_EQ(s.devices.size(), b.bus.sim.addresses().size());
+    for (const auto& d : s.devices) {
+        EXPECT_EQ(d.outcome, DeviceOutcome::Written) << d.address;
+        EXPECT_FALSE(d.quality.marked) << d.address;
+    }
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({})});
 
-    const int scale = pointPositionScale(position);
-    for (double applied : {static_cast<double>(start), (start + end) / 3.0, end * 0.9}) {
+    const int scale = pointPositionScale(t.pointPosition);
+    for (double applied :
+         {static_cast<double>(t.rangeStart), (t.rangeStart + t.rangeEnd) / 3.0, t.rangeEnd * 0.9}) {
         b.bus.sim.setAppliedPressure(applied);
-        for (int a : b.bus.sim.addresses()) {
-            // Read back over the bus, as the program's own data collection would.
-            const ExchangeResult r = b.bus.ctx.bus.readInputRegisters(
-                static_cast<std::uint8_t>(a), reg::MeasuredValue, 1, Timing::kRegisterWaitMs);
-            ASSERT_TRUE(r.crcOk()) << "address " << a;
-            EXPECT_NEAR(r.reg(0), applied * scale, 1.0) << "address " << a << " at " << applied;
-        }
+        for (int a : b.bus.sim.addresses())
+            EXPECT_NEAR(measured(b, a), applied * scale, 1.0)
+                << "address " << a << " at " << applied;
     }
 }
 
@@ -103,24 +125,26 @@ TEST(SensorCalibrationLoop, ThreePointsBringDevicesOfDifferentGainsToTheAppliedP
     b.bus.sim.setGainOffset(3, 9000.0, 400.0);
     b.bus.sim.setGainOffset(8, 12500.0, 1500.0);
     b.bus.sim.setGainOffset(21, 7300.0, 2200.0);
-    calibrateAndCheck(b, 3, 0.0f, 1.6f, "0.000");
+    b.targets = pressure(3, 0.0f, 1.6f, "0.000");
+    calibrateAndCheck(b);
 }
 
 TEST(SensorCalibrationLoop, FivePointsOnARangeThatDoesNotStartAtZero) {
     Bench b({1, 60});
     b.bus.sim.setGainOffset(1, 310.0, 900.0);
     b.bus.sim.setGainOffset(60, 455.5, 120.0);
-    calibrateAndCheck(b, 5, 10.0f, 90.0f, "000.0");
+    b.targets = pressure(5, 10.0f, 90.0f, "000.0");
+    calibrateAndCheck(b);
 }
 
 TEST(SensorCalibrationLoop, TwoPointsWithTheRealStoreWait) {
     Bench b({5}, 1.0);
     b.bus.sim.setGainOffset(5, 8000.0, 700.0);
-    b.bus.ctx.setBasicSettings(pressureRange(0.0f, 2.0f, "00.00"));
+    b.targets = pressure(2, 0.0f, 2.0f, "00.00");
     b.acquire(1, 0.0);
     b.acquire(2, 2.0);
     const auto started = std::chrono::steady_clock::now();
-    b.download(2);
+    b.download();
     const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_GE(took, std::chrono::milliseconds(Timing::kStoreWaitMs));
     EXPECT_EQ(b.cal.KBDownloadDone.load(), 1);
@@ -131,10 +155,10 @@ TEST(SensorCalibrationLoop, TwoPointsWithTheRealStoreWait) {
 TEST(SensorCalibrationLoop, LevelTargetsIncludeDensityAndGravity) {
     Bench b({4});
     b.bus.sim.setGainOffset(4, 2000.0, 300.0);
-    b.bus.ctx.setBasicSettings(pressureRange(0.0f, 2.0f, "0000"));
+    b.targets = {2, 0.0f, 2.0f, "0000", "level", 1000};
     b.acquire(1, 0.0);
     b.acquire(2, 2.0);
-    b.download(2, "level", 1000);
+    b.download();
     // A level of 1 m of water reads 9806.65 in the device's units.
     b.bus.sim.setAppliedPressure(1.0);
     EXPECT_NEAR(*b.bus.sim.measuredValue(4), 9806.65, 1.0);
@@ -152,13 +176,13 @@ TEST(SensorCalibrationAcquire, StoresEachDevicesReadingAndItsGridColumn) {
     EXPECT_EQ(b.cal.acquiredValue(9, 2), 350.0f);
     EXPECT_EQ(b.cal.acquiredText(9), "350");
     EXPECT_EQ(b.cal.acquiredValue(9, 1), 0.0f);
+    EXPECT_EQ(b.cal.snapshot().device(9)->readings[0], std::nullopt);
 }
 
 TEST(SensorCalibrationAcquire, SilentDeviceIsNotCreditedWithItsNeighboursAnswer) {
     Bench b({3, 8});
     b.bus.sim.setGainOffset(3, 100.0, 10.0);
     b.bus.sim.setGainOffset(8, 200.0, 20.0);
-    b.bus.ctx.setBasicSettings(pressureRange(0.0f, 40.0f, "0000"));
     b.acquire(1, 1.0);
     b.bus.sim.setFaults(8, SimFaults{.silent = true});
     const auto out = b.acquire(2, 40.0);
@@ -170,10 +194,12 @@ TEST(SensorCalibrationAcquire, SilentDeviceIsNotCreditedWithItsNeighboursAnswer)
 
     // Fitting device 8 with a point it never delivered would corrupt its calibration.
     b.bus.sim.clearFramesReceived();
-    b.download(2);
+    const auto s = b.download();
     EXPECT_EQ(b.writesTo(8), 0);
     EXPECT_EQ(b.writesTo(3), 1);
-    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{missingReadingsText({8})});
+    EXPECT_EQ(s.device(8)->outcome, DeviceOutcome::MissingReading);
+    EXPECT_EQ(b.bus.messages.texts(),
+              (std::vector<std::string>{missingReadingsText({8}), downloadCompleteText({})}));
 }
 
 TEST(SensorCalibrationAcquire, CorruptAnswerLeavesTheEarlierReading) {
@@ -200,10 +226,11 @@ TEST(SensorCalibrationAcquire, NoDeviceOnlineShowsItsMessageAndPublishesNothing)
 
 TEST(SensorCalibrationAcquire, StopRequestEndsBeforeTheNextDevice) {
     Bench b({1, 2, 3});
+    b.targets = pressure(3, 0.0f, 40.0f, "0000");
     b.cal.prepareAcquisition(3);
     b.cal.stopAcquisitions();
     bool published = false;
-    b.cal.acquire(3, [&](const AcquisitionOutcome&) { published = true; });
+    b.cal.acquire(3, b.targets, [&](const AcquisitionOutcome&) { published = true; });
     EXPECT_FALSE(published);
     EXPECT_TRUE(b.bus.sim.framesReceived().empty());
     for (const auto& f : b.cal.AcqDone) EXPECT_EQ(f.load(), 1);
@@ -211,6 +238,7 @@ TEST(SensorCalibrationAcquire, StopRequestEndsBeforeTheNextDevice) {
 
 TEST(SensorCalibrationAcquire, ClosedPortSetsTheFailedFlag) {
     Bench b({1, 2});
+    b.targets = pressure(5, 0.0f, 40.0f, "0000");
     b.bus.ctx.bus.Close();
     bool published = false;
     b.acquire(4, 1.0, &published);
@@ -219,61 +247,174 @@ TEST(SensorCalibrationAcquire, ClosedPortSetsTheFailedFlag) {
     EXPECT_EQ(b.cal.AcqDone[3].load(), 0);
 }
 
-TEST(SensorCalibrationDownload, PointTwoBeforePointOneWritesNothing) {
-    Bench b({1, 2});
-    b.bus.ctx.setBasicSettings(pressureRange(0.0f, 40.0f, "0000"));
-    b.acquire(2, 40.0);
-    const auto cells = b.download(2);
-    EXPECT_EQ(b.writesTo(1) + b.writesTo(2), 0);
-    ASSERT_EQ(cells.size(), 2u);
-    EXPECT_EQ(cells[0].K, 0.0f);
-    EXPECT_EQ(cells[1].B, 0.0f);
-    EXPECT_EQ(b.cal.KBDownloadDone.load(), 1);
+TEST(SensorCalibrationAcquire, APointBeyondTheSetsCountReadsNothing) {
+    Bench b({1});
+    b.acquire(3, 1.0);  // two points
+    EXPECT_EQ(b.cal.AcqDone[2].load(), 1);
+    EXPECT_TRUE(b.bus.sim.framesReceived().empty());
 }
 
-TEST(SensorCalibrationDownload, EqualReadingsAreReportedAndNotWritten) {
-    Bench b({2, 5});
-    b.bus.sim.setGainOffset(5, 0.0, 777.0);  // a stuck sensor
-    b.bus.ctx.setBasicSettings(pressureRange(0.0f, 40.0f, "0000"));
+// The reproduction: readings of a 5-point acquisition fitted to the targets of 3 points would
+// give every device a wrong K and B (one then reads 152.0 at an applied 81.0), written silently.
+TEST(ReadingsBelongToTheirTargets, FivePointReadingsAreNeverFittedToThreePointTargets) {
+    Bench b({4, 9});
+    b.bus.sim.setGainOffset(4, 90.0, 400.0);
+    b.bus.sim.setGainOffset(9, 120.0, 150.0);
+    b.targets = pressure(5, 0.0f, 160.0f, "000.0");
+    b.acquireAll();
+    b.targets.pointCount = 3;
+    b.bus.sim.clearFramesReceived();
+    const auto s = b.download();
+    EXPECT_EQ(b.anyWrites(), 0);
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{pointsNotAcquiredText({1, 2, 3})});
+    EXPECT_TRUE(s.devices.empty());                     // the readings went with their targets
+    EXPECT_EQ(b.bus.sim.coefficients(4)->first, 0.0f);  // registers 24-27 never written
+    EXPECT_EQ(b.cal.KBDownloadDone.load(), 1);
+
+    // Acquired again for 3 points, the same devices calibrate correctly.
+    b.bus.messages.clear();
+    b.acquireAll();
+    b.download();
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({})});
+    b.bus.sim.setAppliedPressure(81.0);
+    for (int a : {4, 9}) EXPECT_NEAR(measured(b, a), 810.0, 1.0) << a;
+}
+
+TEST(ReadingsBelongToTheirTargets, AnyChangeOfTheTargetsClearsTheReadings) {
+    const TargetSet base{3, 0.0f, 1.6f, "0.000", "level", 1000};
+    struct Change {
+        const char* what;
+        void (*apply)(TargetSet&);
+    };
+    const Change changes[] = {
+        {"point count", [](TargetSet& t) { t.pointCount = 5; }},
+        {"range start", [](TargetSet& t) { t.rangeStart = 0.1f; }},
+        {"range end", [](TargetSet& t) { t.rangeEnd = 2.5f; }},
+        {"point position", [](TargetSet& t) { t.pointPosition = "00.00"; }},
+        {"density", [](TargetSet& t) { t.density = 998; }},
+        {"signal type", [](TargetSet& t) { t.signalType = "Pressure"; }},
+    };
+    for (const Change& c : changes) {
+        Bench b({7});
+        b.targets = base;
+        b.acquireAll();
+        b.download();
+        ASSERT_EQ(b.cal.snapshot().device(7)->outcome, DeviceOutcome::Written) << c.what;
+        EXPECT_FALSE(b.cal.useTargets(base)) << c.what << ": the same set keeps its readings";
+        ASSERT_EQ(b.cal.snapshot().devices.size(), 1u) << c.what;
+
+        TargetSet changed = base;
+        c.apply(changed);
+        EXPECT_TRUE(b.cal.useTargets(changed)) << c.what;
+        EXPECT_TRUE(b.cal.snapshot().devices.empty()) << c.what;
+        EXPECT_EQ(b.cal.snapshot().targets, changed) << c.what;
+        EXPECT_EQ(b.cal.coefK(7), 0.0f) << c.what;
+    }
+}
+
+TEST(ReadingsBelongToTheirTargets, ComputeRefusesWhileAPointHasNoReadings) {
+    Bench b({2, 3});
+    b.targets = pressure(3, 0.0f, 1.6f, "0.000");
     b.acquire(1, 0.0);
+    b.acquire(3, 1.6);
+    b.bus.sim.clearFramesReceived();
+    b.download();
+    EXPECT_EQ(b.anyWrites(), 0);
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{pointsNotAcquiredText({2})});
+    EXPECT_EQ(pointsNotAcquiredText({2}), "标定点2尚未采集，无法计算K和B值，未下载！");
+}
+
+TEST(ReadingsBelongToTheirTargets, ANewPassMakesTheEarlierFitStale) {
+    Bench b({5});
+    b.targets = pressure(2, 0.0f, 1.6f, "0.000");
+    b.acquireAll();
+    b.download();
+    ASSERT_TRUE(b.cal.snapshot().device(5)->fitted);
+    b.acquire(2, 1.6);
+    const auto s = b.cal.snapshot();
+    EXPECT_FALSE(s.device(5)->fitted);
+    EXPECT_EQ(s.device(5)->outcome, DeviceOutcome::None);
+    EXPECT_TRUE(s.device(5)->readings[0].has_value());  // the readings stay
+}
+
+// An online device without a point-1 reading used to be skipped silently, shown with
+// K = B = 0 as if those had been written.
+TEST(NoDeviceLeftOut, OnlineDevicesWithoutAPointOneReadingAreNamedWithTheOthersLeftUnwritten) {
+    Bench b({2, 5, 8, 11});
+    b.bus.sim.setGainOffset(8, 0.0, 777.0);  // a stuck sensor
+    b.bus.sim.setFaults(5, SimFaults{.silent = true});
+    b.bus.sim.setFaults(11, SimFaults{.silent = true});
+    b.targets = pressure(2, 0.0f, 40.0f, "0000");
+    b.acquire(1, 0.0);
+    b.bus.sim.setFaults(11, {});  // answers from point 2 on
     b.acquire(2, 40.0);
-    const auto cells = b.download(2);
-    EXPECT_EQ(b.writesTo(5), 0);
+    b.bus.sim.clearFramesReceived();
+    const auto s = b.download();
+    EXPECT_EQ(b.bus.messages.texts(),
+              (std::vector<std::string>{missingReadingsText({5, 11}), flatReadingsText({8}),
+                                        downloadCompleteText({})}));
     EXPECT_EQ(b.writesTo(2), 1);
-    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{flatReadingsText({5})});
-    EXPECT_EQ(b.cal.coefK(5), 0.0f);
-    EXPECT_NE(cells[0].K, 0.0f);
+    for (int a : {5, 8, 11}) {
+        EXPECT_EQ(b.writesTo(a), 0) << a;
+        ASSERT_NE(s.device(a), nullptr) << a;
+        EXPECT_FALSE(s.device(a)->fitted) << a;
+        EXPECT_NE(s.device(a)->outcome, DeviceOutcome::Written) << a;
+    }
+    EXPECT_EQ(s.device(5)->outcome, DeviceOutcome::MissingReading);
+    EXPECT_EQ(s.device(8)->outcome, DeviceOutcome::EqualReadings);
 }
 
-TEST(SensorCalibrationDownload, UnknownPointPositionWritesNothing) {
-    Bench b({2});
-    b.bus.ctx.setBasicSettings(pressureRange(0.0f, 40.0f, ""));
-    b.acquire(1, 0.0);
+TEST(NoDeviceLeftOut, AReadingOfZeroAtPointOneCountsAsNone) {
+    Bench b({3});
+    b.bus.sim.setGainOffset(3, 100.0, 0.0);
+    b.acquire(1, 0.0);  // reads 0
     b.acquire(2, 40.0);
-    b.download(2);
-    EXPECT_EQ(b.writesTo(2), 0);
-    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{kUnknownPointPosition});
-    EXPECT_EQ(b.cal.KBDownloadDone.load(), 1);
+    b.download();
+    EXPECT_EQ(b.writesTo(3), 0);
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{missingReadingsText({3})});
 }
 
-TEST(SensorCalibrationDownload, CorruptWriteAnswerNamesTheDevice) {
+TEST(SensorCalibrationDownload, TargetsThatCannotBeFittedToWriteNothing) {
+    const struct {
+        TargetSet targets;
+        const char* message;
+    } cases[] = {
+        {pressure(2, 0.0f, 40.0f, ""), kUnknownPointPosition},
+        {{2, 0.0f, 2.0f, "0000", "level", 0}, kNoDensity},
+        {pressure(2, 5.0f, 5.0f, "0000"), kEmptyRange},
+        {pressure(4, 0.0f, 40.0f, "0000"), kUnknownPointCount},
+    };
+    for (const auto& c : cases) {
+        Bench b({2});
+        b.bus.sim.setGainOffset(2, 100.0, 50.0);
+        b.targets = c.targets;
+        b.acquire(1, 0.0);
+        b.acquire(2, 40.0);
+        b.download();
+        EXPECT_EQ(b.writesTo(2), 0) << c.message;
+        EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(b.cal.KBDownloadDone.load(), 1);
+    }
+}
+
+TEST(SensorCalibrationDownload, CorruptWriteAnswerNamesTheDeviceAndIsNotShownAsWritten) {
     Bench b({2, 7});
-    b.bus.ctx.setBasicSettings(pressureRange(0.0f, 40.0f, "0000"));
-    b.acquire(1, 0.0);
-    b.acquire(2, 40.0);
+    b.acquireAll();
     b.bus.sim.setFaults(7, SimFaults{.badCrc = true});
-    b.download(2);
-    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{writeVerifyFailedText(7)});
+    const auto s = b.download();
+    EXPECT_EQ(b.bus.messages.texts(),
+              (std::vector<std::string>{writeVerifyFailedText(7), downloadCompleteText({})}));
+    EXPECT_EQ(s.device(7)->outcome, DeviceOutcome::NotConfirmed);
+    EXPECT_FALSE(s.device(7)->writtenAt.has_value());
+    EXPECT_EQ(s.device(2)->outcome, DeviceOutcome::Written);
     EXPECT_EQ(b.cal.KBDownloadDone.load(), 1);
 }
 
 TEST(SensorCalibrationDownload, FrameCarriesKAndBInTheirRegisterOrder) {
     Bench b({9});
-    b.bus.ctx.setBasicSettings(pressureRange(0.0f, 40.0f, "0000"));
-    b.acquire(1, 0.0);
-    b.acquire(2, 40.0);
+    b.acquireAll();
     b.bus.sim.clearFramesReceived();
-    b.download(2);
+    b.download();
     const auto frames = b.bus.sim.framesReceived();
     ASSERT_EQ(frames.size(), 1u);
     const auto& f = frames[0].bytes;
@@ -287,25 +428,21 @@ TEST(SensorCalibrationDownload, FrameCarriesKAndBInTheirRegisterOrder) {
 
 TEST(SensorCalibrationDownload, NoDeviceOnlineShowsItsMessageAndSendsNothing) {
     Bench b({4});
-    b.bus.ctx.setBasicSettings(pressureRange(0.0f, 40.0f, "0000"));
-    b.acquire(1, 0.0);
-    b.acquire(2, 40.0);
+    b.acquireAll();
     b.bus.ctx.clearOnlineTable();
     b.bus.sim.clearFramesReceived();
-    b.download(2);
+    b.download();
     EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{kNoOnlineDevices});
     EXPECT_TRUE(b.bus.sim.framesReceived().empty());
     EXPECT_EQ(b.cal.KBDownloadDone.load(), 1);
 }
 
-TEST(SensorCalibrationDownload, CancelStopsBeforeTheNextDevice) {
+TEST(SensorCalibrationDownload, CancelStopsBeforeTheNextDeviceWithoutACompletionMessage) {
     Bench b({1, 2, 3});
-    b.bus.ctx.setBasicSettings(pressureRange(0.0f, 40.0f, "0000"));
-    b.acquire(1, 0.0);
-    b.acquire(2, 40.0);
+    b.acquireAll();
     b.bus.sim.clearFramesReceived();
     b.cal.prepareDownload();
-    std::thread worker([&] { b.cal.computeAndDownload(2, "Pressure", 0, nullptr); });
+    std::thread worker([&] { b.cal.computeAndDownload(b.targets, nullptr); });
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (b.writesTo(1) == 0 && std::chrono::steady_clock::now() < giveUp)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -314,15 +451,157 @@ TEST(SensorCalibrationDownload, CancelStopsBeforeTheNextDevice) {
     EXPECT_EQ(b.writesTo(1), 1);
     EXPECT_EQ(b.writesTo(2) + b.writesTo(3), 0);
     EXPECT_EQ(b.cal.KBDownloadDone.load(), 1);
+    EXPECT_TRUE(b.bus.messages.texts().empty());
+    const auto s = b.cal.snapshot();
+    EXPECT_EQ(s.device(1)->outcome, DeviceOutcome::Written);
+    EXPECT_EQ(s.device(2)->outcome, DeviceOutcome::NotReached);
+    EXPECT_EQ(s.device(3)->outcome, DeviceOutcome::NotReached);
 }
 
 TEST(SensorCalibrationDownload, ClosedPortSetsTheFailedFlagAtTheFirstDevice) {
     Bench b({1, 2});
-    b.bus.ctx.setBasicSettings(pressureRange(0.0f, 40.0f, "0000"));
-    b.acquire(1, 0.0);
-    b.acquire(2, 40.0);
+    b.acquireAll();
     b.bus.ctx.bus.Close();
-    b.download(2);
+    const auto s = b.download();
     EXPECT_EQ(b.cal.KBDownloadFailed.load(), 1);
     EXPECT_EQ(b.cal.KBDownloadDone.load(), 0);
+    EXPECT_EQ(s.device(1)->outcome, DeviceOutcome::NotReached);
+    EXPECT_EQ(s.device(2)->outcome, DeviceOutcome::NotReached);
+}
+
+TEST(SensorCalibrationDownload, ShowsWhichDeviceIsBeingWrittenAndTheTimeLeft) {
+    Bench b({1, 2});
+    b.acquireAll();
+    std::vector<ProgressSnapshot> seen;
+    b.cal.prepareDownload();
+    b.cal.computeAndDownload(b.targets, [&] { seen.push_back(b.cal.progress.snapshot()); });
+    // One call after the fit (nothing written yet), one after each write, one at the end.
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[1].text, "Address 1, 1 of 2");
+    EXPECT_EQ(seen[1].total, 2);
+    EXPECT_EQ(seen[2].text, "Address 2, 2 of 2");
+    EXPECT_EQ(seen[2].done, 1);
+    EXPECT_GE(seen[1].secondsLeft, 1);  // two devices of 5.5 s each, shrunk
+    EXPECT_TRUE(b.cal.progress.snapshot().text.empty());
+}
+
+// Three devices of different gains; one has a deliberately wrong point 2 (its sensor read as if
+// it had another gain while that point was applied).
+TEST(FitQualityOnTheBus, TheDeviceWithAWrongPointIsMarkedNamedAndStillWritten) {
+    Bench b({3, 8, 21});
+    b.bus.sim.setGainOffset(3, 9000.0, 400.0);
+    b.bus.sim.setGainOffset(8, 12500.0, 1500.0);
+    b.bus.sim.setGainOffset(21, 7300.0, 2200.0);
+    b.targets = pressure(3, 0.0f, 1.6f, "0.000");
+    b.acquire(1, 0.0);
+    b.bus.sim.setGainOffset(21, 7900.0, 2200.0);
+    b.acquire(2, 0.8);
+    b.bus.sim.setGainOffset(21, 7300.0, 2200.0);
+    b.acquire(3, 1.6);
+    const auto s = b.download();
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({21})});
+    EXPECT_EQ(downloadCompleteText({21}),
+              "K和B值下载完成！以下地址的拟合残差超过量程的0.5%，请检查：21");
+    for (int a : {3, 8, 21}) {
+        EXPECT_EQ(s.device(a)->outcome, DeviceOutcome::Written) << a;
+        EXPECT_EQ(b.writesTo(a), 1) << a;
+    }
+    for (int a : {3, 8}) {
+        EXPECT_FALSE(s.device(a)->quality.marked) << a;
+        EXPECT_LT(s.device(a)->quality.largest, 0.0005) << a;  // under a count of 0.001 MPa
+    }
+    // Readings 2200, 8520 (480 counts high), 13880 against 0, 800, 1600: residuals of the exact
+    // least-squares line (python3, fractions) -0.020071, 0.043737, -0.023666 MPa.
+    const FitQuality& q = s.device(21)->quality;
+    EXPECT_TRUE(q.marked);
+    EXPECT_NEAR(q.residuals[0], -0.020071, 1e-6);
+    EXPECT_NEAR(q.residuals[1], 0.043737, 1e-6);
+    EXPECT_NEAR(q.residuals[2], -0.023666, 1e-6);
+    EXPECT_NEAR(q.largest, 0.043737, 1e-6);
+}
+
+TEST(VerifyAfterDownload, ReadsEveryWrittenDeviceAtTheAppliedPointAndKeepsItsError) {
+    Bench b({3, 8, 21, 30});
+    b.bus.sim.setGainOffset(3, 9000.0, 400.0);
+    b.bus.sim.setGainOffset(8, 12500.0, 1500.0);
+    b.bus.sim.setGainOffset(21, 7300.0, 2200.0);
+    b.bus.sim.setGainOffset(30, 0.0, 500.0);  // stuck: not written, so not verified
+    b.targets = pressure(3, 0.0f, 1.6f, "0.000");
+    b.acquireAll();
+    b.download();
+    b.bus.sim.clearFramesReceived();
+    b.bus.messages.clear();
+
+    // Device 8 drifted since: verifying at point 2 shows it.
+    b.bus.sim.setGainOffset(8, 12500.0, 1700.0);
+    const auto s = b.verify(2, 0.8);
+    EXPECT_TRUE(b.bus.messages.texts().empty());
+    EXPECT_EQ(s.lastVerifiedPoint, 2);
+    for (int a : {3, 21}) {
+        ASSERT_TRUE(s.device(a)->verified[1].has_value()) << a;
+        EXPECT_TRUE(s.device(a)->verified[1]->answered);
+        EXPECT_NEAR(s.device(a)->verified[1]->measured, 800, 1) << a;
+        EXPECT_NEAR(s.device(a)->verified[1]->error, 0.0, 0.0011) << a;
+    }
+    EXPECT_NEAR(s.device(8)->verified[1]->error, 200.0 / 12500, 0.0011);  // 200 counts high
+    EXPECT_FALSE(s.device(30)->verified[1].has_value());
+    EXPECT_FALSE(s.device(3)->verified[0].has_value());
+    EXPECT_EQ(b.framesTo(30, 0x04), 0);
+    for (int a : {3, 8, 21}) {
+        EXPECT_EQ(b.framesTo(a, 0x04), 1) << a;
+        for (const auto& f : b.bus.sim.framesReceived()) {
+            if (f.bytes[0] == a) {
+                EXPECT_EQ(f.bytes[3], reg::MeasuredValue);
+            }
+        }
+    }
+    EXPECT_EQ(b.cal.VerifyDone.load(), 1);
+}
+
+TEST(VerifyAfterDownload, ASilentDeviceIsKeptAsNotAnswering) {
+    Bench b({1, 2});
+    b.acquireAll();
+    b.download();
+    b.bus.sim.setFaults(2, SimFaults{.silent = true});
+    const auto s = b.verify(1, 0.0);
+    EXPECT_TRUE(s.device(1)->verified[0]->answered);
+    EXPECT_FALSE(s.device(2)->verified[0]->answered);
+}
+
+TEST(VerifyAfterDownload, NothingWrittenNothingToVerify) {
+    Bench b({1});
+    b.acquireAll();
+    b.bus.sim.clearFramesReceived();
+    b.verify(1, 0.0);
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{kNothingToVerify});
+    EXPECT_TRUE(b.bus.sim.framesReceived().empty());
+    EXPECT_EQ(b.cal.VerifyDone.load(), 1);
+}
+
+TEST(VerifyAfterDownload, OtherTargetsHaveNothingWritten) {
+    Bench b({1});
+    b.acquireAll();
+    b.download();
+    b.bus.messages.clear();
+    b.targets.rangeEnd = 60.0f;
+    b.verify(1, 0.0);
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{kNothingToVerify});
+}
+
+TEST(VerifyAfterDownload, CancelKeepsNothingAndAClosedPortSetsTheFailedFlag) {
+    Bench b({1, 2});
+    b.acquireAll();
+    b.download();
+    b.cal.prepareVerify();
+    b.cal.cancelVerify();
+    b.cal.verify(1, b.targets, nullptr);
+    EXPECT_EQ(b.cal.VerifyDone.load(), 1);
+    EXPECT_EQ(b.cal.snapshot().lastVerifiedPoint, 0);
+    EXPECT_FALSE(b.cal.snapshot().device(1)->verified[0].has_value());
+
+    b.bus.ctx.bus.Close();
+    b.cal.prepareVerify();
+    b.cal.verify(1, b.targets, nullptr);
+    EXPECT_EQ(b.cal.VerifyFailed.load(), 1);
+    EXPECT_EQ(b.cal.VerifyDone.load(), 0);
 }

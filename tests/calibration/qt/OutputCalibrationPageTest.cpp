@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -10,9 +11,11 @@
 
 #include "calibration/qt/OutputCalibrationPage.h"
 #include "calibration/qt/TemperaturePage.h"
+#include "common/qt/WaitDialogs.h"
 #include "link/RegisterMap.h"
 #include "tests/calibration/qt/PageBench.h"
 #include "tests/support/TestBus.h"
+#include "tests/support/qt/EventLoop.h"
 
 using calib::OutputKind;
 
@@ -131,20 +134,44 @@ TEST(OutputCalibrationPageCommands, ShowTheirCompletionEvenWithNoDeviceOnline) {
                                         "高电压校准完成！"}));
 }
 
-TEST(OutputCalibrationPageCommands, WriteRegisterFortyOfEveryOnlineDevice) {
+TEST(OutputCalibrationPageCommands, WriteRegisterFortyOfEveryOnlineDeviceBehindAWaitDialog) {
     OutputPageBench p({3, 14});
     p.activateWith("2K+1V");
+    QString shown;
+    Qt::WindowModality modality = Qt::NonModal;
+    whenModal<COutputCommandWaitDlg>([&](COutputCommandWaitDlg* d) {
+        shown = d->findChild<QLabel*>("waitText")->text();
+        modality = d->windowModality();
+    });
     p.find<QPushButton>("voltageHighButton")->click();
-    // The page is held until the commands are out and the message is shown.
-    EXPECT_FALSE(p.page.isEnabled());
-    ASSERT_TRUE(p.waitForMessages(1));
-    EXPECT_TRUE(p.page.isEnabled());
+    // The window was held (tabs and menus included) until the commands were out.
+    EXPECT_EQ(shown, "Calibrating the outputs, please wait......");
+    EXPECT_EQ(modality, Qt::ApplicationModal);
     EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{"高电压校准完成！"});
     EXPECT_EQ(*p.bus.sim.reg(3, 40), 2);
     EXPECT_EQ(*p.bus.sim.reg(14, 40), 2);
-    // The group enabling by output type survives the page's hold.
+    EXPECT_FALSE(p.page.findChild<QWidget*>("outputCommandWaitDlg"));  // gone
     EXPECT_FALSE(p.enabled("currentGroup"));
     EXPECT_TRUE(p.enabled("voltageGroup"));
+}
+
+TEST(OutputCalibrationPageCommands, CancelStopsBeforeTheNextDeviceAndClaimsNoCompletion) {
+    std::vector<int> silent;
+    for (int a = 1; a <= 40; ++a) silent.push_back(a);
+    OutputPageBench p(silent);
+    for (int a : silent) p.bus.sim.setFaults(a, SimFaults{.silent = true});
+    QString progress;
+    whenModal<COutputCommandWaitDlg>([&](COutputCommandWaitDlg* d) {
+        QTimer::singleShot(150, d, [d, &progress] {  // after a poll has shown the progress
+            progress = d->findChild<QLabel*>("waitProgressText")->text();
+            d->button()->click();
+        });
+    });
+    p.find<QPushButton>("currentLowButton")->click();
+    EXPECT_TRUE(p.bus.messages.texts().empty());
+    EXPECT_LT(p.bus.sim.framesReceived().size(), silent.size());
+    EXPECT_TRUE(progress.startsWith("Address ")) << progress.toStdString();
+    EXPECT_TRUE(progress.contains(" of 40")) << progress.toStdString();
 }
 
 TEST(OutputCalibrationPageDownload, WritesTheComputedCurrentCoefficients) {
