@@ -1,5 +1,5 @@
 #pragma once
-// The six "please wait" dialogs of the program, all the one WaitDialog with their own texts.
+// The "please wait" dialogs of the program, all the one WaitDialog with their own texts.
 //
 // How a page uses one (window's thread):
 //     if (!StartWorkerOrReport(worker_, [this] { ... }, ctx_.messages,
@@ -90,4 +90,14 @@ public:
                             const Worker* worker = nullptr, QWidget* parent = nullptr);
     static const char* text() { return "正在下载电压校准系数，请稍后。。。"; }
     static const char* buttonCaption() { return "取消下载"; }
+};
+
+// The low/high output calibration commands to every online device.
+class COutputCommandWaitDlg : public CWaitDlgBase {
+    Q_OBJECT
+public:
+    COutputCommandWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
+                          const Worker* worker = nullptr, QWidget* parent = nullptr);
+    static const char* text() { return "Calibrating the outputs, please wait......"; }
+    static const char* buttonCaption() { return "Cancel Calibration"; }
 };
