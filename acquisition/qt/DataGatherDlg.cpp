@@ -1,6 +1,5 @@
 #include "acquisition/qt/DataGatherDlg.h"
 
-#include <QApplication>
 #include <QDateTimeEdit>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,6 +13,7 @@
 
 #include "acquisition/RecordImport.h"
 #include "acquisition/qt/CurvePage.h"
+#include "acquisition/qt/RecordJob.h"
 #include "acquisition/qt/TablePage.h"
 #include "common/Paths.h"
 #include "common/qt/FileDialogs.h"
@@ -131,7 +131,7 @@ CDataGatherDlg::CDataGatherDlg(AppContext& ctx, QWidget* parent)
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName("recordTabs");
     tabs_->setAccessibleName("Record data");
-    table_ = new CTablePage(tabs_);
+    table_ = new CTablePage(ctx_, tabs_);
     curve_ = new CCurvePage(ctx_, tabs_);
     tabs_->addTab(table_, "Record data");
     tabs_->addTab(curve_, "Record curve");
@@ -206,6 +206,8 @@ void CDataGatherDlg::runWaitDialog() {
 
 void CDataGatherDlg::onSetActive() {
     curve_->setUnitText(QString::fromStdString(ctx_.basicSettings().SignalUnitText));
+    // The range may have changed on the basic configuration page meanwhile.
+    curve_->redraw();
 }
 
 void CDataGatherDlg::ImportData() {
@@ -213,27 +215,41 @@ void CDataGatherDlg::ImportData() {
     recordset_ = std::make_shared<RecordTable>();
     FileDialogs::Request r;
     r.title = "Import data file";
-    r.filter = "Rec Files (*.rec);;All Files (*.*)";
+    r.filter = "Rec Files (*.rec);;All Files (*)";
     r.directory = QString::fromStdString(ctx_.dataDir.string());
     const QString file = FileDialogs::ask(this, r);
     if (file.isEmpty())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ImportOutcome outcome = importRecordFile(std::filesystem::path(file.toStdString()),
-                                                   *recordset_, ctx_.importState, ctx_.messages);
-    QApplication::restoreOverrideCursor();
+    importPath(std::filesystem::path(file.toStdString()));
+}
+
+void CDataGatherDlg::importPath(const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::uintmax_t size =
+        std::filesystem::is_regular_file(path, ec) ? std::filesystem::file_size(path, ec) : 0;
+    auto table = std::make_shared<RecordTable>();
+    ImportState state;
+    ImportOutcome outcome = ImportOutcome::CannotRead;
+    runRecordJob(this, ec ? 0 : static_cast<std::size_t>(size), kImportWaitText,
+                 kImportCancelCaption, [&](const JobControl& c) {
+                     outcome = importRecordFile(path, *table, state, ctx_.messages, c);
+                 });
+    ctx_.importState = std::move(state);
     switch (outcome) {
         case ImportOutcome::Loaded:
+            recordset_ = table;
             curve_->loadFromImport();
             table_->BindTable(recordset_);
             break;
         case ImportOutcome::NoRecords:
             // The columns of the file, no points.
+            recordset_ = table;
             curve_->clearCurve();
             table_->BindTable(recordset_);
             break;
         case ImportOutcome::NotCollected:
         case ImportOutcome::CannotRead:
+        case ImportOutcome::Cancelled:
             // Nothing new to show; what is on screen stays as it was.
             break;
     }

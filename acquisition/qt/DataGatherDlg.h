@@ -1,6 +1,7 @@
 #pragma once
 // "Data Collection": timed sampling into record files, with the record table and curve below.
 
+#include <filesystem>
 #include <memory>
 
 #include "acquisition/GatherSession.h"
@@ -25,6 +26,8 @@ public:
 
     // View commands: "Import data(&D)...", the time divisions (minutes) and the output indices.
     void ImportData();
+    // Imports `path` into the table and the curve (a large file on a worker, with Cancel).
+    void importPath(const std::filesystem::path& path);
     void OnTimeDivision(int minutesPerDivision);
     void OnOutputIndex(int outputIndex);
 

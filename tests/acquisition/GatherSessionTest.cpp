@@ -338,5 +338,5 @@ TEST(GatherRealClock, ShortAcquisitionOnTheSystemClock) {
     ImportState state;
     RecordingMessages m;
     EXPECT_EQ(importRecordFile(session.recordPath(), table, state, m), ImportOutcome::Loaded);
-    EXPECT_EQ(state.TimeLabels.size(), 2u);
+    EXPECT_EQ(state.Values.size(), 2u);
 }
