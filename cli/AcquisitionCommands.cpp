@@ -23,6 +23,7 @@ struct CollectOptions {
     int count = 0;
     std::string dot = "00.00";
     std::optional<std::string> dir;
+    int maxMisses = 3;
 };
 
 std::optional<CollectOptions> parseCollect(const std::vector<std::string>& args) {
@@ -57,6 +58,11 @@ std::optional<CollectOptions> parseCollect(const std::vector<std::string>& args)
             o.dot = v;
         } else if (opt == "--dir") {
             o.dir = v;
+        } else if (opt == "--max-misses") {
+            const auto n = num::parseInteger(v, 1, 1000000);
+            if (!n)
+                return std::nullopt;
+            o.maxMisses = static_cast<int>(*n);
         } else {
             return std::nullopt;
         }
@@ -77,6 +83,7 @@ std::optional<ExportOptions> parseExport(const std::vector<std::string>& args) {
     return ExportOptions{args[0], args[2]};
 }
 
+// Exit 0 only when every planned sample is on disk.
 int collect(const CollectOptions& o, AppContext& ctx) {
     ctx.CurrentAddress = static_cast<std::uint16_t>(o.address);
     ctx.setLiveSelections(ctx.outputTypeText(), o.dot);
@@ -87,11 +94,23 @@ int collect(const CollectOptions& o, AppContext& ctx) {
     plan.mode = GatherSession::Mode::Immediate;
     plan.interval = std::chrono::seconds(o.intervalSeconds);
     plan.count = o.count;
+    plan.maxMisses = o.maxMisses;
     if (!session.start(plan))
         return kFailed;
+    if (!session.headerWritten()) {
+        // No line could land there either; a script learns that now, not after the whole run.
+        session.cancel();
+        session.wait();
+        return kFailed;
+    }
     session.wait();
     std::printf("%s\n", session.recordPath().c_str());
-    return session.taken() == plan.count ? kOk : kFailed;
+    if (session.taken() != o.count) {
+        ctx.messages.show(num::formatInt(session.taken()) + " of " + num::formatInt(o.count) +
+                          " samples written");
+        return kFailed;
+    }
+    return kOk;
 }
 
 int import(const std::string& file) {
@@ -159,10 +178,11 @@ int runAcquisitionCommand(const std::string& command, const std::vector<std::str
 
 const char* acquisitionUsage() {
     return "  collect ADDR --interval-s S --count N [--dot 0000|000.0|00.00|0.000] [--dir DIR]\n"
-           "                            N samples of ADDR, one every S seconds, into a new\n"
-           "                            record file (its path on standard output)\n"
+           "          [--max-misses M]  N samples of ADDR, one every S seconds, into a new\n"
+           "                            record file (its path on standard output); ends after\n"
+           "                            M samples in a row without an answer (default 3)\n"
            "  import FILE               fields, records and points of a record file\n"
            "  export FILE --csv OUT     a record file as CSV (UTF-8, ISO 8601 times)\n"
-           "exit status: 0 done; 2 usage error (nothing was done); 3 failed; 4 the port did not\n"
-           "  open\n";
+           "exit status: 0 done; 2 usage error (nothing was done); 3 failed (collect: a sample\n"
+           "  was not taken or not written); 4 the port did not open\n";
 }

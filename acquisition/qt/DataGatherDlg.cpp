@@ -127,6 +127,10 @@ CDataGatherDlg::CDataGatherDlg(AppContext& ctx, QWidget* parent)
         QString("Record files: %1").arg(QString::fromStdString(ctx_.dataDir.string())), this);
     dataDirLabel_->setObjectName("dataDirLabel");
     dataDirLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    openRecord_ = new QPushButton("Show in table and curve", this);
+    openRecord_->setObjectName("openRecordButton");
+    openRecord_->setAccessibleName("Show in table and curve");
+    openRecord_->setEnabled(false);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName("recordTabs");
@@ -144,13 +148,17 @@ CDataGatherDlg::CDataGatherDlg(AppContext& ctx, QWidget* parent)
     top->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(dataDirLabel_);
+    auto* files = new QHBoxLayout;
+    files->addWidget(dataDirLabel_, 1);
+    files->addWidget(openRecord_);
+    layout->addLayout(files);
     layout->addWidget(tabs_, 1);
 
     connect(reserveRadio_, &QRadioButton::clicked, this, &CDataGatherDlg::applyReservationLayout);
     connect(immediateRadio_, &QRadioButton::clicked, this, &CDataGatherDlg::applyImmediateLayout);
     connect(reserveButton_, &QPushButton::clicked, this, &CDataGatherDlg::onReservationAcquisition);
     connect(immediateButton_, &QPushButton::clicked, this, &CDataGatherDlg::onImmediateAcquisition);
+    connect(openRecord_, &QPushButton::clicked, this, &CDataGatherDlg::openLastRecord);
 
     reserveRadio_->setChecked(true);
     applyReservationLayout();
@@ -196,12 +204,22 @@ void CDataGatherDlg::onImmediateAcquisition() {
 }
 
 void CDataGatherDlg::runWaitDialog() {
+    const QString path = QString::fromStdString(session_.recordPath().string());
     dataDirLabel_->setText(
         QString("Record files: %1")
             .arg(QString::fromStdString(session_.recordPath().parent_path().string())));
+    openRecord_->setEnabled(false);
     CGatherWaitDlg wait([this] { return session_.finished(); }, [this] { session_.cancel(); },
                         this);
+    wait.followProgress(&session_.progress());
     wait.exec();
+    // Ended or cancelled: what was written can be looked at at once.
+    if (session_.headerWritten())
+        dataDirLabel_->setText(QString("Record file: %1").arg(path));
+    if (session_.taken() > 0) {
+        openRecord_->setEnabled(true);
+        openRecord_->setFocus();
+    }
 }
 
 void CDataGatherDlg::onSetActive() {
@@ -221,6 +239,11 @@ void CDataGatherDlg::ImportData() {
     if (file.isEmpty())
         return;
     importPath(std::filesystem::path(file.toStdString()));
+}
+
+void CDataGatherDlg::openLastRecord() {
+    importPath(session_.recordPath());
+    tabs_->setCurrentWidget(table_);
 }
 
 void CDataGatherDlg::importPath(const std::filesystem::path& path) {

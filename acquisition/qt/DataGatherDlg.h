@@ -28,6 +28,8 @@ public:
     void ImportData();
     // Imports `path` into the table and the curve (a large file on a worker, with Cancel).
     void importPath(const std::filesystem::path& path);
+    // "Show in table and curve": the record file the last acquisition wrote.
+    void openLastRecord();
     void OnTimeDivision(int minutesPerDivision);
     void OnOutputIndex(int outputIndex);
 
@@ -36,6 +38,7 @@ public:
     GatherSession& session() { return session_; }
     CCurvePage* curvePage() const { return curve_; }
     CTablePage* tablePage() const { return table_; }
+    QPushButton* openRecordButton() const { return openRecord_; }
 
 private:
     void applyReservationLayout();
@@ -61,6 +64,7 @@ private:
     QPushButton* immediateButton_;
     QLabel* immediateCount_;
     QLabel* dataDirLabel_;
+    QPushButton* openRecord_;
     QTabWidget* tabs_;
     CTablePage* table_;
     CCurvePage* curve_;

@@ -1,5 +1,5 @@
 #pragma once
-// The "please wait" dialogs of the program, all the one WaitDialog with their own texts.
+// The six "please wait" dialogs of the program, all the one WaitDialog with their own texts.
 //
 // How a page uses one (window's thread):
 //     if (!StartWorkerOrReport(worker_, [this] { ... }, ctx_.messages,
@@ -52,7 +52,8 @@ private:
     int point_;
 };
 
-// Data collection; its samples are taken by the page's timers, not by a worker.
+// Data collection. Its session's worker keeps running between samples, so `finished` says when
+// the acquisition is over; the page shows the session's progress below the text.
 class CGatherWaitDlg : public CWaitDlgBase {
     Q_OBJECT
 public:
@@ -90,14 +91,4 @@ public:
                             const Worker* worker = nullptr, QWidget* parent = nullptr);
     static const char* text() { return "正在下载电压校准系数，请稍后。。。"; }
     static const char* buttonCaption() { return "取消下载"; }
-};
-
-// The low/high output calibration commands to every online device.
-class COutputCommandWaitDlg : public CWaitDlgBase {
-    Q_OBJECT
-public:
-    COutputCommandWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
-                          const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return "Calibrating the outputs, please wait......"; }
-    static const char* buttonCaption() { return "Cancel Calibration"; }
 };

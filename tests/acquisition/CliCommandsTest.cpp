@@ -3,6 +3,7 @@
 
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -93,6 +94,36 @@ TEST(CliCollect, BadArgumentsAreUsageErrorsBeforeThePortOpens) {
     const CliRun u = runCli("");
     EXPECT_EQ(u.status, 2);
     EXPECT_NE(u.err.find("exit status: 0 done; 2 usage error"), std::string::npos) << u.err;
+    EXPECT_NE(u.err.find("--max-misses"), std::string::npos);
+}
+
+TEST(CliCollect, UnwritableDirectoryFailsAtOnceInsteadOfReportingSuccess) {
+    TempDir dir;
+    writeFileBytes(dir.file("blocker"), "x");
+    const auto t0 = std::chrono::steady_clock::now();
+    const CliRun r = runCli(
+        "--simulate 4 --baud 115200 --time-scale 0.05 collect 4 --interval-s 5 "
+        "--count 3 --dir " +
+        dir.file("blocker") + "/Data");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "File Open Failed!\n");
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(4));  // not 3 x 5 s
+}
+
+TEST(CliCollect, SilentDeviceEndsAfterMaxMissesWithAMessage) {
+    TempDir dir;
+    // Nothing answers at address 9.
+    const CliRun r = runCli(
+        "--simulate 4 --baud 115200 --time-scale 0.05 collect 9 --interval-s 1 "
+        "--count 5 --max-misses 2 --dir " +
+        dir.path());
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(
+        r.err,
+        "Device did not answer 2 times in a row, acquisition ended!\n0 of 5 samples written\n");
+    ASSERT_FALSE(r.out.empty());
+    EXPECT_EQ(textOf(r.out.substr(0, r.out.size() - 1)), std::string(kRecordHeader));
 }
 
 TEST(CliExport, WritesTheRecordFileAsCsvWithTheYearOfItsName) {

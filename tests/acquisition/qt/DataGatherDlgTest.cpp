@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTimer>
 #include <cerrno>
 #include <cstring>
 
+#include <QProgressBar>
 #include <QTableView>
 
 #include "acquisition/RecordFile.h"
@@ -70,15 +70,6 @@ struct PageRig {
 const std::string kThree = std::string(kRecordHeader) + "12-07 10:00\t20.000\t0\t0\t0\r\n" +
                            "12-07 10:10\t30.000\t0\t0\t0\r\n" + "12-07 10:20\t25.000\t0\t0\t0\r\n";
 
-// Presses the wait dialog's button once it is up.
-void cancelWaitDialogSoon() {
-    QTimer::singleShot(150, [] {
-        if (auto* w = QApplication::activeModalWidget())
-            if (auto* b = w->findChild<QPushButton*>("waitCancel"))
-                b->click();
-    });
-}
-
 }  // namespace
 
 TEST(DataGatherPage, ReservationLayoutFirstThenImmediate) {
@@ -123,20 +114,6 @@ TEST(DataGatherPage, ImmediateAcquisitionFromTheButtonWritesTheRecordFile) {
     const auto bytes = readFileBytes(r.page->session().recordPath().string());
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 5);
     EXPECT_TRUE(std::filesystem::exists(r.bus.ctx.dataDir));  // created when missing
-}
-
-TEST(DataGatherPage, CancelClosesTheWaitDialogOfAnAcquisitionThatNeverEnds) {
-    PageRig r;
-    SimFaults f;
-    f.silent = true;
-    r.bus.sim.setFaults(3, f);
-    r.find<QRadioButton>("immediateRadio")->click();
-    r.find<QLineEdit>("immediateInterval")->setText("1");
-    r.find<QLineEdit>("duration")->setText("5");
-    cancelWaitDialogSoon();
-    r.find<QPushButton>("immediateAcquisition")->click();
-    EXPECT_TRUE(r.page->session().finished());
-    EXPECT_EQ(r.page->session().taken(), 0);
 }
 
 TEST(DataGatherPage, ReservationFromThePickers) {
@@ -312,6 +289,59 @@ TEST(DataGatherPage, ValueLabelsShowTheSpanTheCurveIsDrawnWith) {
     EXPECT_NE(curve->plot()->image(), drawn);
 }
 
+// A silent device: the acquisition never ends by itself; its dialog shows how it goes, and
+// Cancel closes it.
+TEST(DataGatherPage, WaitDialogShowsTheAcquisitionAsItRunsAndCancelClosesIt) {
+    PageRig r;
+    SimFaults f;
+    f.silent = true;
+    r.bus.sim.setFaults(3, f);
+    r.find<QRadioButton>("immediateRadio")->click();
+    r.find<QLineEdit>("immediateInterval")->setText("1");
+    r.find<QLineEdit>("duration")->setText("5");
+    QString text;
+    int barMaximum = -1;
+    bool barShown = false;
+    whenModal<CGatherWaitDlg>([&](CGatherWaitDlg* d) {
+        auto* label = d->findChild<QLabel*>("waitProgressText");
+        auto* bar = d->findChild<QProgressBar*>("waitProgressBar");
+        waitFor([&] { return label->text().contains("without answer"); });
+        text = label->text();
+        barShown = bar->isVisibleTo(d);
+        barMaximum = bar->maximum();
+        d->button()->click();
+    });
+    r.find<QPushButton>("immediateAcquisition")->click();  // returns when the dialog closed
+    EXPECT_TRUE(r.page->session().finished());
+    EXPECT_EQ(r.page->session().taken(), 0);
+    EXPECT_TRUE(text.startsWith("0 of 300 samples taken, ")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\nNext sample at ")) << text.toStdString();
+    EXPECT_TRUE(barShown);
+    EXPECT_EQ(barMaximum, 300);
+    // Nothing was taken: nothing to offer.
+    EXPECT_FALSE(r.page->openRecordButton()->isEnabled());
+    EXPECT_TRUE(r.find<QLabel>("dataDirLabel")->text().startsWith("Record file: "));
+}
+
+TEST(DataGatherPage, FileJustWrittenOpensInTableAndCurve) {
+    PageRig r;
+    EXPECT_FALSE(r.page->openRecordButton()->isEnabled());
+    r.find<QRadioButton>("immediateRadio")->click();
+    r.find<QLineEdit>("immediateInterval")->setText("30");
+    r.find<QLineEdit>("duration")->setText("2");
+    r.find<QPushButton>("immediateAcquisition")->click();
+    ASSERT_EQ(r.page->session().taken(), 4);
+    EXPECT_EQ(r.find<QLabel>("dataDirLabel")->text(),
+              "Record file: " + QString::fromStdString(r.page->session().recordPath().string()));
+    ASSERT_TRUE(r.page->openRecordButton()->isEnabled());
+    r.page->openRecordButton()->click();
+    EXPECT_EQ(r.page->tablePage()->model()->rowCount(), 5);
+    auto* model = r.page->tablePage()->model();
+    EXPECT_EQ(model->data(model->index(3, 0), Qt::DisplayRole).toString(), "12-07 12:00");
+    EXPECT_EQ(r.page->curvePage()->plot()->series().size(), 4u);
+    EXPECT_EQ(r.find<QTabWidget>("recordTabs")->currentWidget(), r.page->tablePage());
+}
+
 // The whole page, with the controls it gained, at 1280 x 720.
 TEST(DataGatherPage, FitsTheWindowAt1280x720) {
     RecordingMessages messages;
@@ -333,6 +363,7 @@ TEST(DataGatherPage, FitsTheWindowAt1280x720) {
         QApplication::processEvents();
         EXPECT_LE(frame.height(), 720);
         EXPECT_GE(page->height(), page->minimumSizeHint().height());
+        EXPECT_TRUE(inside(page->openRecordButton(), page));
         EXPECT_TRUE(inside(tabs, page));
     }
     tabs->setCurrentIndex(0);
