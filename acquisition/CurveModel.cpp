@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "acquisition/RecordFile.h"
+
 bool isTimeDivision(int m) {
     return std::find(std::begin(kTimeDivisions), std::end(kTimeDivisions), m) !=
            std::end(kTimeDivisions);
@@ -50,14 +52,6 @@ std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
-bool twoDigits(std::string_view s, std::size_t at, int& out) {
-    const char a = s[at], b = s[at + 1];
-    if (a < '0' || a > '9' || b < '0' || b > '9')
-        return false;
-    out = (a - '0') * 10 + (b - '0');
-    return true;
-}
-
 // Keeps pixel arithmetic far from int overflow; anything this far out is clipped anyway.
 int clampPixel(double v) {
     if (std::isnan(v))
@@ -67,17 +61,13 @@ int clampPixel(double v) {
 
 }  // namespace
 
-std::int32_t timeTextMinutes(std::string_view t) {
-    if (t.size() != 11 || t[2] != '-' || t[5] != ' ' || t[8] != ':')
-        return kNoPoint;
-    int mo, d, h, mi;
-    if (!twoDigits(t, 0, mo) || !twoDigits(t, 3, d) || !twoDigits(t, 6, h) || !twoDigits(t, 9, mi))
-        return kNoPoint;
-    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59)
+std::int32_t timeTextMinutes(std::string_view text) {
+    const auto t = parseRecordTime(text);
+    if (!t)
         return kNoPoint;
     return static_cast<std::int32_t>(
-        daysFromCivil(2013, static_cast<unsigned>(mo), static_cast<unsigned>(d)) * 1440 + h * 60 +
-        mi);
+        daysFromCivil(2013, static_cast<unsigned>(t->month), static_cast<unsigned>(t->day)) * 1440 +
+        t->hour * 60 + t->minute);
 }
 
 VerticalScale VerticalScale::make(float first, float range, int outputIndex, int height) {
@@ -121,23 +111,11 @@ int curveX(std::int64_t minutes, int width, int mpd, int previousX) {
     return clampPixel(static_cast<double>(minutes * width / (10LL * mpd)));
 }
 
-CurveSeries CurveSeries::fromImport(const ImportState& st, int column) {
+CurveSeries CurveSeries::fromImport(const ImportState& st) {
     CurveSeries s;
-    const std::size_t n = st.TimeLabels.size();
-    s.values.resize(n);
-    s.minutes.resize(n);
-    std::int32_t t0 = kNoPoint;
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto& row = st.ImportedValues[i];
-        s.values[i] = column >= 0 && static_cast<std::size_t>(column) < row.size()
-                          ? row[static_cast<std::size_t>(column)]
-                          : 0.0f;
-        const std::int32_t m = timeTextMinutes(st.TimeLabels[i]);
-        if (m != kNoPoint && t0 == kNoPoint)
-            t0 = m;
-        s.minutes[i] = m == kNoPoint ? kNoPoint : m - t0;
-    }
-    s.first = n > 0 ? s.values[0] : 0.0f;
+    s.values = st.Values;
+    s.minutes = st.Minutes;
+    s.first = st.First;
     return s;
 }
 

@@ -48,16 +48,16 @@ struct VerticalScale {
 // of the eight (the point then stays where the last one was).
 int curveX(std::int64_t minutes, int width, int minutesPerDivision, int previousX);
 
-// The series the curve draws: one column of the imported values and the minutes of each point
-// since the first point (kNoPoint for a point without a valid time).
+// The series the curve draws: column "1" of the imported samples and the minutes of each point
+// since the first point (kNoPoint: a point without a valid time, which is skipped).
 struct CurveSeries {
     std::vector<float> values;
     std::vector<std::int32_t> minutes;
-    float first = 0;  // F: row 0 of the column
+    float first = 0;  // F: column "1" of the first data row
 
     std::size_t size() const { return values.size(); }
     bool empty() const { return values.empty(); }
-    static CurveSeries fromImport(const ImportState& state, int columnIndex);
+    static CurveSeries fromImport(const ImportState& state);
 };
 
 // Pixel positions of every point for a plot W x H; what the drawing and the tests share.

@@ -1,8 +1,7 @@
 #include "acquisition/GatherSession.h"
 
-#include <cctype>
 #include <climits>
-#include <thread>
+#include <cstdio>
 
 #include "acquisition/RecordFile.h"
 #include "common/NumberText.h"
@@ -13,31 +12,45 @@ namespace {
 constexpr std::uint16_t kMeasuredValueRegister = 23;
 constexpr std::string_view kNoDevice = "No device, you can not search the data!";
 
-// t + d, held at the clock's last representable time: an interval of millions of minutes would
-// otherwise wrap the time point round into the past and sample at once, then without pause.
-Clock::TimePoint later(Clock::TimePoint t, std::chrono::seconds d) {
-    using D = Clock::TimePoint::duration;
-    if (d.count() <= 0)
-        return t;
-    if (d > std::chrono::duration_cast<std::chrono::seconds>(D::max()))
-        return Clock::TimePoint::max();
-    const D step = std::chrono::duration_cast<D>(d);
-    if (t.time_since_epoch() > D::max() - step)
-        return Clock::TimePoint::max();
-    return t + step;
+long long minutesBetween(Clock::TimePoint from, Clock::TimePoint to) {
+    return std::chrono::duration_cast<std::chrono::seconds>(to - from).count() / 60;
+}
+
+// "10:40:00", or "12-09 10:40:00" on another day than `today`.
+std::string clockText(Clock::TimePoint t, const std::tm& today) {
+    const std::tm l = Clock::localTime(t);
+    char buf[32];
+    if (l.tm_year != today.tm_year || l.tm_yday != today.tm_yday)
+        std::snprintf(buf, sizeof buf, "%02d-%02d %02d:%02d:%02d", l.tm_mon + 1, l.tm_mday,
+                      l.tm_hour, l.tm_min, l.tm_sec);
+    else
+        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", l.tm_hour, l.tm_min, l.tm_sec);
+    return buf;
 }
 }  // namespace
 
+std::string deviceSilentMessage(int misses) {
+    return "Device did not answer " + num::formatInt(misses) +
+           " times in a row, acquisition ended!";
+}
+
 GatherSession::Check GatherSession::checkReservation(Clock::TimePoint start, Clock::TimePoint end,
-                                                     std::string_view intervalText) {
+                                                     std::string_view intervalText,
+                                                     Clock::TimePoint now) {
     const auto interval = num::leadingInteger(intervalText);
     // A negative interval is refused like 0: no timer may run with a period that is not positive.
     if (!interval || *interval <= 0)
         return {std::nullopt, "Time Interval can not be empty"};
-    const long long minutes =
-        std::chrono::duration_cast<std::chrono::seconds>(end - start).count() / 60;
+    long long minutes = minutesBetween(start, end);
     if (minutes < 1)
         return {std::nullopt, "End time setting can not be lower than the start time"};
+    // A start minute already over: sampling begins now and still ends before the end.
+    const auto nowMinute = std::chrono::floor<std::chrono::minutes>(now);
+    if (nowMinute > std::chrono::floor<std::chrono::minutes>(start)) {
+        if (end <= now)
+            return {std::nullopt, std::string(kEndPassedMessage)};
+        minutes = minutesBetween(nowMinute, end);
+    }
     return {static_cast<int>(std::min<long long>(minutes / *interval, INT_MAX)), {}};
 }
 
@@ -74,7 +87,9 @@ bool GatherSession::startReservation(Clock::TimePoint start, Clock::TimePoint en
     Plan p;
     p.mode = Mode::Reservation;
     p.scheduleStart = start;
-    return startChecked(checkReservation(start, end, intervalText), intervalText, showCount, p);
+    p.end = end;
+    return startChecked(checkReservation(start, end, intervalText, ctx_.clock->now()), intervalText,
+                        showCount, p);
 }
 
 bool GatherSession::startImmediate(std::string_view intervalText, std::string_view durationText,
@@ -112,11 +127,19 @@ bool GatherSession::start(const Plan& plan) {
     GatherDone = 1;
     worker_.join();
 
+    planned_ = plan.count;
     remaining_ = plan.count;
     taken_ = 0;
+    lost_ = 0;
+    misses_ = 0;
     readFailed_ = false;
+    missLimit_ = false;
+    headerWritten_ = false;
     ScheduleStarted = 0;
     released_ = false;
+    missesInRow_ = 0;
+    lastValue_.clear();
+    progress_.clear();
     GatherDone = 0;
 
     const std::tm started = Clock::localTime(ctx_.clock->now());
@@ -130,7 +153,8 @@ bool GatherSession::start(const Plan& plan) {
     }
     path_ = path;
     EnsureDirectory(ctx_.dataDir);
-    if (!RecordWriter(path).append(kRecordHeader))
+    headerWritten_ = RecordWriter(path).append(kRecordHeader);
+    if (!headerWritten_)
         ctx_.messages.show("File Open Failed!");
     released_ = true;
     released_.notify_all();
@@ -139,41 +163,51 @@ bool GatherSession::start(const Plan& plan) {
 
 void GatherSession::run(Plan plan, std::filesystem::path path) {
     released_.wait(false);
-    const auto pressed = ctx_.clock->now();
-    Clock::TimePoint next;
+    Clock& clock = *ctx_.clock;
+    const auto wall0 = clock.now();
+    const auto steady0 = clock.steadyNow();
+    // Wall-clock appointments (the start minute, the end) become steady times once, here.
+    const auto steadyAt = [&](Clock::TimePoint wall) {
+        return wall <= wall0 ? steady0 : later(steady0, wall - wall0);
+    };
+    Clock::SteadyPoint next;
     if (plan.mode == Mode::Immediate) {
-        next = later(pressed, plan.interval);
+        next = later(steady0, plan.interval);
     } else {
         // The first tick at the beginning of the start minute (or at once when it has passed).
-        const std::tm s = Clock::localTime(plan.scheduleStart);
-        const auto minuteStart =
-            makeLocalTime(s.tm_year + 1900, s.tm_mon + 1, s.tm_mday, s.tm_hour, s.tm_min, 0);
-        next = std::max(minuteStart, pressed);
+        next = steadyAt(std::chrono::floor<std::chrono::minutes>(plan.scheduleStart));
     }
-    for (;;) {
-        if (!ctx_.clock->sleepUntil(next, GatherDone))
+    const std::optional<Clock::SteadyPoint> end =
+        plan.end ? std::optional(steadyAt(*plan.end)) : std::nullopt;
+    for (bool first = true;; first = false) {
+        publish(next, first);
+        if (!clock.sleepUntilSteady(next, GatherDone))
             break;  // cancelled
         if (plan.mode == Mode::Reservation)
             ScheduleStarted = 1;
-        if (tick(plan.mode, path) == TickResult::Stop)
+        if (end && clock.steadyNow() >= *end)
+            break;
+        if (tick(plan, path) == TickResult::Stop)
             break;
         next = later(next, plan.interval);
         // A tick that overran its interval (a slow answer, an operator reading a message) does
         // not make the next ones come in a burst.
-        const auto now = ctx_.clock->now();
+        const auto now = clock.steadyNow();
         if (next < now)
             next = now;
     }
     ScheduleStarted = 0;
+    publish(Clock::SteadyPoint::max(), false);
     GatherDone = 1;
 }
 
-GatherSession::TickResult GatherSession::tick(Mode mode, const std::filesystem::path& path) {
+GatherSession::TickResult GatherSession::tick(const Plan& plan, const std::filesystem::path& path) {
     if (remaining_.load() <= 0 || GatherDone.load() == 1)
         return TickResult::Stop;
     const std::uint16_t address = ctx_.CurrentAddress.load();
     if (address == 0) {
-        ctx_.messages.show(mode == Mode::Reservation ? " Searching device failed!" : kNoDevice);
+        ctx_.messages.show(plan.mode == Mode::Reservation ? " Searching device failed!"
+                                                          : kNoDevice);
         return TickResult::Stop;
     }
     const ExchangeResult r =
@@ -183,14 +217,47 @@ GatherSession::TickResult GatherSession::tick(Mode mode, const std::filesystem::
         readFailed_ = true;
         return TickResult::Stop;
     }
-    if (!r.crcOk())
-        return TickResult::Continue;  // the tick is lost, nothing counted
+    if (!r.crcOk()) {
+        // The tick is lost, nothing counted.
+        ++misses_;
+        if (plan.maxMisses > 0 && ++missesInRow_ >= plan.maxMisses) {
+            missLimit_ = true;
+            ctx_.messages.show(deviceSilentMessage(missesInRow_));
+            return TickResult::Stop;
+        }
+        return TickResult::Continue;
+    }
+    missesInRow_ = 0;
     const int left = --remaining_;
-    ++taken_;
     const std::tm now = Clock::localTime(ctx_.clock->now());
-    const std::string line =
-        recordSampleLine(now, recordValueText(r.reg(0), ctx_.pointPositionText()));
-    if (!RecordWriter(path).append(line))
+    lastValue_ = recordValueText(r.reg(0), ctx_.pointPositionText());
+    if (RecordWriter(path).append(recordSampleLine(now, lastValue_))) {
+        ++taken_;
+    } else {
+        ++lost_;
         ctx_.messages.show("File Open Failed!");
+    }
     return left <= 0 ? TickResult::Stop : TickResult::Continue;
+}
+
+void GatherSession::publish(Clock::SteadyPoint next, bool first) {
+    std::string text =
+        num::formatInt(taken_.load()) + " of " + num::formatInt(planned_.load()) + " samples taken";
+    if (const int m = misses_.load())
+        text += ", " + num::formatInt(m) + " without answer";
+    if (const int l = lost_.load())
+        text += ", " + num::formatInt(l) + " not written";
+    if (taken_.load() + lost_.load() > 0)
+        text += "\nLast value: " + (lastValue_.empty() ? std::string("-") : lastValue_) + " " +
+                ctx_.basicSettings().SignalUnitText;
+    if (next != Clock::SteadyPoint::max()) {
+        const Clock& clock = *ctx_.clock;
+        const auto wallNow = clock.now();
+        const auto steadyNow = clock.steadyNow();
+        const auto at = next <= steadyNow ? wallNow : later(wallNow, next - steadyNow);
+        text += (first ? "\nFirst sample at " : "\nNext sample at ") +
+                clockText(at, Clock::localTime(wallNow));
+    }
+    const int planned = planned_.load();
+    progress_.set(std::move(text), planned - remaining_.load(), planned);
 }

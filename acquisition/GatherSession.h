@@ -2,15 +2,18 @@
 // One data acquisition: timed samples of register 23 of the current device into a record file.
 //
 // The ticks run on a worker thread driven by the context's clock, so the window never blocks and
-// tests run hours of collection on a fake clock. Immediate mode samples one interval after the
-// start, then every interval. Reservation mode samples at the start minute, then every interval
-// (a start minute already past begins at once). Each tick: stop when the count is done, the
+// tests run hours of collection on a fake clock. Ticks are scheduled on the clock's steady time,
+// so setting the system's time neither delays nor bunches them; each line is stamped with the
+// wall-clock time. Immediate mode samples one interval after the start, then every interval.
+// Reservation mode samples from the start minute (or from now when that minute has passed) every
+// interval, never at or after the end time. Each tick: stop when the count is done, the
 // acquisition was cancelled or no device is current; read register 23 (a failed port read ends
-// the acquisition, a rejected answer skips the tick uncounted); count it and append its line.
+// the acquisition, a rejected answer skips the tick uncounted, and maxMisses of them in a row end
+// it); count it and append its line. A sample is taken() only once its line is on disk.
 //
 // Thread contract: start, cancel and the destructor are called from one (the window's) thread;
-// GatherDone, remaining() and finished() may be read from anywhere. Cancel stops the worker at
-// once, so no tick of a cancelled acquisition ever runs under the next one.
+// GatherDone, the counters, progress() and finished() may be read from anywhere. Cancel stops the
+// worker at once, so no tick of a cancelled acquisition ever runs under the next one.
 
 #include <atomic>
 #include <chrono>
@@ -21,10 +24,15 @@
 #include <string_view>
 
 #include "common/AppContext.h"
+#include "common/Progress.h"
 #include "common/Worker.h"
 
 inline constexpr std::string_view kGatherWaitText = "Collecting data, please wait....";
 inline constexpr std::string_view kGatherCancelCaption = "Cancel Acquisition";
+inline constexpr std::string_view kEndPassedMessage =
+    "End time setting can not be lower than the current time";
+// "Device did not answer 3 times in a row, acquisition ended!"
+std::string deviceSilentMessage(int misses);
 
 class GatherSession {
 public:
@@ -34,8 +42,12 @@ public:
         Mode mode = Mode::Immediate;
         std::chrono::seconds interval{60};
         int count = 0;
-        // Reservation: the start time (its minute counts).
+        // Reservation: the start time (its minute counts) and the end (nothing at or after it).
         Clock::TimePoint scheduleStart{};
+        std::optional<Clock::TimePoint> end;
+        // Ticks in a row without an answer that end the acquisition; 0: never (the window, where
+        // the operator watches and cancels).
+        int maxMisses = 0;
     };
 
     // The checks and the planned count of a start, before anything is started.
@@ -43,8 +55,9 @@ public:
         std::optional<int> count;  // shown on the page when set
         std::string message;       // empty when the inputs are acceptable
     };
+    // `now`: a start minute already past counts from now, up to the end.
     static Check checkReservation(Clock::TimePoint start, Clock::TimePoint end,
-                                  std::string_view intervalText);
+                                  std::string_view intervalText, Clock::TimePoint now);
     static Check checkImmediate(std::string_view intervalText, std::string_view durationText);
 
     explicit GatherSession(AppContext& ctx);
@@ -68,11 +81,22 @@ public:
     // Blocks until the worker has ended (tests and the command line).
     void wait() { worker_.join(); }
 
+    int planned() const { return planned_.load(); }
     int remaining() const { return remaining_.load(); }
+    // Samples whose line is on disk.
     int taken() const { return taken_.load(); }
+    // Samples answered but not written (the file could not be opened or written).
+    int lost() const { return lost_.load(); }
+    // Ticks without a valid answer.
+    int misses() const { return misses_.load(); }
     // True when the last acquisition ended because a port read failed.
     bool readFailed() const { return readFailed_.load(); }
+    // True when it ended because the device stayed silent for maxMisses ticks.
+    bool missLimitReached() const { return missLimit_.load(); }
+    bool headerWritten() const { return headerWritten_.load(); }
     std::filesystem::path recordPath() const;
+    // Samples taken of planned, the last value with its unit, when the next sample is due.
+    const Progress& progress() const { return progress_; }
 
     std::atomic<int> GatherDone{0};
     std::atomic<int> ScheduleStarted{0};
@@ -83,13 +107,23 @@ private:
                       const std::function<void(int)>& showCount, Plan plan);
     void run(Plan plan, std::filesystem::path path);
     enum class TickResult { Continue, Stop };
-    TickResult tick(Mode mode, const std::filesystem::path& path);
+    TickResult tick(const Plan& plan, const std::filesystem::path& path);
+    void publish(Clock::SteadyPoint next, bool first);
 
     AppContext& ctx_;
     Worker worker_;
+    Progress progress_;
+    std::atomic<int> planned_{0};
     std::atomic<int> remaining_{0};
     std::atomic<int> taken_{0};
+    std::atomic<int> lost_{0};
+    std::atomic<int> misses_{0};
     std::atomic<bool> readFailed_{false};
+    std::atomic<bool> missLimit_{false};
+    std::atomic<bool> headerWritten_{false};
     std::atomic<bool> released_{false};
     std::filesystem::path path_;  // window thread only
+    // Worker thread only.
+    int missesInRow_ = 0;
+    std::string lastValue_;
 };

@@ -1,61 +1,54 @@
 #include "acquisition/RecordImport.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cctype>
-#include <cerrno>
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
-#include <limits>
+#include <algorithm>
+#include <cstring>
 
+#include "acquisition/CurveModel.h"
+#include "common/FileRead.h"
 #include "common/NumberText.h"
 
-std::vector<std::string_view> splitRecordLine(std::string_view line) {
-    std::vector<std::string_view> out;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && line[i] == '\t') ++i;
-        if (i >= line.size())
-            break;
-        const std::size_t j = line.find('\t', i);
-        const std::size_t end = j == std::string_view::npos ? line.size() : j;
-        out.push_back(line.substr(i, end - i));
-        i = end;
-    }
-    return out;
-}
-
 namespace {
+
+constexpr std::size_t kLinesPerReport = 1 << 16;
 
 std::string tableError(const std::string& why) {
     return "错误信息  " + why;
 }
 
+// Tab, CR and every byte from 0x20 up (GBK included) are text; the rest is not.
+bool holdsControlCharacters(std::string_view s) {
+    return std::any_of(s.begin(), s.end(), [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        return (c < 0x20 && c != '\t' && c != '\r') || c == 0x7F;
+    });
+}
+
 }  // namespace
 
-ImportOutcome importRecordBytes(std::string_view bytes, RecordTable& table, ImportState& state,
-                                OperatorMessages& messages) {
+ImportOutcome importRecordBytes(std::string bytes, RecordTable& table, ImportState& state,
+                                OperatorMessages& messages, const JobControl& control) {
     state.clear();
     table.create();
     if (bytes.size() == kRecordHeaderLength) {
         messages.show(kNotCollectedMessage);
         return ImportOutcome::NotCollected;
     }
-
-    // Header line.
-    std::size_t nl = bytes.find('\n');
-    std::string_view header = bytes.substr(0, nl);
-    if (!header.empty() && header.back() == '\r')
-        header.remove_suffix(1);
-    for (auto name : splitRecordLine(header)) {
-        if (auto st = table.appendField(name); !st.ok) {
-            messages.show(tableError(st.text));
-            break;
-        }
+    if (holdsControlCharacters(std::string_view(bytes).substr(0, bytes.find('\n')))) {
+        messages.show(kNotCollectedMessage);
+        return ImportOutcome::NotCollected;
     }
+
+    table.create(std::move(bytes));
+    const std::string& text = table.text();
+    // Piece by piece: a header of a million fields keeps only the first kMaxRecordFields.
+    forEachRecordPiece(table.lineAt(0), [&](std::string_view name) {
+        const auto st = table.appendField(name);
+        if (!st.ok)
+            messages.show(tableError(st.text));
+        return st.ok;
+    });
     if (auto st = table.open(); !st.ok) {
         messages.show(tableError(st.text));
         return ImportOutcome::NoRecords;
@@ -63,91 +56,87 @@ ImportOutcome importRecordBytes(std::string_view bytes, RecordTable& table, Impo
 
     // Data lines: every piece between line ends is a record, including the empty piece after a
     // final line end. A file without any line end has no records.
-    bool trailingEmptyRecord = false;
-    if (nl != std::string_view::npos) {
+    const std::size_t nl = text.find('\n');
+    if (nl != std::string::npos) {
+        table.reserveRecords(
+            static_cast<std::size_t>(
+                std::count(text.begin() + static_cast<std::ptrdiff_t>(nl) + 1, text.end(), '\n')) +
+            1);
         bool errorShown = false;
+        std::int32_t firstMinute = kNoPoint;
         std::vector<std::string_view> pieces;
-        std::size_t pos = nl + 1;
-        for (;;) {
-            const std::size_t next = bytes.find('\n', pos);
-            std::string_view line =
-                bytes.substr(pos, next == std::string_view::npos ? bytes.size() - pos : next - pos);
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
-            pieces = splitRecordLine(line);
-            if (auto st = table.addRecord(pieces); !st.ok && !errorShown) {
-                messages.show(tableError(st.text));
+        std::size_t lines = 0;
+        for (std::size_t pos = nl + 1;;) {
+            if (++lines % kLinesPerReport == 0) {
+                if (control.stopped()) {
+                    state.clear();
+                    table.create();
+                    return ImportOutcome::Cancelled;
+                }
+                control.report("Reading the records", pos, text.size());
+            }
+            const void* found = std::memchr(text.data() + pos, '\n', text.size() - pos);
+            if (auto st = table.addRecord(pos); !st.ok) {
+                if (!errorShown)
+                    messages.show(tableError(st.text));
                 errorShown = true;
+            } else if (pos < text.size()) {
+                splitRecordLine(table.lineAt(pos), pieces, 2);
+                const float value = pieces.size() > 1 ? num::leadingFloat(pieces[1]) : 0.0f;
+                if (state.DataRows++ == 0)
+                    state.First = value;
+                const std::int32_t m = pieces.empty() ? kNoPoint : timeTextMinutes(pieces[0]);
+                if (m != kNoPoint) {
+                    if (firstMinute == kNoPoint)
+                        firstMinute = m;
+                    state.Values.push_back(value);
+                    state.Minutes.push_back(m - firstMinute);
+                }
             }
-            if (next == std::string_view::npos) {
-                trailingEmptyRecord = pos == bytes.size();
+            if (!found)
                 break;
-            }
-            pos = next + 1;
+            pos = static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) + 1;
         }
     }
 
-    const std::size_t records = table.recordCount();
-    const std::size_t columns = table.fieldCount();
-    std::size_t dataRecords = records;
-    if (trailingEmptyRecord && dataRecords > 0)
-        --dataRecords;
-    if (records == 0 || dataRecords == 0) {
+    if (state.DataRows == 0) {
+        state.clear();
         messages.show(kNoRecordsMessage);
         return ImportOutcome::NoRecords;
     }
-
-    state.RowCount = static_cast<int>(records);
-    state.ColumnCount = static_cast<int>(columns);
-    state.ImportedValues.assign(records, std::vector<float>(columns, 0.0f));
-    state.TimeLabels.reserve(dataRecords);
-    for (std::size_t r = 0; r < dataRecords; ++r) {
-        auto& row = state.ImportedValues[r];
-        for (std::size_t k = 0; k < columns; ++k) {
-            const std::string_view text = table.value(r, k);
-            row[k] = num::leadingFloat(text);
-            if (k == 0)
-                state.TimeLabels.emplace_back(text);
-        }
-    }
+    state.RowCount = static_cast<int>(table.recordCount());
+    state.ColumnCount = static_cast<int>(table.fieldCount());
     return ImportOutcome::Loaded;
 }
 
 ImportOutcome importRecordFile(const std::filesystem::path& path, RecordTable& table,
-                               ImportState& state, OperatorMessages& messages) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+                               ImportState& state, OperatorMessages& messages,
+                               const JobControl& control) {
+    state.clear();
+    table.create();
+    // The size is for the progress bar only (a /proc file says 0); the reader decides.
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
-        state.clear();
-        table.create();
-        messages.show(kFileOpenFailedMessage);
-        return ImportOutcome::CannotRead;
-    }
-    std::string bytes;
-    bytes.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    bool ok = true;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ok = false;
-            break;
+    const bool known = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    const std::size_t total = known ? static_cast<std::size_t>(st.st_size) : 0;
+    bool cancelled = false;
+    FileRead r = readRegularFile(path, kMaxRecordFileBytes, [&](std::size_t done) {
+        if (control.stopped()) {
+            cancelled = true;
+            return false;
         }
-        if (n == 0)
-            break;  // the file shrank meanwhile: take what is there
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    if (!ok) {
-        state.clear();
-        table.create();
-        messages.show(kFileOpenFailedMessage);
+        control.report("Reading the file", done, std::max(done, total));
+        return true;
+    });
+    if (cancelled)
+        return ImportOutcome::Cancelled;
+    if (!r.ok) {
+        messages.showWithDetail(kFileOpenFailedMessage, MessageIcon::None, r.why);
         return ImportOutcome::CannotRead;
     }
-    bytes.resize(done);
-    return importRecordBytes(bytes, table, state, messages);
+    const ImportOutcome outcome =
+        importRecordBytes(std::move(r.bytes), table, state, messages, control);
+    table.source.fileName = path.filename().string();
+    if (known)
+        table.source.modified = st.st_mtim.tv_sec;
+    return outcome;
 }

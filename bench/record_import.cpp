@@ -1,6 +1,6 @@
-// A record file of 1,000,000 samples: import until table and curve are ready, peak memory, a full
-// curve redraw and a cross-hair move, each beside the time a plain read of the same file takes.
-#include <sys/wait.h>
+// A record file of 1,000,000 samples: import until table and curve are ready, a full curve redraw
+// and a cross-hair move, each beside the time a plain read of the same file takes; and the peak
+// memory of an import for every hostile shape of file, beside its bound of 3 x the file + 50 MB.
 #include <unistd.h>
 
 #include <QApplication>
@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "acquisition/CurveModel.h"
 #include "acquisition/RecordFile.h"
@@ -28,12 +29,13 @@ double msSince(Steady::time_point t0) {
     return std::chrono::duration<double, std::milli>(Steady::now() - t0).count();
 }
 
-long peakKb() {
+long statusKb(const char* field) {
     std::ifstream in("/proc/self/status");
     std::string line;
+    const std::size_t n = std::strlen(field);
     while (std::getline(in, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atol(line.c_str() + 6);
+        if (line.compare(0, n, field) == 0)
+            return std::atol(line.c_str() + n);
     return -1;
 }
 
@@ -70,52 +72,80 @@ double plainRead(const std::filesystem::path& path) {
     return ms;
 }
 
-// In a child process, so the peak is the import's own.
-void measureImport(const std::filesystem::path& path, double readMs) {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        RecordingMessages m;
-        RecordTable table;
-        ImportState state;
-        const auto t0 = Steady::now();
-        const auto outcome = importRecordFile(path, table, state, m);
-        const CurveSeries series = CurveSeries::fromImport(state, 1);
-        const double ms = msSince(t0);
-        char out[160];
-        const int len =
-            std::snprintf(out, sizeof out, "%f %ld %zu %zu %d", ms, peakKb(), table.recordCount(),
-                          series.size(), outcome == ImportOutcome::Loaded);
-        if (::write(fds[1], out, static_cast<std::size_t>(len)) < 0)
-            _exit(1);
-        _exit(0);
-    }
-    ::close(fds[1]);
-    char in[160] = {};
-    const ssize_t n = ::read(fds[0], in, sizeof in - 1);
-    ::close(fds[0]);
-    ::waitpid(pid, nullptr, 0);
+struct ImportRun {
     double ms = 0;
-    long kb = 0;
+    long peakKb = 0;
+    long baseKb = 0;  // what the process held before the import
     std::size_t records = 0, points = 0;
-    int ok = 0;
-    if (n <= 0 || std::sscanf(in, "%lf %ld %zu %zu %d", &ms, &kb, &records, &points, &ok) != 5) {
-        std::printf("import: child failed\n");
-        return;
+    int outcome = -1;
+};
+
+// The import in a fresh process (this program again), so the peak is the import's own: the file
+// read, the table, the import state and the curve's copy of it, which is what the window keeps.
+int measureMode(const char* path) {
+    const long base = statusKb("VmRSS:");
+    RecordingMessages m;
+    RecordTable table;
+    ImportState state;
+    const auto t0 = Steady::now();
+    const auto outcome = importRecordFile(path, table, state, m);
+    const CurveSeries series = CurveSeries::fromImport(state);
+    std::printf("%f %ld %ld %zu %zu %d\n", msSince(t0), statusKb("VmHWM:"), base,
+                table.recordCount(), series.size(), static_cast<int>(outcome));
+    return 0;
+}
+
+ImportRun measureImport(const std::filesystem::path& path) {
+    ImportRun run;
+    const std::string cmd =
+        "/proc/" + std::to_string(::getpid()) + "/exe --measure '" + path.string() + "'";
+    std::FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p)
+        return run;
+    if (std::fscanf(p, "%lf %ld %ld %zu %zu %d", &run.ms, &run.peakKb, &run.baseKb, &run.records,
+                    &run.points, &run.outcome) != 6)
+        run.outcome = -1;
+    ::pclose(p);
+    return run;
+}
+
+const char* outcomeText(int o) {
+    switch (static_cast<ImportOutcome>(o)) {
+        case ImportOutcome::Loaded:
+            return "loaded";
+        case ImportOutcome::NotCollected:
+            return "refused: not collected data";
+        case ImportOutcome::CannotRead:
+            return "refused: cannot be read";
+        case ImportOutcome::NoRecords:
+            return "no records";
+        case ImportOutcome::Cancelled:
+            return "cancelled";
     }
-    std::printf(
-        "import (table + curve ready): %8.1f ms  = %5.1f x plain read  (target 1500 ms)%s\n", ms,
-        ms / readMs, ok ? "" : "  NOT LOADED");
-    std::printf("  records %zu, points %zu\n", records, points);
-    std::printf("peak memory of the import:    %8.1f MB  (target 300 MB)\n", kb / 1024.0);
+    return "child failed";
+}
+
+// Writes a file by repeating `unit` until it holds `bytes` bytes, after `head`.
+void writeRepeated(const std::filesystem::path& path, const std::string& head,
+                   const std::string& unit, std::size_t bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(head.data(), 1, head.size(), f);
+    std::string block;
+    while (block.size() < (1u << 20)) block += unit;
+    std::size_t done = head.size();
+    while (done < bytes) {
+        const std::size_t n = std::min(block.size(), bytes - done);
+        std::fwrite(block.data(), 1, n, f);
+        done += n;
+    }
+    std::fclose(f);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--measure") == 0)
+        return measureMode(argv[2]);
     const auto dir =
         std::filesystem::temp_directory_path() / ("korv-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
@@ -127,14 +157,69 @@ int main(int argc, char** argv) {
     double readMs = 1e9;
     for (int i = 0; i < 3; ++i) readMs = std::min(readMs, plainRead(path));
     std::printf("plain read of the file:       %8.1f ms\n", readMs);
-    measureImport(path, readMs);
+    const ImportRun million = measureImport(path);
+    std::printf(
+        "import (table + curve ready): %8.1f ms  = %5.1f x plain read  (target 500 ms)  %s\n",
+        million.ms, million.ms / readMs, outcomeText(million.outcome));
+    std::printf("  records %zu, points %zu\n", million.records, million.points);
+
+    // Peak memory of the import for every shape that froze or crashed the window, against
+    // 3 x the file's size + 50 MB.
+    std::printf(
+        "\npeak memory of an import      file MB  peak MB  bound MB  peak/bound     ms"
+        "  (peak: the whole process)\n");
+    struct Shape {
+        const char* name;
+        std::filesystem::path path;
+    };
+    std::vector<Shape> shapes{{"1,000,000 samples", path}};
+    {
+        const auto p = dir / "no-line-ends.rec";
+        writeRepeated(p, "", "abcdefghij\t", 10u << 20);
+        shapes.push_back({"10 MB without line ends", p});
+    }
+    {
+        const auto p = dir / "sparse.rec";
+        std::FILE* f = std::fopen(p.c_str(), "wb");
+        std::fclose(f);
+        if (::truncate(p.c_str(), off_t{1} << 30) == 0)
+            shapes.push_back({"1 GB sparse file", p});
+    }
+    {
+        const auto p = dir / "wide.rec";
+        std::string header;
+        for (int k = 0; k < 20000; ++k) header += "\tfield" + std::to_string(k);
+        header += "\r\n";
+        writeRepeated(p, header, "\r\n", header.size() + 20000);
+        shapes.push_back({"20,000 fields, 10,000 empty", p});
+    }
+    {
+        const auto p = dir / "short.rec";
+        writeRepeated(p, "", "1\n", 20u << 20);
+        shapes.push_back({"20 MB of short lines", p});
+    }
+    {
+        const auto p = dir / "empty.rec";
+        writeRepeated(p, std::string(kRecordHeader), "\n", 20u << 20);
+        shapes.push_back({"header, 20 MB of empty lines", p});
+    }
+    for (const Shape& shape : shapes) {
+        const double fileMb = static_cast<double>(std::filesystem::file_size(shape.path)) / 1048576;
+        const ImportRun r = measureImport(shape.path);
+        const double peakMb = r.peakKb / 1024.0;
+        const double boundMb = 3 * fileMb + 50;
+        std::printf("  %-28s %8.1f %8.1f %9.1f %11.3f %6.0f  %s, %zu records (%.1f MB before)\n",
+                    shape.name, fileMb, peakMb, boundMb, peakMb / boundMb, r.ms,
+                    outcomeText(r.outcome), r.records, r.baseKb / 1024.0);
+    }
+    std::printf("\n");
 
     QApplication app(argc, argv);
     RecordingMessages m;
+    AppContext ctx(m);
     RecordTable table;
-    ImportState state;
-    importRecordFile(path, table, state, m);
-    const CurveSeries series = CurveSeries::fromImport(state, 1);
+    importRecordFile(path, table, ctx.importState, m);
+    const CurveSeries series = CurveSeries::fromImport(ctx.importState);
 
     // The plot as the page makes it on a 1920-pixel-wide window.
     QImage img(1810, 390, QImage::Format_RGB32);
@@ -182,7 +267,7 @@ int main(int argc, char** argv) {
     // Binding the table and painting its first screen: the model is asked only for what shows.
     {
         auto shared = std::make_shared<RecordTable>(std::move(table));
-        CTablePage page;
+        CTablePage page(ctx);
         page.resize(1000, 400);
         page.show();
         const auto t1 = Steady::now();

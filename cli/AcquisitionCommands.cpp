@@ -1,85 +1,125 @@
 #include "cli/AcquisitionCommands.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "acquisition/GatherSession.h"
+#include "acquisition/RecordExport.h"
 #include "acquisition/RecordImport.h"
 #include "acquisition/RecordTable.h"
+#include "common/NumberText.h"
 #include "link/OperatorMessages.h"
 
 namespace {
 
-bool parsePositive(const std::string& text, long long max, long long& out) {
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v <= 0 || v > max)
-        return false;
-    out = v;
-    return true;
-}
+constexpr int kOk = 0;
+constexpr int kUsage = 2;
+constexpr int kFailed = 3;
 
-int collect(const std::vector<std::string>& args, AppContext& ctx) {
-    if (args.empty())
-        return 2;
-    long long address = 0, interval = 0, count = 0;
-    if (!parsePositive(args[0], 60, address))
-        return 2;
+struct CollectOptions {
+    int address = 0;
+    long long intervalSeconds = 0;
+    int count = 0;
     std::string dot = "00.00";
+    std::optional<std::string> dir;
+    int maxMisses = 3;
+};
+
+std::optional<CollectOptions> parseCollect(const std::vector<std::string>& args) {
+    if (args.empty())
+        return std::nullopt;
+    CollectOptions o;
+    const auto address = num::parseInteger(args[0], 1, AppContext::kAddressCount);
+    if (!address)
+        return std::nullopt;
+    o.address = static_cast<int>(*address);
     bool haveInterval = false, haveCount = false;
     for (std::size_t i = 1; i < args.size(); i += 2) {
         if (i + 1 >= args.size())
-            return 2;
+            return std::nullopt;
         const std::string& opt = args[i];
         const std::string& v = args[i + 1];
         if (opt == "--interval-s") {
-            if (!parsePositive(v, 24LL * 3600, interval))
-                return 2;
+            const auto s = num::parseInteger(v, 1, 24LL * 3600);
+            if (!s)
+                return std::nullopt;
+            o.intervalSeconds = *s;
             haveInterval = true;
         } else if (opt == "--count") {
-            if (!parsePositive(v, 10000000, count))
-                return 2;
+            const auto n = num::parseInteger(v, 1, 10000000);
+            if (!n)
+                return std::nullopt;
+            o.count = static_cast<int>(*n);
             haveCount = true;
         } else if (opt == "--dot") {
             if (v != "0000" && v != "000.0" && v != "00.00" && v != "0.000")
-                return 2;
-            dot = v;
+                return std::nullopt;
+            o.dot = v;
         } else if (opt == "--dir") {
-            ctx.dataDir = v;
+            o.dir = v;
+        } else if (opt == "--max-misses") {
+            const auto n = num::parseInteger(v, 1, 1000000);
+            if (!n)
+                return std::nullopt;
+            o.maxMisses = static_cast<int>(*n);
         } else {
-            return 2;
+            return std::nullopt;
         }
     }
     if (!haveInterval || !haveCount)
-        return 2;
-    ctx.CurrentAddress = static_cast<std::uint16_t>(address);
-    ctx.setLiveSelections(ctx.outputTypeText(), dot);
+        return std::nullopt;
+    return o;
+}
+
+struct ExportOptions {
+    std::string file;
+    std::string csv;
+};
+
+std::optional<ExportOptions> parseExport(const std::vector<std::string>& args) {
+    if (args.size() != 3 || args[1] != "--csv")
+        return std::nullopt;
+    return ExportOptions{args[0], args[2]};
+}
+
+// Exit 0 only when every planned sample is on disk.
+int collect(const CollectOptions& o, AppContext& ctx) {
+    ctx.CurrentAddress = static_cast<std::uint16_t>(o.address);
+    ctx.setLiveSelections(ctx.outputTypeText(), o.dot);
+    if (o.dir)
+        ctx.dataDir = *o.dir;
     GatherSession session(ctx);
     GatherSession::Plan plan;
     plan.mode = GatherSession::Mode::Immediate;
-    plan.interval = std::chrono::seconds(interval);
-    plan.count = static_cast<int>(count);
+    plan.interval = std::chrono::seconds(o.intervalSeconds);
+    plan.count = o.count;
+    plan.maxMisses = o.maxMisses;
     if (!session.start(plan))
-        return 3;
+        return kFailed;
+    if (!session.headerWritten()) {
+        // No line could land there either; a script learns that now, not after the whole run.
+        session.cancel();
+        session.wait();
+        return kFailed;
+    }
     session.wait();
     std::printf("%s\n", session.recordPath().c_str());
-    return session.taken() == plan.count ? 0 : 3;
+    if (session.taken() != o.count) {
+        ctx.messages.show(num::formatInt(session.taken()) + " of " + num::formatInt(o.count) +
+                          " samples written");
+        return kFailed;
+    }
+    return kOk;
 }
 
-int import(const std::vector<std::string>& args) {
-    if (args.size() != 1)
-        return 2;
+int import(const std::string& file) {
     StderrMessages messages;
     RecordTable table;
     ImportState state;
-    const ImportOutcome outcome = importRecordFile(args[0], table, state, messages);
+    const ImportOutcome outcome = importRecordFile(file, table, state, messages);
     if (outcome == ImportOutcome::CannotRead || outcome == ImportOutcome::NotCollected)
-        return 3;
+        return kFailed;
     std::string fields;
     for (std::size_t k = 0; k < table.fieldCount(); ++k) {
         if (k)
@@ -87,30 +127,62 @@ int import(const std::vector<std::string>& args) {
         fields += table.fieldName(k);
     }
     std::printf("fields: %s\nrecords: %zu\npoints: %zu\n", fields.c_str(), table.recordCount(),
-                state.TimeLabels.size());
-    return outcome == ImportOutcome::Loaded ? 0 : 3;
+                state.DataRows);
+    return outcome == ImportOutcome::Loaded ? kOk : kFailed;
+}
+
+int exportCsv(const ExportOptions& o) {
+    StderrMessages messages;
+    RecordTable table;
+    ImportState state;
+    if (importRecordFile(o.file, table, state, messages) != ImportOutcome::Loaded)
+        return kFailed;
+    const ExportResult r = exportRecordCsv(table, o.csv);
+    if (!r.ok) {
+        messages.showWithDetail(kFileWriteFailedMessage, MessageIcon::None, r.why);
+        return kFailed;
+    }
+    return kOk;
 }
 
 }  // namespace
 
 bool isAcquisitionCommand(const std::string& command) {
-    return command == "collect" || command == "import";
+    return command == "collect" || command == "import" || command == "export";
 }
 
 bool acquisitionCommandNeedsPort(const std::string& command) {
     return command == "collect";
 }
 
+bool acquisitionArgumentsValid(const std::string& command, const std::vector<std::string>& args) {
+    if (command == "collect")
+        return parseCollect(args).has_value();
+    if (command == "import")
+        return args.size() == 1;
+    if (command == "export")
+        return parseExport(args).has_value();
+    return false;
+}
+
 int runAcquisitionCommand(const std::string& command, const std::vector<std::string>& args,
                           AppContext* ctx) {
+    if (!acquisitionArgumentsValid(command, args))
+        return kUsage;
     if (command == "collect")
-        return ctx ? collect(args, *ctx) : 2;
+        return ctx ? collect(*parseCollect(args), *ctx) : kUsage;
     if (command == "import")
-        return import(args);
-    return 2;
+        return import(args[0]);
+    return exportCsv(*parseExport(args));
 }
 
 const char* acquisitionUsage() {
     return "  collect ADDR --interval-s S --count N [--dot 0000|000.0|00.00|0.000] [--dir DIR]\n"
-           "  import FILE\n";
+           "          [--max-misses M]  N samples of ADDR, one every S seconds, into a new\n"
+           "                            record file (its path on standard output); ends after\n"
+           "                            M samples in a row without an answer (default 3)\n"
+           "  import FILE               fields, records and points of a record file\n"
+           "  export FILE --csv OUT     a record file as CSV (UTF-8, ISO 8601 times)\n"
+           "exit status: 0 done; 2 usage error (nothing was done); 3 failed (collect: a sample\n"
+           "  was not taken or not written); 4 the port did not open\n";
 }

@@ -261,6 +261,8 @@ int runCli(int argc, char** argv) {
         if (!ok)
             return usage();
     }
+    if (acquisition && !acquisitionArgumentsValid(command, args))
+        return usage();
 
     CliMessages messages;
     Timing timing;

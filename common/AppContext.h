@@ -29,12 +29,18 @@ struct BasicSettings {
     int LiquidDensity = 0;
 };
 
-// What the last record file import left (emptied at each import).
+// What the last record file import left for the curve (emptied at each import). Flat, and only
+// what the curve draws, so its size follows the samples, not records x fields.
 struct ImportState {
-    std::vector<std::string> TimeLabels;  // non-empty: a record file is loaded
-    int RowCount = 0;
-    int ColumnCount = 0;
-    std::vector<std::vector<float>> ImportedValues;
+    int RowCount = 0;          // records of the table (the empty one after a final line end too)
+    int ColumnCount = 0;       // fields of the table
+    std::size_t DataRows = 0;  // records that are samples; non-zero: a record file is loaded
+    float First = 0.0f;        // column "1" of the first data row: the curve's centre
+    // Column "1" of each data row whose time text is a time, in file order, and its minutes since
+    // the first such time (a row without a time places no point).
+    std::vector<float> Values;
+    std::vector<std::int32_t> Minutes;
+    bool loaded() const { return DataRows > 0; }
     void clear() { *this = ImportState{}; }
 };
 

@@ -1,6 +1,11 @@
 #pragma once
 // Wall-clock time and waiting, behind an interface so that tests run an hour of data collection
 // in milliseconds on a fake clock.
+//
+// Two clocks: the wall clock (now(): what the operator reads, what record lines are stamped
+// with) and a steady clock (steadyNow(): what intervals are measured on). Setting the system's
+// time, or an NTP step, moves only the wall clock, so schedules kept on the steady clock neither
+// stall nor burst.
 
 #include <atomic>
 #include <chrono>
@@ -11,10 +16,16 @@
 class Clock {
 public:
     using TimePoint = std::chrono::system_clock::time_point;
+    using SteadyPoint = std::chrono::steady_clock::time_point;
     virtual ~Clock() = default;
     virtual TimePoint now() const = 0;
-    // Waits until `t` or until `stop` becomes non-zero; false when stopped.
+    // Waits until the wall clock reads `t` or until `stop` becomes non-zero; false when stopped.
     virtual bool sleepUntil(TimePoint t, const std::atomic<int>& stop) = 0;
+
+    // The steady clock and waiting on it. The defaults serve a clock that has only a wall clock
+    // (the two then move together).
+    virtual SteadyPoint steadyNow() const;
+    virtual bool sleepUntilSteady(SteadyPoint t, const std::atomic<int>& stop);
 
     // Local calendar time of a time point.
     static std::tm localTime(TimePoint t);
@@ -24,16 +35,23 @@ class SystemClock : public Clock {
 public:
     TimePoint now() const override { return std::chrono::system_clock::now(); }
     bool sleepUntil(TimePoint t, const std::atomic<int>& stop) override;
+    SteadyPoint steadyNow() const override { return std::chrono::steady_clock::now(); }
+    bool sleepUntilSteady(SteadyPoint t, const std::atomic<int>& stop) override;
 };
 
 // Time moves only when a sleeper asks to (it jumps to the wake-up time at once) or the test
-// moves it.
+// moves it. A sleeper moves both clocks; stepWall() and set() move the wall clock alone, as
+// setting the system's time does.
 class FakeClock : public Clock {
 public:
     explicit FakeClock(TimePoint start) : now_(start) {}
     TimePoint now() const override;
     bool sleepUntil(TimePoint t, const std::atomic<int>& stop) override;
+    SteadyPoint steadyNow() const override;
+    bool sleepUntilSteady(SteadyPoint t, const std::atomic<int>& stop) override;
     void set(TimePoint t);
+    void stepWall(std::chrono::system_clock::duration d);
+    // Both clocks, as time passing.
     void advance(std::chrono::system_clock::duration d);
     // How many times a sleeper has waited (lets tests step through ticks).
     int sleeps() const { return sleeps_; }
@@ -41,8 +59,25 @@ public:
 private:
     mutable std::mutex mutex_;
     TimePoint now_;
+    SteadyPoint steady_{};
     std::atomic<int> sleeps_{0};
 };
+
+// t + d for a d >= 0, held at the clock's last representable time: a wait of centuries would
+// otherwise wrap round into the past.
+template <class TimePointT, class Duration>
+TimePointT later(TimePointT t, Duration d) {
+    using D = typename TimePointT::duration;
+    if (d <= Duration::zero())
+        return t;
+    using Seconds = std::chrono::duration<double>;
+    if (std::chrono::duration_cast<Seconds>(d) >= std::chrono::duration_cast<Seconds>(D::max()))
+        return TimePointT::max();
+    const D step = std::chrono::duration_cast<D>(d);
+    if (t.time_since_epoch() > D::max() - step)
+        return TimePointT::max();
+    return t + step;
+}
 
 // Local time from calendar fields (month 1..12), for tests and the reservation start.
 Clock::TimePoint makeLocalTime(int year, int month, int day, int hour, int minute, int second = 0);

@@ -55,9 +55,12 @@ FileRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes
     if (static_cast<unsigned long long>(st.st_size) > maxBytes)
         return tooLong();
     FileRead r;
-    // The reported size is a hint only: /proc files say 0, a growing file says too little.
-    r.bytes.reserve(static_cast<std::size_t>(st.st_size));
     constexpr std::size_t kChunk = 1 << 20;
+    // The reported size is a hint only: /proc files say 0, a growing file says too little. Room
+    // for the last read too (the one that finds the end), so a file whose size is right is read
+    // without the buffer ever being moved (which would hold it twice for a moment).
+    const auto size = static_cast<std::size_t>(st.st_size);
+    r.bytes.reserve(size + std::min(kChunk, maxBytes + 1 - size));
     for (;;) {
         const std::size_t at = r.bytes.size();
         const std::size_t want = std::min(kChunk, maxBytes + 1 - at);

@@ -29,5 +29,5 @@ void CColorLabel::paintEvent(QPaintEvent*) {
     }
     p.setFont(Font);
     p.setPen(TextColor);
-    p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text_);
+    p.drawText(rect(), alignment_ | Qt::AlignVCenter | Qt::TextSingleLine, text_);
 }

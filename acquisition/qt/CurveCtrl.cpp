@@ -156,6 +156,12 @@ void CCurveCtrl::crossHairAt(int x, int y) {
     update();
 }
 
+QImage CCurveCtrl::imageWithoutCrossHair() const {
+    QImage copy = image_;
+    invertCrossHair(copy, CrossX, CrossY);
+    return copy;
+}
+
 void CCurveCtrl::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, image_);

@@ -36,6 +36,8 @@ public:
     bool loaded() const { return Loaded; }
     const CurveSeries& series() const { return Series; }
     const QImage& image() const { return image_; }
+    // The plot as drawn, without the cross-hair (what is saved as a picture).
+    QImage imageWithoutCrossHair() const;
     int crossX() const { return CrossX; }
     int crossY() const { return CrossY; }
     // Receives the readout text ("Y = %.3f") for the page's label.

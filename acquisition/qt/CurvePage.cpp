@@ -1,15 +1,21 @@
 #include "acquisition/qt/CurvePage.h"
 
 #include <QPainter>
+#include <QPushButton>
 
+#include "acquisition/RecordExport.h"
 #include "common/NumberText.h"
+#include "common/qt/FileDialogs.h"
 
 namespace {
 
-CColorLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
+const QColor kPageColour(205, 216, 228);
+
+CColorLabel* makeLabel(const QString& text, const QString& name, QWidget* parent,
+                       int pixels = CCurvePage::kLabelPixels) {
     auto* l = new CColorLabel(text, parent);
     l->setObjectName(name);
-    l->SetFont("Arial", 14);
+    l->SetFont("Arial", pixels);
     return l;
 }
 
@@ -17,7 +23,7 @@ CColorLabel* makeLabel(const QString& text, const QString& name, QWidget* parent
 
 CCurvePage::CCurvePage(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
     setObjectName("CCurvePage");
-    setMinimumSize(400, 455);
+    setMinimumSize(400, kPlotTop + kMinPlotHeight + kBelowPlot);
     for (int k = 1; k <= 10; ++k)
         xLabels_[static_cast<std::size_t>(k - 1)] =
             makeLabel(QString::number(k), QString("xLabel%1").arg(k), this);
@@ -28,16 +34,20 @@ CCurvePage::CCurvePage(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_
     unit_->SetTextColor(QColor(255, 0, 0));
     middle_ = makeLabel("20.000", "middleValueLabel", this);
     bottom_ = makeLabel("0.000", "bottomValueLabel", this);
-    readout_ = makeLabel("", "readoutLabel", this);
+    // Numbers end at the plot's edge, so a long one is cut on its far side, not at its digits.
+    for (CColorLabel* l : {top_, unit_, middle_, bottom_}) l->setAlignment(Qt::AlignRight);
+    readout_ = makeLabel("", "readoutLabel", this, kReadoutPixels);
     plot_ = new CCurveCtrl(this);
     plot_->setReadoutSink([this](const QString& t) {
         readout_->SetTextColor(QColor(0, 0, 0));
         readout_->SetText(t);
     });
-    plot_->setRedrawRequest([this] {
-        if (plot_->loaded())
-            plot_->DrawCurve(range(), ctx_.OutputIndex, ctx_.MinutesPerDivision);
-    });
+    plot_->setRedrawRequest([this] { drawCurve(); });
+    save_ = new QPushButton("Save curve image...", this);
+    save_->setObjectName("saveCurveImage");
+    save_->setAccessibleName("Save curve image...");
+    save_->setEnabled(false);
+    connect(save_, &QPushButton::clicked, this, &CCurvePage::savePicture);
     relayout();
 }
 
@@ -46,28 +56,34 @@ float CCurvePage::range() const {
     return b.RangeEnd - b.RangeStart;
 }
 
-// The plot follows the page's width; the labels keep their places relative to it.
+// The plot follows the page's size; the labels keep their places relative to it. Labels are as
+// tall as their 20-pixel text and wide enough for "-180.000" or "200".
 void CCurvePage::relayout() {
+    constexpr int kRow = 24;
+    constexpr int kXLabelWidth = 40;
+    plotBottom_ = std::max(kPlotTop + kMinPlotHeight, height() - kBelowPlot);
     const int plotWidth = std::max(100, width() - kPlotLeft - 10);
-    plot_->setGeometry(kPlotLeft, kPlotTop, plotWidth, kPlotBottom - kPlotTop);
+    plot_->setGeometry(kPlotLeft, kPlotTop, plotWidth, plotBottom_ - kPlotTop);
     const int dx = plotWidth / 10;
-    readout_->setGeometry(dx - 30, 420, 140, 15);
+    readout_->setGeometry(dx - 30, plotBottom_ + 20, 140, 18);
     for (int k = 1; k <= 9; ++k)
-        xLabels_[static_cast<std::size_t>(k - 1)]->setGeometry(kPlotLeft + k * dx - 20, 400, 30,
-                                                               20);
-    const int x10 = kPlotLeft + 10 * dx - 30;
-    xLabels_[9]->setGeometry(x10, 400, 30, 20);
-    timeUnit_->setGeometry(x10 - 20, 420, 50, 30);
-    constexpr int d = ((kPlotBottom - kPlotTop) / 10) * 5;
-    top_->setGeometry(40, 10, 60, 20);
-    unit_->setGeometry(40, 30, 60, 20);
-    middle_->setGeometry(40, 10 + d, 60, 20);
-    bottom_->setGeometry(40, 10 + 2 * d, 60, 20);
+        xLabels_[static_cast<std::size_t>(k - 1)]->setGeometry(kPlotLeft + k * dx - 20, plotBottom_,
+                                                               kXLabelWidth, kRow);
+    const int x10 = kPlotLeft + 10 * dx - kXLabelWidth;
+    xLabels_[9]->setGeometry(x10, plotBottom_, kXLabelWidth, kRow);
+    timeUnit_->setGeometry(x10 - 20, plotBottom_ + 20, kXLabelWidth + 20, 30);
+    save_->setGeometry(dx + 120, plotBottom_ + 26, 170, 27);
+    const int d = ((plotBottom_ - kPlotTop) / 10) * 5;
+    constexpr int kValueWidth = kPlotLeft - 2;
+    top_->setGeometry(0, kPlotTop, kValueWidth, kRow);
+    unit_->setGeometry(0, kPlotTop + kRow, kValueWidth, kRow);
+    middle_->setGeometry(0, kPlotTop + d, kValueWidth, kRow);
+    bottom_->setGeometry(0, kPlotTop + 2 * d, kValueWidth, kRow);
 }
 
 void CCurvePage::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), QColor(205, 216, 228));
+    p.fillRect(rect(), kPageColour);
 }
 
 void CCurvePage::resizeEvent(QResizeEvent*) {
@@ -78,29 +94,34 @@ void CCurvePage::setUnitText(const QString& unit) {
     unit_->SetText(unit);
 }
 
-void CCurvePage::setValueLabels() {
+void CCurvePage::drawCurve() {
+    if (!plot_->loaded())
+        return;
+    const float r = range();
     const float f = plot_->series().first;
-    const float h = outputHalfSpan(range(), ctx_.OutputIndex);
+    const float h = outputHalfSpan(r, ctx_.OutputIndex);
     top_->SetText(QString::fromStdString(num::formatFixed(f + h, 3)));
     middle_->SetText(QString::fromStdString(num::formatFixed(f, 3)));
     bottom_->SetText(QString::fromStdString(num::formatFixed(f - h, 3)));
+    plot_->DrawCurve(r, ctx_.OutputIndex, ctx_.MinutesPerDivision);
 }
 
 void CCurvePage::redraw() {
     plot_->ClearToGrid();
-    plot_->DrawCurve(range(), ctx_.OutputIndex, ctx_.MinutesPerDivision);
+    drawCurve();
 }
 
 void CCurvePage::loadFromImport() {
-    plot_->SetData(CurveSeries::fromImport(ctx_.importState, 1));
-    setValueLabels();
+    plot_->SetData(CurveSeries::fromImport(ctx_.importState));
     plot_->setLoaded(true);
+    save_->setEnabled(true);
     redraw();
 }
 
 void CCurvePage::clearCurve() {
     plot_->SetData({});
     plot_->setLoaded(false);
+    save_->setEnabled(false);
     readout_->SetText({});
     plot_->ClearToGrid();
 }
@@ -112,13 +133,35 @@ void CCurvePage::applyTimeDivision() {
         xLabels_[static_cast<std::size_t>(k - 1)]->SetText(
             QString::number(minutes ? k * m : k * m / 60));
     timeUnit_->SetText(minutes ? QStringLiteral("分钟") : QStringLiteral("小时"));
-    if (!ctx_.importState.TimeLabels.empty())
+    if (ctx_.importState.loaded())
         redraw();
 }
 
 void CCurvePage::applyOutputIndex() {
-    if (ctx_.importState.TimeLabels.empty())
+    if (ctx_.importState.loaded())
+        redraw();
+}
+
+QImage CCurvePage::picture() const {
+    QImage out(width(), plotBottom_ + kBelowPlot - 5, QImage::Format_RGB32);
+    out.fill(kPageColour);
+    QPainter p(&out);
+    for (CColorLabel* l : findChildren<CColorLabel*>(Qt::FindDirectChildrenOnly))
+        l->render(&p, l->pos(), QRegion(), QWidget::DrawChildren);
+    p.drawImage(plot_->pos(), plot_->imageWithoutCrossHair());
+    return out;
+}
+
+void CCurvePage::savePicture() {
+    FileDialogs::Request r;
+    r.save = true;
+    r.title = "Save curve image";
+    r.filter = "PNG Files (*.png);;All Files (*)";
+    r.defaultSuffix = "png";
+    r.directory = QString::fromStdString(ctx_.dataDir.string());
+    const QString file = FileDialogs::ask(this, r);
+    if (file.isEmpty())
         return;
-    setValueLabels();
-    redraw();
+    if (!picture().save(file, "PNG"))
+        ctx_.messages.show(kFileWriteFailedMessage);
 }

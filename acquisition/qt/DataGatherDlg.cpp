@@ -1,6 +1,5 @@
 #include "acquisition/qt/DataGatherDlg.h"
 
-#include <QApplication>
 #include <QDateTimeEdit>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,6 +13,7 @@
 
 #include "acquisition/RecordImport.h"
 #include "acquisition/qt/CurvePage.h"
+#include "acquisition/qt/RecordJob.h"
 #include "acquisition/qt/TablePage.h"
 #include "common/Paths.h"
 #include "common/qt/FileDialogs.h"
@@ -127,11 +127,15 @@ CDataGatherDlg::CDataGatherDlg(AppContext& ctx, QWidget* parent)
         QString("Record files: %1").arg(QString::fromStdString(ctx_.dataDir.string())), this);
     dataDirLabel_->setObjectName("dataDirLabel");
     dataDirLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    openRecord_ = new QPushButton("Show in table and curve", this);
+    openRecord_->setObjectName("openRecordButton");
+    openRecord_->setAccessibleName("Show in table and curve");
+    openRecord_->setEnabled(false);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName("recordTabs");
     tabs_->setAccessibleName("Record data");
-    table_ = new CTablePage(tabs_);
+    table_ = new CTablePage(ctx_, tabs_);
     curve_ = new CCurvePage(ctx_, tabs_);
     tabs_->addTab(table_, "Record data");
     tabs_->addTab(curve_, "Record curve");
@@ -144,13 +148,17 @@ CDataGatherDlg::CDataGatherDlg(AppContext& ctx, QWidget* parent)
     top->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(dataDirLabel_);
+    auto* files = new QHBoxLayout;
+    files->addWidget(dataDirLabel_, 1);
+    files->addWidget(openRecord_);
+    layout->addLayout(files);
     layout->addWidget(tabs_, 1);
 
     connect(reserveRadio_, &QRadioButton::clicked, this, &CDataGatherDlg::applyReservationLayout);
     connect(immediateRadio_, &QRadioButton::clicked, this, &CDataGatherDlg::applyImmediateLayout);
     connect(reserveButton_, &QPushButton::clicked, this, &CDataGatherDlg::onReservationAcquisition);
     connect(immediateButton_, &QPushButton::clicked, this, &CDataGatherDlg::onImmediateAcquisition);
+    connect(openRecord_, &QPushButton::clicked, this, &CDataGatherDlg::openLastRecord);
 
     reserveRadio_->setChecked(true);
     applyReservationLayout();
@@ -196,16 +204,28 @@ void CDataGatherDlg::onImmediateAcquisition() {
 }
 
 void CDataGatherDlg::runWaitDialog() {
+    const QString path = QString::fromStdString(session_.recordPath().string());
     dataDirLabel_->setText(
         QString("Record files: %1")
             .arg(QString::fromStdString(session_.recordPath().parent_path().string())));
+    openRecord_->setEnabled(false);
     CGatherWaitDlg wait([this] { return session_.finished(); }, [this] { session_.cancel(); },
                         this);
+    wait.followProgress(&session_.progress());
     wait.exec();
+    // Ended or cancelled: what was written can be looked at at once.
+    if (session_.headerWritten())
+        dataDirLabel_->setText(QString("Record file: %1").arg(path));
+    if (session_.taken() > 0) {
+        openRecord_->setEnabled(true);
+        openRecord_->setFocus();
+    }
 }
 
 void CDataGatherDlg::onSetActive() {
     curve_->setUnitText(QString::fromStdString(ctx_.basicSettings().SignalUnitText));
+    // The range may have changed on the basic configuration page meanwhile.
+    curve_->redraw();
 }
 
 void CDataGatherDlg::ImportData() {
@@ -213,27 +233,46 @@ void CDataGatherDlg::ImportData() {
     recordset_ = std::make_shared<RecordTable>();
     FileDialogs::Request r;
     r.title = "Import data file";
-    r.filter = "Rec Files (*.rec);;All Files (*.*)";
+    r.filter = "Rec Files (*.rec);;All Files (*)";
     r.directory = QString::fromStdString(ctx_.dataDir.string());
     const QString file = FileDialogs::ask(this, r);
     if (file.isEmpty())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ImportOutcome outcome = importRecordFile(std::filesystem::path(file.toStdString()),
-                                                   *recordset_, ctx_.importState, ctx_.messages);
-    QApplication::restoreOverrideCursor();
+    importPath(std::filesystem::path(file.toStdString()));
+}
+
+void CDataGatherDlg::openLastRecord() {
+    importPath(session_.recordPath());
+    tabs_->setCurrentWidget(table_);
+}
+
+void CDataGatherDlg::importPath(const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::uintmax_t size =
+        std::filesystem::is_regular_file(path, ec) ? std::filesystem::file_size(path, ec) : 0;
+    auto table = std::make_shared<RecordTable>();
+    ImportState state;
+    ImportOutcome outcome = ImportOutcome::CannotRead;
+    runRecordJob(this, ec ? 0 : static_cast<std::size_t>(size), kImportWaitText,
+                 kImportCancelCaption, [&](const JobControl& c) {
+                     outcome = importRecordFile(path, *table, state, ctx_.messages, c);
+                 });
+    ctx_.importState = std::move(state);
     switch (outcome) {
         case ImportOutcome::Loaded:
+            recordset_ = table;
             curve_->loadFromImport();
             table_->BindTable(recordset_);
             break;
         case ImportOutcome::NoRecords:
             // The columns of the file, no points.
+            recordset_ = table;
             curve_->clearCurve();
             table_->BindTable(recordset_);
             break;
         case ImportOutcome::NotCollected:
         case ImportOutcome::CannotRead:
+        case ImportOutcome::Cancelled:
             // Nothing new to show; what is on screen stays as it was.
             break;
     }

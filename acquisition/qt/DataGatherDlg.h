@@ -1,6 +1,7 @@
 #pragma once
 // "Data Collection": timed sampling into record files, with the record table and curve below.
 
+#include <filesystem>
 #include <memory>
 
 #include "acquisition/GatherSession.h"
@@ -25,6 +26,10 @@ public:
 
     // View commands: "Import data(&D)...", the time divisions (minutes) and the output indices.
     void ImportData();
+    // Imports `path` into the table and the curve (a large file on a worker, with Cancel).
+    void importPath(const std::filesystem::path& path);
+    // "Show in table and curve": the record file the last acquisition wrote.
+    void openLastRecord();
     void OnTimeDivision(int minutesPerDivision);
     void OnOutputIndex(int outputIndex);
 
@@ -33,6 +38,7 @@ public:
     GatherSession& session() { return session_; }
     CCurvePage* curvePage() const { return curve_; }
     CTablePage* tablePage() const { return table_; }
+    QPushButton* openRecordButton() const { return openRecord_; }
 
 private:
     void applyReservationLayout();
@@ -58,6 +64,7 @@ private:
     QPushButton* immediateButton_;
     QLabel* immediateCount_;
     QLabel* dataDirLabel_;
+    QPushButton* openRecord_;
     QTabWidget* tabs_;
     CTablePage* table_;
     CCurvePage* curve_;

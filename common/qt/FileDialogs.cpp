@@ -15,10 +15,14 @@ void setTestAnswer(std::function<QString(const Request&)> answer) {
     testAnswer() = std::move(answer);
 }
 
+QString dialogFilter(const QString& filter) {
+    return QString(filter).replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
+}
+
 QString ask(QWidget* parent, const Request& r) {
     if (testAnswer())
         return testAnswer()(r);
-    QFileDialog dialog(parent, r.title, r.directory, r.filter);
+    QFileDialog dialog(parent, r.title, r.directory, dialogFilter(r.filter));
     dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);

@@ -18,6 +18,10 @@ struct Request {
 // Empty result: the operator cancelled.
 QString ask(QWidget* parent, const Request& request);
 
+// The filter as the dialog gets it: "*.*" becomes "*", since on Linux "*.*" hides every file
+// without a dot in its name.
+QString dialogFilter(const QString& filter);
+
 // Tests: answer every following request with `answer` instead of showing a dialog.
 void setTestAnswer(std::function<QString(const Request&)> answer);
 

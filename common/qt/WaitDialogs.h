@@ -52,7 +52,8 @@ private:
     int point_;
 };
 
-// Data collection; its samples are taken by the page's timers, not by a worker.
+// Data collection. Its session's worker keeps running between samples, so `finished` says when
+// the acquisition is over; the page shows the session's progress below the text.
 class CGatherWaitDlg : public CWaitDlgBase {
     Q_OBJECT
 public:

@@ -3,7 +3,9 @@
 
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "acquisition/RecordFile.h"
@@ -14,11 +16,14 @@ namespace {
 struct CliRun {
     int status;
     std::string out;
+    std::string err;
 };
 
 CliRun runCli(const std::string& args) {
-    const std::string cmd = std::string(KORV_CLI_PATH) + " " + args + " 2>/dev/null";
-    CliRun r{-1, {}};
+    TempDir errDir;
+    const std::string errFile = errDir.file("stderr");
+    const std::string cmd = std::string(KORV_CLI_PATH) + " " + args + " 2>" + errFile;
+    CliRun r{-1, {}, {}};
     FILE* p = ::popen(cmd.c_str(), "r");
     if (!p)
         return r;
@@ -26,7 +31,14 @@ CliRun runCli(const std::string& args) {
     while (std::fgets(buf, sizeof buf, p)) r.out += buf;
     const int st = ::pclose(p);
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    const auto e = readFileBytes(errFile);
+    r.err.assign(e.begin(), e.end());
     return r;
+}
+
+std::string textOf(const std::string& path) {
+    const auto b = readFileBytes(path);
+    return std::string(b.begin(), b.end());
 }
 
 }  // namespace
@@ -67,8 +79,69 @@ TEST(CliCollect, WritesARecordFileAndPrintsItsPath) {
     EXPECT_EQ(runCli("import " + path).out, "fields: Time,1,2,3,4\nrecords: 2\npoints: 1\n");
 }
 
-TEST(CliCollect, BadArgumentsAreUsageErrors) {
-    EXPECT_EQ(runCli("--simulate 4 collect 4 --interval-s 0 --count 1").status, 2);
-    EXPECT_EQ(runCli("--simulate 4 collect 4 --interval-s 1 --count 1 --dot 0.0").status, 2);
-    EXPECT_EQ(runCli("--simulate 4 collect 61 --interval-s 1 --count 1").status, 2);
+TEST(CliCollect, BadArgumentsAreUsageErrorsBeforeThePortOpens) {
+    // A port that cannot open would give 4; the usage error comes first.
+    for (const char* args :
+         {"collect 4 --interval-s 0 --count 1", "collect 4 --interval-s 1 --count 1 --dot 0.0",
+          "collect 61 --interval-s 1 --count 1",
+          "collect 4 --interval-s 1 --count 1 --max-misses 0", "collect 4 --interval-s 1",
+          "export a.rec", "export a.rec --cvs b"}) {
+        const CliRun r = runCli(std::string("--port /nonexistent/tty ") + args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.err.find("usage:"), std::string::npos) << args;
+    }
+    // The usage says what the exit codes mean.
+    const CliRun u = runCli("");
+    EXPECT_EQ(u.status, 2);
+    EXPECT_NE(u.err.find("exit status: 0 done; 2 usage error"), std::string::npos) << u.err;
+    EXPECT_NE(u.err.find("--max-misses"), std::string::npos);
+}
+
+TEST(CliCollect, UnwritableDirectoryFailsAtOnceInsteadOfReportingSuccess) {
+    TempDir dir;
+    writeFileBytes(dir.file("blocker"), "x");
+    const auto t0 = std::chrono::steady_clock::now();
+    const CliRun r = runCli(
+        "--simulate 4 --baud 115200 --time-scale 0.05 collect 4 --interval-s 5 "
+        "--count 3 --dir " +
+        dir.file("blocker") + "/Data");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "File Open Failed!\n");
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(4));  // not 3 x 5 s
+}
+
+TEST(CliCollect, SilentDeviceEndsAfterMaxMissesWithAMessage) {
+    TempDir dir;
+    // Nothing answers at address 9.
+    const CliRun r = runCli(
+        "--simulate 4 --baud 115200 --time-scale 0.05 collect 9 --interval-s 1 "
+        "--count 5 --max-misses 2 --dir " +
+        dir.path());
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(
+        r.err,
+        "Device did not answer 2 times in a row, acquisition ended!\n0 of 5 samples written\n");
+    ASSERT_FALSE(r.out.empty());
+    EXPECT_EQ(textOf(r.out.substr(0, r.out.size() - 1)), std::string(kRecordHeader));
+}
+
+TEST(CliExport, WritesTheRecordFileAsCsvWithTheYearOfItsName) {
+    TempDir dir;
+    writeFileBytes(dir.file("20241231235000.rec"), std::string(kRecordHeader) +
+                                                       "12-31 23:55\t1.5\t0\t0\t0\r\n" +
+                                                       "01-01 00:05\t1.6\t0\t0\t0\r\n");
+    const CliRun r =
+        runCli("export " + dir.file("20241231235000.rec") + " --csv " + dir.file("out.csv"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(textOf(dir.file("out.csv")),
+              "Time,1,2,3,4\r\n2024-12-31T23:55,1.5,0,0,0\r\n2025-01-01T00:05,1.6,0,0,0\r\n");
+    // Nothing to export, or nowhere to write it.
+    writeFileBytes(dir.file("h.rec"), std::string(kRecordHeader));
+    EXPECT_EQ(runCli("export " + dir.file("h.rec") + " --csv " + dir.file("h.csv")).status, 3);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("h.csv")));
+    const CliRun w = runCli("export " + dir.file("20241231235000.rec") + " --csv " +
+                            dir.file("no/such/out.csv"));
+    EXPECT_EQ(w.status, 3);
+    EXPECT_EQ(w.err.rfind("File Write Failed!\n", 0), 0u) << w.err;
 }

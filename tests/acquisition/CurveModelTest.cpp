@@ -2,17 +2,19 @@
 #include <gtest/gtest.h>
 
 #include "acquisition/CurveModel.h"
+#include "acquisition/RecordImport.h"
+#include "common/NumberText.h"
 
 namespace {
 
+// The import state of a record file with these time texts and values.
 ImportState stateOf(const std::vector<std::pair<std::string, float>>& points) {
+    std::string file(kRecordHeader);
+    for (const auto& [t, v] : points) file += t + "\t" + num::formatFixed(v, 3) + "\t0\t0\t0\r\n";
+    RecordTable table;
     ImportState s;
-    for (const auto& [t, v] : points) {
-        s.TimeLabels.push_back(t);
-        s.ImportedValues.push_back({0.0f, v, 0, 0, 0});
-    }
-    s.RowCount = static_cast<int>(points.size()) + 1;
-    s.ColumnCount = 5;
+    RecordingMessages m;
+    importRecordBytes(file, table, s, m);
     return s;
 }
 
@@ -21,7 +23,7 @@ ImportState stateOf(const std::vector<std::pair<std::string, float>>& points) {
 TEST(CurveMapping, TenMinuteSamplesAtTenMinuteDivisionLieHundredPixelsApart) {
     auto st =
         stateOf({{"12-07 10:00", 5}, {"12-07 10:10", 5}, {"12-07 10:20", 5}, {"12-07 10:30", 5}});
-    const auto s = CurveSeries::fromImport(st, 1);
+    const auto s = CurveSeries::fromImport(st);
     const auto vs = VerticalScale::make(s.first, 40.0f, 1, 390);
     const auto pts = mapCurve(s, vs, 1000, 10);
     ASSERT_EQ(pts.size(), 4u);
@@ -104,14 +106,19 @@ TEST(CurveMapping, TimeTextsAndYearEnd) {
     EXPECT_EQ(timeTextMinutes("12-01 24:00"), kNoPoint);
     // Over the new year the later points lie left of the first one.
     auto st = stateOf({{"12-31 23:50", 1}, {"01-01 00:10", 1}});
-    const auto s = CurveSeries::fromImport(st, 1);
+    const auto s = CurveSeries::fromImport(st);
     EXPECT_LT(s.minutes[1], 0);
 }
 
 TEST(CurveMapping, PointsWithoutATimePlaceNothing) {
     auto st = stateOf({{"12-07 10:00", 1}, {"", 0}, {"Time", 1}, {"12-07 11:00", 2}});
-    const auto s = CurveSeries::fromImport(st, 1);
+    const auto s = CurveSeries::fromImport(st);
+    EXPECT_EQ(st.DataRows, 4u);
+    EXPECT_EQ(s.size(), 2u);  // only the rows with a time are kept for the curve
     const auto pts = mapCurve(s, VerticalScale::make(s.first, 40, 1, 390), 1000, 60);
     ASSERT_EQ(pts.size(), 2u);
     EXPECT_EQ(pts[1].x, 100);
+    EXPECT_EQ(pts[1].y, VerticalScale::make(s.first, 40, 1, 390).y(2.0f));
+    // The centre is the first data row even when that row places no point.
+    EXPECT_FLOAT_EQ(CurveSeries::fromImport(stateOf({{"x", 7}, {"12-07 10:00", 1}})).first, 7.0f);
 }

@@ -27,10 +27,24 @@ void setMeasuredValue(TestBus& bus, int address, float value) {
     bus.sim.clearFramesReceived();
 }
 
+// A fake clock that runs a test's step after each wait of the worker (the n-th wait ends just
+// before the n-th tick samples).
+class HookedClock : public FakeClock {
+public:
+    using FakeClock::FakeClock;
+    std::function<void(int sleeps)> afterSleep;  // set before the worker starts
+    bool sleepUntilSteady(SteadyPoint t, const std::atomic<int>& stop) override {
+        const bool ok = FakeClock::sleepUntilSteady(t, stop);
+        if (ok && afterSleep)
+            afterSleep(sleeps());
+        return ok;
+    }
+};
+
 struct Rig {
-    explicit Rig(Clock::TimePoint start, std::vector<int> addresses = {3})
-        : clock(std::make_shared<FakeClock>(start)),
-          bus(std::move(addresses), 0.03, 115200, 1.0, clock) {
+    explicit Rig(Clock::TimePoint start) : Rig(std::make_shared<HookedClock>(start)) {}
+    explicit Rig(std::shared_ptr<HookedClock> c)
+        : clock(std::move(c)), bus({3}, 0.03, 115200, 1.0, clock) {
         bus.open();
         bus.ctx.dataDir = dir.path();
         bus.ctx.CurrentAddress = 3;
@@ -64,25 +78,35 @@ struct Rig {
     }
 
     TempDir dir;
-    std::shared_ptr<FakeClock> clock;
+    std::shared_ptr<HookedClock> clock;
     TestBus bus;
     GatherSession session{bus.ctx};
 };
+
+GatherSession::Plan immediatePlan(int count, std::chrono::seconds interval, int maxMisses = 0) {
+    GatherSession::Plan p;
+    p.mode = GatherSession::Mode::Immediate;
+    p.interval = interval;
+    p.count = count;
+    p.maxMisses = maxMisses;
+    return p;
+}
 
 }  // namespace
 
 TEST(GatherChecks, InputsAreRefusedWithTheirMessages) {
     const auto t0 = makeLocalTime(2024, 5, 1, 10, 0);
-    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "").message,
+    const auto pressed = t0 - 10min;
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "", pressed).message,
               "Time Interval can not be empty");
-    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "0").message,
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "0", pressed).message,
               "Time Interval can not be empty");
-    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "-5").message,
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "-5", pressed).message,
               "Time Interval can not be empty");  // no timer with a negative period
-    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 59s, "1").message,
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 59s, "1", pressed).message,
               "End time setting can not be lower than the start time");
-    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "7min").count, 8);
-    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 5min, "10").count, 0);
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 60min, "7min", pressed).count, 8);
+    EXPECT_EQ(GatherSession::checkReservation(t0, t0 + 5min, "10", pressed).count, 0);
     EXPECT_EQ(GatherSession::checkImmediate("", "1").message,
               "Time Interval or duration can not be empty");
     EXPECT_EQ(GatherSession::checkImmediate("5", "").message,
@@ -164,6 +188,88 @@ TEST(GatherImmediate, SilentDeviceSkipsTicksUntilCancelAndCountsNothing) {
     EXPECT_TRUE(r.bus.messages.texts().empty());
 }
 
+TEST(GatherImmediate, MaxMissesInARowEndASilentAcquisitionWithAMessage) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    SimFaults f;
+    f.silent = true;
+    r.bus.sim.setFaults(3, f);
+    ASSERT_TRUE(r.session.start(immediatePlan(10, 60s, 3)));
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_TRUE(r.session.missLimitReached());
+    EXPECT_EQ(r.session.misses(), 3);
+    EXPECT_EQ(r.session.taken(), 0);
+    EXPECT_EQ(
+        r.bus.messages.texts(),
+        std::vector<std::string>{"Device did not answer 3 times in a row, acquisition ended!"});
+}
+
+TEST(GatherImmediate, MissesThatAreNotInARowDoNotEndTheAcquisition) {
+    // Silent at ticks 1, 2, 4, 5, answering at 3, 6 and 7: never three misses in a row.
+    auto clock = std::make_shared<HookedClock>(makeLocalTime(2024, 12, 7, 10, 0));
+    Rig r(clock);
+    clock->afterSleep = [&r](int n) {
+        SimFaults f;
+        f.silent = n != 3 && n < 6;
+        r.bus.sim.setFaults(3, f);
+    };
+    ASSERT_TRUE(r.session.start(immediatePlan(3, 60s, 3)));
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_FALSE(r.session.missLimitReached());
+    EXPECT_EQ(r.session.taken(), 3);
+    EXPECT_EQ(r.session.misses(), 4);
+    const auto l = r.lines();
+    ASSERT_EQ(l.size(), 4u);
+    EXPECT_EQ(l[1].substr(0, 11), "12-07 10:03");
+    EXPECT_EQ(l[3].substr(0, 11), "12-07 10:07");
+}
+
+// Ticks are kept on the steady clock and stamped with the wall clock: setting the system's time
+// back an hour must not hold the next sample back an hour, nor setting it forward bunch them.
+TEST(GatherSchedule, WallClockStepsNeitherDelayNorBunchSamples) {
+    for (const auto step : {-60min, 60min}) {
+        SCOPED_TRACE(step.count());
+        auto clock = std::make_shared<HookedClock>(makeLocalTime(2024, 12, 7, 10, 0));
+        Rig r(clock);
+        clock->afterSleep = [&clock, step](int n) {
+            if (n == 2)
+                clock->stepWall(step);
+        };
+        const auto steady0 = clock->steadyNow();
+        ASSERT_TRUE(r.session.startImmediate("10", "1"));
+        ASSERT_TRUE(r.waitFinished());
+        EXPECT_EQ(clock->steadyNow() - steady0, 60min);  // six samples, ten minutes apart
+        const auto l = r.lines();
+        ASSERT_EQ(l.size(), 7u);
+        const auto stamp = [&](int minutes) {
+            return recordTimeText(Clock::localTime(makeLocalTime(2024, 12, 7, 10, 0) +
+                                                   std::chrono::minutes(minutes)));
+        };
+        EXPECT_EQ(l[1].substr(0, 11), stamp(10));
+        EXPECT_EQ(l[2].substr(0, 11), stamp(20 + static_cast<int>(step.count())));
+        EXPECT_EQ(l[6].substr(0, 11), stamp(60 + static_cast<int>(step.count())));
+    }
+}
+
+TEST(GatherProgress, ShowsSamplesOfPlannedLastValueWithUnitAndNextTime) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    BasicSettings b = r.bus.ctx.basicSettings();
+    b.SignalUnitText = "kPa";
+    r.bus.ctx.setBasicSettings(b);
+    std::string midway;
+    r.clock->afterSleep = [&r, &midway](int n) {
+        if (n == 3)
+            midway = r.session.progress().snapshot().text;
+    };
+    ASSERT_TRUE(r.session.startImmediate("10", "1"));
+    ASSERT_TRUE(r.waitFinished());
+    // Published before the third wait, after two samples.
+    EXPECT_EQ(midway, "2 of 6 samples taken\nLast value: 1234 kPa\nNext sample at 10:30:00");
+    const ProgressSnapshot end = r.session.progress().snapshot();
+    EXPECT_EQ(end.text, "6 of 6 samples taken\nLast value: 1234 kPa");
+    EXPECT_EQ(end.done, 6);
+    EXPECT_EQ(end.total, 6);
+}
+
 TEST(GatherImmediate, DeviceThatStopsAnsweringMidwayLosesOnlyItsTicks) {
     Rig r(makeLocalTime(2024, 12, 7, 10, 0));
     ASSERT_TRUE(r.session.startImmediate("1", "100"));
@@ -228,7 +334,10 @@ TEST(GatherImmediate, UnwritableDirectoryReportsFileOpenFailedAndGoesOn) {
     r.bus.ctx.dataDir = r.dir.file("blocker") + "/Data";  // cannot be created
     ASSERT_TRUE(r.session.startImmediate("30", "1"));
     ASSERT_TRUE(r.waitFinished());
-    EXPECT_EQ(r.session.taken(), 2);  // counted although lost
+    EXPECT_FALSE(r.session.headerWritten());
+    EXPECT_EQ(r.session.remaining(), 0);  // both ticks counted against the plan...
+    EXPECT_EQ(r.session.taken(), 0);      // ...but no sample is on disk
+    EXPECT_EQ(r.session.lost(), 2);
     EXPECT_EQ(r.bus.messages.texts(),
               std::vector<std::string>(3, "File Open Failed!"));  // header and both lines
 }
@@ -267,15 +376,44 @@ TEST(GatherReservation, SpanShorterThanIntervalWritesHeaderOnlyAtStartMinute) {
     EXPECT_EQ(r.session.taken(), 0);
 }
 
-TEST(GatherReservation, StartMinuteAlreadyPastBeginsAtOnce) {
-    Rig r(makeLocalTime(2024, 12, 7, 10, 30, 0));
+TEST(GatherReservation, StartMinuteAlreadyPastSamplesOnlyUntilTheEnd) {
+    // 10:00 to 10:20 every 5 minutes, pressed at 10:07:30: the whole intervals left from 10:07,
+    // two, sampled at 10:07:30 and 10:12:30 (it used to take all four planned ones, up to
+    // 10:22:30, past the end).
+    Rig r(makeLocalTime(2024, 12, 7, 10, 7, 30));
     const auto start = makeLocalTime(2024, 12, 7, 10, 0);
-    ASSERT_TRUE(r.session.startReservation(start, start + 20min, "10"));
+    int shown = -1;
+    ASSERT_TRUE(r.session.startReservation(start, start + 20min, "5", [&](int n) { shown = n; }));
+    EXPECT_EQ(shown, 2);  // 13 whole minutes from 10:07 to 10:20
     ASSERT_TRUE(r.waitFinished());
     const auto l = r.lines();
     ASSERT_EQ(l.size(), 3u);
-    EXPECT_EQ(l[1].substr(0, 11), "12-07 10:30");
-    EXPECT_EQ(l[2].substr(0, 11), "12-07 10:40");
+    EXPECT_EQ(l[1].substr(0, 11), "12-07 10:07");
+    EXPECT_EQ(l[2].substr(0, 11), "12-07 10:12");
+}
+
+TEST(GatherReservation, EndAlreadyPastIsRefusedWithAMessage) {
+    // Start 10:00, end 10:20, pressed at 10:30 (the start picker shows when the page was built).
+    Rig r(makeLocalTime(2024, 12, 7, 10, 30, 0));
+    const auto start = makeLocalTime(2024, 12, 7, 10, 0);
+    EXPECT_FALSE(r.session.startReservation(start, start + 20min, "10"));
+    EXPECT_EQ(r.bus.messages.texts(), std::vector<std::string>{std::string(kEndPassedMessage)});
+    EXPECT_TRUE(std::filesystem::is_empty(r.dir.path()));
+    // Within the start minute nothing is lost: both samples of 10:00 .. 10:20.
+    EXPECT_EQ(GatherSession::checkReservation(start, start + 20min, "10", start + 40s).count, 2);
+}
+
+TEST(GatherReservation, SilentDeviceEndsAtTheEndTimeInsteadOfSamplingPastIt) {
+    Rig r(makeLocalTime(2024, 12, 7, 9, 55));
+    SimFaults f;
+    f.silent = true;
+    r.bus.sim.setFaults(3, f);
+    const auto start = makeLocalTime(2024, 12, 7, 10, 0);
+    ASSERT_TRUE(r.session.startReservation(start, start + 30min, "10"));
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_EQ(r.session.taken(), 0);
+    EXPECT_EQ(r.session.misses(), 3);  // 10:00, 10:10, 10:20; nothing at 10:30
+    EXPECT_EQ(r.clock->now(), start + 30min);
 }
 
 // A clock on which the start minute never comes: only a stop request ends a wait.
@@ -306,6 +444,9 @@ TEST(GatherReservation, CancelWhileWaitingForTheStartMinuteEndsTheWorkerAtOnce) 
     ASSERT_TRUE(session.startReservation(start, start + 60min, "10"));
     while (clock->waits.load() == 0) std::this_thread::sleep_for(1ms);
     EXPECT_FALSE(session.finished());
+    // The wait dialog tells when the first sample comes (another day: with its date).
+    EXPECT_EQ(session.progress().snapshot().text,
+              "0 of 6 samples taken\nFirst sample at 12-09 10:00:00");
     session.cancel();
     const auto until = std::chrono::steady_clock::now() + 2s;
     while (!session.finished() && std::chrono::steady_clock::now() < until)
@@ -338,5 +479,5 @@ TEST(GatherRealClock, ShortAcquisitionOnTheSystemClock) {
     ImportState state;
     RecordingMessages m;
     EXPECT_EQ(importRecordFile(session.recordPath(), table, state, m), ImportOutcome::Loaded);
-    EXPECT_EQ(state.TimeLabels.size(), 2u);
+    EXPECT_EQ(state.Values.size(), 2u);
 }

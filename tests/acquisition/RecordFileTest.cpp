@@ -1,7 +1,9 @@
 // Record file layout, names and the import's splitting rules.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cmath>
+#include <csignal>
 #include <string>
 
 #include "acquisition/RecordFile.h"
@@ -70,6 +72,36 @@ TEST(RecordWriterTest, AppendsWholeLinesAndKeepsWhatTheFileHeld) {
         std::string(kRecordHeader) + "01-02 03:04\t1\t0\t0\t0\r\n" + std::string(kRecordHeader));
 }
 
+// A write that stops part-way (a full disk; here the file size limit) leaves nothing of its line,
+// so the next sample's line does not join a fragment.
+TEST(RecordWriterTest, FailedWriteLeavesNoPartialLineForTheNextOne) {
+    TempDir dir;
+    const std::string path = dir.file("a.rec");
+    ASSERT_TRUE(RecordWriter(path).append(kRecordHeader));
+    const std::string line = "01-02 03:04\t1234\t0\t0\t0\r\n";
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = kRecordHeader.size() + 10;  // room for 10 bytes of the line only
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = RecordWriter(path).append(line);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(bytesOf(path), std::string(kRecordHeader));
+    ASSERT_TRUE(RecordWriter(path).append(line));
+    EXPECT_EQ(bytesOf(path), std::string(kRecordHeader) + line);
+}
+
+TEST(RecordWriterTest, FileCutInMidLineGetsALineEndBeforeTheNextLine) {
+    TempDir dir;
+    writeFileBytes(dir.file("a.rec"), std::string(kRecordHeader) + "01-02 03:04\t12");
+    ASSERT_TRUE(RecordWriter(dir.file("a.rec")).append("01-02 03:05\t1\t0\t0\t0\r\n"));
+    EXPECT_EQ(bytesOf(dir.file("a.rec")),
+              std::string(kRecordHeader) + "01-02 03:04\t12\r\n01-02 03:05\t1\t0\t0\t0\r\n");
+}
+
 TEST(RecordWriterTest, MissingDirectoryIsAFailureNotSuccess) {
     TempDir dir;
     EXPECT_FALSE(RecordWriter(dir.file("no/such/dir/a.rec")).append(kRecordHeader));
@@ -85,4 +117,43 @@ TEST(RecordSplitting, RunsOfTabsAreOneSeparatorAndEdgesAreIgnored) {
     EXPECT_EQ(q[1], "0");
     EXPECT_TRUE(splitRecordLine("").empty());
     EXPECT_TRUE(splitRecordLine("\t\t\t").empty());
+}
+
+TEST(RecordFileNames, StartTimeOfAName) {
+    const auto t = recordStartOfName("20241231235930.rec");
+    ASSERT_TRUE(t.has_value());
+    EXPECT_EQ(t->tm_year + 1900, 2024);
+    EXPECT_EQ(t->tm_mon + 1, 12);
+    EXPECT_EQ(t->tm_mday, 31);
+    EXPECT_EQ(t->tm_sec, 30);
+    for (const char* other : {"2024123123593.rec", "20241231235930.txt", "2024123123593x.rec",
+                              "20241331235930.rec", "export.rec", ""})
+        EXPECT_FALSE(recordStartOfName(other).has_value()) << other;
+}
+
+TEST(RecordFileTimes, TimeTextFields) {
+    const auto t = parseRecordTime("12-07 10:30");
+    ASSERT_TRUE(t.has_value());
+    EXPECT_EQ(t->month, 12);
+    EXPECT_EQ(t->day, 7);
+    EXPECT_EQ(t->hour, 10);
+    EXPECT_EQ(t->minute, 30);
+    for (const char* other : {"", "Time", "12-07 10:3", "12/07 10:30", "00-07 10:30", "12-07 24:00",
+                              "12-32 10:30", "12-07 10:60"})
+        EXPECT_FALSE(parseRecordTime(other).has_value()) << other;
+}
+
+TEST(RecordFileText, PrefixKeepsWholeGbkCharactersAndTextBecomesUtf8) {
+    const std::string gbk =
+        "ab\xA1\xE6"  // "ab℃"
+        "c";
+    EXPECT_EQ(recordTextPrefix(gbk, 10), gbk);
+    EXPECT_EQ(recordTextPrefix(gbk, 3), "ab");  // not half of the character
+    EXPECT_EQ(recordTextPrefix(gbk, 4), "ab\xA1\xE6");
+    EXPECT_EQ(recordTextUtf8("plain"), "plain");
+    EXPECT_EQ(recordTextUtf8(gbk),
+              "ab\xE2\x84\x83"
+              "c");
+    // Not GBK: every byte stays, as Latin-1.
+    EXPECT_EQ(recordTextUtf8("\xFF"), "\xC3\xBF");
 }

@@ -9,15 +9,26 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTimer>
+#include <cerrno>
+#include <cstring>
+
+#include <QProgressBar>
+#include <QTableView>
 
 #include "acquisition/RecordFile.h"
+#include "acquisition/RecordImport.h"
 #include "acquisition/qt/CurvePage.h"
 #include "acquisition/qt/DataGatherDlg.h"
+#include "acquisition/qt/RecordJob.h"
 #include "acquisition/qt/TablePage.h"
 #include "common/qt/FileDialogs.h"
+#include "common/qt/WaitDialogs.h"
 #include "link/RegisterMap.h"
+#include "shell/qt/KorvelantisView.h"
+#include "shell/qt/MainFrame.h"
+#include "shell/qt/PropSheet.h"
 #include "tests/support/TestBus.h"
+#include "tests/support/qt/EventLoop.h"
 
 using namespace std::chrono_literals;
 
@@ -58,15 +69,6 @@ struct PageRig {
 
 const std::string kThree = std::string(kRecordHeader) + "12-07 10:00\t20.000\t0\t0\t0\r\n" +
                            "12-07 10:10\t30.000\t0\t0\t0\r\n" + "12-07 10:20\t25.000\t0\t0\t0\r\n";
-
-// Presses the wait dialog's button once it is up.
-void cancelWaitDialogSoon() {
-    QTimer::singleShot(150, [] {
-        if (auto* w = QApplication::activeModalWidget())
-            if (auto* b = w->findChild<QPushButton*>("waitCancel"))
-                b->click();
-    });
-}
 
 }  // namespace
 
@@ -114,20 +116,6 @@ TEST(DataGatherPage, ImmediateAcquisitionFromTheButtonWritesTheRecordFile) {
     EXPECT_TRUE(std::filesystem::exists(r.bus.ctx.dataDir));  // created when missing
 }
 
-TEST(DataGatherPage, CancelClosesTheWaitDialogOfAnAcquisitionThatNeverEnds) {
-    PageRig r;
-    SimFaults f;
-    f.silent = true;
-    r.bus.sim.setFaults(3, f);
-    r.find<QRadioButton>("immediateRadio")->click();
-    r.find<QLineEdit>("immediateInterval")->setText("1");
-    r.find<QLineEdit>("duration")->setText("5");
-    cancelWaitDialogSoon();
-    r.find<QPushButton>("immediateAcquisition")->click();
-    EXPECT_TRUE(r.page->session().finished());
-    EXPECT_EQ(r.page->session().taken(), 0);
-}
-
 TEST(DataGatherPage, ReservationFromThePickers) {
     PageRig r;
     r.find<QLineEdit>("reserveInterval")->setText("10");
@@ -164,7 +152,7 @@ TEST(DataGatherPage, ImportFillsTableAndCurve) {
     writeFileBytes(r.dir.file("a.rec"), kThree);
     r.importFile(r.dir.file("a.rec"));
     EXPECT_EQ(r.lastRequest.title, "Import data file");
-    EXPECT_EQ(r.lastRequest.filter, "Rec Files (*.rec);;All Files (*.*)");
+    EXPECT_EQ(r.lastRequest.filter, "Rec Files (*.rec);;All Files (*)");
     auto* model = r.page->tablePage()->model();
     EXPECT_EQ(model->columnCount(), 5);
     EXPECT_EQ(model->rowCount(), 4);
@@ -184,9 +172,12 @@ TEST(DataGatherPage, FailedOrCancelledImportKeepsTheOldTableAndTellsWhy) {
     writeFileBytes(r.dir.file("a.rec"), kThree);
     r.importFile(r.dir.file("a.rec"));
     r.importFile(r.dir.file("missing.rec"));
-    EXPECT_EQ(r.bus.messages.texts(), std::vector<std::string>{"File Open Failed!"});
+    const auto e = r.bus.messages.entries();
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].text, "File Open Failed!");
+    EXPECT_EQ(e[0].detail, std::strerror(ENOENT));
     EXPECT_EQ(r.page->tablePage()->model()->rowCount(), 4);
-    EXPECT_TRUE(r.bus.ctx.importState.TimeLabels.empty());
+    EXPECT_FALSE(r.bus.ctx.importState.loaded());
     r.importFile("");  // the dialog cancelled
     EXPECT_EQ(r.page->tablePage()->model()->rowCount(), 4);
     writeFileBytes(r.dir.file("h.rec"), std::string(kRecordHeader).substr(0, 13));
@@ -241,4 +232,147 @@ TEST(DataGatherPage, ActivationShowsTheMeasuringUnit) {
     r.bus.ctx.setBasicSettings(b);
     r.page->onSetActive();
     EXPECT_EQ(r.page->curvePage()->unitLabel()->text(), "kPa");
+}
+
+TEST(DataGatherPage, LargeImportRunsOnAWorkerBehindAWaitDialog) {
+    PageRig r;
+    std::string file(kRecordHeader);
+    std::tm t{};
+    t.tm_year = 124;
+    t.tm_mday = 1;
+    while (file.size() <= kRecordJobInPlaceBytes) {
+        file += recordSampleLine(t, "12.50");
+        ++t.tm_min;
+        std::mktime(&t);
+    }
+    writeFileBytes(r.dir.file("big.rec"), file);
+    QString dialog, caption;
+    whenModal<WaitDialog>([&](WaitDialog* d) {
+        dialog = d->objectName();
+        caption = d->button()->text();
+    });
+    r.importFile(r.dir.file("big.rec"));
+    EXPECT_EQ(dialog, "recordJobWaitDlg");
+    EXPECT_EQ(caption, "Cancel Import");
+    EXPECT_TRUE(r.bus.messages.texts().empty());
+    EXPECT_EQ(static_cast<std::size_t>(r.page->tablePage()->model()->rowCount()),
+              r.bus.ctx.importState.DataRows + 1);
+    EXPECT_GT(r.bus.ctx.importState.DataRows, 60000u);
+    EXPECT_TRUE(r.page->curvePage()->plot()->loaded());
+}
+
+// After an import the range changed on the basic page: a redraw (a resize, the page's
+// activation) draws on the new span, and the labels must say so.
+TEST(DataGatherPage, ValueLabelsShowTheSpanTheCurveIsDrawnWith) {
+    PageRig r;
+    writeFileBytes(r.dir.file("a.rec"), kThree);
+    r.importFile(r.dir.file("a.rec"));
+    auto* curve = r.page->curvePage();
+    EXPECT_EQ(curve->topLabel()->text(), "40.000");
+    BasicSettings b = r.bus.ctx.basicSettings();
+    b.RangeStart = 0.0f;
+    b.RangeEnd = 1.6f;
+    r.bus.ctx.setBasicSettings(b);
+    r.page->show();
+    r.find<QTabWidget>("recordTabs")->setCurrentWidget(curve);
+    r.page->resize(r.page->width() + 50, r.page->height());
+    QApplication::processEvents();
+    EXPECT_EQ(curve->topLabel()->text(), "20.800");
+    EXPECT_EQ(curve->middleLabel()->text(), "20.000");
+    EXPECT_EQ(curve->bottomLabel()->text(), "19.200");
+    const QImage drawn = curve->plot()->image();
+    b.RangeEnd = 4.0f;
+    r.bus.ctx.setBasicSettings(b);
+    r.page->onSetActive();
+    EXPECT_EQ(curve->topLabel()->text(), "22.000");
+    EXPECT_EQ(curve->bottomLabel()->text(), "18.000");
+    EXPECT_NE(curve->plot()->image(), drawn);
+}
+
+// A silent device: the acquisition never ends by itself; its dialog shows how it goes, and
+// Cancel closes it.
+TEST(DataGatherPage, WaitDialogShowsTheAcquisitionAsItRunsAndCancelClosesIt) {
+    PageRig r;
+    SimFaults f;
+    f.silent = true;
+    r.bus.sim.setFaults(3, f);
+    r.find<QRadioButton>("immediateRadio")->click();
+    r.find<QLineEdit>("immediateInterval")->setText("1");
+    r.find<QLineEdit>("duration")->setText("5");
+    QString text;
+    int barMaximum = -1;
+    bool barShown = false;
+    whenModal<CGatherWaitDlg>([&](CGatherWaitDlg* d) {
+        auto* label = d->findChild<QLabel*>("waitProgressText");
+        auto* bar = d->findChild<QProgressBar*>("waitProgressBar");
+        waitFor([&] { return label->text().contains("without answer"); });
+        text = label->text();
+        barShown = bar->isVisibleTo(d);
+        barMaximum = bar->maximum();
+        d->button()->click();
+    });
+    r.find<QPushButton>("immediateAcquisition")->click();  // returns when the dialog closed
+    EXPECT_TRUE(r.page->session().finished());
+    EXPECT_EQ(r.page->session().taken(), 0);
+    EXPECT_TRUE(text.startsWith("0 of 300 samples taken, ")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\nNext sample at ")) << text.toStdString();
+    EXPECT_TRUE(barShown);
+    EXPECT_EQ(barMaximum, 300);
+    // Nothing was taken: nothing to offer.
+    EXPECT_FALSE(r.page->openRecordButton()->isEnabled());
+    EXPECT_TRUE(r.find<QLabel>("dataDirLabel")->text().startsWith("Record file: "));
+}
+
+TEST(DataGatherPage, FileJustWrittenOpensInTableAndCurve) {
+    PageRig r;
+    EXPECT_FALSE(r.page->openRecordButton()->isEnabled());
+    r.find<QRadioButton>("immediateRadio")->click();
+    r.find<QLineEdit>("immediateInterval")->setText("30");
+    r.find<QLineEdit>("duration")->setText("2");
+    r.find<QPushButton>("immediateAcquisition")->click();
+    ASSERT_EQ(r.page->session().taken(), 4);
+    EXPECT_EQ(r.find<QLabel>("dataDirLabel")->text(),
+              "Record file: " + QString::fromStdString(r.page->session().recordPath().string()));
+    ASSERT_TRUE(r.page->openRecordButton()->isEnabled());
+    r.page->openRecordButton()->click();
+    EXPECT_EQ(r.page->tablePage()->model()->rowCount(), 5);
+    auto* model = r.page->tablePage()->model();
+    EXPECT_EQ(model->data(model->index(3, 0), Qt::DisplayRole).toString(), "12-07 12:00");
+    EXPECT_EQ(r.page->curvePage()->plot()->series().size(), 4u);
+    EXPECT_EQ(r.find<QTabWidget>("recordTabs")->currentWidget(), r.page->tablePage());
+}
+
+// The whole page, with the controls it gained, at 1280 x 720.
+TEST(DataGatherPage, FitsTheWindowAt1280x720) {
+    RecordingMessages messages;
+    AppContext ctx{messages};
+    CMainFrame frame(ctx);
+    frame.view()->OnInitialUpdate();
+    frame.resize(1280, 720);
+    frame.show();
+    CPropSheet* sheet = frame.view()->sheet();
+    CDataGatherDlg* page = sheet->dataGatherPage();
+    sheet->SetActivePage(sheet->indexOf(page));
+    auto* tabs = page->findChild<QTabWidget*>("recordTabs");
+    const auto inside = [](QWidget* w, QWidget* within) {
+        const QRect r(w->mapTo(within, QPoint(0, 0)), w->size());
+        return w->isVisible() && within->rect().contains(r);
+    };
+    for (int tab : {0, 1}) {
+        tabs->setCurrentIndex(tab);
+        QApplication::processEvents();
+        EXPECT_LE(frame.height(), 720);
+        EXPECT_GE(page->height(), page->minimumSizeHint().height());
+        EXPECT_TRUE(inside(page->openRecordButton(), page));
+        EXPECT_TRUE(inside(tabs, page));
+    }
+    tabs->setCurrentIndex(0);
+    QApplication::processEvents();
+    EXPECT_TRUE(inside(page->tablePage()->exportButton(), page));
+    tabs->setCurrentIndex(1);
+    QApplication::processEvents();
+    EXPECT_TRUE(inside(page->curvePage()->saveButton(), page));
+    EXPECT_TRUE(inside(page->curvePage()->readoutLabel(), page));
+    EXPECT_TRUE(inside(page->curvePage()->timeUnitLabel(), page));
+    frame.hide();
 }

@@ -1,0 +1,33 @@
+#include "acquisition/qt/RecordJob.h"
+
+#include <atomic>
+
+#include "common/Progress.h"
+#include "common/Worker.h"
+#include "common/qt/WaitDialogs.h"
+
+namespace {
+QString text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+}  // namespace
+
+void runRecordJob(QWidget* parent, std::size_t bytes, std::string_view waitText,
+                  std::string_view cancelCaption,
+                  const std::function<void(const JobControl&)>& job) {
+    Progress progress;
+    std::atomic<int> stop{0};
+    const JobControl control{&progress, &stop};
+    Worker worker;
+    // A thread that cannot be started leaves the job to this one: slow, but done.
+    if (bytes <= kRecordJobInPlaceBytes || !worker.start([&] { job(control); })) {
+        job(JobControl{});
+        return;
+    }
+    CWaitDlgBase wait(
+        text(waitText), text(cancelCaption), {}, [&] { stop = 1; }, &worker, parent);
+    wait.setObjectName("recordJobWaitDlg");
+    wait.followProgress(&progress);
+    wait.exec();
+    worker.join();
+}
