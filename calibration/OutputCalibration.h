@@ -27,7 +27,7 @@ OutputGroups groupsForOutputType(const std::string& outputTypeText);
 // Writes register 40 of every online device, ascending, waiting for each device's echo before
 // the next command so that no two collide on the half-duplex line; a silent device costs one
 // read time-out. The echoes are taken off the line, so none can pass for a later answer.
-// Returns how many devices were addressed.
+// Returns how many devices were addressed, or -1 when the port failed (the bus has said why).
 int sendOutputCommand(AppContext& ctx, std::uint16_t value);
 
 // Per online device: command 0, the 6 s for the device to prepare, the slope/offset write with

@@ -151,19 +151,20 @@ void COutputCalibrationPage::OnCommand(OutputKind kind, std::uint16_t value) {
     // Off the window's thread: waiting for every device's echo takes about a second on a full
     // bus, and a silent device its read time-out. The page stays disabled until the message.
     setEnabled(false);
-    auto finish = [this, text] {
+    // A failed port has spoken: no completion is reported for a command that never went out.
+    auto finish = [this, text](bool sent) {
         commandWorker_.join();
         setEnabled(true);
-        ctx_.messages.show(text);
+        if (sent)
+            ctx_.messages.show(text);
     };
     const bool started = commandWorker_.start([this, value, finish] {
-        calib::sendOutputCommand(ctx_, value);
-        QMetaObject::invokeMethod(this, finish, Qt::QueuedConnection);
+        const bool sent = calib::sendOutputCommand(ctx_, value) >= 0;
+        QMetaObject::invokeMethod(
+            this, [finish, sent] { finish(sent); }, Qt::QueuedConnection);
     });
-    if (!started) {  // no thread to spare: do it here rather than not at all
-        calib::sendOutputCommand(ctx_, value);
-        finish();
-    }
+    if (!started)  // no thread to spare: do it here rather than not at all
+        finish(calib::sendOutputCommand(ctx_, value) >= 0);
 }
 
 bool COutputCalibrationPage::exchangeFromEdits() {
