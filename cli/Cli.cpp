@@ -57,7 +57,11 @@ int usage() {
     std::fprintf(stderr,
                  "usage: korvelantis-cli [--port PATH | --simulate 1,7,12] [--baud N]\n"
                  "         [--parity \"No parity\"|\"Odd parity\"|\"even parity\"]\n"
-                 "         [--data-bits 8|7] [--stop-bits 1|1.5|2] [--time-scale X] COMMAND\n"
+                 "         [--data-bits 8|7] [--stop-bits 1|1.5|2] [--timeout-ms 20..5000]\n"
+                 "         [--time-scale X] COMMAND\n"
+                 "  --baud N: 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200\n"
+                 "  --timeout-ms N: wait the wire time plus N ms for an answer (default: the\n"
+                 "                  classic waits of each exchange)\n"
                  "commands:\n"
                  "  scan                      the first device that answers\n"
                  "  scan --all                every online address 1..60\n"
@@ -88,6 +92,32 @@ std::optional<std::uint8_t> parseDeviceAddress(const std::string& s) {
     if (!v || *v < 1 || *v > AppContext::kAddressCount)
         return std::nullopt;
     return static_cast<std::uint8_t>(*v);
+}
+
+// A rate the port can set: any other would leave the driver's rate as it was, silently.
+bool isLineRate(long long baud) {
+    for (int rate : {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200})
+        if (baud == rate)
+            return true;
+    return false;
+}
+
+// The addresses a command names (and the product code of "configure"), before the port opens.
+bool addressesValid(const std::string& command, const std::vector<std::string>& args) {
+    if (command == "read" || command == "collect")
+        return !args.empty() && parseDeviceAddress(args[0]).has_value();
+    if (command == "download")
+        return args[0] == "--all" || parseDeviceAddress(args[0]).has_value();
+    if (command == "configure") {
+        const auto code = parseNumber(args[1]);
+        return parseDeviceAddress(args[0]) && code && *code >= INT32_MIN && *code <= INT32_MAX;
+    }
+    return true;
+}
+
+int refuse(const std::string& option, const std::string& value) {
+    std::fprintf(stderr, "korvelantis-cli: %s %s is not accepted\n", option.c_str(), value.c_str());
+    return usage();
 }
 
 // The parameter file into a model whose edits all hold numbers.
@@ -189,22 +219,28 @@ int runCli(int argc, char** argv) {
             if (!simulate)
                 return usage();
         } else if (a == "--baud") {
-            const auto n = parseNumber(v);
-            if (!n || *n <= 0)
-                return usage();
+            const auto n = num::parseInteger(v, 1, 115200);
+            if (!n || !isLineRate(*n))
+                return refuse(a, v);
             settings.BaudRate = static_cast<int>(*n);
         } else if (a == "--parity") {
             if (v != "No parity" && v != "Odd parity" && v != "even parity")
-                return usage();
+                return refuse(a, v);
             settings.Parity = v;
         } else if (a == "--data-bits") {
             if (v != "8" && v != "7")
-                return usage();
-            settings.DataBits = std::atoi(v.c_str());
+                return refuse(a, v);
+            settings.DataBits = v == "8" ? 8 : 7;
         } else if (a == "--stop-bits") {
             if (v != "1" && v != "1.5" && v != "2")
-                return usage();
+                return refuse(a, v);
             settings.StopBits = v;
+        } else if (a == "--timeout-ms") {
+            const auto ms = num::parseInteger(v, SerialSettings::kMinResponseTimeoutMs,
+                                              SerialSettings::kMaxResponseTimeoutMs);
+            if (!ms)
+                return refuse(a, v);
+            settings.ResponseTimeoutMs = static_cast<int>(*ms);
         } else if (a == "--time-scale") {
             const auto scale = num::parseDouble(v);
             if (!scale || !(*scale > 0.0) || *scale > 1.0)
@@ -229,6 +265,8 @@ int runCli(int argc, char** argv) {
         if (!ok)
             return usage();
     }
+    if (!addressesValid(command, args))
+        return usage();
 
     CliMessages messages;
     Timing timing;
