@@ -193,7 +193,7 @@ void SimBus::readLoop() {
             bool hangUpNow = false;
             {
                 std::lock_guard lock(mutex_);
-                hangUpNow = hangUpAt_ != 0 && frames_.size() >= hangUpAt_;
+                hangUpNow = hangUpAt_ != 0 && framesSeen_ >= hangUpAt_;
             }
             if (hangUpNow) {
                 closeLine();
@@ -218,6 +218,7 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
     {
         std::lock_guard lock(mutex_);
         frames_.push_back({frame, crcOk, collided});
+        ++framesSeen_;
         if (!crcOk)
             return;
         const bool broadcast = frame[0] == 0x7F;
@@ -325,7 +326,7 @@ void SimBus::setCountingReads(int address, bool on) {
 
 void SimBus::hangUpAfter(std::size_t frames) {
     std::lock_guard lock(mutex_);
-    hangUpAt_ = frames_.size() + frames;
+    hangUpAt_ = framesSeen_ + frames;
 }
 
 // From the reader thread: the master end goes, so the terminal's user sees the line hang up.

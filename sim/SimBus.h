@@ -96,7 +96,8 @@ private:
     std::vector<std::unique_ptr<SimDevice>> devices_;
     std::map<int, SimFaults> faults_;
     std::map<int, int> answersGiven_;  // per address, for SimFaults::lateEvery
-    std::size_t hangUpAt_ = 0;         // frames_.size() at which the line hangs up; 0 = never
+    std::size_t framesSeen_ = 0;       // every request ever taken, cleared or not
+    std::size_t hangUpAt_ = 0;         // framesSeen_ at which the line hangs up; 0 = never
     std::vector<ReceivedFrame> frames_;
     double applied_ = 0.0;
     std::uint64_t seq_ = 0;
