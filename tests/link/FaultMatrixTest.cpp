@@ -335,6 +335,22 @@ void outputCoefficients(Rig& r) {
     EXPECT_EQ(r.bus.messages.texts(), expected);
 }
 
+// Tick k comes at minute k and sends request k, which a counting device answers with k.
+void expectEachRecordNamesItsRequest(const GatherSession& session) {
+    const auto bytes = readFileBytes(session.recordPath().string());
+    const std::string text(bytes.begin(), bytes.end());
+    std::vector<std::string> lines;
+    for (std::size_t p = 0, end; (end = text.find("\r\n", p)) != std::string::npos; p = end + 2)
+        lines.push_back(text.substr(p, end - p));
+    ASSERT_EQ(lines.size(), 1u + static_cast<std::size_t>(session.taken()));  // header + samples
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        // "12-07 10:0k\tv\t0\t0\t0"
+        const int minute = std::stoi(lines[i].substr(9, 2));
+        const int value = std::stoi(lines[i].substr(12));
+        EXPECT_EQ(value, minute) << lines[i];
+    }
+}
+
 // Samples of register 23 of device 1, whose value counts its reads: each record names its own
 // request (tick k at minute k records k), or is missing.
 void dataCollection(Rig& r) {
@@ -362,19 +378,34 @@ void dataCollection(Rig& r) {
     const Effect e = r.effect();
     EXPECT_EQ(session.readFailed(), r.dead());
     EXPECT_EQ(session.taken(), e == Effect::Healthy ? 3 : 0);
-    const auto bytes = readFileBytes(session.recordPath().string());
-    const std::string text(bytes.begin(), bytes.end());
-    std::vector<std::string> lines;
-    for (std::size_t p = 0, e2; (e2 = text.find("\r\n", p)) != std::string::npos; p = e2 + 2)
-        lines.push_back(text.substr(p, e2 - p));
-    ASSERT_EQ(lines.size(), 1u + static_cast<std::size_t>(session.taken()));  // header + samples
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        // "12-07 10:0k\tv\t0\t0\t0"
-        const int minute = std::stoi(lines[i].substr(9, 2));
-        const int value = std::stoi(lines[i].substr(12));
-        EXPECT_EQ(value, minute) << lines[i];
-    }
+    expectEachRecordNamesItsRequest(session);
     EXPECT_EQ(r.bus.messages.texts(), r.hungUp());
+}
+
+// `collect` against a device answering late recorded every sample one request late.
+TEST(DataCollection, EverySampleIsTheAnswerToItsOwnRequestOrMissing) {
+    for (int timeoutMs : {0, 20}) {
+        SCOPED_TRACE(timeoutMs);
+        Rig r(Fault::None, timeoutMs);
+        auto clock = std::make_shared<FakeClock>(makeLocalTime(2024, 12, 7, 10, 0));
+        r.bus.ctx.clock = clock;
+        r.bus.sim.setCountingReads(1, true);
+        SimFaults late;
+        late.lateMs = 30;
+        late.lateEvery = 2;  // requests 1, 3, 5 ... answered late, the others in time
+        r.bus.sim.setFaults(1, late);
+        r.bus.ctx.CurrentAddress = 1;
+        r.bus.ctx.setLiveSelections("K1", "0000");
+        GatherSession session(r.bus.ctx);
+        GatherSession::Plan plan;
+        plan.interval = 60s;
+        plan.count = 4;
+        ASSERT_TRUE(session.start(plan));
+        session.wait();
+        EXPECT_EQ(session.taken(), 4);
+        expectEachRecordNamesItsRequest(session);
+        EXPECT_TRUE(r.bus.messages.texts().empty());
+    }
 }
 
 struct Operation {
