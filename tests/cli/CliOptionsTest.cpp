@@ -41,7 +41,7 @@ TEST(CommandLineOptions, AreRefusedBeforeThePortIsOpened) {
 
 TEST(CommandLineOptions, ResponseTimeOutIsTakenForEveryExchange) {
     TempDir dir;
-    const CliRun r = cli("--timeout-ms 50 --simulate 9,7 scan --all", dir);
+    const CliRun r = cli("--timeout-ms 20 --simulate 9,7 scan --all", dir);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "7\n9\n");
     for (const char* ok : {"--timeout-ms 20", "--timeout-ms 5000", "--baud 300 --timeout-ms 20"}) {
