@@ -203,7 +203,9 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
 bool Bus::awaitQuietLine(std::uint16_t key, std::size_t answerLength, int waitMs) {
     if (unanswered_.erase(key) == 0)
         return true;
-    const auto quiet = timing_.classicWindow(waitMs, answerLength);
+    // A late answer is kept out when it comes within the missed window plus the quiet time:
+    // three classic windows after its request with "Classic".
+    const auto quiet = 2 * timing_.classicWindow(waitMs, answerLength);
     const auto now = SteadyClock::now();
     auto since = std::max(lastExchangeEnd_, port_.lastByteAt());
     if (port_.InputWaiting() > 0) {

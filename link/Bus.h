@@ -21,8 +21,8 @@
 //   the request's wire time (and one character's), the address is silent and the exchange ends.
 // Late-answer guard: after an exchange with an address and function that ended without its
 // answer, the next exchange with the same address and function first waits until the line has
-// been quiet for that exchange's classic window, dropping what comes (at most twice that long),
-// so the late answer cannot pass for the new one. Other addresses never wait for it.
+// been quiet for twice that exchange's classic window, dropping what comes (at most twice that
+// long), so a late answer cannot pass for the new one. Other addresses never wait for it.
 //
 // ioOk == 0 always means the operator has been told why (the port's "not open" or "Error Code"
 // message), or has closed the port himself: a caller stops and adds no message of its own.

@@ -373,8 +373,8 @@ void dataCollection(Rig& r) {
         std::this_thread::sleep_for(1ms);
     session.cancel();
     session.wait();
-    // A few ticks, each after a guard of at most two windows.
-    r.endedWithin(5 * 3 * Rig::window(Timing::kRegisterWaitMs, 7));
+    // A few ticks, each after a guard of at most four windows.
+    r.endedWithin(5 * 5 * Rig::window(Timing::kRegisterWaitMs, 7));
     const Effect e = r.effect();
     EXPECT_EQ(session.readFailed(), r.dead());
     EXPECT_EQ(session.taken(), e == Effect::Healthy ? 3 : 0);
