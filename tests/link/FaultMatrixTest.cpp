@@ -299,7 +299,7 @@ void calibrationDownload(Rig& r) {
     else if (e == Effect::LineJammed)
         expected = {calib::writeVerifyFailedText(1), calib::writeVerifyFailedText(2)};
     EXPECT_EQ(r.bus.messages.texts(), expected);
-    if (!r.dead()) {  // the healthy device holds its own coefficients
+    if (!r.answering().empty()) {  // the healthy device holds its own coefficients
         EXPECT_EQ(r.bus.sim.coefficients(2)->first, cal.coefK(2));
     }
 }
@@ -310,7 +310,7 @@ void outputCommand(Rig& r) {
     r.endedWithin(2 * Rig::window(Timing::kNoWaitMs, 8));
     EXPECT_EQ(sent, r.dead() ? -1 : 2);
     EXPECT_EQ(r.bus.messages.texts(), r.hungUp());
-    if (!r.dead()) {
+    if (!r.answering().empty()) {  // its echo is in: the healthy device took the command
         EXPECT_EQ(*r.bus.sim.reg(2, reg::OutputCommand), calib::kCommandLow);
     }
 }
