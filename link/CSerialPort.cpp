@@ -317,6 +317,19 @@ bool CSerialPort::readChunk(std::vector<std::uint8_t>* keep) {
     return false;
 }
 
+bool CSerialPort::awaitBytes(Clock::time_point until, std::vector<std::uint8_t>* keep) {
+    switch (waitReadable(until)) {
+        case Wait::Readable:
+            return readChunk(keep);
+        case Wait::TimedOut:
+            return true;
+        case Wait::Interrupted:
+        case Wait::Failed:
+            break;
+    }
+    return false;
+}
+
 int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
                            const std::function<bool(const std::vector<std::uint8_t>&)>& done,
                            Clock::time_point silentAfter) {
@@ -334,17 +347,8 @@ int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received, Clock::time_poin
         // A time-out is no failure: the read itself succeeded with what arrived.
         if (now >= deadline || (silent && now >= silentAfter))
             return 1;
-        switch (waitReadable(silent ? std::min(deadline, silentAfter) : deadline)) {
-            case Wait::Readable:
-                if (!readChunk(&received))
-                    return 0;
-                break;
-            case Wait::TimedOut:
-                break;
-            case Wait::Interrupted:
-            case Wait::Failed:
-                return 0;
-        }
+        if (!awaitBytes(silent ? std::min(deadline, silentAfter) : deadline, &received))
+            return 0;
     }
 }
 
@@ -356,18 +360,11 @@ int CSerialPort::DiscardUntilQuiet(Clock::duration quiet, Clock::time_point quie
         const auto until = std::min(quietSince + quiet, limit);
         if (Clock::now() >= until)
             return 1;
-        switch (waitReadable(until)) {
-            case Wait::Readable:
-                if (!readChunk(nullptr))
-                    return 0;
-                quietSince = lastByteAt_;
-                break;
-            case Wait::TimedOut:
-                break;
-            case Wait::Interrupted:
-            case Wait::Failed:
-                return 0;
-        }
+        const auto lastBefore = lastByteAt_;
+        if (!awaitBytes(until, nullptr))
+            return 0;
+        if (lastByteAt_ != lastBefore)
+            quietSince = lastByteAt_;
     }
 }
 

@@ -83,8 +83,12 @@ public:
 private:
     enum class Wait { Readable, TimedOut, Interrupted, Failed };
     Wait waitReadable(Clock::time_point until);
-    // Reads what is waiting; false when the line failed (reported, port closed).
+    // Reads what is waiting (into `keep` when given); false when the line failed (reported, port
+    // closed).
     bool readChunk(std::vector<std::uint8_t>* keep);
+    // One wait until `until` and what it brought; false when the line failed or the wait was
+    // interrupted.
+    bool awaitBytes(Clock::time_point until, std::vector<std::uint8_t>* keep);
     void failIo(bool reading, int error);
     void closeDescriptor();
     void readBackLine();

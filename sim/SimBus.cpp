@@ -329,7 +329,8 @@ void SimBus::hangUpAfter(std::size_t frames) {
     hangUpAt_ = framesSeen_ + frames;
 }
 
-// From the reader thread: the master end goes, so the terminal's user sees the line hang up.
+// The master end goes, so the terminal's user sees the line hang up. From the reader thread, or
+// once both threads have ended.
 void SimBus::closeLine() {
     std::lock_guard line(lineMutex_);
     running_ = false;
@@ -360,12 +361,7 @@ void SimBus::hangUp() {
         reader_.join();
     if (writer_.joinable())
         writer_.join();
-    if (slaveKeeper_ >= 0)
-        ::close(slaveKeeper_);
-    slaveKeeper_ = -1;
-    if (master_ >= 0)
-        ::close(master_);
-    master_ = -1;
+    closeLine();
 }
 
 std::vector<SimBus::ReceivedFrame> SimBus::framesReceived() const {

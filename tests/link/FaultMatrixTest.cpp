@@ -29,65 +29,33 @@ constexpr double kScale = 0.015;
 const std::string kReadHungUp = "Error Code5read serial operation failed!";
 const std::string kWriteHungUp = "Error Code5,Write serial operation failed!";
 
-enum class Fault {
-    None,
-    Silent,
-    BadCrc,
-    ShortAnswer,
-    Garbage,
-    Late,
-    Refuses,
-    Stream,
-    HangUpBefore,
-    HangUpDuring
-};
-
-const char* name(Fault f) {
-    switch (f) {
-        case Fault::None:
-            return "none";
-        case Fault::Silent:
-            return "silence";
-        case Fault::BadCrc:
-            return "bad CRC";
-        case Fault::ShortAnswer:
-            return "short answer";
-        case Fault::Garbage:
-            return "garbage";
-        case Fault::Late:
-            return "late answer";
-        case Fault::Refuses:
-            return "exception answer";
-        case Fault::Stream:
-            return "stream of bytes";
-        case Fault::HangUpBefore:
-            return "hang-up before";
-        case Fault::HangUpDuring:
-            return "hang-up during";
-    }
-    return "?";
-}
-
 // What an operation can tell of a fault.
 enum class Effect { Healthy, DeviceLost, LineJammed, DeadBefore, DeadDuring };
 
-Effect effectOf(Fault f) {
-    switch (f) {
-        case Fault::None:
-            return Effect::Healthy;
-        case Fault::Stream:
-            return Effect::LineJammed;
-        case Fault::HangUpBefore:
-            return Effect::DeadBefore;
-        case Fault::HangUpDuring:
-            return Effect::DeadDuring;
-        default:
-            return Effect::DeviceLost;
-    }
-}
+struct Fault {
+    const char* name;
+    Effect effect;
+    SimFaults device;  // what device 1 does
+    int hangUpAfter;   // the line hangs up after this many requests; 0 before any, -1 never
+};
+
+const Fault kFaults[] = {
+    {"none", Effect::Healthy, {}, -1},
+    {"silence", Effect::DeviceLost, {.silent = true}, -1},
+    {"bad CRC", Effect::DeviceLost, {.badCrc = true}, -1},
+    {"short answer", Effect::DeviceLost, {.shortAnswer = true}, -1},
+    {"garbage", Effect::DeviceLost, {.garbage = true}, -1},
+    // Past every window of the matrix: it arrives during the exchange that follows.
+    {"late answer", Effect::DeviceLost, {.lateMs = 30}, -1},
+    {"exception answer", Effect::DeviceLost, {.refuse = true}, -1},
+    // Outlasts every operation; the healthy device's answer waits behind it.
+    {"stream of bytes", Effect::LineJammed, {.streamMs = 20000}, -1},
+    {"hang-up before", Effect::DeadBefore, {}, 0},
+    {"hang-up during", Effect::DeadDuring, {}, 1},
+};
 
 struct Rig {
-    Rig(Fault f, int timeoutMs) : fault(f), bus({1, 2}, kScale) {
+    Rig(const Fault& f, int timeoutMs) : fault(f), bus({1, 2}, kScale) {
         SerialSettings s = bus.settings();
         s.ResponseTimeoutMs = timeoutMs;
         if (!bus.ctx.bus.Open(s))
@@ -100,42 +68,13 @@ struct Rig {
 
     // After the operation's own set-up: the fault, then the clock starts.
     void strike() {
-        SimFaults f;
-        switch (fault) {
-            case Fault::Silent:
-                f.silent = true;
-                break;
-            case Fault::BadCrc:
-                f.badCrc = true;
-                break;
-            case Fault::ShortAnswer:
-                f.shortAnswer = true;
-                break;
-            case Fault::Garbage:
-                f.garbage = true;
-                break;
-            case Fault::Late:
-                // Past every window of the matrix: it arrives during the exchange that follows.
-                f.lateMs = 30;
-                break;
-            case Fault::Refuses:
-                f.refuse = true;
-                break;
-            case Fault::Stream:
-                f.streamMs = 20000;  // outlasts every operation
-                break;
-            case Fault::HangUpBefore:
-                bus.sim.hangUp();
-                break;
-            case Fault::HangUpDuring:
-                bus.sim.hangUpAfter(1);
-                break;
-            case Fault::None:
-                break;
-        }
-        bus.sim.setFaults(1, f);
+        bus.sim.setFaults(1, fault.device);
         bus.messages.clear();
         bus.sim.clearFramesReceived();
+        if (fault.hangUpAfter == 0)
+            bus.sim.hangUp();
+        if (fault.hangUpAfter > 0)
+            bus.sim.hangUpAfter(static_cast<std::size_t>(fault.hangUpAfter));
         started = std::chrono::steady_clock::now();
     }
 
@@ -153,7 +92,7 @@ struct Rig {
     }
     static double scaled(int ms) { return ms * kScale; }
 
-    Effect effect() const { return effectOf(fault); }
+    Effect effect() const { return fault.effect; }
     // The message of a line that died, or none.
     Texts hungUp(const std::string& during = kReadHungUp) const {
         if (effect() == Effect::DeadBefore)
@@ -172,7 +111,7 @@ struct Rig {
         return {};
     }
 
-    Fault fault;
+    const Fault& fault;
     TempDir dir;
     TestBus bus;
     std::chrono::steady_clock::time_point started;
@@ -351,19 +290,23 @@ void expectEachRecordNamesItsRequest(const GatherSession& session) {
     }
 }
 
-// Samples of register 23 of device 1, whose value counts its reads: each record names its own
-// request (tick k at minute k records k), or is missing.
-void dataCollection(Rig& r) {
-    const auto start = makeLocalTime(2024, 12, 7, 10, 0);
-    auto clock = std::make_shared<FakeClock>(start);
-    r.bus.ctx.clock = clock;
+// A collection of `count` samples of register 23 of device 1, whose value counts its reads, on a
+// fake clock (ticks follow each other at once), a minute apart.
+GatherSession::Plan collectFromCountingDevice(Rig& r, int count) {
+    r.bus.ctx.clock = std::make_shared<FakeClock>(makeLocalTime(2024, 12, 7, 10, 0));
     r.bus.sim.setCountingReads(1, true);
     r.bus.ctx.CurrentAddress = 1;
     r.bus.ctx.setLiveSelections("K1", "0000");
-    GatherSession session(r.bus.ctx);
     GatherSession::Plan plan;
     plan.interval = 60s;
-    plan.count = 3;
+    plan.count = count;
+    return plan;
+}
+
+// Each record names its own request (tick k at minute k records k), or is missing.
+void dataCollection(Rig& r) {
+    const GatherSession::Plan plan = collectFromCountingDevice(r, 3);
+    GatherSession session(r.bus.ctx);
     r.strike();
     ASSERT_TRUE(session.start(plan));
     // A lost device never completes its count: four requests are enough to judge.
@@ -386,20 +329,11 @@ void dataCollection(Rig& r) {
 TEST(DataCollection, EverySampleIsTheAnswerToItsOwnRequestOrMissing) {
     for (int timeoutMs : {0, 20}) {
         SCOPED_TRACE(timeoutMs);
-        Rig r(Fault::None, timeoutMs);
-        auto clock = std::make_shared<FakeClock>(makeLocalTime(2024, 12, 7, 10, 0));
-        r.bus.ctx.clock = clock;
-        r.bus.sim.setCountingReads(1, true);
-        SimFaults late;
-        late.lateMs = 30;
-        late.lateEvery = 2;  // requests 1, 3, 5 ... answered late, the others in time
-        r.bus.sim.setFaults(1, late);
-        r.bus.ctx.CurrentAddress = 1;
-        r.bus.ctx.setLiveSelections("K1", "0000");
+        Rig r(kFaults[0], timeoutMs);
+        const GatherSession::Plan plan = collectFromCountingDevice(r, 4);
+        // Requests 1, 3, 5 ... answered late, the others in time.
+        r.bus.sim.setFaults(1, {.lateMs = 30, .lateEvery = 2});
         GatherSession session(r.bus.ctx);
-        GatherSession::Plan plan;
-        plan.interval = 60s;
-        plan.count = 4;
         ASSERT_TRUE(session.start(plan));
         session.wait();
         EXPECT_EQ(session.taken(), 4);
@@ -426,16 +360,12 @@ const Operation kOperations[] = {
     {"data collection", dataCollection},
 };
 
-const Fault kFaults[] = {
-    Fault::None, Fault::Silent,  Fault::BadCrc, Fault::ShortAnswer,  Fault::Garbage,
-    Fault::Late, Fault::Refuses, Fault::Stream, Fault::HangUpBefore, Fault::HangUpDuring};
-
 class FaultMatrix : public ::testing::TestWithParam<int> {};
 
 TEST_P(FaultMatrix, EveryOperationMeetsEveryFaultSafely) {
     for (const Operation& op : kOperations) {
-        for (Fault f : kFaults) {
-            SCOPED_TRACE(std::string(op.name) + " / " + name(f));
+        for (const Fault& f : kFaults) {
+            SCOPED_TRACE(std::string(op.name) + " / " + f.name);
             Rig rig(f, GetParam());
             op.run(rig);
         }
