@@ -111,8 +111,8 @@ CSerialConfigDlg::CSerialConfigDlg(SerialSettings& settings, const QStringList& 
     timeout_ = addList("Response time-out:", "serialResponseTimeout",
                        {kClassic, "20", "50", "100", "200", "500", "1000", "2000", "5000"});
     timeout_->setToolTip(
-        "Classic: the waits of the classic program. A number: how many "
-        "milliseconds a device may take beyond the wire time (20 to 5000).");
+        "Classic: every exchange waits as it always has. A number: how many milliseconds a "
+        "device may take beyond the wire time (20 to 5000).");
     port_->setMinimumContentsLength(18);
 
     ok_ = new QPushButton(ProgramIcon::confirmImage(), QString::fromUtf8("确定"), this);
