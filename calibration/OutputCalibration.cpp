@@ -28,8 +28,10 @@ int sendOutputCommand(AppContext& ctx, std::uint16_t value, const std::atomic<in
             showDeviceStep(*progress, a, sent, static_cast<int>(online.size()));
         // The device echoes the command. On a half-duplex line the next command must wait for
         // that echo, or the two collide; it returns as soon as the echo is in.
-        ctx.bus.exchange(buildWriteSingle(static_cast<std::uint8_t>(a), reg::OutputCommand, value),
-                         8, Timing::kNoWaitMs);
+        const auto command =
+            buildWriteSingle(static_cast<std::uint8_t>(a), reg::OutputCommand, value);
+        if (!ctx.bus.exchange(command, 8, Timing::kNoWaitMs).ioOk)
+            return -1;
         ++sent;
     }
     return sent;
@@ -61,7 +63,10 @@ void downloadOutputCoefficients(AppContext& ctx, OutputKind kind, float slope, f
             showDeviceStep(*progress, a, static_cast<int>(i), static_cast<int>(online.size()),
                            &timing, perDeviceMs);
         const auto address = static_cast<std::uint8_t>(a);
-        ctx.bus.send(buildWriteSingle(address, reg::OutputCommand, kCommandPrepare));
+        if (!ctx.bus.send(buildWriteSingle(address, reg::OutputCommand, kCommandPrepare))) {
+            done = 1;  // the bus has said why; no 6 s wait for a command that never went out
+            return;
+        }
         ctx.bus.pause(Timing::kOutputCommandWaitMs);
         const ExchangeResult r =
             ctx.bus.writeRegisters(address, first, data, Timing::kRegisterWaitMs);

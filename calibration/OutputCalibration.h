@@ -31,7 +31,7 @@ OutputGroups groupsForOutputType(const std::string& outputTypeText);
 // the next command so that no two collide on the half-duplex line; a silent device costs one
 // read time-out. The echoes are taken off the line, so none can pass for a later answer.
 // `cancel` stops it before the next device; `progress` is told which device is being addressed.
-// Returns how many devices were addressed.
+// Returns how many devices were addressed, or -1 when the port failed (the bus has said why).
 int sendOutputCommand(AppContext& ctx, std::uint16_t value,
                       const std::atomic<int>* cancel = nullptr, Progress* progress = nullptr);
 

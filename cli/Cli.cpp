@@ -60,7 +60,11 @@ int usage() {
     std::fprintf(stderr,
                  "usage: korvelantis-cli [--port PATH | --simulate 1,7,12] [--baud N]\n"
                  "         [--parity \"No parity\"|\"Odd parity\"|\"even parity\"]\n"
-                 "         [--data-bits 8|7] [--stop-bits 1|1.5|2] [--time-scale X] COMMAND\n"
+                 "         [--data-bits 8|7] [--stop-bits 1|1.5|2] [--timeout-ms 20..5000]\n"
+                 "         [--time-scale X] COMMAND\n"
+                 "  --baud N: 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200\n"
+                 "  --timeout-ms N: wait the wire time plus N ms for an answer (default: the\n"
+                 "                  classic waits of each exchange)\n"
                  "commands:\n"
                  "  scan                      the first device that answers\n"
                  "  scan --all                every online address 1..60\n"
@@ -77,22 +81,37 @@ int usage() {
     return kUsage;
 }
 
-std::optional<long long> parseNumber(const std::string& s) {
-    if (s.empty())
-        return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(s.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0')
-        return std::nullopt;
-    return v;
-}
-
 std::optional<std::uint8_t> parseDeviceAddress(const std::string& s) {
     const auto v = num::parseInteger(s, 1, AppContext::kAddressCount);
     if (!v)
         return std::nullopt;
     return static_cast<std::uint8_t>(*v);
+}
+
+// A rate the port can set: any other would leave the driver's rate as it was, silently.
+bool isLineRate(long long baud) {
+    for (int rate : {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200})
+        if (baud == rate)
+            return true;
+    return false;
+}
+
+// The addresses a command names (and the product code of "configure"), before the port opens.
+bool addressesValid(const std::string& command, const std::vector<std::string>& args) {
+    if (command == "read" || command == "collect")
+        return !args.empty() && parseDeviceAddress(args[0]).has_value();
+    if (command == "download")
+        return args[0] == "--all" || parseDeviceAddress(args[0]).has_value();
+    if (command == "configure") {
+        // The product code's range is the command's own refusal (exit 3), not a usage error.
+        return parseDeviceAddress(args[0]) && num::parseInteger(args[1], LLONG_MIN, LLONG_MAX);
+    }
+    return true;
+}
+
+int refuse(const std::string& option, const std::string& value) {
+    std::fprintf(stderr, "korvelantis-cli: %s %s is not accepted\n", option.c_str(), value.c_str());
+    return usage();
 }
 
 // The parameter file into a model whose edits all hold numbers.
@@ -221,22 +240,28 @@ int runCli(int argc, char** argv) {
             if (!simulate)
                 return usage();
         } else if (a == "--baud") {
-            const auto n = parseNumber(v);
-            if (!n || *n <= 0)
-                return usage();
+            const auto n = num::parseInteger(v, 1, 115200);
+            if (!n || !isLineRate(*n))
+                return refuse(a, v);
             settings.BaudRate = static_cast<int>(*n);
         } else if (a == "--parity") {
             if (v != "No parity" && v != "Odd parity" && v != "even parity")
-                return usage();
+                return refuse(a, v);
             settings.Parity = v;
         } else if (a == "--data-bits") {
             if (v != "8" && v != "7")
-                return usage();
-            settings.DataBits = std::atoi(v.c_str());
+                return refuse(a, v);
+            settings.DataBits = v == "8" ? 8 : 7;
         } else if (a == "--stop-bits") {
             if (v != "1" && v != "1.5" && v != "2")
-                return usage();
+                return refuse(a, v);
             settings.StopBits = v;
+        } else if (a == "--timeout-ms") {
+            const auto ms = num::parseInteger(v, SerialSettings::kMinResponseTimeoutMs,
+                                              SerialSettings::kMaxResponseTimeoutMs);
+            if (!ms)
+                return refuse(a, v);
+            settings.ResponseTimeoutMs = static_cast<int>(*ms);
         } else if (a == "--time-scale") {
             const auto scale = num::parseDouble(v);
             if (!scale || !(*scale > 0.0) || *scale > 1.0)
@@ -261,8 +286,18 @@ int runCli(int argc, char** argv) {
         if (!ok)
             return usage();
     }
-    if (acquisition && !acquisitionArgumentsValid(command, args))
+    if ((acquisition && !acquisitionArgumentsValid(command, args)) ||
+        !addressesValid(command, args))
         return usage();
+
+    // A product code or address its register cannot hold is refused before the port is touched.
+    std::optional<config::Frame> configuration;
+    if (command == "configure") {
+        configuration = config::configurationFrame(
+            *num::parseInteger(args[1], LLONG_MIN, LLONG_MAX), *parseDeviceAddress(args[0]));
+        if (refused(*configuration))
+            return kFailed;
+    }
 
     CliMessages messages;
     Timing timing;
@@ -329,13 +364,5 @@ int runCli(int argc, char** argv) {
         ctx.CurrentAddress = *address;
         return report(ctx, config::downloadToDevice(ctx, frame.bytes));
     }
-    // configure
-    const auto address = parseDeviceAddress(args[0]);
-    const auto code = num::parseInteger(args[1], LLONG_MIN, LLONG_MAX);
-    if (!address || !code)
-        return usage();
-    const config::Frame frame = config::configurationFrame(*code, *address);
-    if (refused(frame))
-        return kFailed;
-    return config::sendConfiguration(ctx, frame.bytes) ? kOk : kFailed;
+    return config::sendConfiguration(ctx, configuration->bytes) ? kOk : kFailed;
 }

@@ -42,9 +42,9 @@ SearchOutcome ScanFirstDevice(AppContext& ctx, SearchState& st) {
         st.ResponseBuffer.fill(0);
         const ExchangeResult r = poll(ctx, a, Timing::kSearchWaitMs);
         if (!r.ioOk) {
-            // A failed read ends the search at any address; no device is current then.
+            // A failed read ends the search at any address; no device is current then. The bus
+            // has told the operator why: one operation, one message.
             ctx.CurrentAddress = 0;
-            out.message = kSearchFailed;
             return out;
         }
         // A corrupted answer counts as silence: its block would be shown and could be written

@@ -141,6 +141,8 @@ Frame batchDownloadFrame(const BasicConfigModel& m) {
 
 DownloadResult downloadToDevice(AppContext& ctx, const std::vector<std::uint8_t>& frame) {
     const ExchangeResult r = ctx.bus.exchange(frame, 8, Timing::kNoWaitMs);
+    if (!r.ioOk)
+        return DownloadResult::WriteFailed;  // the bus has said why; nothing to wait for
     const bool ok = r.complete() && r.crcOk();
     ctx.bus.pause(Timing::kStoreWaitMs);
     return ok ? DownloadResult::Success : DownloadResult::Failed;

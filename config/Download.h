@@ -54,7 +54,7 @@ extern const char* const kNoSearchAppliance;  // "No search appliance！"
 enum class DownloadResult {
     Success,      // answer verified (one device) or frame written (all devices)
     Failed,       // no valid answer from the one device
-    WriteFailed,  // the frame to all devices could not be written (the port said why)
+    WriteFailed,  // the port failed or is closed (the bus said why)
 };
 
 // Registers 10..21 to the frame's address, its answer checked by CRC, then the store wait. The

@@ -1,7 +1,9 @@
 #include "link/Bus.h"
 
+#include <algorithm>
 #include <thread>
 
+#include "link/AnswerMatcher.h"
 #include "link/ModbusCrc16.h"
 
 bool ExchangeResult::crcOk() const {
@@ -51,63 +53,64 @@ std::vector<std::uint8_t> buildWriteMultiple(std::uint8_t address, std::uint16_t
     return frame;
 }
 
-namespace {
+using SteadyClock = CSerialPort::Clock;
 
-// Where in `rx` the answer to (address, function) of `length` bytes starts.
-struct Match {
-    bool found = false;    // a complete answer with a good CRC, or an exception answer
-    bool refused = false;  // the exception answer
-    std::size_t start = 0;
-    bool candidate = false;  // the first place where address and function match
-    std::size_t candidateStart = 0;
-};
-
-Match findAnswer(const std::vector<std::uint8_t>& rx, std::uint8_t address, std::uint8_t function,
-                 std::size_t length) {
-    Match m;
-    for (std::size_t i = 0; i + 1 < rx.size(); ++i) {
-        if (rx[i] != address)
-            continue;
-        if (rx[i + 1] == function) {
-            if (!m.candidate) {
-                m.candidate = true;
-                m.candidateStart = i;
-            }
-            if (rx.size() - i >= length && CrcMatches(&rx[i], length)) {
-                m.found = true;
-                m.start = i;
-                return m;
-            }
-        } else if (rx[i + 1] == (function | 0x80) && rx.size() - i >= 5 && CrcMatches(&rx[i], 5)) {
-            // The device refused: its answer is in, and nothing more will come.
-            m.found = true;
-            m.refused = true;
-            m.start = i;
-            return m;
-        }
-    }
-    return m;
-}
-
-}  // namespace
-
-Bus::Bus(OperatorMessages& messages, Timing timing) : port_(messages), timing_(timing) {
+Bus::Bus(OperatorMessages& messages, Timing timing)
+    : messages_(messages), port_(held_), timing_(timing) {
     port_.setTiming(timing_);
 }
 
+template <typename Work>
+auto Bus::locked(Work&& work) {
+    decltype(work()) result{};
+    HeldMessages said;
+    CSerialPort::State before, after;
+    {
+        std::lock_guard lock(mutex_);
+        before = port_.state();
+        result = work();
+        after = port_.state();
+        state_ = after;
+        said = held_.take();
+    }
+    // The window learns of a hang-up before the operator reads about it.
+    if (after != before)
+        notifyState(after);
+    said.deliverTo(messages_);
+    return result;
+}
+
+void Bus::notifyState(CSerialPort::State state) {
+    std::lock_guard lock(observersMutex_);
+    for (BusObserver* o : observers_) o->portStateChanged(state);
+}
+
+void Bus::addObserver(BusObserver* observer) {
+    std::lock_guard lock(observersMutex_);
+    observers_.push_back(observer);
+}
+
+void Bus::removeObserver(BusObserver* observer) {
+    std::lock_guard lock(observersMutex_);
+    std::erase(observers_, observer);
+}
+
 int Bus::Open(const SerialSettings& settings) {
-    std::lock_guard lock(mutex_);
-    return port_.Open(settings);
+    return locked([&] {
+        unanswered_.clear();
+        responseTimeoutMs_ = SerialSettings::validResponseTimeout(settings.ResponseTimeoutMs)
+                                 ? settings.ResponseTimeoutMs
+                                 : SerialSettings::kClassicResponseTimeout;
+        return port_.Open(settings);
+    });
 }
 
 int Bus::Close() {
-    std::lock_guard lock(mutex_);
-    return port_.Close();
-}
-
-CSerialPort::State Bus::state() const {
-    std::lock_guard lock(mutex_);
-    return port_.state();
+    port_.interrupt();  // an exchange waiting for its answer lets go of the lock at once
+    return locked([&] {
+        unanswered_.clear();
+        return port_.Close();
+    });
 }
 
 std::string Bus::lastOpenFailure() const {
@@ -115,61 +118,114 @@ std::string Bus::lastOpenFailure() const {
     return port_.lastOpenFailure();
 }
 
-Timing Bus::timing() const {
+int Bus::responseTimeoutMs() const {
     std::lock_guard lock(mutex_);
+    return responseTimeoutMs_;
+}
+
+Timing Bus::timing() const {
+    std::lock_guard lock(timingMutex_);
     return timing_;
 }
 
 void Bus::setTiming(const Timing& timing) {
     std::lock_guard lock(mutex_);
+    std::lock_guard timingLock(timingMutex_);
     timing_ = timing;
     port_.setTiming(timing);
+}
+
+// A port that is not open says so once for the whole exchange, in either state.
+bool Bus::portOpenOrSay() {
+    if (port_.isOpen())
+        return true;
+    held_.show(CSerialPort::kWriteNotOpen);
+    return false;
 }
 
 int Bus::send(const std::vector<std::uint8_t>& request) {
     std::vector<std::uint8_t> frame = request;
     AppendCrc(frame);
-    std::lock_guard lock(mutex_);
-    port_.DiscardInput();
-    return port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
+    return locked([&] {
+        if (!portOpenOrSay())
+            return 0;
+        port_.DiscardInput();
+        return port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
+    });
 }
 
 ExchangeResult Bus::exchange(const std::vector<std::uint8_t>& request, std::size_t answerLength,
                              int waitMs) {
     std::vector<std::uint8_t> frame = request;
     AppendCrc(frame);
-    const std::uint8_t address = request.at(0);
-    const std::uint8_t function = request.at(1);
+    return locked([&] { return exchangeLocked(frame, answerLength, waitMs); });
+}
 
+ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::size_t answerLength,
+                                   int waitMs) {
+    const std::uint8_t address = frame.at(0);
+    const std::uint8_t function = frame.at(1);
+    const auto key = static_cast<std::uint16_t>(address << 8 | function);
     ExchangeResult result;
     result.answer.assign(answerLength, 0);
+    if (!portOpenOrSay() || !awaitQuietLine(key, answerLength, waitMs))
+        return result;
 
-    std::lock_guard lock(mutex_);
     port_.DiscardInput();
-    // The write's own failure has shown its message; the read then reports the port's state.
-    port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
-
-    auto deadline = CSerialPort::Clock::now() + timing_.readTimeout(answerLength);
-    if (timing_.earlyReturn) {
-        deadline += timing_.scaled(waitMs);
-    } else {
+    if (!port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size())))
+        return result;  // the write has reported why; the port is closed
+    const auto sent = SteadyClock::now();
+    Window window = answerWindow(sent, frame.size(), answerLength, waitMs);
+    if (!timing_.earlyReturn && responseTimeoutMs_ == SerialSettings::kClassicResponseTimeout) {
         std::this_thread::sleep_for(timing_.scaled(waitMs));
-        deadline = CSerialPort::Clock::now() + timing_.readTimeout(answerLength);
+        window.deadline = SteadyClock::now() + timing_.readTimeout(answerLength);
     }
+
+    AnswerMatcher match(address, function, answerLength);
     std::vector<std::uint8_t> rx;
-    result.ioOk = port_.ReadUntil(rx, deadline, [&](const std::vector<std::uint8_t>& r) {
-        return findAnswer(r, address, function, answerLength).found;
-    });
-    const Match m = findAnswer(rx, address, function, answerLength);
-    if (m.refused) {
+    result.ioOk = port_.ReadUntil(
+        rx, window.deadline, [&](const std::vector<std::uint8_t>& r) { return match.feed(r); },
+        window.silentAfter);
+    lastExchangeEnd_ = SteadyClock::now();
+    if (match.refused()) {
         result.refused = true;
-    } else if (m.found || m.candidate) {
-        const std::size_t start = m.found ? m.start : m.candidateStart;
+    } else if (match.found() || match.firstCandidate()) {
+        const std::size_t start = match.found() ? match.start() : *match.firstCandidate();
         const std::size_t n = std::min(answerLength, rx.size() - start);
         std::copy_n(rx.begin() + static_cast<std::ptrdiff_t>(start), n, result.answer.begin());
         result.received = n;
     }
+    if (result.ioOk && !match.found())
+        unanswered_.insert(key);
     return result;
+}
+
+bool Bus::awaitQuietLine(std::uint16_t key, std::size_t answerLength, int waitMs) {
+    if (unanswered_.erase(key) == 0)
+        return true;
+    // A late answer is kept out when it comes within the missed window plus the quiet time:
+    // three classic windows after its request with "Classic".
+    const auto quiet = 2 * timing_.classicWindow(waitMs, answerLength);
+    const auto now = SteadyClock::now();
+    auto since = std::max(lastExchangeEnd_, port_.lastByteAt());
+    if (port_.InputWaiting() > 0) {
+        // When these bytes came is unknown: the quiet time starts now.
+        port_.DiscardInput();
+        since = now;
+    }
+    return port_.DiscardUntilQuiet(quiet, since, now + 2 * quiet) != 0;
+}
+
+Bus::Window Bus::answerWindow(SteadyClock::time_point sent, std::size_t requestLength,
+                              std::size_t answerLength, int waitMs) const {
+    if (responseTimeoutMs_ == SerialSettings::kClassicResponseTimeout)
+        return {sent + timing_.classicWindow(waitMs, answerLength)};
+    const auto wire = [&](std::size_t n) {
+        return Timing::wireTime(n, port_.baudRate(), port_.bitsPerCharacter());
+    };
+    const auto endOfRequest = sent + wire(requestLength);
+    const auto n = std::chrono::milliseconds(responseTimeoutMs_);
+    return {endOfRequest + wire(answerLength) + n, endOfRequest + n + wire(1)};
 }
 
 ExchangeResult Bus::readInputRegisters(std::uint8_t address, std::uint16_t start,

@@ -2,26 +2,42 @@
 // The bus: every byte the program puts on or takes off the line passes through one Bus object.
 //
 // Thread contract: all public calls may come from any thread. One mutex is held for the whole of
-// an exchange (discard input, write, wait, read) and around Open and Close, so two exchanges
-// never interleave whoever calls them.
+// an exchange (guard, discard input, write, wait, read) and around Open and Close, so two
+// exchanges never interleave whoever calls them. Nothing is shown to the operator while the
+// mutex is held: what the port says during an exchange is shown after the exchange has let go of
+// it, so a Close from the window never waits for an operator reading a message. Close also cuts
+// short an exchange that is waiting for its answer. state() never waits for the lock.
 //
 // Answer contract: before each request the bus discards unread input. An answer counts only when
 // it comes from the address that was asked and carries the function code that was asked; any
-// other frame on the line (a late answer of an earlier exchange, garbage) is skipped and the
-// exchange keeps waiting for its own answer until its deadline. The wait before reading and the
-// read time-out form that one deadline; the exchange returns as soon as a complete answer with a
-// good CRC is in. There are no retries.
+// other frame on the line (a late answer of another device, garbage) is skipped and the exchange
+// keeps waiting for its own answer until its deadline. The exchange returns as soon as a complete
+// answer with a good CRC is in. There are no retries.
+//
+// Deadlines, measured from the end of the write:
+// - "Classic" response time-out: the classic wait of the exchange plus the port's read time-out
+//   (10 ms a byte + 500 ms), whatever arrives meanwhile.
+// - N ms: the request's and the answer's wire time plus N. When not one byte has come N ms after
+//   the request's wire time (and one character's), the address is silent and the exchange ends.
+// Late-answer guard: after an exchange with an address and function that ended without its
+// answer, the next exchange with the same address and function first waits until the line has
+// been quiet for twice that exchange's classic window, dropping what comes (at most twice that
+// long), so a late answer cannot pass for the new one. Other addresses never wait for it.
+//
+// ioOk == 0 always means the operator has been told why (the port's "not open" or "Error Code"
+// message), or has closed the port himself: a caller stops and adds no message of its own.
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "link/CSerialPort.h"
 #include "link/Timing.h"
 
 struct ExchangeResult {
-    // 0 when the port failed (its message has been shown) or is closed.
+    // 0 when the port failed or is closed (see the contract above).
     int ioOk = 0;
     // Exactly the expected number of bytes: the answer that arrived, zeros for what did not.
     std::vector<std::uint8_t> answer;
@@ -39,20 +55,36 @@ struct ExchangeResult {
     std::uint16_t reg(std::size_t index) const;
 };
 
+// Sees what happens on the bus. Called on the thread that caused it, after the bus lock has been
+// released; must return quickly and must not call the bus.
+class BusObserver {
+public:
+    virtual ~BusObserver() = default;
+    // Open, Close, or a line that failed and closed the port.
+    virtual void portStateChanged(CSerialPort::State /*state*/) {}
+};
+
 class Bus {
 public:
     static constexpr std::uint8_t kBroadcast = 0x7F;
 
     explicit Bus(OperatorMessages& messages, Timing timing = {});
 
+    // Takes the line settings and the response time-out from `settings`.
     int Open(const SerialSettings& settings);
     int Close();
-    CSerialPort::State state() const;
+    CSerialPort::State state() const { return state_.load(); }
     bool isOpen() const { return state() == CSerialPort::State::Open; }
     std::string lastOpenFailure() const;
+    // The response time-out taken by the last Open (0 = "Classic").
+    int responseTimeoutMs() const;
 
     Timing timing() const;
     void setTiming(const Timing& timing);
+
+    // `observer` must stay alive until removed; after removeObserver returns it is never called.
+    void addObserver(BusObserver* observer);
+    void removeObserver(BusObserver* observer);
 
     // One request/answer exchange. `request` is the frame without its CRC; `answerLength` the
     // whole expected answer, CRC included; `waitMs` the classic wait between write and read.
@@ -75,9 +107,36 @@ public:
     bool pause(int ms, const std::atomic<int>* cancel = nullptr) const;
 
 private:
+    struct Window {
+        CSerialPort::Clock::time_point deadline;
+        CSerialPort::Clock::time_point silentAfter = CSerialPort::Clock::time_point::max();
+    };
+
+    // Runs `work` under the bus lock, then tells the observers and the operator what happened.
+    template <typename Work>
+    auto locked(Work&& work);
+    void notifyState(CSerialPort::State state);
+    bool portOpenOrSay();
+    ExchangeResult exchangeLocked(const std::vector<std::uint8_t>& frame, std::size_t answerLength,
+                                  int waitMs);
+    bool awaitQuietLine(std::uint16_t key, std::size_t answerLength, int waitMs);
+    Window answerWindow(CSerialPort::Clock::time_point sent, std::size_t requestLength,
+                        std::size_t answerLength, int waitMs) const;
+
+    OperatorMessages& messages_;
+    HeldMessages held_;  // what is said under the lock; guarded by mutex_
     mutable std::mutex mutex_;
     CSerialPort port_;
     Timing timing_;
+    int responseTimeoutMs_ = SerialSettings::kClassicResponseTimeout;
+    // Address << 8 | function of exchanges that ended without their answer.
+    std::set<std::uint16_t> unanswered_;
+    CSerialPort::Clock::time_point lastExchangeEnd_{};
+    std::atomic<CSerialPort::State> state_{CSerialPort::State::NeverOpened};
+
+    mutable std::mutex timingMutex_;  // timing_ for pause(), which runs outside the bus lock
+    std::mutex observersMutex_;
+    std::vector<BusObserver*> observers_;
 };
 
 // Request builders shared by every caller (frames without CRC).

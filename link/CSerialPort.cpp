@@ -2,45 +2,47 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <regex>
-#include <thread>
+#include <utility>
 
 namespace {
 
+constexpr std::array<std::pair<int, speed_t>, 10> kSpeeds{{{300, B300},
+                                                           {600, B600},
+                                                           {1200, B1200},
+                                                           {2400, B2400},
+                                                           {4800, B4800},
+                                                           {9600, B9600},
+                                                           {19200, B19200},
+                                                           {38400, B38400},
+                                                           {57600, B57600},
+                                                           {115200, B115200}}};
+
 speed_t speedFor(int baud, bool& known) {
-    known = true;
-    switch (baud) {
-        case 300:
-            return B300;
-        case 600:
-            return B600;
-        case 1200:
-            return B1200;
-        case 2400:
-            return B2400;
-        case 4800:
-            return B4800;
-        case 9600:
-            return B9600;
-        case 19200:
-            return B19200;
-        case 38400:
-            return B38400;
-        case 57600:
-            return B57600;
-        case 115200:
-            return B115200;
-        default:
-            known = false;
-            return B0;
-    }
+    for (const auto& [rate, speed] : kSpeeds)
+        if (rate == baud) {
+            known = true;
+            return speed;
+        }
+    known = false;
+    return B0;
+}
+
+int rateOf(speed_t speed) {
+    for (const auto& [rate, s] : kSpeeds)
+        if (s == speed)
+            return rate;
+    return 0;
 }
 
 std::string describeOpenError(int error, const std::string& path) {
@@ -74,10 +76,13 @@ int remainingMs(CSerialPort::Clock::time_point deadline) {
 
 }  // namespace
 
-CSerialPort::CSerialPort(OperatorMessages& messages) : messages_(messages) {}
+CSerialPort::CSerialPort(OperatorMessages& messages)
+    : messages_(messages), wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
 CSerialPort::~CSerialPort() {
     closeDescriptor();
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
 }
 
 std::string CSerialPort::resolvePortPath(const std::string& name) {
@@ -90,6 +95,9 @@ std::string CSerialPort::resolvePortPath(const std::string& name) {
 
 void CSerialPort::closeDescriptor() {
     if (fd_ >= 0) {
+        // The exclusive mode belongs to the terminal, not to our descriptor: a pseudo-terminal
+        // (the simulator, socat) outlives us, and would refuse every later Open but root's.
+        ::ioctl(fd_, TIOCNXCL);
         ::flock(fd_, LOCK_UN);
         ::close(fd_);
         fd_ = -1;
@@ -99,6 +107,7 @@ void CSerialPort::closeDescriptor() {
 int CSerialPort::Open(const SerialSettings& settings) {
     static const char* kFailed = "System initialization, open the serial port error!";
     closeDescriptor();
+    clearInterrupt();
     lastOpenFailure_.clear();
     const std::string path = resolvePortPath(settings.PortName);
 
@@ -111,6 +120,7 @@ int CSerialPort::Open(const SerialSettings& settings) {
         return 0;
     };
 
+    path_ = path;
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
         return fail(errno);
@@ -157,17 +167,47 @@ int CSerialPort::Open(const SerialSettings& settings) {
         tio.c_cflag = (tio.c_cflag | PARENB) & ~PARODD;
     ::tcsetattr(fd_, TCSANOW, &tio);  // a refused setting is not fatal: the port is open
     ::tcflush(fd_, TCIOFLUSH);
+    readBackLine();
 
     state_ = State::Open;
+    lastByteAt_ = {};
+    messages_.status({});
     messages_.show("System initialization, open the serial port " + settings.PortName + " Success!",
                    MessageIcon::Exclamation);
     return 1;
+}
+
+// What the driver really runs: a rate outside the list (or a refused one) kept the old rate.
+void CSerialPort::readBackLine() {
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0)
+        return;
+    if (const int rate = rateOf(cfgetospeed(&tio)); rate > 0)
+        baudRate_ = rate;
+    int dataBits = 8;
+    switch (tio.c_cflag & CSIZE) {
+        case CS5:
+            dataBits = 5;
+            break;
+        case CS6:
+            dataBits = 6;
+            break;
+        case CS7:
+            dataBits = 7;
+            break;
+        default:
+            break;
+    }
+    bitsPerCharacter_ =
+        1 + dataBits + ((tio.c_cflag & PARENB) ? 1 : 0) + ((tio.c_cflag & CSTOPB) ? 2 : 1);
 }
 
 int CSerialPort::Close() {
     const bool wasClosed = state_ == State::Closed;
     closeDescriptor();
     state_ = State::Closed;
+    clearInterrupt();
+    messages_.status({});
     messages_.show("The serial port is closed ", MessageIcon::Exclamation);
     return wasClosed ? 0 : 1;
 }
@@ -180,6 +220,20 @@ void CSerialPort::failIo(bool reading, int error) {
     // A dead line stays dead: every later call fails silently, so no caller polls it for ever.
     closeDescriptor();
     state_ = State::Closed;
+    messages_.status("The serial port " + path_ + " is closed: " +
+                     (error == EIO ? std::string("the line hung up.") : std::strerror(error)));
+}
+
+void CSerialPort::interrupt() {
+    const std::uint64_t one = 1;
+    if (wakeFd_ >= 0) [[maybe_unused]]
+        auto w = ::write(wakeFd_, &one, sizeof one);
+}
+
+void CSerialPort::clearInterrupt() {
+    std::uint64_t count = 0;
+    if (wakeFd_ >= 0) [[maybe_unused]]
+        auto r = ::read(wakeFd_, &count, sizeof count);
 }
 
 void CSerialPort::DiscardInput() {
@@ -187,11 +241,18 @@ void CSerialPort::DiscardInput() {
         ::tcflush(fd_, TCIFLUSH);
 }
 
+std::size_t CSerialPort::InputWaiting() const {
+    int n = 0;
+    if (fd_ < 0 || ::ioctl(fd_, FIONREAD, &n) != 0 || n < 0)
+        return 0;
+    return static_cast<std::size_t>(n);
+}
+
 int CSerialPort::Write(const std::uint8_t* buffer, std::uint32_t n) {
     if (state_ == State::Closed)
         return 0;
     if (state_ == State::NeverOpened) {
-        messages_.show("The serial port is not open,Write serial operation failed!");
+        messages_.show(kWriteNotOpen);
         return 0;
     }
     const auto deadline = Clock::now() + timing_.writeTimeout(n);
@@ -219,44 +280,92 @@ int CSerialPort::Write(const std::uint8_t* buffer, std::uint32_t n) {
     return 1;
 }
 
-int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
-                           const std::function<bool(const std::vector<std::uint8_t>&)>& done) {
-    if (state_ == State::Closed)
-        return 0;
-    if (state_ == State::NeverOpened) {
-        messages_.show("The serial port is not open, read serial operation failed!");
-        return 0;
-    }
-    std::uint8_t chunk[256];
-    while (!done(received)) {
-        pollfd p{fd_, POLLIN, 0};
-        const int pr = ::poll(&p, 1, remainingMs(deadline));
+CSerialPort::Wait CSerialPort::waitReadable(Clock::time_point until) {
+    for (;;) {
+        pollfd p[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        const int pr = ::poll(p, wakeFd_ >= 0 ? 2 : 1, remainingMs(until));
         if (pr < 0) {
             if (errno == EINTR)
                 continue;
             failIo(true, errno);
-            return 0;
+            return Wait::Failed;
         }
         if (pr == 0)
-            break;  // time-out: the read itself succeeded with what arrived
-        if (p.revents & POLLIN) {
-            const ssize_t r = ::read(fd_, chunk, sizeof chunk);
-            if (r > 0) {
-                received.insert(received.end(), chunk, chunk + r);
-                continue;
-            }
-            if (r < 0 && (errno == EAGAIN || errno == EINTR))
-                continue;
-            // Readable yet nothing to read is end of file: the line hung up.
-            failIo(true, r == 0 ? EIO : errno);
-            return 0;
-        }
-        if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            failIo(true, EIO);
-            return 0;
-        }
+            return Wait::TimedOut;
+        if (p[1].revents & POLLIN)
+            return Wait::Interrupted;
+        if (p[0].revents & POLLIN)
+            return Wait::Readable;
+        failIo(true, EIO);  // POLLHUP, POLLERR or POLLNVAL without data: the line hung up
+        return Wait::Failed;
     }
-    return 1;
+}
+
+bool CSerialPort::readChunk(std::vector<std::uint8_t>* keep) {
+    std::uint8_t chunk[512];
+    const ssize_t r = ::read(fd_, chunk, sizeof chunk);
+    if (r > 0) {
+        lastByteAt_ = Clock::now();
+        if (keep)
+            keep->insert(keep->end(), chunk, chunk + r);
+        return true;
+    }
+    if (r < 0 && (errno == EAGAIN || errno == EINTR))
+        return true;
+    // Readable yet nothing to read is end of file: the line hung up.
+    failIo(true, r == 0 ? EIO : errno);
+    return false;
+}
+
+bool CSerialPort::awaitBytes(Clock::time_point until, std::vector<std::uint8_t>* keep) {
+    switch (waitReadable(until)) {
+        case Wait::Readable:
+            return readChunk(keep);
+        case Wait::TimedOut:
+            return true;
+        case Wait::Interrupted:
+        case Wait::Failed:
+            break;
+    }
+    return false;
+}
+
+int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
+                           const std::function<bool(const std::vector<std::uint8_t>&)>& done,
+                           Clock::time_point silentAfter) {
+    if (state_ == State::Closed)
+        return 0;
+    if (state_ == State::NeverOpened) {
+        messages_.show(kReadNotOpen);
+        return 0;
+    }
+    for (;;) {
+        if (done(received))
+            return 1;
+        const auto now = Clock::now();
+        const bool silent = received.empty();
+        // A time-out is no failure: the read itself succeeded with what arrived.
+        if (now >= deadline || (silent && now >= silentAfter))
+            return 1;
+        if (!awaitBytes(silent ? std::min(deadline, silentAfter) : deadline, &received))
+            return 0;
+    }
+}
+
+int CSerialPort::DiscardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
+                                   Clock::time_point limit) {
+    if (state_ != State::Open)
+        return 0;
+    for (;;) {
+        const auto until = std::min(quietSince + quiet, limit);
+        if (Clock::now() >= until)
+            return 1;
+        const auto lastBefore = lastByteAt_;
+        if (!awaitBytes(until, nullptr))
+            return 0;
+        if (lastByteAt_ != lastBefore)
+            quietSince = lastByteAt_;
+    }
 }
 
 int CSerialPort::Read(std::uint8_t* buffer, std::uint32_t n) {

@@ -2,7 +2,8 @@
 // The one serial port of the program, on POSIX termios.
 //
 // Thread contract: not locked itself. Every call goes through Bus, which holds the one bus lock
-// around each exchange and around Open and Close.
+// around each exchange and around Open and Close; only interrupt() may come from any thread at
+// any time.
 //
 // States: never opened -> Open -> closed. Read/Write on a never-opened port show the "not open"
 // messages; on a closed port they fail silently. A hang-up of the line (adapter unplugged, the far
@@ -23,6 +24,11 @@ public:
     enum class State { NeverOpened, Open, Closed };
     using Clock = std::chrono::steady_clock;
 
+    static constexpr const char* kReadNotOpen =
+        "The serial port is not open, read serial operation failed!";
+    static constexpr const char* kWriteNotOpen =
+        "The serial port is not open,Write serial operation failed!";
+
     explicit CSerialPort(OperatorMessages& messages);
     virtual ~CSerialPort();
     CSerialPort(const CSerialPort&) = delete;
@@ -41,26 +47,60 @@ public:
 
     // Drops everything received but not read yet.
     void DiscardInput();
-    // Appends whatever arrives to `received` until done(received) or the deadline.
-    // Same result and messages as Read.
+    // Bytes received but not read yet.
+    std::size_t InputWaiting() const;
+    // Appends whatever arrives to `received` until done(received), the deadline, or - while
+    // nothing at all has arrived - `silentAfter`. The deadlines hold however many bytes keep
+    // coming. `done` sees the whole buffer after every chunk and should look only at what is new.
+    // Same result and messages as Read; 0 without a message when interrupted.
     int ReadUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
-                  const std::function<bool(const std::vector<std::uint8_t>&)>& done);
+                  const std::function<bool(const std::vector<std::uint8_t>&)>& done,
+                  Clock::time_point silentAfter = Clock::time_point::max());
+    // Reads and drops bytes until the line has been quiet for `quiet` (counted from
+    // `quietSince`, or from the last byte dropped) or until `limit`. Same result as ReadUntil.
+    int DiscardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
+                          Clock::time_point limit);
+    // When the last byte was read off the line (the epoch when none has been).
+    Clock::time_point lastByteAt() const { return lastByteAt_; }
+
+    // Makes a wait in progress (or the next one) return 0 at once, silently; any thread. Close
+    // clears it, so an operator's Close never waits for an exchange's deadline.
+    void interrupt();
+    void clearInterrupt();
 
     State state() const { return state_; }
     bool isOpen() const { return state_ == State::Open; }
     // Why the last Open failed, in words an operator can act on; empty after a success.
     const std::string& lastOpenFailure() const { return lastOpenFailure_; }
+    // The line as the driver runs it since Open: bits a second and bits a character (start,
+    // data, parity and stop bits).
+    int baudRate() const { return baudRate_; }
+    int bitsPerCharacter() const { return bitsPerCharacter_; }
 
     // "COM1".."COM99" name /dev/ttyS0..; any other name is a device path used as it is.
     static std::string resolvePortPath(const std::string& name);
 
 private:
+    enum class Wait { Readable, TimedOut, Interrupted, Failed };
+    Wait waitReadable(Clock::time_point until);
+    // Reads what is waiting (into `keep` when given); false when the line failed (reported, port
+    // closed).
+    bool readChunk(std::vector<std::uint8_t>* keep);
+    // One wait until `until` and what it brought; false when the line failed or the wait was
+    // interrupted.
+    bool awaitBytes(Clock::time_point until, std::vector<std::uint8_t>* keep);
     void failIo(bool reading, int error);
     void closeDescriptor();
+    void readBackLine();
 
     OperatorMessages& messages_;
     Timing timing_;
     int fd_ = -1;
+    int wakeFd_ = -1;  // eventfd: interrupt()
     State state_ = State::NeverOpened;
+    std::string path_;
     std::string lastOpenFailure_;
+    int baudRate_ = 9600;
+    int bitsPerCharacter_ = 10;
+    Clock::time_point lastByteAt_{};
 };

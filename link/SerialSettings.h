@@ -1,12 +1,23 @@
 #pragma once
 #include <string>
 
-// The six line settings the operator edits; every run starts from these values.
+// The line settings the operator edits; every run starts from these values.
 struct SerialSettings {
+    // The response time-out: 0 is "Classic" (the classic waits of each exchange), otherwise
+    // milliseconds within [kMinResponseTimeoutMs, kMaxResponseTimeoutMs].
+    static constexpr int kClassicResponseTimeout = 0;
+    static constexpr int kMinResponseTimeoutMs = 20;
+    static constexpr int kMaxResponseTimeoutMs = 5000;
+    static constexpr bool validResponseTimeout(int ms) {
+        return ms == kClassicResponseTimeout ||
+               (ms >= kMinResponseTimeoutMs && ms <= kMaxResponseTimeoutMs);
+    }
+
     std::string DataFormat = "RTU";  // stored and shown only: the link always speaks RTU
     std::string PortName = "COM1";
     int BaudRate = 9600;
     std::string Parity = "No parity";
     int DataBits = 8;
     std::string StopBits = "1";
+    int ResponseTimeoutMs = kClassicResponseTimeout;
 };

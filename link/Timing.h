@@ -27,4 +27,15 @@ struct Timing {
     Duration readTimeout(std::size_t n) const { return scaled(static_cast<int>(10 * n + 500)); }
     // The port's write time-out for n bytes: 50 ms a byte plus 1000 ms.
     Duration writeTimeout(std::size_t n) const { return scaled(static_cast<int>(50 * n + 1000)); }
+    // The classic answer window of an exchange: its wait plus the read time-out of its answer.
+    Duration classicWindow(int waitMs, std::size_t answerBytes) const {
+        return scaled(waitMs) + readTimeout(answerBytes);
+    }
+
+    // How long n characters occupy the line; not scaled, the line is as fast as it is.
+    static Duration wireTime(std::size_t n, int baud, int bitsPerCharacter) {
+        if (baud <= 0)
+            return Duration(0);
+        return Duration(static_cast<long long>(n) * bitsPerCharacter * 1'000'000LL / baud);
+    }
 };

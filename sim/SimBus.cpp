@@ -13,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "common/NumberText.h"
 #include "link/ModbusCrc16.h"
 #include "link/RegisterMap.h"
 
@@ -53,6 +54,46 @@ std::optional<std::vector<int>> parseAddressList(const std::string& text) {
     if (out.empty())
         return std::nullopt;
     return out;
+}
+
+bool parseFault(const std::string& text, std::map<int, SimFaults>& all) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos)
+        return false;
+    const auto a = num::parseInteger(text.substr(0, colon), 1, 60);
+    if (!a)
+        return false;
+    const std::string spec = text.substr(colon + 1);
+    const auto equals = spec.find('=');
+    const std::string kind = spec.substr(0, equals);
+    std::optional<long long> ms;
+    if (equals != std::string::npos) {
+        ms = num::parseInteger(spec.substr(equals + 1), 1, 600000);
+        if (!ms)
+            return false;
+    }
+    const bool timed = kind == "late" || kind == "stream";
+    if (timed != ms.has_value())
+        return false;
+    SimFaults faults = all.count(static_cast<int>(*a)) ? all[static_cast<int>(*a)] : SimFaults{};
+    if (kind == "silent")
+        faults.silent = true;
+    else if (kind == "bad-crc")
+        faults.badCrc = true;
+    else if (kind == "short")
+        faults.shortAnswer = true;
+    else if (kind == "garbage")
+        faults.garbage = true;
+    else if (kind == "refuse")
+        faults.refuse = true;
+    else if (kind == "late")
+        faults.lateMs = static_cast<int>(*ms);
+    else if (kind == "stream")
+        faults.streamMs = static_cast<int>(*ms);
+    else
+        return false;
+    all[static_cast<int>(*a)] = faults;
+    return true;
 }
 
 SimBus::SimBus(Options options) : options_(std::move(options)) {
@@ -149,6 +190,15 @@ void SimBus::readLoop() {
             std::vector<std::uint8_t> frame(buf.begin(), buf.begin() + static_cast<long>(len));
             buf.erase(buf.begin(), buf.begin() + static_cast<long>(len));
             handleFrame(frame, lastByte);
+            bool hangUpNow = false;
+            {
+                std::lock_guard lock(mutex_);
+                hangUpNow = hangUpAt_ != 0 && framesSeen_ >= hangUpAt_;
+            }
+            if (hangUpNow) {
+                closeLine();
+                return;
+            }
         }
         if (!buf.empty() && now - lastByte > gap)
             buf.clear();  // a fragment: silence
@@ -168,6 +218,7 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
     {
         std::lock_guard lock(mutex_);
         frames_.push_back({frame, crcOk, collided});
+        ++framesSeen_;
         if (!crcOk)
             return;
         const bool broadcast = frame[0] == 0x7F;
@@ -175,8 +226,7 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
         for (auto& d : devices_) {
             if (!broadcast && d->address() != frame[0])
                 continue;
-            d->setReg(reg::RawReading, d->rawReading(applied_));
-            d->setReg(reg::MeasuredValue, d->measuredValue(applied_, t));
+            d->refreshReadings(frame, applied_, t);
             const int before = d->address();
             auto answer = d->handle(frame, broadcast);
             if (!answer)
@@ -184,17 +234,34 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
             SimFaults f;
             if (auto it = faults_.find(before); it != faults_.end())
                 f = it->second;
+            const int given = ++answersGiven_[before];
             if (f.silent)
                 continue;
+            if (f.refuse) {
+                *answer = {static_cast<std::uint8_t>(before),
+                           static_cast<std::uint8_t>(frame[1] | 0x80), 0x04};
+                AppendCrc(*answer);
+            }
             if (f.badCrc)
                 answer->back() ^= 0x5A;
             if (f.shortAnswer)
                 answer->resize(answer->size() / 2);
             if (f.garbage)
                 *answer = {0xFF, 0x00, 0xA5, 0x5A, 0x13};
+            if (f.streamMs > 0) {
+                const auto n = static_cast<std::size_t>(
+                    std::chrono::microseconds(f.streamMs * 1000LL) / byteTime());
+                // Its own address and function every seven bytes: a master that looks for its
+                // answer finds a candidate, never one with a good CRC.
+                const std::uint8_t cycle[] = {
+                    static_cast<std::uint8_t>(before), frame[1], 0xA5, 0x5A, 0xFF, 0x00, 0x13};
+                answer->clear();
+                for (std::size_t i = 0; i < n; ++i) answer->push_back(cycle[i % sizeof cycle]);
+            }
+            const bool late = f.lateMs > 0 && (given - 1) % std::max(1, f.lateEvery) == 0;
             answers.push_back(std::move(*answer));
             delays.push_back(std::chrono::microseconds(
-                static_cast<long long>((options_.latencyMs + f.lateMs) * 1000.0)));
+                static_cast<long long>((options_.latencyMs + (late ? f.lateMs : 0)) * 1000.0)));
         }
     }
     // The request occupied the line for its own wire time before the device could answer.
@@ -232,6 +299,7 @@ void SimBus::writeLoop() {
                 break;
             t += byteTime();
             std::this_thread::sleep_until(t);
+            std::lock_guard line(lineMutex_);
             if (master_ >= 0 && running_) [[maybe_unused]]
                 auto w = ::write(master_, &b, 1);
         }
@@ -248,6 +316,30 @@ void SimBus::setAppliedPressure(double value) {
 void SimBus::setFaults(int address, const SimFaults& faults) {
     std::lock_guard lock(mutex_);
     faults_[address] = faults;
+}
+
+void SimBus::setCountingReads(int address, bool on) {
+    std::lock_guard lock(mutex_);
+    if (auto* d = find(address))
+        d->setCountingReads(on);
+}
+
+void SimBus::hangUpAfter(std::size_t frames) {
+    std::lock_guard lock(mutex_);
+    hangUpAt_ = framesSeen_ + frames;
+}
+
+// The master end goes, so the terminal's user sees the line hang up. From the reader thread, or
+// once both threads have ended.
+void SimBus::closeLine() {
+    std::lock_guard line(lineMutex_);
+    running_ = false;
+    if (slaveKeeper_ >= 0)
+        ::close(slaveKeeper_);
+    slaveKeeper_ = -1;
+    if (master_ >= 0)
+        ::close(master_);
+    master_ = -1;
 }
 
 void SimBus::setGainOffset(int address, double gain, double offset) {
@@ -269,12 +361,7 @@ void SimBus::hangUp() {
         reader_.join();
     if (writer_.joinable())
         writer_.join();
-    if (slaveKeeper_ >= 0)
-        ::close(slaveKeeper_);
-    slaveKeeper_ = -1;
-    if (master_ >= 0)
-        ::close(master_);
-    master_ = -1;
+    closeLine();
 }
 
 std::vector<SimBus::ReceivedFrame> SimBus::framesReceived() const {

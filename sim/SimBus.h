@@ -51,8 +51,12 @@ public:
     void setAppliedPressure(double value);
     void setFaults(int address, const SimFaults& faults);
     void setGainOffset(int address, double gain, double offset);
+    // See SimDevice::setCountingReads.
+    void setCountingReads(int address, bool on);
     // Closes the terminal: the master sees its line hang up.
     void hangUp();
+    // The line hangs up once `frames` more requests have come in (the last one unanswered).
+    void hangUpAfter(std::size_t frames);
 
     std::vector<ReceivedFrame> framesReceived() const;
     void clearFramesReceived();
@@ -72,6 +76,7 @@ private:
 
     void readLoop();
     void writeLoop();
+    void closeLine();
     void handleFrame(const std::vector<std::uint8_t>& frame,
                      std::chrono::steady_clock::time_point arrived);
     std::chrono::microseconds byteTime() const;
@@ -90,6 +95,9 @@ private:
     mutable std::mutex mutex_;  // devices, faults, frames, applied pressure
     std::vector<std::unique_ptr<SimDevice>> devices_;
     std::map<int, SimFaults> faults_;
+    std::map<int, int> answersGiven_;  // per address, for SimFaults::lateEvery
+    std::size_t framesSeen_ = 0;       // every request ever taken, cleared or not
+    std::size_t hangUpAt_ = 0;         // framesSeen_ at which the line hangs up; 0 = never
     std::vector<ReceivedFrame> frames_;
     double applied_ = 0.0;
     std::uint64_t seq_ = 0;
@@ -99,9 +107,15 @@ private:
     std::priority_queue<Scheduled, std::vector<Scheduled>, std::greater<>> queue_;
     std::chrono::steady_clock::time_point answersEnd_{};  // when the last scheduled answer ends
 
+    std::mutex lineMutex_;  // writes to master_ against closeLine()
+
     std::thread reader_;
     std::thread writer_;
 };
 
 // "1,7,12" -> {1, 7, 12}; nullopt for anything else (addresses 1..60, no repeats).
 std::optional<std::vector<int>> parseAddressList(const std::string& text);
+// "7:late=1300", "3:silent", "5:bad-crc", "5:short", "5:garbage", "5:stream=2000", "5:refuse":
+// that fault added to its address's faults (several add up); false, and nothing added, for
+// anything else.
+bool parseFault(const std::string& text, std::map<int, SimFaults>& faults);

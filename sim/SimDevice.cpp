@@ -80,6 +80,19 @@ std::uint16_t SimDevice::measuredValue(double applied, double seconds) const {
     return clampU16(1000.0 + 10.0 * address_ + 25.0 * std::sin(seconds * 2.0 * M_PI / 120.0));
 }
 
+void SimDevice::refreshReadings(const std::vector<std::uint8_t>& q, double applied,
+                                double seconds) {
+    setReg(reg::RawReading, rawReading(applied));
+    if (!counting_) {
+        setReg(reg::MeasuredValue, measuredValue(applied, seconds));
+        return;
+    }
+    const int start = q[2] << 8 | q[3];
+    const int count = q[4] << 8 | q[5];
+    if (q[1] == 0x04 && start <= reg::MeasuredValue && start + count > reg::MeasuredValue)
+        setReg(reg::MeasuredValue, ++reads_);
+}
+
 std::optional<std::vector<std::uint8_t>> SimDevice::handle(const std::vector<std::uint8_t>& q,
                                                            bool broadcast) {
     const std::uint8_t function = q[1];

@@ -14,8 +14,15 @@ struct SimFaults {
     bool shortAnswer = false;  // sends only the first half of its answer
     bool garbage = false;      // sends bytes that are no frame instead of its answer
     int lateMs = 0;            // answers this much later than its latency
+    int lateEvery = 1;         // ... only every lateEvery-th answer (1: every answer)
+    // Instead of its answer, sends bytes without a pause for this long: its own address and
+    // function among them, never a valid frame.
+    int streamMs = 0;
+    bool refuse = false;  // answers every request with an exception (code 04, device failure)
 
-    bool any() const { return silent || badCrc || shortAnswer || garbage || lateMs > 0; }
+    bool any() const {
+        return silent || badCrc || shortAnswer || garbage || lateMs > 0 || streamMs > 0 || refuse;
+    }
 };
 
 class SimDevice {
@@ -43,6 +50,11 @@ public:
     std::uint16_t rawReading(double applied) const;
     // What register 23 reports at `seconds` since the simulator started.
     std::uint16_t measuredValue(double applied, double seconds) const;
+    // Counting mode: register 23 reads how many requests have read it so far (1, 2, 3 ...), so
+    // every answer names the request it belongs to.
+    void setCountingReads(bool on) { counting_ = on; }
+    // Refreshes registers 22 and 23 for `request` before it is handled.
+    void refreshReadings(const std::vector<std::uint8_t>& request, double applied, double seconds);
 
     // Handles a request addressed to this device (or to 127); the answer without faults applied,
     // nothing for a broadcast. Registers 22 and 23 are refreshed by the caller first.
@@ -55,4 +67,6 @@ private:
     double gain_;
     double offset_;
     bool calibrated_ = false;
+    bool counting_ = false;
+    std::uint16_t reads_ = 0;
 };

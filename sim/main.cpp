@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/NumberText.h"
 #include "sim/SimBus.h"
@@ -17,9 +19,12 @@ void onSignal(int) {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: korvelantis-sim --devices 1,7,12 [--baud 9600] [--latency-ms 5] "
-                 "[--pressure P] [--link PATH]\n");
+    std::fprintf(
+        stderr,
+        "usage: korvelantis-sim --devices 1,7,12 [--baud 9600] [--latency-ms 5] "
+        "[--pressure P] [--link PATH]\n"
+        "         [--fault ADDR:silent|bad-crc|short|garbage|refuse|late=MS|stream=MS]...\n"
+        "         [--counting ADDR]   register 23 of ADDR counts the reads of it\n");
     return 2;
 }
 
@@ -28,6 +33,8 @@ int usage() {
 int main(int argc, char** argv) {
     SimBus::Options options;
     double pressure = 0.0;
+    std::map<int, SimFaults> faults;
+    std::vector<int> counting;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -53,6 +60,14 @@ int main(int argc, char** argv) {
             pressure = *p;
         } else if (a == "--link" && hasValue) {
             options.linkPath = argv[++i];
+        } else if (a == "--fault" && hasValue) {
+            if (!parseFault(argv[++i], faults))
+                return usage();
+        } else if (a == "--counting" && hasValue) {
+            const auto address = num::parseInteger(argv[++i], 1, 60);
+            if (!address)
+                return usage();
+            counting.push_back(static_cast<int>(*address));
         } else {
             return usage();
         }
@@ -62,6 +77,8 @@ int main(int argc, char** argv) {
     try {
         SimBus bus(options);
         bus.setAppliedPressure(pressure);
+        for (const auto& [address, f] : faults) bus.setFaults(address, f);
+        for (int address : counting) bus.setCountingReads(address, true);
         std::printf("%s\n", bus.portPath().c_str());
         std::fflush(stdout);
         while (!g_stop) std::this_thread::sleep_for(std::chrono::milliseconds(100));

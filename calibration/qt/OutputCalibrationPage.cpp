@@ -152,9 +152,10 @@ void COutputCalibrationPage::OnCommand(OutputKind kind, std::uint16_t value) {
     // about a second on a full bus, and a silent device its read time-out.
     commandDone_ = 0;
     commandCancel_ = 0;
+    commandSent_ = 0;
     progress_.clear();
     const bool started = worker_.start([this, value] {
-        calib::sendOutputCommand(ctx_, value, &commandCancel_, &progress_);
+        commandSent_ = calib::sendOutputCommand(ctx_, value, &commandCancel_, &progress_);
         commandDone_ = 1;
     });
     if (started) {
@@ -162,12 +163,16 @@ void COutputCalibrationPage::OnCommand(OutputKind kind, std::uint16_t value) {
                                    [this] { commandCancel_ = 1; }, &worker_, this);
         wait.followProgress(&progress_);
         wait.exec();
+        worker_.join();
         if (commandCancel_.load())
             return;  // called off: not every device may have its command
     } else {
-        calib::sendOutputCommand(ctx_, value);  // no thread to spare: here rather than not at all
+        // No thread to spare: here rather than not at all.
+        commandSent_ = calib::sendOutputCommand(ctx_, value);
     }
-    ctx_.messages.show(text);
+    // A failed port has spoken: no completion is reported for a command that never went out.
+    if (commandSent_.load() >= 0)
+        ctx_.messages.show(text);
 }
 
 bool COutputCalibrationPage::exchangeFromEdits() {

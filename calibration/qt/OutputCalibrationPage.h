@@ -62,6 +62,7 @@ private:
     std::atomic<int> downloadCancel_{0};
     std::atomic<int> commandDone_{0};
     std::atomic<int> commandCancel_{0};
+    std::atomic<int> commandSent_{0};  // devices addressed, -1 when the port failed
     Progress progress_;
 
     // Last member: destroyed first, so no worker outlives the state it uses.

@@ -19,10 +19,32 @@ CKorvelantisView::CKorvelantisView(AppContext& ctx, QWidget* parent) : QWidget(p
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(sheet_);
+    ctx_.bus.addObserver(this);
 }
 
 CKorvelantisView::~CKorvelantisView() {
+    ctx_.bus.removeObserver(this);
     ctx_.importState.clear();
+}
+
+// Any thread: carried to the window's thread (dropped there if the view has gone meanwhile).
+void CKorvelantisView::portStateChanged(CSerialPort::State) {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (refreshPortFlags())
+                emit commandStateChanged();
+        },
+        Qt::QueuedConnection);
+}
+
+bool CKorvelantisView::refreshPortFlags() {
+    const int open = ctx_.bus.isOpen() ? 1 : 0;
+    if (ctx_.CanClosePort == open && ctx_.CanOpenPort == 1 - open)
+        return false;
+    ctx_.CanOpenPort = 1 - open;
+    ctx_.CanClosePort = open;
+    return true;
 }
 
 void CKorvelantisView::OnInitialUpdate() {
@@ -47,10 +69,9 @@ void CKorvelantisView::OnOpenPort() {
     if (!ctx_.CanOpenPort)
         return;
     ctx_.PortSettingsCopy = ctx_.serialSettings;
-    if (ctx_.bus.Open(ctx_.PortSettingsCopy)) {
-        ctx_.CanOpenPort = !ctx_.CanOpenPort;
-        ctx_.CanClosePort = !ctx_.CanClosePort;
-    }
+    // A successful Open swaps the two items, a failed one leaves them; Close always swaps back.
+    ctx_.bus.Open(ctx_.PortSettingsCopy);
+    refreshPortFlags();
     emit commandStateChanged();
 }
 
@@ -58,8 +79,7 @@ void CKorvelantisView::OnClosePort() {
     if (!ctx_.CanClosePort)
         return;
     ctx_.bus.Close();
-    ctx_.CanOpenPort = !ctx_.CanOpenPort;
-    ctx_.CanClosePort = !ctx_.CanClosePort;
+    refreshPortFlags();
     emit commandStateChanged();
 }
 

@@ -2,7 +2,8 @@
 // The view: fills the main window with the property sheet, holds the port-command state (in the
 // context) and carries the menu commands.
 //
-// Window's thread only.
+// Window's thread only. The port-command state follows the port's real state: the bus reports
+// every change (also a hang-up found by a worker), and the view takes it over on its own thread.
 
 #include <QStringList>
 #include <QWidget>
@@ -11,7 +12,7 @@
 
 class CPropSheet;
 
-class CKorvelantisView : public QWidget {
+class CKorvelantisView : public QWidget, private BusObserver {
     Q_OBJECT
 public:
     CKorvelantisView(AppContext& ctx, QWidget* parent = nullptr);
@@ -28,6 +29,9 @@ public:
     void setSimulatedPort(const QString& path) { simulatedPort_ = path; }
     // What the serial dialog offers after "COM1".."COM8".
     QStringList morePortChoices() const;
+
+    // CanOpenPort / CanClosePort from the port's state; true when they changed.
+    bool refreshPortFlags();
 
     // Menu commands.
     void OnSerialConfig();
@@ -50,6 +54,8 @@ signals:
     void enterpriseModeEntered();
 
 private:
+    void portStateChanged(CSerialPort::State state) override;
+
     AppContext& ctx_;
     CPropSheet* sheet_;
     QString simulatedPort_;

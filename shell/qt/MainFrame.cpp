@@ -119,6 +119,7 @@ void CMainFrame::buildMenus() {
 }
 
 void CMainFrame::updateCommandUI() {
+    view_->refreshPortFlags();
     const bool enterprise = ctx_.EnterpriseMode.load() != 0;
     importBasicParams_->setEnabled(enterprise);
     loadTemperaturePreset_->setEnabled(enterprise);
@@ -188,6 +189,7 @@ void CMainFrame::showSimulatedBus(const QString& portPath, const QString& device
     statusBar()->insertPermanentWidget(1, l);  // after "Ready", before the lock panes
 }
 
+// Stays until the next status line replaces it: the port's last word is its state.
 void CMainFrame::showStatus(const QString& text) {
-    statusBar()->showMessage(text, 15000);
+    statusBar()->showMessage(text);
 }

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/NumberText.h"
 #include "common/qt/Look.h"
 #include "shell/SerialPortList.h"
 #include "shell/qt/ProgramIcon.h"
@@ -32,6 +33,37 @@ void showText(QComboBox* list, const std::string& value) {
     list->setCurrentIndex(i);
     if (i < 0)
         list->setEditText(q(value));
+}
+
+// The item that reads exactly `value`, else `value` as typed: a port is a path, and a typed
+// "/dev/ttyUSB1" must not become the listed "/dev/ttyUSB10".
+void showExactly(QComboBox* list, const std::string& value) {
+    const int i = list->findText(q(value), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    list->setCurrentIndex(i);
+    if (i < 0)
+        list->setEditText(q(value));
+}
+
+const QString kClassic = QStringLiteral("Classic");
+
+QString timeoutText(int ms) {
+    return ms == SerialSettings::kClassicResponseTimeout
+               ? kClassic
+               : QString::fromStdString(num::formatInt(ms));
+}
+
+// "Classic" or a whole number of milliseconds in range; anything else keeps the setting.
+bool selectedTimeout(const QComboBox* list, int& ms) {
+    const QString text = list->currentText().trimmed();
+    if (text.compare(kClassic, Qt::CaseInsensitive) == 0) {
+        ms = SerialSettings::kClassicResponseTimeout;
+        return true;
+    }
+    const auto v = num::parseInteger(text.toStdString(), SerialSettings::kMinResponseTimeoutMs,
+                                     SerialSettings::kMaxResponseTimeoutMs);
+    if (v)
+        ms = static_cast<int>(*v);
+    return v.has_value();
 }
 
 void showNumber(QComboBox* list, int value) {
@@ -76,6 +108,11 @@ CSerialConfigDlg::CSerialConfigDlg(SerialSettings& settings, const QStringList& 
     parity_ = addList("Parity bit:", "serialParity", {"No parity", "Odd parity", "even parity"});
     dataBits_ = addList("Data bits:", "serialDataBits", {"8", "7"});
     stopBits_ = addList("Stop bit:", "serialStopBits", {"1", "1.5", "2"});
+    timeout_ = addList("Response time-out:", "serialResponseTimeout",
+                       {kClassic, "20", "50", "100", "200", "500", "1000", "2000", "5000"});
+    timeout_->setToolTip(
+        "Classic: every exchange waits as it always has. A number: how many milliseconds a "
+        "device may take beyond the wire time (20 to 5000).");
     port_->setMinimumContentsLength(18);
 
     ok_ = new QPushButton(ProgramIcon::confirmImage(), QString::fromUtf8("确定"), this);
@@ -121,11 +158,12 @@ QComboBox* CSerialConfigDlg::addList(const QString& caption, const char* objectN
 
 void CSerialConfigDlg::showSettings() {
     showText(format_, settings_.DataFormat);
-    showText(port_, settings_.PortName);
+    showExactly(port_, settings_.PortName);
     showNumber(baud_, settings_.BaudRate);
     showText(parity_, settings_.Parity);
     showNumber(dataBits_, settings_.DataBits);
     showText(stopBits_, settings_.StopBits);
+    showExactly(timeout_, timeoutText(settings_.ResponseTimeoutMs).toStdString());
 }
 
 void CSerialConfigDlg::OnOK() {
@@ -135,6 +173,7 @@ void CSerialConfigDlg::OnOK() {
     selectedNumber(baud_, settings_.BaudRate);
     selectedNumber(dataBits_, settings_.DataBits);
     settings_.StopBits = stopBits_->currentText().toStdString();
+    selectedTimeout(timeout_, settings_.ResponseTimeoutMs);
     accept();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// "Serial Configuration": edits the six serial settings of the view.
+// "Serial Configuration": edits the serial settings of the view: the six line settings and the
+// response time-out ("Classic", or 20 .. 5000 ms).
 //
 // "确定" stores what the lists show; "取消", Escape, Enter in a list and the window's close
 // button change nothing. The settings take effect at the next "Open Serial port (&O)".
@@ -26,6 +27,7 @@ public:
     QComboBox* parityList() const { return parity_; }
     QComboBox* dataBitsList() const { return dataBits_; }
     QComboBox* stopBitsList() const { return stopBits_; }
+    QComboBox* responseTimeoutList() const { return timeout_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
 
@@ -45,6 +47,7 @@ private:
     QComboBox* parity_;
     QComboBox* dataBits_;
     QComboBox* stopBits_;
+    QComboBox* timeout_;
     QPushButton* ok_;
     QPushButton* cancel_;
     class QFormLayout* form_;

@@ -41,15 +41,30 @@ TEST(OrdinarySearch, CorruptedAnswerIsNotTakenForADevice) {
     EXPECT_EQ(out.block[0], 3);
 }
 
-TEST(OrdinarySearch, ClosedPortReportsFailureAndLeavesNoCurrentDevice) {
-    TestBus tb({1}, 0.03);
-    tb.open();
-    tb.ctx.bus.Close();
-    SearchState st;
-    const SearchOutcome out = runSearch(tb.ctx, st, false);
-    EXPECT_FALSE(out.complete);
-    EXPECT_EQ(out.message, "Search failed!");
-    EXPECT_EQ(tb.ctx.CurrentAddress.load(), 0);
+// A Search with the port closed showed three boxes in a row: one operation, one message.
+TEST(Search, PortThatIsNotOpenSaysSoOnceAndLeavesNoCurrentDevice) {
+    for (bool enterprise : {false, true}) {
+        for (bool everOpened : {false, true}) {
+            TestBus tb({1}, 0.03);
+            if (everOpened) {
+                tb.open();
+                tb.ctx.bus.Close();
+                tb.messages.clear();
+            }
+            tb.ctx.CurrentAddress = 1;
+            SearchState st;
+            const SearchOutcome out = runSearch(tb.ctx, st, enterprise);
+            const std::string which = std::string(enterprise ? "full" : "ordinary") +
+                                      (everOpened ? ", closed" : ", never opened");
+            EXPECT_FALSE(out.complete) << which;
+            EXPECT_TRUE(out.message.empty()) << which;
+            EXPECT_EQ(tb.messages.texts(), std::vector<std::string>{CSerialPort::kWriteNotOpen})
+                << which;
+            EXPECT_EQ(st.SearchFailed.load(), enterprise ? 1 : 0) << which;
+            EXPECT_EQ(tb.ctx.CurrentAddress.load(), 0) << which;
+            EXPECT_TRUE(tb.sim.framesReceived().empty()) << which;
+        }
+    }
 }
 
 TEST(FullScan, MarksOnlineDevicesAndShowsTheLastOne) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <future>
 #include <thread>
 
 #include "link/Bus.h"
@@ -161,8 +163,233 @@ TEST(Bus, HangUpStopsEveryCallerAtOnce) {
                 text == "Error Code5,Write serial operation failed!")
         << text;
     EXPECT_EQ(t.ctx.bus.state(), CSerialPort::State::Closed);
+    EXPECT_NE(t.messages.lastStatus().find("hung up"), std::string::npos);
+    // Every later exchange is refused at once and says why, once.
+    t.messages.clear();
     EXPECT_FALSE(readBlock(t.ctx.bus, 1).ioOk);
-    EXPECT_EQ(t.messages.texts().size(), 1u);
+    EXPECT_EQ(t.messages.texts(), std::vector<std::string>{CSerialPort::kWriteNotOpen});
+}
+
+// One exchange on a port that is not open is one message, whatever the state: a Search on a
+// never-opened port used to show the write's and the read's message and then its own.
+TEST(Bus, PortThatIsNotOpenSaysSoOnceAnExchange) {
+    enum How { NeverOpened, ClosedByTheOperator, HungUp };
+    for (How how : {NeverOpened, ClosedByTheOperator, HungUp}) {
+        TestBus t({1});
+        if (how != NeverOpened)
+            t.open();
+        if (how == ClosedByTheOperator)
+            t.ctx.bus.Close();
+        if (how == HungUp) {
+            t.sim.hangUp();
+            readBlock(t.ctx.bus, 1);
+        }
+        t.messages.clear();
+        t.sim.clearFramesReceived();
+        const auto r = readBlock(t.ctx.bus, 1);
+        EXPECT_FALSE(r.ioOk) << how;
+        EXPECT_EQ(t.messages.texts(), std::vector<std::string>{CSerialPort::kWriteNotOpen}) << how;
+        t.messages.clear();
+        EXPECT_EQ(t.ctx.bus.send(buildWriteSingle(Bus::kBroadcast, 40, 0)), 0) << how;
+        EXPECT_EQ(t.messages.texts(), std::vector<std::string>{CSerialPort::kWriteNotOpen}) << how;
+        EXPECT_TRUE(t.sim.framesReceived().empty()) << how;
+    }
+}
+
+// `collect` against a device answering late recorded every sample one request late. With a
+// device whose register 23 counts its reads, each accepted value names its own request.
+TEST(Bus, LateAnswerOfTheSameDeviceNeverPassesForItsNextAnswer) {
+    TestBus t({7});
+    t.sim.setCountingReads(7, true);
+    SimFaults late;
+    const int deadlineMs = static_cast<int>((Timing::kRegisterWaitMs + 10 * 7 + 500) * 0.05);
+    late.lateMs = deadlineMs + 12;
+    late.lateEvery = 2;  // answers 1, 3, 5 ... late, the others in time
+    t.sim.setFaults(7, late);
+    t.open();
+    int accepted = 0;
+    for (int i = 1; i <= 8; ++i) {
+        const auto r =
+            t.ctx.bus.readInputRegisters(7, reg::MeasuredValue, 1, Timing::kRegisterWaitMs);
+        if (!r.crcOk())
+            continue;
+        ++accepted;
+        EXPECT_EQ(r.reg(0), i) << "exchange " << i << " took the answer of request " << r.reg(0);
+    }
+    EXPECT_GE(accepted, 3);  // the answers in time are taken
+    EXPECT_EQ(t.sim.framesReceived().size(), 8u);
+}
+
+// The guard waits only for the address and function that missed: a full scan costs nothing.
+TEST(Bus, GuardAfterAMissWaitsOnlyForTheSameAddress) {
+    TestBus t({7, 12}, 0.2);
+    SimFaults silent;
+    silent.silent = true;
+    t.sim.setFaults(7, silent);
+    t.open();
+    const double windowMs = (Timing::kRegisterWaitMs + 10 * 7 + 500) * 0.2;
+    EXPECT_FALSE(t.ctx.bus.readInputRegisters(7, 23, 1, Timing::kRegisterWaitMs).crcOk());
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_TRUE(t.ctx.bus.readInputRegisters(12, 23, 1, Timing::kRegisterWaitMs).crcOk());
+    EXPECT_LT(msSince(t0), windowMs / 2);
+    t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(t.ctx.bus.readInputRegisters(7, 23, 1, Timing::kRegisterWaitMs).crcOk());
+    // Quiet for two windows first, then its own window.
+    EXPECT_GE(msSince(t0), 2.5 * windowMs);
+}
+
+// A device streaming garbage made `read 7` take 5.8 s instead of 1.43 s.
+TEST(Bus, DeadlineHoldsWhileADeviceStreamsBytes) {
+    TestBus t({7, 8});
+    SimFaults stream;
+    stream.streamMs = 4000;
+    t.sim.setFaults(7, stream);
+    t.open();
+    const double deadlineMs = (Timing::kScanWaitMs + 10 * 43 + 500) * 0.05;
+    const auto t0 = std::chrono::steady_clock::now();
+    const auto r = readBlock(t.ctx.bus, 7);
+    EXPECT_LT(msSince(t0), deadlineMs + 250.0);
+    EXPECT_TRUE(r.ioOk);
+    EXPECT_FALSE(r.crcOk());
+    // The stream goes on; the next address still ends at its deadline.
+    const auto t1 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(readBlock(t.ctx.bus, 8).crcOk());
+    EXPECT_LT(msSince(t1), deadlineMs + 250.0);
+    EXPECT_TRUE(t.messages.texts().empty());
+}
+
+// With N ms an exchange waits the request's and the answer's wire time plus N; an address that
+// has not begun to answer N ms after the request's wire time is silent.
+TEST(Bus, ResponseTimeOutWaitsTheWireTimePlusN) {
+    TestBus t({3, 5}, 1.0, 9600, 5.0);
+    SerialSettings s = t.settings();
+    s.BaudRate = 9600;
+    s.ResponseTimeoutMs = 50;
+    ASSERT_EQ(t.ctx.bus.Open(s), 1);
+    EXPECT_EQ(t.ctx.bus.responseTimeoutMs(), 50);
+    const double request = 8 * 10 * 1000.0 / 9600;  // 8.3 ms
+    const double oneChar = 10 * 1000.0 / 9600;
+
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(t.ctx.bus.readInputRegisters(4, 23, 1, Timing::kRegisterWaitMs).crcOk());
+    const double silent = msSince(t0);
+    EXPECT_GE(silent, request + 50 + oneChar - 1.0);
+    EXPECT_LT(silent, 250.0);  // "Classic" waits 1070 ms
+
+    SimFaults slow;
+    slow.lateMs = 35;  // 40 ms in all: within N, and the 43-byte answer (45 ms) after that
+    t.sim.setFaults(3, slow);
+    EXPECT_TRUE(readBlock(t.ctx.bus, 3).crcOk());
+    slow.lateMs = 80;  // beyond N: silent, and not waited for
+    t.sim.setFaults(5, slow);
+    t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(readBlock(t.ctx.bus, 5).crcOk());
+    EXPECT_LT(msSince(t0), 250.0);
+
+    // The time-out belongs to the settings taken at Open.
+    t.ctx.bus.Close();
+    s.ResponseTimeoutMs = SerialSettings::kClassicResponseTimeout;
+    ASSERT_EQ(t.ctx.bus.Open(s), 1);
+    t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(t.ctx.bus.readInputRegisters(4, 23, 1, Timing::kRegisterWaitMs).crcOk());
+    EXPECT_GE(msSince(t0), 1060.0);
+}
+
+// Shows "Error Code" messages only when released, as a message box waits for its OK.
+class BlockingMessages : public RecordingMessages {
+public:
+    void show(std::string_view text, MessageIcon icon) override {
+        RecordingMessages::show(text, icon);
+        if (text.rfind("Error Code", 0) != 0)
+            return;
+        std::unique_lock lock(mutex_);
+        waiting_ = true;
+        cv_.notify_all();
+        cv_.wait(lock, [&] { return released_; });
+    }
+    bool waitUntilShowing() {
+        std::unique_lock lock(mutex_);
+        return cv_.wait_for(lock, std::chrono::seconds(5), [&] { return waiting_; });
+    }
+    void release() {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        cv_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool waiting_ = false;
+    bool released_ = false;
+};
+
+TEST(Bus, CloseWhileAFailedExchangeShowsItsMessageReturns) {
+    SimBus::Options o;
+    o.addresses = {1};
+    SimBus sim(o);
+    BlockingMessages messages;
+    Bus bus(messages, testTiming(0.05));
+    SerialSettings s;
+    s.PortName = sim.portPath();
+    ASSERT_EQ(bus.Open(s), 1);
+    sim.hangUp();
+    std::thread worker([&] { bus.readInputRegisters(1, 23, 1, Timing::kRegisterWaitMs); });
+    ASSERT_TRUE(messages.waitUntilShowing());
+    auto closing = std::async(std::launch::async, [&] { return bus.Close(); });
+    const bool returned = closing.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    messages.release();
+    worker.join();
+    EXPECT_TRUE(returned) << "Close waited for the operator to acknowledge a message";
+    EXPECT_EQ(closing.get(), 0);  // the hang-up had closed the port already
+}
+
+TEST(Bus, CloseCutsShortAnExchangeWaitingForItsAnswer) {
+    TestBus t({3}, 1.0);
+    t.open();
+    ExchangeResult r;
+    double tookMs = 0;
+    std::thread worker([&] {
+        const auto t0 = std::chrono::steady_clock::now();
+        r = t.ctx.bus.readInputRegisters(4, 23, 1, Timing::kRegisterWaitMs);  // silent: 1070 ms
+        tookMs = msSince(t0);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(t.ctx.bus.Close(), 1);
+    EXPECT_LT(msSince(t0), 500.0);
+    worker.join();
+    EXPECT_LT(tookMs, 600.0);
+    EXPECT_FALSE(r.ioOk);
+    // The operator's Close is the only word: the exchange it cut short stays quiet.
+    EXPECT_EQ(t.messages.texts(), std::vector<std::string>{"The serial port is closed "});
+}
+
+TEST(Bus, ObserversHearEveryChangeOfThePortsState) {
+    struct Recorder : BusObserver {
+        std::vector<CSerialPort::State> seen;
+        void portStateChanged(CSerialPort::State s) override { seen.push_back(s); }
+    } recorder;
+    using S = CSerialPort::State;
+    TestBus t({1});
+    t.ctx.bus.addObserver(&recorder);
+    SerialSettings missing;
+    missing.PortName = "/dev/korvelantis-no-such-port";
+    t.ctx.bus.Open(missing);
+    t.open();
+    readBlock(t.ctx.bus, 1);  // no change
+    t.sim.hangUp();
+    readBlock(t.ctx.bus, 1);  // found by an exchange
+    t.ctx.bus.Close();        // closed already: no change
+    EXPECT_EQ(recorder.seen, (std::vector<S>{S::Closed, S::Open, S::Closed}));
+    t.ctx.bus.removeObserver(&recorder);
+    SimBus::Options o;
+    o.addresses = {2};
+    SimBus other(o);
+    SerialSettings s;
+    s.PortName = other.portPath();
+    ASSERT_EQ(t.ctx.bus.Open(s), 1);
+    EXPECT_EQ(recorder.seen.size(), 3u);
 }
 
 TEST(Bus, ConcurrentCallersNeverInterleave) {

@@ -2,9 +2,11 @@
 // answers, hang-ups, and the messages of each state.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -180,6 +182,104 @@ TEST(SerialPort, HangUpIsAFailedReadThatClosesThePort) {
     EXPECT_EQ(port.Write(buf, 7), 0);  // every later call stops silently
     EXPECT_EQ(port.Read(buf, 7), 0);
     EXPECT_TRUE(m.texts().empty());
+}
+
+// The far end of a pseudo-terminal outlives our descriptor: an exclusive mode left behind made
+// every later Open fail as "busy" for everyone but root.
+TEST(SerialPort, CloseLeavesTheTerminalOpenableByAnyone) {
+    Pty pty;
+    const int other = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    RecordingMessages m;
+    CSerialPort port(m);
+    int exclusive = -1;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(port.Open(settingsFor(pty.path)), 1) << round;
+        ASSERT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 1) << "open ports are exclusive";
+        port.Close();
+        ASSERT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0) << "round " << round;
+    }
+    ::close(other);
+}
+
+// What the wire time is computed from. A pseudo-terminal runs any rate but keeps 8N1 whatever
+// is asked, which is what the port then reports.
+TEST(SerialPort, ReportsTheLineTheDriverRuns) {
+    Pty pty;
+    RecordingMessages m;
+    CSerialPort port(m);
+    SerialSettings s = settingsFor(pty.path);
+    for (int baud : {1200, 9600, 115200}) {
+        s.BaudRate = baud;
+        s.Parity = "even parity";
+        ASSERT_EQ(port.Open(s), 1);
+        EXPECT_EQ(port.baudRate(), baud);
+        EXPECT_EQ(port.bitsPerCharacter(), 10);
+        port.Close();
+    }
+    // A rate outside the list keeps the driver's.
+    s.BaudRate = 14400;
+    ASSERT_EQ(port.Open(s), 1);
+    EXPECT_EQ(port.baudRate(), 115200);
+}
+
+// A device streaming bytes kept the read going past its deadline for as long as bytes waited.
+TEST(SerialPort, ReadKeepsItsDeadlineWhileBytesKeepComing) {
+    Pty pty;
+    RecordingMessages m;
+    CSerialPort port(m);
+    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    std::atomic<bool> stop{false};
+    std::thread streamer([&] {
+        const std::vector<std::uint8_t> chunk(64, 0x55);
+        const auto until = std::chrono::steady_clock::now() + Ms(3000);
+        while (!stop && std::chrono::steady_clock::now() < until) {
+            if (::write(pty.master, chunk.data(), chunk.size()) < 0)
+                break;
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+    });
+    std::vector<std::uint8_t> rx;
+    const auto t0 = std::chrono::steady_clock::now();
+    // A slow look at each chunk, so that more bytes are always waiting when it is done.
+    const int ok = port.ReadUntil(rx, t0 + Ms(100), [](const std::vector<std::uint8_t>&) {
+        std::this_thread::sleep_for(Ms(2));
+        return false;
+    });
+    const double took = msSince(t0);
+    stop = true;
+    streamer.join();
+    EXPECT_EQ(ok, 1);
+    EXPECT_FALSE(rx.empty());
+    EXPECT_LT(took, 400.0);
+}
+
+TEST(SerialPort, InterruptEndsAWaitAtOnceAndSilently) {
+    Pty pty;
+    RecordingMessages m;
+    CSerialPort port(m);
+    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    m.clear();
+    std::thread interrupter([&] {
+        std::this_thread::sleep_for(Ms(50));
+        port.interrupt();
+    });
+    std::vector<std::uint8_t> rx;
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(
+        port.ReadUntil(rx, t0 + Ms(3000), [](const std::vector<std::uint8_t>&) { return false; }),
+        0);
+    EXPECT_LT(msSince(t0), 1000.0);
+    interrupter.join();
+    EXPECT_TRUE(m.texts().empty());
+    EXPECT_TRUE(port.isOpen());
+    port.clearInterrupt();
+    const auto t1 = std::chrono::steady_clock::now();
+    EXPECT_EQ(
+        port.ReadUntil(rx, t1 + Ms(60), [](const std::vector<std::uint8_t>&) { return false; }), 1);
+    EXPECT_GE(msSince(t1), 55.0);
 }
 
 TEST(SerialPort, OpenDiscardsWhatWaitedInTheDriver) {

@@ -1,7 +1,9 @@
 // The simulator against independent Modbus masters (mbpoll from Debian) and against its own model.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -144,6 +146,110 @@ TEST(Simulator, FlagsARequestSentWhileADeviceIsStillAnswering) {
     EXPECT_FALSE(frames[1].collided);  // the first answer was in before the second request
     EXPECT_FALSE(frames[2].collided);
     EXPECT_TRUE(frames[3].collided);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Simulator, FaultsNamedOnTheCommandLineAddUpPerDevice) {
+    std::map<int, SimFaults> faults;
+    for (const char* good : {"7:late=1300", "7:bad-crc", "3:silent", "5:short", "5:garbage",
+                             "9:stream=2000", "9:refuse"})
+        EXPECT_TRUE(parseFault(good, faults)) << good;
+    EXPECT_EQ(faults[7].lateMs, 1300);
+    EXPECT_TRUE(faults[7].badCrc);
+    EXPECT_TRUE(faults[3].silent);
+    EXPECT_TRUE(faults[5].shortAnswer && faults[5].garbage);
+    EXPECT_EQ(faults[9].streamMs, 2000);
+    EXPECT_TRUE(faults[9].refuse);
+    const auto before = faults.size();
+    for (const char* bad : {"7", "7:", "61:silent", "0:silent", "7:late", "7:late=", "7:late=x",
+                            "7:silent=5", "7:slow", "x:silent", "7:stream=0"})
+        EXPECT_FALSE(parseFault(bad, faults)) << bad;
+    EXPECT_EQ(faults.size(), before);
+}
+
+TEST(Simulator, ProgramRefusesOptionsThatAreNotWhollyValid) {
+    for (const char* args : {"--baud 9600abc", "--baud 0", "--devices 1,61", "--fault 7:slow",
+                             "--fault 7:late", "--counting 0", "--latency-ms 5ms"}) {
+        const std::string command =
+            std::string("timeout 5 ") + KORV_SIM_PATH + " --devices 1 " + args + " 2>&1";
+        std::unique_ptr<FILE, int (*)(FILE*)> p(::popen(command.c_str(), "r"), ::pclose);
+        ASSERT_TRUE(p);
+        char buf[512];
+        std::string out;
+        while (std::fgets(buf, sizeof buf, p.get())) out += buf;
+        const int status = ::pclose(p.release());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << args;
+        EXPECT_NE(out.find("usage:"), std::string::npos) << args;
+    }
+}
+
+ExchangeResult readMeasured(TestBus& t, int address) {
+    return t.ctx.bus.readInputRegisters(static_cast<std::uint8_t>(address), 23, 1,
+                                        Timing::kRegisterWaitMs);
+}
+
+TEST(Simulator, CountingDeviceNamesTheReadEachAnswerBelongsTo) {
+    TestBus t({2, 4});
+    t.sim.setCountingReads(4, true);
+    t.open();
+    for (std::uint16_t i = 1; i <= 3; ++i) EXPECT_EQ(readMeasured(t, 4).reg(0), i);
+    // Reads that leave register 23 out, and other devices, do not count.
+    EXPECT_TRUE(t.ctx.bus.readInputRegisters(4, 3, 19, Timing::kSearchWaitMs).crcOk());
+    EXPECT_TRUE(readMeasured(t, 2).crcOk());
+    EXPECT_EQ(readMeasured(t, 4).reg(0), 4);
+}
+
+TEST(Simulator, FaultsShapeWhatTheDeviceSends) {
+    TestBus t({4, 5, 6});
+    SimFaults refuse;
+    refuse.refuse = true;
+    t.sim.setFaults(4, refuse);
+    SimFaults lateEveryOther;
+    lateEveryOther.lateMs = 200;
+    lateEveryOther.lateEvery = 2;
+    t.sim.setFaults(5, lateEveryOther);
+    SimFaults stream;
+    stream.streamMs = 300;
+    t.sim.setFaults(6, stream);
+    t.open();
+
+    const auto refused = readMeasured(t, 4);
+    EXPECT_TRUE(refused.refused);
+    EXPECT_FALSE(refused.crcOk());
+
+    EXPECT_FALSE(readMeasured(t, 5).crcOk());  // the first answer is late
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    EXPECT_TRUE(readMeasured(t, 5).crcOk());  // the second in time
+
+    // A stream: at 115200 baud, 300 ms of bytes, none of them an answer.
+    RecordingMessages m;
+    CSerialPort port(m);
+    port.setTiming(testTiming(1.0));
+    t.ctx.bus.Close();
+    ASSERT_EQ(port.Open(t.settings()), 1);
+    auto request = buildReadInputRegisters(6, 23, 1);
+    AppendCrc(request);
+    port.Write(request.data(), static_cast<std::uint32_t>(request.size()));
+    std::vector<std::uint8_t> rx;
+    port.ReadUntil(rx, std::chrono::steady_clock::now() + std::chrono::milliseconds(200),
+                   [](const std::vector<std::uint8_t>&) { return false; });
+    EXPECT_GT(rx.size(), 1000u);
+    EXPECT_EQ(rx[0], 6);
+}
+
+TEST(Simulator, LineHangsUpAfterTheRequestsItWasToldOf) {
+    TestBus t({3});
+    t.open();
+    t.sim.hangUpAfter(2);
+    EXPECT_TRUE(readMeasured(t, 3).crcOk());
+    const auto second = readMeasured(t, 3);
+    EXPECT_FALSE(second.ioOk);
+    EXPECT_EQ(t.sim.framesReceived().size(), 2u);  // it took the request, then the line went
+    EXPECT_EQ(t.messages.texts().size(), 1u);
+    EXPECT_EQ(t.messages.texts()[0].rfind("Error Code5", 0), 0u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -22,7 +23,8 @@ void press(QWidget* target, int key) {
 
 bool same(const SerialSettings& a, const SerialSettings& b) {
     return a.DataFormat == b.DataFormat && a.PortName == b.PortName && a.BaudRate == b.BaudRate &&
-           a.Parity == b.Parity && a.DataBits == b.DataBits && a.StopBits == b.StopBits;
+           a.Parity == b.Parity && a.DataBits == b.DataBits && a.StopBits == b.StopBits &&
+           a.ResponseTimeoutMs == b.ResponseTimeoutMs;
 }
 }  // namespace
 
@@ -100,6 +102,7 @@ TEST(SerialConfigDlg, CancelEscapeAndEnterInAListChangeNothing) {
         dlg.show();
         choose(dlg.baudRateList(), "115200");
         dlg.portList()->setEditText("/dev/ttyUSB3");
+        choose(dlg.responseTimeoutList(), "100");
         if (way == 0)
             dlg.cancelButton()->click();
         else if (way == 1)
@@ -123,4 +126,61 @@ TEST(SerialConfigDlg, MenuCommandEditsTheViewsSettings) {
     w.action("actionSerialConfig")->trigger();
     EXPECT_EQ(ctx.serialSettings.BaudRate, 19200);
     EXPECT_EQ(ctx.PortSettingsCopy.BaudRate, 9600) << "the copy is taken only by Open";
+}
+
+// The prefix rule turned a typed "/dev/ttyUSB1" into "/dev/ttyUSB10" when only that was listed.
+TEST(SerialConfigDlg, TypedPathIsKeptWhenALongerOneIsListed) {
+    SerialSettings s;
+    s.PortName = "/dev/ttyUSB1";
+    {
+        CSerialConfigDlg dlg(s, {"/dev/ttyUSB10"});
+        EXPECT_EQ(dlg.portList()->currentText(), "/dev/ttyUSB1");
+        dlg.okButton()->click();
+    }
+    EXPECT_EQ(s.PortName, "/dev/ttyUSB1");
+    s.PortName = "/dev/ttyUSB10";
+    CSerialConfigDlg listed(s, {"/dev/ttyUSB1", "/dev/ttyUSB10"});
+    EXPECT_EQ(listed.portList()->currentText(), "/dev/ttyUSB10");
+    EXPECT_GE(listed.portList()->currentIndex(), 0);
+}
+
+TEST(SerialConfigDlg, ResponseTimeOutIsClassicOrMillisecondsInRange) {
+    SerialSettings s;
+    {
+        CSerialConfigDlg dlg(s, {});
+        QComboBox* list = dlg.responseTimeoutList();
+        EXPECT_EQ(list->objectName(), "serialResponseTimeout");
+        EXPECT_EQ(list->accessibleName(), "Response time-out:");
+        auto* label = dlg.findChild<QLabel*>("serialResponseTimeoutLabel");
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->buddy(), list);
+        EXPECT_EQ(list->currentText(), "Classic");
+        choose(list, "50");
+        dlg.okButton()->click();
+    }
+    EXPECT_EQ(s.ResponseTimeoutMs, 50);
+    struct Typed {
+        const char* text;
+        int stored;
+    };
+    // Typed numbers in range are taken; anything else keeps the setting (50).
+    for (const Typed& t : std::initializer_list<Typed>{{"75", 75},
+                                                       {" 5000 ", 5000},
+                                                       {"20", 20},
+                                                       {"19", 50},
+                                                       {"5001", 50},
+                                                       {"abc", 50},
+                                                       {"", 50},
+                                                       {"classic", 0},
+                                                       {"Classic", 0}}) {
+        s.ResponseTimeoutMs = 50;
+        CSerialConfigDlg dlg(s, {});
+        EXPECT_EQ(dlg.responseTimeoutList()->currentText(), "50");
+        dlg.responseTimeoutList()->setEditText(t.text);
+        dlg.okButton()->click();
+        EXPECT_EQ(s.ResponseTimeoutMs, t.stored) << t.text;
+    }
+    s.ResponseTimeoutMs = 75;
+    CSerialConfigDlg again(s, {});
+    EXPECT_EQ(again.responseTimeoutList()->currentText(), "75");
 }
