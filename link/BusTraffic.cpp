@@ -132,28 +132,33 @@ void HealthTable::add(const std::vector<BusFrame>& frames) {
 }
 
 std::string formatHealthTable(const HealthTable& table) {
-    auto column = [](std::string text, std::size_t width) {
-        if (text.size() < width)
-            text.insert(0, width - text.size(), ' ');
-        return text;
+    static const std::pair<const char*, std::size_t> kColumns[] = {
+        {"address", 7}, {"requests", 9}, {"answers", 9}, {"time-outs", 9}, {"crc-errors", 10},
+        {"refused", 8}, {"foreign", 8},  {"min-ms", 8},  {"mean-ms", 8},   {"max-ms", 8}};
+    auto line = [](const std::vector<std::string>& fields) {
+        std::string out;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                out += ' ';
+            const std::size_t width = kColumns[i].second;
+            if (fields[i].size() < width)
+                out.append(width - fields[i].size(), ' ');
+            out += fields[i];
+        }
+        return out + '\n';
     };
-    auto count = [&](std::uint64_t n) {
-        return column(num::formatInt(static_cast<long long>(n)), 9) + ' ';
-    };
-    auto ms = [&](const AddressHealth& h, double v) {
-        return column(h.answers ? num::formatFixed(v, 1) : "-", 8);
-    };
-    std::string out =
-        "address  requests   answers time-outs crc-errors  refused   foreign  min-ms  mean-ms"
-        "   max-ms\n";
+    std::vector<std::string> header;
+    for (const auto& c : kColumns) header.emplace_back(c.first);
+    std::string out = line(header);
+    auto count = [](std::uint64_t n) { return num::formatInt(static_cast<long long>(n)); };
     for (int a : HealthTable::addresses()) {
         const AddressHealth& h = table.at(a);
         if (h.empty())
             continue;
-        out += column(num::formatInt(a), 7) + ' ' + count(h.requests) + count(h.answers) +
-               count(h.timeouts) + ' ' + count(h.crcErrors) + count(h.refusals) + count(h.foreign) +
-               ms(h, h.latencyMinMs) + ' ' + ms(h, h.latencyMeanMs()) + ' ' +
-               ms(h, h.latencyMaxMs) + '\n';
+        auto ms = [&h](double v) { return h.answers ? num::formatFixed(v, 1) : "-"; };
+        out += line({num::formatInt(a), count(h.requests), count(h.answers), count(h.timeouts),
+                     count(h.crcErrors), count(h.refusals), count(h.foreign), ms(h.latencyMinMs),
+                     ms(h.latencyMeanMs()), ms(h.latencyMaxMs)});
     }
     return out;
 }
