@@ -61,13 +61,18 @@ int usage() {
                  "usage: korvelantis-cli [--port PATH | --simulate 1,7,12] [--baud N]\n"
                  "         [--parity \"No parity\"|\"Odd parity\"|\"even parity\"]\n"
                  "         [--data-bits 8|7] [--stop-bits 1|1.5|2] [--timeout-ms 20..5000]\n"
-                 "         [--time-scale X] COMMAND\n"
+                 "         [--time-scale X] [--trace] COMMAND\n"
+                 "  --port tcp:HOST:PORT: RTU frames over a TCP connection (a serial device\n"
+                 "                  server); the line settings are then those of the server\n"
+                 "  --trace: every frame sent and received to standard error, one line each:\n"
+                 "           TIME_MS TX|RX ADDR FUNC good|bad OUTCOME LATENCY_MS BYTES\n"
                  "  --baud N: 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200\n"
                  "  --timeout-ms N: wait the wire time plus N ms for an answer (default: the\n"
                  "                  classic waits of each exchange)\n"
                  "commands:\n"
                  "  scan                      the first device that answers\n"
                  "  scan --all                every online address 1..60\n"
+                 "  scan [--all] --stats      ... and then the figures of every address polled\n"
                  "  read ADDR                 the parameters of ADDR as a parameter file; exit 5\n"
                  "                            when a line reads \"(code N)\": a code no list can\n"
                  "                            show, which download refuses\n"
@@ -152,6 +157,31 @@ bool refused(const config::Frame& frame) {
     return true;
 }
 
+// The command line's frame trace: each frame as a line on standard error.
+class TraceObserver : public BusObserver {
+public:
+    void framesSeen(const std::vector<BusFrame>& frames) override {
+        for (const BusFrame& f : frames) std::fprintf(stderr, "%s\n", formatFrameLine(f).c_str());
+    }
+};
+
+// What follows "scan"; each option at most once, in any order.
+struct ScanOptions {
+    bool all = false;
+    bool stats = false;
+};
+
+std::optional<ScanOptions> parseScanOptions(const std::vector<std::string>& args) {
+    ScanOptions o;
+    for (const std::string& a : args) {
+        bool* flag = a == "--all" ? &o.all : a == "--stats" ? &o.stats : nullptr;
+        if (!flag || *flag)
+            return std::nullopt;
+        *flag = true;
+    }
+    return o;
+}
+
 int scanFirst(AppContext& ctx) {
     config::SearchState st;
     const config::SearchOutcome out = config::ScanFirstDevice(ctx, st);
@@ -176,6 +206,13 @@ int scanAll(AppContext& ctx) {
         return kFailed;
     }
     return kOk;
+}
+
+int scan(AppContext& ctx, const ScanOptions& options) {
+    const int code = options.all ? scanAll(ctx) : scanFirst(ctx);
+    if (options.stats)
+        std::printf("%s", formatHealthTable(ctx.bus.health()).c_str());
+    return code;
 }
 
 // The device's 43-byte parameter-block answer; nullopt (and the reason told) when it gives none.
@@ -225,11 +262,16 @@ int runCli(int argc, char** argv) {
     SerialSettings settings;
     std::optional<std::vector<int>> simulate;
     double timeScale = 1.0;
+    bool trace = false;
     int i = 1;
     for (; i < argc; ++i) {
         const std::string a = argv[i];
         if (a.rfind("--", 0) != 0)
             break;
+        if (a == "--trace") {
+            trace = true;
+            continue;
+        }
         if (i + 1 >= argc)
             return usage();
         const std::string v = argv[++i];
@@ -280,7 +322,7 @@ int runCli(int argc, char** argv) {
     const bool acquisition = isAcquisitionCommand(command);
     if (!acquisition) {
         const std::size_t n = args.size();
-        const bool ok = (command == "scan" && (n == 0 || (n == 1 && args[0] == "--all"))) ||
+        const bool ok = (command == "scan" && parseScanOptions(args)) ||
                         (command == "read" && n == 1) || (command == "download" && n == 2) ||
                         (command == "configure" && n == 2);
         if (!ok)
@@ -302,7 +344,10 @@ int runCli(int argc, char** argv) {
     CliMessages messages;
     Timing timing;
     timing.scale = timeScale;
+    TraceObserver tracer;  // outlives the bus it listens to
     AppContext ctx(messages, timing);
+    if (trace)
+        ctx.bus.addObserver(&tracer);
     std::unique_ptr<SimBus> sim;
     if (simulate) {
         SimBus::Options o;
@@ -328,7 +373,7 @@ int runCli(int argc, char** argv) {
         return runAcquisitionCommand(command, args, &ctx);
 
     if (command == "scan")
-        return args.empty() ? scanFirst(ctx) : scanAll(ctx);
+        return scan(ctx, *parseScanOptions(args));
     if (command == "read") {
         const auto address = parseDeviceAddress(args[0]);
         return address ? readDevice(ctx, *address) : usage();

@@ -2,10 +2,6 @@
 
 #include "link/ModbusCrc16.h"
 
-namespace {
-constexpr std::size_t kRefusalLength = 5;
-}
-
 AnswerMatcher::AnswerMatcher(std::uint8_t address, std::uint8_t function, std::size_t length)
     : address_(address), function_(function), length_(length) {}
 

@@ -15,6 +15,9 @@
 
 class AnswerMatcher {
 public:
+    // address, function | 0x80, exception code, CRC.
+    static constexpr std::size_t kRefusalLength = 5;
+
     AnswerMatcher(std::uint8_t address, std::uint8_t function, std::size_t length);
 
     // Looks at the bytes of `rx` not seen yet; `rx` only grows between calls. True once the

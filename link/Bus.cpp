@@ -65,6 +65,7 @@ auto Bus::locked(Work&& work) {
     decltype(work()) result{};
     HeldMessages said;
     CSerialPort::State before, after;
+    std::vector<BusFrame> frames;
     {
         std::lock_guard lock(mutex_);
         before = port_.state();
@@ -72,12 +73,46 @@ auto Bus::locked(Work&& work) {
         after = port_.state();
         state_ = after;
         said = held_.take();
+        frames.swap(frames_);
     }
+    if (!frames.empty())
+        notifyFrames(frames);
     // The window learns of a hang-up before the operator reads about it.
     if (after != before)
         notifyState(after);
     said.deliverTo(messages_);
     return result;
+}
+
+void Bus::notifyFrames(const std::vector<BusFrame>& frames) {
+    {
+        std::lock_guard lock(healthMutex_);
+        health_.add(frames);
+    }
+    std::lock_guard lock(observersMutex_);
+    for (BusObserver* o : observers_) o->framesSeen(frames);
+}
+
+HealthTable Bus::health() const {
+    std::lock_guard lock(healthMutex_);
+    return health_;
+}
+
+void Bus::resetHealth() {
+    std::lock_guard lock(healthMutex_);
+    health_.clear();
+    health_.sinceReset = true;
+}
+
+double Bus::msSinceCreated(SteadyClock::time_point t) const {
+    return std::chrono::duration<double, std::milli>(t - created_).count();
+}
+
+void Bus::noteDropped(const std::vector<std::uint8_t>& bytes, std::uint8_t exchangeAddress) {
+    if (!bytes.empty())
+        frames_.push_back(makeFrame(msSinceCreated(SteadyClock::now()), FrameDirection::Received,
+                                    exchangeAddress, bytes.data(), bytes.size(),
+                                    FrameOutcome::Discarded, -1.0));
 }
 
 void Bus::notifyState(CSerialPort::State state) {
@@ -96,6 +131,10 @@ void Bus::removeObserver(BusObserver* observer) {
 }
 
 int Bus::Open(const SerialSettings& settings) {
+    {
+        std::lock_guard lock(healthMutex_);
+        health_.clear();
+    }
     return locked([&] {
         unanswered_.clear();
         responseTimeoutMs_ = SerialSettings::validResponseTimeout(settings.ResponseTimeoutMs)
@@ -149,8 +188,14 @@ int Bus::send(const std::vector<std::uint8_t>& request) {
     return locked([&] {
         if (!portOpenOrSay())
             return 0;
-        port_.DiscardInput();
-        return port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
+        std::vector<std::uint8_t> dropped;
+        port_.DiscardInput(&dropped);
+        noteDropped(dropped, frame[0]);
+        const int ok = port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
+        frames_.push_back(makeFrame(msSinceCreated(SteadyClock::now()), FrameDirection::Sent,
+                                    frame[0], frame.data(), frame.size(),
+                                    ok ? FrameOutcome::NotRead : FrameOutcome::Failed, -1.0));
+        return ok;
     });
 }
 
@@ -171,10 +216,16 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
     if (!portOpenOrSay() || !awaitQuietLine(key, answerLength, waitMs))
         return result;
 
-    port_.DiscardInput();
+    std::vector<std::uint8_t> dropped;
+    port_.DiscardInput(&dropped);
+    noteDropped(dropped, address);
+    const auto txAt = frames_.size();
+    frames_.push_back(makeFrame(msSinceCreated(SteadyClock::now()), FrameDirection::Sent, address,
+                                frame.data(), frame.size(), FrameOutcome::Failed, -1.0));
     if (!port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size())))
         return result;  // the write has reported why; the port is closed
     const auto sent = SteadyClock::now();
+    frames_[txAt].timeMs = msSinceCreated(sent);
     Window window = answerWindow(sent, frame.size(), answerLength, waitMs);
     if (!timing_.earlyReturn && responseTimeoutMs_ == SerialSettings::kClassicResponseTimeout) {
         std::this_thread::sleep_for(timing_.scaled(waitMs));
@@ -183,10 +234,24 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
 
     AnswerMatcher match(address, function, answerLength);
     std::vector<std::uint8_t> rx;
+    // How much had arrived after each chunk, and when: the arrival of each received frame.
+    std::vector<std::pair<std::size_t, SteadyClock::time_point>> arrivals;
     result.ioOk = port_.ReadUntil(
-        rx, window.deadline, [&](const std::vector<std::uint8_t>& r) { return match.feed(r); },
+        rx, window.deadline,
+        [&](const std::vector<std::uint8_t>& r) {
+            if (r.size() > (arrivals.empty() ? 0 : arrivals.back().first))
+                arrivals.emplace_back(r.size(), SteadyClock::now());
+            return match.feed(r);
+        },
         window.silentAfter);
     lastExchangeEnd_ = SteadyClock::now();
+    BusFrame& tx = frames_[txAt];
+    tx.latencyMs = std::chrono::duration<double, std::milli>(lastExchangeEnd_ - sent).count();
+    tx.outcome = !result.ioOk      ? FrameOutcome::Failed
+                 : match.refused() ? FrameOutcome::Refused
+                 : match.found()   ? FrameOutcome::Answer
+                                   : FrameOutcome::Timeout;
+    noteReceived(rx, match, address, answerLength, sent, arrivals);
     if (match.refused()) {
         result.refused = true;
     } else if (match.found() || match.firstCandidate()) {
@@ -200,6 +265,38 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
     return result;
 }
 
+// The received bytes as frames: the answer (or refusal, or the asked device's frame that did not
+// check) and whatever was skipped before and after it.
+void Bus::noteReceived(
+    const std::vector<std::uint8_t>& rx, const AnswerMatcher& match, std::uint8_t address,
+    std::size_t answerLength, SteadyClock::time_point sent,
+    const std::vector<std::pair<std::size_t, SteadyClock::time_point>>& arrivals) {
+    auto segment = [&](std::size_t from, std::size_t to, FrameOutcome outcome) {
+        to = std::min(to, rx.size());
+        if (from >= to)
+            return;
+        auto at = std::find_if(arrivals.begin(), arrivals.end(),
+                               [to](const auto& a) { return a.first >= to; });
+        const auto when = at != arrivals.end() ? at->second : SteadyClock::now();
+        frames_.push_back(makeFrame(
+            msSinceCreated(when), FrameDirection::Received, address, rx.data() + from, to - from,
+            outcome, std::chrono::duration<double, std::milli>(when - sent).count()));
+    };
+    if (match.found()) {
+        const std::size_t start = match.start();
+        const std::size_t end =
+            start + (match.refused() ? AnswerMatcher::kRefusalLength : answerLength);
+        segment(0, start, FrameOutcome::Foreign);
+        segment(start, end, match.refused() ? FrameOutcome::Refused : FrameOutcome::Answer);
+        segment(end, rx.size(), FrameOutcome::Foreign);
+    } else if (const auto candidate = match.firstCandidate()) {
+        segment(0, *candidate, FrameOutcome::Foreign);
+        segment(*candidate, rx.size(), FrameOutcome::Timeout);
+    } else {
+        segment(0, rx.size(), FrameOutcome::Foreign);
+    }
+}
+
 bool Bus::awaitQuietLine(std::uint16_t key, std::size_t answerLength, int waitMs) {
     if (unanswered_.erase(key) == 0)
         return true;
@@ -208,12 +305,15 @@ bool Bus::awaitQuietLine(std::uint16_t key, std::size_t answerLength, int waitMs
     const auto quiet = 2 * timing_.classicWindow(waitMs, answerLength);
     const auto now = SteadyClock::now();
     auto since = std::max(lastExchangeEnd_, port_.lastByteAt());
+    std::vector<std::uint8_t> dropped;
     if (port_.InputWaiting() > 0) {
         // When these bytes came is unknown: the quiet time starts now.
-        port_.DiscardInput();
+        port_.DiscardInput(&dropped);
         since = now;
     }
-    return port_.DiscardUntilQuiet(quiet, since, now + 2 * quiet) != 0;
+    const int ok = port_.DiscardUntilQuiet(quiet, since, now + 2 * quiet, &dropped);
+    noteDropped(dropped, static_cast<std::uint8_t>(key >> 8));
+    return ok != 0;
 }
 
 Bus::Window Bus::answerWindow(SteadyClock::time_point sent, std::size_t requestLength,

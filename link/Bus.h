@@ -33,8 +33,11 @@
 #include <set>
 #include <vector>
 
+#include "link/BusTraffic.h"
 #include "link/CSerialPort.h"
 #include "link/Timing.h"
+
+class AnswerMatcher;
 
 struct ExchangeResult {
     // 0 when the port failed or is closed (see the contract above).
@@ -62,6 +65,9 @@ public:
     virtual ~BusObserver() = default;
     // Open, Close, or a line that failed and closed the port.
     virtual void portStateChanged(CSerialPort::State /*state*/) {}
+    // The frames of one exchange (or send), in the order they were on the line. Whoever keeps
+    // them copies them into a queue of its own (FrameQueue) and looks at them later.
+    virtual void framesSeen(const std::vector<BusFrame>& /*frames*/) {}
 };
 
 class Bus {
@@ -81,6 +87,11 @@ public:
 
     Timing timing() const;
     void setTiming(const Timing& timing);
+
+    // The figures of every address since the last Open or resetHealth(); never waits for an
+    // exchange.
+    HealthTable health() const;
+    void resetHealth();
 
     // `observer` must stay alive until removed; after removeObserver returns it is never called.
     void addObserver(BusObserver* observer);
@@ -116,6 +127,14 @@ private:
     template <typename Work>
     auto locked(Work&& work);
     void notifyState(CSerialPort::State state);
+    void notifyFrames(const std::vector<BusFrame>& frames);
+    double msSinceCreated(CSerialPort::Clock::time_point t) const;
+    // A frame of bytes dropped off the line, kept in frames_.
+    void noteDropped(const std::vector<std::uint8_t>& bytes, std::uint8_t exchangeAddress);
+    void noteReceived(
+        const std::vector<std::uint8_t>& rx, const AnswerMatcher& match, std::uint8_t address,
+        std::size_t answerLength, CSerialPort::Clock::time_point sent,
+        const std::vector<std::pair<std::size_t, CSerialPort::Clock::time_point>>& arrivals);
     bool portOpenOrSay();
     ExchangeResult exchangeLocked(const std::vector<std::uint8_t>& frame, std::size_t answerLength,
                                   int waitMs);
@@ -133,6 +152,11 @@ private:
     std::set<std::uint16_t> unanswered_;
     CSerialPort::Clock::time_point lastExchangeEnd_{};
     std::atomic<CSerialPort::State> state_{CSerialPort::State::NeverOpened};
+    const CSerialPort::Clock::time_point created_ = CSerialPort::Clock::now();
+    std::vector<BusFrame> frames_;  // of the exchange under way; guarded by mutex_
+
+    mutable std::mutex healthMutex_;
+    HealthTable health_;
 
     mutable std::mutex timingMutex_;  // timing_ for pause(), which runs outside the bus lock
     std::mutex observersMutex_;

@@ -5,6 +5,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,6 +15,8 @@
 #include <cstring>
 #include <regex>
 #include <utility>
+
+#include "link/TcpLine.h"
 
 namespace {
 
@@ -97,11 +100,14 @@ void CSerialPort::closeDescriptor() {
     if (fd_ >= 0) {
         // The exclusive mode belongs to the terminal, not to our descriptor: a pseudo-terminal
         // (the simulator, socat) outlives us, and would refuse every later Open but root's.
-        ::ioctl(fd_, TIOCNXCL);
-        ::flock(fd_, LOCK_UN);
+        if (!tcp_) {
+            ::ioctl(fd_, TIOCNXCL);
+            ::flock(fd_, LOCK_UN);
+        }
         ::close(fd_);
         fd_ = -1;
     }
+    tcp_ = false;
 }
 
 int CSerialPort::Open(const SerialSettings& settings) {
@@ -111,16 +117,30 @@ int CSerialPort::Open(const SerialSettings& settings) {
     lastOpenFailure_.clear();
     const std::string path = resolvePortPath(settings.PortName);
 
-    auto fail = [&](int error) {
+    auto failWith = [&](const std::string& why) {
         closeDescriptor();
         state_ = State::Closed;
-        lastOpenFailure_ = describeOpenError(error, path);
+        lastOpenFailure_ = why;
         messages_.showWithDetail(kFailed, MessageIcon::Exclamation, lastOpenFailure_);
         messages_.status(lastOpenFailure_);
         return 0;
     };
+    auto fail = [&](int error) { return failWith(describeOpenError(error, path)); };
+    auto opened = [&] {
+        state_ = State::Open;
+        lastByteAt_ = {};
+        messages_.status({});
+        messages_.show(
+            "System initialization, open the serial port " + settings.PortName + " Success!",
+            MessageIcon::Exclamation);
+        return 1;
+    };
 
     path_ = path;
+    if (isTcpPortName(settings.PortName)) {
+        std::string why;
+        return connectLine(settings, why) ? opened() : failWith(why);
+    }
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
         return fail(errno);
@@ -168,13 +188,23 @@ int CSerialPort::Open(const SerialSettings& settings) {
     ::tcsetattr(fd_, TCSANOW, &tio);  // a refused setting is not fatal: the port is open
     ::tcflush(fd_, TCIOFLUSH);
     readBackLine();
+    return opened();
+}
 
-    state_ = State::Open;
-    lastByteAt_ = {};
-    messages_.status({});
-    messages_.show("System initialization, open the serial port " + settings.PortName + " Success!",
-                   MessageIcon::Exclamation);
-    return 1;
+bool CSerialPort::connectLine(const SerialSettings& settings, std::string& failure) {
+    fd_ = connectTcp(settings.PortName, kConnectTimeout, failure);
+    if (fd_ < 0)
+        return false;
+    tcp_ = true;
+    // The device server's serial side runs at the operator's settings: the deadlines count its
+    // wire time, no termios is set here.
+    bool known = false;
+    speedFor(settings.BaudRate, known);
+    baudRate_ = known ? settings.BaudRate : 9600;
+    bitsPerCharacter_ = 1 + (settings.DataBits == 7 ? 7 : 8) +
+                        (settings.Parity == "Odd parity" || settings.Parity == "even parity") +
+                        (settings.StopBits == "1" ? 1 : 2);
+    return true;
 }
 
 // What the driver really runs: a rate outside the list (or a refused one) kept the old rate.
@@ -213,6 +243,9 @@ int CSerialPort::Close() {
 }
 
 void CSerialPort::failIo(bool reading, int error) {
+    // A dropped connection is a hang-up of the line.
+    if (tcp_ && (error == ECONNRESET || error == EPIPE || error == ENOTCONN || error == ETIMEDOUT))
+        error = EIO;
     if (reading)
         messages_.show("Error Code" + std::to_string(error) + "read serial operation failed!");
     else
@@ -236,8 +269,23 @@ void CSerialPort::clearInterrupt() {
         auto r = ::read(wakeFd_, &count, sizeof count);
 }
 
-void CSerialPort::DiscardInput() {
-    if (fd_ >= 0)
+void CSerialPort::DiscardInput(std::vector<std::uint8_t>* dropped) {
+    if (fd_ < 0)
+        return;
+    // A socket has no flush: what is waiting is read and dropped. Bounded, so a device that
+    // never stops talking cannot hold the request back.
+    if (dropped || tcp_) {
+        std::uint8_t chunk[512];
+        for (std::size_t total = 0; total < 65536 && InputWaiting() > 0;) {
+            const ssize_t r = ::read(fd_, chunk, sizeof chunk);
+            if (r <= 0)
+                break;  // a hang-up shows at the next read
+            if (dropped)
+                dropped->insert(dropped->end(), chunk, chunk + r);
+            total += static_cast<std::size_t>(r);
+        }
+    }
+    if (!tcp_)
         ::tcflush(fd_, TCIFLUSH);
 }
 
@@ -258,7 +306,9 @@ int CSerialPort::Write(const std::uint8_t* buffer, std::uint32_t n) {
     const auto deadline = Clock::now() + timing_.writeTimeout(n);
     std::uint32_t done = 0;
     while (done < n) {
-        const ssize_t w = ::write(fd_, buffer + done, n - done);
+        // A socket whose far end has gone must not raise SIGPIPE: the failed write says it.
+        const ssize_t w = tcp_ ? ::send(fd_, buffer + done, n - done, MSG_NOSIGNAL)
+                               : ::write(fd_, buffer + done, n - done);
         if (w > 0) {
             done += static_cast<std::uint32_t>(w);
             continue;
@@ -353,7 +403,7 @@ int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received, Clock::time_poin
 }
 
 int CSerialPort::DiscardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
-                                   Clock::time_point limit) {
+                                   Clock::time_point limit, std::vector<std::uint8_t>* dropped) {
     if (state_ != State::Open)
         return 0;
     for (;;) {
@@ -361,7 +411,7 @@ int CSerialPort::DiscardUntilQuiet(Clock::duration quiet, Clock::time_point quie
         if (Clock::now() >= until)
             return 1;
         const auto lastBefore = lastByteAt_;
-        if (!awaitBytes(until, nullptr))
+        if (!awaitBytes(until, dropped))
             return 0;
         if (lastByteAt_ != lastBefore)
             quietSince = lastByteAt_;

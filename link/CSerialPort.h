@@ -1,5 +1,8 @@
 #pragma once
-// The one serial port of the program, on POSIX termios.
+// The one serial port of the program, on POSIX termios, or on a TCP connection to a serial
+// device server when the name is "tcp:HOST:PORT" (link/TcpLine.h): the descriptor is a socket
+// then, and only opening, discarding input and closing differ; line settings are not applied
+// (the device server has its own), but they still give the wire time of the deadlines.
 //
 // Thread contract: not locked itself. Every call goes through Bus, which holds the one bus lock
 // around each exchange and around Open and Close; only interrupt() may come from any thread at
@@ -7,7 +10,8 @@
 //
 // States: never opened -> Open -> closed. Read/Write on a never-opened port show the "not open"
 // messages; on a closed port they fail silently. A hang-up of the line (adapter unplugged, the far
-// end of a pseudo-terminal gone) is a failed read or write with errno EIO, and closes the port.
+// end of a pseudo-terminal gone, a dropped connection) is a failed read or write with errno EIO,
+// and closes the port.
 
 #include <chrono>
 #include <cstdint>
@@ -45,8 +49,12 @@ public:
     // Blocks until all bytes are written or 50 n + 1000 ms have passed.
     int Write(const std::uint8_t* buffer, std::uint32_t n);
 
-    // Drops everything received but not read yet.
-    void DiscardInput();
+    // How long a TCP connection may take to be accepted.
+    static constexpr std::chrono::milliseconds kConnectTimeout{3000};
+
+    // Drops everything received but not read yet; what could still be read first goes into
+    // `dropped` when given.
+    void DiscardInput(std::vector<std::uint8_t>* dropped = nullptr);
     // Bytes received but not read yet.
     std::size_t InputWaiting() const;
     // Appends whatever arrives to `received` until done(received), the deadline, or - while
@@ -58,8 +66,9 @@ public:
                   Clock::time_point silentAfter = Clock::time_point::max());
     // Reads and drops bytes until the line has been quiet for `quiet` (counted from
     // `quietSince`, or from the last byte dropped) or until `limit`. Same result as ReadUntil.
+    // The bytes dropped go into `dropped` when given.
     int DiscardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
-                          Clock::time_point limit);
+                          Clock::time_point limit, std::vector<std::uint8_t>* dropped = nullptr);
     // When the last byte was read off the line (the epoch when none has been).
     Clock::time_point lastByteAt() const { return lastByteAt_; }
 
@@ -92,11 +101,14 @@ private:
     void failIo(bool reading, int error);
     void closeDescriptor();
     void readBackLine();
+    // The descriptor of a "tcp:" name; false (fd_ < 0, `failure` set) when it cannot be had.
+    bool connectLine(const SerialSettings& settings, std::string& failure);
 
     OperatorMessages& messages_;
     Timing timing_;
     int fd_ = -1;
-    int wakeFd_ = -1;  // eventfd: interrupt()
+    bool tcp_ = false;  // fd_ is a connected socket
+    int wakeFd_ = -1;   // eventfd: interrupt()
     State state_ = State::NeverOpened;
     std::string path_;
     std::string lastOpenFailure_;

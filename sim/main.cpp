@@ -1,15 +1,19 @@
-// korvelantis-sim: a bus of simulated devices on a pseudo-terminal, until interrupted.
+// korvelantis-sim: a bus of simulated devices on a pseudo-terminal (or on a TCP port), until
+// interrupted.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "common/NumberText.h"
 #include "sim/SimBus.h"
+#include "sim/SimTcpServer.h"
 
 namespace {
 
@@ -24,7 +28,9 @@ int usage() {
         "usage: korvelantis-sim --devices 1,7,12 [--baud 9600] [--latency-ms 5] "
         "[--pressure P] [--link PATH]\n"
         "         [--fault ADDR:silent|bad-crc|short|garbage|refuse|late=MS|stream=MS]...\n"
-        "         [--counting ADDR]   register 23 of ADDR counts the reads of it\n");
+        "         [--counting ADDR]   register 23 of ADDR counts the reads of it\n"
+        "         [--tcp PORT]        serve the bus on 127.0.0.1:PORT (0: a free port) and\n"
+        "                             print its port name tcp:127.0.0.1:PORT\n");
     return 2;
 }
 
@@ -35,6 +41,7 @@ int main(int argc, char** argv) {
     double pressure = 0.0;
     std::map<int, SimFaults> faults;
     std::vector<int> counting;
+    std::optional<int> tcpPort;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -63,6 +70,11 @@ int main(int argc, char** argv) {
         } else if (a == "--fault" && hasValue) {
             if (!parseFault(argv[++i], faults))
                 return usage();
+        } else if (a == "--tcp" && hasValue) {
+            const auto port = num::parseInteger(argv[++i], 0, 65535);
+            if (!port)
+                return usage();
+            tcpPort = static_cast<int>(*port);
         } else if (a == "--counting" && hasValue) {
             const auto address = num::parseInteger(argv[++i], 1, 60);
             if (!address)
@@ -79,7 +91,10 @@ int main(int argc, char** argv) {
         bus.setAppliedPressure(pressure);
         for (const auto& [address, f] : faults) bus.setFaults(address, f);
         for (int address : counting) bus.setCountingReads(address, true);
-        std::printf("%s\n", bus.portPath().c_str());
+        std::unique_ptr<SimTcpServer> server;
+        if (tcpPort)
+            server = std::make_unique<SimTcpServer>(bus.portPath(), *tcpPort);
+        std::printf("%s\n", server ? server->portName().c_str() : bus.portPath().c_str());
         std::fflush(stdout);
         while (!g_stop) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     } catch (const std::exception& e) {

@@ -1,9 +1,14 @@
 #include "calibration/qt/OnlinePanel.h"
 
+#include <QEvent>
 #include <QGridLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QToolTip>
 #include <QVBoxLayout>
+
+#include "common/NumberText.h"
 
 namespace {
 
@@ -75,6 +80,7 @@ COnlinePanel::COnlinePanel(QWidget* parent)
         button->setAccessibleName(number);
         button->setFixedSize(kDiscSize - 9, kDiscSize - 9);
         button->SetBitmaps(offlineImage_);
+        button->installEventFilter(this);
         auto* label = new QLabel(number, this);
         label->setObjectName("indicatorLabel" + number);
         label->setAlignment(Qt::AlignCenter);
@@ -92,9 +98,48 @@ COnlinePanel::COnlinePanel(QWidget* parent)
 }
 
 void COnlinePanel::RefreshOnlinePanel(const AppContext& ctx) {
+    bus_ = &ctx.bus;
     for (int i = 0; i < kCount; ++i) {
         online_[i] = ctx.OnlineTable[i].load() == 1;
         buttons_[i]->SetBitmaps(online_[i] ? onlineImage_ : offlineImage_);
         buttons_[i]->setAccessibleDescription(online_[i] ? "online" : "offline");
     }
+}
+
+QString COnlinePanel::healthToolTip(int address, const HealthTable& table) {
+    const AddressHealth& h = table.at(address);
+    const QString since =
+        table.sinceReset ? tr("since the figures were reset") : tr("since the port was opened");
+    const QString name = QString::asprintf("%02d", address);
+    auto n = [](std::uint64_t v) {
+        return QString::fromStdString(num::formatInt(static_cast<long long>(v)));
+    };
+    if (h.requests == 0)
+        return tr("Address %1: no requests %2.").arg(name, since);
+    QString text = tr("Address %1, %2:").arg(name, since) + '\n' +
+                   tr("requests %1, answers %2, time-outs %3")
+                       .arg(n(h.requests), n(h.answers), n(h.timeouts)) +
+                   '\n' +
+                   tr("CRC errors %1, refused %2, foreign frames %3")
+                       .arg(n(h.crcErrors), n(h.refusals), n(h.foreign));
+    if (h.answers > 0) {
+        auto ms = [](double v) { return QString::fromStdString(num::formatFixed(v, 1)); };
+        text += '\n' + tr("latency min %1 / mean %2 / max %3 ms")
+                           .arg(ms(h.latencyMinMs), ms(h.latencyMeanMs()), ms(h.latencyMaxMs));
+    }
+    return text;
+}
+
+bool COnlinePanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ToolTip || !bus_)
+        return QGroupBox::eventFilter(watched, event);
+    for (int i = 0; i < kCount; ++i) {
+        if (buttons_[i] != watched)
+            continue;
+        const QString text = healthToolTip(i + 1, bus_->health());
+        buttons_[i]->setToolTip(text);
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, buttons_[i]);
+        return true;
+    }
+    return QGroupBox::eventFilter(watched, event);
 }

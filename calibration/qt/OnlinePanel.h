@@ -36,12 +36,19 @@ public:
     static constexpr int kCount = AppContext::kAddressCount;
 
     explicit COnlinePanel(QWidget* parent = nullptr);
-    // Green for every OnlineTable entry that is 1, red for the rest.
+    // Green for every OnlineTable entry that is 1, red for the rest. From then on an
+    // indicator's tool tip shows the bus's figures of its address as they are when it is shown.
     void RefreshOnlinePanel(const AppContext& ctx);
+    // The tool tip of `address` from these figures.
+    static QString healthToolTip(int address, const HealthTable& table);
     bool isShownOnline(int address) const { return online_.at(address - 1); }
     CFlatImageButton* indicator(int address) const { return buttons_.at(address - 1); }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    const Bus* bus_ = nullptr;
     std::array<CFlatImageButton*, kCount> buttons_{};
     std::array<bool, kCount> online_{};
     QPixmap onlineImage_;

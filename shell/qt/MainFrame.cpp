@@ -7,6 +7,7 @@
 
 #include "shell/LockKeys.h"
 #include "shell/qt/AboutDlg.h"
+#include "shell/qt/BusMonitorWindow.h"
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/ProgramIcon.h"
 
@@ -75,6 +76,8 @@ void CMainFrame::buildMenus() {
     connect(openPort_, &QAction::triggered, v, &CKorvelantisView::OnOpenPort);
     closePort_ = addCommand(serial, "Close Serial port (&B)", "actionClosePort");
     connect(closePort_, &QAction::triggered, v, &CKorvelantisView::OnClosePort);
+    QAction* monitor = addCommand(serial, tr("Bus monitor(&M)..."), "actionBusMonitor");
+    connect(monitor, &QAction::triggered, this, &CMainFrame::showBusMonitor);
 
     imageMenu_ = bar->addMenu("Image adjustment(&A)");
     imageMenu_->setObjectName("menuImage");
@@ -192,4 +195,13 @@ void CMainFrame::showSimulatedBus(const QString& portPath, const QString& device
 // Stays until the next status line replaces it: the port's last word is its state.
 void CMainFrame::showStatus(const QString& text) {
     statusBar()->showMessage(text);
+}
+
+BusMonitorWindow* CMainFrame::showBusMonitor() {
+    if (!busMonitor_)
+        busMonitor_ = new BusMonitorWindow(ctx_, this);
+    busMonitor_->show();
+    busMonitor_->raise();
+    busMonitor_->activateWindow();
+    return busMonitor_;
 }

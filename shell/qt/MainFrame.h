@@ -16,6 +16,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class CKorvelantisView;
+class BusMonitorWindow;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -30,6 +31,9 @@ public:
     // Shows permanently in the status bar that the bus is simulated.
     void showSimulatedBus(const QString& portPath, const QString& devices);
     void showStatus(const QString& text);
+    // "Bus monitor(&M)...": the one monitor window, made at its first use and kept (with its
+    // frames) when closed.
+    BusMonitorWindow* showBusMonitor();
 
     // The time divisions (minutes) and output indices of the curve menu, in menu order.
     static const std::vector<std::pair<int, const char*>>& timeDivisions();
@@ -50,6 +54,7 @@ private:
     QAction* importData_ = nullptr;
     QAction* openPort_ = nullptr;
     QAction* closePort_ = nullptr;
+    BusMonitorWindow* busMonitor_ = nullptr;
     QAction* login_ = nullptr;
     QAction* loadTemperaturePreset_ = nullptr;
     QAction* loadLevelPreset_ = nullptr;

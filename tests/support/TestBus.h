@@ -3,6 +3,7 @@
 // shrunken timing, and a recorder of every operator message.
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,35 @@ struct TestBus {
     RecordingMessages messages;
     SimBus sim;
     AppContext ctx;
+};
+
+// Keeps every frame the bus reports, for tests of the traffic and of its figures.
+class FrameRecorder : public BusObserver {
+public:
+    void framesSeen(const std::vector<BusFrame>& frames) override {
+        std::lock_guard lock(mutex_);
+        frames_.insert(frames_.end(), frames.begin(), frames.end());
+    }
+    std::vector<BusFrame> frames() const {
+        std::lock_guard lock(mutex_);
+        return frames_;
+    }
+    // The frames of the exchanges with `address`.
+    std::vector<BusFrame> with(int address) const {
+        std::vector<BusFrame> out;
+        for (const BusFrame& f : frames())
+            if (f.exchangeAddress == address)
+                out.push_back(f);
+        return out;
+    }
+    void clear() {
+        std::lock_guard lock(mutex_);
+        frames_.clear();
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<BusFrame> frames_;
 };
 
 // A fresh empty directory under the system's temporary directory, removed at destruction.

@@ -18,6 +18,7 @@
 #include "common/qt/WaitDialog.h"
 #include "config/qt/BasicConfigPage.h"
 #include "shell/qt/AboutDlg.h"
+#include "shell/qt/BusMonitorWindow.h"
 #include "shell/qt/LoginDlg.h"
 #include "shell/qt/SerialConfigDlg.h"
 
@@ -91,6 +92,9 @@ TEST(Accessibility, EveryControlOfTheDialogsHasAName) {
         "Searching online device, please wait ...................", "Cancel Search",
         [] { return false; }, [] {});
     EXPECT_EQ(namelessControls(&wait), "");
+    AppContext ctx{messages};
+    BusMonitorWindow monitor(ctx);
+    EXPECT_EQ(namelessControls(&monitor), "");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ TEST_F(MainFrameTest, MenuBeforeLoginHasTheOrdinaryItemsAndRules) {
     EXPECT_EQ(w.items("menuFile"), QStringList({"Import data(&D)...\tCtrl+D", "Exit(&X)"}));
     EXPECT_EQ(w.items("menuSerial"),
               QStringList({"Serial port configuration(&C)", "Open Serial port (&O)",
-                           "Close Serial port (&B)"}));
+                           "Close Serial port (&B)", "Bus monitor(&M)..."}));
     EXPECT_EQ(w.items("menuImage"), QStringList({"Time division", "The output index"}));
     EXPECT_EQ(w.items("menuTimeDivision"),
               QStringList({"5 minutes", "10 minutes", "30 minutes", "1 hour", "2 hour", "5 hour",

@@ -1,0 +1,223 @@
+#include "shell/qt/BusMonitorWindow.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "common/NumberText.h"
+#include "common/qt/FileDialogs.h"
+#include "shell/qt/BusFrameModel.h"
+
+namespace {
+
+QPushButton* button(const QString& text, const char* name, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setAccessibleName(text);
+    return b;
+}
+
+QString number(std::uint64_t n) {
+    return QString::fromStdString(num::formatInt(static_cast<long long>(n)));
+}
+
+QString milliseconds(const AddressHealth& h, double v) {
+    return h.answers ? QString::fromStdString(num::formatFixed(v, 1)) : QStringLiteral("-");
+}
+
+}  // namespace
+
+BusMonitorWindow::BusMonitorWindow(AppContext& ctx, QWidget* parent)
+    : QWidget(parent, Qt::Window), ctx_(ctx), model_(new BusFrameModel(100'000, this)) {
+    setObjectName("busMonitor");
+    setWindowTitle(tr("Bus monitor"));
+    setAccessibleName(windowTitle());
+
+    pause_ = button(tr("Pause"), "busMonitorPause", this);
+    pause_->setCheckable(true);
+    QPushButton* clear = button(tr("Clear"), "busMonitorClear", this);
+    QPushButton* save = button(tr("Save..."), "busMonitorSave", this);
+    counts_ = new QLabel(this);
+    counts_->setObjectName("busMonitorCounts");
+    auto* tools = new QHBoxLayout;
+    tools->addWidget(pause_);
+    tools->addWidget(clear);
+    tools->addWidget(save);
+    tools->addStretch(1);
+    tools->addWidget(counts_);
+
+    view_ = new QTableView(this);
+    view_->setObjectName("busMonitorFrames");
+    view_->setAccessibleName(tr("Frames"));
+    view_->setModel(model_);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setWordWrap(false);
+    view_->verticalHeader()->hide();
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
+    view_->horizontalHeader()->setStretchLastSection(false);
+    view_->horizontalHeader()->setSectionResizeMode(BusFrameModel::Bytes, QHeaderView::Stretch);
+    for (int c : {BusFrameModel::Time, BusFrameModel::Outcome, BusFrameModel::Latency})
+        view_->setColumnWidth(c, view_->fontMetrics().horizontalAdvance("foreign frame skipped"));
+
+    since_ = new QLabel(this);
+    since_->setObjectName("busMonitorSince");
+    QPushButton* reset = button(tr("Reset figures"), "busMonitorResetFigures", this);
+    health_ = new QTableWidget(this);
+    health_->setObjectName("busMonitorHealth");
+    health_->setAccessibleName(tr("Figures per address"));
+    buildHealthTable();
+    auto* healthPane = new QWidget(this);
+    auto* healthLayout = new QVBoxLayout(healthPane);
+    healthLayout->setContentsMargins(0, 0, 0, 0);
+    auto* healthTools = new QHBoxLayout;
+    healthTools->addWidget(since_, 1);
+    healthTools->addWidget(reset);
+    healthLayout->addLayout(healthTools);
+    healthLayout->addWidget(health_);
+
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->setObjectName("busMonitorSplitter");
+    split->addWidget(view_);
+    split->addWidget(healthPane);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(tools);
+    layout->addWidget(split, 1);
+    resize(1000, 620);  // within a 1280 x 720 screen with its panels
+
+    connect(clear, &QPushButton::clicked, this, [this] {
+        model_->clear();
+        notShown_ = 0;
+        refreshCounts();
+    });
+    connect(save, &QPushButton::clicked, this, &BusMonitorWindow::save);
+    connect(reset, &QPushButton::clicked, this, [this] {
+        ctx_.bus.resetHealth();
+        refreshHealth();
+    });
+    connect(pause_, &QPushButton::toggled, this, [this] { refreshCounts(); });
+    connect(&timer_, &QTimer::timeout, this, &BusMonitorWindow::drain);
+
+    ctx_.bus.addObserver(&listener_);
+    refreshHealth();
+    refreshCounts();
+    timer_.start(kDrainMs);
+}
+
+BusMonitorWindow::~BusMonitorWindow() {
+    ctx_.bus.removeObserver(&listener_);
+}
+
+int BusMonitorWindow::rowOf(int address) {
+    return address == HealthTable::kBroadcast ? HealthTable::kDeviceCount : address - 1;
+}
+
+void BusMonitorWindow::buildHealthTable() {
+    const QStringList columns{
+        tr("Address"), tr("Requests"),       tr("Answers"),  tr("Time-outs"), tr("CRC errors"),
+        tr("Refused"), tr("Foreign frames"), tr("Min (ms)"), tr("Mean (ms)"), tr("Max (ms)")};
+    const auto addresses = HealthTable::addresses();
+    health_->setColumnCount(static_cast<int>(columns.size()));
+    health_->setRowCount(static_cast<int>(addresses.size()));
+    health_->setHorizontalHeaderLabels(columns);
+    health_->verticalHeader()->hide();
+    health_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    health_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    health_->verticalHeader()->setDefaultSectionSize(health_->fontMetrics().height() + 6);
+    for (int c = 0; c < health_->columnCount(); ++c) {
+        for (int a : addresses) {
+            auto* item = new QTableWidgetItem;
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            health_->setItem(rowOf(a), c, item);
+        }
+    }
+    for (int a : addresses) health_->item(rowOf(a), 0)->setText(QString::number(a));
+}
+
+void BusMonitorWindow::refreshHealth() {
+    const HealthTable table = ctx_.bus.health();
+    since_->setText(table.sinceReset ? tr("Figures since they were reset")
+                                     : tr("Figures since the port was opened"));
+    std::string text = formatHealthTable(table);
+    if (text == shownHealth_)
+        return;
+    shownHealth_ = std::move(text);
+    for (int a : HealthTable::addresses()) {
+        const AddressHealth& h = table.at(a);
+        const QStringList cells{number(h.requests),
+                                number(h.answers),
+                                number(h.timeouts),
+                                number(h.crcErrors),
+                                number(h.refusals),
+                                number(h.foreign),
+                                milliseconds(h, h.latencyMinMs),
+                                milliseconds(h, h.latencyMeanMs()),
+                                milliseconds(h, h.latencyMaxMs)};
+        for (int c = 0; c < cells.size(); ++c) health_->item(rowOf(a), c + 1)->setText(cells[c]);
+    }
+}
+
+void BusMonitorWindow::refreshCounts() {
+    QString text = tr("%n frames", nullptr, model_->rowCount());
+    if (notShown_ > 0)
+        text += tr(", %1 not shown").arg(number(notShown_));
+    if (pause_->isChecked())
+        text += tr(" (paused)");
+    counts_->setText(text);
+}
+
+void BusMonitorWindow::drain() {
+    std::size_t dropped = 0;
+    std::vector<BusFrame> frames = queue_.take(&dropped);
+    notShown_ += dropped;
+    if (pause_->isChecked()) {
+        notShown_ += frames.size();
+    } else if (!frames.empty()) {
+        QScrollBar* bar = view_->verticalScrollBar();
+        const bool following = bar->value() >= bar->maximum();
+        model_->append(std::move(frames));
+        if (following)
+            view_->scrollToBottom();
+    }
+    refreshHealth();
+    refreshCounts();
+}
+
+void BusMonitorWindow::save() {
+    FileDialogs::Request r;
+    r.save = true;
+    r.title = tr("Save bus traffic");
+    r.filter = tr("Text Files(*.txt);;All Files(*.*)");
+    r.defaultSuffix = "txt";
+    const QString path = FileDialogs::ask(this, r);
+    if (path.isEmpty())
+        return;
+    const std::string file = path.toStdString();
+    errno = 0;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    const std::string text = model_->text();
+    if (out)
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (out)
+        out.close();
+    if (!out) {
+        const std::string reason = std::strerror(errno ? errno : EIO);
+        ctx_.messages.show(tr("Bus traffic not saved: %1 (%2)")
+                               .arg(path, QString::fromStdString(reason))
+                               .toStdString());
+        return;
+    }
+    ctx_.messages.show(tr("Bus traffic saved: %1").arg(path).toStdString());
+}
