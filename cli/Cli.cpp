@@ -11,6 +11,7 @@
 #include "cli/AcquisitionCommands.h"
 #include "common/AppContext.h"
 #include "common/NumberText.h"
+#include "common/Version.h"
 #include "config/DeviceSearch.h"
 #include "config/Download.h"
 #include "config/ParameterFile.h"
@@ -58,7 +59,8 @@ private:
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: korvelantis-cli [--port PATH | --simulate 1,7,12] [--baud N]\n"
+                 "usage: korvelantis-cli --version\n"
+                 "       korvelantis-cli [--port PATH | --simulate 1,7,12] [--baud N]\n"
                  "         [--parity \"No parity\"|\"Odd parity\"|\"even parity\"]\n"
                  "         [--data-bits 8|7] [--stop-bits 1|1.5|2] [--timeout-ms 20..5000]\n"
                  "         [--time-scale X] [--trace] COMMAND\n"
@@ -271,6 +273,10 @@ int runCli(int argc, char** argv) {
         if (a == "--trace") {
             trace = true;
             continue;
+        }
+        if (a == "--version") {
+            printVersion("korvelantis-cli");
+            return kOk;
         }
         if (i + 1 >= argc)
             return usage();

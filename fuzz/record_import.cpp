@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Discard messages;
     RecordTable table;
     ImportState state;
-    importRecordBytes(std::string(reinterpret_cast<const char*>(data), size), table, state, messages);
+    importRecordBytes(std::string(reinterpret_cast<const char*>(data), size), table, state,
+                      messages);
     for (std::size_t r = 0; r < table.recordCount(); ++r)
         for (std::size_t k = 0; k < table.fieldCount(); ++k) (void)table.value(r, k);
     return 0;

@@ -34,7 +34,18 @@ AppOptionsResult ParseAppOptions(const std::vector<std::string>& args) {
 
 const char* AppOptionsUsage() {
     return "usage: korvelantis [--demo [--devices 1,7,12,35]] [--screenshots OUTDIR]\n"
+           "       korvelantis --version | --help\n"
            "  --demo         start a simulated bus in the program and select its port\n"
            "  --devices      addresses of the simulated devices (default 1,7,12,35)\n"
            "  --screenshots  write one PNG of every page and dialog into OUTDIR and exit\n";
+}
+
+InfoRequest FindInfoRequest(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (a == "--version")
+            return InfoRequest::Version;
+        if (a == "--help" || a == "-h")
+            return InfoRequest::Help;
+    }
+    return InfoRequest::None;
 }

@@ -21,3 +21,8 @@ struct AppOptionsResult {
 AppOptionsResult ParseAppOptions(const std::vector<std::string>& args);
 
 const char* AppOptionsUsage();
+
+// --version and --help are answered before the window's platform starts, so they work on a
+// terminal without a display.
+enum class InfoRequest { None, Version, Help };
+InfoRequest FindInfoRequest(const std::vector<std::string>& args);

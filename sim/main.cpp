@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/NumberText.h"
+#include "common/Version.h"
 #include "sim/SimBus.h"
 #include "sim/SimTcpServer.h"
 
@@ -25,7 +26,8 @@ void onSignal(int) {
 int usage() {
     std::fprintf(
         stderr,
-        "usage: korvelantis-sim --devices 1,7,12 [--baud 9600] [--latency-ms 5] "
+        "usage: korvelantis-sim --version\n"
+        "       korvelantis-sim --devices 1,7,12 [--baud 9600] [--latency-ms 5] "
         "[--pressure P] [--link PATH]\n"
         "         [--fault ADDR:silent|bad-crc|short|garbage|refuse|late=MS|stream=MS]...\n"
         "         [--counting ADDR]   register 23 of ADDR counts the reads of it\n"
@@ -45,6 +47,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
+        if (a == "--version") {
+            printVersion("korvelantis-sim");
+            return 0;
+        }
         if (a == "--devices" && hasValue) {
             auto list = parseAddressList(argv[++i]);
             if (!list)

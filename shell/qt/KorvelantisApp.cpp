@@ -9,6 +9,7 @@
 
 #include "common/AppContext.h"
 #include "common/Paths.h"
+#include "common/Version.h"
 #include "common/qt/Look.h"
 #include "shell/AppOptions.h"
 #include "shell/qt/KorvelantisView.h"
@@ -35,6 +36,16 @@ void centre(QWidget& w) {
 }  // namespace
 
 int RunKorvelantis(int argc, char** argv) {
+    switch (FindInfoRequest(std::vector<std::string>(argv + 1, argv + argc))) {
+        case InfoRequest::Version:
+            printVersion("korvelantis");
+            return 0;
+        case InfoRequest::Help:
+            std::fputs(AppOptionsUsage(), stdout);
+            return 0;
+        case InfoRequest::None:
+            break;
+    }
     QApplication app(argc, argv);
     // QApplication took the desktop's locale for the C library; our numbers do not depend on it,
     // but a library that formats through printf would write "124,1" on a German desktop.
