@@ -240,7 +240,9 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
     JsonWriter w;
     w.beginObject().key("command").value("calibrate").key("points").value(n);
     w.key("unit").value(basic.SignalUnitText).key("targets").beginArray();
-    for (int k = 0; k < n; ++k) w.value(static_cast<double>(targets[k]));
+    // As the operator reads them ("0.800"), not the float's binary tail.
+    for (int k = 0; k < n; ++k)
+        w.value(num::parseDouble(calib::formatTarget(targets[k])).value_or(0.0));
     w.endArray().key("devices").beginArray();
     if (!json) {
         std::string header = "address";
