@@ -8,6 +8,7 @@
 #include "acquisition/RecordExport.h"
 #include "acquisition/RecordImport.h"
 #include "acquisition/RecordTable.h"
+#include "common/JsonWriter.h"
 #include "common/NumberText.h"
 #include "link/OperatorMessages.h"
 
@@ -84,7 +85,7 @@ std::optional<ExportOptions> parseExport(const std::vector<std::string>& args) {
 }
 
 // Exit 0 only when every planned sample is on disk.
-int collect(const CollectOptions& o, AppContext& ctx) {
+int collect(const CollectOptions& o, AppContext& ctx, bool json) {
     ctx.CurrentAddress = static_cast<std::uint16_t>(o.address);
     ctx.setLiveSelections(ctx.outputTypeText(), o.dot);
     if (o.dir)
@@ -104,7 +105,26 @@ int collect(const CollectOptions& o, AppContext& ctx) {
         return kFailed;
     }
     session.wait();
-    std::printf("%s\n", session.recordPath().c_str());
+    if (json)
+        std::printf("%s\n", JsonWriter()
+                                .beginObject()
+                                .key("command")
+                                .value("collect")
+                                .key("address")
+                                .value(o.address)
+                                .key("record")
+                                .value(session.recordPath())
+                                .key("planned")
+                                .value(o.count)
+                                .key("taken")
+                                .value(session.taken())
+                                .key("ok")
+                                .value(session.taken() == o.count)
+                                .endObject()
+                                .text()
+                                .c_str());
+    else
+        std::printf("%s\n", session.recordPath().c_str());
     if (session.taken() != o.count) {
         ctx.messages.show(num::formatInt(session.taken()) + " of " + num::formatInt(o.count) +
                           " samples written");
@@ -166,11 +186,11 @@ bool acquisitionArgumentsValid(const std::string& command, const std::vector<std
 }
 
 int runAcquisitionCommand(const std::string& command, const std::vector<std::string>& args,
-                          AppContext* ctx) {
+                          AppContext* ctx, bool json) {
     if (!acquisitionArgumentsValid(command, args))
         return kUsage;
     if (command == "collect")
-        return ctx ? collect(*parseCollect(args), *ctx) : kUsage;
+        return ctx ? collect(*parseCollect(args), *ctx, json) : kUsage;
     if (command == "import")
         return import(args[0]);
     return exportCsv(*parseExport(args));

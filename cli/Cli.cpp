@@ -9,13 +9,17 @@
 #include <vector>
 
 #include "cli/AcquisitionCommands.h"
+#include "cli/ProductionCommands.h"
 #include "common/AppContext.h"
+#include "common/JsonWriter.h"
 #include "common/NumberText.h"
 #include "common/Version.h"
 #include "config/DeviceSearch.h"
 #include "config/Download.h"
 #include "config/ParameterFile.h"
 #include "config/ParameterModel.h"
+#include "config/ReadBack.h"
+#include "config/Readdress.h"
 #include "link/RegisterMap.h"
 #include "sim/SimBus.h"
 
@@ -63,7 +67,10 @@ int usage() {
                  "       korvelantis-cli [--port PATH | --simulate 1,7,12] [--baud N]\n"
                  "         [--parity \"No parity\"|\"Odd parity\"|\"even parity\"]\n"
                  "         [--data-bits 8|7] [--stop-bits 1|1.5|2] [--timeout-ms 20..5000]\n"
-                 "         [--time-scale X] [--trace] COMMAND\n"
+                 "         [--time-scale X] [--trace] [--json] COMMAND\n"
+                 "  --json: scan, read, download, configure, calibrate, output-calibrate and\n"
+                 "          collect print one JSON document on standard output (messages stay on\n"
+                 "          standard error); also accepted after the command\n"
                  "  --port tcp:HOST:PORT: RTU frames over a TCP connection (a serial device\n"
                  "                  server); the line settings are then those of the server\n"
                  "  --trace: every frame sent and received to standard error, one line each:\n"
@@ -78,13 +85,18 @@ int usage() {
                  "  read ADDR                 the parameters of ADDR as a parameter file; exit 5\n"
                  "                            when a line reads \"(code N)\": a code no list can\n"
                  "                            show, which download refuses\n"
-                 "  download ADDR FILE        switch and output parameters of FILE to ADDR\n"
-                 "  download --all FILE       all parameters of FILE to every device (address "
-                 "127)\n"
-                 "  configure ADDRESS PRODUCT_CODE\n"
-                 "                            new address and product code (address 127)\n"
-                 "%s",
-                 acquisitionUsage());
+                 "  download ADDR FILE        switch and output parameters of FILE to ADDR, read\n"
+                 "                            back: \"ADDR: verified\" or what it holds instead\n"
+                 "  download --all FILE       every online device (a full scan first) gets all\n"
+                 "                            parameters of FILE at once (address 127), then each\n"
+                 "                            is read back, one line each; exit 0 only when every\n"
+                 "                            one verifies\n"
+                 "  configure ADDRESS PRODUCT_CODE [--force]\n"
+                 "                            new address and product code (address 127), then\n"
+                 "                            read at the new address; refused when more than one\n"
+                 "                            device answers, unless --force\n"
+                 "%s%s",
+                 productionUsage(), acquisitionUsage());
     return kUsage;
 }
 
@@ -111,7 +123,8 @@ bool addressesValid(const std::string& command, const std::vector<std::string>& 
         return args[0] == "--all" || parseDeviceAddress(args[0]).has_value();
     if (command == "configure") {
         // The product code's range is the command's own refusal (exit 3), not a usage error.
-        return parseDeviceAddress(args[0]) && num::parseInteger(args[1], LLONG_MIN, LLONG_MAX);
+        return parseDeviceAddress(args[0]) && num::parseInteger(args[1], LLONG_MIN, LLONG_MAX) &&
+               (args.size() == 2 || args[2] == "--force");
     }
     return true;
 }
@@ -184,36 +197,70 @@ std::optional<ScanOptions> parseScanOptions(const std::vector<std::string>& args
     return o;
 }
 
-int scanFirst(AppContext& ctx) {
+const char* readBackStatusName(config::ReadBackStatus s) {
+    switch (s) {
+        case config::ReadBackStatus::Verified:
+            return "verified";
+        case config::ReadBackStatus::Differs:
+            return "differs";
+        case config::ReadBackStatus::NoAnswer:
+        case config::ReadBackStatus::PortFailed:
+            break;
+    }
+    return "no answer";
+}
+
+int scanFirst(AppContext& ctx, JsonWriter& w) {
     config::SearchState st;
     const config::SearchOutcome out = config::ScanFirstDevice(ctx, st);
     if (!out.message.empty())
         ctx.messages.show(out.message);
+    const int current = ctx.CurrentAddress.load();
+    w.key("devices").beginArray();
+    if (out.complete)
+        w.value(current);
+    w.endArray().key("ok").value(out.complete);
     if (!out.complete)
         return kFailed;
-    std::printf("%d\n", static_cast<int>(ctx.CurrentAddress.load()));
     return kOk;
 }
 
-int scanAll(AppContext& ctx) {
+int scanAll(AppContext& ctx, JsonWriter& w) {
     config::SearchState st;
     config::ScanAllDevices(ctx, st);
-    for (int a : ctx.onlineAddresses()) std::printf("%d\n", a);
+    w.key("devices").beginArray();
+    for (int a : ctx.onlineAddresses()) w.value(a);
+    w.endArray();
+    int code = kOk;
     if (st.SearchFailed.load()) {
         ctx.messages.show(config::kSearchFailed);
-        return kFailed;
-    }
-    if (ctx.onlineAddresses().empty()) {
+        code = kFailed;
+    } else if (ctx.onlineAddresses().empty()) {
         ctx.messages.show(config::kNoOnlineDevice);
-        return kFailed;
+        code = kFailed;
     }
-    return kOk;
+    w.key("ok").value(code == kOk);
+    return code;
 }
 
-int scan(AppContext& ctx, const ScanOptions& options) {
-    const int code = options.all ? scanAll(ctx) : scanFirst(ctx);
+int scan(AppContext& ctx, const ScanOptions& options, bool json) {
+    JsonWriter w;
+    w.beginObject().key("command").value("scan").key("all").value(options.all);
+    const int code = options.all ? scanAll(ctx, w) : scanFirst(ctx, w);
+    const std::string stats = options.stats ? formatHealthTable(ctx.bus.health()) : std::string();
     if (options.stats)
-        std::printf("%s", formatHealthTable(ctx.bus.health()).c_str());
+        w.key("stats").value(stats);
+    w.endObject();
+    if (json) {
+        std::printf("%s\n", w.text().c_str());
+        return code;
+    }
+    if (code == kOk && !options.all)
+        std::printf("%d\n", static_cast<int>(ctx.CurrentAddress.load()));
+    if (options.all)
+        for (int a : ctx.onlineAddresses()) std::printf("%d\n", a);
+    if (options.stats)
+        std::printf("%s", stats.c_str());
     return code;
 }
 
@@ -230,10 +277,23 @@ std::optional<std::vector<std::uint8_t>> readBlock(AppContext& ctx, std::uint8_t
     return r.answer;
 }
 
-int readDevice(AppContext& ctx, std::uint8_t address) {
+int readDevice(AppContext& ctx, std::uint8_t address, bool json) {
     const auto answer = readBlock(ctx, address);
-    if (!answer)
+    if (!answer) {
+        if (json)
+            std::printf("%s\n", JsonWriter()
+                                    .beginObject()
+                                    .key("command")
+                                    .value("read")
+                                    .key("address")
+                                    .value(static_cast<int>(address))
+                                    .key("ok")
+                                    .value(false)
+                                    .endObject()
+                                    .text()
+                                    .c_str());
         return kFailed;
+    }
     config::BasicConfigModel m;
     m.ShowEnterpriseLayout();
     m.DecodeParameterBlock(answer->data());
@@ -241,21 +301,144 @@ int readDevice(AppContext& ctx, std::uint8_t address) {
     auto values = config::parameterFileValues(m);
     // The lists would show their own defaults for these: mark them so no download takes them.
     const auto unshown = config::codesNoListShows(reg::ParameterBlock::fromAnswer(answer->data()));
+    JsonWriter w;
+    w.beginObject().key("command").value("read").key("address").value(static_cast<int>(address));
+    w.key("unshownCodes").beginArray();
     for (const config::UnshownCode& u : unshown) {
         values[u.line] = config::unshownCodeMark(u.code);
         std::fprintf(stderr, "%s: device %d holds code %d, which no list can show\n",
                      config::kParameterFileKeys[u.line], static_cast<int>(address), u.code);
+        w.beginObject().key("key").value(config::kParameterFileKeys[u.line]);
+        w.key("code").value(u.code).endObject();
     }
-    for (std::size_t i = 0; i < values.size(); ++i)
-        std::printf("%s=%s\n", config::kParameterFileKeys[i], values[i].c_str());
+    w.endArray().key("parameters").beginObject();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        w.key(config::kParameterFileKeys[i]).value(values[i]);
+        if (!json)
+            std::printf("%s=%s\n", config::kParameterFileKeys[i], values[i].c_str());
+    }
+    w.endObject().key("ok").value(unshown.empty()).endObject();
+    if (json)
+        std::printf("%s\n", w.text().c_str());
     return unshown.empty() ? kOk : kUnshownCode;
 }
 
-int report(AppContext& ctx, config::DownloadResult r) {
-    const std::string text = config::downloadMessage(r);
-    if (!text.empty())
-        ctx.messages.show(text);
-    return r == config::DownloadResult::Success ? kOk : kFailed;
+// One line per device read back (or the JSON document), then the operator's message.
+int reportDownload(AppContext& ctx, const config::DownloadReport& report, bool batch, bool json) {
+    if (json) {
+        JsonWriter w;
+        w.beginObject().key("command").value("download").key("all").value(batch);
+        w.key("written").value(report.result == config::DownloadResult::Success);
+        w.key("devices").beginArray();
+        for (const config::DeviceReadBack& d : report.devices) {
+            w.beginObject().key("address").value(d.address);
+            w.key("status").value(readBackStatusName(d.status));
+            w.key("differences").beginArray();
+            for (const config::RegisterDifference& x : d.differences) {
+                w.beginObject().key("register").value(static_cast<int>(x.reg));
+                w.key("text").value(config::differenceText(x));
+                w.key("sent").value(config::registerValue(x.reg, x.sent));
+                w.key("held").value(config::registerValue(x.reg, x.held)).endObject();
+            }
+            w.endArray().endObject();
+        }
+        w.endArray().key("ok").value(report.verified()).endObject();
+        std::printf("%s\n", w.text().c_str());
+    } else {
+        for (const config::DeviceReadBack& d : report.devices)
+            std::printf("%s\n", config::deviceReadBackText(d).c_str());
+    }
+    std::fflush(stdout);
+    config::tellDownload(ctx.messages, report, batch);
+    return report.verified() ? kOk : kFailed;
+}
+
+int download(AppContext& ctx, const std::vector<std::string>& args, bool json) {
+    const auto m = loadParameterFile(args[1]);
+    if (!m)
+        return kFailed;
+    if (args[0] == "--all") {
+        const config::Frame frame = config::batchDownloadFrame(*m);
+        if (refused(frame))
+            return kFailed;
+        // Who is there to read back; an empty bus has nobody to prove anything.
+        config::SearchState st;
+        config::ScanAllDevices(ctx, st);
+        if (st.SearchFailed.load()) {
+            ctx.messages.show(config::kSearchFailed);
+            return kFailed;
+        }
+        const std::vector<int> online = ctx.onlineAddresses();
+        if (online.empty()) {
+            ctx.messages.show(config::kNoOnlineDevice);
+            return kFailed;
+        }
+        return reportDownload(ctx, config::downloadToAllVerified(ctx, frame.bytes, online), true,
+                              json);
+    }
+    const auto address = parseDeviceAddress(args[0]);
+    if (!address)
+        return usage();
+    // Registers 10..21 mean what the device's own point position and output type say.
+    const auto answer = readBlock(ctx, *address);
+    if (!answer)
+        return kFailed;
+    const auto block = reg::ParameterBlock::fromAnswer(answer->data());
+    if (const auto mismatch = config::deviceMismatch(*m, block, *address)) {
+        std::fprintf(stderr, "%s\n", mismatch->c_str());
+        return kFailed;
+    }
+    const config::Frame frame = config::singleDownloadFrame(*address, *m);
+    if (refused(frame))
+        return kFailed;
+    ctx.CurrentAddress = *address;
+    return reportDownload(ctx, config::downloadToDeviceVerified(ctx, frame.bytes), false, json);
+}
+
+const char* checkStatusName(config::ConfigurationCheck::Status s) {
+    switch (s) {
+        case config::ConfigurationCheck::Status::Confirmed:
+            return "confirmed";
+        case config::ConfigurationCheck::Status::Differs:
+            return "differs";
+        case config::ConfigurationCheck::Status::NoAnswer:
+        case config::ConfigurationCheck::Status::PortFailed:
+            break;
+    }
+    return "no answer";
+}
+
+int configure(AppContext& ctx, const std::vector<std::uint8_t>& frame, int address,
+              long long productCode, bool force, bool json) {
+    bool failed = false;
+    const std::vector<int> answering = config::answeringDevices(ctx, failed);
+    if (failed)
+        return kFailed;
+    JsonWriter w;
+    w.beginObject().key("command").value("configure").key("address").value(address);
+    w.key("productCode").value(productCode).key("answering").beginArray();
+    for (int a : answering) w.value(a);
+    w.endArray();
+    const bool refusedSeveral = answering.size() > 1 && !force;
+    config::ConfigurationCheck check;
+    if (refusedSeveral)
+        ctx.messages.show(config::severalAnswerRefusal(answering) +
+                          " (--force sends it to all of them)");
+    else
+        check = config::configureAndConfirm(ctx, frame, address, productCode);
+    w.key("sent").value(!refusedSeveral);
+    if (!refusedSeveral) {
+        w.key("status").value(checkStatusName(check.status));
+        w.key("heldAddress").value(check.heldAddress);
+        w.key("heldProductCode").value(check.heldProductCode);
+    }
+    w.key("ok").value(!refusedSeveral && check.confirmed()).endObject();
+    const std::string text = refusedSeveral ? std::string() : config::configurationText(check);
+    if (json)
+        std::printf("%s\n", w.text().c_str());
+    else if (!text.empty())
+        std::printf("%s\n", text.c_str());
+    return !refusedSeveral && check.confirmed() ? kOk : kFailed;
 }
 
 }  // namespace
@@ -265,6 +448,7 @@ int runCli(int argc, char** argv) {
     std::optional<std::vector<int>> simulate;
     double timeScale = 1.0;
     bool trace = false;
+    bool json = false;
     int i = 1;
     for (; i < argc; ++i) {
         const std::string a = argv[i];
@@ -277,6 +461,10 @@ int runCli(int argc, char** argv) {
         if (a == "--version") {
             printVersion("korvelantis-cli");
             return kOk;
+        }
+        if (a == "--json") {
+            json = true;
+            continue;
         }
         if (i + 1 >= argc)
             return usage();
@@ -322,15 +510,25 @@ int runCli(int argc, char** argv) {
     if (i >= argc)
         return usage();
     const std::string command = argv[i++];
-    const std::vector<std::string> args(argv + i, argv + argc);
+    std::vector<std::string> args;
+    for (; i < argc; ++i) {
+        // After the command too, for the commands that can speak JSON.
+        if (std::string(argv[i]) == "--json" && command != "import" && command != "export")
+            json = true;
+        else
+            args.emplace_back(argv[i]);
+    }
 
     // The shape of the command first, so a usage error never touches the port.
     const bool acquisition = isAcquisitionCommand(command);
-    if (!acquisition) {
+    const bool production = isProductionCommand(command);
+    if (production && !productionArgumentsValid(command, args))
+        return usage();
+    if (!acquisition && !production) {
         const std::size_t n = args.size();
         const bool ok = (command == "scan" && parseScanOptions(args)) ||
                         (command == "read" && n == 1) || (command == "download" && n == 2) ||
-                        (command == "configure" && n == 2);
+                        (command == "configure" && (n == 2 || n == 3));
         if (!ok)
             return usage();
     }
@@ -376,44 +574,18 @@ int runCli(int argc, char** argv) {
         messages.dropHeld();
     }
     if (acquisition)
-        return runAcquisitionCommand(command, args, &ctx);
+        return runAcquisitionCommand(command, args, &ctx, json);
+    if (production)
+        return runProductionCommand(command, args, ctx, json);
 
     if (command == "scan")
-        return scan(ctx, *parseScanOptions(args));
+        return scan(ctx, *parseScanOptions(args), json);
     if (command == "read") {
         const auto address = parseDeviceAddress(args[0]);
-        return address ? readDevice(ctx, *address) : usage();
+        return address ? readDevice(ctx, *address, json) : usage();
     }
-    if (command == "download") {
-        if (args[0] == "--all") {
-            const auto m = loadParameterFile(args[1]);
-            if (!m)
-                return kFailed;
-            const config::Frame frame = config::batchDownloadFrame(*m);
-            if (refused(frame))
-                return kFailed;
-            return report(ctx, config::downloadToAll(ctx, frame.bytes));
-        }
-        const auto address = parseDeviceAddress(args[0]);
-        if (!address)
-            return usage();
-        const auto m = loadParameterFile(args[1]);
-        if (!m)
-            return kFailed;
-        // Registers 10..21 mean what the device's own point position and output type say.
-        const auto answer = readBlock(ctx, *address);
-        if (!answer)
-            return kFailed;
-        const auto block = reg::ParameterBlock::fromAnswer(answer->data());
-        if (const auto mismatch = config::deviceMismatch(*m, block, *address)) {
-            std::fprintf(stderr, "%s\n", mismatch->c_str());
-            return kFailed;
-        }
-        const config::Frame frame = config::singleDownloadFrame(*address, *m);
-        if (refused(frame))
-            return kFailed;
-        ctx.CurrentAddress = *address;
-        return report(ctx, config::downloadToDevice(ctx, frame.bytes));
-    }
-    return config::sendConfiguration(ctx, configuration->bytes) ? kOk : kFailed;
+    if (command == "download")
+        return download(ctx, args, json);
+    return configure(ctx, configuration->bytes, *parseDeviceAddress(args[0]),
+                     *num::parseInteger(args[1], LLONG_MIN, LLONG_MAX), args.size() == 3, json);
 }

@@ -94,6 +94,12 @@ std::string formatGeneral(double v, int precision) {
     return toChars(v, std::chars_format::general, precision);
 }
 
+std::string formatShortest(double v) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
 std::optional<double> parseDouble(std::string_view text) {
     std::string_view t = trimmed(text);
     if (!startsDecimal(t))

@@ -23,6 +23,8 @@ std::string formatFixed(double v, int decimals);
 std::string formatExponent(double v);
 // "%.*g" (precision 6 is the edits' "general number format with 6 significant digits").
 std::string formatGeneral(double v, int precision = 6);
+// The shortest text that reads back as exactly `v` ("0.1", "1e+20", "-2.5").
+std::string formatShortest(double v);
 
 // The whole text as a number (blanks around it and a leading '+' allowed). A number beyond a
 // float, or a text that is not entirely a number, gives nullopt.

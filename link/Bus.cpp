@@ -200,14 +200,18 @@ int Bus::send(const std::vector<std::uint8_t>& request) {
 }
 
 ExchangeResult Bus::exchange(const std::vector<std::uint8_t>& request, std::size_t answerLength,
-                             int waitMs) {
+                             int waitMs, int responseTimeoutMs) {
     std::vector<std::uint8_t> frame = request;
     AppendCrc(frame);
-    return locked([&] { return exchangeLocked(frame, answerLength, waitMs); });
+    return locked([&] {
+        return exchangeLocked(
+            frame, answerLength, waitMs,
+            responseTimeoutMs == kOwnResponseTimeout ? responseTimeoutMs_ : responseTimeoutMs);
+    });
 }
 
 ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::size_t answerLength,
-                                   int waitMs) {
+                                   int waitMs, int responseTimeoutMs) {
     const std::uint8_t address = frame.at(0);
     const std::uint8_t function = frame.at(1);
     const auto key = static_cast<std::uint16_t>(address << 8 | function);
@@ -226,8 +230,8 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
         return result;  // the write has reported why; the port is closed
     const auto sent = SteadyClock::now();
     frames_[txAt].timeMs = msSinceCreated(sent);
-    Window window = answerWindow(sent, frame.size(), answerLength, waitMs);
-    if (!timing_.earlyReturn && responseTimeoutMs_ == SerialSettings::kClassicResponseTimeout) {
+    Window window = answerWindow(sent, frame.size(), answerLength, waitMs, responseTimeoutMs);
+    if (!timing_.earlyReturn && responseTimeoutMs == SerialSettings::kClassicResponseTimeout) {
         std::this_thread::sleep_for(timing_.scaled(waitMs));
         window.deadline = SteadyClock::now() + timing_.readTimeout(answerLength);
     }
@@ -317,21 +321,21 @@ bool Bus::awaitQuietLine(std::uint16_t key, std::size_t answerLength, int waitMs
 }
 
 Bus::Window Bus::answerWindow(SteadyClock::time_point sent, std::size_t requestLength,
-                              std::size_t answerLength, int waitMs) const {
-    if (responseTimeoutMs_ == SerialSettings::kClassicResponseTimeout)
+                              std::size_t answerLength, int waitMs, int responseTimeoutMs) const {
+    if (responseTimeoutMs == SerialSettings::kClassicResponseTimeout)
         return {sent + timing_.classicWindow(waitMs, answerLength)};
     const auto wire = [&](std::size_t n) {
         return Timing::wireTime(n, port_.baudRate(), port_.bitsPerCharacter());
     };
     const auto endOfRequest = sent + wire(requestLength);
-    const auto n = std::chrono::milliseconds(responseTimeoutMs_);
+    const auto n = std::chrono::milliseconds(responseTimeoutMs);
     return {endOfRequest + wire(answerLength) + n, endOfRequest + n + wire(1)};
 }
 
 ExchangeResult Bus::readInputRegisters(std::uint8_t address, std::uint16_t start,
-                                       std::uint16_t count, int waitMs) {
+                                       std::uint16_t count, int waitMs, int responseTimeoutMs) {
     return exchange(buildReadInputRegisters(address, start, count), 5 + 2 * std::size_t{count},
-                    waitMs);
+                    waitMs, responseTimeoutMs);
 }
 
 ExchangeResult Bus::writeRegisters(std::uint8_t address, std::uint16_t start,

@@ -99,8 +99,11 @@ public:
 
     // One request/answer exchange. `request` is the frame without its CRC; `answerLength` the
     // whole expected answer, CRC included; `waitMs` the classic wait between write and read.
+    // `responseTimeoutMs` replaces the one of the last Open for this exchange alone (a quick
+    // look at who answers); kOwnResponseTimeout keeps it.
+    static constexpr int kOwnResponseTimeout = -1;
     ExchangeResult exchange(const std::vector<std::uint8_t>& request, std::size_t answerLength,
-                            int waitMs);
+                            int waitMs, int responseTimeoutMs = kOwnResponseTimeout);
     // A request whose answer is not read (writes to address 127; the command that precedes a
     // coefficient download, whose echo arrives during the 6 s that follow).
     // Returns the write's result.
@@ -108,7 +111,8 @@ public:
 
     // Function 0x04 for `count` registers from `start`.
     ExchangeResult readInputRegisters(std::uint8_t address, std::uint16_t start,
-                                      std::uint16_t count, int waitMs);
+                                      std::uint16_t count, int waitMs,
+                                      int responseTimeoutMs = kOwnResponseTimeout);
     // Function 0x10 with the given data bytes (high byte first per register), answer read.
     ExchangeResult writeRegisters(std::uint8_t address, std::uint16_t start,
                                   const std::vector<std::uint8_t>& data, int waitMs);
@@ -137,10 +141,10 @@ private:
         const std::vector<std::pair<std::size_t, CSerialPort::Clock::time_point>>& arrivals);
     bool portOpenOrSay();
     ExchangeResult exchangeLocked(const std::vector<std::uint8_t>& frame, std::size_t answerLength,
-                                  int waitMs);
+                                  int waitMs, int responseTimeoutMs);
     bool awaitQuietLine(std::uint16_t key, std::size_t answerLength, int waitMs);
     Window answerWindow(CSerialPort::Clock::time_point sent, std::size_t requestLength,
-                        std::size_t answerLength, int waitMs) const;
+                        std::size_t answerLength, int waitMs, int responseTimeoutMs) const;
 
     OperatorMessages& messages_;
     HeldMessages held_;  // what is said under the lock; guarded by mutex_

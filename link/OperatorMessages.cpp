@@ -23,6 +23,22 @@ void RecordingMessages::status(std::string_view text) {
     status_ = text;
 }
 
+bool RecordingMessages::ask(std::string_view text) {
+    std::lock_guard lock(mutex_);
+    questions_.emplace_back(text);
+    return answer_;
+}
+
+void RecordingMessages::setAnswer(bool yes) {
+    std::lock_guard lock(mutex_);
+    answer_ = yes;
+}
+
+std::vector<std::string> RecordingMessages::questions() const {
+    std::lock_guard lock(mutex_);
+    return questions_;
+}
+
 std::vector<RecordingMessages::Entry> RecordingMessages::entries() const {
     std::lock_guard lock(mutex_);
     return entries_;
@@ -43,6 +59,7 @@ std::string RecordingMessages::lastStatus() const {
 void RecordingMessages::clear() {
     std::lock_guard lock(mutex_);
     entries_.clear();
+    questions_.clear();
 }
 
 void HeldMessages::show(std::string_view text, MessageIcon icon) {

@@ -22,6 +22,9 @@ public:
     virtual void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail);
     // A short status line that needs no acknowledgement (the status bar in the window).
     virtual void status(std::string_view /*text*/) {}
+    // A question with the answers Yes and No, No the default: true only when the operator chose
+    // Yes. Never asked while the bus lock is held. Where nobody can answer, the answer is No.
+    virtual bool ask(std::string_view /*text*/) { return false; }
 };
 
 // Keeps every message; for tests and for the command line's final report.
@@ -35,6 +38,10 @@ public:
     void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
     void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
     void status(std::string_view text) override;
+    // Kept apart from the messages; answered with setAnswer's choice (No until then).
+    bool ask(std::string_view text) override;
+    void setAnswer(bool yes);
+    std::vector<std::string> questions() const;
     std::vector<Entry> entries() const;
     std::vector<std::string> texts() const;
     std::string lastStatus() const;
@@ -43,7 +50,9 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<Entry> entries_;
+    std::vector<std::string> questions_;
     std::string status_;
+    bool answer_ = false;
 };
 
 // Keeps messages and status lines, in order, until they are handed on: the bus collects what the

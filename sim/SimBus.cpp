@@ -86,6 +86,8 @@ bool parseFault(const std::string& text, std::map<int, SimFaults>& all) {
         faults.garbage = true;
     else if (kind == "refuse")
         faults.refuse = true;
+    else if (kind == "ignore-writes")
+        faults.ignoreWrites = true;
     else if (kind == "late")
         faults.lateMs = static_cast<int>(*ms);
     else if (kind == "stream")
@@ -228,12 +230,13 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
                 continue;
             d->refreshReadings(frame, applied_, t);
             const int before = d->address();
-            auto answer = d->handle(frame, broadcast);
-            if (!answer)
-                continue;
             SimFaults f;
             if (auto it = faults_.find(before); it != faults_.end())
                 f = it->second;
+            d->setIgnoresWrites(f.ignoreWrites);
+            auto answer = d->handle(frame, broadcast);
+            if (!answer)
+                continue;
             const int given = ++answersGiven_[before];
             if (f.silent)
                 continue;

@@ -115,7 +115,8 @@ private:
 
 // "1,7,12" -> {1, 7, 12}; nullopt for anything else (addresses 1..60, no repeats).
 std::optional<std::vector<int>> parseAddressList(const std::string& text);
-// "7:late=1300", "3:silent", "5:bad-crc", "5:short", "5:garbage", "5:stream=2000", "5:refuse":
+// "7:late=1300", "3:silent", "5:bad-crc", "5:short", "5:garbage", "5:stream=2000", "5:refuse",
+// "5:ignore-writes":
 // that fault added to its address's faults (several add up); false, and nothing added, for
 // anything else.
 bool parseFault(const std::string& text, std::map<int, SimFaults>& faults);

@@ -119,7 +119,8 @@ std::optional<std::vector<std::uint8_t>> SimDevice::handle(const std::vector<std
                     return std::nullopt;
                 return exception(me, function, 0x02);
             }
-            setReg(start, static_cast<std::uint16_t>(q[4] << 8 | q[5]));
+            if (!ignoresWrites_)
+                setReg(start, static_cast<std::uint16_t>(q[4] << 8 | q[5]));
             if (broadcast)
                 return std::nullopt;
             std::vector<std::uint8_t> a(q.begin(), q.begin() + 6);
@@ -133,12 +134,13 @@ std::optional<std::vector<std::uint8_t>> SimDevice::handle(const std::vector<std
                     return std::nullopt;
                 return exception(me, function, 0x02);
             }
-            for (int i = 0; i < count; ++i)
-                setReg(start + i, static_cast<std::uint16_t>(q[7 + 2 * i] << 8 | q[8 + 2 * i]));
-            if (start <= 24 && start + count >= 28)
+            if (!ignoresWrites_)
+                for (int i = 0; i < count; ++i)
+                    setReg(start + i, static_cast<std::uint16_t>(q[7 + 2 * i] << 8 | q[8 + 2 * i]));
+            if (!ignoresWrites_ && start <= 24 && start + count >= 28)
                 calibrated_ = true;
             // A new bus address takes effect at once (registers 1-3 written together).
-            if (start <= reg::Address && start + count > reg::Address) {
+            if (!ignoresWrites_ && start <= reg::Address && start + count > reg::Address) {
                 const int na = reg(reg::Address);
                 if (na >= 1 && na <= 247)
                     address_ = static_cast<std::uint8_t>(na);

@@ -19,9 +19,12 @@ struct SimFaults {
     // function among them, never a valid frame.
     int streamMs = 0;
     bool refuse = false;  // answers every request with an exception (code 04, device failure)
+    // Echoes every write as if it had taken it, but keeps its registers as they were.
+    bool ignoreWrites = false;
 
     bool any() const {
-        return silent || badCrc || shortAnswer || garbage || lateMs > 0 || streamMs > 0 || refuse;
+        return silent || badCrc || shortAnswer || garbage || lateMs > 0 || streamMs > 0 || refuse ||
+               ignoreWrites;
     }
 };
 
@@ -53,6 +56,8 @@ public:
     // Counting mode: register 23 reads how many requests have read it so far (1, 2, 3 ...), so
     // every answer names the request it belongs to.
     void setCountingReads(bool on) { counting_ = on; }
+    // See SimFaults::ignoreWrites.
+    void setIgnoresWrites(bool on) { ignoresWrites_ = on; }
     // Refreshes registers 22 and 23 for `request` before it is handled.
     void refreshReadings(const std::vector<std::uint8_t>& request, double applied, double seconds);
 
@@ -68,5 +73,6 @@ private:
     double offset_;
     bool calibrated_ = false;
     bool counting_ = false;
+    bool ignoresWrites_ = false;
     std::uint16_t reads_ = 0;
 };

@@ -14,6 +14,7 @@
 #include "common/NumberText.h"
 #include "common/Version.h"
 #include "sim/SimBus.h"
+#include "sim/SimControl.h"
 #include "sim/SimTcpServer.h"
 
 namespace {
@@ -29,10 +30,15 @@ int usage() {
         "usage: korvelantis-sim --version\n"
         "       korvelantis-sim --devices 1,7,12 [--baud 9600] [--latency-ms 5] "
         "[--pressure P] [--link PATH]\n"
-        "         [--fault ADDR:silent|bad-crc|short|garbage|refuse|late=MS|stream=MS]...\n"
+        "         [--fault ADDR:silent|bad-crc|short|garbage|refuse|ignore-writes|late=MS|"
+        "stream=MS]...\n"
         "         [--counting ADDR]   register 23 of ADDR counts the reads of it\n"
         "         [--tcp PORT]        serve the bus on 127.0.0.1:PORT (0: a free port) and\n"
-        "                             print its port name tcp:127.0.0.1:PORT\n");
+        "                             print its port name tcp:127.0.0.1:PORT\n"
+        "         [--control PATH]    accept the applied pressure on the Unix socket PATH\n"
+        "       korvelantis-sim --control PATH --set-pressure P\n"
+        "                             sets the applied pressure of the simulator listening at\n"
+        "                             PATH; returns once it is applied\n");
     return 2;
 }
 
@@ -44,6 +50,8 @@ int main(int argc, char** argv) {
     std::map<int, SimFaults> faults;
     std::vector<int> counting;
     std::optional<int> tcpPort;
+    std::string controlPath;
+    std::optional<std::string> setPressure;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -81,6 +89,12 @@ int main(int argc, char** argv) {
             if (!port)
                 return usage();
             tcpPort = static_cast<int>(*port);
+        } else if (a == "--control" && hasValue) {
+            controlPath = argv[++i];
+        } else if (a == "--set-pressure" && hasValue) {
+            setPressure = argv[++i];
+            if (!num::parseDouble(*setPressure))
+                return usage();
         } else if (a == "--counting" && hasValue) {
             const auto address = num::parseInteger(argv[++i], 1, 60);
             if (!address)
@@ -89,6 +103,17 @@ int main(int argc, char** argv) {
         } else {
             return usage();
         }
+    }
+    if (setPressure) {
+        if (controlPath.empty())
+            return usage();
+        const auto reply = sendSimControl(controlPath, "pressure " + *setPressure);
+        if (reply != "ok") {
+            std::fprintf(stderr, "korvelantis-sim: %s: %s\n", controlPath.c_str(),
+                         reply ? reply->c_str() : "no simulator answers");
+            return 1;
+        }
+        return 0;
     }
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
@@ -100,6 +125,9 @@ int main(int argc, char** argv) {
         std::unique_ptr<SimTcpServer> server;
         if (tcpPort)
             server = std::make_unique<SimTcpServer>(bus.portPath(), *tcpPort);
+        std::unique_ptr<SimControlServer> control;
+        if (!controlPath.empty())
+            control = std::make_unique<SimControlServer>(bus, controlPath);
         std::printf("%s\n", server ? server->portName().c_str() : bus.portPath().c_str());
         std::fflush(stdout);
         while (!g_stop) std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -75,3 +75,11 @@ COutputCommandWaitDlg::COutputCommandWaitDlg(std::function<bool()> finished,
                    std::move(finished), std::move(cancel), worker, parent) {
     setObjectName("outputCommandWaitDlg");
 }
+
+CConfigurationWaitDlg::CConfigurationWaitDlg(std::function<bool()> finished,
+                                             std::function<void()> cancel, const Worker* worker,
+                                             QWidget* parent)
+    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+                   std::move(finished), std::move(cancel), worker, parent) {
+    setObjectName("configurationWaitDlg");
+}

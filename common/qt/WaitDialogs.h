@@ -102,3 +102,14 @@ public:
     static const char* text() { return "Calibrating the outputs, please wait......"; }
     static const char* buttonCaption() { return "Cancel Calibration"; }
 };
+
+// "Configuration": the look at who answers before, the store wait and the read at the new
+// address after.
+class CConfigurationWaitDlg : public CWaitDlgBase {
+    Q_OBJECT
+public:
+    CConfigurationWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
+                          const Worker* worker = nullptr, QWidget* parent = nullptr);
+    static const char* text() { return "Configuration, please wait......"; }
+    static const char* buttonCaption() { return "Cancel Configuration"; }
+};

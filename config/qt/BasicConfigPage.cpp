@@ -9,6 +9,7 @@
 
 #include "common/qt/FileDialogs.h"
 #include "common/qt/WaitDialogs.h"
+#include "config/Readdress.h"
 
 using config::EditId;
 using config::ListId;
@@ -255,9 +256,9 @@ void CBasicConfigPage::OnBatchDownload() {
     downloadDone_ = 0;
     const bool started = StartWorkerOrReport(
         downloadWorker_,
-        [this, bytes = frame.bytes, enterprise] {
-            downloadResult_ = enterprise ? config::downloadToAll(ctx_, bytes)
-                                         : config::downloadToDevice(ctx_, bytes);
+        [this, bytes = frame.bytes, enterprise, online = ctx_.onlineAddresses()] {
+            downloadReport_ = enterprise ? config::downloadToAllVerified(ctx_, bytes, online)
+                                         : config::downloadToDeviceVerified(ctx_, bytes);
             downloadDone_ = 1;
         },
         ctx_.messages, WorkerStartFailure::kBatchDownload);
@@ -267,9 +268,7 @@ void CBasicConfigPage::OnBatchDownload() {
                                &downloadWorker_, this);
     wait.exec();
     downloadWorker_.join();
-    const std::string text = config::downloadMessage(downloadResult_);
-    if (!text.empty())
-        ctx_.messages.show(text);
+    config::tellDownload(ctx_.messages, downloadReport_, enterprise);
 }
 
 void CBasicConfigPage::OnConfiguration() {
@@ -283,7 +282,46 @@ void CBasicConfigPage::OnConfiguration() {
         config::configurationFrame(model_.values.productCode, model_.values.address);
     if (refused(frame))
         return;
-    config::sendConfiguration(ctx_, frame.bytes);
+    if (downloadWorker_.running())
+        return;
+    // Who answers first: every device on the bus takes the new address.
+    bool failed = false;
+    std::vector<int> answering;
+    if (!runConfigurationStep(
+            [&] { answering = config::answeringDevices(ctx_, failed, &configurationCancel_); }) ||
+        failed || configurationCancel_.load())
+        return;
+    const int address = model_.values.address;
+    const long long productCode = model_.values.productCode;
+    if (answering.size() > 1 &&
+        !ctx_.messages.ask(config::severalAnswerQuestion(answering, address)))
+        return;
+    config::ConfigurationCheck check;
+    if (!runConfigurationStep(
+            [&] { check = config::configureAndConfirm(ctx_, frame.bytes, address, productCode); }))
+        return;
+    const std::string text = config::configurationText(check);
+    if (!text.empty())
+        ctx_.messages.show(text, check.confirmed() ? MessageIcon::None : MessageIcon::Exclamation);
+}
+
+bool CBasicConfigPage::runConfigurationStep(const std::function<void()>& step) {
+    downloadDone_ = 0;
+    configurationCancel_ = 0;
+    const bool started = StartWorkerOrReport(
+        downloadWorker_,
+        [this, step] {
+            step();
+            downloadDone_ = 1;
+        },
+        ctx_.messages, WorkerStartFailure::kBatchDownload);
+    if (!started)
+        return false;
+    CConfigurationWaitDlg wait([this] { return downloadDone_.load() != 0; },
+                               [this] { configurationCancel_ = 1; }, &downloadWorker_, this);
+    wait.exec();
+    downloadWorker_.join();
+    return true;
 }
 
 void CBasicConfigPage::OnSaveConfigFile() {

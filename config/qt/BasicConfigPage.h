@@ -6,6 +6,7 @@
 // workers; their results come back through queued calls on the window's thread.
 
 #include <atomic>
+#include <functional>
 #include <optional>
 
 #include "common/AppContext.h"
@@ -15,6 +16,7 @@
 #include "config/Download.h"
 #include "config/ParameterFile.h"
 #include "config/ParameterModel.h"
+#include "config/ReadBack.h"
 #include "config/qt/BasicConfigControls.h"
 
 class CBasicConfigPage : public SheetPage {
@@ -67,6 +69,9 @@ private:
     void loadPreset(config::Preset preset);
     void onListChanged(config::ListId id, int index);
     void OnSearchComplete(const config::SearchOutcome& outcome);
+    // One bus step of "Configuration" on the worker behind its wait dialog; false when the
+    // worker did not start (the operator has been told).
+    bool runConfigurationStep(const std::function<void()>& step);
 
     AppContext& ctx_;
     config::BasicConfigModel model_;
@@ -76,7 +81,8 @@ private:
     bool searchHoldsWrites_ = false;
     std::optional<config::SearchOutcome> pendingOutcome_;
     std::atomic<int> downloadDone_{0};
-    config::DownloadResult downloadResult_ = config::DownloadResult::Failed;
+    std::atomic<int> configurationCancel_{0};
+    config::DownloadReport downloadReport_;
     Worker searchWorker_;
     Worker downloadWorker_;
 };

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
+#include <atomic>
 
 QtOperatorMessages::QtOperatorMessages(QObject* parent) : QObject(parent) {}
 
@@ -14,8 +16,23 @@ void QtOperatorMessages::showWithDetail(std::string_view text, MessageIcon icon,
                                         std::string_view detail) {
     const QString t = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     const QString d = QString::fromUtf8(detail.data(), static_cast<qsizetype>(detail.size()));
+    onWindowThread([this, t, icon, d] { display(t, icon, d); },
+                   [t] { qInfo("message: %s", qPrintable(t)); });
+}
+
+bool QtOperatorMessages::ask(std::string_view text) {
+    const QString t = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    // Shared: after shutdown() the worker may return while the box is still up.
+    auto yes = std::make_shared<std::atomic<bool>>(false);
+    onWindowThread([this, t, yes] { *yes = question(t); },
+                   [t] { qInfo("question (answered No): %s", qPrintable(t)); });
+    return *yes;
+}
+
+void QtOperatorMessages::onWindowThread(const std::function<void()>& box,
+                                        const std::function<void()>& whenClosing) {
     if (QThread::currentThread() == thread()) {
-        display(t, icon, d);
+        box();
         return;
     }
     // A worker never touches a widget: the box is shown by the window's thread, and the worker
@@ -24,21 +41,21 @@ void QtOperatorMessages::showWithDetail(std::string_view text, MessageIcon icon,
     {
         std::lock_guard lock(mutex_);
         if (closing_) {
-            qInfo("message: %s", qPrintable(t));
+            whenClosing();
             return;
         }
         waiting_.insert(waiter);
     }
     QMetaObject::invokeMethod(
         this,
-        [this, t, icon, d, waiter] {
+        [this, box, waiter] {
             bool closing;
             {
                 std::lock_guard lock(mutex_);
                 closing = closing_;
             }
             if (!closing)
-                display(t, icon, d);
+                box();
             release(waiter);
         },
         Qt::QueuedConnection);
@@ -65,6 +82,20 @@ void QtOperatorMessages::status(std::string_view text) {
     const QString t = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     QMetaObject::invokeMethod(
         this, [this, t] { emit statusChanged(t); }, Qt::QueuedConnection);
+}
+
+bool QtOperatorMessages::question(const QString& text) {
+    if (autoAcknowledge_) {
+        qInfo("question (answered No): %s", qPrintable(text));
+        return false;
+    }
+    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, window_);
+    box.setObjectName("operatorQuestion");
+    box.setDefaultButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setAccessibleName(QStringLiteral("Yes"));
+    box.button(QMessageBox::No)->setAccessibleName(QStringLiteral("No"));
+    return box.exec() == QMessageBox::Yes;
 }
 
 void QtOperatorMessages::display(const QString& text, MessageIcon icon, const QString& detail) {

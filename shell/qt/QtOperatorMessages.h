@@ -29,12 +29,17 @@ public:
     void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
     void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
     void status(std::string_view text) override;
+    bool ask(std::string_view text) override;
 
 signals:
     void statusChanged(const QString& text);
 
 private:
     void display(const QString& text, MessageIcon icon, const QString& detail);
+    bool question(const QString& text);
+    // Runs `box` on the window's thread, the calling worker waiting until it has run;
+    // `whenClosing` instead once the program is shutting down.
+    void onWindowThread(const std::function<void()>& box, const std::function<void()>& whenClosing);
     struct Waiter {
         bool released = false;
     };

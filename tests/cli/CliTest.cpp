@@ -205,3 +205,26 @@ TEST(CommandLine, ConfigureRefusesAProductCodeItCannotSend) {
     }
     EXPECT_EQ(cli("--simulate 3 configure 5 12x", dir).code, 2);
 }
+
+TEST(CommandLine, ConfigureRefusesWhenTwoDevicesAnswerUnlessForced) {
+    TempDir dir;
+    const CliRun r = cli("--simulate 3,7 --timeout-ms 20 configure 5 70000", dir);
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("More than one device answers: 3, 7."), std::string::npos) << r.err;
+    const CliRun f = cli("--simulate 3,7 --timeout-ms 20 --json configure 5 70000 --force", dir);
+    EXPECT_EQ(f.code, 0) << f.err;
+    EXPECT_NE(f.out.find("\"answering\":[3,7],\"sent\":true,\"status\":\"confirmed\""),
+              std::string::npos)
+        << f.out;
+}
+
+TEST(CommandLine, DownloadAllPrintsOneLinePerDeviceAfterItsReadBack) {
+    TempDir dir;
+    const CliRun r = cli("--simulate 3 read 3", dir);
+    ASSERT_EQ(r.code, 0) << r.err;
+    writeFileBytes(dir.file("p.txt"), r.out);
+    const CliRun d = cli("--simulate 3,7 download --all " + dir.file("p.txt"), dir);
+    EXPECT_EQ(d.code, 0) << d.err;
+    EXPECT_EQ(d.out, "3: verified\n7: verified\n");
+    EXPECT_EQ(d.err, "Download Success!\n2 of 2 devices verified\n");
+}

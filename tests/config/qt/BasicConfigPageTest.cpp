@@ -99,8 +99,10 @@ TEST(BasicConfigPageQt, OrdinarySearchShowsTheFoundDeviceThenDownloadsToIt) {
     tb.sim.clearFramesReceived();
     page.OnBatchDownload();
     EXPECT_EQ(tb.messages.texts(), (std::vector<std::string>{"Download Success!"}));
-    ASSERT_EQ(tb.sim.framesReceived().size(), 1u);
+    // The write, then the read-back of registers 3..21 that proves it.
+    ASSERT_EQ(tb.sim.framesReceived().size(), 2u);
     EXPECT_EQ(tb.sim.framesReceived()[0].bytes[0], 7);
+    EXPECT_EQ(tb.sim.framesReceived()[1].bytes[1], 0x04);
 }
 
 TEST(BasicConfigPageQt, SavingToAnUncreatableFileTellsTheOperator) {
@@ -228,7 +230,9 @@ TEST(BasicConfigPageQt, AValueThatCannotBeTrustedStopsTheWriteAndTakesTheFocus) 
     tb.messages.clear();
     page.OnConfiguration();
     page.OnBatchDownload();
-    EXPECT_EQ(tb.messages.texts(), (std::vector<std::string>{"Download Success!"}));
+    EXPECT_EQ(tb.messages.texts(),
+              (std::vector<std::string>{"Configuration confirmed: address 5, product code 1",
+                                        "Download Success!"}));
     EXPECT_EQ(writeFrames(tb.sim), 2u);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 #include <atomic>
 #include <functional>
@@ -86,4 +87,34 @@ TEST(QtOperatorMessages, ShutdownReleasesAWorkerWaitingForOk) {
     EXPECT_TRUE(releasedByShutdown);
     // After shutdown a worker's message does not wait at all.
     std::thread([&] { messages.show("Download failed!"); }).join();
+}
+
+// A question from a worker: No is the default (Enter sends nothing), Yes only when chosen.
+TEST(QtOperatorMessages, AWorkersQuestionDefaultsToNoAndReturnsTheChoice) {
+    QtOperatorMessages messages;
+    for (const bool pressYes : {false, true}) {
+        std::atomic<int> returned{0};
+        std::atomic<bool> answer{!pressYes};
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        auto* timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            timer->stop();
+            defaultButton = box->standardButton(box->defaultButton());
+            box->button(pressYes ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        timer->start();
+        std::thread worker([&] {
+            answer = messages.ask("More than one device answers: 3, 7. Send anyway?");
+            returned = 1;
+        });
+        EXPECT_TRUE(waitFor([&] { return returned.load() != 0; }, 5000));
+        worker.join();
+        delete timer;
+        EXPECT_EQ(defaultButton, QMessageBox::No);
+        EXPECT_EQ(answer.load(), pressYes);
+    }
 }

@@ -1,0 +1,97 @@
+#include "config/Readdress.h"
+
+#include "common/NumberText.h"
+#include "config/Download.h"
+#include "link/RegisterMap.h"
+
+namespace config {
+
+namespace {
+
+std::string addressList(const std::vector<int>& addresses) {
+    std::string out;
+    for (int a : addresses) out += (out.empty() ? "" : ", ") + num::formatInt(a);
+    return out;
+}
+
+}  // namespace
+
+std::vector<int> answeringDevices(AppContext& ctx, bool& failed, const std::atomic<int>* cancel) {
+    failed = false;
+    const int own = ctx.bus.responseTimeoutMs();
+    const int timeout = own == SerialSettings::kClassicResponseTimeout ? kQuickScanTimeoutMs : own;
+    std::vector<int> out;
+    for (int a = 1; a <= AppContext::kAddressCount; ++a) {
+        if (cancel && cancel->load())
+            break;
+        const ExchangeResult r = ctx.bus.readInputRegisters(
+            static_cast<std::uint8_t>(a), reg::Address, 1, Timing::kNoWaitMs, timeout);
+        if (!r.ioOk) {
+            failed = true;
+            break;
+        }
+        if (r.complete() && r.crcOk())
+            out.push_back(a);
+    }
+    return out;
+}
+
+std::string severalAnswerQuestion(const std::vector<int>& answering, int address) {
+    return "More than one device answers: " + addressList(answering) +
+           ". Every one of them takes address " + num::formatInt(address) + ". Send anyway?";
+}
+
+std::string severalAnswerRefusal(const std::vector<int>& answering) {
+    return "More than one device answers: " + addressList(answering) + ". Nothing was sent.";
+}
+
+ConfigurationCheck configureAndConfirm(AppContext& ctx, const std::vector<std::uint8_t>& frame,
+                                       int address, long long productCode) {
+    ConfigurationCheck c;
+    c.address = address;
+    c.productCode = productCode;
+    if (!sendConfiguration(ctx, frame)) {
+        c.status = ConfigurationCheck::Status::PortFailed;
+        return c;
+    }
+    ctx.bus.pause(Timing::kStoreWaitMs);
+    const ExchangeResult r = ctx.bus.readInputRegisters(
+        static_cast<std::uint8_t>(address), reg::ProductCodeHigh, 3, Timing::kSearchWaitMs);
+    if (!r.ioOk) {
+        c.status = ConfigurationCheck::Status::PortFailed;
+        return c;
+    }
+    if (!r.complete() || !r.crcOk()) {
+        c.status = ConfigurationCheck::Status::NoAnswer;
+        return c;
+    }
+    c.heldProductCode = static_cast<long long>(r.reg(0)) << 16 | r.reg(1);
+    c.heldAddress = r.reg(2);
+    c.status = c.heldAddress == address && c.heldProductCode == productCode
+                   ? ConfigurationCheck::Status::Confirmed
+                   : ConfigurationCheck::Status::Differs;
+    return c;
+}
+
+std::string configurationText(const ConfigurationCheck& c) {
+    const std::string at = "address " + num::formatInt(c.address);
+    switch (c.status) {
+        case ConfigurationCheck::Status::Confirmed:
+            return "Configuration confirmed: " + at + ", product code " +
+                   num::formatInt(c.productCode);
+        case ConfigurationCheck::Status::NoAnswer:
+            return "Configuration not confirmed: " + at + " gives no answer!";
+        case ConfigurationCheck::Status::Differs:
+            if (c.heldAddress != c.address)
+                return "Configuration not confirmed: " + at + " holds address " +
+                       num::formatInt(c.heldAddress) + "!";
+            return "Configuration not confirmed: " + at + " holds product code " +
+                   num::formatInt(c.heldProductCode) + ", sent " + num::formatInt(c.productCode) +
+                   "!";
+        case ConfigurationCheck::Status::PortFailed:
+            break;
+    }
+    return {};
+}
+
+}  // namespace config

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "common/JsonWriter.h"
+#include "config/ReadBack.h"
+#include "config/Readdress.h"
+#include "tests/support/TestBus.h"
+
+using namespace config;
+
+namespace {
+BasicConfigModel modelWithK1Action(float k1Action) {
+    BasicConfigModel m;
+    m.ShowEnterpriseLayout();
+    m.values.k1Action = k1Action;
+    return m;
+}
+}  // namespace
+
+// A device that echoes the write but keeps its registers was reported "Download Success!".
+TEST(ReadBack, SingleDownloadToADeviceThatIgnoresWritesFailsNamingTheRegister) {
+    TestBus tb({3});
+    tb.open();
+    tb.sim.setFaults(3, SimFaults{.ignoreWrites = true});
+    const Frame f = singleDownloadFrame(3, modelWithK1Action(125));
+    const DownloadReport r = downloadToDeviceVerified(tb.ctx, f.bytes);
+    EXPECT_EQ(r.result, DownloadResult::Success);  // the echo came
+    ASSERT_EQ(r.devices.size(), 1u);
+    EXPECT_EQ(r.devices[0].status, ReadBackStatus::Differs);
+    EXPECT_FALSE(r.verified());
+    tellDownload(tb.messages, r, false);
+    ASSERT_EQ(tb.messages.entries().size(), 1u);
+    EXPECT_EQ(tb.messages.entries()[0].text, "Download failed!");
+    EXPECT_NE(tb.messages.entries()[0].detail.find("K1 action holds"), std::string::npos);
+}
+
+TEST(ReadBack, BatchDownloadSummarisesVerifiedDifferingAndSilentDevices) {
+    TestBus tb({3, 7, 12});
+    tb.open();
+    tb.sim.setFaults(7, SimFaults{.ignoreWrites = true});
+    const std::uint16_t before = *tb.sim.reg(7, reg::K1Action);
+    const Frame f = batchDownloadFrame(modelWithK1Action(125));
+    tb.sim.setFaults(12, SimFaults{.silent = true});
+    const DownloadReport r = downloadToAllVerified(tb.ctx, f.bytes, {3, 7, 12});
+    ASSERT_EQ(r.devices.size(), 3u);
+    EXPECT_EQ(r.devices[0].status, ReadBackStatus::Verified);
+    EXPECT_EQ(r.devices[1].status, ReadBackStatus::Differs);
+    EXPECT_EQ(r.devices[2].status, ReadBackStatus::NoAnswer);
+    const std::string summary = readBackSummary(r.devices);
+    EXPECT_EQ(summary.rfind("1 of 3 devices verified; 7: ", 0), 0u) << summary;
+    EXPECT_NE(
+        summary.find("K1 action holds " + std::to_string(reg::asSigned(before)) + ", sent 12500"),
+        std::string::npos)
+        << summary;
+    EXPECT_EQ(summary.substr(summary.size() - 15), "; 12: no answer");
+    tellDownload(tb.messages, r, true);
+    EXPECT_EQ(tb.messages.texts(), std::vector<std::string>{readBackSummary(r.devices)});
+}
+
+TEST(Readdress, TwoDevicesBothAnswerAndTheConfirmationReadsTheNewAddress) {
+    TestBus tb({3, 7});
+    SerialSettings s = tb.settings();
+    s.ResponseTimeoutMs = 20;
+    ASSERT_TRUE(tb.ctx.bus.Open(s));
+    bool failed = true;
+    EXPECT_EQ(answeringDevices(tb.ctx, failed), (std::vector<int>{3, 7}));
+    EXPECT_FALSE(failed);
+    EXPECT_EQ(severalAnswerQuestion({3, 7}, 5),
+              "More than one device answers: 3, 7. Every one of them takes address 5. Send "
+              "anyway?");
+    tb.sim.setFaults(7, SimFaults{.ignoreWrites = true});
+    const ConfigurationCheck c =
+        configureAndConfirm(tb.ctx, configurationFrame(70000, 5).bytes, 5, 70000);
+    EXPECT_TRUE(c.confirmed());
+    EXPECT_EQ(configurationText(c), "Configuration confirmed: address 5, product code 70000");
+    const ConfigurationCheck none =
+        configureAndConfirm(tb.ctx, configurationFrame(70000, 9).bytes, 10, 70000);
+    EXPECT_EQ(none.status, ConfigurationCheck::Status::NoAnswer);
+}
+
+TEST(JsonWriter, EscapesStringsAndKeepsNumbersLocaleFree) {
+    struct Case {
+        std::string in;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"plain", "\"plain\""},
+        {"a\"b\\c", "\"a\\\"b\\\\c\""},
+        {"line\nbreak\ttab\r", "\"line\\nbreak\\ttab\\r\""},
+        {std::string("\x01\x1f", 2), "\"\\u0001\\u001f\""},
+        {"标定", "\"标定\""},
+        {"bad\xff", "\"bad\xEF\xBF\xBD\""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(JsonWriter::quoted(c.in), c.out) << c.in;
+    JsonWriter w;
+    w.beginObject().key("a").value(0.1).key("b").beginArray().value(1).value(true).null();
+    w.endArray().key("c").value(1.0 / 0.0).endObject();
+    EXPECT_EQ(w.text(), "{\"a\":0.1,\"b\":[1,true,null],\"c\":null}");
+}
