@@ -1,8 +1,9 @@
 // The command lines of the window and of korvelantis-cli: arguments separated by NUL bytes.
 // The command line always gets a port that cannot open, so a command that parses ends at the
-// port (exit 4) and never touches a device; arguments naming another port, a simulated bus or
-// a file to write are left out, as they would reach outside the harness. scripts/fuzz closes
-// standard output and error for the harnesses (-close_fd_mask), so usage texts do not flood it.
+// port (exit 4) and never touches a device; arguments naming another port, a simulated bus,
+// a file to write or a command to run are left out, as they would reach outside the harness.
+// scripts/fuzz closes standard output and error for the harnesses (-close_fd_mask), so usage texts
+// do not flood it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,8 +26,9 @@ std::vector<std::string> argumentsOf(const std::uint8_t* data, std::size_t size)
 }
 
 bool reachesOutside(const std::string& a) {
+    // --apply and --measure run commands of the operator's.
     return a == "--port" || a == "--simulate" || a == "export" || a == "collect" || a == "--dir" ||
-           a == "--tcp";
+           a == "--tcp" || a == "--apply" || a == "--measure" || a == "--report";
 }
 
 }  // namespace
