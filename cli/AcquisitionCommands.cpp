@@ -1,4 +1,5 @@
 #include "cli/AcquisitionCommands.h"
+#include "cli/ExitCodes.h"
 
 #include <cstdio>
 #include <optional>
@@ -14,9 +15,7 @@
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kUsage = 2;
-constexpr int kFailed = 3;
+using namespace cli_exit;
 
 struct CollectOptions {
     int address = 0;

@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "cli/ExitCodes.h"
 
 #include <climits>
 #include <cstdio>
@@ -25,12 +26,7 @@
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kUsage = 2;
-constexpr int kFailed = 3;
-constexpr int kNoPort = 4;
-// read: a code no list can show, its line marked "(code N)".
-constexpr int kUnshownCode = 5;
+using namespace cli_exit;
 
 // The program's messages go to standard error; while the port opens they are held back, so a
 // script sees the open message only when the open fails.

@@ -1,4 +1,5 @@
 #include "cli/ProductionCommands.h"
+#include "cli/ExitCodes.h"
 
 #include <sys/wait.h>
 
@@ -24,9 +25,7 @@
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kUsage = 2;
-constexpr int kFailed = 3;
+using namespace cli_exit;
 
 struct CalibrateOptions {
     int points = 0;
