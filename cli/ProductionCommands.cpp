@@ -269,7 +269,7 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
         std::string row = num::formatInt(a);
         for (int k = 0; k < n; ++k) {
             if (c.readings[k]) {
-                w.value(static_cast<double>(*c.readings[k]));
+                w.value(*c.readings[k]);
                 row += "\t" + num::formatInt(static_cast<long long>(*c.readings[k]));
             } else {
                 w.null();
@@ -278,7 +278,7 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
         }
         w.endArray();
         if (c.fitted) {
-            w.key("K").value(static_cast<double>(c.K)).key("B").value(static_cast<double>(c.B));
+            w.key("K").value(c.K).key("B").value(c.B);
             row += "\t" + calib::formatCoefficient(c.K) + "\t" + calib::formatCoefficient(c.B);
         } else {
             w.key("K").null().key("B").null();
@@ -349,6 +349,11 @@ int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
             return kFailed;
         values[i] = *v;
     }
+    // Equal or swapped values would give every output a flat or reversed line.
+    if (!(values[1] > values[0])) {
+        ctx.messages.show("The high value must be above the low value; nothing was written.");
+        return kFailed;
+    }
     float slope = 0.0f, offset = 0.0f;
     calib::ComputeSlopeOffset(values[0], values[1], slope, offset);
     std::atomic<int> done{0};
@@ -362,9 +367,9 @@ int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
     bool all = true;
     JsonWriter w;
     w.beginObject().key("command").value("output-calibrate");
-    w.key("output").value(current ? "current" : "voltage").key("low").value(double(values[0]));
-    w.key("high").value(double(values[1])).key("slope").value(double(slope));
-    w.key("offset").value(double(offset)).key("devices").beginArray();
+    w.key("output").value(current ? "current" : "voltage").key("low").value(values[0]);
+    w.key("high").value(values[1]).key("slope").value(slope);
+    w.key("offset").value(offset).key("devices").beginArray();
     if (!json)
         std::printf("slope %s offset %s\n", num::formatGeneral(slope, 9).c_str(),
                     num::formatGeneral(offset, 9).c_str());

@@ -143,6 +143,12 @@ JsonWriter& JsonWriter::value(double v) {
     return *this;
 }
 
+JsonWriter& JsonWriter::value(float v) {
+    beforeValue();
+    out_ += std::isfinite(v) ? num::formatShortest(v) : "null";
+    return *this;
+}
+
 JsonWriter& JsonWriter::value(bool v) {
     beforeValue();
     out_ += v ? "true" : "false";

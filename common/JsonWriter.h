@@ -24,6 +24,8 @@ public:
     JsonWriter& value(long long v);
     JsonWriter& value(int v) { return value(static_cast<long long>(v)); }
     JsonWriter& value(double v);
+    // A 32-bit value as its shortest text (4.1, not 4.099999904632568).
+    JsonWriter& value(float v);
     JsonWriter& value(bool v);
     JsonWriter& null();
 

@@ -100,6 +100,12 @@ std::string formatShortest(double v) {
     return std::string(buf, r.ptr);
 }
 
+std::string formatShortest(float v) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
 std::optional<double> parseDouble(std::string_view text) {
     std::string_view t = trimmed(text);
     if (!startsDecimal(t))

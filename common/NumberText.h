@@ -25,6 +25,8 @@ std::string formatExponent(double v);
 std::string formatGeneral(double v, int precision = 6);
 // The shortest text that reads back as exactly `v` ("0.1", "1e+20", "-2.5").
 std::string formatShortest(double v);
+// ... and as a 32-bit value (4.1f gives "4.1", not its double's 4.099999904632568).
+std::string formatShortest(float v);
 
 // The whole text as a number (blanks around it and a leading '+' allowed). A number beyond a
 // float, or a text that is not entirely a number, gives nullopt.
