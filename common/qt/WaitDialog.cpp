@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "common/Progress.h"
+#include "common/qt/ProgressText.h"
 
 WaitDialog::WaitDialog(const QString& text, const QString& buttonCaption,
                        std::function<bool()> finished, std::function<void()> cancel,
@@ -57,7 +58,7 @@ void WaitDialog::showProgress() {
     if (!progress_)
         return;
     const ProgressSnapshot p = progress_->snapshot();
-    QString text = QString::fromStdString(p.text);
+    QString text = progressText(p);
     if (!text.isEmpty() && p.secondsLeft >= 0)
         text += tr(", about %1 s left").arg(p.secondsLeft);
     progressText_->setText(text);
