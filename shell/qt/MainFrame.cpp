@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "config/qt/BasicConfigPage.h"
 #include "link/CSerialPort.h"
@@ -187,15 +188,13 @@ void CMainFrame::buildStatusBar() {
         bar->addPermanentWidget(l);
         return l;
     };
-    searchProgressText_ = new QLabel(bar);
-    searchProgressText_->setObjectName("statusSearchProgress");
-    searchProgressBar_ = new QProgressBar(bar);
-    searchProgressBar_->setObjectName("statusSearchProgressBar");
-    searchProgressBar_->setAccessibleName(tr("Search progress"));
-    searchProgressBar_->setTextVisible(false);
-    searchProgressBar_->setMaximumWidth(120);
-    bar->addPermanentWidget(searchProgressText_);
-    bar->addPermanentWidget(searchProgressBar_);
+    // The ordinary search's progress: a bar that carries its text, so the reason beside it keeps
+    // most of the room.
+    searchProgress_ = new QProgressBar(bar);
+    searchProgress_->setObjectName("statusSearchProgress");
+    searchProgress_->setAccessibleName(tr("Search progress"));
+    searchProgress_->setFixedWidth(190);
+    bar->addPermanentWidget(searchProgress_);
     showSearchProgress({}, 0, 0);
     portPane_ = new QLabel(bar);
     portPane_->setObjectName("panePort");
@@ -220,9 +219,9 @@ void CMainFrame::refreshLockPanes() {
     scrollPane_->setEnabled(s.scroll);
 }
 
-void CMainFrame::showSimulatedBus(const QString& portPath, const QString& devices) {
-    auto* l =
-        new QLabel(QString("Simulated bus on %1 (devices %2)").arg(portPath, devices), statusBar());
+// The port pane names its terminal.
+void CMainFrame::showSimulatedBus(const QString& /*portPath*/, const QString& devices) {
+    auto* l = new QLabel(QString("Simulated devices %1").arg(devices), statusBar());
     l->setObjectName("statusSimulatedBus");
     statusBar()->insertPermanentWidget(1, l);  // after "Ready", before the other panes
 }
@@ -240,13 +239,11 @@ void CMainFrame::updatePortPane() {
 }
 
 void CMainFrame::showSearchProgress(const QString& text, int done, int total) {
-    searchProgressText_->setText(text);
-    searchProgressText_->setVisible(!text.isEmpty());
-    if (total > 0) {
-        searchProgressBar_->setRange(0, total);
-        searchProgressBar_->setValue(std::min(done, total));
-    }
-    searchProgressBar_->setVisible(!text.isEmpty() && total > 0);
+    searchProgress_->setFormat(text);
+    searchProgress_->setRange(0, std::max(total, 1));
+    searchProgress_->setValue(std::clamp(done, 0, std::max(total, 1)));
+    searchProgress_->setAccessibleDescription(text);
+    searchProgress_->setVisible(!text.isEmpty());
 }
 
 // Stays until the next status line replaces it: the port's last word is its state.

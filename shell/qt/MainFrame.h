@@ -66,8 +66,7 @@ private:
     std::vector<std::pair<int, QAction*>> divisionActions_;
     std::vector<std::pair<int, QAction*>> indexActions_;
     QLabel* portPane_ = nullptr;
-    QLabel* searchProgressText_ = nullptr;
-    QProgressBar* searchProgressBar_ = nullptr;
+    QProgressBar* searchProgress_ = nullptr;
     QLabel* capsPane_ = nullptr;
     QLabel* numPane_ = nullptr;
     QLabel* scrollPane_ = nullptr;
