@@ -221,7 +221,7 @@ void CMainFrame::refreshLockPanes() {
 
 // The port pane names its terminal.
 void CMainFrame::showSimulatedBus(const QString& /*portPath*/, const QString& devices) {
-    auto* l = new QLabel(QString("Simulated devices %1").arg(devices), statusBar());
+    auto* l = new QLabel(tr("Simulated devices %1").arg(devices), statusBar());
     l->setObjectName("statusSimulatedBus");
     statusBar()->insertPermanentWidget(1, l);  // after "Ready", before the other panes
 }

@@ -233,6 +233,9 @@ int TakeScreenshots(CMainFrame& frame, const QString& dir) {
     // The port pane reads "open" on the pages after the login.
     view->OnOpenPort();
     tour.pages("after");
+    frame.resize(withPanel.size().shrunkBy(kAssumedFrame));
+    tour.pages("panel-after");
+    frame.resize(opened);
     tour.menus("after");
     return tour.failed() ? 1 : 0;
 }
