@@ -152,3 +152,33 @@ TEST(StartupGeometry, TheCurveFollowsThePageHeight) {
         lastPlotHeight = plot.height();
     }
 }
+
+// On 1280 x 720 with a 32-pixel panel and a title bar every page fits without scrolling.
+TEST(StartupGeometry, EveryPageFitsAtHdLessAPanelAndATitleBar) {
+    RecordingMessages messages;
+    AppContext ctx(messages);
+    ShellWindow w(ctx);
+    const QRect outer =
+        startupFrameRect(QRect(0, 32, 1280, 688), kClassicWindowSize, kAssumedFrame);
+    w.frame.resize(outer.size().shrunkBy(kAssumedFrame));
+    w.frame.show();
+    QApplication::processEvents();
+    ASSERT_EQ(w.frame.height(), 688 - kAssumedFrame.top() - kAssumedFrame.bottom());
+    for (bool enterprise : {false, true}) {
+        if (enterprise) {
+            ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+        }
+        CPropSheet* sheet = w.sheet();
+        for (int i = 0; i < sheet->count(); ++i) {
+            ASSERT_TRUE(sheet->SetActivePage(i));
+            QApplication::processEvents();
+            SheetPage* page = sheet->activePage();
+            const QSize room = CPropSheet::holderOf(page)->viewport()->size();
+            EXPECT_TRUE(page->minimumSizeHint().height() <= room.height() &&
+                        page->minimumSizeHint().width() <= room.width())
+                << sheet->tabText(i).toStdString();
+            EXPECT_FALSE(CPropSheet::holderOf(page)->verticalScrollBar()->isVisible())
+                << sheet->tabText(i).toStdString();
+        }
+    }
+}
