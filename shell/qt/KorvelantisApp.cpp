@@ -87,8 +87,9 @@ int RunKorvelantis(int argc, char** argv) {
     }
     frame.view()->OnInitialUpdate();
     frame.setWindowTitle("Korvelantis V1.0");
-    // Placed before it shows, with an assumed frame, and once more when the real one is known.
+    // Placed before it shows, with an assumed frame, and again when the real one is known.
     placeOnScreen(frame, kClassicWindowSize);
+    placeAgainWhenFramed(frame, kClassicWindowSize);
     frame.show();
     QTimer::singleShot(0, &frame, [&frame] { placeOnScreen(frame, kClassicWindowSize); });
 

@@ -1,5 +1,7 @@
 #include "shell/qt/WindowPlacement.h"
 
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
@@ -31,4 +33,46 @@ void placeOnScreen(QWidget& window, const QSize& inner, QScreen* screen) {
     window.resize(innerSize);
     // A window's position is its frame's.
     window.move(outer.topLeft());
+}
+
+namespace {
+
+class PlaceAgainWhenFramed : public QObject {
+public:
+    PlaceAgainWhenFramed(QWidget& window, const QSize& inner, int forMs)
+        : QObject(&window), window_(window), inner_(inner), forMs_(forMs) {
+        clock_.start();
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != &window_ ||
+            (event->type() != QEvent::Move && event->type() != QEvent::Resize))
+            return false;
+        if (clock_.elapsed() > forMs_) {
+            deleteLater();
+            return false;
+        }
+        QScreen* screen = window_.screen();
+        const bool framed = window_.frameGeometry() != window_.geometry();
+        if (screen && framed && !screen->availableGeometry().contains(window_.frameGeometry())) {
+            window_.removeEventFilter(this);
+            placeOnScreen(window_, inner_, screen);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget& window_;
+    const QSize inner_;
+    const int forMs_;
+    QElapsedTimer clock_;
+};
+
+}  // namespace
+
+void placeAgainWhenFramed(QWidget& window, const QSize& inner, int forMs) {
+    new PlaceAgainWhenFramed(window, inner, forMs);
 }

@@ -22,3 +22,9 @@ inline constexpr QMargins kAssumedFrame{4, 32, 4, 4};
 // Resizes and moves `window` onto `screen` (its own screen when null) by startupFrameRect, with
 // its real frame once it has one.
 void placeOnScreen(QWidget& window, const QSize& inner, QScreen* screen = nullptr);
+
+// A window manager makes the frame known some time after the window shows. For `forMs` after
+// this call, the first move or resize that finds the frame reaching beyond the available area
+// places `window` again, with that frame; after that, or when the time is up, it watches no
+// more, so it never fights the operator's own moves.
+void placeAgainWhenFramed(QWidget& window, const QSize& inner, int forMs = 3000);

@@ -182,3 +182,37 @@ TEST(StartupGeometry, EveryPageFitsAtHdLessAPanelAndATitleBar) {
         }
     }
 }
+
+// The frame becomes known after the window shows; a window whose frame then reaches beyond the
+// available area is placed again, once, and only while the window is new.
+TEST(StartupGeometry, AWindowFramedBeyondTheAreaIsPlacedAgainOnlyWhileNew) {
+    QScreen* screen = screenNamed("hd");
+    ASSERT_NE(screen, nullptr);
+    QWidget window;
+    window.setScreen(screen);
+    window.show();
+    QApplication::processEvents();
+    placeAgainWhenFramed(window, kClassicWindowSize);
+    const QRect area = screen->availableGeometry();
+    window.resize(800, 600);
+    QApplication::processEvents();
+    window.move(area.x() + 600, area.y() + 300);  // as a window manager's late frame would push it
+    QApplication::processEvents();
+    EXPECT_TRUE(area.contains(window.frameGeometry())) << text(window.frameGeometry());
+
+    // Later, the operator's own move is his.
+    window.move(area.x() + 600, area.y() + 300);
+    QApplication::processEvents();
+    EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(area.x() + 600, area.y() + 300));
+
+    QWidget late;
+    late.setScreen(screen);
+    late.show();
+    QApplication::processEvents();
+    placeAgainWhenFramed(late, kClassicWindowSize, -1);  // its time is up at once
+    late.resize(800, 600);
+    late.move(area.x() + 600, area.y() + 300);
+    QApplication::processEvents();
+    EXPECT_EQ(late.frameGeometry().topLeft(), QPoint(area.x() + 600, area.y() + 300))
+        << "no longer watched once its time is up";
+}
