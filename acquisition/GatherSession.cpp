@@ -6,6 +6,7 @@
 #include "acquisition/RecordFile.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
+#include "common/ProgressTexts.h"
 #include "link/RegisterMap.h"
 
 namespace {
@@ -241,23 +242,25 @@ GatherSession::TickResult GatherSession::tick(const Plan& plan, const std::files
 }
 
 void GatherSession::publish(Clock::SteadyPoint next, bool first) {
-    std::string text =
-        num::formatInt(taken_.load()) + " of " + num::formatInt(planned_.load()) + " samples taken";
+    namespace pt = progress_text;
+    std::vector<ProgressPart> parts{
+        {pt::kSamplesTaken, {num::formatInt(taken_.load()), num::formatInt(planned_.load())}}};
     if (const int m = misses_.load())
-        text += ", " + num::formatInt(m) + " without answer";
+        parts.push_back({pt::kWithoutAnswer, {num::formatInt(m)}});
     if (const int l = lost_.load())
-        text += ", " + num::formatInt(l) + " not written";
+        parts.push_back({pt::kNotWritten, {num::formatInt(l)}});
     if (taken_.load() + lost_.load() > 0)
-        text += "\nLast value: " + (lastValue_.empty() ? std::string("-") : lastValue_) + " " +
-                ctx_.basicSettings().SignalUnitText;
+        parts.push_back({pt::kLastValue,
+                         {lastValue_.empty() ? std::string("-") : lastValue_,
+                          ctx_.basicSettings().SignalUnitText}});
     if (next != Clock::SteadyPoint::max()) {
         const Clock& clock = *ctx_.clock;
         const auto wallNow = clock.now();
         const auto steadyNow = clock.steadyNow();
         const auto at = next <= steadyNow ? wallNow : later(wallNow, next - steadyNow);
-        text += (first ? "\nFirst sample at " : "\nNext sample at ") +
-                clockText(at, Clock::localTime(wallNow));
+        parts.push_back({first ? pt::kFirstSample : pt::kNextSample,
+                         {clockText(at, Clock::localTime(wallNow))}});
     }
     const int planned = planned_.load();
-    progress_.set(std::move(text), planned - remaining_.load(), planned);
+    progress_.setParts(std::move(parts), planned - remaining_.load(), planned);
 }

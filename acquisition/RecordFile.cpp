@@ -130,18 +130,19 @@ std::string recordTextUtf8(std::string_view text) {
     return out;
 }
 
-void JobControl::report(std::string_view what, std::size_t done, std::size_t total) const {
+void JobControl::report(const char* what, std::size_t done, std::size_t total) const {
     if (!progress)
         return;
     const auto mb = [](std::size_t bytes) {
         return num::formatFixed(static_cast<double>(bytes) / (1 << 20), 1);
     };
-    std::string text(what);
+    std::vector<ProgressPart> parts{ProgressPart(what)};
     if (total > 0)
-        text += ": " + mb(done) + " of " + mb(total) + " MB";
+        parts.emplace_back(progress_text::kMegabytes,
+                           std::vector<std::string>{mb(done), mb(total)});
     // The bar counts kilobytes, so any size fits its int.
-    progress->set(std::move(text), static_cast<int>(std::min(done, total) >> 10),
-                  static_cast<int>(total >> 10));
+    progress->setParts(std::move(parts), static_cast<int>(std::min(done, total) >> 10),
+                       static_cast<int>(total >> 10));
 }
 
 int writeWhole(int fd, std::string_view bytes) {

@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "common/Progress.h"
+#include "common/ProgressTexts.h"
 
 inline constexpr std::string_view kRecordHeader = "\tTime\t1\t2\t3\t4\r\n";
 inline constexpr std::size_t kRecordHeaderLength = 15;
@@ -57,7 +58,7 @@ struct JobControl {
     const std::atomic<int>* stop = nullptr;
     bool stopped() const { return stop && stop->load() != 0; }
     // "<what>: 12.0 of 40.0 MB" with a bar of `done` of `total` bytes.
-    void report(std::string_view what, std::size_t done, std::size_t total) const;
+    void report(const char* what, std::size_t done, std::size_t total) const;
 };
 
 // Writes all of `bytes` to `fd` (resuming after interruptions); 0, or the errno that stopped it.

@@ -8,6 +8,7 @@
 #include "acquisition/CurveModel.h"
 #include "common/FileRead.h"
 #include "common/NumberText.h"
+#include "common/ProgressTexts.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ ImportOutcome importRecordBytes(std::string bytes, RecordTable& table, ImportSta
                     table.create();
                     return ImportOutcome::Cancelled;
                 }
-                control.report("Reading the records", pos, text.size());
+                control.report(progress_text::kReadingRecords, pos, text.size());
             }
             const void* found = std::memchr(text.data() + pos, '\n', text.size() - pos);
             if (auto st = table.addRecord(pos); !st.ok) {
@@ -124,7 +125,7 @@ ImportOutcome importRecordFile(const std::filesystem::path& path, RecordTable& t
             cancelled = true;
             return false;
         }
-        control.report("Reading the file", done, std::max(done, total));
+        control.report(progress_text::kReadingFile, done, std::max(done, total));
         return true;
     });
     if (cancelled)

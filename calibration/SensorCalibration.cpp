@@ -1,6 +1,7 @@
 #include "calibration/SensorCalibration.h"
 
 #include "common/NumberText.h"
+#include "common/ProgressTexts.h"
 #include "link/RegisterMap.h"
 
 namespace calib {
@@ -36,8 +37,8 @@ void showDeviceStep(Progress& progress, int address, int done, int total, const 
         const long long us = timing->scaled(msPerDevice).count() * (total - done);
         secondsLeft = static_cast<int>((us + 999999) / 1000000);
     }
-    progress.set("Address " + num::formatInt(address) + ", " + num::formatInt(done + 1) + " of " +
-                     num::formatInt(total),
+    progress.set({progress_text::kDeviceStep,
+                  {num::formatInt(address), num::formatInt(done + 1), num::formatInt(total)}},
                  done, total, secondsLeft);
 }
 

@@ -1,15 +1,71 @@
 #include "common/Progress.h"
 
-void Progress::set(std::string text, int done, int total, int secondsLeft) {
+std::string fillIn(std::string_view format, const std::vector<std::string>& args) {
+    std::string out;
+    out.reserve(format.size());
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c == '%' && i + 1 < format.size() && format[i + 1] >= '1' && format[i + 1] <= '9') {
+            const auto n = static_cast<std::size_t>(format[i + 1] - '1');
+            if (n < args.size()) {
+                out += args[n];
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+namespace {
+std::string textOf(const std::vector<ProgressPart>& parts) {
+    std::string text;
+    for (const ProgressPart& p : parts) text += fillIn(p.format, p.args);
+    return text;
+}
+}  // namespace
+
+void Progress::setParts(std::vector<ProgressPart> parts, int done, int total, int secondsLeft) {
+    std::string text = textOf(parts);
     std::lock_guard lock(mutex_);
-    now_ = {std::move(text), done, total, secondsLeft};
+    now_ = {std::move(text), std::move(parts), done, total, secondsLeft};
+    until_ = {};
+}
+
+void Progress::set(ProgressPart part, int done, int total, int secondsLeft) {
+    setParts(std::vector<ProgressPart>{std::move(part)}, done, total, secondsLeft);
+}
+
+void Progress::setUntil(ProgressPart part, Until until, int done, int total) {
+    std::vector<ProgressPart> parts{std::move(part)};
+    std::string text = textOf(parts);
+    std::lock_guard lock(mutex_);
+    now_ = {std::move(text), std::move(parts), done, total, -1};
+    until_ = until;
 }
 
 void Progress::clear() {
-    set({});
+    setParts({});
 }
 
 ProgressSnapshot Progress::snapshot() const {
     std::lock_guard lock(mutex_);
-    return now_;
+    ProgressSnapshot s = now_;
+    if (until_ != Until{}) {
+        const auto left = until_ - std::chrono::steady_clock::now();
+        s.secondsLeft =
+            left.count() <= 0
+                ? 0
+                : static_cast<int>(std::chrono::ceil<std::chrono::seconds>(left).count());
+    }
+    return s;
+}
+
+int estimateSecondsLeft(std::chrono::steady_clock::duration elapsed, int done, int total) {
+    if (done <= 0 || total < done)
+        return -1;
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
+    const long long left = us / done * (total - done);
+    return static_cast<int>((left + 999999) / 1000000);
 }

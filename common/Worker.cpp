@@ -26,10 +26,20 @@ void Worker::join() {
         thread_.join();
 }
 
+KeptFlags::KeptFlags(std::initializer_list<std::atomic<int>*> flags) {
+    for (std::atomic<int>* f : flags) kept_.emplace_back(f, f->load());
+}
+
+void KeptFlags::restore() const {
+    for (const auto& [flag, value] : kept_) flag->store(value);
+}
+
 bool StartWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
-                         std::string_view startFailure) {
+                         std::string_view startFailure, const KeptFlags* kept) {
     if (worker.start(std::move(work)))
         return true;
+    if (kept)
+        kept->restore();
     messages.show(startFailure);
     return false;
 }

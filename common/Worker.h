@@ -4,9 +4,12 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
+#include <vector>
 
 class OperatorMessages;
 
@@ -31,11 +34,22 @@ private:
     static inline std::atomic<bool> failNextStart_{false};
 };
 
+// The values an operation's done and failed flags had before it cleared them for its run, so
+// a run that never starts can give them back. Take it before clearing; the flags must outlive it.
+class KeptFlags {
+public:
+    KeptFlags(std::initializer_list<std::atomic<int>*> flags);
+    void restore() const;
+
+private:
+    std::vector<std::pair<std::atomic<int>*, int>> kept_;
+};
+
 // The start step every long operation shares: start `work` on `worker`; when the thread cannot
-// be started show `startFailure` and return false, so the caller opens no wait dialog and the
-// flags keep their values.
+// be started show `startFailure`, put the flags of `kept` back and return false, so the caller
+// opens no wait dialog and the flags keep their values.
 bool StartWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
-                         std::string_view startFailure);
+                         std::string_view startFailure, const KeptFlags* kept = nullptr);
 
 // The operator's messages when a worker cannot be started.
 namespace WorkerStartFailure {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "common/NumberText.h"
+#include "common/ProgressTexts.h"
+
 namespace config {
 
 const char* const kNoOnlineDevice = "No online device";
@@ -31,6 +34,7 @@ std::uint16_t highestOnline(const AppContext& ctx) {
 void resetSearchFlags(SearchState& st) {
     st.SearchDone = 0;
     st.SearchFailed = 0;
+    st.progress.clear();
 }
 
 SearchOutcome ScanFirstDevice(AppContext& ctx, SearchState& st) {
@@ -39,6 +43,9 @@ SearchOutcome ScanFirstDevice(AppContext& ctx, SearchState& st) {
         if (st.abandon.load())
             break;
         ctx.CurrentAddress = static_cast<std::uint16_t>(a);
+        st.progress.set({progress_text::kSearchAddress,
+                         {num::formatInt(a), num::formatInt(AppContext::kAddressCount)}},
+                        a - 1, AppContext::kAddressCount);
         st.ResponseBuffer.fill(0);
         const ExchangeResult r = poll(ctx, a, Timing::kSearchWaitMs);
         if (!r.ioOk) {
@@ -68,9 +75,17 @@ SearchOutcome ScanAllDevices(AppContext& ctx, SearchState& st) {
     ctx.clearOnlineTable();
     st.LastBlock.fill(0);
     bool failed = false;
+    int online = 0;
+    const Clock::SteadyPoint start = ctx.clock->steadyNow();
     for (int a = 1; a <= AppContext::kAddressCount; ++a) {
         if (st.SearchDone.load() || st.abandon.load())
             break;
+        st.progress.set(
+            {progress_text::kScanAddress,
+             {num::formatInt(a), num::formatInt(AppContext::kAddressCount),
+              num::formatInt(online)}},
+            a - 1, AppContext::kAddressCount,
+            estimateSecondsLeft(ctx.clock->steadyNow() - start, a - 1, AppContext::kAddressCount));
         ctx.CurrentAddress = static_cast<std::uint16_t>(a);
         st.ResponseBuffer.fill(0);
         const ExchangeResult r = poll(ctx, a, Timing::kScanWaitMs);
@@ -84,6 +99,7 @@ SearchOutcome ScanAllDevices(AppContext& ctx, SearchState& st) {
         if (r.crcOk()) {
             std::copy(r.answer.begin(), r.answer.end(), st.LastBlock.begin());
             ctx.OnlineTable[static_cast<std::size_t>(a - 1)] = 1;
+            ++online;
         }
     }
     ctx.CurrentAddress = highestOnline(ctx);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/AppContext.h"
+#include "common/Progress.h"
 #include "link/RegisterMap.h"
 
 namespace config {
@@ -30,6 +31,8 @@ struct SearchState {
     std::atomic<int> SearchFailed{0};
     // Stops the ordinary search too (the page going away).
     std::atomic<int> abandon{0};
+    // The address being asked, how many answered and the time left (the full scan).
+    Progress progress;
     std::array<std::uint8_t, 60> ResponseBuffer{};
     std::array<std::uint8_t, 50> LastBlock{};
 };
@@ -46,8 +49,8 @@ SearchOutcome ScanFirstDevice(AppContext& ctx, SearchState& st);
 // Every address 1..60 into OnlineTable; the block of the last valid answer; CurrentAddress the
 // highest online address (0 when none). Stops before the next address once SearchDone is set.
 SearchOutcome ScanAllDevices(AppContext& ctx, SearchState& st);
-// Clears both flags; called by the starter before the worker runs, so a Cancel pressed at once
-// is never lost.
+// Clears both flags and the progress; called by the starter before the worker runs, so a Cancel
+// pressed at once is never lost.
 void resetSearchFlags(SearchState& st);
 // The search worker's body: the variant of the user kind.
 SearchOutcome runSearch(AppContext& ctx, SearchState& st, bool enterprise);

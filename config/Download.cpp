@@ -1,6 +1,7 @@
 #include "config/Download.h"
 
 #include "common/NumberText.h"
+#include "common/ProgressTexts.h"
 
 namespace config {
 
@@ -139,19 +140,34 @@ Frame batchDownloadFrame(const BasicConfigModel& m) {
     return e.frame(Bus::kBroadcast, reg::SignalType);
 }
 
-DownloadResult downloadToDevice(AppContext& ctx, const std::vector<std::uint8_t>& frame) {
+void waitForStore(AppContext& ctx, Progress* progress, int done, int total) {
+    if (progress)
+        progress->setUntil(
+            progress_text::kStoreWait,
+            std::chrono::steady_clock::now() + ctx.bus.timing().scaled(Timing::kStoreWaitMs), done,
+            total);
+    ctx.bus.pause(Timing::kStoreWaitMs);
+}
+
+DownloadResult downloadToDevice(AppContext& ctx, const std::vector<std::uint8_t>& frame,
+                                Progress* progress, int done, int total) {
+    if (progress && !frame.empty())
+        progress->set({progress_text::kWriteDevice, {num::formatInt(frame[0])}}, done, total);
     const ExchangeResult r = ctx.bus.exchange(frame, 8, Timing::kNoWaitMs);
     if (!r.ioOk)
         return DownloadResult::WriteFailed;  // the bus has said why; nothing to wait for
     const bool ok = r.complete() && r.crcOk();
-    ctx.bus.pause(Timing::kStoreWaitMs);
+    waitForStore(ctx, progress, done + 1, total);
     return ok ? DownloadResult::Success : DownloadResult::Failed;
 }
 
-DownloadResult downloadToAll(AppContext& ctx, const std::vector<std::uint8_t>& frame) {
+DownloadResult downloadToAll(AppContext& ctx, const std::vector<std::uint8_t>& frame,
+                             Progress* progress, int done, int total) {
+    if (progress)
+        progress->set(progress_text::kWriteAll, done, total);
     if (!ctx.bus.send(frame))
         return DownloadResult::WriteFailed;
-    ctx.bus.pause(Timing::kStoreWaitMs);
+    waitForStore(ctx, progress, done + 1, total);
     return DownloadResult::Success;
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/AppContext.h"
+#include "common/Progress.h"
 #include "config/ParameterModel.h"
 #include "link/RegisterMap.h"
 
@@ -58,10 +59,15 @@ enum class DownloadResult {
 };
 
 // Registers 10..21 to the frame's address, its answer checked by CRC, then the store wait. The
-// caller has checked that there is a current device.
-DownloadResult downloadToDevice(AppContext& ctx, const std::vector<std::uint8_t>& frame);
+// caller has checked that there is a current device. `progress`, when given, shows the write
+// and the store wait as steps `done` and `done` + 1 of `total`.
+DownloadResult downloadToDevice(AppContext& ctx, const std::vector<std::uint8_t>& frame,
+                                Progress* progress = nullptr, int done = 0, int total = 0);
 // Registers 4..21 to address 127, no answer; the store wait after a successful write.
-DownloadResult downloadToAll(AppContext& ctx, const std::vector<std::uint8_t>& frame);
+DownloadResult downloadToAll(AppContext& ctx, const std::vector<std::uint8_t>& frame,
+                             Progress* progress = nullptr, int done = 0, int total = 0);
+// The wait devices need to store what was written, counted down in `progress` when given.
+void waitForStore(AppContext& ctx, Progress* progress, int done = 0, int total = 0);
 // The message that reports a result; empty for WriteFailed (the port has spoken).
 std::string downloadMessage(DownloadResult r);
 

@@ -1,6 +1,7 @@
 #include "config/ReadBack.h"
 
 #include "common/NumberText.h"
+#include "common/ProgressTexts.h"
 #include "link/RegisterMap.h"
 
 namespace config {
@@ -146,24 +147,37 @@ bool DownloadReport::verified() const {
     return true;
 }
 
-DownloadReport downloadToDeviceVerified(AppContext& ctx, const std::vector<std::uint8_t>& frame) {
+DownloadReport downloadToDeviceVerified(AppContext& ctx, const std::vector<std::uint8_t>& frame,
+                                        Progress* progress) {
     DownloadReport report;
-    report.result = downloadToDevice(ctx, frame);
+    report.result = downloadToDevice(ctx, frame, progress, 0, 3);
     const auto sent = sentRegisters(frame);
     if (report.result != DownloadResult::Success || !sent)
         return report;
+    if (progress)
+        progress->set({progress_text::kReadBack, {num::formatInt(frame.at(0)), "1", "1"}}, 2, 3);
     report.devices.push_back(readBack(ctx, frame.at(0), *sent));
     return report;
 }
 
 DownloadReport downloadToAllVerified(AppContext& ctx, const std::vector<std::uint8_t>& frame,
-                                     const std::vector<int>& online) {
+                                     const std::vector<int>& online, Progress* progress) {
     DownloadReport report;
-    report.result = downloadToAll(ctx, frame);
+    // Steps: the write, the store wait, one read-back a device.
+    const int total = 2 + static_cast<int>(online.size());
+    report.result = downloadToAll(ctx, frame, progress, 0, total);
     const auto sent = sentRegisters(frame);
     if (report.result != DownloadResult::Success || !sent)
         return report;
-    for (int a : online) {
+    const Clock::SteadyPoint start = ctx.clock->steadyNow();
+    const int count = static_cast<int>(online.size());
+    for (int i = 0; i < count; ++i) {
+        const int a = online[static_cast<std::size_t>(i)];
+        if (progress)
+            progress->set({progress_text::kReadBack,
+                           {num::formatInt(a), num::formatInt(i + 1), num::formatInt(count)}},
+                          2 + i, total,
+                          estimateSecondsLeft(ctx.clock->steadyNow() - start, i, count));
         report.devices.push_back(readBack(ctx, a, *sent));
         if (report.devices.back().status == ReadBackStatus::PortFailed) {
             report.result = DownloadResult::WriteFailed;

@@ -65,11 +65,14 @@ struct DownloadReport {
 };
 
 // Registers 10..21 to the frame's device (its echo checked), the store wait, then its read-back.
-DownloadReport downloadToDeviceVerified(AppContext& ctx, const std::vector<std::uint8_t>& frame);
+// `progress`, when given, follows the three steps.
+DownloadReport downloadToDeviceVerified(AppContext& ctx, const std::vector<std::uint8_t>& frame,
+                                        Progress* progress = nullptr);
 // Registers 4..21 to address 127, the store wait, then the read-back of every device `online`
-// holds. Stops reading at a failed port.
+// holds. Stops reading at a failed port. `progress`, when given, follows the write, the store
+// wait and each read-back, with the time left.
 DownloadReport downloadToAllVerified(AppContext& ctx, const std::vector<std::uint8_t>& frame,
-                                     const std::vector<int>& online);
+                                     const std::vector<int>& online, Progress* progress = nullptr);
 
 extern const char* const kNothingReadBack;  // detail when no device was online to read back
 

@@ -1,6 +1,7 @@
 #include "config/Readdress.h"
 
 #include "common/NumberText.h"
+#include "common/ProgressTexts.h"
 #include "config/Download.h"
 #include "link/RegisterMap.h"
 
@@ -16,14 +17,23 @@ std::string addressList(const std::vector<int>& addresses) {
 
 }  // namespace
 
-std::vector<int> answeringDevices(AppContext& ctx, bool& failed, const std::atomic<int>* cancel) {
+std::vector<int> answeringDevices(AppContext& ctx, bool& failed, const std::atomic<int>* cancel,
+                                  Progress* progress) {
     failed = false;
     const int own = ctx.bus.responseTimeoutMs();
     const int timeout = own == SerialSettings::kClassicResponseTimeout ? kQuickScanTimeoutMs : own;
     std::vector<int> out;
-    for (int a = 1; a <= AppContext::kAddressCount; ++a) {
+    const int count = AppContext::kAddressCount;
+    const Clock::SteadyPoint start = ctx.clock->steadyNow();
+    for (int a = 1; a <= count; ++a) {
         if (cancel && cancel->load())
             break;
+        if (progress)
+            progress->set({progress_text::kWhoAnswers,
+                           {num::formatInt(a), num::formatInt(count),
+                            num::formatInt(static_cast<long long>(out.size()))}},
+                          a - 1, count,
+                          estimateSecondsLeft(ctx.clock->steadyNow() - start, a - 1, count));
         const ExchangeResult r = ctx.bus.readInputRegisters(
             static_cast<std::uint8_t>(a), reg::Address, 1, Timing::kNoWaitMs, timeout);
         if (!r.ioOk) {
@@ -46,15 +56,21 @@ std::string severalAnswerRefusal(const std::vector<int>& answering) {
 }
 
 ConfigurationCheck configureAndConfirm(AppContext& ctx, const std::vector<std::uint8_t>& frame,
-                                       int address, long long productCode) {
+                                       int address, long long productCode, Progress* progress) {
     ConfigurationCheck c;
     c.address = address;
     c.productCode = productCode;
+    if (progress)
+        progress->set(
+            {progress_text::kConfigure, {num::formatInt(address), num::formatInt(productCode)}}, 0,
+            3);
     if (!sendConfiguration(ctx, frame)) {
         c.status = ConfigurationCheck::Status::PortFailed;
         return c;
     }
-    ctx.bus.pause(Timing::kStoreWaitMs);
+    waitForStore(ctx, progress, 1, 3);
+    if (progress)
+        progress->set({progress_text::kConfirm, {num::formatInt(address)}}, 2, 3);
     const ExchangeResult r = ctx.bus.readInputRegisters(
         static_cast<std::uint8_t>(address), reg::ProductCodeHigh, 3, Timing::kSearchWaitMs);
     if (!r.ioOk) {

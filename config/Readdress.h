@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/AppContext.h"
+#include "common/Progress.h"
 
 namespace config {
 
@@ -19,9 +20,11 @@ constexpr int kQuickScanTimeoutMs = 50;
 
 // Addresses 1..60 that answer a read of register 3, each waited for no longer than the
 // operator's response time-out (kQuickScanTimeoutMs when "Classic"). `failed` is set when the
-// port failed (the bus has said why); `cancel` stops before the next address.
+// port failed (the bus has said why); `cancel` stops before the next address. `progress`, when
+// given, shows the address asked, how many answered and the time left.
 std::vector<int> answeringDevices(AppContext& ctx, bool& failed,
-                                  const std::atomic<int>* cancel = nullptr);
+                                  const std::atomic<int>* cancel = nullptr,
+                                  Progress* progress = nullptr);
 
 // "More than one device answers: 3, 7. Every one of them takes address 5. Send anyway?"
 std::string severalAnswerQuestion(const std::vector<int>& answering, int address);
@@ -44,9 +47,10 @@ struct ConfigurationCheck {
 };
 
 // The configuration frame to address 127, the store wait, then registers 1..3 read at the new
-// address.
+// address. `progress`, when given, follows the three steps.
 ConfigurationCheck configureAndConfirm(AppContext& ctx, const std::vector<std::uint8_t>& frame,
-                                       int address, long long productCode);
+                                       int address, long long productCode,
+                                       Progress* progress = nullptr);
 
 // "Configuration confirmed: address 5, product code 70000", or why not; empty for PortFailed.
 std::string configurationText(const ConfigurationCheck& c);

@@ -1,8 +1,11 @@
 #include "shell/SerialPortList.h"
 
+#include "link/CSerialPort.h"
+
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <set>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -59,4 +62,14 @@ std::vector<std::string> ClassicPortNames() {
     std::vector<std::string> names;
     for (int i = 1; i <= 8; ++i) names.push_back("COM" + std::to_string(i));
     return names;
+}
+
+std::vector<std::string> MorePortChoices(const std::vector<std::string>& found) {
+    std::set<std::string> named;
+    for (const auto& n : ClassicPortNames()) named.insert(CSerialPort::resolvePortPath(n));
+    std::vector<std::string> out;
+    for (const auto& p : found)
+        if (named.insert(CSerialPort::resolvePortPath(p)).second)
+            out.push_back(p);
+    return out;
 }

@@ -14,3 +14,7 @@ std::vector<std::string> ListSerialPorts(const std::filesystem::path& devRoot = 
 
 // "COM1" .. "COM8", the names the dialog has always offered.
 std::vector<std::string> ClassicPortNames();
+
+// What the dialog offers after the classic names: `found` without the ports a classic name
+// already opens ("COM1" is /dev/ttyS0) and without repeats, in the order found.
+std::vector<std::string> MorePortChoices(const std::vector<std::string>& found);

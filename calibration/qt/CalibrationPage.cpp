@@ -261,6 +261,7 @@ void CCalibrationPage::onSetActive() {
 }
 
 void CCalibrationPage::OnAcquire(int point) {
+    const KeptFlags kept{&core_.AcqDone[point - 1], &core_.AcqFailed[point - 1]};
     core_.prepareAcquisition(point);
     const auto publish = [this](const calib::AcquisitionOutcome& outcome) {
         QMetaObject::invokeMethod(
@@ -269,7 +270,7 @@ void CCalibrationPage::OnAcquire(int point) {
     const calib::TargetSet targets = targets_;
     if (!StartWorkerOrReport(
             worker_, [this, point, targets, publish] { core_.acquire(point, targets, publish); },
-            ctx_.messages, WorkerStartFailure::acquisition(point)))
+            ctx_.messages, WorkerStartFailure::acquisition(point), &kept))
         return;
     CCollectWaitDlg wait(
         point, [this, point] { return core_.AcqDone[point - 1] || core_.AcqFailed[point - 1]; },
@@ -292,12 +293,13 @@ void CCalibrationPage::showAcquisition(const calib::AcquisitionOutcome& outcome)
 }
 
 void CCalibrationPage::OnComputeAndDownload() {
+    const KeptFlags kept{&core_.KBDownloadDone, &core_.KBDownloadFailed};
     core_.prepareDownload();
     const calib::TargetSet targets = targets_;
     const auto changed = stateChanged();
     if (!StartWorkerOrReport(
             worker_, [this, targets, changed] { core_.computeAndDownload(targets, changed); },
-            ctx_.messages, WorkerStartFailure::kBatchDownload))
+            ctx_.messages, WorkerStartFailure::kBatchDownload, &kept))
         return;
     CBatchDownloadWaitDlg wait([this] { return core_.KBDownloadDone || core_.KBDownloadFailed; },
                                [this] { core_.cancelDownload(); }, &worker_, this);
@@ -307,12 +309,13 @@ void CCalibrationPage::OnComputeAndDownload() {
 }
 
 void CCalibrationPage::OnVerify(int point) {
+    const KeptFlags kept{&core_.VerifyDone, &core_.VerifyFailed};
     core_.prepareVerify();
     const calib::TargetSet targets = targets_;
     const auto changed = stateChanged();
     if (!StartWorkerOrReport(
             worker_, [this, point, targets, changed] { core_.verify(point, targets, changed); },
-            ctx_.messages, calib::kVerifyThreadFailed))
+            ctx_.messages, calib::kVerifyThreadFailed, &kept))
         return;
     CCollectWaitDlg wait(
         point, [this] { return core_.VerifyDone || core_.VerifyFailed; },

@@ -222,6 +222,7 @@ void COutputCalibrationPage::OnDownload(OutputKind kind) {
     std::atomic<int>& done = current ? CurrentDownloadDone : VoltageDownloadDone;
     const float slope = current ? CurrentSlope : VoltageSlope;
     const float offset = current ? CurrentOffset : VoltageOffset;
+    const KeptFlags kept{&done};
     done = 0;
     downloadCancel_ = 0;
     progress_.clear();
@@ -231,7 +232,7 @@ void COutputCalibrationPage::OnDownload(OutputKind kind) {
                 calib::downloadOutputCoefficients(ctx_, kind, slope, offset, done, downloadCancel_,
                                                   &progress_);
             },
-            ctx_.messages, WorkerStartFailure::kBatchDownload))
+            ctx_.messages, WorkerStartFailure::kBatchDownload, &kept))
         return;
     const auto finished = [&done] { return done.load() != 0; };
     const auto cancel = [this] { downloadCancel_ = 1; };

@@ -8,6 +8,8 @@
 #include <algorithm>
 
 #include "common/Progress.h"
+#include "common/ProgressTexts.h"
+#include "common/qt/ProgressText.h"
 
 WaitDialog::WaitDialog(const QString& text, const QString& buttonCaption,
                        std::function<bool()> finished, std::function<void()> cancel,
@@ -44,6 +46,14 @@ WaitDialog::WaitDialog(const QString& text, const QString& buttonCaption,
 // Polling starts with the dialog on screen: a worker that ended before exec() would otherwise
 // close a dialog that was not yet shown, and exec() would then wait for ever.
 void WaitDialog::showEvent(QShowEvent* event) {
+    if (progress_) {
+        // Room for a long line from the start, so the dialog does not grow with every digit;
+        // measured in the font the label shows, once it is polished.
+        ProgressSnapshot sample;
+        sample.parts = {{progress_text::kScanAddress, {"60", "60", "60"}}};
+        const QString wide = progressText(sample) + tr(", about %1 s left").arg(90);
+        progressText_->setMinimumWidth(progressText_->fontMetrics().horizontalAdvance(wide));
+    }
     QDialog::showEvent(event);
     timer_.start(kPollMs);
 }
@@ -57,7 +67,7 @@ void WaitDialog::showProgress() {
     if (!progress_)
         return;
     const ProgressSnapshot p = progress_->snapshot();
-    QString text = QString::fromStdString(p.text);
+    QString text = progressText(p);
     if (!text.isEmpty() && p.secondsLeft >= 0)
         text += tr(", about %1 s left").arg(p.secondsLeft);
     progressText_->setText(text);

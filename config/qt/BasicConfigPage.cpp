@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "common/qt/FileDialogs.h"
+#include "common/qt/ProgressText.h"
 #include "common/qt/WaitDialogs.h"
 #include "config/Readdress.h"
 
@@ -33,6 +34,8 @@ CBasicConfigPage::CBasicConfigPage(AppContext& ctx, QWidget* parent)
     for (std::size_t i = 0; i < config::kListCount; ++i)
         for (const auto& e : model_.lists[i].entries) c_.lists[i]->addItem(q(e));
     connectControls();
+    connect(&searchProgressTimer_, &QTimer::timeout, this,
+            &CBasicConfigPage::publishSearchProgress);
     model_.ShowRestrictedLayout();
     showModel();
 }
@@ -142,6 +145,17 @@ void CBasicConfigPage::setSearching(bool on) {
         b->setToolTip(why);
     }
     ctx_.messages.status(on ? kSearchRunning : "");
+    if (on) {
+        searchProgressTimer_.start(200);
+    } else {
+        searchProgressTimer_.stop();
+        emit searchProgressChanged({}, 0, 0);
+    }
+}
+
+void CBasicConfigPage::publishSearchProgress() {
+    const ProgressSnapshot p = search_.progress.snapshot();
+    emit searchProgressChanged(progressText(p), p.done, p.total);
 }
 
 void CBasicConfigPage::onListChanged(ListId id, int index) {
@@ -176,6 +190,7 @@ void CBasicConfigPage::OnSearch() {
     if (searchWorker_.running())
         return;
     const bool enterprise = ctx_.EnterpriseMode.load() != 0;
+    const KeptFlags kept{&search_.SearchDone, &search_.SearchFailed};
     config::resetSearchFlags(search_);
     const bool started = StartWorkerOrReport(
         searchWorker_,
@@ -184,7 +199,7 @@ void CBasicConfigPage::OnSearch() {
             QMetaObject::invokeMethod(
                 this, [this, out] { OnSearchComplete(out); }, Qt::QueuedConnection);
         },
-        ctx_.messages, WorkerStartFailure::kSearch);
+        ctx_.messages, WorkerStartFailure::kSearch, &kept);
     if (!started)
         return;
     c_.search->setEnabled(false);
@@ -198,6 +213,7 @@ void CBasicConfigPage::OnSearch() {
                             c_.search->setEnabled(true);
                         },
                         &searchWorker_, this);
+    wait.followProgress(&search_.progress);
     searchDialogOpen_ = true;
     wait.exec();
     searchDialogOpen_ = false;
@@ -253,19 +269,23 @@ void CBasicConfigPage::OnBatchDownload() {
                    : config::singleDownloadFrame(static_cast<std::uint8_t>(current), model_);
     if (refused(frame))
         return;
+    const KeptFlags kept{&downloadDone_};
     downloadDone_ = 0;
+    downloadProgress_.clear();
     const bool started = StartWorkerOrReport(
         downloadWorker_,
         [this, bytes = frame.bytes, enterprise, online = ctx_.onlineAddresses()] {
-            downloadReport_ = enterprise ? config::downloadToAllVerified(ctx_, bytes, online)
-                                         : config::downloadToDeviceVerified(ctx_, bytes);
+            downloadReport_ =
+                enterprise ? config::downloadToAllVerified(ctx_, bytes, online, &downloadProgress_)
+                           : config::downloadToDeviceVerified(ctx_, bytes, &downloadProgress_);
             downloadDone_ = 1;
         },
-        ctx_.messages, WorkerStartFailure::kBatchDownload);
+        ctx_.messages, WorkerStartFailure::kBatchDownload, &kept);
     if (!started)
         return;
     CBatchDownloadWaitDlg wait([this] { return downloadDone_.load() != 0; }, nullptr,
                                &downloadWorker_, this);
+    wait.followProgress(&downloadProgress_);
     wait.exec();
     downloadWorker_.join();
     config::tellDownload(ctx_.messages, downloadReport_, enterprise);
@@ -287,8 +307,10 @@ void CBasicConfigPage::OnConfiguration() {
     // Who answers first: every device on the bus takes the new address.
     bool failed = false;
     std::vector<int> answering;
-    if (!runConfigurationStep(
-            [&] { answering = config::answeringDevices(ctx_, failed, &configurationCancel_); }) ||
+    if (!runConfigurationStep([&] {
+            answering =
+                config::answeringDevices(ctx_, failed, &configurationCancel_, &downloadProgress_);
+        }) ||
         failed || configurationCancel_.load())
         return;
     const int address = model_.values.address;
@@ -297,8 +319,10 @@ void CBasicConfigPage::OnConfiguration() {
         !ctx_.messages.ask(config::severalAnswerQuestion(answering, address)))
         return;
     config::ConfigurationCheck check;
-    if (!runConfigurationStep(
-            [&] { check = config::configureAndConfirm(ctx_, frame.bytes, address, productCode); }))
+    if (!runConfigurationStep([&] {
+            check = config::configureAndConfirm(ctx_, frame.bytes, address, productCode,
+                                                &downloadProgress_);
+        }))
         return;
     const std::string text = config::configurationText(check);
     if (!text.empty())
@@ -306,19 +330,22 @@ void CBasicConfigPage::OnConfiguration() {
 }
 
 bool CBasicConfigPage::runConfigurationStep(const std::function<void()>& step) {
+    const KeptFlags kept{&downloadDone_, &configurationCancel_};
     downloadDone_ = 0;
     configurationCancel_ = 0;
+    downloadProgress_.clear();
     const bool started = StartWorkerOrReport(
         downloadWorker_,
         [this, step] {
             step();
             downloadDone_ = 1;
         },
-        ctx_.messages, WorkerStartFailure::kBatchDownload);
+        ctx_.messages, WorkerStartFailure::kBatchDownload, &kept);
     if (!started)
         return false;
     CConfigurationWaitDlg wait([this] { return downloadDone_.load() != 0; },
                                [this] { configurationCancel_ = 1; }, &downloadWorker_, this);
+    wait.followProgress(&downloadProgress_);
     wait.exec();
     downloadWorker_.join();
     return true;

@@ -9,7 +9,10 @@
 #include <functional>
 #include <optional>
 
+#include <QTimer>
+
 #include "common/AppContext.h"
+#include "common/Progress.h"
 #include "common/Worker.h"
 #include "common/qt/SheetPage.h"
 #include "config/DeviceSearch.h"
@@ -48,14 +51,23 @@ public:
     bool searchRunning() const { return searchWorker_.running(); }
     const BasicConfigControls& controls() const { return c_; }
 
+    // What the bus work behind the download and configuration wait dialogs is doing.
+    const Progress& downloadProgress() const { return downloadProgress_; }
+
     static constexpr const char* kSearchRunning =
         "Searching: Batch download and Configuration are back when the search ends";
     static constexpr const char* kSaveFailed = "The configuration file could not be saved!";
     static constexpr const char* kFileUnreadable = "The configuration file cannot be read!";
     static constexpr const char* kPresetUnreadable = "The preset file cannot be read!";
 
+signals:
+    // The ordinary search's progress for the status bar, every 200 ms while it runs; an empty
+    // text when it has ended.
+    void searchProgressChanged(const QString& text, int done, int total);
+
 private:
     void connectControls();
+    void publishSearchProgress();
     // Model -> controls (texts, selections, states, boxes) and the live selections.
     void showModel();
     // Edit texts -> model (the model keeps the texts of every edit).
@@ -83,6 +95,8 @@ private:
     std::atomic<int> downloadDone_{0};
     std::atomic<int> configurationCancel_{0};
     config::DownloadReport downloadReport_;
+    Progress downloadProgress_;
+    QTimer searchProgressTimer_;
     Worker searchWorker_;
     Worker downloadWorker_;
 };

@@ -1,7 +1,6 @@
 #include "shell/qt/KorvelantisApp.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/QtOperatorMessages.h"
 #include "shell/qt/Screenshots.h"
+#include "shell/qt/WindowPlacement.h"
 #include "sim/SimBus.h"
 
 namespace {
@@ -24,13 +24,6 @@ QString joinAddresses(const std::vector<int>& addresses) {
     QStringList parts;
     for (int a : addresses) parts << QString::number(a);
     return parts.join(", ");
-}
-
-void centre(QWidget& w) {
-    if (QScreen* screen = w.screen()) {
-        const QRect area = screen->availableGeometry();
-        w.move(area.center() - w.rect().center());
-    }
 }
 
 }  // namespace
@@ -93,10 +86,12 @@ int RunKorvelantis(int argc, char** argv) {
         frame.showSimulatedBus(path, joinAddresses(options.demoDevices));
     }
     frame.view()->OnInitialUpdate();
-    frame.resize(1024, 740);
     frame.setWindowTitle("Korvelantis V1.0");
+    // Placed before it shows, with an assumed frame, and again when the real one is known.
+    placeOnScreen(frame, kClassicWindowSize);
+    placeAgainWhenFramed(frame, kClassicWindowSize);
     frame.show();
-    centre(frame);
+    QTimer::singleShot(0, &frame, [&frame] { placeOnScreen(frame, kClassicWindowSize); });
 
     if (!options.screenshotDir.empty()) {
         int result = 0;

@@ -28,12 +28,15 @@ CKorvelantisView::~CKorvelantisView() {
 }
 
 // Any thread: carried to the window's thread (dropped there if the view has gone meanwhile).
-void CKorvelantisView::portStateChanged(CSerialPort::State) {
+void CKorvelantisView::portStateChanged(CSerialPort::State state) {
+    if (state == CSerialPort::State::Closed && !portCommand_.load())
+        hungUp_ = true;
     QMetaObject::invokeMethod(
         this,
         [this] {
             if (refreshPortFlags())
                 emit commandStateChanged();
+            emit portChanged();
         },
         Qt::QueuedConnection);
 }
@@ -53,16 +56,18 @@ void CKorvelantisView::OnInitialUpdate() {
 }
 
 QStringList CKorvelantisView::morePortChoices() const {
+    std::vector<std::string> found = ListSerialPorts();
+    if (!simulatedPort_.isEmpty())
+        found.push_back(simulatedPort_.toStdString());
     QStringList out;
-    for (const auto& p : ListSerialPorts()) out << QString::fromStdString(p);
-    if (!simulatedPort_.isEmpty() && !out.contains(simulatedPort_))
-        out << simulatedPort_;
+    for (const auto& p : MorePortChoices(found)) out << QString::fromStdString(p);
     return out;
 }
 
 void CKorvelantisView::OnSerialConfig() {
     CSerialConfigDlg dlg(ctx_.serialSettings, morePortChoices(), window());
     dlg.exec();
+    emit portChanged();
 }
 
 void CKorvelantisView::OnOpenPort() {
@@ -70,17 +75,25 @@ void CKorvelantisView::OnOpenPort() {
         return;
     ctx_.PortSettingsCopy = ctx_.serialSettings;
     // A successful Open swaps the two items, a failed one leaves them; Close always swaps back.
+    portCommand_ = true;
+    hungUp_ = false;
     ctx_.bus.Open(ctx_.PortSettingsCopy);
+    portCommand_ = false;
     refreshPortFlags();
     emit commandStateChanged();
+    emit portChanged();
 }
 
 void CKorvelantisView::OnClosePort() {
     if (!ctx_.CanClosePort)
         return;
+    portCommand_ = true;
     ctx_.bus.Close();
+    portCommand_ = false;
+    hungUp_ = false;
     refreshPortFlags();
     emit commandStateChanged();
+    emit portChanged();
 }
 
 void CKorvelantisView::OnLogin() {

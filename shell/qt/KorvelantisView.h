@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <atomic>
 
 #include "common/AppContext.h"
 
@@ -32,6 +33,8 @@ public:
 
     // CanOpenPort / CanClosePort from the port's state; true when they changed.
     bool refreshPortFlags();
+    // The port was closed by its line (a hang-up), not by the operator, and not opened since.
+    bool portHungUp() const { return hungUp_.load(); }
 
     // Menu commands.
     void OnSerialConfig();
@@ -52,6 +55,8 @@ signals:
     void commandStateChanged();
     // Enterprise mode has been entered; the frame changes its menu.
     void enterpriseModeEntered();
+    // The port was opened, closed or hung up, or its settings were edited.
+    void portChanged();
 
 private:
     void portStateChanged(CSerialPort::State state) override;
@@ -59,4 +64,7 @@ private:
     AppContext& ctx_;
     CPropSheet* sheet_;
     QString simulatedPort_;
+    // Set while the operator's Open or Close runs: a close seen meanwhile is not a hang-up.
+    std::atomic<bool> portCommand_{false};
+    std::atomic<bool> hungUp_{false};
 };

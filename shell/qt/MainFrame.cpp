@@ -1,15 +1,22 @@
 #include "shell/qt/MainFrame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QStatusBar>
+#include <algorithm>
 
+#include "config/qt/BasicConfigPage.h"
+#include "link/CSerialPort.h"
 #include "shell/LockKeys.h"
+#include "shell/PortPane.h"
 #include "shell/qt/AboutDlg.h"
 #include "shell/qt/BusMonitorWindow.h"
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/ProgramIcon.h"
+#include "shell/qt/PropSheet.h"
 
 CMainFrame::CMainFrame(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName("mainFrame");
@@ -22,6 +29,9 @@ CMainFrame::CMainFrame(AppContext& ctx, QWidget* parent) : QMainWindow(parent), 
     connect(view_, &CKorvelantisView::commandStateChanged, this, &CMainFrame::updateCommandUI);
     connect(view_, &CKorvelantisView::enterpriseModeEntered, this,
             &CMainFrame::ApplyEnterpriseMenu);
+    connect(view_, &CKorvelantisView::portChanged, this, &CMainFrame::updatePortPane);
+    connect(view_->sheet()->basicConfigPage(), &CBasicConfigPage::searchProgressChanged, this,
+            &CMainFrame::showSearchProgress);
     updateCommandUI();
 }
 
@@ -83,17 +93,26 @@ void CMainFrame::buildMenus() {
     imageMenu_->setObjectName("menuImage");
     QMenu* division = imageMenu_->addMenu("Time division");
     division->setObjectName("menuTimeDivision");
+    // One choice of several: the menus show them as radio items.
+    auto* divisions = new QActionGroup(this);
+    divisions->setObjectName("groupTimeDivision");
+    divisions->setExclusive(true);
     for (const auto& [minutes, text] : timeDivisions()) {
         QAction* a = addCommand(division, text, QString("actionTimeDivision%1").arg(minutes));
         a->setCheckable(true);
+        divisions->addAction(a);
         connect(a, &QAction::triggered, v, [v, m = minutes] { v->OnTimeDivision(m); });
         divisionActions_.emplace_back(minutes, a);
     }
     QMenu* index = imageMenu_->addMenu("The output index");
     index->setObjectName("menuOutputIndex");
+    auto* indices = new QActionGroup(this);
+    indices->setObjectName("groupOutputIndex");
+    indices->setExclusive(true);
     for (const auto& [value, text] : outputIndices()) {
         QAction* a = addCommand(index, text, QString("actionOutputIndex%1").arg(value));
         a->setCheckable(true);
+        indices->addAction(a);
         connect(a, &QAction::triggered, v, [v, i = value] { v->OnOutputIndex(i); });
         indexActions_.emplace_back(value, a);
     }
@@ -169,6 +188,21 @@ void CMainFrame::buildStatusBar() {
         bar->addPermanentWidget(l);
         return l;
     };
+    // The ordinary search's progress: a bar that carries its text, so the reason beside it keeps
+    // most of the room.
+    searchProgress_ = new QProgressBar(bar);
+    searchProgress_->setObjectName("statusSearchProgress");
+    searchProgress_->setAccessibleName(tr("Search progress"));
+    searchProgress_->setFixedWidth(190);
+    bar->addPermanentWidget(searchProgress_);
+    showSearchProgress({}, 0, 0);
+    portPane_ = new QLabel(bar);
+    portPane_->setObjectName("panePort");
+    portPane_->setAccessibleName(tr("Serial port"));
+    portPane_->setFrameShape(QFrame::Panel);
+    portPane_->setFrameShadow(QFrame::Sunken);
+    bar->addPermanentWidget(portPane_);
+    updatePortPane();
     capsPane_ = pane(QString::fromUtf8("大写"), "paneCaps");
     numPane_ = pane(QString::fromUtf8("数字"), "paneNum");
     scrollPane_ = pane(QString::fromUtf8("滚动"), "paneScroll");
@@ -185,11 +219,31 @@ void CMainFrame::refreshLockPanes() {
     scrollPane_->setEnabled(s.scroll);
 }
 
-void CMainFrame::showSimulatedBus(const QString& portPath, const QString& devices) {
-    auto* l =
-        new QLabel(QString("Simulated bus on %1 (devices %2)").arg(portPath, devices), statusBar());
+// The port pane names its terminal.
+void CMainFrame::showSimulatedBus(const QString& /*portPath*/, const QString& devices) {
+    auto* l = new QLabel(tr("Simulated devices %1").arg(devices), statusBar());
     l->setObjectName("statusSimulatedBus");
-    statusBar()->insertPermanentWidget(1, l);  // after "Ready", before the lock panes
+    statusBar()->insertPermanentWidget(1, l);  // after "Ready", before the other panes
+}
+
+void CMainFrame::updatePortPane() {
+    const bool open = ctx_.bus.isOpen();
+    const bool hungUp = !open && view_->portHungUp();
+    // Open or hung up: the settings the port was opened with; closed: those the next Open takes.
+    const SerialSettings& s = open || hungUp ? ctx_.PortSettingsCopy : ctx_.serialSettings;
+    const QString state = open ? tr("open") : hungUp ? tr("hung up") : tr("closed");
+    portPane_->setText(tr("%1  %2  %3")
+                           .arg(QString::fromStdString(CSerialPort::resolvePortPath(s.PortName)),
+                                QString::fromStdString(lineSettingsText(s)), state));
+    portPane_->setToolTip(portPane_->text());
+}
+
+void CMainFrame::showSearchProgress(const QString& text, int done, int total) {
+    searchProgress_->setFormat(text);
+    searchProgress_->setRange(0, std::max(total, 1));
+    searchProgress_->setValue(std::clamp(done, 0, std::max(total, 1)));
+    searchProgress_->setAccessibleDescription(text);
+    searchProgress_->setVisible(!text.isEmpty());
 }
 
 // Stays until the next status line replaces it: the port's last word is its state.

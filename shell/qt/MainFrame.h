@@ -15,6 +15,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QProgressBar;
 class CKorvelantisView;
 class BusMonitorWindow;
 
@@ -31,6 +32,10 @@ public:
     // Shows permanently in the status bar that the bus is simulated.
     void showSimulatedBus(const QString& portPath, const QString& devices);
     void showStatus(const QString& text);
+    // The port pane: path, line settings and state ("open", "closed", "hung up").
+    void updatePortPane();
+    // The ordinary search's progress beside the status line; hidden for an empty text.
+    void showSearchProgress(const QString& text, int done, int total);
     // "Bus monitor(&M)...": the one monitor window, made at its first use and kept (with its
     // frames) when closed.
     BusMonitorWindow* showBusMonitor();
@@ -60,6 +65,8 @@ private:
     QAction* loadLevelPreset_ = nullptr;
     std::vector<std::pair<int, QAction*>> divisionActions_;
     std::vector<std::pair<int, QAction*>> indexActions_;
+    QLabel* portPane_ = nullptr;
+    QProgressBar* searchProgress_ = nullptr;
     QLabel* capsPane_ = nullptr;
     QLabel* numPane_ = nullptr;
     QLabel* scrollPane_ = nullptr;

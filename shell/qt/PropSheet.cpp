@@ -1,5 +1,7 @@
 #include "shell/qt/PropSheet.h"
 
+#include <QScrollArea>
+
 #include "acquisition/qt/DataGatherDlg.h"
 #include "calibration/qt/CalibrationPage.h"
 #include "calibration/qt/OutputCalibrationPage.h"
@@ -19,7 +21,7 @@ CPropSheet::CPropSheet(AppContext& ctx, QWidget* parent) : QTabWidget(parent) {
                                                   temperature_};
     for (SheetPage* p : pages) {
         Look::paintPageBackground(p);
-        p->hide();
+        hold(p)->hide();
     }
     restructuring_ = true;
     if (ctx.EnterpriseMode.load() == 0) {
@@ -49,12 +51,34 @@ QString CPropSheet::pageCaption(const SheetPage* page) {
     return {};
 }
 
+QScrollArea* CPropSheet::holderOf(const SheetPage* page) {
+    QWidget* viewport = page ? page->parentWidget() : nullptr;
+    return viewport ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
+}
+
+QScrollArea* CPropSheet::hold(SheetPage* page) {
+    if (QScrollArea* holder = holderOf(page))
+        return holder;
+    auto* holder = new QScrollArea(this);
+    holder->setObjectName(page->objectName() + "Scroll");
+    holder->setAccessibleName(pageCaption(page));
+    holder->setFrameShape(QFrame::NoFrame);
+    holder->setWidgetResizable(true);
+    holder->setWidget(page);
+    return holder;
+}
+
+int CPropSheet::indexOf(const SheetPage* page) const {
+    QScrollArea* holder = holderOf(page);
+    return holder ? QTabWidget::indexOf(holder) : -1;
+}
+
 void CPropSheet::AddPage(SheetPage* page) {
     if (indexOf(page) >= 0)
         return;
     const bool wasRestructuring = restructuring_;
     restructuring_ = true;
-    addTab(page, pageCaption(page));
+    addTab(hold(page), pageCaption(page));
     restructuring_ = wasRestructuring;
 }
 
@@ -66,9 +90,9 @@ void CPropSheet::RemovePage(SheetPage* page) {
     restructuring_ = true;
     removeTab(index);
     restructuring_ = wasRestructuring;
-    page->hide();
-    page->setParent(this);  // the sheet keeps owning it
-    page->hide();
+    QScrollArea* holder = holderOf(page);
+    holder->setParent(this);  // the sheet keeps owning it, in its scroll area
+    holder->hide();
     if (front_ == page || !front_) {
         front_ = activePage();
         if (front_)
@@ -77,7 +101,8 @@ void CPropSheet::RemovePage(SheetPage* page) {
 }
 
 SheetPage* CPropSheet::pageAt(int index) const {
-    return qobject_cast<SheetPage*>(widget(index));
+    auto* holder = qobject_cast<QScrollArea*>(widget(index));
+    return holder ? qobject_cast<SheetPage*>(holder->widget()) : nullptr;
 }
 
 SheetPage* CPropSheet::activePage() const {
@@ -111,7 +136,7 @@ void CPropSheet::onCurrentChanged(int index) {
         return;
     if (front_ && !askedAlready_ && !front_->onKillActive()) {
         reverting_ = true;
-        setCurrentWidget(front_);
+        setCurrentWidget(holderOf(front_));
         reverting_ = false;
         return;
     }

@@ -4,12 +4,16 @@
 //
 // Page changes ask the page being left (SheetPage::onKillActive); a refusal keeps it in front.
 // The page entered gets SheetPage::onSetActive.
+//
+// Each page sits in a scroll area of its own: a page shrinks with the window down to what its
+// layout needs, and scrolls below that instead of holding the window at its size.
 
 #include <QPointer>
 #include <QTabWidget>
 
 #include "common/AppContext.h"
 
+class QScrollArea;
 class SheetPage;
 class CBasicConfigPage;
 class CDataGatherDlg;
@@ -34,12 +38,17 @@ public:
     // false when the page in front refused to be left (or `index` is out of range).
     bool SetActivePage(int index);
     SheetPage* activePage() const;
+    // The tab of `page`, -1 when it is not in the sheet.
+    int indexOf(const SheetPage* page) const;
+    // The scroll area that holds `page`.
+    static QScrollArea* holderOf(const SheetPage* page);
 
     static QString pageCaption(const SheetPage* page);
 
 private:
     void onCurrentChanged(int index);
     SheetPage* pageAt(int index) const;
+    QScrollArea* hold(SheetPage* page);
 
     CBasicConfigPage* basic_;
     CDataGatherDlg* gather_;

@@ -12,16 +12,23 @@
 #include <functional>
 #include <memory>
 
+#include "acquisition/RecordExport.h"
 #include "acquisition/RecordFile.h"
+#include "acquisition/RecordImport.h"
 #include "acquisition/qt/DataGatherDlg.h"
+#include "common/Progress.h"
+#include "common/ProgressTexts.h"
 #include "common/qt/FileDialogs.h"
+#include "common/qt/ProgressText.h"
 #include "common/qt/WaitDialogs.h"
+#include "config/qt/BasicConfigPage.h"
 #include "shell/qt/AboutDlg.h"
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/LoginDlg.h"
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/PropSheet.h"
 #include "shell/qt/SerialConfigDlg.h"
+#include "shell/qt/WindowPlacement.h"
 
 namespace {
 
@@ -116,6 +123,21 @@ public:
         d->hide();
     }
 
+    // A wait dialog showing `progress` below its text, as its worker would have it.
+    void waitDialog(WaitDialog* d, const Progress& progress, const QString& name) {
+        d->followProgress(&progress);
+        dialog(d, name);
+    }
+
+    // The status bar during the ordinary search.
+    void searchStatus(const QString& text, int done, int total) {
+        frame_.showStatus(QString::fromUtf8(CBasicConfigPage::kSearchRunning));
+        frame_.showSearchProgress(text, done, total);
+        shoot(&frame_, "status-ordinary-search");
+        frame_.showSearchProgress({}, 0, 0);
+        frame_.showStatus({});
+    }
+
     bool failed() const { return failed_; }
 
 private:
@@ -152,22 +174,68 @@ int TakeScreenshots(CMainFrame& frame, const QString& dir) {
 
     tour.pages("before");
     tour.curveTab("before");
+    // As the window opens on a 1280 x 720 screen with a 32-pixel panel and a title bar.
+    const QSize opened = frame.size();
+    const QRect withPanel =
+        startupFrameRect(QRect(0, 32, 1280, 688), kClassicWindowSize, kAssumedFrame);
+    frame.resize(withPanel.size().shrunkBy(kAssumedFrame));
+    tour.pages("panel");
+    tour.curveTab("panel");
+    frame.resize(opened);
     tour.menus("before");
     tour.dialog(new CSerialConfigDlg(ctx.serialSettings, view->morePortChoices(), &frame),
                 "dialog-serial-configuration");
     tour.dialog(new CAboutDlg(&frame), "dialog-about");
     tour.dialog(new CLoginDlg(ctx.messages, {}, &frame), "dialog-login");
+    namespace pt = progress_text;
     auto never = [] { return false; };
-    tour.dialog(new CSearchWaitDlg(never, {}, nullptr, &frame), "wait-search");
-    tour.dialog(new CCollectWaitDlg(1, never, {}, nullptr, &frame), "wait-collect");
-    tour.dialog(new CGatherWaitDlg(never, {}, &frame), "wait-gather");
-    tour.dialog(new CBatchDownloadWaitDlg(never, {}, nullptr, &frame), "wait-batch-download");
-    tour.dialog(new CCurrentDownloadWaitDlg(never, {}, nullptr, &frame), "wait-current-download");
-    tour.dialog(new CVoltageDownloadWaitDlg(never, {}, nullptr, &frame), "wait-voltage-download");
-    tour.dialog(new COutputCommandWaitDlg(never, {}, nullptr, &frame), "wait-output-command");
+    Progress p;
+    p.set({pt::kScanAddress, {"23", "60", "2"}}, 22, 60, 35);
+    tour.waitDialog(new CSearchWaitDlg(never, {}, nullptr, &frame), p, "wait-search");
+    p.set({pt::kDeviceStep, {"12", "2", "5"}}, 1, 5);
+    tour.waitDialog(new CCollectWaitDlg(1, never, {}, nullptr, &frame), p, "wait-collect");
+    p.setParts({{pt::kSamplesTaken, {"3", "12"}},
+                {pt::kLastValue, {"1.254", "MPa"}},
+                {pt::kNextSample, {"10:40"}}},
+               3, 12);
+    tour.waitDialog(new CGatherWaitDlg(never, {}, &frame), p, "wait-gather");
+    p.set({pt::kDeviceStep, {"12", "2", "5"}}, 1, 5, 18);
+    tour.waitDialog(new CBatchDownloadWaitDlg(never, {}, nullptr, &frame), p,
+                    "wait-batch-download-calibration");
+    p.setUntil(pt::kStoreWait, std::chrono::steady_clock::now() + std::chrono::seconds(5), 1, 5);
+    tour.waitDialog(new CBatchDownloadWaitDlg(never, {}, nullptr, &frame), p,
+                    "wait-batch-download-store");
+    p.set({pt::kReadBack, {"12", "2", "3"}}, 3, 5, 1);
+    tour.waitDialog(new CBatchDownloadWaitDlg(never, {}, nullptr, &frame), p,
+                    "wait-batch-download-read-back");
+    p.set({pt::kDeviceStep, {"12", "1", "3"}}, 0, 3, 35);
+    tour.waitDialog(new CCurrentDownloadWaitDlg(never, {}, nullptr, &frame), p,
+                    "wait-current-download");
+    tour.waitDialog(new CVoltageDownloadWaitDlg(never, {}, nullptr, &frame), p,
+                    "wait-voltage-download");
+    p.set({pt::kDeviceStep, {"6", "3", "3"}}, 2, 3);
+    tour.waitDialog(new COutputCommandWaitDlg(never, {}, nullptr, &frame), p,
+                    "wait-output-command");
+    p.set({pt::kWhoAnswers, {"23", "60", "1"}}, 22, 60, 2);
+    tour.waitDialog(new CConfigurationWaitDlg(never, {}, nullptr, &frame), p, "wait-configuration");
+    p.setParts({{pt::kReadingRecords}, {pt::kMegabytes, {"12.5", "40.0"}}}, 12800, 40960);
+    tour.waitDialog(
+        new CWaitDlgBase(QString::fromUtf8(kImportWaitText.data(),
+                                           static_cast<qsizetype>(kImportWaitText.size())),
+                         QString::fromUtf8(kImportCancelCaption.data(),
+                                           static_cast<qsizetype>(kImportCancelCaption.size())),
+                         never, {}, nullptr, &frame),
+        p, "wait-import");
+    p.set({pt::kSearchAddress, {"23", "60"}}, 22, 60);
+    tour.searchStatus(progressText(p.snapshot()), 22, 60);
 
     view->EnterEnterpriseMode();
+    // The port pane reads "open" on the pages after the login.
+    view->OnOpenPort();
     tour.pages("after");
+    frame.resize(withPanel.size().shrunkBy(kAssumedFrame));
+    tour.pages("panel-after");
+    frame.resize(opened);
     tour.menus("after");
     return tour.failed() ? 1 : 0;
 }

@@ -33,3 +33,29 @@ TEST(WorkerStart, FailureTextsOfEveryOperation) {
     EXPECT_EQ(WorkerStartFailure::acquisition(1), "采集线程1启动失败！");
     EXPECT_EQ(WorkerStartFailure::acquisition(5), "采集线程5启动失败！");
 }
+
+// A start that failed cleared the done and failed flags it had set up for the run: the flags
+// keep their old values instead.
+TEST(WorkerStart, AFailedStartGivesTheFlagsBackTheirValues) {
+    RecordingMessages messages;
+    Worker worker;
+    std::atomic<int> done{1}, failed{1}, other{1};
+    const KeptFlags kept{&done, &failed};
+    done = 0;
+    failed = 0;
+    other = 0;
+    Worker::failNextStartForTest();
+    EXPECT_FALSE(StartWorkerOrReport(
+        worker, [] {}, messages, WorkerStartFailure::kBatchDownload, &kept));
+    EXPECT_EQ(done.load(), 1);
+    EXPECT_EQ(failed.load(), 1);
+    EXPECT_EQ(other.load(), 0) << "only the kept flags go back";
+
+    // A run that starts keeps what it set up.
+    done = 0;
+    const KeptFlags again{&done};
+    ASSERT_TRUE(StartWorkerOrReport(
+        worker, [] {}, messages, WorkerStartFailure::kBatchDownload, &again));
+    worker.join();
+    EXPECT_EQ(done.load(), 0);
+}

@@ -61,3 +61,12 @@ TEST(SerialPortList, ClassicNamesAreCom1ToCom8) {
     EXPECT_EQ(names.front(), "COM1");
     EXPECT_EQ(names.back(), "COM8");
 }
+
+// "COM1" and "/dev/ttyS0" were offered as two ports, though both open the same one.
+TEST(SerialPortList, MoreChoicesLeaveOutWhatAClassicNameOpensAndRepeats) {
+    const std::vector<std::string> found{"/dev/ttyS0",   "/dev/ttyS7",   "/dev/ttyS8",
+                                         "/dev/ttyUSB0", "/dev/ttyUSB0", "/dev/pts/3"};
+    EXPECT_EQ(MorePortChoices(found),
+              (std::vector<std::string>{"/dev/ttyS8", "/dev/ttyUSB0", "/dev/pts/3"}));
+    EXPECT_TRUE(MorePortChoices({}).empty());
+}

@@ -237,3 +237,21 @@ TEST(CalibrationPageRun, ThreadStartFailureShowsItsMessageAndNoDialog) {
     EXPECT_EQ(p.bus.messages.texts().back(), "批量下载线程启动失败！");
     EXPECT_TRUE(p.bus.sim.framesReceived().empty());
 }
+
+// The flags of a run that never started were cleared all the same.
+TEST(CalibrationPageRun, ThreadStartFailureLeavesTheFlagsAsTheyWere) {
+    PageBench p({1});
+    calib::SensorCalibration& c = p.page.calibration();
+    c.AcqDone[3] = 1;
+    c.AcqFailed[3] = 1;
+    c.KBDownloadDone = 1;
+    c.KBDownloadFailed = 1;
+    Worker::failNextStartForTest();
+    p.page.OnAcquire(4);
+    Worker::failNextStartForTest();
+    p.page.OnComputeAndDownload();
+    EXPECT_EQ(c.AcqDone[3].load(), 1);
+    EXPECT_EQ(c.AcqFailed[3].load(), 1);
+    EXPECT_EQ(c.KBDownloadDone.load(), 1);
+    EXPECT_EQ(c.KBDownloadFailed.load(), 1);
+}

@@ -217,8 +217,10 @@ TEST(OutputCalibrationPageDownload, CancelButtonStopsBeforeTheNextDevice) {
 TEST(OutputCalibrationPageDownload, ThreadStartFailureShowsItsMessage) {
     OutputPageBench p({1});
     Worker::failNextStartForTest();
+    p.page.VoltageDownloadDone = 1;
     p.find<QPushButton>("voltageDownloadButton")->click();
     EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{"批量下载线程启动失败！"});
+    EXPECT_EQ(p.page.VoltageDownloadDone.load(), 1) << "no run, so the flag keeps its value";
 }
 
 TEST(TemperaturePage, IsAnEmptyPage) {

@@ -4,11 +4,14 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTranslator>
 #include <atomic>
 #include <thread>
 
 #include "common/Progress.h"
+#include "common/ProgressTexts.h"
 #include "common/Worker.h"
+#include "common/qt/ProgressText.h"
 #include "common/qt/WaitDialogs.h"
 #include "tests/support/qt/EventLoop.h"
 
@@ -161,4 +164,36 @@ TEST(WaitDialog, ShowsTheWorkersProgressBelowItsOwnText) {
     EXPECT_FALSE(barWithoutSteps) << "no bar when the number of steps is not known";
     EXPECT_EQ(dlg.findChild<QLabel*>("waitText")->text(), CSearchWaitDlg::text())
         << "the system's own text stays as it is";
+}
+
+namespace {
+// Stands in for a translation file: every progress template in capitals.
+class Capitals : public QTranslator {
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* = nullptr,
+                      int = -1) const override {
+        return QLatin1String(context) == "Progress" ? QString::fromUtf8(source).toUpper()
+                                                    : QString();
+    }
+};
+}  // namespace
+
+// Numbers composed into the core's text could not be translated: the window translates each
+// template and then fills in its arguments.
+TEST(WaitDialog, TranslatesEachProgressTemplateBeforeFillingItIn) {
+    Progress progress;
+    progress.setParts(
+        {{progress_text::kSamplesTaken, {"3", "12"}}, {progress_text::kLastValue, {"1.5", "mpa"}}},
+        3, 12);
+    Capitals capitals;
+    QCoreApplication::installTranslator(&capitals);
+    const QString translated = progressText(progress.snapshot());
+    CSearchWaitDlg dlg([] { return true; }, {});
+    dlg.followProgress(&progress);
+    const QString shown = dlg.findChild<QLabel*>("waitProgressText")->text();
+    QCoreApplication::removeTranslator(&capitals);
+    EXPECT_EQ(translated, "3 OF 12 SAMPLES TAKEN\nLAST VALUE: 1.5 mpa");
+    EXPECT_EQ(shown, translated);
+    EXPECT_EQ(progressText(progress.snapshot()), "3 of 12 samples taken\nLast value: 1.5 mpa");
 }

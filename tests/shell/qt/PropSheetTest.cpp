@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QScrollArea>
 #include "ShellFixture.h"
+
 #include "common/qt/SheetPage.h"
 
 namespace {
@@ -59,5 +61,6 @@ TEST_F(PropSheetTest, RemovingTheFrontPageEntersAnotherWithoutAskingTheRemoved) 
     EXPECT_EQ(a->killActive, 0);
     EXPECT_NE(sheet.activePage(), a);
     EXPECT_EQ(sheet.indexOf(a), -1);
-    EXPECT_EQ(a->parent(), &sheet) << "the sheet keeps owning a removed page";
+    ASSERT_NE(CPropSheet::holderOf(a), nullptr);
+    EXPECT_EQ(CPropSheet::holderOf(a)->parent(), &sheet) << "the sheet keeps owning a removed page";
 }
