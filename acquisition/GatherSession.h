@@ -15,6 +15,7 @@
 // GatherDone, the counters, progress() and finished() may be read from anywhere. Cancel stops the
 // worker at once, so no tick of a cancelled acquisition ever runs under the next one.
 
+#include "common/Texts.h"
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -27,10 +28,10 @@
 #include "common/Progress.h"
 #include "common/Worker.h"
 
-inline constexpr std::string_view kGatherWaitText = "Collecting data, please wait....";
-inline constexpr std::string_view kGatherCancelCaption = "Cancel Acquisition";
+inline constexpr std::string_view kGatherWaitText = KORV_TR_NOOP("Core", "Collecting data, please wait....");
+inline constexpr std::string_view kGatherCancelCaption = KORV_TR_NOOP("Core", "Cancel Acquisition");
 inline constexpr std::string_view kEndPassedMessage =
-    "End time setting can not be lower than the current time";
+    KORV_TR_NOOP("Core", "End time setting can not be lower than the current time");
 // "Device did not answer 3 times in a row, acquisition ended!"
 std::string deviceSilentMessage(int misses);
 

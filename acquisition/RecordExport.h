@@ -13,6 +13,7 @@
 // does not. A file whose name carries no start time counts the same way back from the year it
 // was last written, which is when its last sample was taken.
 
+#include "common/Texts.h"
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -21,9 +22,9 @@
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordTable.h"
 
-inline constexpr std::string_view kFileWriteFailedMessage = "File Write Failed!";
-inline constexpr std::string_view kExportWaitText = "Exporting data, please wait....";
-inline constexpr std::string_view kExportCancelCaption = "Cancel Export";
+inline constexpr std::string_view kFileWriteFailedMessage = KORV_TR_NOOP("Core", "File Write Failed!");
+inline constexpr std::string_view kExportWaitText = KORV_TR_NOOP("Core", "Exporting data, please wait....");
+inline constexpr std::string_view kExportCancelCaption = KORV_TR_NOOP("Core", "Cancel Export");
 
 // The years of a table's time texts, handed out in record order.
 class RecordYears {

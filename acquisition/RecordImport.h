@@ -13,6 +13,7 @@
 // without samples) and a file whose first line holds control characters, which no text file has
 // (a binary file, a file of zeros): both with "This file is not collected data, ...".
 
+#include "common/Texts.h"
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -24,11 +25,11 @@
 #include "link/OperatorMessages.h"
 
 inline constexpr std::string_view kNotCollectedMessage =
-    "This file is not collected data, please select another file!";
-inline constexpr std::string_view kFileOpenFailedMessage = "File Open Failed!";
-inline constexpr std::string_view kNoRecordsMessage = "This file holds no records.";
-inline constexpr std::string_view kImportWaitText = "Importing data, please wait....";
-inline constexpr std::string_view kImportCancelCaption = "Cancel Import";
+    KORV_TR_NOOP("Core", "This file is not collected data, please select another file!");
+inline constexpr std::string_view kFileOpenFailedMessage = KORV_TR_NOOP("Core", "File Open Failed!");
+inline constexpr std::string_view kNoRecordsMessage = KORV_TR_NOOP("Core", "This file holds no records.");
+inline constexpr std::string_view kImportWaitText = KORV_TR_NOOP("Core", "Importing data, please wait....");
+inline constexpr std::string_view kImportCancelCaption = KORV_TR_NOOP("Core", "Cancel Import");
 // Ten million samples, 19 years at one a minute.
 inline constexpr std::size_t kMaxRecordFileBytes = std::size_t{256} << 20;
 

@@ -17,6 +17,7 @@
 // exactly); a verify error is empty where the point was not verified and "no answer" where the
 // device did not answer. time is the local time K and B were written ("2024-12-07 10:20:30").
 
+#include "common/Texts.h"
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -25,7 +26,7 @@
 
 namespace calib {
 
-inline constexpr const char* kNothingToReport = "没有可保存的标定结果！";
+inline constexpr const char* kNothingToReport = KORV_TR_NOOP("Core", "没有可保存的标定结果！");
 std::string reportSavedText(const std::filesystem::path& path);
 std::string reportFailedText(const std::filesystem::path& path, const std::string& reason);
 

@@ -7,6 +7,7 @@
 // silent); downloadOutputCoefficients() takes 11.5 s a device and reports through the atomics
 // it is given.
 
+#include "common/Texts.h"
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -17,7 +18,7 @@ class Progress;
 
 namespace calib {
 
-inline constexpr const char* kVerifyFailed = "校验失败！";
+inline constexpr const char* kVerifyFailed = KORV_TR_NOOP("Core", "校验失败！");
 
 enum class OutputKind { Current, Voltage };
 

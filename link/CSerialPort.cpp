@@ -1,5 +1,6 @@
 #include "link/CSerialPort.h"
 
+#include "common/Texts.h"
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -111,7 +112,8 @@ void CSerialPort::closeDescriptor() {
 }
 
 int CSerialPort::Open(const SerialSettings& settings) {
-    static const char* kFailed = "System initialization, open the serial port error!";
+    static const char* kFailed =
+        KORV_TR_NOOP("Core", "System initialization, open the serial port error!");
     closeDescriptor();
     clearInterrupt();
     lastOpenFailure_.clear();
@@ -131,7 +133,7 @@ int CSerialPort::Open(const SerialSettings& settings) {
         lastByteAt_ = {};
         messages_.status({});
         messages_.show(
-            "System initialization, open the serial port " + settings.PortName + " Success!",
+            fillText(texts::kPortOpened, {settings.PortName}),
             MessageIcon::Exclamation);
         return 1;
     };
@@ -238,7 +240,7 @@ int CSerialPort::Close() {
     state_ = State::Closed;
     clearInterrupt();
     messages_.status({});
-    messages_.show("The serial port is closed ", MessageIcon::Exclamation);
+    messages_.show(KORV_TR_NOOP("Core", "The serial port is closed "), MessageIcon::Exclamation);
     return wasClosed ? 0 : 1;
 }
 
@@ -247,14 +249,15 @@ void CSerialPort::failIo(bool reading, int error) {
     if (tcp_ && (error == ECONNRESET || error == EPIPE || error == ENOTCONN || error == ETIMEDOUT))
         error = EIO;
     if (reading)
-        messages_.show("Error Code" + std::to_string(error) + "read serial operation failed!");
+        messages_.show(fillText(texts::kReadFailedCode, {std::to_string(error)}));
     else
-        messages_.show("Error Code" + std::to_string(error) + ",Write serial operation failed!");
+        messages_.show(fillText(texts::kWriteFailedCode, {std::to_string(error)}));
     // A dead line stays dead: every later call fails silently, so no caller polls it for ever.
     closeDescriptor();
     state_ = State::Closed;
-    messages_.status("The serial port " + path_ + " is closed: " +
-                     (error == EIO ? std::string("the line hung up.") : std::strerror(error)));
+    messages_.status(fillText(texts::kPortClosedBecause,
+                              {path_, error == EIO ? KORV_TR_NOOP("Core", "the line hung up.")
+                                                   : std::strerror(error)}));
 }
 
 void CSerialPort::interrupt() {

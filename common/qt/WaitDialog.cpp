@@ -1,5 +1,7 @@
 #include "common/qt/WaitDialog.h"
 
+#include "common/qt/Translate.h"
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -26,7 +28,7 @@ WaitDialog::WaitDialog(const QString& text, const QString& buttonCaption,
     progressText_->hide();
     progressBar_ = new QProgressBar(this);
     progressBar_->setObjectName("waitProgressBar");
-    progressBar_->setAccessibleName("Progress");
+    progressBar_->setAccessibleName(tr("Progress"));
     progressBar_->setTextVisible(false);
     progressBar_->hide();
     button_ = new QPushButton(buttonCaption, this);
@@ -57,7 +59,7 @@ void WaitDialog::showProgress() {
     if (!progress_)
         return;
     const ProgressSnapshot p = progress_->snapshot();
-    QString text = QString::fromStdString(p.text);
+    QString text = trCore(p.text);
     if (!text.isEmpty() && p.secondsLeft >= 0)
         text += tr(", about %1 s left").arg(p.secondsLeft);
     progressText_->setText(text);

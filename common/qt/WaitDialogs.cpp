@@ -1,9 +1,15 @@
 #include "common/qt/WaitDialogs.h"
 
+#include <QCoreApplication>
+
 #include "common/Worker.h"
 #include "common/qt/Look.h"
 
 namespace {
+QString shown(const char* text) {
+    return QCoreApplication::translate("WaitDialogs", text);
+}
+
 std::function<bool()> untilWorkerEnded(std::function<bool()> finished, const Worker* worker) {
     if (!worker)
         return finished;
@@ -23,7 +29,7 @@ CWaitDlgBase::CWaitDlgBase(const QString& text, const QString& buttonCaption,
 
 CSearchWaitDlg::CSearchWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                                const Worker* worker, QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
                    std::move(finished), std::move(cancel), worker, parent) {
     setObjectName("searchWaitDlg");
 }
@@ -31,7 +37,7 @@ CSearchWaitDlg::CSearchWaitDlg(std::function<bool()> finished, std::function<voi
 CCollectWaitDlg::CCollectWaitDlg(int point, std::function<bool()> finished,
                                  std::function<void()> cancel, const Worker* worker,
                                  QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
                    std::move(finished), std::move(cancel), worker, parent),
       point_(point) {
     setObjectName("collectWaitDlg");
@@ -39,7 +45,7 @@ CCollectWaitDlg::CCollectWaitDlg(int point, std::function<bool()> finished,
 
 CGatherWaitDlg::CGatherWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                                QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
                    std::move(finished), std::move(cancel), nullptr, parent) {
     setObjectName("gatherWaitDlg");
 }
@@ -47,7 +53,7 @@ CGatherWaitDlg::CGatherWaitDlg(std::function<bool()> finished, std::function<voi
 CBatchDownloadWaitDlg::CBatchDownloadWaitDlg(std::function<bool()> finished,
                                              std::function<void()> cancel, const Worker* worker,
                                              QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
                    std::move(finished), std::move(cancel), worker, parent) {
     setObjectName("batchDownloadWaitDlg");
 }
@@ -55,7 +61,7 @@ CBatchDownloadWaitDlg::CBatchDownloadWaitDlg(std::function<bool()> finished,
 CCurrentDownloadWaitDlg::CCurrentDownloadWaitDlg(std::function<bool()> finished,
                                                  std::function<void()> cancel, const Worker* worker,
                                                  QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
                    std::move(finished), std::move(cancel), worker, parent) {
     setObjectName("currentDownloadWaitDlg");
 }
@@ -63,7 +69,7 @@ CCurrentDownloadWaitDlg::CCurrentDownloadWaitDlg(std::function<bool()> finished,
 CVoltageDownloadWaitDlg::CVoltageDownloadWaitDlg(std::function<bool()> finished,
                                                  std::function<void()> cancel, const Worker* worker,
                                                  QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
                    std::move(finished), std::move(cancel), worker, parent) {
     setObjectName("voltageDownloadWaitDlg");
 }
@@ -71,7 +77,7 @@ CVoltageDownloadWaitDlg::CVoltageDownloadWaitDlg(std::function<bool()> finished,
 COutputCommandWaitDlg::COutputCommandWaitDlg(std::function<bool()> finished,
                                              std::function<void()> cancel, const Worker* worker,
                                              QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
                    std::move(finished), std::move(cancel), worker, parent) {
     setObjectName("outputCommandWaitDlg");
 }
@@ -79,7 +85,7 @@ COutputCommandWaitDlg::COutputCommandWaitDlg(std::function<bool()> finished,
 CConfigurationWaitDlg::CConfigurationWaitDlg(std::function<bool()> finished,
                                              std::function<void()> cancel, const Worker* worker,
                                              QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
                    std::move(finished), std::move(cancel), worker, parent) {
     setObjectName("configurationWaitDlg");
 }

@@ -5,12 +5,14 @@
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "common/AppContext.h"
 #include "common/Paths.h"
 #include "common/Version.h"
 #include "common/qt/Look.h"
+#include "common/qt/Translate.h"
 #include "shell/AppOptions.h"
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/MainFrame.h"
@@ -55,13 +57,17 @@ int RunKorvelantis(int argc, char** argv) {
 
     std::vector<std::string> args;
     for (const QString& a : QApplication::arguments().mid(1)) args.push_back(a.toStdString());
-    const AppOptionsResult parsed = ParseAppOptions(args);
+    const char* envLang = std::getenv("KORVELANTIS_LANG");
+    const AppOptionsResult parsed = ParseAppOptions(args, envLang ? envLang : "");
     if (!parsed.options) {
         std::fprintf(stderr, "korvelantis: %s\n%s", parsed.error.c_str(), AppOptionsUsage());
         return 2;
     }
     const AppOptions& options = *parsed.options;
     Look::apply(app);
+    // Before any window is made: the windows take their texts through tr() as they are built.
+    if (!options.lang.empty() && !Translate::install(QString::fromStdString(options.lang)))
+        std::fprintf(stderr, "korvelantis: no translation for %s\n", options.lang.c_str());
 
     QtOperatorMessages messages;
     messages.setAutoAcknowledge(!options.screenshotDir.empty());
