@@ -12,7 +12,8 @@
 
 namespace {
 constexpr std::uint16_t kMeasuredValueRegister = 23;
-constexpr std::string_view kNoDevice = KORV_TR_NOOP("Core", "No device, you can not search the data!");
+constexpr std::string_view kNoDevice =
+    KORV_TR_NOOP("Core", "No device, you can not search the data!");
 
 long long minutesBetween(Clock::TimePoint from, Clock::TimePoint to) {
     return std::chrono::duration_cast<std::chrono::seconds>(to - from).count() / 60;
@@ -120,7 +121,8 @@ bool GatherSession::start(const Plan& plan) {
         return false;
     }
     if (plan.interval.count() <= 0 || plan.count < 0) {
-        ctx_.messages.show(KORV_TR_NOOP("Core", "Not enough memory assigned to the timer!"), MessageIcon::Exclamation);
+        ctx_.messages.show(KORV_TR_NOOP("Core", "Not enough memory assigned to the timer!"),
+                           MessageIcon::Exclamation);
         return false;
     }
     // An earlier acquisition's worker has been stopped by its cancel; make sure it is gone
@@ -149,7 +151,8 @@ bool GatherSession::start(const Plan& plan) {
     // start leaves no file behind.
     if (!worker_.start([this, plan, path] { run(plan, path); })) {
         GatherDone = 1;
-        ctx_.messages.show(KORV_TR_NOOP("Core", "Not enough memory assigned to the timer!"), MessageIcon::Exclamation);
+        ctx_.messages.show(KORV_TR_NOOP("Core", "Not enough memory assigned to the timer!"),
+                           MessageIcon::Exclamation);
         return false;
     }
     path_ = path;
@@ -207,8 +210,9 @@ GatherSession::TickResult GatherSession::tick(const Plan& plan, const std::files
         return TickResult::Stop;
     const std::uint16_t address = ctx_.CurrentAddress.load();
     if (address == 0) {
-        ctx_.messages.show(plan.mode == Mode::Reservation ? KORV_TR_NOOP("Core", " Searching device failed!")
-                                                          : kNoDevice);
+        ctx_.messages.show(plan.mode == Mode::Reservation
+                               ? KORV_TR_NOOP("Core", " Searching device failed!")
+                               : kNoDevice);
         return TickResult::Stop;
     }
     const ExchangeResult r =

@@ -15,7 +15,6 @@
 // GatherDone, the counters, progress() and finished() may be read from anywhere. Cancel stops the
 // worker at once, so no tick of a cancelled acquisition ever runs under the next one.
 
-#include "common/Texts.h"
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -23,12 +22,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include "common/Texts.h"
 
 #include "common/AppContext.h"
 #include "common/Progress.h"
 #include "common/Worker.h"
 
-inline constexpr std::string_view kGatherWaitText = KORV_TR_NOOP("Core", "Collecting data, please wait....");
+inline constexpr std::string_view kGatherWaitText =
+    KORV_TR_NOOP("Core", "Collecting data, please wait....");
 inline constexpr std::string_view kGatherCancelCaption = KORV_TR_NOOP("Core", "Cancel Acquisition");
 inline constexpr std::string_view kEndPassedMessage =
     KORV_TR_NOOP("Core", "End time setting can not be lower than the current time");

@@ -13,17 +13,19 @@
 // does not. A file whose name carries no start time counts the same way back from the year it
 // was last written, which is when its last sample was taken.
 
-#include "common/Texts.h"
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
+#include "common/Texts.h"
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordTable.h"
 
-inline constexpr std::string_view kFileWriteFailedMessage = KORV_TR_NOOP("Core", "File Write Failed!");
-inline constexpr std::string_view kExportWaitText = KORV_TR_NOOP("Core", "Exporting data, please wait....");
+inline constexpr std::string_view kFileWriteFailedMessage =
+    KORV_TR_NOOP("Core", "File Write Failed!");
+inline constexpr std::string_view kExportWaitText =
+    KORV_TR_NOOP("Core", "Exporting data, please wait....");
 inline constexpr std::string_view kExportCancelCaption = KORV_TR_NOOP("Core", "Cancel Export");
 
 // The years of a table's time texts, handed out in record order.

@@ -13,11 +13,11 @@
 // without samples) and a file whose first line holds control characters, which no text file has
 // (a binary file, a file of zeros): both with "This file is not collected data, ...".
 
-#include "common/Texts.h"
 #include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include "common/Texts.h"
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordTable.h"
@@ -26,9 +26,12 @@
 
 inline constexpr std::string_view kNotCollectedMessage =
     KORV_TR_NOOP("Core", "This file is not collected data, please select another file!");
-inline constexpr std::string_view kFileOpenFailedMessage = KORV_TR_NOOP("Core", "File Open Failed!");
-inline constexpr std::string_view kNoRecordsMessage = KORV_TR_NOOP("Core", "This file holds no records.");
-inline constexpr std::string_view kImportWaitText = KORV_TR_NOOP("Core", "Importing data, please wait....");
+inline constexpr std::string_view kFileOpenFailedMessage =
+    KORV_TR_NOOP("Core", "File Open Failed!");
+inline constexpr std::string_view kNoRecordsMessage =
+    KORV_TR_NOOP("Core", "This file holds no records.");
+inline constexpr std::string_view kImportWaitText =
+    KORV_TR_NOOP("Core", "Importing data, please wait....");
 inline constexpr std::string_view kImportCancelCaption = KORV_TR_NOOP("Core", "Cancel Import");
 // Ten million samples, 19 years at one a minute.
 inline constexpr std::size_t kMaxRecordFileBytes = std::size_t{256} << 20;

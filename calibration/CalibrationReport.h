@@ -17,10 +17,10 @@
 // exactly); a verify error is empty where the point was not verified and "no answer" where the
 // device did not answer. time is the local time K and B were written ("2024-12-07 10:20:30").
 
-#include "common/Texts.h"
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include "common/Texts.h"
 
 #include "calibration/SensorCalibration.h"
 

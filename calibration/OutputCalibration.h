@@ -7,10 +7,10 @@
 // silent); downloadOutputCoefficients() takes 11.5 s a device and reports through the atomics
 // it is given.
 
-#include "common/Texts.h"
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include "common/Texts.h"
 
 #include "common/AppContext.h"
 

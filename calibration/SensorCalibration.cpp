@@ -37,9 +37,10 @@ void showDeviceStep(Progress& progress, int address, int done, int total, const 
         const long long us = timing->scaled(msPerDevice).count() * (total - done);
         secondsLeft = static_cast<int>((us + 999999) / 1000000);
     }
-    progress.set(fillText(texts::kCalibrationProgress,
-                          {num::formatInt(address), num::formatInt(done + 1), num::formatInt(total)}),
-                 done, total, secondsLeft);
+    progress.set(
+        fillText(texts::kCalibrationProgress,
+                 {num::formatInt(address), num::formatInt(done + 1), num::formatInt(total)}),
+        done, total, secondsLeft);
 }
 
 std::string acquisitionThreadFailedText(int point) {

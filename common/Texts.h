@@ -16,26 +16,44 @@
 
 namespace texts {
 
-inline constexpr const char* kReadFailedCode = KORV_TR_NOOP("Core", "Error Code%1read serial operation failed!");
-inline constexpr const char* kWriteFailedCode = KORV_TR_NOOP("Core", "Error Code%1,Write serial operation failed!");
-inline constexpr const char* kPortOpened = KORV_TR_NOOP("Core", "System initialization, open the serial port %1 Success!");
-inline constexpr const char* kPortClosedBecause = KORV_TR_NOOP("Core", "The serial port %1 is closed: %2");
+inline constexpr const char* kReadFailedCode =
+    KORV_TR_NOOP("Core", "Error Code%1read serial operation failed!");
+inline constexpr const char* kWriteFailedCode =
+    KORV_TR_NOOP("Core", "Error Code%1,Write serial operation failed!");
+inline constexpr const char* kPortOpened =
+    KORV_TR_NOOP("Core", "System initialization, open the serial port %1 Success!");
+inline constexpr const char* kPortClosedBecause =
+    KORV_TR_NOOP("Core", "The serial port %1 is closed: %2");
 inline constexpr const char* kThreadStartFailed = KORV_TR_NOOP("Core", "采集线程%1启动失败！");
-inline constexpr const char* kWriteVerifyFailed = KORV_TR_NOOP("Core", "地址%1：K和B值下载校验失败！");
-inline constexpr const char* kFlatReadings = KORV_TR_NOOP("Core", "以下地址的各点采集值全部相同，无法计算K和B值，未下载：%1");
-inline constexpr const char* kMissingReadings = KORV_TR_NOOP("Core", "以下地址缺少标定点的采集值，未下载K和B值：%1");
-inline constexpr const char* kPointsNotAcquired = KORV_TR_NOOP("Core", "标定点%1尚未采集，无法计算K和B值，未下载！");
-inline constexpr const char* kDownloadCompleteMarked = KORV_TR_NOOP("Core", "K和B值下载完成！以下地址的拟合残差超过量程的0.5%，请检查：%1");
-inline constexpr const char* kDeviceSilent = KORV_TR_NOOP("Core", "Device did not answer %1 times in a row, acquisition ended!");
+inline constexpr const char* kWriteVerifyFailed =
+    KORV_TR_NOOP("Core", "地址%1：K和B值下载校验失败！");
+inline constexpr const char* kFlatReadings =
+    KORV_TR_NOOP("Core", "以下地址的各点采集值全部相同，无法计算K和B值，未下载：%1");
+inline constexpr const char* kMissingReadings =
+    KORV_TR_NOOP("Core", "以下地址缺少标定点的采集值，未下载K和B值：%1");
+inline constexpr const char* kPointsNotAcquired =
+    KORV_TR_NOOP("Core", "标定点%1尚未采集，无法计算K和B值，未下载！");
+inline constexpr const char* kDownloadCompleteMarked =
+    KORV_TR_NOOP("Core", "K和B值下载完成！以下地址的拟合残差超过量程的0.5%，请检查：%1");
+inline constexpr const char* kDeviceSilent =
+    KORV_TR_NOOP("Core", "Device did not answer %1 times in a row, acquisition ended!");
 inline constexpr const char* kImportError = KORV_TR_NOOP("Core", "错误信息  %1");
-inline constexpr const char* kValueOutOfRange = KORV_TR_NOOP("Core", "%1 enter a value from %2 to %3");
-inline constexpr const char* kSeveralAnswerAsk = KORV_TR_NOOP("Core", "More than one device answers: %1. Every one of them takes address %2. Send anyway?");
-inline constexpr const char* kSeveralAnswerRefused = KORV_TR_NOOP("Core", "More than one device answers: %1. Nothing was sent.");
-inline constexpr const char* kConfigConfirmed = KORV_TR_NOOP("Core", "Configuration confirmed: address %1, product code %2");
-inline constexpr const char* kConfigNoAnswer = KORV_TR_NOOP("Core", "Configuration not confirmed: address %1 gives no answer!");
-inline constexpr const char* kConfigHeldAddress = KORV_TR_NOOP("Core", "Configuration not confirmed: address %1 holds address %2!");
-inline constexpr const char* kConfigHeldCode = KORV_TR_NOOP("Core", "Configuration not confirmed: address %1 holds product code %2, sent %3!");
-inline constexpr const char* kLineNotParameter = KORV_TR_NOOP("Core", "Line %1 (%2) is not a parameter!");
+inline constexpr const char* kValueOutOfRange =
+    KORV_TR_NOOP("Core", "%1 enter a value from %2 to %3");
+inline constexpr const char* kSeveralAnswerAsk = KORV_TR_NOOP(
+    "Core", "More than one device answers: %1. Every one of them takes address %2. Send anyway?");
+inline constexpr const char* kSeveralAnswerRefused =
+    KORV_TR_NOOP("Core", "More than one device answers: %1. Nothing was sent.");
+inline constexpr const char* kConfigConfirmed =
+    KORV_TR_NOOP("Core", "Configuration confirmed: address %1, product code %2");
+inline constexpr const char* kConfigNoAnswer =
+    KORV_TR_NOOP("Core", "Configuration not confirmed: address %1 gives no answer!");
+inline constexpr const char* kConfigHeldAddress =
+    KORV_TR_NOOP("Core", "Configuration not confirmed: address %1 holds address %2!");
+inline constexpr const char* kConfigHeldCode =
+    KORV_TR_NOOP("Core", "Configuration not confirmed: address %1 holds product code %2, sent %3!");
+inline constexpr const char* kLineNotParameter =
+    KORV_TR_NOOP("Core", "Line %1 (%2) is not a parameter!");
 inline constexpr const char* kLineRepeats = KORV_TR_NOOP("Core", "Line %1 (%2) repeats line %3!");
 inline constexpr const char* kLineMissing = KORV_TR_NOOP("Core", "Line %1 (%2) is missing!");
 inline constexpr const char* kDevicesVerified = KORV_TR_NOOP("Core", "%1 of %2 devices verified%3");

@@ -2,12 +2,12 @@
 // One short-lived worker thread. Starting a new run joins the previous one first; destruction
 // joins, so no worker outlives the object whose state it uses.
 
-#include "common/Texts.h"
 #include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <thread>
+#include "common/Texts.h"
 
 class OperatorMessages;
 

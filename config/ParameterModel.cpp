@@ -20,20 +20,21 @@ bool isIntegerEdit(EditId id) {
 
 const char* editCaption(EditId id) {
     // In the order of EditId.
-    static constexpr const char* kCaptions[kEditCount] = {KORV_TR_NOOP("Core", "Range start:"),
-                                                          KORV_TR_NOOP("Core", "Range end:"),
-                                                          KORV_TR_NOOP("Core", "Address:"),
-                                                          KORV_TR_NOOP("Core", "Current device:"),
-                                                          KORV_TR_NOOP("Core", "Product code:"),
-                                                          KORV_TR_NOOP("Core", "K1 action:"),
-                                                          KORV_TR_NOOP("Core", "K2 action:"),
-                                                          KORV_TR_NOOP("Core", "K1 delay value:"),
-                                                          KORV_TR_NOOP("Core", "K2 delay value:"),
-                                                          KORV_TR_NOOP("Core", "liquid density:"),
-                                                          KORV_TR_NOOP("Core", "Zoom range of termination:"),
-                                                          KORV_TR_NOOP("Core", "Initial zoom range:"),
-                                                          KORV_TR_NOOP("Core", "K1 releasing value:"),
-                                                          KORV_TR_NOOP("Core", "K2 releasing value:")};
+    static constexpr const char* kCaptions[kEditCount] = {
+        KORV_TR_NOOP("Core", "Range start:"),
+        KORV_TR_NOOP("Core", "Range end:"),
+        KORV_TR_NOOP("Core", "Address:"),
+        KORV_TR_NOOP("Core", "Current device:"),
+        KORV_TR_NOOP("Core", "Product code:"),
+        KORV_TR_NOOP("Core", "K1 action:"),
+        KORV_TR_NOOP("Core", "K2 action:"),
+        KORV_TR_NOOP("Core", "K1 delay value:"),
+        KORV_TR_NOOP("Core", "K2 delay value:"),
+        KORV_TR_NOOP("Core", "liquid density:"),
+        KORV_TR_NOOP("Core", "Zoom range of termination:"),
+        KORV_TR_NOOP("Core", "Initial zoom range:"),
+        KORV_TR_NOOP("Core", "K1 releasing value:"),
+        KORV_TR_NOOP("Core", "K2 releasing value:")};
     return kCaptions[idx(id)];
 }
 
@@ -100,12 +101,15 @@ const char* defaultUnitFor(std::string_view signalType) {
 }
 
 BasicConfigModel::BasicConfigModel() {
-    list(ListId::SignalType).entries = {KORV_TR_NOOP("Core", "level"), KORV_TR_NOOP("Core", "Pressure"), KORV_TR_NOOP("Core", "Temperature")};
+    list(ListId::SignalType).entries = {KORV_TR_NOOP("Core", "level"),
+                                        KORV_TR_NOOP("Core", "Pressure"),
+                                        KORV_TR_NOOP("Core", "Temperature")};
     list(ListId::SignalUnit).entries = {"℃", "℉", "MPa", "kPa", "bar", "psi", "kgf/cm2", "mm", "m"};
     list(ListId::OutputType).entries = {"K1", "K1+K2", "K1+1A", "K1+1V", "2K+1A", "2K+1V"};
     list(ListId::PointPosition).entries = {"0.000", "00.00", "000.0", "0000"};
     const std::vector<std::string> switches = {KORV_TR_NOOP("Core", "Hysteresis normally close"),
-                                               KORV_TR_NOOP("Core", "Hysteresis normally open"), KORV_TR_NOOP("Core", "The window close"),
+                                               KORV_TR_NOOP("Core", "Hysteresis normally open"),
+                                               KORV_TR_NOOP("Core", "The window close"),
                                                KORV_TR_NOOP("Core", "The window open")};
     list(ListId::K1Type).entries = switches;
     list(ListId::K2Type).entries = switches;

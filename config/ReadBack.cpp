@@ -7,7 +7,8 @@
 
 namespace config {
 
-const char* const kNothingReadBack = KORV_TR_NOOP("Core", "No device was online to read back: search first");
+const char* const kNothingReadBack =
+    KORV_TR_NOOP("Core", "No device was online to read back: search first");
 
 namespace {
 
@@ -105,9 +106,9 @@ long long registerValue(std::uint16_t r, std::uint16_t value) {
 }
 
 std::string differenceText(const RegisterDifference& d) {
-    return fillText(texts::kRegisterHolds, {registerName(d.reg),
-                                             num::formatInt(registerValue(d.reg, d.held)),
-                                             num::formatInt(registerValue(d.reg, d.sent))});
+    return fillText(texts::kRegisterHolds,
+                    {registerName(d.reg), num::formatInt(registerValue(d.reg, d.held)),
+                     num::formatInt(registerValue(d.reg, d.sent))});
 }
 
 std::string deviceReadBackText(const DeviceReadBack& d) {
@@ -136,9 +137,9 @@ std::string readBackSummary(const std::vector<DeviceReadBack>& devices) {
         else
             rest += "; " + deviceReadBackText(d);
     }
-    return fillText(texts::kDevicesVerified, {num::formatInt(static_cast<long long>(verified)),
-                                              num::formatInt(static_cast<long long>(devices.size())),
-                                              rest});
+    return fillText(texts::kDevicesVerified,
+                    {num::formatInt(static_cast<long long>(verified)),
+                     num::formatInt(static_cast<long long>(devices.size())), rest});
 }
 
 bool DownloadReport::verified() const {

@@ -1,7 +1,7 @@
 #include "config/Readdress.h"
 
-#include "common/Texts.h"
 #include "common/NumberText.h"
+#include "common/Texts.h"
 #include "config/Download.h"
 #include "link/RegisterMap.h"
 
@@ -83,8 +83,8 @@ std::string configurationText(const ConfigurationCheck& c) {
         case ConfigurationCheck::Status::Differs:
             if (c.heldAddress != c.address)
                 return fillText(texts::kConfigHeldAddress, {at, num::formatInt(c.heldAddress)});
-            return fillText(texts::kConfigHeldCode, {at, num::formatInt(c.heldProductCode),
-                                                     num::formatInt(c.productCode)});
+            return fillText(texts::kConfigHeldCode,
+                            {at, num::formatInt(c.heldProductCode), num::formatInt(c.productCode)});
         case ConfigurationCheck::Status::PortFailed:
             break;
     }

@@ -1,6 +1,5 @@
 #include "link/CSerialPort.h"
 
-#include "common/Texts.h"
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -9,6 +8,7 @@
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
+#include "common/Texts.h"
 
 #include <algorithm>
 #include <array>
@@ -132,9 +132,7 @@ int CSerialPort::Open(const SerialSettings& settings) {
         state_ = State::Open;
         lastByteAt_ = {};
         messages_.status({});
-        messages_.show(
-            fillText(texts::kPortOpened, {settings.PortName}),
-            MessageIcon::Exclamation);
+        messages_.show(fillText(texts::kPortOpened, {settings.PortName}), MessageIcon::Exclamation);
         return 1;
     };
 
@@ -255,9 +253,9 @@ void CSerialPort::failIo(bool reading, int error) {
     // A dead line stays dead: every later call fails silently, so no caller polls it for ever.
     closeDescriptor();
     state_ = State::Closed;
-    messages_.status(fillText(texts::kPortClosedBecause,
-                              {path_, error == EIO ? KORV_TR_NOOP("Core", "the line hung up.")
-                                                   : std::strerror(error)}));
+    messages_.status(fillText(
+        texts::kPortClosedBecause,
+        {path_, error == EIO ? KORV_TR_NOOP("Core", "the line hung up.") : std::strerror(error)}));
 }
 
 void CSerialPort::interrupt() {

@@ -51,7 +51,8 @@ AppOptionsResult ParseAppOptions(const std::vector<std::string>& args, const std
 }
 
 const char* AppOptionsUsage() {
-    return "usage: korvelantis [--demo [--devices 1,7,12,35]] [--screenshots OUTDIR] [--lang en|zh]\n"
+    return "usage: korvelantis [--demo [--devices 1,7,12,35]] [--screenshots OUTDIR] [--lang "
+           "en|zh]\n"
            "       korvelantis --version | --help\n"
            "  --demo         start a simulated bus in the program and select its port\n"
            "  --devices      addresses of the simulated devices (default 1,7,12,35)\n"

@@ -280,7 +280,7 @@
     </message>
     <message>
         <source>导入</source>
-        <translation type="unfinished"></translation>
+        <translation>Import</translation>
     </message>
 </context>
 <context>
@@ -291,11 +291,11 @@
     </message>
     <message>
         <source>标定点数：</source>
-        <translation type="unfinished"></translation>
+        <translation>Calibration points:</translation>
     </message>
     <message>
         <source>采集</source>
-        <translation type="unfinished"></translation>
+        <translation>Acquire</translation>
     </message>
     <message>
         <source>point %1</source>
@@ -303,7 +303,7 @@
     </message>
     <message>
         <source>校验</source>
-        <translation type="unfinished"></translation>
+        <translation>Verify</translation>
     </message>
     <message>
         <source>Calibration table</source>
@@ -311,11 +311,11 @@
     </message>
     <message>
         <source>计算K和B值并下载</source>
-        <translation type="unfinished"></translation>
+        <translation>Compute K and B and download</translation>
     </message>
     <message>
         <source>保存标定报告</source>
-        <translation type="unfinished"></translation>
+        <translation>Save calibration report</translation>
     </message>
     <message>
         <source>Acquisition results</source>
@@ -323,15 +323,15 @@
     </message>
     <message>
         <source>压力</source>
-        <translation type="unfinished"></translation>
+        <translation>Pressure</translation>
     </message>
     <message>
         <source>地址</source>
-        <translation type="unfinished"></translation>
+        <translation>Address</translation>
     </message>
     <message>
         <source>数值</source>
-        <translation type="unfinished"></translation>
+        <translation>Value</translation>
     </message>
 </context>
 <context>
@@ -353,11 +353,11 @@
     </message>
     <message>
         <source>分钟</source>
-        <translation type="unfinished"></translation>
+        <translation>Minute</translation>
     </message>
     <message>
         <source>小时</source>
-        <translation type="unfinished"></translation>
+        <translation>Hour</translation>
     </message>
     <message>
         <source>Save curve image</source>
@@ -459,47 +459,47 @@
     </message>
     <message>
         <source>拟合残差</source>
-        <translation type="unfinished"></translation>
+        <translation>Fit residuals</translation>
     </message>
     <message>
         <source>第%1点残差</source>
-        <translation type="unfinished"></translation>
+        <translation>Point %1 residual</translation>
     </message>
     <message>
         <source>最大残差</source>
-        <translation type="unfinished"></translation>
+        <translation>Largest residual</translation>
     </message>
     <message>
         <source>判定</source>
-        <translation type="unfinished"></translation>
+        <translation>Judgement</translation>
     </message>
     <message>
         <source>第%1点校验误差</source>
-        <translation type="unfinished"></translation>
+        <translation>Point %1 verify error</translation>
     </message>
     <message>
         <source>校验误差</source>
-        <translation type="unfinished"></translation>
+        <translation>Verify error</translation>
     </message>
     <message>
         <source>合格</source>
-        <translation type="unfinished"></translation>
+        <translation>Within</translation>
     </message>
     <message>
         <source>超差</source>
-        <translation type="unfinished"></translation>
+        <translation>Out of tolerance</translation>
     </message>
     <message>
         <source>缺采集值</source>
-        <translation type="unfinished"></translation>
+        <translation>Reading missing</translation>
     </message>
     <message>
         <source>采集值相同</source>
-        <translation type="unfinished"></translation>
+        <translation>Readings equal</translation>
     </message>
     <message>
         <source>无应答</source>
-        <translation type="unfinished"></translation>
+        <translation>No answer</translation>
     </message>
 </context>
 <context>
@@ -633,15 +633,15 @@
     </message>
     <message>
         <source>载入温度预设(&amp;T)</source>
-        <translation type="unfinished"></translation>
+        <translation>Load temperature preset(&amp;T)</translation>
     </message>
     <message>
         <source>载入液位预设(&amp;L)</source>
-        <translation type="unfinished"></translation>
+        <translation>Load level preset(&amp;L)</translation>
     </message>
     <message>
         <source>导入基本参数(&amp;P)...	Ctrl+P</source>
-        <translation type="unfinished"></translation>
+        <translation>Import basic parameters (&amp;P)...	Ctrl+P</translation>
     </message>
     <message>
         <source>Ready</source>
@@ -649,15 +649,15 @@
     </message>
     <message>
         <source>大写</source>
-        <translation type="unfinished"></translation>
+        <translation>CAP</translation>
     </message>
     <message>
         <source>数字</source>
-        <translation type="unfinished"></translation>
+        <translation>NUM</translation>
     </message>
     <message>
         <source>滚动</source>
-        <translation type="unfinished"></translation>
+        <translation>SCRL</translation>
     </message>
     <message>
         <source>Simulated bus on %1 (devices %2)</source>
@@ -668,11 +668,11 @@
     <name>COnlinePanel</name>
     <message>
         <source>显示在线设备</source>
-        <translation type="unfinished"></translation>
+        <translation>Online devices</translation>
     </message>
     <message>
         <source>注：红色表示仪表不在线，绿色表示在线</source>
-        <translation type="unfinished"></translation>
+        <translation>Note: red means the device is offline, green online</translation>
     </message>
     <message>
         <source>online</source>
@@ -715,47 +715,47 @@
     <name>COutputCalibrationPage</name>
     <message>
         <source>输出校准</source>
-        <translation type="unfinished"></translation>
+        <translation>Output calibration</translation>
     </message>
     <message>
         <source>电流校准</source>
-        <translation type="unfinished"></translation>
+        <translation>Current calibration</translation>
     </message>
     <message>
         <source>电压校准</source>
-        <translation type="unfinished"></translation>
+        <translation>Voltage calibration</translation>
     </message>
     <message>
         <source>低电流校准</source>
-        <translation type="unfinished"></translation>
+        <translation>Low current calibration</translation>
     </message>
     <message>
         <source>低电压校准</source>
-        <translation type="unfinished"></translation>
+        <translation>Low voltage calibration</translation>
     </message>
     <message>
         <source>高电流校准</source>
-        <translation type="unfinished"></translation>
+        <translation>High current calibration</translation>
     </message>
     <message>
         <source>高电压校准</source>
-        <translation type="unfinished"></translation>
+        <translation>High voltage calibration</translation>
     </message>
     <message>
         <source>计算&gt;&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>Compute&gt;&gt;</translation>
     </message>
     <message>
         <source>下载</source>
-        <translation type="unfinished"></translation>
+        <translation>Download</translation>
     </message>
     <message>
         <source>斜率：</source>
-        <translation type="unfinished"></translation>
+        <translation>Slope:</translation>
     </message>
     <message>
         <source>平移：</source>
-        <translation type="unfinished"></translation>
+        <translation>Offset:</translation>
     </message>
 </context>
 <context>
@@ -778,11 +778,11 @@
     </message>
     <message>
         <source>输出校准</source>
-        <translation type="unfinished"></translation>
+        <translation>Output calibration</translation>
     </message>
     <message>
         <source>温度补偿</source>
-        <translation type="unfinished"></translation>
+        <translation>Temperature compensation</translation>
     </message>
 </context>
 <context>
@@ -841,11 +841,11 @@
     </message>
     <message>
         <source>确定</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>取消</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -907,27 +907,27 @@
     </message>
     <message>
         <source>采集线程%1启动失败！</source>
-        <translation type="unfinished"></translation>
+        <translation>Acquisition thread %1 failed to start!</translation>
     </message>
     <message>
         <source>地址%1：K和B值下载校验失败！</source>
-        <translation type="unfinished"></translation>
+        <translation>Address %1: K and B download failed verification!</translation>
     </message>
     <message>
         <source>以下地址的各点采集值全部相同，无法计算K和B值，未下载：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>All readings are equal at these addresses, K and B cannot be computed, not downloaded: %1</translation>
     </message>
     <message>
         <source>以下地址缺少标定点的采集值，未下载K和B值：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>These addresses lack a calibration point reading, K and B not downloaded: %1</translation>
     </message>
     <message>
         <source>标定点%1尚未采集，无法计算K和B值，未下载！</source>
-        <translation type="unfinished"></translation>
+        <translation>Calibration point %1 not acquired yet, K and B cannot be computed, not downloaded!</translation>
     </message>
     <message>
         <source>K和B值下载完成！以下地址的拟合残差超过量程的0.5%，请检查：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>K and B download complete! The fit residual exceeds 0.5% of the range at these addresses, please check: %1</translation>
     </message>
     <message>
         <source>Device did not answer %1 times in a row, acquisition ended!</source>
@@ -935,7 +935,7 @@
     </message>
     <message>
         <source>错误信息  %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Error message  %1</translation>
     </message>
     <message>
         <source>%1 enter a value from %2 to %3</source>
@@ -995,11 +995,11 @@
     </message>
     <message>
         <source>标定报告已保存：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>Calibration report saved: %1</translation>
     </message>
     <message>
         <source>标定报告保存失败：%1（%2）</source>
-        <translation type="unfinished"></translation>
+        <translation>Calibration report not saved: %1 (%2)</translation>
     </message>
     <message>
         <source>%1: %2</source>
@@ -1015,7 +1015,7 @@
     </message>
     <message>
         <source>批量下载线程启动失败！</source>
-        <translation type="unfinished"></translation>
+        <translation>Batch download thread failed to start!</translation>
     </message>
     <message>
         <source>No online device</source>
@@ -1043,11 +1043,11 @@
     </message>
     <message>
         <source>请键入一个数。</source>
-        <translation type="unfinished"></translation>
+        <translation>Please enter a number.</translation>
     </message>
     <message>
         <source>请键入一个整数。</source>
-        <translation type="unfinished"></translation>
+        <translation>Please enter an integer.</translation>
     </message>
     <message>
         <source>Range start:</source>
@@ -1239,63 +1239,63 @@
     </message>
     <message>
         <source>没有可保存的标定结果！</source>
-        <translation type="unfinished"></translation>
+        <translation>No calibration result to save!</translation>
     </message>
     <message>
         <source>校验失败！</source>
-        <translation type="unfinished"></translation>
+        <translation>Verification failed!</translation>
     </message>
     <message>
         <source>低电流校准完成！</source>
-        <translation type="unfinished"></translation>
+        <translation>Low current calibration complete!</translation>
     </message>
     <message>
         <source>低电压校准完成！</source>
-        <translation type="unfinished"></translation>
+        <translation>Low voltage calibration complete!</translation>
     </message>
     <message>
         <source>高电流校准完成！</source>
-        <translation type="unfinished"></translation>
+        <translation>High current calibration complete!</translation>
     </message>
     <message>
         <source>高电压校准完成！</source>
-        <translation type="unfinished"></translation>
+        <translation>High voltage calibration complete!</translation>
     </message>
     <message>
         <source>K和B值下载完成！</source>
-        <translation type="unfinished"></translation>
+        <translation>K and B download complete!</translation>
     </message>
     <message>
         <source>没有打开串口，或者没有搜索在线设备！</source>
-        <translation type="unfinished"></translation>
+        <translation>The serial port is not open, or no online devices were searched!</translation>
     </message>
     <message>
         <source>未搜索到在线设备！</source>
-        <translation type="unfinished"></translation>
+        <translation>No online device found!</translation>
     </message>
     <message>
         <source>小数点位置未选择，无法计算K和B值，未下载！</source>
-        <translation type="unfinished"></translation>
+        <translation>No point position chosen, K and B cannot be computed, not downloaded!</translation>
     </message>
     <message>
         <source>标定点数无效，无法计算K和B值，未下载！</source>
-        <translation type="unfinished"></translation>
+        <translation>Invalid number of calibration points, K and B cannot be computed, not downloaded!</translation>
     </message>
     <message>
         <source>液体密度为0，无法计算K和B值，未下载！</source>
-        <translation type="unfinished"></translation>
+        <translation>Liquid density is 0, K and B cannot be computed, not downloaded!</translation>
     </message>
     <message>
         <source>量程起点与终点相同，无法计算K和B值，未下载！</source>
-        <translation type="unfinished"></translation>
+        <translation>Range start equals range end, K and B cannot be computed, not downloaded!</translation>
     </message>
     <message>
         <source>尚未下载K和B值，无法校验！</source>
-        <translation type="unfinished"></translation>
+        <translation>K and B not downloaded yet, nothing to verify!</translation>
     </message>
     <message>
         <source>校验线程启动失败！</source>
-        <translation type="unfinished"></translation>
+        <translation>Verify thread failed to start!</translation>
     </message>
     <message>
         <source>No device, you can not search the data!</source>
@@ -1420,15 +1420,15 @@
     </message>
     <message>
         <source>正在下载电流校准系数，请稍后....</source>
-        <translation type="unfinished"></translation>
+        <translation>Downloading the current calibration coefficients, please wait....</translation>
     </message>
     <message>
         <source>取消下载</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel Download</translation>
     </message>
     <message>
         <source>正在下载电压校准系数，请稍后。。。</source>
-        <translation type="unfinished"></translation>
+        <translation>Downloading the voltage calibration coefficients, please wait...</translation>
     </message>
     <message>
         <source>Calibrating the outputs, please wait......</source>

@@ -125,8 +125,8 @@ CDataGatherDlg::CDataGatherDlg(AppContext& ctx, QWidget* parent)
     ig->addWidget(immediateCount_, 2, 1);
     ig->addWidget(new QLabel(tr("(Article) recording"), immediateBox), 2, 2);
 
-    dataDirLabel_ = new QLabel(
-        tr("Record files: %1").arg(QString::fromStdString(ctx_.dataDir.string())), this);
+    dataDirLabel_ =
+        new QLabel(tr("Record files: %1").arg(QString::fromStdString(ctx_.dataDir.string())), this);
     dataDirLabel_->setObjectName("dataDirLabel");
     dataDirLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     openRecord_ = new QPushButton(tr("Show in table and curve"), this);

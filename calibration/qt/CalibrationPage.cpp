@@ -115,8 +115,7 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
     results_->setRootIsDecorated(false);
     results_->setAllColumnsShowFocus(true);
     results_->setColumnCount(3);
-    results_->setHeaderLabels(
-        {tr("压力"), tr("地址"), tr("数值")});
+    results_->setHeaderLabels({tr("压力"), tr("地址"), tr("数值")});
     results_->setColumnWidth(0, 100);
     results_->setColumnWidth(1, 100);
     results_->setColumnWidth(2, 150);

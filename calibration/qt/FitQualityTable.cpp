@@ -47,8 +47,7 @@ void CFitQualityTable::showSnapshot(const calib::CalibrationSnapshot& s,
     setCell(largestRow(n), 0, tr("最大残差"));
     setCell(judgementRow(n), 0, tr("判定"));
     setCell(verifyRow(n), 0,
-            s.lastVerifiedPoint ? tr("第%1点校验误差").arg(s.lastVerifiedPoint)
-                                : tr("校验误差"));
+            s.lastVerifiedPoint ? tr("第%1点校验误差").arg(s.lastVerifiedPoint) : tr("校验误差"));
 
     for (std::size_t j = 0; j < online.size(); ++j) {
         const int column = static_cast<int>(j) + 1;
@@ -60,8 +59,7 @@ void CFitQualityTable::showSnapshot(const calib::CalibrationSnapshot& s,
             for (int i = 1; i <= n; ++i) setCell(i, column, number(d->quality.residuals[i - 1]));
             setCell(largestRow(n), column, number(d->quality.largest));
             setCell(judgementRow(n), column,
-                    tr(d->quality.marked ? FitQualityText::kMarked
-                                                        : FitQualityText::kWithin));
+                    tr(d->quality.marked ? FitQualityText::kMarked : FitQualityText::kWithin));
             if (d->quality.marked)
                 for (int row : {largestRow(n), judgementRow(n)})
                     item(row, column)->setBackground(kMarkedColour);
@@ -72,9 +70,8 @@ void CFitQualityTable::showSnapshot(const calib::CalibrationSnapshot& s,
         }
         if (s.lastVerifiedPoint) {
             if (const auto& v = d->verified[s.lastVerifiedPoint - 1])
-                setCell(
-                    verifyRow(n), column,
-                    v->answered ? number(v->error) : tr(FitQualityText::kNoAnswer));
+                setCell(verifyRow(n), column,
+                        v->answered ? number(v->error) : tr(FitQualityText::kNoAnswer));
         }
     }
 }

@@ -75,8 +75,10 @@ QGroupBox* COutputCalibrationPage::buildGroup(OutputKind kind) {
         return std::pair{e, label};
     };
 
-    QPushButton* low = button(current ? QT_TR_NOOP("低电流校准") : QT_TR_NOOP("低电压校准"), prefix + "LowButton");
-    QPushButton* high = button(current ? QT_TR_NOOP("高电流校准") : QT_TR_NOOP("高电压校准"), prefix + "HighButton");
+    QPushButton* low =
+        button(current ? QT_TR_NOOP("低电流校准") : QT_TR_NOOP("低电压校准"), prefix + "LowButton");
+    QPushButton* high = button(current ? QT_TR_NOOP("高电流校准") : QT_TR_NOOP("高电压校准"),
+                               prefix + "HighButton");
     QPushButton* compute = button(QT_TR_NOOP("计算>>"), prefix + "ComputeButton");
     QPushButton* download = button(QT_TR_NOOP("下载"), prefix + "DownloadButton");
     const char* unit = current ? "mA" : "V";
@@ -146,8 +148,10 @@ void COutputCalibrationPage::onSetActive() {
 void COutputCalibrationPage::OnCommand(OutputKind kind, std::uint16_t value) {
     const bool current = kind == OutputKind::Current;
     const char* text = value == calib::kCommandLow
-                           ? (current ? QT_TRANSLATE_NOOP("Core", "低电流校准完成！") : QT_TRANSLATE_NOOP("Core", "低电压校准完成！"))
-                           : (current ? QT_TRANSLATE_NOOP("Core", "高电流校准完成！") : QT_TRANSLATE_NOOP("Core", "高电压校准完成！"));
+                           ? (current ? QT_TRANSLATE_NOOP("Core", "低电流校准完成！")
+                                      : QT_TRANSLATE_NOOP("Core", "低电压校准完成！"))
+                           : (current ? QT_TRANSLATE_NOOP("Core", "高电流校准完成！")
+                                      : QT_TRANSLATE_NOOP("Core", "高电压校准完成！"));
     // Off the window's thread and behind a wait dialog: waiting for every device's echo takes
     // about a second on a full bus, and a silent device its read time-out.
     commandDone_ = 0;

@@ -29,63 +29,63 @@ CWaitDlgBase::CWaitDlgBase(const QString& text, const QString& buttonCaption,
 
 CSearchWaitDlg::CSearchWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                                const Worker* worker, QWidget* parent)
-    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("searchWaitDlg");
 }
 
 CCollectWaitDlg::CCollectWaitDlg(int point, std::function<bool()> finished,
                                  std::function<void()> cancel, const Worker* worker,
                                  QWidget* parent)
-    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent),
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent),
       point_(point) {
     setObjectName("collectWaitDlg");
 }
 
 CGatherWaitDlg::CGatherWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                                QWidget* parent)
-    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
-                   std::move(finished), std::move(cancel), nullptr, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   nullptr, parent) {
     setObjectName("gatherWaitDlg");
 }
 
 CBatchDownloadWaitDlg::CBatchDownloadWaitDlg(std::function<bool()> finished,
                                              std::function<void()> cancel, const Worker* worker,
                                              QWidget* parent)
-    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("batchDownloadWaitDlg");
 }
 
 CCurrentDownloadWaitDlg::CCurrentDownloadWaitDlg(std::function<bool()> finished,
                                                  std::function<void()> cancel, const Worker* worker,
                                                  QWidget* parent)
-    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("currentDownloadWaitDlg");
 }
 
 CVoltageDownloadWaitDlg::CVoltageDownloadWaitDlg(std::function<bool()> finished,
                                                  std::function<void()> cancel, const Worker* worker,
                                                  QWidget* parent)
-    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("voltageDownloadWaitDlg");
 }
 
 COutputCommandWaitDlg::COutputCommandWaitDlg(std::function<bool()> finished,
                                              std::function<void()> cancel, const Worker* worker,
                                              QWidget* parent)
-    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("outputCommandWaitDlg");
 }
 
 CConfigurationWaitDlg::CConfigurationWaitDlg(std::function<bool()> finished,
                                              std::function<void()> cancel, const Worker* worker,
                                              QWidget* parent)
-    : CWaitDlgBase(shown(text()), shown(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("configurationWaitDlg");
 }

@@ -34,7 +34,10 @@ class CSearchWaitDlg : public CWaitDlgBase {
 public:
     CSearchWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                    const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return QT_TRANSLATE_NOOP("WaitDialogs", "Searching online device, please wait ..................."); }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs",
+                                 "Searching online device, please wait ...................");
+    }
     static const char* buttonCaption() { return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Search"); }
 };
 
@@ -45,8 +48,12 @@ public:
     CCollectWaitDlg(int point, std::function<bool()> finished, std::function<void()> cancel,
                     const Worker* worker = nullptr, QWidget* parent = nullptr);
     int point() const { return point_; }
-    static const char* text() { return QT_TRANSLATE_NOOP("WaitDialogs", "Collecting data, please wait...."); }
-    static const char* buttonCaption() { return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Acquisition"); }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Collecting data, please wait....");
+    }
+    static const char* buttonCaption() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Acquisition");
+    }
 
 private:
     int point_;
@@ -59,8 +66,12 @@ class CGatherWaitDlg : public CWaitDlgBase {
 public:
     CGatherWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                    QWidget* parent = nullptr);
-    static const char* text() { return QT_TRANSLATE_NOOP("WaitDialogs", "Collecting data, please wait...."); }
-    static const char* buttonCaption() { return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Acquisition"); }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Collecting data, please wait....");
+    }
+    static const char* buttonCaption() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Acquisition");
+    }
 };
 
 // K and B computation and download.
@@ -69,8 +80,12 @@ class CBatchDownloadWaitDlg : public CWaitDlgBase {
 public:
     CBatchDownloadWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                           const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return QT_TRANSLATE_NOOP("WaitDialogs", "Batch download, please wait......"); }
-    static const char* buttonCaption() { return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Download"); }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Batch download, please wait......");
+    }
+    static const char* buttonCaption() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Download");
+    }
 };
 
 // Current-output coefficient download.
@@ -79,7 +94,9 @@ class CCurrentDownloadWaitDlg : public CWaitDlgBase {
 public:
     CCurrentDownloadWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                             const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return QT_TRANSLATE_NOOP("WaitDialogs", "正在下载电流校准系数，请稍后...."); }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "正在下载电流校准系数，请稍后....");
+    }
     static const char* buttonCaption() { return QT_TRANSLATE_NOOP("WaitDialogs", "取消下载"); }
 };
 
@@ -89,7 +106,9 @@ class CVoltageDownloadWaitDlg : public CWaitDlgBase {
 public:
     CVoltageDownloadWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                             const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return QT_TRANSLATE_NOOP("WaitDialogs", "正在下载电压校准系数，请稍后。。。"); }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "正在下载电压校准系数，请稍后。。。");
+    }
     static const char* buttonCaption() { return QT_TRANSLATE_NOOP("WaitDialogs", "取消下载"); }
 };
 
@@ -99,8 +118,12 @@ class COutputCommandWaitDlg : public CWaitDlgBase {
 public:
     COutputCommandWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                           const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return QT_TRANSLATE_NOOP("WaitDialogs", "Calibrating the outputs, please wait......"); }
-    static const char* buttonCaption() { return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Calibration"); }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Calibrating the outputs, please wait......");
+    }
+    static const char* buttonCaption() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Calibration");
+    }
 };
 
 // "Configuration": the look at who answers before, the store wait and the read at the new
@@ -110,6 +133,10 @@ class CConfigurationWaitDlg : public CWaitDlgBase {
 public:
     CConfigurationWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                           const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return QT_TRANSLATE_NOOP("WaitDialogs", "Configuration, please wait......"); }
-    static const char* buttonCaption() { return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Configuration"); }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Configuration, please wait......");
+    }
+    static const char* buttonCaption() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Configuration");
+    }
 };

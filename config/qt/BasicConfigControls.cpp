@@ -1,8 +1,8 @@
 #include "config/qt/BasicConfigControls.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -168,15 +168,19 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
     }
 
     c.search = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Search"), "searchButton");
-    c.batchDownload = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Batch download"), "batchDownloadButton");
-    c.configuration = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Configuration"), "configurationButton");
-    c.saveFile = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Save configuration file"), "saveConfigFileButton");
+    c.batchDownload = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Batch download"),
+                             "batchDownloadButton");
+    c.configuration = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Configuration"),
+                             "configurationButton");
+    c.saveFile = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Save configuration file"),
+                        "saveConfigFileButton");
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {c.search, c.batchDownload, c.configuration, c.saveFile})
         buttons->addWidget(b);
     buttons->addStretch();
 
-    c.equipment = new QGroupBox(shown(QT_TRANSLATE_NOOP("BasicConfigControls", "Equipment options")), page);
+    c.equipment =
+        new QGroupBox(shown(QT_TRANSLATE_NOOP("BasicConfigControls", "Equipment options")), page);
     c.equipment->setObjectName("equipmentOptions");
     c.equipment->setAccessibleName(c.equipment->title());
     auto* boxes = new QGridLayout(c.equipment);
@@ -198,7 +202,8 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
         c.groups[static_cast<std::size_t>(g)] = box;
         boxes->addWidget(box, g, 10);
     }
-    c.selectAll = button(c.equipment, QT_TRANSLATE_NOOP("BasicConfigControls", "Select all"), "selectAllButton");
+    c.selectAll = button(c.equipment, QT_TRANSLATE_NOOP("BasicConfigControls", "Select all"),
+                         "selectAllButton");
     c.empty = button(c.equipment, QT_TRANSLATE_NOOP("BasicConfigControls", "Empty"), "emptyButton");
     boxes->addWidget(c.selectAll, 6, 0, 1, 2);
     boxes->addWidget(c.empty, 6, 2, 1, 2);

@@ -67,8 +67,8 @@ void CMainFrame::buildMenus() {
     fileMenu_ = bar->addMenu(tr("File(&F)"));
     fileMenu_->setObjectName("menuFile");
     // Not in the menu before login; ApplyEnterpriseMenu puts it at the top.
-    importBasicParams_ =
-        addCommand(nullptr, tr("Import basic parameters (&P)...\tCtrl+P"), "actionImportBasicParams");
+    importBasicParams_ = addCommand(nullptr, tr("Import basic parameters (&P)...\tCtrl+P"),
+                                    "actionImportBasicParams");
     connect(importBasicParams_, &QAction::triggered, v, &CKorvelantisView::OnImportBasicParams);
     importData_ = addCommand(fileMenu_, tr("Import data(&D)...\tCtrl+D"), "actionImportData");
     connect(importData_, &QAction::triggered, v, &CKorvelantisView::OnImportData);
@@ -120,8 +120,7 @@ void CMainFrame::buildMenus() {
         addCommand(nullptr, tr("载入温度预设(&T)"), "actionLoadTemperaturePreset");
     connect(loadTemperaturePreset_, &QAction::triggered, v,
             &CKorvelantisView::OnLoadTemperaturePreset);
-    loadLevelPreset_ =
-        addCommand(nullptr, tr("载入液位预设(&L)"), "actionLoadLevelPreset");
+    loadLevelPreset_ = addCommand(nullptr, tr("载入液位预设(&L)"), "actionLoadLevelPreset");
     connect(loadLevelPreset_, &QAction::triggered, v, &CKorvelantisView::OnLoadLevelPreset);
 
     for (QMenu* m : {fileMenu_, serial, imageMenu_, division, index, help})

@@ -27,10 +27,13 @@ namespace {
 
 class Tour {
 public:
-    Tour(CMainFrame& frame, const QString& dir) : frame_(frame), dir_(dir) {}
+    Tour(CMainFrame& frame, const QString& dir, const TourVisitor& visit)
+        : frame_(frame), dir_(dir), visit_(visit) {}
 
     void shoot(QWidget* w, const QString& name) {
         QApplication::processEvents();
+        if (visit_)
+            visit_(w, name);
         const QString file =
             dir_.filePath(QString("%1-%2.png").arg(++count_, 2, 10, QChar('0')).arg(name));
         if (!w->grab().save(file)) {
@@ -45,7 +48,9 @@ public:
         CPropSheet* sheet = frame_.view()->sheet();
         for (int i = 0; i < sheet->count(); ++i) {
             sheet->SetActivePage(i);
-            shoot(&frame_, QString("%1-page-%2").arg(stage, slug(sheet->tabText(i))));
+            shoot(&frame_,
+                  QString("%1-page-%2")
+                      .arg(stage, slug(sheet->tabText(i), sheet->widget(i)->objectName())));
         }
         sheet->SetActivePage(0);
     }
@@ -57,11 +62,12 @@ public:
             if (!menu)
                 continue;
             menu->popup(frame_.mapToGlobal(QPoint(0, 0)));
-            shoot(menu, QString("%1-menu-%2").arg(stage, slug(menu->title())));
+            shoot(menu, QString("%1-menu-%2").arg(stage, slug(menu->title(), menu->objectName())));
             for (QAction* item : menu->actions()) {
                 if (QMenu* sub = item->menu()) {
                     sub->popup(frame_.mapToGlobal(QPoint(200, 0)));
-                    shoot(sub, QString("%1-menu-%2").arg(stage, slug(sub->title())));
+                    shoot(sub,
+                          QString("%1-menu-%2").arg(stage, slug(sub->title(), sub->objectName())));
                     sub->hide();
                 }
             }
@@ -119,7 +125,8 @@ public:
     bool failed() const { return failed_; }
 
 private:
-    static QString slug(QString text) {
+    // A caption without Latin letters (the Chinese tour) is named after its object instead.
+    static QString slug(QString text, const QString& objectName = {}) {
         text.remove('&');
         if (text == QString::fromUtf8("输出校准"))
             return "output-calibration";
@@ -130,23 +137,26 @@ private:
             out += (c.isLetterOrNumber() && c.unicode() < 128) ? c.toLower() : QChar('-');
         while (out.contains("--")) out.replace("--", "-");
         out = out.section('-', 0, -1, QString::SectionSkipEmpty);
+        if (out.isEmpty() && !objectName.isEmpty())
+            return slug(objectName);
         return out.isEmpty() ? QString("cn") : out;
     }
 
     CMainFrame& frame_;
     QDir dir_;
+    const TourVisitor& visit_;
     int count_ = 0;
     bool failed_ = false;
 };
 
 }  // namespace
 
-int TakeScreenshots(CMainFrame& frame, const QString& dir) {
+int TakeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& visit) {
     if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "screenshots: cannot create %s\n", qPrintable(dir));
         return 1;
     }
-    Tour tour(frame, dir);
+    Tour tour(frame, dir, visit);
     CKorvelantisView* view = frame.view();
     AppContext& ctx = view->context();
 

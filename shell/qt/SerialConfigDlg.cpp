@@ -1,7 +1,7 @@
 #include "shell/qt/SerialConfigDlg.h"
 
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -43,12 +43,12 @@ TEST(AppOptions, LanguageComesFromTheOptionOrElseTheEnvironment) {
         std::string lang;
     };
     const Case cases[] = {
-        {{}, "", ""},                      // the window's own texts
+        {{}, "", ""},  // the window's own texts
         {{"--lang", "en"}, "", "en"},
         {{"--lang", "zh"}, "", "zh"},
         {{}, "en", "en"},
-        {{"--lang", "zh"}, "en", "zh"},    // the option wins
-        {{"--lang", "en"}, "fr", "en"},    // a bad environment is not consulted then
+        {{"--lang", "zh"}, "en", "zh"},  // the option wins
+        {{"--lang", "en"}, "fr", "en"},  // a bad environment is not consulted then
     };
     for (const Case& c : cases) {
         auto r = ParseAppOptions(c.args, c.env);
