@@ -467,7 +467,7 @@
     </message>
     <message>
         <source>最大残差</source>
-        <translation>Largest residual</translation>
+        <translation>Max residual</translation>
     </message>
     <message>
         <source>判定</source>
@@ -475,7 +475,7 @@
     </message>
     <message>
         <source>第%1点校验误差</source>
-        <translation>Point %1 verify error</translation>
+        <translation>Point %1 verify</translation>
     </message>
     <message>
         <source>校验误差</source>

@@ -1118,11 +1118,11 @@
     </message>
     <message>
         <source>Hysteresis normally close</source>
-        <translation>回差常闭</translation>
+        <translation>迟滞常闭</translation>
     </message>
     <message>
         <source>Hysteresis normally open</source>
-        <translation>回差常开</translation>
+        <translation>迟滞常开</translation>
     </message>
     <message>
         <source>The window close</source>

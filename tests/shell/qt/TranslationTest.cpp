@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTabWidget>
@@ -29,6 +30,7 @@
 #include "shell/qt/BusMonitorWindow.h"
 #include "shell/qt/QtOperatorMessages.h"
 #include "shell/qt/Screenshots.h"
+#include "shell/qt/SerialConfigDlg.h"
 
 namespace {
 
@@ -152,6 +154,25 @@ TEST(Translation, TheChineseTourShowsTheEnglishCaptionsInChinese) {
             !text.startsWith("Korvelantis"))
             english.emplace_back(where, text);
     EXPECT_EQ(textsMatching(english, kLatin), "");
+}
+
+// The parity and "Classic" are settings the port reads: shown translated, stored as they are.
+TEST(Translation, TheSerialDialogShowsItsSettingsTranslatedAndStoresThemUnchanged) {
+    Language zh("zh");
+    ASSERT_TRUE(zh.ok);
+    SerialSettings settings;
+    settings.Parity = "even parity";
+    settings.ResponseTimeoutMs = 200;
+    CSerialConfigDlg dlg(settings, {});
+    QComboBox* parity = dlg.parityList();
+    QComboBox* timeout = dlg.responseTimeoutList();
+    EXPECT_EQ(parity->currentText(), "偶校验");
+    EXPECT_EQ(timeout->itemText(0), "经典");
+    parity->setCurrentIndex(parity->findText("奇校验"));
+    timeout->setCurrentIndex(0);
+    dlg.okButton()->click();
+    EXPECT_EQ(settings.Parity, "Odd parity");
+    EXPECT_EQ(settings.ResponseTimeoutMs, SerialSettings::kClassicResponseTimeout);
 }
 
 TEST(Translation, WithoutALanguageTheTextsAreTheirOwn) {
