@@ -3,21 +3,17 @@
 namespace texts {
 
 const std::vector<const char*>& composedTexts() {
-    static const std::vector<const char*> all{kReadFailedCode,       kWriteFailedCode,
-                                              kPortOpened,           kPortClosedBecause,
-                                              kThreadStartFailed,    kWriteVerifyFailed,
-                                              kFlatReadings,         kMissingReadings,
-                                              kPointsNotAcquired,    kDownloadCompleteMarked,
-                                              kDeviceSilent,         kImportError,
-                                              kValueOutOfRange,      kSeveralAnswerAsk,
-                                              kSeveralAnswerRefused, kConfigConfirmed,
-                                              kConfigNoAnswer,       kConfigHeldAddress,
-                                              kConfigHeldCode,       kLineNotParameter,
-                                              kLineRepeats,          kLineMissing,
-                                              kDevicesVerified,      kRegisterHolds,
-                                              kDeviceVerified,       kDeviceNoAnswer,
-                                              kCalibrationProgress,  kReportSaved,
-                                              kReportFailed,         kAddressed};
+    static const std::vector<const char*> all{
+        kReadFailedCode, kWriteFailedCode, kPortOpened, kPortClosedBecause, kThreadStartFailed,
+        kWriteVerifyFailed, kFlatReadings, kMissingReadings, kPointsNotAcquired,
+        kDownloadCompleteMarked, kDeviceSilent, kImportError, kValueOutOfRange, kSeveralAnswerAsk,
+        kSeveralAnswerRefused, kConfigConfirmed, kConfigNoAnswer, kConfigHeldAddress,
+        kConfigHeldCode, kLineNotParameter, kLineRepeats, kLineMissing, kDevicesVerified,
+        kRegisterHolds, kDeviceVerified, kDeviceNoAnswer, kCalibrationProgress, kPortPermission,
+        kPortMissing, kPortBusy, kPortNotSerial, kTcpBadName, kTcpUnknownHost, kTcpNoConnection,
+        kTcpTimeout, kReportSaved, kReportFailed,
+        // Last: it fits many texts.
+        kAddressed};
     return all;
 }
 

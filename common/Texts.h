@@ -60,6 +60,21 @@ inline constexpr const char* kDevicesVerified = KORV_TR_NOOP("Core", "%1 of %2 d
 inline constexpr const char* kRegisterHolds = KORV_TR_NOOP("Core", "%1 holds %2, sent %3");
 inline constexpr const char* kDeviceVerified = KORV_TR_NOOP("Core", "%1: verified");
 inline constexpr const char* kDeviceNoAnswer = KORV_TR_NOOP("Core", "%1: no answer");
+inline constexpr const char* kPortPermission = KORV_TR_NOOP(
+    "Core",
+    "Permission denied on %1: add your user to the dialout group (sudo usermod -aG dialout $USER) "
+    "and log in again.");
+inline constexpr const char* kPortMissing =
+    KORV_TR_NOOP("Core", "No such device: %1. Is the adapter plugged in?");
+inline constexpr const char* kPortBusy =
+    KORV_TR_NOOP("Core", "%1 is busy: another program is using this port.");
+inline constexpr const char* kPortNotSerial = KORV_TR_NOOP("Core", "%1 is not a serial port.");
+inline constexpr const char* kTcpBadName = KORV_TR_NOOP(
+    "Core", "%1 is not a TCP port name: write tcp:HOST:PORT with a port from 1 to 65535.");
+inline constexpr const char* kTcpUnknownHost = KORV_TR_NOOP("Core", "Unknown host %1: %2");
+inline constexpr const char* kTcpNoConnection = KORV_TR_NOOP("Core", "No connection to %1: %2");
+inline constexpr const char* kTcpTimeout =
+    KORV_TR_NOOP("Core", "%1 did not accept the connection within %2 s.");
 inline constexpr const char* kReportSaved = KORV_TR_NOOP("Core", "标定报告已保存：%1");
 inline constexpr const char* kReportFailed = KORV_TR_NOOP("Core", "标定报告保存失败：%1（%2）");
 // A device's address before what is said of it ("12: K1 action holds 100, sent 125"); the

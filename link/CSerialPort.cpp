@@ -53,18 +53,16 @@ std::string describeOpenError(int error, const std::string& path) {
     switch (error) {
         case EACCES:
         case EPERM:
-            return "Permission denied on " + path +
-                   ": add your user to the dialout group (sudo usermod -aG dialout $USER) and log "
-                   "in again.";
+            return fillText(texts::kPortPermission, {path});
         case ENOENT:
         case ENXIO:
         case ENODEV:
-            return "No such device: " + path + ". Is the adapter plugged in?";
+            return fillText(texts::kPortMissing, {path});
         case EBUSY:
         case EWOULDBLOCK:
-            return path + " is busy: another program is using this port.";
+            return fillText(texts::kPortBusy, {path});
         case ENOTTY:
-            return path + " is not a serial port.";
+            return fillText(texts::kPortNotSerial, {path});
         default:
             return path + ": " + std::strerror(error);
     }

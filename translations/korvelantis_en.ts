@@ -1357,6 +1357,38 @@
         <source>Login password you entered is incorrect</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Permission denied on %1: add your user to the dialout group (sudo usermod -aG dialout $USER) and log in again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No such device: %1. Is the adapter plugged in?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is busy: another program is using this port.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a serial port.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a TCP port name: write tcp:HOST:PORT with a port from 1 to 65535.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown host %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No connection to %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 did not accept the connection within %2 s.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QtOperatorMessages</name>

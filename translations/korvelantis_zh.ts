@@ -1356,6 +1356,38 @@
         <source>Login password you entered is incorrect</source>
         <translation>您输入的登录密码不正确</translation>
     </message>
+    <message>
+        <source>Permission denied on %1: add your user to the dialout group (sudo usermod -aG dialout $USER) and log in again.</source>
+        <translation>无权访问%1：请将用户加入dialout组（sudo usermod -aG dialout $USER）后重新登录。</translation>
+    </message>
+    <message>
+        <source>No such device: %1. Is the adapter plugged in?</source>
+        <translation>没有设备%1。适配器插好了吗？</translation>
+    </message>
+    <message>
+        <source>%1 is busy: another program is using this port.</source>
+        <translation>%1忙：另一个程序正在使用该串口。</translation>
+    </message>
+    <message>
+        <source>%1 is not a serial port.</source>
+        <translation>%1不是串口。</translation>
+    </message>
+    <message>
+        <source>%1 is not a TCP port name: write tcp:HOST:PORT with a port from 1 to 65535.</source>
+        <translation>%1不是TCP端口名：请写成tcp:主机:端口，端口为1至65535。</translation>
+    </message>
+    <message>
+        <source>Unknown host %1: %2</source>
+        <translation>未知主机%1：%2</translation>
+    </message>
+    <message>
+        <source>No connection to %1: %2</source>
+        <translation>无法连接%1：%2</translation>
+    </message>
+    <message>
+        <source>%1 did not accept the connection within %2 s.</source>
+        <translation>%1在%2秒内未接受连接。</translation>
+    </message>
 </context>
 <context>
     <name>QtOperatorMessages</name>

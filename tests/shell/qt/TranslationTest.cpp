@@ -216,6 +216,8 @@ TEST(Translation, CoreMessagesAreTranslatedWithTheirArguments) {
          "60台设备中58台校验通过; 12: K1动作值为100，发送的是125; 33：无应答"},
         {"zh", fillText(texts::kPortClosedBecause, {"/dev/ttyUSB0", "the line hung up."}),
          "串口/dev/ttyUSB0已关闭：线路已断开。"},
+        {"zh", fillText(texts::kPortBusy, {"/dev/ttyUSB0"}),
+         "/dev/ttyUSB0忙：另一个程序正在使用该串口。"},
         {"zh", "采集线程3启动失败！", "采集线程3启动失败！"},
         {"zh", "/dev/ttyUSB0: Permission denied", "/dev/ttyUSB0: Permission denied"},
     };
