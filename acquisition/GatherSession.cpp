@@ -246,22 +246,31 @@ GatherSession::TickResult GatherSession::tick(const Plan& plan, const std::files
 }
 
 void GatherSession::publish(Clock::SteadyPoint next, bool first) {
-    std::string text =
-        num::formatInt(taken_.load()) + " of " + num::formatInt(planned_.load()) + " samples taken";
-    if (const int m = misses_.load())
-        text += ", " + num::formatInt(m) + " without answer";
-    if (const int l = lost_.load())
-        text += ", " + num::formatInt(l) + " not written";
+    const int m = misses_.load();
+    const int l = lost_.load();
+    const char* line = m && l ? texts::kSamplesTakenMissedLost
+                       : m    ? texts::kSamplesTakenMissed
+                       : l    ? texts::kSamplesTakenLost
+                              : texts::kSamplesTaken;
+    // Only the counts that are not 0, in this order.
+    std::vector<std::string> counts{num::formatInt(taken_.load()), num::formatInt(planned_.load())};
+    if (m)
+        counts.push_back(num::formatInt(m));
+    if (l)
+        counts.push_back(num::formatInt(l));
+    std::string text = fillText(line, {counts[0], counts[1], counts.size() > 2 ? counts[2] : "",
+                                       counts.size() > 3 ? counts[3] : ""});
     if (taken_.load() + lost_.load() > 0)
-        text += "\nLast value: " + (lastValue_.empty() ? std::string("-") : lastValue_) + " " +
-                ctx_.basicSettings().SignalUnitText;
+        text += "\n" +
+                fillText(texts::kLastValue, {(lastValue_.empty() ? std::string("-") : lastValue_) +
+                                             " " + ctx_.basicSettings().SignalUnitText});
     if (next != Clock::SteadyPoint::max()) {
         const Clock& clock = *ctx_.clock;
         const auto wallNow = clock.now();
         const auto steadyNow = clock.steadyNow();
         const auto at = next <= steadyNow ? wallNow : later(wallNow, next - steadyNow);
-        text += (first ? "\nFirst sample at " : "\nNext sample at ") +
-                clockText(at, Clock::localTime(wallNow));
+        text += "\n" + fillText(first ? texts::kFirstSampleAt : texts::kNextSampleAt,
+                                {clockText(at, Clock::localTime(wallNow))});
     }
     const int planned = planned_.load();
     progress_.set(std::move(text), planned - remaining_.load(), planned);

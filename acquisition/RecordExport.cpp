@@ -94,7 +94,7 @@ bool writeRecordCsv(const RecordTable& table, int fallbackYear,
         if (r % kRecordsPerReport == 0 && r > 0) {
             if (control.stopped())
                 return false;
-            control.report("Writing the records", r, records);
+            control.report(KORV_TR_NOOP("Core", "Writing the records"), r, records);
         }
         table.pieces(r, pieces);
         for (std::size_t k = 0; k < columns; ++k) {

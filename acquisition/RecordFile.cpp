@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "common/NumberText.h"
+#include "common/Texts.h"
 #include "link/Gbk.h"
 
 std::string recordFileName(const std::tm& t) {
@@ -136,9 +137,8 @@ void JobControl::report(std::string_view what, std::size_t done, std::size_t tot
     const auto mb = [](std::size_t bytes) {
         return num::formatFixed(static_cast<double>(bytes) / (1 << 20), 1);
     };
-    std::string text(what);
-    if (total > 0)
-        text += ": " + mb(done) + " of " + mb(total) + " MB";
+    std::string text =
+        total > 0 ? fillText(texts::kMegabytes, {what, mb(done), mb(total)}) : std::string(what);
     // The bar counts kilobytes, so any size fits its int.
     progress->set(std::move(text), static_cast<int>(std::min(done, total) >> 10),
                   static_cast<int>(total >> 10));

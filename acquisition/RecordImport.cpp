@@ -73,7 +73,7 @@ ImportOutcome importRecordBytes(std::string bytes, RecordTable& table, ImportSta
                     table.create();
                     return ImportOutcome::Cancelled;
                 }
-                control.report("Reading the records", pos, text.size());
+                control.report(KORV_TR_NOOP("Core", "Reading the records"), pos, text.size());
             }
             const void* found = std::memchr(text.data() + pos, '\n', text.size() - pos);
             if (auto st = table.addRecord(pos); !st.ok) {
@@ -124,7 +124,7 @@ ImportOutcome importRecordFile(const std::filesystem::path& path, RecordTable& t
             cancelled = true;
             return false;
         }
-        control.report("Reading the file", done, std::max(done, total));
+        control.report(KORV_TR_NOOP("Core", "Reading the file"), done, std::max(done, total));
         return true;
     });
     if (cancelled)

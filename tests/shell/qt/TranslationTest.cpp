@@ -219,6 +219,16 @@ TEST(Translation, CoreMessagesAreTranslatedWithTheirArguments) {
         {"zh", fillText(texts::kPortBusy, {"/dev/ttyUSB0"}),
          "/dev/ttyUSB0忙：另一个程序正在使用该串口。"},
         {"zh", "采集线程3启动失败！", "采集线程3启动失败！"},
+        // A progress of several lines, line by line; the most specific template wins.
+        {"zh",
+         fillText(texts::kSamplesTakenMissedLost, {"7", "60", "1", "2"}) + "\n" +
+             fillText(texts::kLastValue, {"2.00 MPa"}) + "\n" +
+             fillText(texts::kNextSampleAt, {"10:20"}),
+         "已采集7个样本，共60个，1次无应答，2个未写入\n最近值：2.00 MPa\n下一样本时间：10:20"},
+        {"zh", fillText(texts::kMegabytes, {"Reading the records", "1.0", "2.0"}),
+         "读取记录：已完成1.0 MB，共2.0 MB"},
+        // An argument's own "%1" stays as it is.
+        {"en", fillText(texts::kImportError, {"%1 是什么"}), "Error message  %1 是什么"},
         {"zh", "/dev/ttyUSB0: Permission denied", "/dev/ttyUSB0: Permission denied"},
     };
     for (const Case& c : cases) {
