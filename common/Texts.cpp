@@ -48,6 +48,7 @@ const std::vector<const char*>& composedTexts() {
                                               kFirstSampleAt,
                                               kNextSampleAt,
                                               kMegabytes,
+                                              kLargerThan,
                                               kAddressed};
     return all;
 }

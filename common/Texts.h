@@ -89,6 +89,8 @@ inline constexpr const char* kFirstSampleAt = KORV_TR_NOOP("Core", "First sample
 inline constexpr const char* kNextSampleAt = KORV_TR_NOOP("Core", "Next sample at %1");
 // A large import's or export's progress ("Reading the records: 1.0 of 2.0 MB").
 inline constexpr const char* kMegabytes = KORV_TR_NOOP("Core", "%1: %2 of %3 MB");
+// Why a file was not read.
+inline constexpr const char* kLargerThan = KORV_TR_NOOP("Core", "larger than %1 bytes");
 inline constexpr const char* kReportSaved = KORV_TR_NOOP("Core", "标定报告已保存：%1");
 inline constexpr const char* kReportFailed = KORV_TR_NOOP("Core", "标定报告保存失败：%1（%2）");
 // A device's address before what is said of it ("12: K1 action holds 100, sent 125"). It fits

@@ -1433,6 +1433,22 @@
         <source>Reading the file</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>a directory, not a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>larger than %1 bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QtOperatorMessages</name>

@@ -1432,6 +1432,22 @@
         <source>Reading the file</source>
         <translation>读取文件</translation>
     </message>
+    <message>
+        <source>a directory, not a file</source>
+        <translation>是目录，不是文件</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>不是普通文件</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>已取消</translation>
+    </message>
+    <message>
+        <source>larger than %1 bytes</source>
+        <translation>大于%1字节</translation>
+    </message>
 </context>
 <context>
     <name>QtOperatorMessages</name>
