@@ -6,6 +6,29 @@ bool IsKnownLanguage(const std::string& lang) {
     return lang == "en" || lang == "zh";
 }
 
+namespace {
+
+std::string unknownLanguage(const std::string& given) {
+    return given + ": unknown language, use en or zh";
+}
+
+}  // namespace
+
+std::string FindLanguageError(const std::vector<std::string>& args, const std::string& envLang) {
+    bool given = false;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] != "--lang")
+            continue;
+        given = true;
+        if (!IsKnownLanguage(args[i + 1]))
+            return unknownLanguage("--lang " + args[i + 1]);
+        ++i;
+    }
+    if (!given && !envLang.empty() && !IsKnownLanguage(envLang))
+        return unknownLanguage("KORVELANTIS_LANG=" + envLang);
+    return {};
+}
+
 AppOptionsResult ParseAppOptions(const std::vector<std::string>& args, const std::string& envLang) {
     AppOptions o;
     bool devicesGiven = false;
@@ -20,7 +43,7 @@ AppOptionsResult ParseAppOptions(const std::vector<std::string>& args, const std
             const std::string& value = args[++i];
             if (a == "--lang") {
                 if (!IsKnownLanguage(value))
-                    return {std::nullopt, "--lang " + value + ": unknown language, use en or zh"};
+                    return {std::nullopt, unknownLanguage("--lang " + value)};
                 o.lang = value;
                 langGiven = true;
                 continue;
@@ -43,8 +66,7 @@ AppOptionsResult ParseAppOptions(const std::vector<std::string>& args, const std
         return {std::nullopt, "--devices needs --demo"};
     if (!langGiven && !envLang.empty()) {
         if (!IsKnownLanguage(envLang))
-            return {std::nullopt,
-                    "KORVELANTIS_LANG=" + envLang + ": unknown language, use en or zh"};
+            return {std::nullopt, unknownLanguage("KORVELANTIS_LANG=" + envLang)};
         o.lang = envLang;
     }
     return {o, {}};

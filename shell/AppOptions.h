@@ -27,6 +27,9 @@ AppOptionsResult ParseAppOptions(const std::vector<std::string>& args,
 
 // The languages the window can be shown in besides its own texts.
 bool IsKnownLanguage(const std::string& lang);
+// ParseAppOptions' message for an unknown language (empty: none), answered before the window's
+// platform starts like --help, so it reaches a terminal without a display.
+std::string FindLanguageError(const std::vector<std::string>& args, const std::string& envLang);
 
 const char* AppOptionsUsage();
 

@@ -38,7 +38,9 @@ void centre(QWidget& w) {
 }  // namespace
 
 int RunKorvelantis(int argc, char** argv) {
-    switch (FindInfoRequest(std::vector<std::string>(argv + 1, argv + argc))) {
+    const char* envLang = std::getenv("KORVELANTIS_LANG");
+    const std::vector<std::string> rawArgs(argv + 1, argv + argc);
+    switch (FindInfoRequest(rawArgs)) {
         case InfoRequest::Version:
             printVersion("korvelantis");
             return 0;
@@ -47,6 +49,10 @@ int RunKorvelantis(int argc, char** argv) {
             return 0;
         case InfoRequest::None:
             break;
+    }
+    if (const std::string e = FindLanguageError(rawArgs, envLang ? envLang : ""); !e.empty()) {
+        std::fprintf(stderr, "korvelantis: %s\n%s", e.c_str(), AppOptionsUsage());
+        return 2;
     }
     QApplication app(argc, argv);
     // QApplication took the desktop's locale for the C library; our numbers do not depend on it,
@@ -57,7 +63,6 @@ int RunKorvelantis(int argc, char** argv) {
 
     std::vector<std::string> args;
     for (const QString& a : QApplication::arguments().mid(1)) args.push_back(a.toStdString());
-    const char* envLang = std::getenv("KORVELANTIS_LANG");
     const AppOptionsResult parsed = ParseAppOptions(args, envLang ? envLang : "");
     if (!parsed.options) {
         std::fprintf(stderr, "korvelantis: %s\n%s", parsed.error.c_str(), AppOptionsUsage());

@@ -65,5 +65,10 @@ TEST(AppOptions, UnknownLanguageIsAUsageErrorNamingTheValue) {
     EXPECT_FALSE(env.options);
     EXPECT_EQ(env.error, "KORVELANTIS_LANG=EN: unknown language, use en or zh");
     EXPECT_FALSE(ParseAppOptions({"--lang"}).options);
+    // The same answer before the window's platform starts, Qt's own options among the rest.
+    EXPECT_EQ(FindLanguageError({"-platform", "offscreen", "--lang", "de"}, ""), option.error);
+    EXPECT_EQ(FindLanguageError({}, "EN"), env.error);
+    EXPECT_EQ(FindLanguageError({"--lang", "zh"}, "EN"), "");
+    EXPECT_EQ(FindLanguageError({"--demo", "--lang", "en"}, ""), "");
     EXPECT_NE(std::string(AppOptionsUsage()).find("--lang en|zh"), std::string::npos);
 }
