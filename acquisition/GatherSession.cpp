@@ -1,5 +1,7 @@
 #include "acquisition/GatherSession.h"
 
+#include "common/Texts.h"
+
 #include <climits>
 #include <cstdio>
 
@@ -11,7 +13,8 @@
 
 namespace {
 constexpr std::uint16_t kMeasuredValueRegister = 23;
-constexpr std::string_view kNoDevice = "No device, you can not search the data!";
+constexpr std::string_view kNoDevice =
+    KORV_TR_NOOP("Core", "No device, you can not search the data!");
 
 long long minutesBetween(Clock::TimePoint from, Clock::TimePoint to) {
     return std::chrono::duration_cast<std::chrono::seconds>(to - from).count() / 60;
@@ -31,8 +34,7 @@ std::string clockText(Clock::TimePoint t, const std::tm& today) {
 }  // namespace
 
 std::string deviceSilentMessage(int misses) {
-    return "Device did not answer " + num::formatInt(misses) +
-           " times in a row, acquisition ended!";
+    return fillText(texts::kDeviceSilent, {num::formatInt(misses)});
 }
 
 GatherSession::Check GatherSession::checkReservation(Clock::TimePoint start, Clock::TimePoint end,
@@ -120,7 +122,8 @@ bool GatherSession::start(const Plan& plan) {
         return false;
     }
     if (plan.interval.count() <= 0 || plan.count < 0) {
-        ctx_.messages.show("Not enough memory assigned to the timer!", MessageIcon::Exclamation);
+        ctx_.messages.show(KORV_TR_NOOP("Core", "Not enough memory assigned to the timer!"),
+                           MessageIcon::Exclamation);
         return false;
     }
     // An earlier acquisition's worker has been stopped by its cancel; make sure it is gone
@@ -149,14 +152,15 @@ bool GatherSession::start(const Plan& plan) {
     // start leaves no file behind.
     if (!worker_.start([this, plan, path] { run(plan, path); })) {
         GatherDone = 1;
-        ctx_.messages.show("Not enough memory assigned to the timer!", MessageIcon::Exclamation);
+        ctx_.messages.show(KORV_TR_NOOP("Core", "Not enough memory assigned to the timer!"),
+                           MessageIcon::Exclamation);
         return false;
     }
     path_ = path;
     EnsureDirectory(ctx_.dataDir);
     headerWritten_ = RecordWriter(path).append(kRecordHeader);
     if (!headerWritten_)
-        ctx_.messages.show("File Open Failed!");
+        ctx_.messages.show(KORV_TR_NOOP("Core", "File Open Failed!"));
     released_ = true;
     released_.notify_all();
     return true;
@@ -207,8 +211,9 @@ GatherSession::TickResult GatherSession::tick(const Plan& plan, const std::files
         return TickResult::Stop;
     const std::uint16_t address = ctx_.CurrentAddress.load();
     if (address == 0) {
-        ctx_.messages.show(plan.mode == Mode::Reservation ? " Searching device failed!"
-                                                          : kNoDevice);
+        ctx_.messages.show(plan.mode == Mode::Reservation
+                               ? KORV_TR_NOOP("Core", " Searching device failed!")
+                               : kNoDevice);
         return TickResult::Stop;
     }
     const ExchangeResult r =
@@ -236,7 +241,7 @@ GatherSession::TickResult GatherSession::tick(const Plan& plan, const std::files
         ++taken_;
     } else {
         ++lost_;
-        ctx_.messages.show("File Open Failed!");
+        ctx_.messages.show(KORV_TR_NOOP("Core", "File Open Failed!"));
     }
     return left <= 0 ? TickResult::Stop : TickResult::Continue;
 }

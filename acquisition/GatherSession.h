@@ -22,15 +22,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include "common/Texts.h"
 
 #include "common/AppContext.h"
 #include "common/Progress.h"
 #include "common/Worker.h"
 
-inline constexpr std::string_view kGatherWaitText = "Collecting data, please wait....";
-inline constexpr std::string_view kGatherCancelCaption = "Cancel Acquisition";
+inline constexpr std::string_view kGatherWaitText =
+    KORV_TR_NOOP("Core", "Collecting data, please wait....");
+inline constexpr std::string_view kGatherCancelCaption = KORV_TR_NOOP("Core", "Cancel Acquisition");
 inline constexpr std::string_view kEndPassedMessage =
-    "End time setting can not be lower than the current time";
+    KORV_TR_NOOP("Core", "End time setting can not be lower than the current time");
 // "Device did not answer 3 times in a row, acquisition ended!"
 std::string deviceSilentMessage(int misses);
 

@@ -17,13 +17,16 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include "common/Texts.h"
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordTable.h"
 
-inline constexpr std::string_view kFileWriteFailedMessage = "File Write Failed!";
-inline constexpr std::string_view kExportWaitText = "Exporting data, please wait....";
-inline constexpr std::string_view kExportCancelCaption = "Cancel Export";
+inline constexpr std::string_view kFileWriteFailedMessage =
+    KORV_TR_NOOP("Core", "File Write Failed!");
+inline constexpr std::string_view kExportWaitText =
+    KORV_TR_NOOP("Core", "Exporting data, please wait....");
+inline constexpr std::string_view kExportCancelCaption = KORV_TR_NOOP("Core", "Cancel Export");
 
 // The years of a table's time texts, handed out in record order.
 class RecordYears {

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "common/NumberText.h"
+#include "common/Texts.h"
 #include "link/Gbk.h"
 
 std::string recordFileName(const std::tm& t) {

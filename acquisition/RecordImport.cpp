@@ -15,7 +15,7 @@ namespace {
 constexpr std::size_t kLinesPerReport = 1 << 16;
 
 std::string tableError(const std::string& why) {
-    return "错误信息  " + why;
+    return fillText(texts::kImportError, {why});
 }
 
 // Tab, CR and every byte from 0x20 up (GBK included) are text; the rest is not.

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include "common/Texts.h"
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordTable.h"
@@ -24,11 +25,14 @@
 #include "link/OperatorMessages.h"
 
 inline constexpr std::string_view kNotCollectedMessage =
-    "This file is not collected data, please select another file!";
-inline constexpr std::string_view kFileOpenFailedMessage = "File Open Failed!";
-inline constexpr std::string_view kNoRecordsMessage = "This file holds no records.";
-inline constexpr std::string_view kImportWaitText = "Importing data, please wait....";
-inline constexpr std::string_view kImportCancelCaption = "Cancel Import";
+    KORV_TR_NOOP("Core", "This file is not collected data, please select another file!");
+inline constexpr std::string_view kFileOpenFailedMessage =
+    KORV_TR_NOOP("Core", "File Open Failed!");
+inline constexpr std::string_view kNoRecordsMessage =
+    KORV_TR_NOOP("Core", "This file holds no records.");
+inline constexpr std::string_view kImportWaitText =
+    KORV_TR_NOOP("Core", "Importing data, please wait....");
+inline constexpr std::string_view kImportCancelCaption = KORV_TR_NOOP("Core", "Cancel Import");
 // Ten million samples, 19 years at one a minute.
 inline constexpr std::size_t kMaxRecordFileBytes = std::size_t{256} << 20;
 

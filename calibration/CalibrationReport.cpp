@@ -1,5 +1,7 @@
 #include "calibration/CalibrationReport.h"
 
+#include "common/Texts.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -47,11 +49,11 @@ std::string numbered(const char* name, int i, const std::string& unit) {
 }  // namespace
 
 std::string reportSavedText(const std::filesystem::path& path) {
-    return "标定报告已保存：" + path.string();
+    return fillText(texts::kReportSaved, {path.string()});
 }
 
 std::string reportFailedText(const std::filesystem::path& path, const std::string& reason) {
-    return "标定报告保存失败：" + path.string() + "（" + reason + "）";
+    return fillText(texts::kReportFailed, {path.string(), reason});
 }
 
 std::string calibrationReportCsv(const CalibrationSnapshot& s, const std::string& unit) {

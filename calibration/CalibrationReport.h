@@ -20,12 +20,13 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include "common/Texts.h"
 
 #include "calibration/SensorCalibration.h"
 
 namespace calib {
 
-inline constexpr const char* kNothingToReport = "没有可保存的标定结果！";
+inline constexpr const char* kNothingToReport = KORV_TR_NOOP("Core", "没有可保存的标定结果！");
 std::string reportSavedText(const std::filesystem::path& path);
 std::string reportFailedText(const std::filesystem::path& path, const std::string& reason);
 

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include "common/Texts.h"
 
 #include "common/AppContext.h"
 
@@ -17,7 +18,7 @@ class Progress;
 
 namespace calib {
 
-inline constexpr const char* kVerifyFailed = "校验失败！";
+inline constexpr const char* kVerifyFailed = KORV_TR_NOOP("Core", "校验失败！");
 
 enum class OutputKind { Current, Voltage };
 

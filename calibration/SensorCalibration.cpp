@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "common/ProgressTexts.h"
+#include "common/Texts.h"
 #include "link/RegisterMap.h"
 
 namespace calib {
@@ -43,30 +44,29 @@ void showDeviceStep(Progress& progress, int address, int done, int total, const 
 }
 
 std::string acquisitionThreadFailedText(int point) {
-    return "采集线程" + num::formatInt(point) + "启动失败！";
+    return fillText(texts::kThreadStartFailed, {num::formatInt(point)});
 }
 
 std::string writeVerifyFailedText(int address) {
-    return "地址" + num::formatInt(address) + "：K和B值下载校验失败！";
+    return fillText(texts::kWriteVerifyFailed, {num::formatInt(address)});
 }
 
 std::string flatReadingsText(const std::vector<int>& addresses) {
-    return "以下地址的各点采集值全部相同，无法计算K和B值，未下载：" + numberList(addresses);
+    return fillText(texts::kFlatReadings, {numberList(addresses)});
 }
 
 std::string missingReadingsText(const std::vector<int>& addresses) {
-    return "以下地址缺少标定点的采集值，未下载K和B值：" + numberList(addresses);
+    return fillText(texts::kMissingReadings, {numberList(addresses)});
 }
 
 std::string pointsNotAcquiredText(const std::vector<int>& points) {
-    return "标定点" + numberList(points) + "尚未采集，无法计算K和B值，未下载！";
+    return fillText(texts::kPointsNotAcquired, {numberList(points)});
 }
 
 std::string downloadCompleteText(const std::vector<int>& marked) {
-    std::string text = "K和B值下载完成！";
-    if (!marked.empty())
-        text += "以下地址的拟合残差超过量程的0.5%，请检查：" + numberList(marked);
-    return text;
+    if (marked.empty())
+        return KORV_TR_NOOP("Core", "K和B值下载完成！");
+    return fillText(texts::kDownloadCompleteMarked, {numberList(marked)});
 }
 
 TargetSet targetSetFor(const BasicSettings& basic, int pointCount, const std::string& signalType,

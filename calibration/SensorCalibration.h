@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "common/Texts.h"
 
 #include "calibration/CalibrationMath.h"
 #include "common/AppContext.h"
@@ -27,9 +28,10 @@
 namespace calib {
 
 // Operator texts of this calibration.
-inline constexpr const char* kNoPortOrNoDevices = "没有打开串口，或者没有搜索在线设备！";
-inline constexpr const char* kNoOnlineDevices = "未搜索到在线设备！";
-inline constexpr const char* kDownloadThreadFailed = "批量下载线程启动失败！";
+inline constexpr const char* kNoPortOrNoDevices =
+    KORV_TR_NOOP("Core", "没有打开串口，或者没有搜索在线设备！");
+inline constexpr const char* kNoOnlineDevices = KORV_TR_NOOP("Core", "未搜索到在线设备！");
+inline constexpr const char* kDownloadThreadFailed = KORV_TR_NOOP("Core", "批量下载线程启动失败！");
 std::string acquisitionThreadFailedText(int point);  // "采集线程k启动失败！"
 // Additions of ours, for faults the classic program passed over in silence.
 std::string writeVerifyFailedText(int address);
@@ -37,12 +39,16 @@ std::string flatReadingsText(const std::vector<int>& addresses);
 std::string missingReadingsText(const std::vector<int>& addresses);
 std::string pointsNotAcquiredText(const std::vector<int>& points);
 std::string downloadCompleteText(const std::vector<int>& marked);
-inline constexpr const char* kUnknownPointPosition = "小数点位置未选择，无法计算K和B值，未下载！";
-inline constexpr const char* kUnknownPointCount = "标定点数无效，无法计算K和B值，未下载！";
-inline constexpr const char* kNoDensity = "液体密度为0，无法计算K和B值，未下载！";
-inline constexpr const char* kEmptyRange = "量程起点与终点相同，无法计算K和B值，未下载！";
-inline constexpr const char* kNothingToVerify = "尚未下载K和B值，无法校验！";
-inline constexpr const char* kVerifyThreadFailed = "校验线程启动失败！";
+inline constexpr const char* kUnknownPointPosition =
+    KORV_TR_NOOP("Core", "小数点位置未选择，无法计算K和B值，未下载！");
+inline constexpr const char* kUnknownPointCount =
+    KORV_TR_NOOP("Core", "标定点数无效，无法计算K和B值，未下载！");
+inline constexpr const char* kNoDensity =
+    KORV_TR_NOOP("Core", "液体密度为0，无法计算K和B值，未下载！");
+inline constexpr const char* kEmptyRange =
+    KORV_TR_NOOP("Core", "量程起点与终点相同，无法计算K和B值，未下载！");
+inline constexpr const char* kNothingToVerify = KORV_TR_NOOP("Core", "尚未下载K和B值，无法校验！");
+inline constexpr const char* kVerifyThreadFailed = KORV_TR_NOOP("Core", "校验线程启动失败！");
 
 // The set of the basic configuration's published values for n points; the signal type and
 // density are the page's copies taken at its activation.

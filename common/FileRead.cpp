@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "common/NumberText.h"
+#include "common/Texts.h"
 
 namespace {
 
@@ -45,12 +46,12 @@ FileRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes
     if (::fstat(fd.get(), &st) != 0)
         return failure(std::strerror(errno));
     if (S_ISDIR(st.st_mode))
-        return failure("a directory, not a file");
+        return failure(KORV_TR_NOOP("Core", "a directory, not a file"));
     if (!S_ISREG(st.st_mode))
-        return failure("not a regular file");
+        return failure(KORV_TR_NOOP("Core", "not a regular file"));
     const auto tooLong = [&] {
-        return failure("larger than " + num::formatInt(static_cast<long long>(maxBytes)) +
-                       " bytes");
+        return failure(
+            fillText(texts::kLargerThan, {num::formatInt(static_cast<long long>(maxBytes))}));
     };
     if (static_cast<unsigned long long>(st.st_size) > maxBytes)
         return tooLong();
@@ -78,7 +79,7 @@ FileRead readRegularFile(const std::filesystem::path& path, std::size_t maxBytes
         if (r.bytes.size() > maxBytes)
             return tooLong();
         if (keepGoing && !keepGoing(r.bytes.size()))
-            return failure("cancelled");
+            return failure(KORV_TR_NOOP("Core", "cancelled"));
     }
     r.ok = true;
     return r;

@@ -1,27 +1,11 @@
 #include "common/Progress.h"
 
-std::string fillIn(std::string_view format, const std::vector<std::string>& args) {
-    std::string out;
-    out.reserve(format.size());
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        const char c = format[i];
-        if (c == '%' && i + 1 < format.size() && format[i + 1] >= '1' && format[i + 1] <= '9') {
-            const auto n = static_cast<std::size_t>(format[i + 1] - '1');
-            if (n < args.size()) {
-                out += args[n];
-                ++i;
-                continue;
-            }
-        }
-        out += c;
-    }
-    return out;
-}
+#include "common/Texts.h"
 
 namespace {
 std::string textOf(const std::vector<ProgressPart>& parts) {
     std::string text;
-    for (const ProgressPart& p : parts) text += fillIn(p.format, p.args);
+    for (const ProgressPart& p : parts) text += fillText(p.format, p.args);
     return text;
 }
 }  // namespace

@@ -24,9 +24,6 @@ struct ProgressPart {
     bool operator==(const ProgressPart&) const = default;
 };
 
-// `format` with %1..%9 replaced by `args` (a missing argument leaves its marker).
-std::string fillIn(std::string_view format, const std::vector<std::string>& args);
-
 struct ProgressSnapshot {
     std::string text;  // "Address 23 of 60, 2 online"; empty: nothing to show yet
     std::vector<ProgressPart> parts;

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "common/Texts.h"
 #include "link/OperatorMessages.h"
 
 bool Worker::start(std::function<void()> work) {
@@ -45,5 +46,5 @@ bool StartWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMes
 }
 
 std::string WorkerStartFailure::acquisition(int point) {
-    return "采集线程" + std::to_string(point) + "启动失败！";
+    return fillText(texts::kThreadStartFailed, {std::to_string(point)});
 }

@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 #include <vector>
+#include "common/Texts.h"
 
 class OperatorMessages;
 
@@ -53,8 +54,8 @@ bool StartWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMes
 
 // The operator's messages when a worker cannot be started.
 namespace WorkerStartFailure {
-inline constexpr const char* kSearch = "Thread failed to start search！";
-inline constexpr const char* kBatchDownload = "批量下载线程启动失败！";
+inline constexpr const char* kSearch = KORV_TR_NOOP("Core", "Thread failed to start search！");
+inline constexpr const char* kBatchDownload = KORV_TR_NOOP("Core", "批量下载线程启动失败！");
 // "采集线程1启动失败！" .. "采集线程5启动失败！" for calibration point 1..5.
 std::string acquisition(int point);
 }  // namespace WorkerStartFailure

@@ -1,5 +1,7 @@
 #include "config/DeviceSearch.h"
 
+#include "common/Texts.h"
+
 #include <algorithm>
 
 #include "common/NumberText.h"
@@ -7,10 +9,10 @@
 
 namespace config {
 
-const char* const kNoOnlineDevice = "No online device";
-const char* const kSearchFailed = "Search failed!";
-const char* const kSearchComplete = "Searching for information to complete!";
-const char* const kThreadFailed = "Thread failed to start search！";
+const char* const kNoOnlineDevice = KORV_TR_NOOP("Core", "No online device");
+const char* const kSearchFailed = KORV_TR_NOOP("Core", "Search failed!");
+const char* const kSearchComplete = KORV_TR_NOOP("Core", "Searching for information to complete!");
+const char* const kThreadFailed = KORV_TR_NOOP("Core", "Thread failed to start search！");
 
 namespace {
 

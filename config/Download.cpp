@@ -1,13 +1,15 @@
 #include "config/Download.h"
 
+#include "common/Texts.h"
+
 #include "common/NumberText.h"
 #include "common/ProgressTexts.h"
 
 namespace config {
 
-const char* const kDownloadSuccess = "Download Success!";
-const char* const kDownloadFailed = "Download failed!";
-const char* const kNoSearchAppliance = "No search appliance！";
+const char* const kDownloadSuccess = KORV_TR_NOOP("Core", "Download Success!");
+const char* const kDownloadFailed = KORV_TR_NOOP("Core", "Download failed!");
+const char* const kNoSearchAppliance = KORV_TR_NOOP("Core", "No search appliance！");
 
 namespace {
 
@@ -91,8 +93,7 @@ std::string rangeMessage(EditId edit, long long min, long long max, int multipli
     const auto shown = [&](long long v) {
         return num::formatGeneral(static_cast<double>(v) / multiplier, 10);
     };
-    return std::string(editCaption(edit)) + " enter a value from " + shown(min) + " to " +
-           shown(max);
+    return fillText(texts::kValueOutOfRange, {editCaption(edit), shown(min), shown(max)});
 }
 
 int outputRangeCode(const BasicConfigModel& m) {

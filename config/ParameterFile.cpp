@@ -1,5 +1,7 @@
 #include "config/ParameterFile.h"
 
+#include "common/Texts.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -133,7 +135,7 @@ bool writeParameterFile(const std::filesystem::path& path, const BasicConfigMode
 
 namespace {
 
-constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
+constexpr const char* kUtf8Bom = KORV_TR_NOOP("Core", "\xEF\xBB\xBF");
 
 std::string withoutBom(const std::string& bytes) {
     return bytes.rfind(kUtf8Bom, 0) == 0 ? bytes.substr(3) : bytes;
@@ -153,12 +155,13 @@ ParameterFileRead refused(std::string problem) {
     return r;
 }
 
-std::string lineName(std::size_t line, const std::string& key) {
-    // Enough of a line that is no key at all to recognise it.
+// The line's number and enough of a line that is no key at all to recognise it.
+std::string lineMessage(const char* tmpl, std::size_t line, const std::string& key,
+                        const std::string& extra = {}) {
     constexpr std::size_t kShown = 40;
     const std::string shown = key.size() > kShown ? key.substr(0, kShown) + "..." : key;
-    return "Line " + num::formatInt(static_cast<long long>(line)) + " (" + toUtf8OrKeep(shown) +
-           ")";
+    return fillText(tmpl,
+                    {num::formatInt(static_cast<long long>(line)), toUtf8OrKeep(shown), extra});
 }
 
 }  // namespace
@@ -175,16 +178,16 @@ ParameterFileRead decodeParameterFile(const std::string& bytes) {
         const std::string key = trimSpaces(line.substr(0, eq));
         const auto k = keyIndex(key);
         if (!k)
-            return refused(lineName(n + 1, key) + " is not a parameter!");
+            return refused(lineMessage(texts::kLineNotParameter, n + 1, key));
         if (lineOf[*k] != 0)
-            return refused(lineName(n + 1, key) + " repeats line " +
-                           num::formatInt(static_cast<long long>(lineOf[*k])) + "!");
+            return refused(lineMessage(texts::kLineRepeats, n + 1, key,
+                                       num::formatInt(static_cast<long long>(lineOf[*k]))));
         lineOf[*k] = n + 1;
         r.values[*k] = eq == std::string::npos ? std::string() : toUtf8OrKeep(line.substr(eq + 1));
     }
     for (std::size_t k = 0; k < kParameterLineCount; ++k)
         if (lineOf[k] == 0)
-            return refused(lineName(k + 1, kParameterFileKeys[k]) + " is missing!");
+            return refused(lineMessage(texts::kLineMissing, k + 1, kParameterFileKeys[k]));
     return r;
 }
 

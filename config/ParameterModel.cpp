@@ -1,5 +1,7 @@
 #include "config/ParameterModel.h"
 
+#include "common/Texts.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -8,8 +10,8 @@
 
 namespace config {
 
-const char* const kNotANumber = "请键入一个数。";
-const char* const kNotAnInteger = "请键入一个整数。";
+const char* const kNotANumber = KORV_TR_NOOP("Core", "请键入一个数。");
+const char* const kNotAnInteger = KORV_TR_NOOP("Core", "请键入一个整数。");
 
 bool isIntegerEdit(EditId id) {
     return id == EditId::Address || id == EditId::CurrentDevice || id == EditId::ProductCode ||
@@ -18,20 +20,21 @@ bool isIntegerEdit(EditId id) {
 
 const char* editCaption(EditId id) {
     // In the order of EditId.
-    static constexpr const char* kCaptions[kEditCount] = {"Range start:",
-                                                          "Range end:",
-                                                          "Address:",
-                                                          "Current device:",
-                                                          "Product code:",
-                                                          "K1 action:",
-                                                          "K2 action:",
-                                                          "K1 delay value:",
-                                                          "K2 delay value:",
-                                                          "liquid density:",
-                                                          "Zoom range of termination:",
-                                                          "Initial zoom range:",
-                                                          "K1 releasing value:",
-                                                          "K2 releasing value:"};
+    static constexpr const char* kCaptions[kEditCount] = {
+        KORV_TR_NOOP("Core", "Range start:"),
+        KORV_TR_NOOP("Core", "Range end:"),
+        KORV_TR_NOOP("Core", "Address:"),
+        KORV_TR_NOOP("Core", "Current device:"),
+        KORV_TR_NOOP("Core", "Product code:"),
+        KORV_TR_NOOP("Core", "K1 action:"),
+        KORV_TR_NOOP("Core", "K2 action:"),
+        KORV_TR_NOOP("Core", "K1 delay value:"),
+        KORV_TR_NOOP("Core", "K2 delay value:"),
+        KORV_TR_NOOP("Core", "liquid density:"),
+        KORV_TR_NOOP("Core", "Zoom range of termination:"),
+        KORV_TR_NOOP("Core", "Initial zoom range:"),
+        KORV_TR_NOOP("Core", "K1 releasing value:"),
+        KORV_TR_NOOP("Core", "K2 releasing value:")};
     return kCaptions[idx(id)];
 }
 
@@ -98,13 +101,16 @@ const char* defaultUnitFor(std::string_view signalType) {
 }
 
 BasicConfigModel::BasicConfigModel() {
-    list(ListId::SignalType).entries = {"level", "Pressure", "Temperature"};
+    list(ListId::SignalType).entries = {KORV_TR_NOOP("Core", "level"),
+                                        KORV_TR_NOOP("Core", "Pressure"),
+                                        KORV_TR_NOOP("Core", "Temperature")};
     list(ListId::SignalUnit).entries = {"℃", "℉", "MPa", "kPa", "bar", "psi", "kgf/cm2", "mm", "m"};
     list(ListId::OutputType).entries = {"K1", "K1+K2", "K1+1A", "K1+1V", "2K+1A", "2K+1V"};
     list(ListId::PointPosition).entries = {"0.000", "00.00", "000.0", "0000"};
-    const std::vector<std::string> switches = {"Hysteresis normally close",
-                                               "Hysteresis normally open", "The window close",
-                                               "The window open"};
+    const std::vector<std::string> switches = {KORV_TR_NOOP("Core", "Hysteresis normally close"),
+                                               KORV_TR_NOOP("Core", "Hysteresis normally open"),
+                                               KORV_TR_NOOP("Core", "The window close"),
+                                               KORV_TR_NOOP("Core", "The window open")};
     list(ListId::K1Type).entries = switches;
     list(ListId::K2Type).entries = switches;
     list(ListId::Voltage).entries = {"0--10V", "0--5V"};

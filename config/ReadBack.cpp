@@ -1,12 +1,15 @@
 #include "config/ReadBack.h"
 
+#include "common/Texts.h"
+
 #include "common/NumberText.h"
 #include "common/ProgressTexts.h"
 #include "link/RegisterMap.h"
 
 namespace config {
 
-const char* const kNothingReadBack = "No device was online to read back: search first";
+const char* const kNothingReadBack =
+    KORV_TR_NOOP("Core", "No device was online to read back: search first");
 
 namespace {
 
@@ -14,47 +17,47 @@ const char* registerName(std::uint16_t r) {
     switch (r) {
         case reg::ProductCodeHigh:
         case reg::ProductCodeLow:
-            return "Product code";
+            return KORV_TR_NOOP("Core", "Product code");
         case reg::Address:
-            return "Address";
+            return KORV_TR_NOOP("Core", "Address");
         case reg::SignalType:
-            return "Signal type";
+            return KORV_TR_NOOP("Core", "Signal type");
         case reg::SignalUnit:
-            return "Signal unit";
+            return KORV_TR_NOOP("Core", "Signal unit");
         case reg::RangeStart:
-            return "Range start";
+            return KORV_TR_NOOP("Core", "Range start");
         case reg::RangeEnd:
-            return "Range end";
+            return KORV_TR_NOOP("Core", "Range end");
         case reg::OutputType:
-            return "Output type";
+            return KORV_TR_NOOP("Core", "Output type");
         case reg::DotPos:
-            return "Point position";
+            return KORV_TR_NOOP("Core", "Point position");
         case reg::K1Type:
-            return "K1 switch type";
+            return KORV_TR_NOOP("Core", "K1 switch type");
         case reg::K1Action:
-            return "K1 action";
+            return KORV_TR_NOOP("Core", "K1 action");
         case reg::K1Release:
-            return "K1 release";
+            return KORV_TR_NOOP("Core", "K1 release");
         case reg::K1Delay:
-            return "K1 delay";
+            return KORV_TR_NOOP("Core", "K1 delay");
         case reg::K2Type:
-            return "K2 switch type";
+            return KORV_TR_NOOP("Core", "K2 switch type");
         case reg::K2Action:
-            return "K2 action";
+            return KORV_TR_NOOP("Core", "K2 action");
         case reg::K2Release:
-            return "K2 release";
+            return KORV_TR_NOOP("Core", "K2 release");
         case reg::K2Delay:
-            return "K2 delay";
+            return KORV_TR_NOOP("Core", "K2 delay");
         case reg::OutputRange:
-            return "Output range";
+            return KORV_TR_NOOP("Core", "Output range");
         case reg::RangeZStart:
-            return "Zoom start";
+            return KORV_TR_NOOP("Core", "Zoom start");
         case reg::RangeZEnd:
-            return "Zoom end";
+            return KORV_TR_NOOP("Core", "Zoom end");
         case reg::Density:
-            return "Density";
+            return KORV_TR_NOOP("Core", "Density");
         default:
-            return "Register";
+            return KORV_TR_NOOP("Core", "Register");
     }
 }
 
@@ -104,19 +107,20 @@ long long registerValue(std::uint16_t r, std::uint16_t value) {
 }
 
 std::string differenceText(const RegisterDifference& d) {
-    return std::string(registerName(d.reg)) + " holds " +
-           num::formatInt(registerValue(d.reg, d.held)) + ", sent " +
-           num::formatInt(registerValue(d.reg, d.sent));
+    return fillText(texts::kRegisterHolds,
+                    {registerName(d.reg), num::formatInt(registerValue(d.reg, d.held)),
+                     num::formatInt(registerValue(d.reg, d.sent))});
 }
 
 std::string deviceReadBackText(const DeviceReadBack& d) {
-    std::string text = num::formatInt(d.address) + ": ";
+    const std::string address = num::formatInt(d.address);
+    std::string text = address + ": ";
     switch (d.status) {
         case ReadBackStatus::Verified:
-            return text + "verified";
+            return fillText(texts::kDeviceVerified, {address});
         case ReadBackStatus::NoAnswer:
         case ReadBackStatus::PortFailed:
-            return text + "no answer";
+            return fillText(texts::kDeviceNoAnswer, {address});
         case ReadBackStatus::Differs:
             break;
     }
@@ -134,8 +138,9 @@ std::string readBackSummary(const std::vector<DeviceReadBack>& devices) {
         else
             rest += "; " + deviceReadBackText(d);
     }
-    return num::formatInt(static_cast<long long>(verified)) + " of " +
-           num::formatInt(static_cast<long long>(devices.size())) + " devices verified" + rest;
+    return fillText(texts::kDevicesVerified,
+                    {num::formatInt(static_cast<long long>(verified)),
+                     num::formatInt(static_cast<long long>(devices.size())), rest});
 }
 
 bool DownloadReport::verified() const {

@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "common/ProgressTexts.h"
+#include "common/Texts.h"
 #include "config/Download.h"
 #include "link/RegisterMap.h"
 
@@ -47,12 +48,11 @@ std::vector<int> answeringDevices(AppContext& ctx, bool& failed, const std::atom
 }
 
 std::string severalAnswerQuestion(const std::vector<int>& answering, int address) {
-    return "More than one device answers: " + addressList(answering) +
-           ". Every one of them takes address " + num::formatInt(address) + ". Send anyway?";
+    return fillText(texts::kSeveralAnswerAsk, {addressList(answering), num::formatInt(address)});
 }
 
 std::string severalAnswerRefusal(const std::vector<int>& answering) {
-    return "More than one device answers: " + addressList(answering) + ". Nothing was sent.";
+    return fillText(texts::kSeveralAnswerRefused, {addressList(answering)});
 }
 
 ConfigurationCheck configureAndConfirm(AppContext& ctx, const std::vector<std::uint8_t>& frame,
@@ -90,20 +90,17 @@ ConfigurationCheck configureAndConfirm(AppContext& ctx, const std::vector<std::u
 }
 
 std::string configurationText(const ConfigurationCheck& c) {
-    const std::string at = "address " + num::formatInt(c.address);
+    const std::string at = num::formatInt(c.address);
     switch (c.status) {
         case ConfigurationCheck::Status::Confirmed:
-            return "Configuration confirmed: " + at + ", product code " +
-                   num::formatInt(c.productCode);
+            return fillText(texts::kConfigConfirmed, {at, num::formatInt(c.productCode)});
         case ConfigurationCheck::Status::NoAnswer:
-            return "Configuration not confirmed: " + at + " gives no answer!";
+            return fillText(texts::kConfigNoAnswer, {at});
         case ConfigurationCheck::Status::Differs:
             if (c.heldAddress != c.address)
-                return "Configuration not confirmed: " + at + " holds address " +
-                       num::formatInt(c.heldAddress) + "!";
-            return "Configuration not confirmed: " + at + " holds product code " +
-                   num::formatInt(c.heldProductCode) + ", sent " + num::formatInt(c.productCode) +
-                   "!";
+                return fillText(texts::kConfigHeldAddress, {at, num::formatInt(c.heldAddress)});
+            return fillText(texts::kConfigHeldCode,
+                            {at, num::formatInt(c.heldProductCode), num::formatInt(c.productCode)});
         case ConfigurationCheck::Status::PortFailed:
             break;
     }

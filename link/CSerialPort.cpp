@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
+#include "common/Texts.h"
 
 #include <algorithm>
 #include <array>
@@ -52,18 +53,16 @@ std::string describeOpenError(int error, const std::string& path) {
     switch (error) {
         case EACCES:
         case EPERM:
-            return "Permission denied on " + path +
-                   ": add your user to the dialout group (sudo usermod -aG dialout $USER) and log "
-                   "in again.";
+            return fillText(texts::kPortPermission, {path});
         case ENOENT:
         case ENXIO:
         case ENODEV:
-            return "No such device: " + path + ". Is the adapter plugged in?";
+            return fillText(texts::kPortMissing, {path});
         case EBUSY:
         case EWOULDBLOCK:
-            return path + " is busy: another program is using this port.";
+            return fillText(texts::kPortBusy, {path});
         case ENOTTY:
-            return path + " is not a serial port.";
+            return fillText(texts::kPortNotSerial, {path});
         default:
             return path + ": " + std::strerror(error);
     }
@@ -111,7 +110,8 @@ void CSerialPort::closeDescriptor() {
 }
 
 int CSerialPort::Open(const SerialSettings& settings) {
-    static const char* kFailed = "System initialization, open the serial port error!";
+    static const char* kFailed =
+        KORV_TR_NOOP("Core", "System initialization, open the serial port error!");
     closeDescriptor();
     clearInterrupt();
     lastOpenFailure_.clear();
@@ -130,9 +130,7 @@ int CSerialPort::Open(const SerialSettings& settings) {
         state_ = State::Open;
         lastByteAt_ = {};
         messages_.status({});
-        messages_.show(
-            "System initialization, open the serial port " + settings.PortName + " Success!",
-            MessageIcon::Exclamation);
+        messages_.show(fillText(texts::kPortOpened, {settings.PortName}), MessageIcon::Exclamation);
         return 1;
     };
 
@@ -238,7 +236,7 @@ int CSerialPort::Close() {
     state_ = State::Closed;
     clearInterrupt();
     messages_.status({});
-    messages_.show("The serial port is closed ", MessageIcon::Exclamation);
+    messages_.show(KORV_TR_NOOP("Core", "The serial port is closed "), MessageIcon::Exclamation);
     return wasClosed ? 0 : 1;
 }
 
@@ -247,14 +245,15 @@ void CSerialPort::failIo(bool reading, int error) {
     if (tcp_ && (error == ECONNRESET || error == EPIPE || error == ENOTCONN || error == ETIMEDOUT))
         error = EIO;
     if (reading)
-        messages_.show("Error Code" + std::to_string(error) + "read serial operation failed!");
+        messages_.show(fillText(texts::kReadFailedCode, {std::to_string(error)}));
     else
-        messages_.show("Error Code" + std::to_string(error) + ",Write serial operation failed!");
+        messages_.show(fillText(texts::kWriteFailedCode, {std::to_string(error)}));
     // A dead line stays dead: every later call fails silently, so no caller polls it for ever.
     closeDescriptor();
     state_ = State::Closed;
-    messages_.status("The serial port " + path_ + " is closed: " +
-                     (error == EIO ? std::string("the line hung up.") : std::strerror(error)));
+    messages_.status(fillText(
+        texts::kPortClosedBecause,
+        {path_, error == EIO ? KORV_TR_NOOP("Core", "the line hung up.") : std::strerror(error)}));
 }
 
 void CSerialPort::interrupt() {

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Texts.h"
 #include "link/OperatorMessages.h"
 #include "link/SerialSettings.h"
 #include "link/Timing.h"
@@ -29,9 +30,9 @@ public:
     using Clock = std::chrono::steady_clock;
 
     static constexpr const char* kReadNotOpen =
-        "The serial port is not open, read serial operation failed!";
+        KORV_TR_NOOP("Core", "The serial port is not open, read serial operation failed!");
     static constexpr const char* kWriteNotOpen =
-        "The serial port is not open,Write serial operation failed!";
+        KORV_TR_NOOP("Core", "The serial port is not open,Write serial operation failed!");
 
     explicit CSerialPort(OperatorMessages& messages);
     virtual ~CSerialPort();

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "common/NumberText.h"
+#include "common/Texts.h"
 
 bool isTcpPortName(const std::string& name) {
     return name.rfind("tcp:", 0) == 0;
@@ -80,8 +81,7 @@ int connectOne(int fd, const addrinfo& ai, std::chrono::milliseconds timeout) {
 int connectTcp(const std::string& name, std::chrono::milliseconds timeout, std::string& failure) {
     const auto address = parseTcpPortName(name);
     if (!address) {
-        failure =
-            name + " is not a TCP port name: write tcp:HOST:PORT with a port from 1 to 65535.";
+        failure = fillText(texts::kTcpBadName, {name});
         return -1;
     }
     const std::string where = address->host + ":" + address->port;
@@ -92,7 +92,7 @@ int connectTcp(const std::string& name, std::chrono::milliseconds timeout, std::
     addrinfo* found = nullptr;
     if (const int e = ::getaddrinfo(address->host.c_str(), address->port.c_str(), &hints, &found);
         e != 0) {
-        failure = "Unknown host " + address->host + ": " + ::gai_strerror(e);
+        failure = fillText(texts::kTcpUnknownHost, {address->host, ::gai_strerror(e)});
         return -1;
     }
     int error = 0;
@@ -113,9 +113,8 @@ int connectTcp(const std::string& name, std::chrono::milliseconds timeout, std::
     }
     ::freeaddrinfo(found);
     if (error == ETIMEDOUT)
-        failure = where + " did not accept the connection within " +
-                  num::formatInt(timeout.count() / 1000) + " s.";
+        failure = fillText(texts::kTcpTimeout, {where, num::formatInt(timeout.count() / 1000)});
     else
-        failure = "No connection to " + where + ": " + std::strerror(error);
+        failure = fillText(texts::kTcpNoConnection, {where, std::strerror(error)});
     return -1;
 }

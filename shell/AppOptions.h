@@ -1,6 +1,6 @@
 #pragma once
 // The window program's own command line:
-//   korvelantis [--demo [--devices 1,7,12,35]] [--screenshots OUTDIR]
+//   korvelantis [--demo [--devices 1,7,12,35]] [--screenshots OUTDIR] [--lang en|zh]
 
 #include <optional>
 #include <string>
@@ -10,6 +10,9 @@ struct AppOptions {
     bool demo = false;
     std::vector<int> demoDevices{1, 7, 12, 35};
     std::string screenshotDir;  // empty: a normal run
+    // The window's language: empty shows the texts as they are (English and Chinese mixed),
+    // "en" all in English, "zh" all in Chinese.
+    std::string lang;
 };
 
 struct AppOptionsResult {
@@ -18,7 +21,15 @@ struct AppOptionsResult {
 };
 
 // `args` without the program name. Qt's own options (-platform ...) are removed before.
-AppOptionsResult ParseAppOptions(const std::vector<std::string>& args);
+// `envLang` is KORVELANTIS_LANG (empty when unset); --lang wins over it.
+AppOptionsResult ParseAppOptions(const std::vector<std::string>& args,
+                                 const std::string& envLang = {});
+
+// The languages the window can be shown in besides its own texts.
+bool IsKnownLanguage(const std::string& lang);
+// ParseAppOptions' message for an unknown language (empty: none), answered before the window's
+// platform starts like --help, so it reaches a terminal without a display.
+std::string FindLanguageError(const std::vector<std::string>& args, const std::string& envLang);
 
 const char* AppOptionsUsage();
 

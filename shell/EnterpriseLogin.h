@@ -2,8 +2,10 @@
 // The factory password that switches the running program into enterprise mode.
 
 #include <string_view>
+#include "common/Texts.h"
 
 // Byte for byte, length included: no trimming, no prefix match.
 bool IsEnterprisePassword(std::string_view typed);
 
-inline constexpr const char* kLoginFailedText = "Login password you entered is incorrect";
+inline constexpr const char* kLoginFailedText =
+    KORV_TR_NOOP("Core", "Login password you entered is incorrect");

@@ -114,7 +114,7 @@ void invertCrossHair(QImage& img, int x, int y) {
 
 CCurveCtrl::CCurveCtrl(QWidget* parent) : QWidget(parent) {
     setObjectName("curvePlot");
-    setAccessibleName("Record curve");
+    setAccessibleName(tr("Record curve"));
     setMouseTracking(true);
     setCursor(Qt::CrossCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -27,7 +27,7 @@ CCurvePage::CCurvePage(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_
     for (int k = 1; k <= 10; ++k)
         xLabels_[static_cast<std::size_t>(k - 1)] =
             makeLabel(QString::number(k), QString("xLabel%1").arg(k), this);
-    timeUnit_ = makeLabel("Hour", "timeUnitLabel", this);
+    timeUnit_ = makeLabel(tr("Hour"), "timeUnitLabel", this);
     timeUnit_->SetTextColor(QColor(255, 0, 0));
     top_ = makeLabel("40.000", "topValueLabel", this);
     unit_ = makeLabel("MPa", "unitLabel", this);
@@ -43,9 +43,9 @@ CCurvePage::CCurvePage(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_
         readout_->SetText(t);
     });
     plot_->setRedrawRequest([this] { drawCurve(); });
-    save_ = new QPushButton("Save curve image...", this);
+    save_ = new QPushButton(tr("Save curve image..."), this);
     save_->setObjectName("saveCurveImage");
-    save_->setAccessibleName("Save curve image...");
+    save_->setAccessibleName(tr("Save curve image..."));
     save_->setEnabled(false);
     connect(save_, &QPushButton::clicked, this, &CCurvePage::savePicture);
     relayout();
@@ -132,7 +132,7 @@ void CCurvePage::applyTimeDivision() {
     for (int k = 1; k <= 10; ++k)
         xLabels_[static_cast<std::size_t>(k - 1)]->SetText(
             QString::number(minutes ? k * m : k * m / 60));
-    timeUnit_->SetText(minutes ? QStringLiteral("分钟") : QStringLiteral("小时"));
+    timeUnit_->SetText(minutes ? tr("分钟") : tr("小时"));
     if (ctx_.importState.loaded())
         redraw();
 }
@@ -155,8 +155,8 @@ QImage CCurvePage::picture() const {
 void CCurvePage::savePicture() {
     FileDialogs::Request r;
     r.save = true;
-    r.title = "Save curve image";
-    r.filter = "PNG Files (*.png);;All Files (*)";
+    r.title = tr("Save curve image");
+    r.filter = tr("PNG Files (*.png);;All Files (*)");
     r.defaultSuffix = "png";
     r.directory = QString::fromStdString(ctx_.dataDir.string());
     const QString file = FileDialogs::ask(this, r);

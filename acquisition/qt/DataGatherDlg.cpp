@@ -1,5 +1,6 @@
 #include "acquisition/qt/DataGatherDlg.h"
 
+#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -49,9 +50,10 @@ QDateTimeEdit* picker(const QString& name, const QString& accessible, QDateTime 
 }
 
 QPushButton* button(const QString& name, QWidget* parent) {
-    auto* b = new QPushButton("Acquisition", parent);
+    const QString text = QCoreApplication::translate("CDataGatherDlg", "Acquisition");
+    auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
-    b->setAccessibleName("Acquisition");
+    b->setAccessibleName(text);
     return b;
 }
 
@@ -64,81 +66,81 @@ Clock::TimePoint toTimePoint(const QDateTime& t) {
 CDataGatherDlg::CDataGatherDlg(AppContext& ctx, QWidget* parent)
     : SheetPage(parent), ctx_(ctx), session_(ctx) {
     setObjectName("CDataGatherDlg");
-    setWindowTitle("Data Collection");
+    setWindowTitle(tr("Data Collection"));
     const auto secs =
         std::chrono::duration_cast<std::chrono::seconds>(ctx_.clock->now().time_since_epoch())
             .count();
     QDateTime now = QDateTime::fromSecsSinceEpoch(secs);
     now.setTime(QTime(now.time().hour(), now.time().minute()));
 
-    auto* modeBox = new QGroupBox("Acquisition mode", this);
+    auto* modeBox = new QGroupBox(tr("Acquisition mode"), this);
     modeBox->setObjectName("modeGroup");
-    reserveRadio_ = new QRadioButton("Reservation mode", modeBox);
+    reserveRadio_ = new QRadioButton(tr("Reservation mode"), modeBox);
     reserveRadio_->setObjectName("reserveRadio");
-    reserveRadio_->setAccessibleName("Reservation mode");
-    immediateRadio_ = new QRadioButton("Immediate Mode", modeBox);
+    reserveRadio_->setAccessibleName(tr("Reservation mode"));
+    immediateRadio_ = new QRadioButton(tr("Immediate Mode"), modeBox);
     immediateRadio_->setObjectName("immediateRadio");
-    immediateRadio_->setAccessibleName("Immediate Mode");
+    immediateRadio_->setAccessibleName(tr("Immediate Mode"));
     auto* modeLayout = new QVBoxLayout(modeBox);
     modeLayout->addWidget(reserveRadio_);
     modeLayout->addWidget(immediateRadio_);
 
-    auto* reserveBox = new QGroupBox("Reservation mode", this);
+    auto* reserveBox = new QGroupBox(tr("Reservation mode"), this);
     reserveBox->setObjectName("reserveGroup");
-    reserveInterval_ = edit("reserveInterval", "Time interval:", reserveBox);
-    startTime_ = picker("startTime", "Start time:", now, reserveBox);
-    endTime_ = picker("endTime", "End time:", now, reserveBox);
+    reserveInterval_ = edit("reserveInterval", tr("Time interval:"), reserveBox);
+    startTime_ = picker("startTime", tr("Start time:"), now, reserveBox);
+    endTime_ = picker("endTime", tr("End time:"), now, reserveBox);
     reserveButton_ = button("reserveAcquisition", reserveBox);
     reserveCount_ = new QLabel(reserveBox);
     reserveCount_->setObjectName("reserveCount");
     auto* rg = new QGridLayout(reserveBox);
-    rg->addWidget(caption("Time interval:", reserveInterval_, reserveBox), 0, 0);
+    rg->addWidget(caption(tr("Time interval:"), reserveInterval_, reserveBox), 0, 0);
     rg->addWidget(reserveInterval_, 0, 1);
-    rg->addWidget(new QLabel("Minute", reserveBox), 0, 2);
-    rg->addWidget(caption("Start time:", startTime_, reserveBox), 1, 0);
+    rg->addWidget(new QLabel(tr("Minute"), reserveBox), 0, 2);
+    rg->addWidget(caption(tr("Start time:"), startTime_, reserveBox), 1, 0);
     rg->addWidget(startTime_, 1, 1, 1, 2);
-    rg->addWidget(caption("End time:", endTime_, reserveBox), 2, 0);
+    rg->addWidget(caption(tr("End time:"), endTime_, reserveBox), 2, 0);
     rg->addWidget(endTime_, 2, 1, 1, 2);
     rg->addWidget(reserveButton_, 0, 3);
-    rg->addWidget(new QLabel("Note:", reserveBox), 3, 0);
+    rg->addWidget(new QLabel(tr("Note:"), reserveBox), 3, 0);
     rg->addWidget(reserveCount_, 3, 1);
-    rg->addWidget(new QLabel("(Article) recording", reserveBox), 3, 2);
+    rg->addWidget(new QLabel(tr("(Article) recording"), reserveBox), 3, 2);
 
-    auto* immediateBox = new QGroupBox("Immediate Mode", this);
+    auto* immediateBox = new QGroupBox(tr("Immediate Mode"), this);
     immediateBox->setObjectName("immediateGroup");
-    immediateInterval_ = edit("immediateInterval", "Time interval:", immediateBox);
-    duration_ = edit("duration", "Continued time:", immediateBox);
+    immediateInterval_ = edit("immediateInterval", tr("Time interval:"), immediateBox);
+    duration_ = edit("duration", tr("Continued time:"), immediateBox);
     immediateButton_ = button("immediateAcquisition", immediateBox);
     immediateCount_ = new QLabel(immediateBox);
     immediateCount_->setObjectName("immediateCount");
     auto* ig = new QGridLayout(immediateBox);
-    ig->addWidget(caption("Time interval:", immediateInterval_, immediateBox), 0, 0);
+    ig->addWidget(caption(tr("Time interval:"), immediateInterval_, immediateBox), 0, 0);
     ig->addWidget(immediateInterval_, 0, 1);
-    ig->addWidget(new QLabel("Minute", immediateBox), 0, 2);
-    ig->addWidget(caption("Continued time:", duration_, immediateBox), 1, 0);
+    ig->addWidget(new QLabel(tr("Minute"), immediateBox), 0, 2);
+    ig->addWidget(caption(tr("Continued time:"), duration_, immediateBox), 1, 0);
     ig->addWidget(duration_, 1, 1);
-    ig->addWidget(new QLabel("Hour", immediateBox), 1, 2);
+    ig->addWidget(new QLabel(tr("Hour"), immediateBox), 1, 2);
     ig->addWidget(immediateButton_, 0, 3);
-    ig->addWidget(new QLabel("Note:", immediateBox), 2, 0);
+    ig->addWidget(new QLabel(tr("Note:"), immediateBox), 2, 0);
     ig->addWidget(immediateCount_, 2, 1);
-    ig->addWidget(new QLabel("(Article) recording", immediateBox), 2, 2);
+    ig->addWidget(new QLabel(tr("(Article) recording"), immediateBox), 2, 2);
 
-    dataDirLabel_ = new QLabel(
-        QString("Record files: %1").arg(QString::fromStdString(ctx_.dataDir.string())), this);
+    dataDirLabel_ =
+        new QLabel(tr("Record files: %1").arg(QString::fromStdString(ctx_.dataDir.string())), this);
     dataDirLabel_->setObjectName("dataDirLabel");
     dataDirLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    openRecord_ = new QPushButton("Show in table and curve", this);
+    openRecord_ = new QPushButton(tr("Show in table and curve"), this);
     openRecord_->setObjectName("openRecordButton");
-    openRecord_->setAccessibleName("Show in table and curve");
+    openRecord_->setAccessibleName(tr("Show in table and curve"));
     openRecord_->setEnabled(false);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName("recordTabs");
-    tabs_->setAccessibleName("Record data");
+    tabs_->setAccessibleName(tr("Record data"));
     table_ = new CTablePage(ctx_, tabs_);
     curve_ = new CCurvePage(ctx_, tabs_);
-    tabs_->addTab(table_, "Record data");
-    tabs_->addTab(curve_, "Record curve");
+    tabs_->addTab(table_, tr("Record data"));
+    tabs_->addTab(curve_, tr("Record curve"));
     tabs_->setCurrentIndex(0);
 
     auto* top = new QHBoxLayout;
@@ -206,7 +208,7 @@ void CDataGatherDlg::onImmediateAcquisition() {
 void CDataGatherDlg::runWaitDialog() {
     const QString path = QString::fromStdString(session_.recordPath().string());
     dataDirLabel_->setText(
-        QString("Record files: %1")
+        tr("Record files: %1")
             .arg(QString::fromStdString(session_.recordPath().parent_path().string())));
     openRecord_->setEnabled(false);
     CGatherWaitDlg wait([this] { return session_.finished(); }, [this] { session_.cancel(); },
@@ -215,7 +217,7 @@ void CDataGatherDlg::runWaitDialog() {
     wait.exec();
     // Ended or cancelled: what was written can be looked at at once.
     if (session_.headerWritten())
-        dataDirLabel_->setText(QString("Record file: %1").arg(path));
+        dataDirLabel_->setText(tr("Record file: %1").arg(path));
     if (session_.taken() > 0) {
         openRecord_->setEnabled(true);
         openRecord_->setFocus();
@@ -232,8 +234,8 @@ void CDataGatherDlg::ImportData() {
     ctx_.importState.clear();
     recordset_ = std::make_shared<RecordTable>();
     FileDialogs::Request r;
-    r.title = "Import data file";
-    r.filter = "Rec Files (*.rec);;All Files (*)";
+    r.title = tr("Import data file");
+    r.filter = tr("Rec Files (*.rec);;All Files (*)");
     r.directory = QString::fromStdString(ctx_.dataDir.string());
     const QString file = FileDialogs::ask(this, r);
     if (file.isEmpty())

@@ -4,13 +4,8 @@
 
 #include "common/Progress.h"
 #include "common/Worker.h"
+#include "common/qt/Translate.h"
 #include "common/qt/WaitDialogs.h"
-
-namespace {
-QString text(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-}  // namespace
 
 void runRecordJob(QWidget* parent, std::size_t bytes, std::string_view waitText,
                   std::string_view cancelCaption,
@@ -25,7 +20,7 @@ void runRecordJob(QWidget* parent, std::size_t bytes, std::string_view waitText,
         return;
     }
     CWaitDlgBase wait(
-        text(waitText), text(cancelCaption), {}, [&] { stop = 1; }, &worker, parent);
+        trCore(waitText), trCore(cancelCaption), {}, [&] { stop = 1; }, &worker, parent);
     wait.setObjectName("recordJobWaitDlg");
     wait.followProgress(&progress);
     wait.exec();

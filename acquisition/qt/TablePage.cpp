@@ -66,9 +66,9 @@ CTablePage::CTablePage(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_
     setObjectName("CTablePage");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    export_ = new QPushButton("Export CSV...", this);
+    export_ = new QPushButton(tr("Export CSV..."), this);
     export_->setObjectName("exportCsv");
-    export_->setAccessibleName("Export CSV...");
+    export_->setAccessibleName(tr("Export CSV..."));
     export_->setEnabled(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -76,7 +76,7 @@ CTablePage::CTablePage(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_
     model_ = new RecordTableModel(this);
     view_ = new QTableView(this);
     view_->setObjectName("recordTable");
-    view_->setAccessibleName("Record data");
+    view_->setAccessibleName(tr("Record data"));
     view_->setModel(model_);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Fixed row heights: no per-row measuring over a million rows.
@@ -98,8 +98,8 @@ void CTablePage::exportCsv() {
         return;
     FileDialogs::Request r;
     r.save = true;
-    r.title = "Export data file";
-    r.filter = "CSV Files (*.csv);;All Files (*)";
+    r.title = tr("Export data file");
+    r.filter = tr("CSV Files (*.csv);;All Files (*)");
     r.defaultSuffix = "csv";
     // The record file's name with ".csv", in the data directory.
     std::filesystem::path suggested = ctx_.dataDir / table->source.fileName;

@@ -25,7 +25,7 @@ const char* const kBRowText = "               b";
 CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
     : SheetPage(parent), ctx_(ctx), core_(ctx) {
     setObjectName("CCalibrationPage");
-    setAccessibleName("Calibration");
+    setAccessibleName(tr("Calibration"));
 
     auto* top = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
@@ -34,7 +34,7 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
     top->addLayout(right, 0);
 
     auto* countRow = new QHBoxLayout;
-    auto* countLabel = new QLabel(QString::fromUtf8("标定点数："), this);
+    auto* countLabel = new QLabel(tr("标定点数："), this);
     countLabel->setObjectName("pointCountLabel");
     pointCount_ = new QComboBox(this);
     pointCount_->setObjectName("pointCountCombo");
@@ -55,15 +55,15 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
         targetTexts_[i]->setMinimumWidth(90);
         unitTexts_[i] = new QLabel(this);
         unitTexts_[i]->setObjectName("unitText" + n);
-        acquireButtons_[i] = new QPushButton(QString::fromUtf8("采集"), this);
+        acquireButtons_[i] = new QPushButton(tr("采集"), this);
         acquireButtons_[i]->setObjectName("acquireButton" + n);
         acquireButtons_[i]->setAccessibleName(acquireButtons_[i]->text());
-        acquireButtons_[i]->setAccessibleDescription("point " + n);
+        acquireButtons_[i]->setAccessibleDescription(tr("point %1").arg(n));
         // Verifying at a point is done with that point applied, so it sits in the point's row.
-        verifyButtons_[i] = new QPushButton(QString::fromUtf8("校验"), this);
+        verifyButtons_[i] = new QPushButton(tr("校验"), this);
         verifyButtons_[i]->setObjectName("verifyButton" + n);
         verifyButtons_[i]->setAccessibleName(verifyButtons_[i]->text());
-        verifyButtons_[i]->setAccessibleDescription("point " + n);
+        verifyButtons_[i]->setAccessibleDescription(tr("point %1").arg(n));
         points->addWidget(targetTexts_[i], i, 0);
         points->addWidget(unitTexts_[i], i, 1);
         points->addWidget(acquireButtons_[i], i, 2);
@@ -77,7 +77,7 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
 
     grid_ = new QTableWidget(this);
     grid_->setObjectName("calibrationGrid");
-    grid_->setAccessibleName("Calibration table");
+    grid_->setAccessibleName(tr("Calibration table"));
     grid_->horizontalHeader()->hide();
     grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 8);
@@ -93,10 +93,10 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
             grid_->horizontalScrollBar(), &QScrollBar::setValue);
 
     auto* buttons = new QHBoxLayout;
-    computeButton_ = new QPushButton(QString::fromUtf8("计算K和B值并下载"), this);
+    computeButton_ = new QPushButton(tr("计算K和B值并下载"), this);
     computeButton_->setObjectName("computeDownloadButton");
     computeButton_->setAccessibleName(computeButton_->text());
-    reportButton_ = new QPushButton(QString::fromUtf8("保存标定报告"), this);
+    reportButton_ = new QPushButton(tr("保存标定报告"), this);
     reportButton_->setObjectName("saveReportButton");
     reportButton_->setAccessibleName(reportButton_->text());
     buttons->addWidget(computeButton_);
@@ -111,12 +111,11 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
 
     results_ = new QTreeWidget(this);
     results_->setObjectName("resultList");
-    results_->setAccessibleName("Acquisition results");
+    results_->setAccessibleName(tr("Acquisition results"));
     results_->setRootIsDecorated(false);
     results_->setAllColumnsShowFocus(true);
     results_->setColumnCount(3);
-    results_->setHeaderLabels(
-        {QString::fromUtf8("压力"), QString::fromUtf8("地址"), QString::fromUtf8("数值")});
+    results_->setHeaderLabels({tr("压力"), tr("地址"), tr("数值")});
     results_->setColumnWidth(0, 100);
     results_->setColumnWidth(1, 100);
     results_->setColumnWidth(2, 150);

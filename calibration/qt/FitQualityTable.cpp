@@ -10,7 +10,7 @@ const QColor kMarkedColour(255, 200, 200);
 
 CFitQualityTable::CFitQualityTable(QWidget* parent) : QTableWidget(parent) {
     setObjectName("fitQualityTable");
-    setAccessibleName("Fit quality");
+    setAccessibleName(tr("Fit quality"));
     horizontalHeader()->hide();
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
@@ -29,7 +29,7 @@ QString CFitQualityTable::cellText(int row, int column) const {
 
 bool CFitQualityTable::isMarked(int column) const {
     const int n = rowCount() - 4;
-    return cellText(judgementRow(n), column) == QString::fromUtf8(FitQualityText::kMarked);
+    return cellText(judgementRow(n), column) == tr(FitQualityText::kMarked);
 }
 
 void CFitQualityTable::showSnapshot(const calib::CalibrationSnapshot& s,
@@ -42,13 +42,12 @@ void CFitQualityTable::showSnapshot(const calib::CalibrationSnapshot& s,
     clearContents();
     setRowCount(n + 4);
     setColumnCount(static_cast<int>(online.size()) + 1);
-    setCell(0, 0, QString::fromUtf8("拟合残差"));
-    for (int i = 1; i <= n; ++i) setCell(i, 0, QString::fromUtf8("第%1点残差").arg(i));
-    setCell(largestRow(n), 0, QString::fromUtf8("最大残差"));
-    setCell(judgementRow(n), 0, QString::fromUtf8("判定"));
+    setCell(0, 0, tr("拟合残差"));
+    for (int i = 1; i <= n; ++i) setCell(i, 0, tr("第%1点残差").arg(i));
+    setCell(largestRow(n), 0, tr("最大残差"));
+    setCell(judgementRow(n), 0, tr("判定"));
     setCell(verifyRow(n), 0,
-            s.lastVerifiedPoint ? QString::fromUtf8("第%1点校验误差").arg(s.lastVerifiedPoint)
-                                : QString::fromUtf8("校验误差"));
+            s.lastVerifiedPoint ? tr("第%1点校验误差").arg(s.lastVerifiedPoint) : tr("校验误差"));
 
     for (std::size_t j = 0; j < online.size(); ++j) {
         const int column = static_cast<int>(j) + 1;
@@ -60,21 +59,19 @@ void CFitQualityTable::showSnapshot(const calib::CalibrationSnapshot& s,
             for (int i = 1; i <= n; ++i) setCell(i, column, number(d->quality.residuals[i - 1]));
             setCell(largestRow(n), column, number(d->quality.largest));
             setCell(judgementRow(n), column,
-                    QString::fromUtf8(d->quality.marked ? FitQualityText::kMarked
-                                                        : FitQualityText::kWithin));
+                    tr(d->quality.marked ? FitQualityText::kMarked : FitQualityText::kWithin));
             if (d->quality.marked)
                 for (int row : {largestRow(n), judgementRow(n)})
                     item(row, column)->setBackground(kMarkedColour);
         } else if (d->outcome == DeviceOutcome::MissingReading) {
-            setCell(judgementRow(n), column, QString::fromUtf8(FitQualityText::kMissing));
+            setCell(judgementRow(n), column, tr(FitQualityText::kMissing));
         } else if (d->outcome == DeviceOutcome::EqualReadings) {
-            setCell(judgementRow(n), column, QString::fromUtf8(FitQualityText::kEqual));
+            setCell(judgementRow(n), column, tr(FitQualityText::kEqual));
         }
         if (s.lastVerifiedPoint) {
             if (const auto& v = d->verified[s.lastVerifiedPoint - 1])
-                setCell(
-                    verifyRow(n), column,
-                    v->answered ? number(v->error) : QString::fromUtf8(FitQualityText::kNoAnswer));
+                setCell(verifyRow(n), column,
+                        v->answered ? number(v->error) : tr(FitQualityText::kNoAnswer));
         }
     }
 }

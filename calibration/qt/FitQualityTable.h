@@ -30,9 +30,9 @@ private:
 
 // The judgement row's texts.
 namespace FitQualityText {
-inline constexpr const char* kWithin = "合格";
-inline constexpr const char* kMarked = "超差";
-inline constexpr const char* kMissing = "缺采集值";
-inline constexpr const char* kEqual = "采集值相同";
-inline constexpr const char* kNoAnswer = "无应答";
+inline constexpr const char* kWithin = QT_TRANSLATE_NOOP("CFitQualityTable", "合格");
+inline constexpr const char* kMarked = QT_TRANSLATE_NOOP("CFitQualityTable", "超差");
+inline constexpr const char* kMissing = QT_TRANSLATE_NOOP("CFitQualityTable", "缺采集值");
+inline constexpr const char* kEqual = QT_TRANSLATE_NOOP("CFitQualityTable", "采集值相同");
+inline constexpr const char* kNoAnswer = QT_TRANSLATE_NOOP("CFitQualityTable", "无应答");
 }  // namespace FitQualityText

@@ -64,7 +64,7 @@ void CFlatImageButton::paintEvent(QPaintEvent*) {
 }
 
 COnlinePanel::COnlinePanel(QWidget* parent)
-    : QGroupBox(QString::fromUtf8("显示在线设备"), parent),
+    : QGroupBox(tr("显示在线设备"), parent),
       onlineImage_(makeOnlineDisc()),
       offlineImage_(makeOfflineDisc()) {
     setObjectName("onlinePanel");
@@ -92,7 +92,7 @@ COnlinePanel::COnlinePanel(QWidget* parent)
         buttons_[i] = button;
     }
     outer->addLayout(grid);
-    auto* note = new QLabel(QString::fromUtf8("注：红色表示仪表不在线，绿色表示在线"), this);
+    auto* note = new QLabel(tr("注：红色表示仪表不在线，绿色表示在线"), this);
     note->setObjectName("onlineNote");
     outer->addWidget(note);
 }
@@ -102,7 +102,7 @@ void COnlinePanel::RefreshOnlinePanel(const AppContext& ctx) {
     for (int i = 0; i < kCount; ++i) {
         online_[i] = ctx.OnlineTable[i].load() == 1;
         buttons_[i]->SetBitmaps(online_[i] ? onlineImage_ : offlineImage_);
-        buttons_[i]->setAccessibleDescription(online_[i] ? "online" : "offline");
+        buttons_[i]->setAccessibleDescription(online_[i] ? tr("online") : tr("offline"));
     }
 }
 

@@ -17,7 +17,7 @@ using calib::OutputKind;
 
 namespace {
 
-const char* const kEnterANumber = "请键入一个数。";
+const char* const kEnterANumber = QT_TRANSLATE_NOOP("Core", "请键入一个数。");
 
 // A number as the edit's data exchange accepts it: the whole text, blanks around it allowed.
 // Infinities, NaN and values beyond a float are refused: they would reach the devices as
@@ -39,7 +39,7 @@ QString COutputCalibrationPage::formatValue(float v) {
 COutputCalibrationPage::COutputCalibrationPage(AppContext& ctx, QWidget* parent)
     : SheetPage(parent), ctx_(ctx) {
     setObjectName("COutputCalibrationPage");
-    setAccessibleName(QString::fromUtf8("输出校准"));
+    setAccessibleName(tr("输出校准"));
     auto* layout = new QHBoxLayout(this);
     currentGroup_ = buildGroup(OutputKind::Current);
     voltageGroup_ = buildGroup(OutputKind::Voltage);
@@ -54,13 +54,13 @@ COutputCalibrationPage::~COutputCalibrationPage() = default;
 QGroupBox* COutputCalibrationPage::buildGroup(OutputKind kind) {
     const bool current = kind == OutputKind::Current;
     const QString prefix = current ? "current" : "voltage";
-    auto* group = new QGroupBox(QString::fromUtf8(current ? "电流校准" : "电压校准"), this);
+    auto* group = new QGroupBox(current ? tr("电流校准") : tr("电压校准"), this);
     group->setObjectName(prefix + "Group");
     group->setAccessibleName(group->title());
     auto* grid = new QGridLayout(group);
 
     auto button = [&](const char* caption, const QString& name) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), group);
+        auto* b = new QPushButton(tr(caption), group);
         b->setObjectName(name);
         b->setAccessibleName(b->text());
         return b;
@@ -68,23 +68,25 @@ QGroupBox* COutputCalibrationPage::buildGroup(OutputKind kind) {
     auto edit = [&](const QString& name, const char* caption) {
         auto* e = new QLineEdit(group);
         e->setObjectName(name);
-        auto* label = new QLabel(QString::fromUtf8(caption), group);
+        auto* label = new QLabel(tr(caption), group);
         label->setObjectName(name + "Label");
         label->setBuddy(e);
         e->setAccessibleName(label->text());
         return std::pair{e, label};
     };
 
-    QPushButton* low = button(current ? "低电流校准" : "低电压校准", prefix + "LowButton");
-    QPushButton* high = button(current ? "高电流校准" : "高电压校准", prefix + "HighButton");
-    QPushButton* compute = button("计算>>", prefix + "ComputeButton");
-    QPushButton* download = button("下载", prefix + "DownloadButton");
+    QPushButton* low =
+        button(current ? QT_TR_NOOP("低电流校准") : QT_TR_NOOP("低电压校准"), prefix + "LowButton");
+    QPushButton* high = button(current ? QT_TR_NOOP("高电流校准") : QT_TR_NOOP("高电压校准"),
+                               prefix + "HighButton");
+    QPushButton* compute = button(QT_TR_NOOP("计算>>"), prefix + "ComputeButton");
+    QPushButton* download = button(QT_TR_NOOP("下载"), prefix + "DownloadButton");
     const char* unit = current ? "mA" : "V";
     auto [lowEdit, lowUnit] = edit("low" + QString(current ? "Current" : "Voltage") + "Edit", unit);
     auto [highEdit, highUnit] =
         edit("high" + QString(current ? "Current" : "Voltage") + "Edit", unit);
-    auto [slopeEdit, slopeLabel] = edit(prefix + "SlopeEdit", "斜率：");
-    auto [offsetEdit, offsetLabel] = edit(prefix + "OffsetEdit", "平移：");
+    auto [slopeEdit, slopeLabel] = edit(prefix + "SlopeEdit", QT_TR_NOOP("斜率："));
+    auto [offsetEdit, offsetLabel] = edit(prefix + "OffsetEdit", QT_TR_NOOP("平移："));
     // Each low/high edit carries its point's command caption as its name: "mA" alone says
     // nothing to a screen reader.
     lowEdit->setAccessibleName(low->text() + " " + lowUnit->text());
@@ -146,8 +148,10 @@ void COutputCalibrationPage::onSetActive() {
 void COutputCalibrationPage::OnCommand(OutputKind kind, std::uint16_t value) {
     const bool current = kind == OutputKind::Current;
     const char* text = value == calib::kCommandLow
-                           ? (current ? "低电流校准完成！" : "低电压校准完成！")
-                           : (current ? "高电流校准完成！" : "高电压校准完成！");
+                           ? (current ? QT_TRANSLATE_NOOP("Core", "低电流校准完成！")
+                                      : QT_TRANSLATE_NOOP("Core", "低电压校准完成！"))
+                           : (current ? QT_TRANSLATE_NOOP("Core", "高电流校准完成！")
+                                      : QT_TRANSLATE_NOOP("Core", "高电压校准完成！"));
     // Off the window's thread and behind a wait dialog: waiting for every device's echo takes
     // about a second on a full bus, and a silent device its read time-out.
     commandDone_ = 0;

@@ -1,5 +1,7 @@
 #include "common/qt/WaitDialog.h"
 
+#include "common/qt/Translate.h"
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -28,7 +30,7 @@ WaitDialog::WaitDialog(const QString& text, const QString& buttonCaption,
     progressText_->hide();
     progressBar_ = new QProgressBar(this);
     progressBar_->setObjectName("waitProgressBar");
-    progressBar_->setAccessibleName("Progress");
+    progressBar_->setAccessibleName(tr("Progress"));
     progressBar_->setTextVisible(false);
     progressBar_->hide();
     button_ = new QPushButton(buttonCaption, this);

@@ -1,9 +1,15 @@
 #include "common/qt/WaitDialogs.h"
 
+#include <QCoreApplication>
+
 #include "common/Worker.h"
 #include "common/qt/Look.h"
 
 namespace {
+QString shown(const char* text) {
+    return QCoreApplication::translate("WaitDialogs", text);
+}
+
 std::function<bool()> untilWorkerEnded(std::function<bool()> finished, const Worker* worker) {
     if (!worker)
         return finished;
@@ -23,63 +29,63 @@ CWaitDlgBase::CWaitDlgBase(const QString& text, const QString& buttonCaption,
 
 CSearchWaitDlg::CSearchWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                                const Worker* worker, QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("searchWaitDlg");
 }
 
 CCollectWaitDlg::CCollectWaitDlg(int point, std::function<bool()> finished,
                                  std::function<void()> cancel, const Worker* worker,
                                  QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent),
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent),
       point_(point) {
     setObjectName("collectWaitDlg");
 }
 
 CGatherWaitDlg::CGatherWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                                QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
-                   std::move(finished), std::move(cancel), nullptr, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   nullptr, parent) {
     setObjectName("gatherWaitDlg");
 }
 
 CBatchDownloadWaitDlg::CBatchDownloadWaitDlg(std::function<bool()> finished,
                                              std::function<void()> cancel, const Worker* worker,
                                              QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("batchDownloadWaitDlg");
 }
 
 CCurrentDownloadWaitDlg::CCurrentDownloadWaitDlg(std::function<bool()> finished,
                                                  std::function<void()> cancel, const Worker* worker,
                                                  QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("currentDownloadWaitDlg");
 }
 
 CVoltageDownloadWaitDlg::CVoltageDownloadWaitDlg(std::function<bool()> finished,
                                                  std::function<void()> cancel, const Worker* worker,
                                                  QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("voltageDownloadWaitDlg");
 }
 
 COutputCommandWaitDlg::COutputCommandWaitDlg(std::function<bool()> finished,
                                              std::function<void()> cancel, const Worker* worker,
                                              QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("outputCommandWaitDlg");
 }
 
 CConfigurationWaitDlg::CConfigurationWaitDlg(std::function<bool()> finished,
                                              std::function<void()> cancel, const Worker* worker,
                                              QWidget* parent)
-    : CWaitDlgBase(QString::fromUtf8(text()), QString::fromUtf8(buttonCaption()),
-                   std::move(finished), std::move(cancel), worker, parent) {
+    : CWaitDlgBase(shown(text()), shown(buttonCaption()), std::move(finished), std::move(cancel),
+                   worker, parent) {
     setObjectName("configurationWaitDlg");
 }

@@ -34,8 +34,11 @@ class CSearchWaitDlg : public CWaitDlgBase {
 public:
     CSearchWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                    const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return "Searching online device, please wait ..................."; }
-    static const char* buttonCaption() { return "Cancel Search"; }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs",
+                                 "Searching online device, please wait ...................");
+    }
+    static const char* buttonCaption() { return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Search"); }
 };
 
 // Acquisition of calibration point `point` (1..5).
@@ -45,8 +48,12 @@ public:
     CCollectWaitDlg(int point, std::function<bool()> finished, std::function<void()> cancel,
                     const Worker* worker = nullptr, QWidget* parent = nullptr);
     int point() const { return point_; }
-    static const char* text() { return "Collecting data, please wait...."; }
-    static const char* buttonCaption() { return "Cancel Acquisition"; }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Collecting data, please wait....");
+    }
+    static const char* buttonCaption() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Acquisition");
+    }
 
 private:
     int point_;
@@ -59,8 +66,12 @@ class CGatherWaitDlg : public CWaitDlgBase {
 public:
     CGatherWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                    QWidget* parent = nullptr);
-    static const char* text() { return "Collecting data, please wait...."; }
-    static const char* buttonCaption() { return "Cancel Acquisition"; }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Collecting data, please wait....");
+    }
+    static const char* buttonCaption() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Acquisition");
+    }
 };
 
 // K and B computation and download.
@@ -69,8 +80,12 @@ class CBatchDownloadWaitDlg : public CWaitDlgBase {
 public:
     CBatchDownloadWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                           const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return "Batch download, please wait......"; }
-    static const char* buttonCaption() { return "Cancel Download"; }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Batch download, please wait......");
+    }
+    static const char* buttonCaption() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Download");
+    }
 };
 
 // Current-output coefficient download.
@@ -79,8 +94,10 @@ class CCurrentDownloadWaitDlg : public CWaitDlgBase {
 public:
     CCurrentDownloadWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                             const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return "正在下载电流校准系数，请稍后...."; }
-    static const char* buttonCaption() { return "取消下载"; }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "正在下载电流校准系数，请稍后....");
+    }
+    static const char* buttonCaption() { return QT_TRANSLATE_NOOP("WaitDialogs", "取消下载"); }
 };
 
 // Voltage-output coefficient download.
@@ -89,8 +106,10 @@ class CVoltageDownloadWaitDlg : public CWaitDlgBase {
 public:
     CVoltageDownloadWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                             const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return "正在下载电压校准系数，请稍后。。。"; }
-    static const char* buttonCaption() { return "取消下载"; }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "正在下载电压校准系数，请稍后。。。");
+    }
+    static const char* buttonCaption() { return QT_TRANSLATE_NOOP("WaitDialogs", "取消下载"); }
 };
 
 // The low/high output calibration commands to every online device.
@@ -99,8 +118,12 @@ class COutputCommandWaitDlg : public CWaitDlgBase {
 public:
     COutputCommandWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                           const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return "Calibrating the outputs, please wait......"; }
-    static const char* buttonCaption() { return "Cancel Calibration"; }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Calibrating the outputs, please wait......");
+    }
+    static const char* buttonCaption() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Calibration");
+    }
 };
 
 // "Configuration": the look at who answers before, the store wait and the read at the new
@@ -110,6 +133,10 @@ class CConfigurationWaitDlg : public CWaitDlgBase {
 public:
     CConfigurationWaitDlg(std::function<bool()> finished, std::function<void()> cancel,
                           const Worker* worker = nullptr, QWidget* parent = nullptr);
-    static const char* text() { return "Configuration, please wait......"; }
-    static const char* buttonCaption() { return "Cancel Configuration"; }
+    static const char* text() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Configuration, please wait......");
+    }
+    static const char* buttonCaption() {
+        return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Configuration");
+    }
 };

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "common/qt/Translate.h"
 
 using config::EditId;
 using config::ListId;
@@ -28,14 +31,14 @@ constexpr std::array<const char*, config::kEditCount> kEditNames = {
 
 // In the order of ListId.
 constexpr std::array<EditInfo, config::kListCount> kLists = {{
-    {"Signal type:", "signalTypeList"},
-    {"Signal unit:", "signalUnitList"},
-    {"Output type:", "outputTypeList"},
-    {"Point position:", "pointPositionList"},
-    {"K1 switch type:", "k1TypeList"},
-    {"K2 switch type:", "k2TypeList"},
-    {"The output voltage:", "outputVoltageList"},
-    {"The current output:", "currentOutputList"},
+    {QT_TRANSLATE_NOOP("BasicConfigControls", "Signal type:"), "signalTypeList"},
+    {QT_TRANSLATE_NOOP("BasicConfigControls", "Signal unit:"), "signalUnitList"},
+    {QT_TRANSLATE_NOOP("BasicConfigControls", "Output type:"), "outputTypeList"},
+    {QT_TRANSLATE_NOOP("BasicConfigControls", "Point position:"), "pointPositionList"},
+    {QT_TRANSLATE_NOOP("BasicConfigControls", "K1 switch type:"), "k1TypeList"},
+    {QT_TRANSLATE_NOOP("BasicConfigControls", "K2 switch type:"), "k2TypeList"},
+    {QT_TRANSLATE_NOOP("BasicConfigControls", "The output voltage:"), "outputVoltageList"},
+    {QT_TRANSLATE_NOOP("BasicConfigControls", "The current output:"), "currentOutputList"},
 }};
 
 // The values that carry the unit, in the order of the unit labels.
@@ -43,10 +46,14 @@ constexpr std::array<EditId, 8> kUnitEdits = {
     EditId::RangeStart, EditId::RangeEnd,  EditId::ZoomStart, EditId::ZoomEnd,
     EditId::K1Action,   EditId::K1Release, EditId::K2Action,  EditId::K2Release};
 
+QString shown(const char* text) {
+    return QCoreApplication::translate("BasicConfigControls", text);
+}
+
 QPushButton* button(QWidget* parent, const char* caption, const char* name) {
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    auto* b = new QPushButton(shown(caption), parent);
     b->setObjectName(name);
-    b->setAccessibleName(QString::fromUtf8(caption));
+    b->setAccessibleName(shown(caption));
     b->setAutoDefault(false);
     return b;
 }
@@ -79,13 +86,13 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
     for (std::size_t i = 0; i < config::kEditCount; ++i) {
         auto* e = new QLineEdit(page);
         e->setObjectName(kEditNames[i]);
-        e->setAccessibleName(QString::fromUtf8(config::editCaption(static_cast<EditId>(i))));
+        e->setAccessibleName(trCore(config::editCaption(static_cast<EditId>(i))));
         c.edits[i] = e;
     }
     for (std::size_t i = 0; i < config::kListCount; ++i) {
         auto* l = new QComboBox(page);
         l->setObjectName(kLists[i].name);
-        l->setAccessibleName(QString::fromUtf8(kLists[i].caption));
+        l->setAccessibleName(shown(kLists[i].caption));
         c.lists[i] = l;
     }
     for (std::size_t i = 0; i < kUnitEdits.size(); ++i) {
@@ -95,8 +102,8 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
 
     auto* grid = new QGridLayout;
     int row = 0;
-    auto addRow = [&](QWidget* field, const char* caption, QWidget* unit, int column) {
-        auto* label = new QLabel(QString::fromUtf8(caption), page);
+    auto addRow = [&](QWidget* field, const QString& caption, QWidget* unit, int column) {
+        auto* label = new QLabel(caption, page);
         label->setBuddy(field);
         grid->addWidget(label, row, column * 3);
         grid->addWidget(field, row, column * 3 + 1);
@@ -115,10 +122,10 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
             unit = fixedUnit(page, "S", editObjectName(id).replace("Edit", "Unit"));
         if (id == EditId::Density)
             unit = fixedUnit(page, "Kg/m3", "densityUnit");
-        addRow(c.edit(id), config::editCaption(id), unit, column);
+        addRow(c.edit(id), trCore(config::editCaption(id)), unit, column);
     };
     auto listRow = [&](ListId id, int column) {
-        addRow(c.list(id), kLists[config::idx(id)].caption, nullptr, column);
+        addRow(c.list(id), shown(kLists[config::idx(id)].caption), nullptr, column);
     };
 
     // Left: the device and its measuring range; right: the switches and outputs.
@@ -160,18 +167,22 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
         }
     }
 
-    c.search = button(page, "Search", "searchButton");
-    c.batchDownload = button(page, "Batch download", "batchDownloadButton");
-    c.configuration = button(page, "Configuration", "configurationButton");
-    c.saveFile = button(page, "Save configuration file", "saveConfigFileButton");
+    c.search = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Search"), "searchButton");
+    c.batchDownload = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Batch download"),
+                             "batchDownloadButton");
+    c.configuration = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Configuration"),
+                             "configurationButton");
+    c.saveFile = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Save configuration file"),
+                        "saveConfigFileButton");
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {c.search, c.batchDownload, c.configuration, c.saveFile})
         buttons->addWidget(b);
     buttons->addStretch();
 
-    c.equipment = new QGroupBox(QStringLiteral("Equipment options"), page);
+    c.equipment =
+        new QGroupBox(shown(QT_TRANSLATE_NOOP("BasicConfigControls", "Equipment options")), page);
     c.equipment->setObjectName("equipmentOptions");
-    c.equipment->setAccessibleName(QStringLiteral("Equipment options"));
+    c.equipment->setAccessibleName(c.equipment->title());
     auto* boxes = new QGridLayout(c.equipment);
     for (int a = 1; a <= AppContext::kAddressCount; ++a) {
         const QString caption = QStringLiteral("%1").arg(a, 2, 10, QLatin1Char('0'));
@@ -182,7 +193,7 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
         boxes->addWidget(box, (a - 1) / 10, (a - 1) % 10);
     }
     for (int g = 0; g < config::BasicConfigModel::kGroupCount; ++g) {
-        const QString caption = QStringLiteral("%1-%2 select")
+        const QString caption = shown(QT_TRANSLATE_NOOP("BasicConfigControls", "%1-%2 select"))
                                     .arg(10 * g + 1, 2, 10, QLatin1Char('0'))
                                     .arg(10 * g + 10, 2, 10, QLatin1Char('0'));
         auto* box = new QCheckBox(caption, c.equipment);
@@ -191,8 +202,9 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
         c.groups[static_cast<std::size_t>(g)] = box;
         boxes->addWidget(box, g, 10);
     }
-    c.selectAll = button(c.equipment, "Select all", "selectAllButton");
-    c.empty = button(c.equipment, "Empty", "emptyButton");
+    c.selectAll = button(c.equipment, QT_TRANSLATE_NOOP("BasicConfigControls", "Select all"),
+                         "selectAllButton");
+    c.empty = button(c.equipment, QT_TRANSLATE_NOOP("BasicConfigControls", "Empty"), "emptyButton");
     boxes->addWidget(c.selectAll, 6, 0, 1, 2);
     boxes->addWidget(c.empty, 6, 2, 1, 2);
 

@@ -9,6 +9,7 @@
 
 #include "common/qt/FileDialogs.h"
 #include "common/qt/ProgressText.h"
+#include "common/qt/Translate.h"
 #include "common/qt/WaitDialogs.h"
 #include "config/Readdress.h"
 
@@ -17,7 +18,8 @@ using config::ListId;
 
 namespace {
 
-const QString kTextFilter = QStringLiteral("Text Files(*.txt);;ALL Files(*.*)");
+const char* const kTextFilter =
+    QT_TRANSLATE_NOOP("CBasicConfigPage", "Text Files(*.txt);;ALL Files(*.*)");
 
 QString q(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
@@ -28,11 +30,11 @@ QString q(const std::string& s) {
 CBasicConfigPage::CBasicConfigPage(AppContext& ctx, QWidget* parent)
     : SheetPage(parent), ctx_(ctx) {
     setObjectName("CBasicConfigPage");
-    setAccessibleName(QStringLiteral("The basic configuration"));
+    setAccessibleName(tr("The basic configuration"));
     ctx_.clearOnlineTable();
     c_ = buildBasicConfigControls(this);
     for (std::size_t i = 0; i < config::kListCount; ++i)
-        for (const auto& e : model_.lists[i].entries) c_.lists[i]->addItem(q(e));
+        for (const auto& e : model_.lists[i].entries) c_.lists[i]->addItem(trCore(e));
     connectControls();
     connect(&searchProgressTimer_, &QTimer::timeout, this,
             &CBasicConfigPage::publishSearchProgress);
@@ -139,7 +141,7 @@ void CBasicConfigPage::setSearching(bool on) {
     if (on == searchHoldsWrites_)
         return;
     searchHoldsWrites_ = on;
-    const QString why = on ? QString::fromUtf8(kSearchRunning) : QString();
+    const QString why = on ? trCore(kSearchRunning) : QString();
     for (QPushButton* b : {c_.batchDownload, c_.configuration}) {
         b->setEnabled(!on);
         b->setToolTip(why);
@@ -358,8 +360,8 @@ void CBasicConfigPage::OnSaveConfigFile() {
         return;
     FileDialogs::Request req;
     req.save = true;
-    req.title = QStringLiteral("Save as");
-    req.filter = kTextFilter;
+    req.title = tr("Save as");
+    req.filter = tr(kTextFilter);
     req.defaultSuffix = QStringLiteral("txt");
     const QString path = FileDialogs::ask(this, req);
     if (path.isEmpty())
@@ -371,8 +373,8 @@ void CBasicConfigPage::OnSaveConfigFile() {
 
 void CBasicConfigPage::OnImportBasicParams() {
     FileDialogs::Request req;
-    req.title = QStringLiteral("导入");
-    req.filter = kTextFilter;
+    req.title = tr("导入");
+    req.filter = tr(kTextFilter);
     const QString path = FileDialogs::ask(this, req);
     pullEdits();
     if (!path.isEmpty()) {

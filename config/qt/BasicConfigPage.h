@@ -54,11 +54,15 @@ public:
     // What the bus work behind the download and configuration wait dialogs is doing.
     const Progress& downloadProgress() const { return downloadProgress_; }
 
-    static constexpr const char* kSearchRunning =
-        "Searching: Batch download and Configuration are back when the search ends";
-    static constexpr const char* kSaveFailed = "The configuration file could not be saved!";
-    static constexpr const char* kFileUnreadable = "The configuration file cannot be read!";
-    static constexpr const char* kPresetUnreadable = "The preset file cannot be read!";
+    // Shown through the operator messages, which translate them as the core's texts.
+    static constexpr const char* kSearchRunning = QT_TRANSLATE_NOOP(
+        "Core", "Searching: Batch download and Configuration are back when the search ends");
+    static constexpr const char* kSaveFailed =
+        QT_TRANSLATE_NOOP("Core", "The configuration file could not be saved!");
+    static constexpr const char* kFileUnreadable =
+        QT_TRANSLATE_NOOP("Core", "The configuration file cannot be read!");
+    static constexpr const char* kPresetUnreadable =
+        QT_TRANSLATE_NOOP("Core", "The preset file cannot be read!");
 
 signals:
     // The ordinary search's progress for the status bar, every 200 ms while it runs; an empty

@@ -10,7 +10,7 @@
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName("aboutDlg");
-    setWindowTitle("About Korvelantis");
+    setWindowTitle(tr("About Korvelantis"));
     Look::paintDialogBackground(this);
     auto* icon = new QLabel(this);
     icon->setObjectName("aboutIcon");
@@ -19,11 +19,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* name = new QLabel("Korvelantis V1.0", this);
     name->setObjectName("aboutVersion");
     auto* notice =
-        new QLabel("Configures, calibrates and logs switch-transmitters on RS-485.", this);
+        new QLabel(tr("Configures, calibrates and logs switch-transmitters on RS-485."), this);
     notice->setObjectName("aboutNotice");
-    auto* ok = new QPushButton("OK", this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName("aboutOk");
-    ok->setAccessibleName("OK");
+    ok->setAccessibleName(tr("OK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -4,12 +4,14 @@
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "common/AppContext.h"
 #include "common/Paths.h"
 #include "common/Version.h"
 #include "common/qt/Look.h"
+#include "common/qt/Translate.h"
 #include "shell/AppOptions.h"
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/MainFrame.h"
@@ -29,7 +31,9 @@ QString joinAddresses(const std::vector<int>& addresses) {
 }  // namespace
 
 int RunKorvelantis(int argc, char** argv) {
-    switch (FindInfoRequest(std::vector<std::string>(argv + 1, argv + argc))) {
+    const char* envLang = std::getenv("KORVELANTIS_LANG");
+    const std::vector<std::string> rawArgs(argv + 1, argv + argc);
+    switch (FindInfoRequest(rawArgs)) {
         case InfoRequest::Version:
             printVersion("korvelantis");
             return 0;
@@ -38,6 +42,10 @@ int RunKorvelantis(int argc, char** argv) {
             return 0;
         case InfoRequest::None:
             break;
+    }
+    if (const std::string e = FindLanguageError(rawArgs, envLang ? envLang : ""); !e.empty()) {
+        std::fprintf(stderr, "korvelantis: %s\n%s", e.c_str(), AppOptionsUsage());
+        return 2;
     }
     QApplication app(argc, argv);
     // QApplication took the desktop's locale for the C library; our numbers do not depend on it,
@@ -48,13 +56,16 @@ int RunKorvelantis(int argc, char** argv) {
 
     std::vector<std::string> args;
     for (const QString& a : QApplication::arguments().mid(1)) args.push_back(a.toStdString());
-    const AppOptionsResult parsed = ParseAppOptions(args);
+    const AppOptionsResult parsed = ParseAppOptions(args, envLang ? envLang : "");
     if (!parsed.options) {
         std::fprintf(stderr, "korvelantis: %s\n%s", parsed.error.c_str(), AppOptionsUsage());
         return 2;
     }
     const AppOptions& options = *parsed.options;
     Look::apply(app);
+    // Before any window is made: the windows take their texts through tr() as they are built.
+    if (!options.lang.empty() && !Translate::install(QString::fromStdString(options.lang)))
+        std::fprintf(stderr, "korvelantis: no translation for %s\n", options.lang.c_str());
 
     QtOperatorMessages messages;
     messages.setAutoAcknowledge(!options.screenshotDir.empty());

@@ -12,18 +12,18 @@
 CLoginDlg::CLoginDlg(OperatorMessages& messages, std::function<void()> onSuccess, QWidget* parent)
     : QDialog(parent), messages_(messages), onSuccess_(std::move(onSuccess)) {
     setObjectName("loginDlg");
-    setWindowTitle("The enterprise user login");
+    setWindowTitle(tr("The enterprise user login"));
     Look::paintDialogBackground(this);
-    auto* label = new QLabel(QString::fromUtf8("Login password："), this);
+    auto* label = new QLabel(tr("Login password："), this);
     label->setObjectName("loginPasswordLabel");
     edit_ = new QLineEdit(this);
     edit_->setObjectName("loginPassword");
     edit_->setEchoMode(QLineEdit::Password);
     edit_->setAccessibleName(label->text());
     label->setBuddy(edit_);
-    login_ = new QPushButton("Login", this);
+    login_ = new QPushButton(tr("Login"), this);
     login_->setObjectName("loginButton");
-    login_->setAccessibleName("Login");
+    login_->setAccessibleName(tr("Login"));
     login_->setDefault(true);
     connect(login_, &QPushButton::clicked, this, &CLoginDlg::OnLogin);
 

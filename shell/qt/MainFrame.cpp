@@ -37,17 +37,24 @@ CMainFrame::CMainFrame(AppContext& ctx, QWidget* parent) : QMainWindow(parent), 
 
 const std::vector<std::pair<int, const char*>>& CMainFrame::timeDivisions() {
     static const std::vector<std::pair<int, const char*>> d{
-        {5, "5 minutes"}, {10, "10 minutes"}, {30, "30 minutes"}, {60, "1 hour"},
-        {120, "2 hour"},  {300, "5 hour"},    {600, "10 hour"},   {1200, "20 hour"}};
+        {5, QT_TRANSLATE_NOOP("CMainFrame", "5 minutes")},
+        {10, QT_TRANSLATE_NOOP("CMainFrame", "10 minutes")},
+        {30, QT_TRANSLATE_NOOP("CMainFrame", "30 minutes")},
+        {60, QT_TRANSLATE_NOOP("CMainFrame", "1 hour")},
+        {120, QT_TRANSLATE_NOOP("CMainFrame", "2 hour")},
+        {300, QT_TRANSLATE_NOOP("CMainFrame", "5 hour")},
+        {600, QT_TRANSLATE_NOOP("CMainFrame", "10 hour")},
+        {1200, QT_TRANSLATE_NOOP("CMainFrame", "20 hour")}};
     return d;
 }
 
 const std::vector<std::pair<int, const char*>>& CMainFrame::outputIndices() {
-    static const std::vector<std::pair<int, const char*>> d{{4, "1/4 range"},
-                                                            {3, "1/3 range"},
-                                                            {2, "1/2 range"},
-                                                            {1, "Full scale"},
-                                                            {0, "Full scale+"}};
+    static const std::vector<std::pair<int, const char*>> d{
+        {4, QT_TRANSLATE_NOOP("CMainFrame", "1/4 range")},
+        {3, QT_TRANSLATE_NOOP("CMainFrame", "1/3 range")},
+        {2, QT_TRANSLATE_NOOP("CMainFrame", "1/2 range")},
+        {1, QT_TRANSLATE_NOOP("CMainFrame", "Full scale")},
+        {0, QT_TRANSLATE_NOOP("CMainFrame", "Full scale+")}};
     return d;
 }
 
@@ -67,73 +74,72 @@ void CMainFrame::buildMenus() {
     bar->setObjectName("menuBar");
     CKorvelantisView* v = view_;
 
-    fileMenu_ = bar->addMenu("File(&F)");
+    fileMenu_ = bar->addMenu(tr("File(&F)"));
     fileMenu_->setObjectName("menuFile");
     // Not in the menu before login; ApplyEnterpriseMenu puts it at the top.
-    importBasicParams_ =
-        addCommand(nullptr, "Import basic parameters (&P)...\tCtrl+P", "actionImportBasicParams");
+    importBasicParams_ = addCommand(nullptr, tr("Import basic parameters (&P)...\tCtrl+P"),
+                                    "actionImportBasicParams");
     connect(importBasicParams_, &QAction::triggered, v, &CKorvelantisView::OnImportBasicParams);
-    importData_ = addCommand(fileMenu_, "Import data(&D)...\tCtrl+D", "actionImportData");
+    importData_ = addCommand(fileMenu_, tr("Import data(&D)...\tCtrl+D"), "actionImportData");
     connect(importData_, &QAction::triggered, v, &CKorvelantisView::OnImportData);
-    QAction* exit = addCommand(fileMenu_, "Exit(&X)", "actionExit");
+    QAction* exit = addCommand(fileMenu_, tr("Exit(&X)"), "actionExit");
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* serial = bar->addMenu("Serial port(&S)");
+    QMenu* serial = bar->addMenu(tr("Serial port(&S)"));
     serial->setObjectName("menuSerial");
-    QAction* config = addCommand(serial, "Serial port configuration(&C)", "actionSerialConfig");
+    QAction* config = addCommand(serial, tr("Serial port configuration(&C)"), "actionSerialConfig");
     connect(config, &QAction::triggered, v, &CKorvelantisView::OnSerialConfig);
-    openPort_ = addCommand(serial, "Open Serial port (&O)", "actionOpenPort");
+    openPort_ = addCommand(serial, tr("Open Serial port (&O)"), "actionOpenPort");
     connect(openPort_, &QAction::triggered, v, &CKorvelantisView::OnOpenPort);
-    closePort_ = addCommand(serial, "Close Serial port (&B)", "actionClosePort");
+    closePort_ = addCommand(serial, tr("Close Serial port (&B)"), "actionClosePort");
     connect(closePort_, &QAction::triggered, v, &CKorvelantisView::OnClosePort);
     QAction* monitor = addCommand(serial, tr("Bus monitor(&M)..."), "actionBusMonitor");
     connect(monitor, &QAction::triggered, this, &CMainFrame::showBusMonitor);
 
-    imageMenu_ = bar->addMenu("Image adjustment(&A)");
+    imageMenu_ = bar->addMenu(tr("Image adjustment(&A)"));
     imageMenu_->setObjectName("menuImage");
-    QMenu* division = imageMenu_->addMenu("Time division");
+    QMenu* division = imageMenu_->addMenu(tr("Time division"));
     division->setObjectName("menuTimeDivision");
     // One choice of several: the menus show them as radio items.
     auto* divisions = new QActionGroup(this);
     divisions->setObjectName("groupTimeDivision");
     divisions->setExclusive(true);
     for (const auto& [minutes, text] : timeDivisions()) {
-        QAction* a = addCommand(division, text, QString("actionTimeDivision%1").arg(minutes));
+        QAction* a = addCommand(division, tr(text), QString("actionTimeDivision%1").arg(minutes));
         a->setCheckable(true);
         divisions->addAction(a);
         connect(a, &QAction::triggered, v, [v, m = minutes] { v->OnTimeDivision(m); });
         divisionActions_.emplace_back(minutes, a);
     }
-    QMenu* index = imageMenu_->addMenu("The output index");
+    QMenu* index = imageMenu_->addMenu(tr("The output index"));
     index->setObjectName("menuOutputIndex");
     auto* indices = new QActionGroup(this);
     indices->setObjectName("groupOutputIndex");
     indices->setExclusive(true);
     for (const auto& [value, text] : outputIndices()) {
-        QAction* a = addCommand(index, text, QString("actionOutputIndex%1").arg(value));
+        QAction* a = addCommand(index, tr(text), QString("actionOutputIndex%1").arg(value));
         a->setCheckable(true);
         indices->addAction(a);
         connect(a, &QAction::triggered, v, [v, i = value] { v->OnOutputIndex(i); });
         indexActions_.emplace_back(value, a);
     }
 
-    QMenu* help = bar->addMenu("Help(&H)");
+    QMenu* help = bar->addMenu(tr("Help(&H)"));
     help->setObjectName("menuHelp");
-    QAction* about = addCommand(help, "About Korvelantis(&A)...", "actionAbout");
+    QAction* about = addCommand(help, tr("About Korvelantis(&A)..."), "actionAbout");
     connect(about, &QAction::triggered, this, [this] {
         CAboutDlg dlg(this);
         dlg.exec();
     });
-    login_ = addCommand(help, "Enterprise user login(&L)", "actionLogin");
+    login_ = addCommand(help, tr("Enterprise user login(&L)"), "actionLogin");
     connect(login_, &QAction::triggered, v, &CKorvelantisView::OnLogin);
 
     // The presets join the File menu after login (ApplyEnterpriseMenu).
     loadTemperaturePreset_ =
-        addCommand(nullptr, QString::fromUtf8("载入温度预设(&T)"), "actionLoadTemperaturePreset");
+        addCommand(nullptr, tr("载入温度预设(&T)"), "actionLoadTemperaturePreset");
     connect(loadTemperaturePreset_, &QAction::triggered, v,
             &CKorvelantisView::OnLoadTemperaturePreset);
-    loadLevelPreset_ =
-        addCommand(nullptr, QString::fromUtf8("载入液位预设(&L)"), "actionLoadLevelPreset");
+    loadLevelPreset_ = addCommand(nullptr, tr("载入液位预设(&L)"), "actionLoadLevelPreset");
     connect(loadLevelPreset_, &QAction::triggered, v, &CKorvelantisView::OnLoadLevelPreset);
 
     for (QMenu* m : {fileMenu_, serial, imageMenu_, division, index, help})
@@ -159,7 +165,7 @@ void CMainFrame::ApplyEnterpriseMenu() {
         imageMenu_ = nullptr;  // the menu object stays, owned by the frame
     }
     fileMenu_->removeAction(importData_);
-    importBasicParams_->setText(QString::fromUtf8("导入基本参数(&P)...\tCtrl+P"));
+    importBasicParams_->setText(tr("导入基本参数(&P)...\tCtrl+P"));
     const auto actions = fileMenu_->actions();
     if (!actions.contains(importBasicParams_))
         fileMenu_->insertAction(actions.isEmpty() ? nullptr : actions.first(), importBasicParams_);
@@ -174,7 +180,7 @@ void CMainFrame::ApplyEnterpriseMenu() {
 void CMainFrame::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("statusBar");
-    auto* ready = new QLabel("Ready", bar);
+    auto* ready = new QLabel(tr("Ready"), bar);
     ready->setObjectName("statusReady");
     bar->addWidget(ready, 1);
     auto pane = [bar](const QString& text, const char* name) {
@@ -203,9 +209,9 @@ void CMainFrame::buildStatusBar() {
     portPane_->setFrameShadow(QFrame::Sunken);
     bar->addPermanentWidget(portPane_);
     updatePortPane();
-    capsPane_ = pane(QString::fromUtf8("大写"), "paneCaps");
-    numPane_ = pane(QString::fromUtf8("数字"), "paneNum");
-    scrollPane_ = pane(QString::fromUtf8("滚动"), "paneScroll");
+    capsPane_ = pane(tr("大写"), "paneCaps");
+    numPane_ = pane(tr("数字"), "paneNum");
+    scrollPane_ = pane(tr("滚动"), "paneScroll");
     refreshLockPanes();
     connect(&lockTimer_, &QTimer::timeout, this, &CMainFrame::refreshLockPanes);
     lockTimer_.start(500);

@@ -11,7 +11,7 @@
 
 CPropSheet::CPropSheet(AppContext& ctx, QWidget* parent) : QTabWidget(parent) {
     setObjectName("propSheet");
-    setAccessibleName("Property sheet");
+    setAccessibleName(tr("Property sheet"));
     basic_ = new CBasicConfigPage(ctx, this);
     gather_ = new CDataGatherDlg(ctx, this);
     calibration_ = new CCalibrationPage(ctx, this);
@@ -39,15 +39,15 @@ CPropSheet::CPropSheet(AppContext& ctx, QWidget* parent) : QTabWidget(parent) {
 
 QString CPropSheet::pageCaption(const SheetPage* page) {
     if (qobject_cast<const CBasicConfigPage*>(page))
-        return "The basic configuration";
+        return tr("The basic configuration");
     if (qobject_cast<const CDataGatherDlg*>(page))
-        return "Data Collection";
+        return tr("Data Collection");
     if (qobject_cast<const CCalibrationPage*>(page))
-        return "Calibration";
+        return tr("Calibration");
     if (qobject_cast<const COutputCalibrationPage*>(page))
-        return QString::fromUtf8("输出校准");
+        return tr("输出校准");
     if (qobject_cast<const CTemperaturePage*>(page))
-        return QString::fromUtf8("温度补偿");
+        return tr("温度补偿");
     return {};
 }
 

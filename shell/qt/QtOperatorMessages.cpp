@@ -6,6 +6,8 @@
 #include <QThread>
 #include <atomic>
 
+#include "common/qt/Translate.h"
+
 QtOperatorMessages::QtOperatorMessages(QObject* parent) : QObject(parent) {}
 
 void QtOperatorMessages::show(std::string_view text, MessageIcon icon) {
@@ -14,14 +16,15 @@ void QtOperatorMessages::show(std::string_view text, MessageIcon icon) {
 
 void QtOperatorMessages::showWithDetail(std::string_view text, MessageIcon icon,
                                         std::string_view detail) {
-    const QString t = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    const QString d = QString::fromUtf8(detail.data(), static_cast<qsizetype>(detail.size()));
+    // The message as the window's language shows it (the texts themselves without one).
+    const QString t = trCore(text);
+    const QString d = trCore(detail);
     onWindowThread([this, t, icon, d] { display(t, icon, d); },
                    [t] { qInfo("message: %s", qPrintable(t)); });
 }
 
 bool QtOperatorMessages::ask(std::string_view text) {
-    const QString t = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString t = trCore(text);
     // Shared: after shutdown() the worker may return while the box is still up.
     auto yes = std::make_shared<std::atomic<bool>>(false);
     onWindowThread([this, t, yes] { *yes = question(t); },
@@ -79,7 +82,7 @@ void QtOperatorMessages::shutdown() {
 }
 
 void QtOperatorMessages::status(std::string_view text) {
-    const QString t = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString t = trCore(text);
     QMetaObject::invokeMethod(
         this, [this, t] { emit statusChanged(t); }, Qt::QueuedConnection);
 }
@@ -93,8 +96,13 @@ bool QtOperatorMessages::question(const QString& text) {
                     QMessageBox::Yes | QMessageBox::No, window_);
     box.setObjectName("operatorQuestion");
     box.setDefaultButton(QMessageBox::No);
-    box.button(QMessageBox::Yes)->setAccessibleName(QStringLiteral("Yes"));
-    box.button(QMessageBox::No)->setAccessibleName(QStringLiteral("No"));
+    // Qt's own captions, in the window's language when it has one.
+    if (Translate::active()) {
+        box.button(QMessageBox::Yes)->setText(tr("&Yes"));
+        box.button(QMessageBox::No)->setText(tr("&No"));
+    }
+    box.button(QMessageBox::Yes)->setAccessibleName(tr("Yes"));
+    box.button(QMessageBox::No)->setAccessibleName(tr("No"));
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -107,6 +115,8 @@ void QtOperatorMessages::display(const QString& text, MessageIcon icon, const QS
     QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                     QCoreApplication::applicationName(), text, QMessageBox::Ok, window_);
     box.setObjectName("operatorMessage");
+    if (Translate::active())
+        box.button(QMessageBox::Ok)->setText(tr("OK"));
     if (!detail.isEmpty())
         box.setInformativeText(detail);
     box.exec();

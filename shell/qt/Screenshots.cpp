@@ -20,6 +20,7 @@
 #include "common/ProgressTexts.h"
 #include "common/qt/FileDialogs.h"
 #include "common/qt/ProgressText.h"
+#include "common/qt/Translate.h"
 #include "common/qt/WaitDialogs.h"
 #include "config/qt/BasicConfigPage.h"
 #include "shell/qt/AboutDlg.h"
@@ -34,10 +35,13 @@ namespace {
 
 class Tour {
 public:
-    Tour(CMainFrame& frame, const QString& dir) : frame_(frame), dir_(dir) {}
+    Tour(CMainFrame& frame, const QString& dir, const TourVisitor& visit)
+        : frame_(frame), dir_(dir), visit_(visit) {}
 
     void shoot(QWidget* w, const QString& name) {
         QApplication::processEvents();
+        if (visit_)
+            visit_(w, name);
         const QString file =
             dir_.filePath(QString("%1-%2.png").arg(++count_, 2, 10, QChar('0')).arg(name));
         if (!w->grab().save(file)) {
@@ -52,7 +56,9 @@ public:
         CPropSheet* sheet = frame_.view()->sheet();
         for (int i = 0; i < sheet->count(); ++i) {
             sheet->SetActivePage(i);
-            shoot(&frame_, QString("%1-page-%2").arg(stage, slug(sheet->tabText(i))));
+            shoot(&frame_,
+                  QString("%1-page-%2")
+                      .arg(stage, slug(sheet->tabText(i), sheet->widget(i)->objectName())));
         }
         sheet->SetActivePage(0);
     }
@@ -64,11 +70,12 @@ public:
             if (!menu)
                 continue;
             menu->popup(frame_.mapToGlobal(QPoint(0, 0)));
-            shoot(menu, QString("%1-menu-%2").arg(stage, slug(menu->title())));
+            shoot(menu, QString("%1-menu-%2").arg(stage, slug(menu->title(), menu->objectName())));
             for (QAction* item : menu->actions()) {
                 if (QMenu* sub = item->menu()) {
                     sub->popup(frame_.mapToGlobal(QPoint(200, 0)));
-                    shoot(sub, QString("%1-menu-%2").arg(stage, slug(sub->title())));
+                    shoot(sub,
+                          QString("%1-menu-%2").arg(stage, slug(sub->title(), sub->objectName())));
                     sub->hide();
                 }
             }
@@ -141,7 +148,8 @@ public:
     bool failed() const { return failed_; }
 
 private:
-    static QString slug(QString text) {
+    // A caption without Latin letters (the Chinese tour) is named after its object instead.
+    static QString slug(QString text, const QString& objectName = {}) {
         text.remove('&');
         if (text == QString::fromUtf8("输出校准"))
             return "output-calibration";
@@ -152,23 +160,26 @@ private:
             out += (c.isLetterOrNumber() && c.unicode() < 128) ? c.toLower() : QChar('-');
         while (out.contains("--")) out.replace("--", "-");
         out = out.section('-', 0, -1, QString::SectionSkipEmpty);
+        if (out.isEmpty() && !objectName.isEmpty())
+            return slug(objectName);
         return out.isEmpty() ? QString("cn") : out;
     }
 
     CMainFrame& frame_;
     QDir dir_;
+    const TourVisitor& visit_;
     int count_ = 0;
     bool failed_ = false;
 };
 
 }  // namespace
 
-int TakeScreenshots(CMainFrame& frame, const QString& dir) {
+int TakeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& visit) {
     if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "screenshots: cannot create %s\n", qPrintable(dir));
         return 1;
     }
-    Tour tour(frame, dir);
+    Tour tour(frame, dir, visit);
     CKorvelantisView* view = frame.view();
     AppContext& ctx = view->context();
 
@@ -219,13 +230,9 @@ int TakeScreenshots(CMainFrame& frame, const QString& dir) {
     p.set({pt::kWhoAnswers, {"23", "60", "1"}}, 22, 60, 2);
     tour.waitDialog(new CConfigurationWaitDlg(never, {}, nullptr, &frame), p, "wait-configuration");
     p.setParts({{pt::kReadingRecords}, {pt::kMegabytes, {"12.5", "40.0"}}}, 12800, 40960);
-    tour.waitDialog(
-        new CWaitDlgBase(QString::fromUtf8(kImportWaitText.data(),
-                                           static_cast<qsizetype>(kImportWaitText.size())),
-                         QString::fromUtf8(kImportCancelCaption.data(),
-                                           static_cast<qsizetype>(kImportCancelCaption.size())),
-                         never, {}, nullptr, &frame),
-        p, "wait-import");
+    tour.waitDialog(new CWaitDlgBase(trCore(kImportWaitText), trCore(kImportCancelCaption), never,
+                                     {}, nullptr, &frame),
+                    p, "wait-import");
     p.set({pt::kSearchAddress, {"23", "60"}}, 22, 60);
     tour.searchStatus(progressText(p.snapshot()), 22, 60);
 

@@ -3,7 +3,12 @@
 // each in `dir`. Returns 0 when every file was written.
 
 #include <QString>
+#include <functional>
 
 class CMainFrame;
+class QWidget;
 
-int TakeScreenshots(CMainFrame& frame, const QString& dir);
+// Called with each window of the tour as it is shot (tests read its texts).
+using TourVisitor = std::function<void(QWidget* shown, const QString& name)>;
+
+int TakeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& visit = {});

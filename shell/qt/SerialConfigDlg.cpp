@@ -1,6 +1,7 @@
 #include "shell/qt/SerialConfigDlg.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -46,16 +47,40 @@ void showExactly(QComboBox* list, const std::string& value) {
 
 const QString kClassic = QStringLiteral("Classic");
 
+QString shown(const char* text) {
+    return QCoreApplication::translate("CSerialConfigDlg", text);
+}
+
+// The parity texts are settings the port reads; the list shows them in the window's language.
+constexpr const char* kParities[] = {QT_TRANSLATE_NOOP("CSerialConfigDlg", "No parity"),
+                                     QT_TRANSLATE_NOOP("CSerialConfigDlg", "Odd parity"),
+                                     QT_TRANSLATE_NOOP("CSerialConfigDlg", "even parity")};
+
+QString shownParity(const std::string& parity) {
+    for (const char* p : kParities)
+        if (parity == p)
+            return shown(p);
+    return q(parity);
+}
+
+std::string storedParity(const QString& text) {
+    for (const char* p : kParities)
+        if (text == shown(p))
+            return p;
+    return text.toStdString();
+}
+
 QString timeoutText(int ms) {
     return ms == SerialSettings::kClassicResponseTimeout
-               ? kClassic
+               ? shown(QT_TRANSLATE_NOOP("CSerialConfigDlg", "Classic"))
                : QString::fromStdString(num::formatInt(ms));
 }
 
 // "Classic" or a whole number of milliseconds in range; anything else keeps the setting.
 bool selectedTimeout(const QComboBox* list, int& ms) {
     const QString text = list->currentText().trimmed();
-    if (text.compare(kClassic, Qt::CaseInsensitive) == 0) {
+    if (text.compare(kClassic, Qt::CaseInsensitive) == 0 ||
+        text.compare(shown("Classic"), Qt::CaseInsensitive) == 0) {
         ms = SerialSettings::kClassicResponseTimeout;
         return true;
     }
@@ -90,7 +115,7 @@ CSerialConfigDlg::CSerialConfigDlg(SerialSettings& settings, const QStringList& 
                                    QWidget* parent)
     : QDialog(parent), settings_(settings) {
     setObjectName("serialConfigDlg");
-    setWindowTitle("Serial Configuration");
+    setWindowTitle(tr("Serial Configuration"));
     Look::paintDialogBackground(this);
     form_ = new QFormLayout;
 
@@ -100,24 +125,26 @@ CSerialConfigDlg::CSerialConfigDlg(SerialSettings& settings, const QStringList& 
         if (!ports.contains(p))
             ports << p;
 
-    format_ = addList("Data formats:", "serialDataFormat", {"RTU", "ASCII"});
-    port_ = addList("Serial:", "serialPort", ports);
+    format_ = addList(tr("Data formats:"), "serialDataFormat", {"RTU", "ASCII"});
+    port_ = addList(tr("Serial:"), "serialPort", ports);
     baud_ = addList(
-        "Baud rate:", "serialBaudRate",
+        tr("Baud rate:"), "serialBaudRate",
         {"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"});
-    parity_ = addList("Parity bit:", "serialParity", {"No parity", "Odd parity", "even parity"});
-    dataBits_ = addList("Data bits:", "serialDataBits", {"8", "7"});
-    stopBits_ = addList("Stop bit:", "serialStopBits", {"1", "1.5", "2"});
-    timeout_ = addList("Response time-out:", "serialResponseTimeout",
-                       {kClassic, "20", "50", "100", "200", "500", "1000", "2000", "5000"});
+    parity_ = addList(tr("Parity bit:"), "serialParity",
+                      {shown(kParities[0]), shown(kParities[1]), shown(kParities[2])});
+    dataBits_ = addList(tr("Data bits:"), "serialDataBits", {"8", "7"});
+    stopBits_ = addList(tr("Stop bit:"), "serialStopBits", {"1", "1.5", "2"});
+    timeout_ = addList(tr("Response time-out:"), "serialResponseTimeout",
+                       {timeoutText(SerialSettings::kClassicResponseTimeout), "20", "50", "100",
+                        "200", "500", "1000", "2000", "5000"});
     timeout_->setToolTip(
-        "Classic: every exchange waits as it always has. A number: how many milliseconds a "
-        "device may take beyond the wire time (20 to 5000).");
+        tr("Classic: every exchange waits as it always has. A number: how many milliseconds a "
+           "device may take beyond the wire time (20 to 5000)."));
     port_->setMinimumContentsLength(18);
 
-    ok_ = new QPushButton(ProgramIcon::confirmImage(), QString::fromUtf8("确定"), this);
+    ok_ = new QPushButton(ProgramIcon::confirmImage(), tr("确定"), this);
     ok_->setObjectName("serialOk");
-    cancel_ = new QPushButton(ProgramIcon::cancelImage(), QString::fromUtf8("取消"), this);
+    cancel_ = new QPushButton(ProgramIcon::cancelImage(), tr("取消"), this);
     cancel_->setObjectName("serialCancel");
     for (QPushButton* b : {ok_, cancel_}) {
         b->setAccessibleName(b->text());
@@ -160,7 +187,7 @@ void CSerialConfigDlg::showSettings() {
     showText(format_, settings_.DataFormat);
     showExactly(port_, settings_.PortName);
     showNumber(baud_, settings_.BaudRate);
-    showText(parity_, settings_.Parity);
+    showText(parity_, shownParity(settings_.Parity).toStdString());
     showNumber(dataBits_, settings_.DataBits);
     showText(stopBits_, settings_.StopBits);
     showExactly(timeout_, timeoutText(settings_.ResponseTimeoutMs).toStdString());
@@ -169,7 +196,7 @@ void CSerialConfigDlg::showSettings() {
 void CSerialConfigDlg::OnOK() {
     settings_.DataFormat = format_->currentText().toStdString();
     settings_.PortName = port_->currentText().toStdString();
-    settings_.Parity = parity_->currentText().toStdString();
+    settings_.Parity = storedParity(parity_->currentText());
     selectedNumber(baud_, settings_.BaudRate);
     selectedNumber(dataBits_, settings_.DataBits);
     settings_.StopBits = stopBits_->currentText().toStdString();

@@ -6,6 +6,7 @@
 
 #include "common/Progress.h"
 #include "common/ProgressTexts.h"
+#include "common/Texts.h"
 
 TEST(ProgressFillIn, ReplacesEachMarkerByItsArgumentOnce) {
     struct Case {
@@ -21,7 +22,7 @@ TEST(ProgressFillIn, ReplacesEachMarkerByItsArgumentOnce) {
         {"100 %", {}, "100 %"},
         {"trailing %", {"x"}, "trailing %"},
     };
-    for (const Case& c : cases) EXPECT_EQ(fillIn(c.format, c.args), c.expected) << c.format;
+    for (const Case& c : cases) EXPECT_EQ(fillText(c.format, c.args), c.expected) << c.format;
 }
 
 TEST(ProgressSnapshot, KeepsTheTemplatesWithTheirArgumentsBesideTheText) {

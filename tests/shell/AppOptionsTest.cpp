@@ -35,3 +35,40 @@ TEST(AppOptions, RejectsWhatWouldOtherwiseBeSilentlyIgnored) {
     EXPECT_FALSE(unknown.options);
     EXPECT_NE(unknown.error.find("--demoo"), std::string::npos);
 }
+
+TEST(AppOptions, LanguageComesFromTheOptionOrElseTheEnvironment) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string env;
+        std::string lang;
+    };
+    const Case cases[] = {
+        {{}, "", ""},  // the window's own texts
+        {{"--lang", "en"}, "", "en"},
+        {{"--lang", "zh"}, "", "zh"},
+        {{}, "en", "en"},
+        {{"--lang", "zh"}, "en", "zh"},  // the option wins
+        {{"--lang", "en"}, "fr", "en"},  // a bad environment is not consulted then
+    };
+    for (const Case& c : cases) {
+        auto r = ParseAppOptions(c.args, c.env);
+        ASSERT_TRUE(r.options) << r.error;
+        EXPECT_EQ(r.options->lang, c.lang) << "env " << c.env;
+    }
+}
+
+TEST(AppOptions, UnknownLanguageIsAUsageErrorNamingTheValue) {
+    auto option = ParseAppOptions({"--lang", "de"});
+    EXPECT_FALSE(option.options);
+    EXPECT_EQ(option.error, "--lang de: unknown language, use en or zh");
+    auto env = ParseAppOptions({}, "EN");
+    EXPECT_FALSE(env.options);
+    EXPECT_EQ(env.error, "KORVELANTIS_LANG=EN: unknown language, use en or zh");
+    EXPECT_FALSE(ParseAppOptions({"--lang"}).options);
+    // The same answer before the window's platform starts, Qt's own options among the rest.
+    EXPECT_EQ(FindLanguageError({"-platform", "offscreen", "--lang", "de"}, ""), option.error);
+    EXPECT_EQ(FindLanguageError({}, "EN"), env.error);
+    EXPECT_EQ(FindLanguageError({"--lang", "zh"}, "EN"), "");
+    EXPECT_EQ(FindLanguageError({"--demo", "--lang", "en"}, ""), "");
+    EXPECT_NE(std::string(AppOptionsUsage()).find("--lang en|zh"), std::string::npos);
+}

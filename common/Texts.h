@@ -1,0 +1,94 @@
+#pragma once
+// Texts the window translates. The core keeps and uses them exactly as written (UTF-8); the
+// window looks them up in its translation (context "Core") where they reach the screen.
+// lupdate reads KORV_TR_NOOP as QT_TRANSLATE_NOOP (translations/CMakeLists.txt).
+//
+// A message composed with numbers or names is made from a template whose %1..%9 are filled in
+// (fillText); the template is listed in composedTexts(), so the window can recognise the
+// finished message, translate the template and fill in the same arguments. A message of several
+// lines is recognised line by line. No Qt here.
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#define KORV_TR_NOOP(context, text) text
+
+namespace texts {
+
+inline constexpr const char* kReadFailedCode =
+    KORV_TR_NOOP("Core", "Error Code%1read serial operation failed!");
+inline constexpr const char* kWriteFailedCode =
+    KORV_TR_NOOP("Core", "Error Code%1,Write serial operation failed!");
+inline constexpr const char* kPortOpened =
+    KORV_TR_NOOP("Core", "System initialization, open the serial port %1 Success!");
+inline constexpr const char* kPortClosedBecause =
+    KORV_TR_NOOP("Core", "The serial port %1 is closed: %2");
+inline constexpr const char* kThreadStartFailed = KORV_TR_NOOP("Core", "采集线程%1启动失败！");
+inline constexpr const char* kWriteVerifyFailed =
+    KORV_TR_NOOP("Core", "地址%1：K和B值下载校验失败！");
+inline constexpr const char* kFlatReadings =
+    KORV_TR_NOOP("Core", "以下地址的各点采集值全部相同，无法计算K和B值，未下载：%1");
+inline constexpr const char* kMissingReadings =
+    KORV_TR_NOOP("Core", "以下地址缺少标定点的采集值，未下载K和B值：%1");
+inline constexpr const char* kPointsNotAcquired =
+    KORV_TR_NOOP("Core", "标定点%1尚未采集，无法计算K和B值，未下载！");
+inline constexpr const char* kDownloadCompleteMarked =
+    KORV_TR_NOOP("Core", "K和B值下载完成！以下地址的拟合残差超过量程的0.5%，请检查：%1");
+inline constexpr const char* kDeviceSilent =
+    KORV_TR_NOOP("Core", "Device did not answer %1 times in a row, acquisition ended!");
+inline constexpr const char* kImportError = KORV_TR_NOOP("Core", "错误信息  %1");
+inline constexpr const char* kValueOutOfRange =
+    KORV_TR_NOOP("Core", "%1 enter a value from %2 to %3");
+inline constexpr const char* kSeveralAnswerAsk = KORV_TR_NOOP(
+    "Core", "More than one device answers: %1. Every one of them takes address %2. Send anyway?");
+inline constexpr const char* kSeveralAnswerRefused =
+    KORV_TR_NOOP("Core", "More than one device answers: %1. Nothing was sent.");
+inline constexpr const char* kConfigConfirmed =
+    KORV_TR_NOOP("Core", "Configuration confirmed: address %1, product code %2");
+inline constexpr const char* kConfigNoAnswer =
+    KORV_TR_NOOP("Core", "Configuration not confirmed: address %1 gives no answer!");
+inline constexpr const char* kConfigHeldAddress =
+    KORV_TR_NOOP("Core", "Configuration not confirmed: address %1 holds address %2!");
+inline constexpr const char* kConfigHeldCode =
+    KORV_TR_NOOP("Core", "Configuration not confirmed: address %1 holds product code %2, sent %3!");
+inline constexpr const char* kLineNotParameter =
+    KORV_TR_NOOP("Core", "Line %1 (%2) is not a parameter!");
+inline constexpr const char* kLineRepeats = KORV_TR_NOOP("Core", "Line %1 (%2) repeats line %3!");
+inline constexpr const char* kLineMissing = KORV_TR_NOOP("Core", "Line %1 (%2) is missing!");
+inline constexpr const char* kDevicesVerified = KORV_TR_NOOP("Core", "%1 of %2 devices verified%3");
+inline constexpr const char* kRegisterHolds = KORV_TR_NOOP("Core", "%1 holds %2, sent %3");
+inline constexpr const char* kDeviceVerified = KORV_TR_NOOP("Core", "%1: verified");
+inline constexpr const char* kDeviceNoAnswer = KORV_TR_NOOP("Core", "%1: no answer");
+inline constexpr const char* kPortPermission = KORV_TR_NOOP(
+    "Core",
+    "Permission denied on %1: add your user to the dialout group (sudo usermod -aG dialout $USER) "
+    "and log in again.");
+inline constexpr const char* kPortMissing =
+    KORV_TR_NOOP("Core", "No such device: %1. Is the adapter plugged in?");
+inline constexpr const char* kPortBusy =
+    KORV_TR_NOOP("Core", "%1 is busy: another program is using this port.");
+inline constexpr const char* kPortNotSerial = KORV_TR_NOOP("Core", "%1 is not a serial port.");
+inline constexpr const char* kTcpBadName = KORV_TR_NOOP(
+    "Core", "%1 is not a TCP port name: write tcp:HOST:PORT with a port from 1 to 65535.");
+inline constexpr const char* kTcpUnknownHost = KORV_TR_NOOP("Core", "Unknown host %1: %2");
+inline constexpr const char* kTcpNoConnection = KORV_TR_NOOP("Core", "No connection to %1: %2");
+inline constexpr const char* kTcpTimeout =
+    KORV_TR_NOOP("Core", "%1 did not accept the connection within %2 s.");
+// Why a file was not read.
+inline constexpr const char* kLargerThan = KORV_TR_NOOP("Core", "larger than %1 bytes");
+inline constexpr const char* kReportSaved = KORV_TR_NOOP("Core", "标定报告已保存：%1");
+inline constexpr const char* kReportFailed = KORV_TR_NOOP("Core", "标定报告保存失败：%1（%2）");
+// A device's address before what is said of it ("12: K1 action holds 100, sent 125"). It fits
+// many texts; the window takes the template with the most fixed text that fits.
+inline constexpr const char* kAddressed = KORV_TR_NOOP("Core", "%1: %2");
+
+// Every template above, for the window's recognition of finished messages.
+const std::vector<const char*>& composedTexts();
+
+}  // namespace texts
+
+// `tmpl` with %1..%9 replaced by args[0..8]; a % not followed by a used digit stays.
+std::string fillText(std::string_view tmpl, std::initializer_list<std::string_view> args);
+std::string fillText(std::string_view tmpl, const std::vector<std::string>& args);

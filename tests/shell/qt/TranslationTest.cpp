@@ -1,0 +1,402 @@
+// The window in English and in Chinese: every text the screenshot tour shows is translated, the
+// core's messages (composed ones too) reach the operator translated, and the translation files
+// cover every marked text and are up to date with the sources.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <map>
+
+#include "ShellFixture.h"
+#include "common/ProgressTexts.h"
+#include "common/Texts.h"
+#include "common/qt/ProgressText.h"
+#include "common/qt/Translate.h"
+#include "shell/qt/BusMonitorWindow.h"
+#include "shell/qt/QtOperatorMessages.h"
+#include "shell/qt/Screenshots.h"
+#include "shell/qt/SerialConfigDlg.h"
+
+namespace {
+
+const QRegularExpression kHan(QStringLiteral("[\\x{3400}-\\x{9fff}\\x{f900}-\\x{faff}]"));
+const QRegularExpression kLatin(QStringLiteral("[A-Za-z]"));
+
+// The language is installed before the window is made, as the program does; removed after.
+struct Language {
+    explicit Language(const char* lang) { ok = Translate::install(QString::fromLatin1(lang)); }
+    ~Language() { Translate::uninstall(); }
+    bool ok = false;
+};
+
+// Every text a person can read in `root` and below it, with where it was found.
+void collectTexts(QWidget* root, std::vector<std::pair<QString, QString>>& out) {
+    QList<QWidget*> all = root->findChildren<QWidget*>();
+    all.prepend(root);
+    auto add = [&out](QWidget* w, const QString& what, const QString& text) {
+        if (!text.isEmpty())
+            out.emplace_back(
+                QString("%1 %2 (%3)").arg(w->metaObject()->className(), w->objectName(), what),
+                text);
+    };
+    for (QWidget* w : all) {
+        if (w->isWindow())
+            add(w, "title", w->windowTitle());
+        add(w, "tool tip", w->toolTip());
+        add(w, "accessible name", w->accessibleName());
+        add(w, "accessible description", w->accessibleDescription());
+        if (auto* l = qobject_cast<QLabel*>(w))
+            add(w, "text", l->text());
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            add(w, "text", b->text());
+        if (auto* g = qobject_cast<QGroupBox*>(w))
+            add(w, "title", g->title());
+        if (auto* e = qobject_cast<QLineEdit*>(w))
+            add(w, "placeholder", e->placeholderText());
+        if (auto* t = qobject_cast<QTabWidget*>(w))
+            for (int i = 0; i < t->count(); ++i) add(w, "tab", t->tabText(i));
+        if (auto* c = qobject_cast<QComboBox*>(w))
+            for (int i = 0; i < c->count(); ++i) add(w, "item", c->itemText(i));
+        if (auto* m = qobject_cast<QMenu*>(w)) {
+            add(w, "title", m->title());
+            for (QAction* a : m->actions()) add(w, "item", a->text());
+        }
+        if (auto* v = qobject_cast<QAbstractItemView*>(w); v && v->model()) {
+            const QAbstractItemModel* model = v->model();
+            for (int c = 0; c < model->columnCount(); ++c)
+                add(w, "header", model->headerData(c, Qt::Horizontal).toString());
+            for (int r = 0; r < std::min(model->rowCount(), 50); ++r)
+                for (int c = 0; c < std::min(model->columnCount(), 12); ++c)
+                    add(w, "cell", model->index(r, c).data().toString());
+        }
+    }
+}
+
+// The texts of every window the screenshot tour shows, in its order.
+std::vector<std::pair<QString, QString>> tourTexts(CMainFrame& frame) {
+    std::vector<std::pair<QString, QString>> texts;
+    QTemporaryDir dir;
+    EXPECT_TRUE(dir.isValid());
+    const int result = TakeScreenshots(frame, dir.path(), [&](QWidget* shown, const QString& name) {
+        std::vector<std::pair<QString, QString>> found;
+        collectTexts(shown, found);
+        if (shown == &frame)
+            for (QAction* a : frame.menuBar()->actions()) found.emplace_back("menu bar", a->text());
+        for (auto& [where, text] : found) texts.emplace_back(name + ": " + where, text);
+    });
+    EXPECT_EQ(result, 0);
+    return texts;
+}
+
+std::string textsMatching(const std::vector<std::pair<QString, QString>>& texts,
+                          const QRegularExpression& re) {
+    QStringList out;
+    for (const auto& [where, text] : texts)
+        if (text.contains(re))
+            out << where + " \"" + text + "\"";
+    out.removeDuplicates();
+    return out.join('\n').toStdString();
+}
+
+TEST(Translation, TheEnglishTourShowsNoChineseText) {
+    Language en("en");
+    ASSERT_TRUE(en.ok) << "no :/i18n/korvelantis_en.qm in the program";
+    RecordingMessages messages;
+    AppContext ctx{messages};
+    ShellWindow w{ctx};
+    const auto texts = tourTexts(w.frame);
+    ASSERT_GT(texts.size(), 300u) << "the tour visited too little";
+    EXPECT_EQ(textsMatching(texts, kHan), "");
+
+    BusMonitorWindow monitor(ctx);
+    std::vector<std::pair<QString, QString>> found;
+    collectTexts(&monitor, found);
+    EXPECT_EQ(textsMatching(found, kHan), "");
+}
+
+TEST(Translation, TheChineseTourShowsTheEnglishCaptionsInChinese) {
+    Language zh("zh");
+    ASSERT_TRUE(zh.ok) << "no :/i18n/korvelantis_zh.qm in the program";
+    RecordingMessages messages;
+    AppContext ctx{messages};
+    ShellWindow w{ctx};
+    EXPECT_EQ(w.menuTitles(), (QStringList{"文件(&F)", "串口(&S)", "图像调整(&A)", "帮助(&H)"}));
+    EXPECT_EQ(w.tabs(), (QStringList{"基本配置", "数据采集"}));
+    EXPECT_EQ(w.items("menuSerial"),
+              (QStringList{"串口配置(&C)", "打开串口(&O)", "关闭串口(&B)", "总线监视(&M)..."}));
+
+    // Every caption of a menu, tab, button, group or dialog title carries Chinese; what may stay
+    // Latin are names, numbers, units and codes such as "K1+1A" or "RTU".
+    const auto texts = tourTexts(w.frame);
+    std::vector<std::pair<QString, QString>> captions;
+    for (const auto& [where, text] : texts)
+        if (where.contains("(title)") || where.contains("(tab)") || where.contains("menu bar") ||
+            (where.contains("QPushButton") && where.contains("(text)")))
+            captions.emplace_back(where, text);
+    std::vector<std::pair<QString, QString>> english;
+    for (const auto& [where, text] : captions)
+        if (!text.contains(kHan) && text.contains(QRegularExpression("[A-Za-z]{3}")) &&
+            !text.startsWith("Korvelantis"))
+            english.emplace_back(where, text);
+    EXPECT_EQ(textsMatching(english, kLatin), "");
+}
+
+// The parity and "Classic" are settings the port reads: shown translated, stored as they are.
+TEST(Translation, TheSerialDialogShowsItsSettingsTranslatedAndStoresThemUnchanged) {
+    Language zh("zh");
+    ASSERT_TRUE(zh.ok);
+    SerialSettings settings;
+    settings.Parity = "even parity";
+    settings.ResponseTimeoutMs = 200;
+    CSerialConfigDlg dlg(settings, {});
+    QComboBox* parity = dlg.parityList();
+    QComboBox* timeout = dlg.responseTimeoutList();
+    EXPECT_EQ(parity->currentText(), "偶校验");
+    EXPECT_EQ(timeout->itemText(0), "经典");
+    parity->setCurrentIndex(parity->findText("奇校验"));
+    timeout->setCurrentIndex(0);
+    dlg.okButton()->click();
+    EXPECT_EQ(settings.Parity, "Odd parity");
+    EXPECT_EQ(settings.ResponseTimeoutMs, SerialSettings::kClassicResponseTimeout);
+}
+
+TEST(Translation, WithoutALanguageTheTextsAreTheirOwn) {
+    Translate::uninstall();
+    EXPECT_FALSE(Translate::active());
+    const std::string composed = fillText(texts::kPointsNotAcquired, {"2, 3"});
+    EXPECT_EQ(trCore(composed), QString::fromStdString(composed));
+    EXPECT_EQ(trCore("File Open Failed!"), "File Open Failed!");
+    EXPECT_FALSE(Translate::install("fr"));
+}
+
+// The core's messages as the operator sees them: exact texts and composed ones, whose arguments
+// may be texts of the core themselves.
+TEST(Translation, CoreMessagesAreTranslatedWithTheirArguments) {
+    struct Case {
+        const char* lang;
+        std::string core;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"en", "未搜索到在线设备！", "No online device found!"},
+        {"en", fillText(texts::kPointsNotAcquired, {"2, 3"}),
+         "Calibration point 2, 3 not acquired yet, K and B cannot be computed, not downloaded!"},
+        {"en", fillText(texts::kDownloadCompleteMarked, {"7, 12"}),
+         "K and B download complete! The fit residual exceeds 0.5% of the range at these "
+         "addresses, please check: 7, 12"},
+        {"en", fillText(texts::kReportFailed, {"/tmp/r.csv", "No space left on device"}),
+         "Calibration report not saved: /tmp/r.csv (No space left on device)"},
+        {"en", "Download Success!", "Download Success!"},
+        {"zh", "File Open Failed!", "文件打开失败！"},
+        {"zh", fillText(texts::kReadFailedCode, {"5"}), "错误代码5，读串口操作失败！"},
+        {"zh", fillText(texts::kValueOutOfRange, {"K1 action:", "-327.68", "327.67"}),
+         "K1动作值：请输入-327.68至327.67之间的值"},
+        {"zh",
+         fillText(texts::kDevicesVerified,
+                  {"58", "60",
+                   "; " +
+                       fillText(texts::kAddressed, {"12", fillText(texts::kRegisterHolds,
+                                                                   {"K1 action", "100", "125"})}) +
+                       "; " + fillText(texts::kDeviceNoAnswer, {"33"})}),
+         "60台设备中58台校验通过; 12: K1动作值为100，发送的是125; 33：无应答"},
+        {"zh", fillText(texts::kPortClosedBecause, {"/dev/ttyUSB0", "the line hung up."}),
+         "串口/dev/ttyUSB0已关闭：线路已断开。"},
+        {"zh", fillText(texts::kPortBusy, {"/dev/ttyUSB0"}),
+         "/dev/ttyUSB0忙：另一个程序正在使用该串口。"},
+        {"zh", "采集线程3启动失败！", "采集线程3启动失败！"},
+        // An argument's own "%1" stays as it is.
+        {"en", fillText(texts::kImportError, {"%1 是什么"}), "Error message  %1 是什么"},
+        {"zh", "/dev/ttyUSB0: Permission denied", "/dev/ttyUSB0: Permission denied"},
+    };
+    for (const Case& c : cases) {
+        Language lang(c.lang);
+        ASSERT_TRUE(lang.ok);
+        EXPECT_EQ(trCore(c.core).toStdString(), c.shown) << c.lang << ": " << c.core;
+    }
+}
+
+// Progress lines are templates the window translates before it fills them in: a template left
+// out of the translation, or filled in before it is looked up, shows English in Chinese.
+TEST(Translation, ProgressLinesAreTranslatedBeforeTheyAreFilledIn) {
+    Language zh("zh");
+    ASSERT_TRUE(zh.ok);
+    for (const char* t : progress_text::kAll) {
+        ProgressSnapshot s;
+        s.parts = {{t, {"23", "60", "2"}}};
+        EXPECT_NE(progressText(s).toStdString(), fillText(t, {"23", "60", "2"})) << t;
+    }
+    ProgressSnapshot s;
+    s.parts = {{progress_text::kScanAddress, {"23", "60", "2"}}};
+    EXPECT_EQ(progressText(s).toStdString(), "地址23/60，2台在线");
+    s.parts = {{progress_text::kSamplesTaken, {"3", "12"}},
+               {progress_text::kWithoutAnswer, {"1"}},
+               {progress_text::kLastValue, {"1.254", "MPa"}}};
+    EXPECT_EQ(progressText(s).toStdString(), "已采集3个样本，共12个，1次无应答\n最近值：1.254 MPa");
+}
+
+TEST(Translation, MessageBoxesAndStatusLinesArriveTranslated) {
+    Language en("en");
+    ASSERT_TRUE(en.ok);
+    QtOperatorMessages messages;
+    QString status;
+    QObject::connect(&messages, &QtOperatorMessages::statusChanged,
+                     [&](const QString& t) { status = t; });
+    messages.status(fillText(texts::kMissingReadings, {"7"}));
+    EXPECT_TRUE(waitFor([&] { return !status.isEmpty(); }));
+    EXPECT_EQ(status,
+              "These addresses lack a calibration point reading, K and B not downloaded: 7");
+
+    QString text, detail, button;
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+        text = box->text();
+        detail = box->informativeText();
+        button = box->button(QMessageBox::Ok)->text();
+        box->accept();
+    });
+    messages.showWithDetail("校验失败！", MessageIcon::Exclamation, "没有可保存的标定结果！");
+    EXPECT_EQ(text, "Verification failed!");
+    EXPECT_EQ(detail, "No calibration result to save!");
+    EXPECT_EQ(button, "OK");
+}
+
+// --- the translation files ---------------------------------------------------------------
+
+struct TsMessage {
+    QString context;
+    QString source;
+    QString translation;
+    bool unfinished = false;
+};
+
+std::vector<TsMessage> readTs(const QString& path) {
+    std::vector<TsMessage> out;
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    QXmlStreamReader xml(&f);
+    QString context;
+    TsMessage m;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        const auto name = xml.name();
+        if (name == QLatin1String("name")) {
+            context = xml.readElementText();
+        } else if (name == QLatin1String("message")) {
+            m = TsMessage{context, {}, {}, false};
+        } else if (name == QLatin1String("source")) {
+            m.source = xml.readElementText();
+        } else if (name == QLatin1String("translation")) {
+            m.unfinished = xml.attributes().value("type") == QLatin1String("unfinished");
+            m.translation = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            out.push_back(m);
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << path.toStdString() << ": " << xml.errorString().toStdString();
+    return out;
+}
+
+QString tsPath(const char* lang) {
+    return QString(KORV_SOURCE_DIR "/translations/korvelantis_%1.ts").arg(lang);
+}
+
+// A text needs no translation when it is in the target's script already: for English no
+// Chinese in it, for Chinese some Chinese or no Latin letters at all ("%1: %2").
+bool inTargetScript(const QString& text, const QString& lang) {
+    if (lang == "en")
+        return !text.contains(kHan);
+    return text.contains(kHan) || !text.contains(kLatin);
+}
+
+QStringList placeholders(const QString& text) {
+    QStringList out;
+    auto it = QRegularExpression(QStringLiteral("%[1-9n]")).globalMatch(text);
+    while (it.hasNext()) out << it.next().captured();
+    out.sort();
+    return out;
+}
+
+// "&Yes" and "是(&Y)" both give Y; "\tCtrl+P" follows the text in both.
+QString accelerator(const QString& text) {
+    const auto m = QRegularExpression(QStringLiteral("&([A-Za-z])")).match(text);
+    const qsizetype tab = text.indexOf('\t');
+    return (m.hasMatch() ? m.captured(1).toUpper() : QString()) +
+           (tab >= 0 ? text.mid(tab) : QString());
+}
+
+TEST(TranslationFiles, EveryTextIsTranslatedOrAlreadyInTheTargetLanguage) {
+    for (const char* lang : {"en", "zh"}) {
+        const auto messages = readTs(tsPath(lang));
+        ASSERT_GT(messages.size(), 300u) << lang;
+        QStringList missing, wrong;
+        for (const TsMessage& m : messages) {
+            if (m.unfinished || m.translation.isEmpty()) {
+                if (!inTargetScript(m.source, lang))
+                    missing << m.context + ": " + m.source;
+                continue;
+            }
+            // A translation keeps the placeholders, the accelerator key and the shortcut.
+            if (placeholders(m.source) != placeholders(m.translation) ||
+                accelerator(m.source) != accelerator(m.translation) ||
+                (m.translation != m.source && !inTargetScript(m.translation, lang)))
+                wrong << m.source + " -> " + m.translation;
+        }
+        EXPECT_EQ(missing.join('\n').toStdString(), "") << lang << ": not translated";
+        EXPECT_EQ(wrong.join('\n').toStdString(), "") << lang << ": translated badly";
+    }
+}
+
+// The files hold exactly the texts the sources mark: lupdate over the sources adds and drops
+// nothing (run scripts/update-translations, translate, commit).
+TEST(TranslationFiles, AreUpToDateWithTheSources) {
+    if (!QFile::exists(KORV_LUPDATE_PATH))
+        GTEST_SKIP() << "no lupdate";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QStringList copies;
+    for (const char* lang : {"en", "zh"}) {
+        const QString copy = dir.filePath(QString("korvelantis_%1.ts").arg(lang));
+        ASSERT_TRUE(QFile::copy(tsPath(lang), copy));
+        copies << copy;
+    }
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LUPDATE", KORV_LUPDATE_PATH);
+    p.setProcessEnvironment(env);
+    p.start(KORV_SOURCE_DIR "/scripts/update-translations", copies);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    for (int i = 0; i < 2; ++i) {
+        auto key = [](const std::vector<TsMessage>& ms) {
+            QSet<QString> out;
+            for (const TsMessage& m : ms) out << m.context + '\x1f' + m.source;
+            return out;
+        };
+        const auto tree = key(readTs(tsPath(i == 0 ? "en" : "zh")));
+        const auto fresh = key(readTs(copies[i]));
+        QStringList added, dropped;
+        for (const QString& k : fresh - tree) added << k;
+        for (const QString& k : tree - fresh) dropped << k;
+        EXPECT_EQ(added.join('\n').toStdString(), "") << "texts not yet in " << i;
+        EXPECT_EQ(dropped.join('\n').toStdString(), "") << "texts no longer marked in " << i;
+    }
+}
+
+}  // namespace

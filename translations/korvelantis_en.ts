@@ -1,0 +1,1604 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>BasicConfigControls</name>
+    <message>
+        <source>Signal type:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Signal unit:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output type:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Point position:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K1 switch type:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K2 switch type:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The output voltage:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The current output:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Batch download</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configuration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save configuration file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Equipment options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1-%2 select</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>BusFrameModel</name>
+    <message>
+        <source>answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>time-out</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>foreign frame skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>late bytes discarded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no answer read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>line failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>good</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>bad</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time (ms)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Function</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CRC</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Latency (ms)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>BusMonitorWindow</name>
+    <message>
+        <source>Bus monitor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Frames</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset figures</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Figures per address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Requests</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Answers</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time-outs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CRC errors</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Refused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Foreign frames</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Min (ms)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mean (ms)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Max (ms)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Figures since they were reset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Figures since the port was opened</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n frames</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>, %1 not shown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> (paused)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save bus traffic</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text Files(*.txt);;All Files(*.*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bus traffic not saved: %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bus traffic saved: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>About Korvelantis</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configures, calibrates and logs switch-transmitters on RS-485.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CBasicConfigPage</name>
+    <message>
+        <source>Text Files(*.txt);;ALL Files(*.*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The basic configuration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save as</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+</context>
+<context>
+    <name>CCalibrationPage</name>
+    <message>
+        <source>Calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>标定点数：</source>
+        <translation>Calibration points:</translation>
+    </message>
+    <message>
+        <source>采集</source>
+        <translation>Acquire</translation>
+    </message>
+    <message>
+        <source>point %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>校验</source>
+        <translation>Verify</translation>
+    </message>
+    <message>
+        <source>Calibration table</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>计算K和B值并下载</source>
+        <translation>Compute K and B and download</translation>
+    </message>
+    <message>
+        <source>保存标定报告</source>
+        <translation>Save calibration report</translation>
+    </message>
+    <message>
+        <source>Acquisition results</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>压力</source>
+        <translation>Pressure</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>数值</source>
+        <translation>Value</translation>
+    </message>
+</context>
+<context>
+    <name>CCurveCtrl</name>
+    <message>
+        <source>Record curve</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CCurvePage</name>
+    <message>
+        <source>Hour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save curve image...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>分钟</source>
+        <translation>Minute</translation>
+    </message>
+    <message>
+        <source>小时</source>
+        <translation>Hour</translation>
+    </message>
+    <message>
+        <source>Save curve image</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PNG Files (*.png);;All Files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CDataGatherDlg</name>
+    <message>
+        <source>Acquisition</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data Collection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acquisition mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reservation mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Immediate Mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time interval:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start time:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>End time:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Minute</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Note:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(Article) recording</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Continued time:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Record files: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show in table and curve</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Record data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Record curve</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Record file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import data file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rec Files (*.rec);;All Files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CFitQualityTable</name>
+    <message>
+        <source>Fit quality</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>拟合残差</source>
+        <translation>Fit residuals</translation>
+    </message>
+    <message>
+        <source>第%1点残差</source>
+        <translation>Point %1 residual</translation>
+    </message>
+    <message>
+        <source>最大残差</source>
+        <translation>Max residual</translation>
+    </message>
+    <message>
+        <source>判定</source>
+        <translation>Judgement</translation>
+    </message>
+    <message>
+        <source>第%1点校验误差</source>
+        <translation>Point %1 verify</translation>
+    </message>
+    <message>
+        <source>校验误差</source>
+        <translation>Verify error</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Within</translation>
+    </message>
+    <message>
+        <source>超差</source>
+        <translation>Out of tolerance</translation>
+    </message>
+    <message>
+        <source>缺采集值</source>
+        <translation>Reading missing</translation>
+    </message>
+    <message>
+        <source>采集值相同</source>
+        <translation>Readings equal</translation>
+    </message>
+    <message>
+        <source>无应答</source>
+        <translation>No answer</translation>
+    </message>
+</context>
+<context>
+    <name>CLoginDlg</name>
+    <message>
+        <source>The enterprise user login</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Login password：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CMainFrame</name>
+    <message>
+        <source>5 minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>10 minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>30 minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>2 hour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>5 hour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>10 hour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>20 hour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1/4 range</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1/3 range</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1/2 range</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Full scale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Full scale+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File(&amp;F)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import basic parameters (&amp;P)...	Ctrl+P</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import data(&amp;D)...	Ctrl+D</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exit(&amp;X)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Serial port(&amp;S)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Serial port configuration(&amp;C)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Serial port (&amp;O)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close Serial port (&amp;B)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bus monitor(&amp;M)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Image adjustment(&amp;A)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time division</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The output index</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Help(&amp;H)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About Korvelantis(&amp;A)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enterprise user login(&amp;L)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>载入温度预设(&amp;T)</source>
+        <translation>Load temperature preset(&amp;T)</translation>
+    </message>
+    <message>
+        <source>载入液位预设(&amp;L)</source>
+        <translation>Load level preset(&amp;L)</translation>
+    </message>
+    <message>
+        <source>导入基本参数(&amp;P)...	Ctrl+P</source>
+        <translation>Import basic parameters (&amp;P)...	Ctrl+P</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>大写</source>
+        <translation>CAP</translation>
+    </message>
+    <message>
+        <source>数字</source>
+        <translation>NUM</translation>
+    </message>
+    <message>
+        <source>滚动</source>
+        <translation>SCRL</translation>
+    </message>
+    <message>
+        <source>Search progress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Serial port</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Simulated devices %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>hung up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>closed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1  %2  %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>COnlinePanel</name>
+    <message>
+        <source>显示在线设备</source>
+        <translation>Online devices</translation>
+    </message>
+    <message>
+        <source>注：红色表示仪表不在线，绿色表示在线</source>
+        <translation>Note: red means the device is offline, green online</translation>
+    </message>
+    <message>
+        <source>online</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>offline</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>since the figures were reset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>since the port was opened</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address %1: no requests %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address %1, %2:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>requests %1, answers %2, time-outs %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CRC errors %1, refused %2, foreign frames %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>latency min %1 / mean %2 / max %3 ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>COutputCalibrationPage</name>
+    <message>
+        <source>输出校准</source>
+        <translation>Output calibration</translation>
+    </message>
+    <message>
+        <source>电流校准</source>
+        <translation>Current calibration</translation>
+    </message>
+    <message>
+        <source>电压校准</source>
+        <translation>Voltage calibration</translation>
+    </message>
+    <message>
+        <source>低电流校准</source>
+        <translation>Low current calibration</translation>
+    </message>
+    <message>
+        <source>低电压校准</source>
+        <translation>Low voltage calibration</translation>
+    </message>
+    <message>
+        <source>高电流校准</source>
+        <translation>High current calibration</translation>
+    </message>
+    <message>
+        <source>高电压校准</source>
+        <translation>High voltage calibration</translation>
+    </message>
+    <message>
+        <source>计算&gt;&gt;</source>
+        <translation>Compute&gt;&gt;</translation>
+    </message>
+    <message>
+        <source>下载</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>斜率：</source>
+        <translation>Slope:</translation>
+    </message>
+    <message>
+        <source>平移：</source>
+        <translation>Offset:</translation>
+    </message>
+</context>
+<context>
+    <name>CPropSheet</name>
+    <message>
+        <source>Property sheet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The basic configuration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data Collection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>输出校准</source>
+        <translation>Output calibration</translation>
+    </message>
+    <message>
+        <source>温度补偿</source>
+        <translation>Temperature compensation</translation>
+    </message>
+</context>
+<context>
+    <name>CSerialConfigDlg</name>
+    <message>
+        <source>No parity</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Odd parity</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>even parity</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Classic</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Serial Configuration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data formats:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Serial:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Baud rate:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Parity bit:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data bits:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop bit:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Response time-out:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Classic: every exchange waits as it always has. A number: how many milliseconds a device may take beyond the wire time (20 to 5000).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CTablePage</name>
+    <message>
+        <source>Export CSV...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Record data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export data file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CSV Files (*.csv);;All Files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Core</name>
+    <message>
+        <source>System initialization, open the serial port error!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The serial port is closed </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the line hung up.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The serial port is not open, read serial operation failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The serial port is not open,Write serial operation failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error Code%1read serial operation failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error Code%1,Write serial operation failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>System initialization, open the serial port %1 Success!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The serial port %1 is closed: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>采集线程%1启动失败！</source>
+        <translation>Acquisition thread %1 failed to start!</translation>
+    </message>
+    <message>
+        <source>地址%1：K和B值下载校验失败！</source>
+        <translation>Address %1: K and B download failed verification!</translation>
+    </message>
+    <message>
+        <source>以下地址的各点采集值全部相同，无法计算K和B值，未下载：%1</source>
+        <translation>All readings are equal at these addresses, K and B cannot be computed, not downloaded: %1</translation>
+    </message>
+    <message>
+        <source>以下地址缺少标定点的采集值，未下载K和B值：%1</source>
+        <translation>These addresses lack a calibration point reading, K and B not downloaded: %1</translation>
+    </message>
+    <message>
+        <source>标定点%1尚未采集，无法计算K和B值，未下载！</source>
+        <translation>Calibration point %1 not acquired yet, K and B cannot be computed, not downloaded!</translation>
+    </message>
+    <message>
+        <source>K和B值下载完成！以下地址的拟合残差超过量程的0.5%，请检查：%1</source>
+        <translation>K and B download complete! The fit residual exceeds 0.5% of the range at these addresses, please check: %1</translation>
+    </message>
+    <message>
+        <source>Device did not answer %1 times in a row, acquisition ended!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>错误信息  %1</source>
+        <translation>Error message  %1</translation>
+    </message>
+    <message>
+        <source>%1 enter a value from %2 to %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>More than one device answers: %1. Every one of them takes address %2. Send anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>More than one device answers: %1. Nothing was sent.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configuration confirmed: address %1, product code %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configuration not confirmed: address %1 gives no answer!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configuration not confirmed: address %1 holds address %2!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configuration not confirmed: address %1 holds product code %2, sent %3!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Line %1 (%2) is not a parameter!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Line %1 (%2) repeats line %3!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Line %1 (%2) is missing!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 devices verified%3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 holds %2, sent %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: verified</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: no answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>标定报告已保存：%1</source>
+        <translation>Calibration report saved: %1</translation>
+    </message>
+    <message>
+        <source>标定报告保存失败：%1（%2）</source>
+        <translation>Calibration report not saved: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Thread failed to start search！</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>批量下载线程启动失败！</source>
+        <translation>Batch download thread failed to start!</translation>
+    </message>
+    <message>
+        <source>No online device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Search failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Searching for information to complete!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download Success!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No search appliance！</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请键入一个数。</source>
+        <translation>Please enter a number.</translation>
+    </message>
+    <message>
+        <source>请键入一个整数。</source>
+        <translation>Please enter an integer.</translation>
+    </message>
+    <message>
+        <source>Range start:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Range end:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current device:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Product code:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K1 action:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K2 action:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K1 delay value:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K2 delay value:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>liquid density:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zoom range of termination:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Initial zoom range:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K1 releasing value:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K2 releasing value:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>level</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pressure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Temperature</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hysteresis normally close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hysteresis normally open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The window close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The window open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Searching: Batch download and Configuration are back when the search ends</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration file could not be saved!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The configuration file cannot be read!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The preset file cannot be read!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No device was online to read back: search first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Product code</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Signal type</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Signal unit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Range start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Range end</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output type</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Point position</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K1 switch type</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K1 action</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K1 release</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K1 delay</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K2 switch type</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K2 action</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K2 release</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K2 delay</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output range</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zoom start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zoom end</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Density</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>没有可保存的标定结果！</source>
+        <translation>No calibration result to save!</translation>
+    </message>
+    <message>
+        <source>校验失败！</source>
+        <translation>Verification failed!</translation>
+    </message>
+    <message>
+        <source>低电流校准完成！</source>
+        <translation>Low current calibration complete!</translation>
+    </message>
+    <message>
+        <source>低电压校准完成！</source>
+        <translation>Low voltage calibration complete!</translation>
+    </message>
+    <message>
+        <source>高电流校准完成！</source>
+        <translation>High current calibration complete!</translation>
+    </message>
+    <message>
+        <source>高电压校准完成！</source>
+        <translation>High voltage calibration complete!</translation>
+    </message>
+    <message>
+        <source>K和B值下载完成！</source>
+        <translation>K and B download complete!</translation>
+    </message>
+    <message>
+        <source>没有打开串口，或者没有搜索在线设备！</source>
+        <translation>The serial port is not open, or no online devices were searched!</translation>
+    </message>
+    <message>
+        <source>未搜索到在线设备！</source>
+        <translation>No online device found!</translation>
+    </message>
+    <message>
+        <source>小数点位置未选择，无法计算K和B值，未下载！</source>
+        <translation>No point position chosen, K and B cannot be computed, not downloaded!</translation>
+    </message>
+    <message>
+        <source>标定点数无效，无法计算K和B值，未下载！</source>
+        <translation>Invalid number of calibration points, K and B cannot be computed, not downloaded!</translation>
+    </message>
+    <message>
+        <source>液体密度为0，无法计算K和B值，未下载！</source>
+        <translation>Liquid density is 0, K and B cannot be computed, not downloaded!</translation>
+    </message>
+    <message>
+        <source>量程起点与终点相同，无法计算K和B值，未下载！</source>
+        <translation>Range start equals range end, K and B cannot be computed, not downloaded!</translation>
+    </message>
+    <message>
+        <source>尚未下载K和B值，无法校验！</source>
+        <translation>K and B not downloaded yet, nothing to verify!</translation>
+    </message>
+    <message>
+        <source>校验线程启动失败！</source>
+        <translation>Verify thread failed to start!</translation>
+    </message>
+    <message>
+        <source>No device, you can not search the data!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not enough memory assigned to the timer!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File Open Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> Searching device failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Collecting data, please wait....</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel Acquisition</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>End time setting can not be lower than the current time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File Write Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exporting data, please wait....</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel Export</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This file is not collected data, please select another file!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This file holds no records.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Importing data, please wait....</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel Import</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Login password you entered is incorrect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Permission denied on %1: add your user to the dialout group (sudo usermod -aG dialout $USER) and log in again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No such device: %1. Is the adapter plugged in?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is busy: another program is using this port.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a serial port.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a TCP port name: write tcp:HOST:PORT with a port from 1 to 65535.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown host %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No connection to %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 did not accept the connection within %2 s.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a directory, not a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>larger than %1 bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Progress</name>
+    <message>
+        <source>Address %1 of %2, %3 online</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Searching address %1 of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address %1, %2 of %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Writing to every device (address 127)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Writing to address %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The devices store what was written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading back address %1, %2 of %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address %1 of %2, %3 answering</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Writing address %1 and product code %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading address %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 samples taken</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, %1 without answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, %1 not written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>
+Last value: %1 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>
+First sample at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>
+Next sample at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Writing the records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading the records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading the file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>: %1 of %2 MB</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QtOperatorMessages</name>
+    <message>
+        <source>&amp;Yes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>WaitDialog</name>
+    <message>
+        <source>Progress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, about %1 s left</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>WaitDialogs</name>
+    <message>
+        <source>Searching online device, please wait ...................</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel Search</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Collecting data, please wait....</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel Acquisition</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Batch download, please wait......</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel Download</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正在下载电流校准系数，请稍后....</source>
+        <translation>Downloading the current calibration coefficients, please wait....</translation>
+    </message>
+    <message>
+        <source>取消下载</source>
+        <translation>Cancel Download</translation>
+    </message>
+    <message>
+        <source>正在下载电压校准系数，请稍后。。。</source>
+        <translation>Downloading the voltage calibration coefficients, please wait...</translation>
+    </message>
+    <message>
+        <source>Calibrating the outputs, please wait......</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel Calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configuration, please wait......</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel Configuration</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>
