@@ -58,7 +58,7 @@ public:
             sheet->SetActivePage(i);
             shoot(&frame_,
                   QString("%1-page-%2")
-                      .arg(stage, slug(sheet->tabText(i), sheet->widget(i)->objectName())));
+                      .arg(stage, slug(sheet->tabText(i), sheet->activePage()->objectName())));
         }
         sheet->SetActivePage(0);
     }
