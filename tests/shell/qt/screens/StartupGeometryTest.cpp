@@ -26,6 +26,24 @@ std::string text(const QRect& r) {
            "x" + std::to_string(r.height());
 }
 
+// Every page before and after the login, shown in turn.
+template <typename Check>
+void forEveryPage(ShellWindow& w, Check check) {
+    for (bool enterprise : {false, true}) {
+        if (enterprise) {
+            ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+        }
+        CPropSheet* sheet = w.sheet();
+        for (int i = 0; i < sheet->count(); ++i) {
+            ASSERT_TRUE(sheet->SetActivePage(i));
+            QApplication::processEvents();
+            SheetPage* page = sheet->activePage();
+            ASSERT_NE(CPropSheet::holderOf(page), nullptr);
+            check(page, CPropSheet::holderOf(page), sheet->tabText(i).toStdString());
+        }
+    }
+}
+
 }  // namespace
 
 TEST(StartupFrameRect, KeepsTheClassicSizeWhereItFitsAndShrinksToTheAvailableAreaElse) {
@@ -88,38 +106,26 @@ TEST(StartupGeometry, TheWindowAndEveryPageFitEachScreen) {
         const int roomH = area.height() - (frame.height() - inner.height());
         EXPECT_EQ(inner.size(), kClassicWindowSize.boundedTo(QSize(roomW, roomH))) << text(inner);
 
-        for (bool enterprise : {false, true}) {
-            if (enterprise) {
-                ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
-            }
-            CPropSheet* sheet = w.sheet();
-            for (int i = 0; i < sheet->count(); ++i) {
-                ASSERT_TRUE(sheet->SetActivePage(i));
+        forEveryPage(w, [](SheetPage* page, QScrollArea* holder, const std::string& caption) {
+            const QSize need = page->minimumSizeHint();
+            const QSize room = holder->viewport()->size();
+            SCOPED_TRACE(caption + " needs " + std::to_string(need.width()) + "x" +
+                         std::to_string(need.height()) + ", has " + std::to_string(room.width()) +
+                         "x" + std::to_string(room.height()));
+            EXPECT_LE(need.width(), room.width());
+            EXPECT_EQ(page->width(), room.width());
+            QScrollBar* bar = holder->verticalScrollBar();
+            if (need.height() > room.height()) {
+                EXPECT_TRUE(bar->isVisible());
+                bar->setValue(bar->maximum());
                 QApplication::processEvents();
-                SheetPage* page = sheet->activePage();
-                QScrollArea* holder = CPropSheet::holderOf(page);
-                ASSERT_NE(holder, nullptr);
-                const QSize need = page->minimumSizeHint();
-                const QSize room = holder->viewport()->size();
-                SCOPED_TRACE(sheet->tabText(i).toStdString() + " needs " +
-                             std::to_string(need.width()) + "x" + std::to_string(need.height()) +
-                             ", has " + std::to_string(room.width()) + "x" +
-                             std::to_string(room.height()));
-                EXPECT_LE(need.width(), room.width());
-                EXPECT_EQ(page->width(), room.width());
-                QScrollBar* bar = holder->verticalScrollBar();
-                if (need.height() > room.height()) {
-                    EXPECT_TRUE(bar->isVisible());
-                    bar->setValue(bar->maximum());
-                    QApplication::processEvents();
-                    // Scrolled to its end, the page's bottom is in view.
-                    EXPECT_EQ(page->mapTo(holder->viewport(), QPoint(0, page->height())).y(),
-                              room.height());
-                } else {
-                    EXPECT_EQ(page->height(), room.height());
-                }
+                // Scrolled to its end, the page's bottom is in view.
+                EXPECT_EQ(page->mapTo(holder->viewport(), QPoint(0, page->height())).y(),
+                          room.height());
+            } else {
+                EXPECT_EQ(page->height(), room.height());
             }
-        }
+        });
     }
 }
 
@@ -164,23 +170,13 @@ TEST(StartupGeometry, EveryPageFitsAtHdLessAPanelAndATitleBar) {
     w.frame.show();
     QApplication::processEvents();
     ASSERT_EQ(w.frame.height(), 688 - kAssumedFrame.top() - kAssumedFrame.bottom());
-    for (bool enterprise : {false, true}) {
-        if (enterprise) {
-            ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
-        }
-        CPropSheet* sheet = w.sheet();
-        for (int i = 0; i < sheet->count(); ++i) {
-            ASSERT_TRUE(sheet->SetActivePage(i));
-            QApplication::processEvents();
-            SheetPage* page = sheet->activePage();
-            const QSize room = CPropSheet::holderOf(page)->viewport()->size();
-            EXPECT_TRUE(page->minimumSizeHint().height() <= room.height() &&
-                        page->minimumSizeHint().width() <= room.width())
-                << sheet->tabText(i).toStdString();
-            EXPECT_FALSE(CPropSheet::holderOf(page)->verticalScrollBar()->isVisible())
-                << sheet->tabText(i).toStdString();
-        }
-    }
+    forEveryPage(w, [](SheetPage* page, QScrollArea* holder, const std::string& caption) {
+        const QSize room = holder->viewport()->size();
+        EXPECT_TRUE(page->minimumSizeHint().height() <= room.height() &&
+                    page->minimumSizeHint().width() <= room.width())
+            << caption;
+        EXPECT_FALSE(holder->verticalScrollBar()->isVisible()) << caption;
+    });
 }
 
 // The frame becomes known after the window shows; a window whose frame then reaches beyond the
