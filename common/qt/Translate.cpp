@@ -52,23 +52,6 @@ const std::vector<Template>& templates() {
     return all;
 }
 
-// As fillText: one pass, so an argument's own "%1" is never taken for a placeholder.
-QString filled(const QString& tmpl, const QStringList& args) {
-    QString out;
-    for (qsizetype i = 0; i < tmpl.size(); ++i) {
-        if (tmpl[i] == '%' && i + 1 < tmpl.size() && tmpl[i + 1] >= '1' && tmpl[i + 1] <= '9') {
-            const int n = tmpl[i + 1].unicode() - '1';
-            if (n < args.size()) {
-                out += args[n];
-                ++i;
-                continue;
-            }
-        }
-        out += tmpl[i];
-    }
-    return out;
-}
-
 QString exact(const QString& text) {
     return QCoreApplication::translate("Core", text.toUtf8().constData());
 }
@@ -115,7 +98,9 @@ QString translated(const QString& text, int depth) {
     QStringList args(best->arguments);
     for (std::size_t g = 0; g < best->order.size(); ++g)
         args[best->order[g] - 1] = argument(bestMatch.captured(static_cast<int>(g) + 1), depth);
-    return filled(exact(best->source), args);
+    std::vector<std::string> utf8;
+    for (const QString& a : args) utf8.push_back(a.toStdString());
+    return QString::fromStdString(fillText(exact(best->source).toStdString(), utf8));
 }
 
 }  // namespace
