@@ -1,7 +1,5 @@
 #include "acquisition/GatherSession.h"
 
-#include "common/Texts.h"
-
 #include <climits>
 #include <cstdio>
 
@@ -9,6 +7,7 @@
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "common/ProgressTexts.h"
+#include "common/Texts.h"
 #include "link/RegisterMap.h"
 
 namespace {

@@ -22,10 +22,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include "common/Texts.h"
 
 #include "common/AppContext.h"
 #include "common/Progress.h"
+#include "common/Texts.h"
 #include "common/Worker.h"
 
 inline constexpr std::string_view kGatherWaitText =

@@ -17,10 +17,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include "common/Texts.h"
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordTable.h"
+#include "common/Texts.h"
 
 inline constexpr std::string_view kFileWriteFailedMessage =
     KORV_TR_NOOP("Core", "File Write Failed!");

@@ -17,11 +17,11 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include "common/Texts.h"
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordTable.h"
 #include "common/AppContext.h"
+#include "common/Texts.h"
 #include "link/OperatorMessages.h"
 
 inline constexpr std::string_view kNotCollectedMessage =

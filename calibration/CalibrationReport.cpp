@@ -1,13 +1,12 @@
 #include "calibration/CalibrationReport.h"
 
-#include "common/Texts.h"
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "common/NumberText.h"
 #include "common/Paths.h"
+#include "common/Texts.h"
 
 namespace calib {
 

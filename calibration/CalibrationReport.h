@@ -20,9 +20,9 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
-#include "common/Texts.h"
 
 #include "calibration/SensorCalibration.h"
+#include "common/Texts.h"
 
 namespace calib {
 

@@ -10,9 +10,9 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include "common/Texts.h"
 
 #include "common/AppContext.h"
+#include "common/Texts.h"
 
 class Progress;
 

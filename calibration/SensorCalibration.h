@@ -19,11 +19,11 @@
 #include <optional>
 #include <string>
 #include <vector>
-#include "common/Texts.h"
 
 #include "calibration/CalibrationMath.h"
 #include "common/AppContext.h"
 #include "common/Progress.h"
+#include "common/Texts.h"
 
 namespace calib {
 

@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
 #include "common/Texts.h"
 
 class OperatorMessages;

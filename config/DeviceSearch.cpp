@@ -1,11 +1,10 @@
 #include "config/DeviceSearch.h"
 
-#include "common/Texts.h"
-
 #include <algorithm>
 
 #include "common/NumberText.h"
 #include "common/ProgressTexts.h"
+#include "common/Texts.h"
 
 namespace config {
 

@@ -1,9 +1,8 @@
 #include "config/Download.h"
 
-#include "common/Texts.h"
-
 #include "common/NumberText.h"
 #include "common/ProgressTexts.h"
+#include "common/Texts.h"
 
 namespace config {
 

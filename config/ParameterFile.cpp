@@ -1,7 +1,5 @@
 #include "config/ParameterFile.h"
 
-#include "common/Texts.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -9,6 +7,7 @@
 
 #include "common/FileRead.h"
 #include "common/NumberText.h"
+#include "common/Texts.h"
 #include "link/Gbk.h"
 
 namespace config {

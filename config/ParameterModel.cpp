@@ -1,11 +1,10 @@
 #include "config/ParameterModel.h"
 
-#include "common/Texts.h"
-
 #include <charconv>
 #include <cmath>
 
 #include "common/NumberText.h"
+#include "common/Texts.h"
 #include "link/RegisterMap.h"
 
 namespace config {

@@ -1,9 +1,8 @@
 #include "config/ReadBack.h"
 
-#include "common/Texts.h"
-
 #include "common/NumberText.h"
 #include "common/ProgressTexts.h"
+#include "common/Texts.h"
 #include "link/RegisterMap.h"
 
 namespace config {

@@ -8,7 +8,6 @@
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
-#include "common/Texts.h"
 
 #include <algorithm>
 #include <array>
@@ -17,6 +16,7 @@
 #include <regex>
 #include <utility>
 
+#include "common/Texts.h"
 #include "link/TcpLine.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // The factory password that switches the running program into enterprise mode.
 
 #include <string_view>
+
 #include "common/Texts.h"
 
 // Byte for byte, length included: no trimming, no prefix match.

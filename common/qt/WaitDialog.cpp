@@ -1,7 +1,5 @@
 #include "common/qt/WaitDialog.h"
 
-#include "common/qt/Translate.h"
-
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -12,6 +10,7 @@
 #include "common/Progress.h"
 #include "common/ProgressTexts.h"
 #include "common/qt/ProgressText.h"
+#include "common/qt/Translate.h"
 
 WaitDialog::WaitDialog(const QString& text, const QString& buttonCaption,
                        std::function<bool()> finished, std::function<void()> cancel,

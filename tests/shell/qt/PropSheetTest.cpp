@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QScrollArea>
-#include "ShellFixture.h"
 
+#include "ShellFixture.h"
 #include "common/qt/SheetPage.h"
 
 namespace {
