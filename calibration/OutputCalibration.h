@@ -19,6 +19,10 @@ class Progress;
 namespace calib {
 
 inline constexpr const char* kVerifyFailed = KORV_TR_NOOP("Core", "校验失败！");
+// A slope of 0 or below would give every output a flat or reversed line: before any compute,
+// or from a high value not above the low one.
+inline constexpr const char* kSlopeNotPositive =
+    KORV_TR_NOOP("Core", "斜率须大于0，请先计算斜率和平移，未下载！");
 
 enum class OutputKind { Current, Voltage };
 

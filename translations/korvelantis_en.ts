@@ -1425,6 +1425,10 @@
         <source>larger than %1 bytes</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>斜率须大于0，请先计算斜率和平移，未下载！</source>
+        <translation>The slope must be above 0: compute slope and offset first. Not downloaded!</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>

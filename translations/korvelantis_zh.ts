@@ -1424,6 +1424,10 @@
         <source>larger than %1 bytes</source>
         <translation>大于%1字节</translation>
     </message>
+    <message>
+        <source>斜率须大于0，请先计算斜率和平移，未下载！</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>

@@ -226,6 +226,10 @@ void COutputCalibrationPage::OnDownload(OutputKind kind) {
     std::atomic<int>& done = current ? CurrentDownloadDone : VoltageDownloadDone;
     const float slope = current ? CurrentSlope : VoltageSlope;
     const float offset = current ? CurrentOffset : VoltageOffset;
+    if (!(slope > 0.0f)) {
+        ctx_.messages.show(calib::kSlopeNotPositive, MessageIcon::Exclamation);
+        return;
+    }
     const KeptFlags kept{&done};
     done = 0;
     downloadCancel_ = 0;

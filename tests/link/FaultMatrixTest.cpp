@@ -45,8 +45,9 @@ const Fault kFaults[] = {
     {"bad CRC", Effect::DeviceLost, {.badCrc = true}, -1},
     {"short answer", Effect::DeviceLost, {.shortAnswer = true}, -1},
     {"garbage", Effect::DeviceLost, {.garbage = true}, -1},
-    // Past every window of the matrix: it arrives during the exchange that follows.
-    {"late answer", Effect::DeviceLost, {.lateMs = 30}, -1},
+    // Past every window of the matrix (wire time + 20 ms at most), by a margin a loaded
+    // machine's scheduling cannot eat: it arrives during a later exchange or wait.
+    {"late answer", Effect::DeviceLost, {.lateMs = 45}, -1},
     {"exception answer", Effect::DeviceLost, {.refuse = true}, -1},
     // Outlasts every operation; the healthy device's answer waits behind it.
     {"stream of bytes", Effect::LineJammed, {.streamMs = 20000}, -1},

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <cctype>
 #include <cmath>
 
 #include "calibration/qt/OutputCalibrationPage.h"
@@ -35,6 +36,15 @@ struct OutputPageBench : OnlinePageBench<COutputCalibrationPage> {
             static_cast<std::uint8_t>(lo >> 8), static_cast<std::uint8_t>(lo),
             static_cast<std::uint8_t>(hi >> 8), static_cast<std::uint8_t>(hi)};
         return reg::registersToFloat(bytes);
+    }
+
+    // Low and high values typed and computed, so a download has a slope to send.
+    void compute(const char* group, const char* low, const char* high) {
+        std::string g = group;
+        const std::string edit = char(std::toupper(g[0])) + g.substr(1) + "Edit";
+        find<QLineEdit>(("low" + edit).c_str())->setText(low);
+        find<QLineEdit>(("high" + edit).c_str())->setText(high);
+        find<QPushButton>((g + "ComputeButton").c_str())->click();
     }
 
     // Runs the window's events until `n` messages were shown (commands finish on a worker).
@@ -176,9 +186,7 @@ TEST(OutputCalibrationPageCommands, CancelStopsBeforeTheNextDeviceAndClaimsNoCom
 
 TEST(OutputCalibrationPageDownload, WritesTheComputedCurrentCoefficients) {
     OutputPageBench p({8});
-    p.find<QLineEdit>("lowCurrentEdit")->setText("4");
-    p.find<QLineEdit>("highCurrentEdit")->setText("20");
-    p.find<QPushButton>("currentComputeButton")->click();
+    p.compute("current", "4", "20");
     p.find<QPushButton>("currentDownloadButton")->click();
     EXPECT_EQ(p.page.CurrentDownloadDone.load(), 1);
     EXPECT_EQ(p.regFloat(8, 28), p.page.CurrentSlope);
@@ -186,24 +194,44 @@ TEST(OutputCalibrationPageDownload, WritesTheComputedCurrentCoefficients) {
     EXPECT_TRUE(p.bus.messages.texts().empty());
 }
 
-TEST(OutputCalibrationPageDownload, BeforeAnyComputeSendsZeroSlopeAndOffset) {
-    OutputPageBench p({8});
-    p.bus.sim.setReg(8, 32, 0x1234);
-    p.find<QLineEdit>("highVoltageEdit")->setText("9");  // typed, not computed: not sent
-    p.find<QPushButton>("voltageDownloadButton")->click();
-    EXPECT_EQ(p.page.VoltageDownloadDone.load(), 1);
-    EXPECT_EQ(*p.bus.sim.reg(8, 32), 0);
-    EXPECT_EQ(p.regFloat(8, 34), 0.0f);
+// A slope of 0 (no compute yet, or equal values) or below (high under low) would leave every
+// output flat or reversed: nothing is sent, and the devices keep their coefficients.
+TEST(OutputCalibrationPageDownload, RefusesASlopeNotAboveZeroAndSendsNothing) {
+    struct Case {
+        const char* low;  // nullptr: no compute before the download
+        const char* high;
+    };
+    for (const Case& c : {Case{nullptr, nullptr}, Case{"4", "4"}, Case{"20", "4"}}) {
+        SCOPED_TRACE(c.low ? std::string(c.low) + ".." + c.high : "no compute");
+        OutputPageBench p({8});
+        p.bus.sim.setReg(8, 32, 0x1234);
+        p.page.VoltageDownloadDone = 1;
+        if (c.low) {
+            p.compute("voltage", c.low, c.high);
+        } else {
+            p.find<QLineEdit>("highVoltageEdit")->setText("9");  // typed, not computed
+        }
+        p.bus.sim.clearFramesReceived();
+        p.find<QPushButton>("voltageDownloadButton")->click();
+        EXPECT_EQ(p.bus.messages.texts(),
+                  std::vector<std::string>{"斜率须大于0，请先计算斜率和平移，未下载！"});
+        EXPECT_TRUE(p.bus.sim.framesReceived().empty());
+        EXPECT_EQ(*p.bus.sim.reg(8, 32), 0x1234);
+        EXPECT_EQ(p.page.VoltageDownloadDone.load(), 1);
+    }
 }
 
 TEST(OutputCalibrationPageDownload, NoDeviceOnlineShowsItsMessage) {
     OutputPageBench p({});
+    p.compute("current", "4", "20");
     p.find<QPushButton>("currentDownloadButton")->click();
     EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{"未搜索到在线设备！"});
 }
 
 TEST(OutputCalibrationPageDownload, CancelButtonStopsBeforeTheNextDevice) {
     OutputPageBench p({1, 2, 3});
+    p.compute("current", "4", "20");
+    p.bus.sim.clearFramesReceived();
     QTimer::singleShot(30, [] {
         if (QWidget* w = QApplication::activeModalWidget())
             if (auto* b = w->findChild<QPushButton*>("waitCancel"))
@@ -216,6 +244,7 @@ TEST(OutputCalibrationPageDownload, CancelButtonStopsBeforeTheNextDevice) {
 
 TEST(OutputCalibrationPageDownload, ThreadStartFailureShowsItsMessage) {
     OutputPageBench p({1});
+    p.compute("voltage", "0.2", "4");
     Worker::failNextStartForTest();
     p.page.VoltageDownloadDone = 1;
     p.find<QPushButton>("voltageDownloadButton")->click();
