@@ -2,18 +2,15 @@
 
 #include "common/Texts.h"
 
-namespace {
-std::string textOf(const std::vector<ProgressPart>& parts) {
-    std::string text;
-    for (const ProgressPart& p : parts) text += fillText(p.format, p.args);
-    return text;
+std::string ProgressSnapshot::text() const {
+    std::string out;
+    for (const ProgressPart& p : parts) out += fillText(p.format, p.args);
+    return out;
 }
-}  // namespace
 
 void Progress::setParts(std::vector<ProgressPart> parts, int done, int total, int secondsLeft) {
-    std::string text = textOf(parts);
     std::lock_guard lock(mutex_);
-    now_ = {std::move(text), std::move(parts), done, total, secondsLeft};
+    now_ = {std::move(parts), done, total, secondsLeft};
     until_ = {};
 }
 
@@ -23,9 +20,8 @@ void Progress::set(ProgressPart part, int done, int total, int secondsLeft) {
 
 void Progress::setUntil(ProgressPart part, Until until, int done, int total) {
     std::vector<ProgressPart> parts{std::move(part)};
-    std::string text = textOf(parts);
     std::lock_guard lock(mutex_);
-    now_ = {std::move(text), std::move(parts), done, total, -1};
+    now_ = {std::move(parts), done, total, -1};
     until_ = until;
 }
 

@@ -4,7 +4,7 @@
 //
 // A line is made of parts, each a template from common/ProgressTexts.h with its arguments
 // (%1, %2, ... in the template), so the window can translate the template before filling it in;
-// `text` is the line filled in as it stands, for the command line and the tests.
+// text() is the line filled in as it stands, for the command line and the tests.
 //
 // Thread contract: any thread may call any member; a snapshot is a consistent copy.
 
@@ -25,11 +25,13 @@ struct ProgressPart {
 };
 
 struct ProgressSnapshot {
-    std::string text;  // "Address 23 of 60, 2 online"; empty: nothing to show yet
     std::vector<ProgressPart> parts;
     int done = 0;          // steps done of `total`
     int total = 0;         // 0: the number of steps is not known (no bar is drawn)
     int secondsLeft = -1;  // -1: not known
+
+    // The parts filled in as they stand ("Address 23 of 60, 2 online"); empty: nothing to show.
+    std::string text() const;
 };
 
 class Progress {

@@ -258,14 +258,14 @@ TEST(GatherProgress, ShowsSamplesOfPlannedLastValueWithUnitAndNextTime) {
     std::string midway;
     r.clock->afterSleep = [&r, &midway](int n) {
         if (n == 3)
-            midway = r.session.progress().snapshot().text;
+            midway = r.session.progress().snapshot().text();
     };
     ASSERT_TRUE(r.session.startImmediate("10", "1"));
     ASSERT_TRUE(r.waitFinished());
     // Published before the third wait, after two samples.
     EXPECT_EQ(midway, "2 of 6 samples taken\nLast value: 1234 kPa\nNext sample at 10:30:00");
     const ProgressSnapshot end = r.session.progress().snapshot();
-    EXPECT_EQ(end.text, "6 of 6 samples taken\nLast value: 1234 kPa");
+    EXPECT_EQ(end.text(), "6 of 6 samples taken\nLast value: 1234 kPa");
     EXPECT_EQ(end.done, 6);
     EXPECT_EQ(end.total, 6);
 }
@@ -445,7 +445,7 @@ TEST(GatherReservation, CancelWhileWaitingForTheStartMinuteEndsTheWorkerAtOnce) 
     while (clock->waits.load() == 0) std::this_thread::sleep_for(1ms);
     EXPECT_FALSE(session.finished());
     // The wait dialog tells when the first sample comes (another day: with its date).
-    EXPECT_EQ(session.progress().snapshot().text,
+    EXPECT_EQ(session.progress().snapshot().text(),
               "0 of 6 samples taken\nFirst sample at 12-09 10:00:00");
     session.cancel();
     const auto until = std::chrono::steady_clock::now() + 2s;

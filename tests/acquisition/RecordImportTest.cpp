@@ -231,8 +231,8 @@ TEST(RecordImport, LongImportReportsHowFarItIs) {
                                   JobControl{&progress, &stop});
     EXPECT_EQ(i.outcome, ImportOutcome::Loaded);
     const ProgressSnapshot p = progress.snapshot();
-    EXPECT_EQ(p.text.rfind("Reading the records: ", 0), 0u) << p.text;
-    EXPECT_NE(p.text.find(" of 4.7 MB"), std::string::npos) << p.text;
+    EXPECT_EQ(p.text().rfind("Reading the records: ", 0), 0u) << p.text();
+    EXPECT_NE(p.text().find(" of 4.7 MB"), std::string::npos) << p.text();
     EXPECT_GT(p.done, 0);
     EXPECT_LE(p.done, p.total);
 }

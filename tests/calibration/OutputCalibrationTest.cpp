@@ -80,7 +80,7 @@ TEST(OutputCommand, CancelStopsBeforeTheNextDeviceAndProgressNamesEachOne) {
     std::atomic<int> cancel{0};
     Progress progress;
     EXPECT_EQ(sendOutputCommand(b.bus.ctx, kCommandLow, &cancel, &progress), 3);
-    EXPECT_EQ(progress.snapshot().text, "Address 6, 3 of 3");
+    EXPECT_EQ(progress.snapshot().text(), "Address 6, 3 of 3");
     EXPECT_EQ(progress.snapshot().done, 2);
     cancel = 1;
     b.bus.sim.clearFramesReceived();
@@ -121,7 +121,7 @@ TEST(OutputDownload, WritesVoltageRegisters) {
     Progress progress;
     downloadOutputCoefficients(b.bus.ctx, OutputKind::Voltage, 1.5f, -0.25f, done, cancel,
                                &progress);
-    EXPECT_EQ(progress.snapshot().text, "Address 9, 1 of 1");
+    EXPECT_EQ(progress.snapshot().text(), "Address 9, 1 of 1");
     EXPECT_EQ(progress.snapshot().secondsLeft, 1);  // 11.5 s shrunk to 0.345 s, rounded up
     EXPECT_EQ(b.regFloat(9, 32), 1.5f);
     EXPECT_EQ(b.regFloat(9, 34), -0.25f);

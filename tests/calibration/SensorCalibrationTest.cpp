@@ -477,12 +477,12 @@ TEST(SensorCalibrationDownload, ShowsWhichDeviceIsBeingWrittenAndTheTimeLeft) {
     b.cal.computeAndDownload(b.targets, [&] { seen.push_back(b.cal.progress.snapshot()); });
     // One call after the fit (nothing written yet), one after each write, one at the end.
     ASSERT_EQ(seen.size(), 4u);
-    EXPECT_EQ(seen[1].text, "Address 1, 1 of 2");
+    EXPECT_EQ(seen[1].text(), "Address 1, 1 of 2");
     EXPECT_EQ(seen[1].total, 2);
-    EXPECT_EQ(seen[2].text, "Address 2, 2 of 2");
+    EXPECT_EQ(seen[2].text(), "Address 2, 2 of 2");
     EXPECT_EQ(seen[2].done, 1);
     EXPECT_GE(seen[1].secondsLeft, 1);  // two devices of 5.5 s each, shrunk
-    EXPECT_TRUE(b.cal.progress.snapshot().text.empty());
+    EXPECT_TRUE(b.cal.progress.snapshot().text().empty());
 }
 
 // Three devices of different gains; one has a deliberately wrong point 2 (its sensor read as if

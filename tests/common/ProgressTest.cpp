@@ -31,7 +31,7 @@ TEST(ProgressSnapshot, KeepsTheTemplatesWithTheirArgumentsBesideTheText) {
         {{progress_text::kSamplesTaken, {"3", "12"}}, {progress_text::kWithoutAnswer, {"1"}}}, 3,
         12, 40);
     const ProgressSnapshot s = p.snapshot();
-    EXPECT_EQ(s.text, "3 of 12 samples taken, 1 without answer");
+    EXPECT_EQ(s.text(), "3 of 12 samples taken, 1 without answer");
     ASSERT_EQ(s.parts.size(), 2u);
     EXPECT_EQ(s.parts[0].format, progress_text::kSamplesTaken);
     EXPECT_EQ(s.parts[1].args, std::vector<std::string>{"1"});
@@ -39,7 +39,7 @@ TEST(ProgressSnapshot, KeepsTheTemplatesWithTheirArgumentsBesideTheText) {
     EXPECT_EQ(s.total, 12);
     EXPECT_EQ(s.secondsLeft, 40);
     p.clear();
-    EXPECT_TRUE(p.snapshot().text.empty());
+    EXPECT_TRUE(p.snapshot().text().empty());
     EXPECT_TRUE(p.snapshot().parts.empty());
 }
 

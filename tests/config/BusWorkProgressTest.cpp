@@ -62,8 +62,8 @@ TEST(ScanProgress, EachAddressIsNamedWithTheDevicesFoundBeforeIt) {
     ASSERT_EQ(steps.size(), 60u);
     for (const auto& s : steps) {
         const int online = (s.address > 2) + (s.address > 5);
-        EXPECT_EQ(s.progress.text, "Address " + std::to_string(s.address) + " of 60, " +
-                                       std::to_string(online) + " online");
+        EXPECT_EQ(s.progress.text(), "Address " + std::to_string(s.address) + " of 60, " +
+                                         std::to_string(online) + " online");
         EXPECT_EQ(s.progress.done, s.address - 1);
         EXPECT_EQ(s.progress.total, 60);
         // The pace is known from the second address on.
@@ -83,12 +83,12 @@ TEST(ScanProgress, TheOrdinarySearchNamesTheAddressItAsks) {
     const auto steps = o.watch.steps();
     ASSERT_EQ(steps.size(), 4u);
     for (const auto& s : steps) {
-        EXPECT_EQ(s.progress.text, "Searching address " + std::to_string(s.address) + " of 60");
+        EXPECT_EQ(s.progress.text(), "Searching address " + std::to_string(s.address) + " of 60");
         EXPECT_EQ(s.progress.done, s.address - 1);
     }
     // A new search starts without the old one's progress.
     resetSearchFlags(st);
-    EXPECT_TRUE(st.progress.snapshot().text.empty());
+    EXPECT_TRUE(st.progress.snapshot().text().empty());
 }
 
 TEST(DownloadProgress, TheBatchDownloadShowsTheWriteThenEachReadBack) {
@@ -104,12 +104,12 @@ TEST(DownloadProgress, TheBatchDownloadShowsTheWriteThenEachReadBack) {
     const auto steps = o.watch.steps();
     ASSERT_EQ(steps.size(), 3u);
     EXPECT_EQ(steps[0].address, Bus::kBroadcast);
-    EXPECT_EQ(steps[0].progress.text, "Writing to every device (address 127)");
+    EXPECT_EQ(steps[0].progress.text(), "Writing to every device (address 127)");
     EXPECT_EQ(steps[0].progress.done, 0);
     EXPECT_EQ(steps[0].progress.total, 4);  // the write, the store wait, two read-backs
-    EXPECT_EQ(steps[1].progress.text, "Reading back address 3, 1 of 2");
+    EXPECT_EQ(steps[1].progress.text(), "Reading back address 3, 1 of 2");
     EXPECT_EQ(steps[1].progress.done, 2);
-    EXPECT_EQ(steps[2].progress.text, "Reading back address 8, 2 of 2");
+    EXPECT_EQ(steps[2].progress.text(), "Reading back address 8, 2 of 2");
     EXPECT_EQ(steps[2].progress.done, 3);
     EXPECT_GE(steps[2].progress.secondsLeft, 0);
 }
@@ -124,8 +124,8 @@ TEST(DownloadProgress, OneDeviceShowsItsWriteAndItsReadBack) {
         downloadToDeviceVerified(tb.ctx, singleDownloadFrame(6, m).bytes, &progress).verified());
     const auto steps = o.watch.steps();
     ASSERT_EQ(steps.size(), 2u);
-    EXPECT_EQ(steps[0].progress.text, "Writing to address 6");
-    EXPECT_EQ(steps[1].progress.text, "Reading back address 6, 1 of 1");
+    EXPECT_EQ(steps[0].progress.text(), "Writing to address 6");
+    EXPECT_EQ(steps[1].progress.text(), "Reading back address 6, 1 of 1");
     EXPECT_EQ(steps[1].progress.done, 2);
     EXPECT_EQ(steps[1].progress.total, 3);
 }
@@ -138,11 +138,11 @@ TEST(DownloadProgress, TheStoreWaitCountsDownWhileItRuns) {
     ProgressSnapshot during;
     while (wait.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
         during = progress.snapshot();
-        if (!during.text.empty())
+        if (!during.text().empty())
             break;
     }
     wait.get();
-    EXPECT_EQ(during.text, "The devices store what was written");
+    EXPECT_EQ(during.text(), "The devices store what was written");
     EXPECT_EQ(during.secondsLeft, 1);
     EXPECT_EQ(during.done, 1);
     EXPECT_EQ(progress.snapshot().secondsLeft, 0);
@@ -157,9 +157,9 @@ TEST(ConfigurationProgress, TheLookAtWhoAnswersCountsThoseThatDid) {
     EXPECT_EQ(answeringDevices(tb.ctx, failed, nullptr, &progress), (std::vector<int>{3, 7}));
     const auto steps = o.watch.steps();
     ASSERT_EQ(steps.size(), 60u);
-    EXPECT_EQ(steps[2].progress.text, "Address 3 of 60, 0 answering");
-    EXPECT_EQ(steps[3].progress.text, "Address 4 of 60, 1 answering");
-    EXPECT_EQ(steps[59].progress.text, "Address 60 of 60, 2 answering");
+    EXPECT_EQ(steps[2].progress.text(), "Address 3 of 60, 0 answering");
+    EXPECT_EQ(steps[3].progress.text(), "Address 4 of 60, 1 answering");
+    EXPECT_EQ(steps[59].progress.text(), "Address 60 of 60, 2 answering");
     EXPECT_EQ(steps[59].progress.done, 59);
 }
 
@@ -172,9 +172,9 @@ TEST(ConfigurationProgress, TheWriteAndTheReadAtTheNewAddressAreNamed) {
     ASSERT_TRUE(configureAndConfirm(tb.ctx, f.bytes, 5, 70000, &progress).confirmed());
     const auto steps = o.watch.steps();
     ASSERT_EQ(steps.size(), 2u);
-    EXPECT_EQ(steps[0].progress.text, "Writing address 5 and product code 70000");
+    EXPECT_EQ(steps[0].progress.text(), "Writing address 5 and product code 70000");
     EXPECT_EQ(steps[0].progress.done, 0);
-    EXPECT_EQ(steps[1].progress.text, "Reading address 5");
+    EXPECT_EQ(steps[1].progress.text(), "Reading address 5");
     EXPECT_EQ(steps[1].progress.done, 2);
     EXPECT_EQ(steps[1].progress.total, 3);
 }

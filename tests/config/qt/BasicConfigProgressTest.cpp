@@ -79,7 +79,7 @@ TEST(BasicConfigProgress, TheBatchDownloadShowsTheStoreWaitAndTheReadBack) {
     EXPECT_TRUE(shown.any("The devices store what was written, about ")) << shown.all();
     EXPECT_TRUE(shown.barShown);
     // The last step the worker reached.
-    EXPECT_EQ(page.downloadProgress().snapshot().text, "Reading back address 8, 2 of 2");
+    EXPECT_EQ(page.downloadProgress().snapshot().text(), "Reading back address 8, 2 of 2");
     ASSERT_FALSE(tb.messages.texts().empty());
     EXPECT_EQ(tb.messages.texts().back(), "Download Success!");
 }
@@ -102,7 +102,7 @@ TEST(BasicConfigProgress, ConfigurationShowsTheLookAtWhoAnswers) {
     for (const auto& l : shown.lines) answering |= l.find(" answering") != std::string::npos;
     EXPECT_TRUE(answering) << shown.all();
     EXPECT_TRUE(shown.any("The devices store what was written")) << shown.all();
-    EXPECT_EQ(page.downloadProgress().snapshot().text, "Reading address 5");
+    EXPECT_EQ(page.downloadProgress().snapshot().text(), "Reading address 5");
 }
 
 // A search whose thread did not start cleared SearchDone and SearchFailed; they keep their
