@@ -2,12 +2,15 @@
 // A simulated bus in-process, an application context whose port is already open on it with
 // shrunken timing, and a recorder of every operator message.
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/AppContext.h"
+#include "common/Progress.h"
 #include "link/OperatorMessages.h"
 #include "sim/SimBus.h"
 
@@ -54,6 +57,24 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<BusFrame> frames_;
+};
+
+// Watches a Progress from construction to stop() on a thread of its own: the template of its
+// first part each time it changes, so a wait of some milliseconds is never missed (a step of a
+// single fast exchange may be).
+class ProgressTrail {
+public:
+    explicit ProgressTrail(const Progress& progress);
+    ~ProgressTrail();
+    std::vector<std::string> stop();
+    // How many times `format` began in the trail.
+    static int count(const std::vector<std::string>& trail, const char* format);
+
+private:
+    const Progress& progress_;
+    std::atomic<bool> stop_{false};
+    std::vector<std::string> trail_;
+    std::thread thread_;
 };
 
 // A fresh empty directory under the system's temporary directory, removed at destruction.
