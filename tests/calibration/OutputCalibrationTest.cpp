@@ -128,20 +128,16 @@ TEST(OutputDownload, CommandsAllDevicesWaitsOnceWritesAllAndWaitsOnceForTheStore
               (std::vector<std::pair<int, WriteOutcome>>{{5, WriteOutcome::Confirmed},
                                                          {6, WriteOutcome::Confirmed},
                                                          {11, WriteOutcome::Confirmed}}));
-    std::vector<std::pair<int, int>> order;
     for (const auto& f : b.bus.sim.framesReceived()) {
-        order.emplace_back(f.bytes[0], f.bytes[1]);
         EXPECT_FALSE(f.collided);
         if (f.bytes[1] == 0x10) {
             EXPECT_EQ(f.bytes[3], 0x1C);
         }
     }
-    EXPECT_EQ(order, (std::vector<std::pair<int, int>>{
-                         {5, 0x06}, {6, 0x06}, {11, 0x06}, {5, 0x10}, {6, 0x10}, {11, 0x10}}));
-    std::vector<double> sentAt;
-    for (const BusFrame& f : recorder.frames())
-        if (f.direction == FrameDirection::Sent)
-            sentAt.push_back(f.timeMs);
+    EXPECT_EQ(requestOrder(b.bus.sim),
+              (std::vector<std::pair<int, int>>{
+                  {5, 0x06}, {6, 0x06}, {11, 0x06}, {5, 0x10}, {6, 0x10}, {11, 0x10}}));
+    const std::vector<double> sentAt = recorder.sentAt();
     ASSERT_EQ(sentAt.size(), 6u);
     const double prepareMs = 0.1 * Timing::kOutputCommandWaitMs;
     const double storeMs = 0.1 * Timing::kStoreWaitMs;

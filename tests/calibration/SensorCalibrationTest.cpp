@@ -443,14 +443,10 @@ TEST(SensorCalibrationDownload, WritesEveryDeviceBackToBackThenWaitsOnceForTheSt
     b.bus.ctx.bus.removeObserver(&recorder);
 
     // Same frames as the classic, in the same order: each device's write, then the verification.
-    std::vector<std::pair<int, int>> order;
-    for (const auto& f : b.bus.sim.framesReceived()) order.emplace_back(f.bytes[0], f.bytes[1]);
-    EXPECT_EQ(order, (std::vector<std::pair<int, int>>{
-                         {4, 0x10}, {9, 0x10}, {17, 0x10}, {4, 0x04}, {9, 0x04}, {17, 0x04}}));
-    std::vector<double> sentAt;
-    for (const BusFrame& f : recorder.frames())
-        if (f.direction == FrameDirection::Sent)
-            sentAt.push_back(f.timeMs);
+    EXPECT_EQ(requestOrder(b.bus.sim),
+              (std::vector<std::pair<int, int>>{
+                  {4, 0x10}, {9, 0x10}, {17, 0x10}, {4, 0x04}, {9, 0x04}, {17, 0x04}}));
+    const std::vector<double> sentAt = recorder.sentAt();
     ASSERT_EQ(sentAt.size(), 6u);
     const double storeMs = 0.1 * Timing::kStoreWaitMs;
     EXPECT_LT(sentAt[1] - sentAt[0], storeMs / 2) << "no store wait between two devices";

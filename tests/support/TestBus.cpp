@@ -43,6 +43,14 @@ void TestBus::open() {
     messages.clear();
 }
 
+std::vector<std::pair<int, int>> requestOrder(const SimBus& sim) {
+    std::vector<std::pair<int, int>> out;
+    for (const auto& f : sim.framesReceived())
+        if (f.bytes.size() > 1)
+            out.emplace_back(f.bytes[0], f.bytes[1]);
+    return out;
+}
+
 ProgressTrail::ProgressTrail(const Progress& progress) : progress_(progress) {
     thread_ = std::thread([this] {
         while (!stop_.load()) {

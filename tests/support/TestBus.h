@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/AppContext.h"
@@ -41,6 +42,14 @@ public:
         std::lock_guard lock(mutex_);
         return frames_;
     }
+    // When each request went out (ms on the bus's clock), in order.
+    std::vector<double> sentAt() const {
+        std::vector<double> out;
+        for (const BusFrame& f : frames())
+            if (f.direction == FrameDirection::Sent)
+                out.push_back(f.timeMs);
+        return out;
+    }
     // The frames of the exchanges with `address`.
     std::vector<BusFrame> with(int address) const {
         std::vector<BusFrame> out;
@@ -58,6 +67,9 @@ private:
     mutable std::mutex mutex_;
     std::vector<BusFrame> frames_;
 };
+
+// Address and function of every request the simulator took, in order.
+std::vector<std::pair<int, int>> requestOrder(const SimBus& sim);
 
 // Watches a Progress from construction to stop() on a thread of its own: the template of its
 // first part each time it changes, so a wait of some milliseconds is never missed (a step of a

@@ -28,6 +28,15 @@ struct PageBench : OnlinePageBench<CCalibrationPage> {
                !find<QLabel>(qPrintable("unitText" + n))->isHidden() &&
                !find<QPushButton>(qPrintable("acquireButton" + n))->isHidden();
     }
+    // A range of 0 .. 1.6 MPa at "0.000", then the page's activation.
+    void activateOnTheSmallRange() {
+        BasicSettings s;
+        s.RangeStart = 0.0f;
+        s.RangeEnd = 1.6f;
+        s.PointPositionText = "0.000";
+        bus.ctx.setBasicSettings(s);
+        page.onSetActive();
+    }
     QStringList column0() {
         QStringList out;
         for (int r = 0; r < grid()->rowCount(); ++r) out << page.gridText(r, 0);
@@ -164,12 +173,7 @@ TEST(CalibrationPageRun, CalibratesTheBusFromThePageButtons) {
     p.bus.sim.setGainOffset(2, 9100.0, 350.0);
     p.bus.sim.setGainOffset(11, 11800.0, 1200.0);
     p.bus.sim.setGainOffset(35, 6400.0, 2500.0);
-    BasicSettings s;
-    s.RangeStart = 0.0f;
-    s.RangeEnd = 1.6f;
-    s.PointPositionText = "0.000";
-    p.bus.ctx.setBasicSettings(s);
-    p.page.onSetActive();
+    p.activateOnTheSmallRange();
     const double applied[] = {0.0, 0.8, 1.6};
     for (int k = 1; k <= 3; ++k) {
         p.bus.sim.setAppliedPressure(applied[k - 1]);
@@ -201,12 +205,7 @@ TEST(CalibrationPageRun, CalibratesTheBusFromThePageButtons) {
 // K and B only where a device confirmed them, and keeps every reading in the grid.
 TEST(CalibrationPageRun, AHangUpDuringTheDownloadKeepsTheReadingsAndSaysWhatEachDeviceHolds) {
     PageBench p({2, 11, 35});
-    BasicSettings s;
-    s.RangeStart = 0.0f;
-    s.RangeEnd = 1.6f;
-    s.PointPositionText = "0.000";
-    p.bus.ctx.setBasicSettings(s);
-    p.page.onSetActive();
+    p.activateOnTheSmallRange();
     p.selectPoints("2");
     for (int k = 1; k <= 2; ++k) {
         p.bus.sim.setAppliedPressure(k == 1 ? 0.0 : 1.6);
