@@ -1,8 +1,12 @@
 #include "calibration/OutputCalibration.h"
 
+#include <chrono>
 #include <vector>
 
 #include "calibration/SensorCalibration.h"
+#include "common/Progress.h"
+#include "common/ProgressTexts.h"
+#include "config/Download.h"
 #include "link/RegisterMap.h"
 
 namespace calib {
@@ -37,14 +41,31 @@ int sendOutputCommand(AppContext& ctx, std::uint16_t value, const std::atomic<in
     return sent;
 }
 
-void downloadOutputCoefficients(AppContext& ctx, OutputKind kind, float slope, float offset,
-                                std::atomic<int>& done, const std::atomic<int>& cancel,
-                                Progress* progress) {
+OutputDownload downloadOutputCoefficients(AppContext& ctx, OutputKind kind, float slope,
+                                          float offset, std::atomic<int>& done,
+                                          const std::atomic<int>& cancel, Progress* progress) {
+    OutputDownload result;
     const std::vector<int> online = ctx.onlineAddresses();
+    for (int a : online) result.devices.emplace_back(a, WriteOutcome::NotReached);
+    const auto finish = [&] {
+        if (progress)
+            progress->clear();
+        // The bus has said why; once coefficients went out, the operator learns what each
+        // device holds.
+        std::vector<int> confirmed, notConfirmed, notReached;
+        for (const auto& [a, o] : result.devices)
+            (o == WriteOutcome::Confirmed      ? confirmed
+             : o == WriteOutcome::NotConfirmed ? notConfirmed
+                                               : notReached)
+                .push_back(a);
+        if (result.lineFailed && notReached.size() < result.devices.size())
+            ctx.messages.show(downloadInterruptedText(confirmed, notConfirmed, notReached));
+        done = 1;
+        return result;
+    };
     if (online.empty()) {
         ctx.messages.show(kNoOnlineDevices);
-        done = 1;
-        return;
+        return finish();
     }
     std::vector<std::uint8_t> data;
     for (std::uint8_t b : reg::floatToRegisters(slope)) data.push_back(b);
@@ -52,34 +73,44 @@ void downloadOutputCoefficients(AppContext& ctx, OutputKind kind, float slope, f
     const std::uint16_t first =
         kind == OutputKind::Current ? reg::CurrentCoefficients : reg::VoltageCoefficients;
 
-    const int perDeviceMs =
-        Timing::kOutputCommandWaitMs + Timing::kRegisterWaitMs + Timing::kStoreWaitMs;
-    for (std::size_t i = 0; i < online.size(); ++i) {
-        const int a = online[i];
+    // Each device prepares and stores on its own: one wait of each kind serves them all, and
+    // every device still has its full 6 s between its command and its coefficients.
+    const int commanded = sendOutputCommand(ctx, kCommandPrepare, &cancel, progress);
+    result.lineFailed = commanded < 0;
+    if (result.lineFailed || cancel.load())
+        return finish();
+    const Timing timing = ctx.bus.timing();
+    if (progress)
+        progress->setUntil(
+            progress_text::kPrepareWait,
+            std::chrono::steady_clock::now() + timing.scaled(Timing::kOutputCommandWaitMs));
+    if (!ctx.bus.pause(Timing::kOutputCommandWaitMs, &cancel))
+        return finish();
+
+    const int total = static_cast<int>(online.size());
+    bool anySent = false;
+    for (int i = 0; i < total; ++i) {
         if (cancel.load())
             break;
-        const Timing timing = ctx.bus.timing();
+        const int a = online[static_cast<std::size_t>(i)];
         if (progress)
-            showDeviceStep(*progress, a, static_cast<int>(i), static_cast<int>(online.size()),
-                           &timing, perDeviceMs);
-        const auto address = static_cast<std::uint8_t>(a);
-        if (!ctx.bus.send(buildWriteSingle(address, reg::OutputCommand, kCommandPrepare))) {
-            done = 1;  // the bus has said why; no 6 s wait for a command that never went out
-            return;
-        }
-        ctx.bus.pause(Timing::kOutputCommandWaitMs);
-        const ExchangeResult r =
-            ctx.bus.writeRegisters(address, first, data, Timing::kRegisterWaitMs);
+            showDeviceStep(*progress, a, i, total, &timing, Timing::kRegisterWaitMs,
+                           Timing::kStoreWaitMs);
+        const ExchangeResult r = ctx.bus.writeRegisters(static_cast<std::uint8_t>(a), first, data,
+                                                        Timing::kRegisterWaitMs);
+        result.devices[static_cast<std::size_t>(i)].second = writeOutcome(r);
+        anySent = anySent || r.sent;
         if (!r.ioOk) {
-            done = 1;
-            return;
+            result.lineFailed = true;
+            return finish();
         }
-        const bool verified = r.complete() && r.crcOk();
-        ctx.bus.pause(Timing::kStoreWaitMs);
-        if (!verified)
-            ctx.messages.show(kVerifyFailed);
     }
-    done = 1;
+    if (anySent)
+        config::waitForStore(ctx, progress, total, total);
+    for (const auto& [a, o] : result.devices)
+        if (o == WriteOutcome::NotConfirmed)
+            ctx.messages.show(kVerifyFailed);
+    return finish();
 }
 
 }  // namespace calib

@@ -4,13 +4,16 @@
 //
 // Thread contract: both run on a worker behind a wait dialog. sendOutputCommand() takes one
 // 8-byte write and its echo per device (about a second for a full bus, up to 35 s when all 60 are
-// silent); downloadOutputCoefficients() takes 11.5 s a device and reports through the atomics
-// it is given.
+// silent); downloadOutputCoefficients() takes 11 s and about 30 ms a device, and reports
+// through the atomics it is given.
 
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "calibration/SensorCalibration.h"
 #include "common/AppContext.h"
 #include "common/Texts.h"
 
@@ -40,11 +43,21 @@ OutputGroups groupsForOutputType(const std::string& outputTypeText);
 int sendOutputCommand(AppContext& ctx, std::uint16_t value,
                       const std::atomic<int>* cancel = nullptr, Progress* progress = nullptr);
 
-// Per online device: command 0, the 6 s for the device to prepare, the slope/offset write with
-// its answer verified, then the 5 s store wait. `done` is set when the run ends for any reason;
-// `cancel` stops it before the next device; `progress` follows the devices.
-void downloadOutputCoefficients(AppContext& ctx, OutputKind kind, float slope, float offset,
-                                std::atomic<int>& done, const std::atomic<int>& cancel,
-                                Progress* progress = nullptr);
+// Per online device, in ascending order, the same frames as the classic download: command 0,
+// then the slope/offset write with its answer verified. The devices prepare and store on their
+// own, so the commands go out back to back (each echo taken off the line), one 6 s wait lets
+// them all prepare, the writes go out back to back, and one 5 s store wait serves them all
+// before "校验失败！" is said for each device whose answer did not confirm its write. A line
+// that fails part-way ends the run at once with what each device is known to hold. `done` is
+// set when the run ends for any reason; `cancel` stops it before the next device (the store
+// wait of what went out is kept); `progress` follows the steps.
+struct OutputDownload {
+    std::vector<std::pair<int, WriteOutcome>> devices;  // every online device, ascending
+    bool lineFailed = false;
+};
+OutputDownload downloadOutputCoefficients(AppContext& ctx, OutputKind kind, float slope,
+                                          float offset, std::atomic<int>& done,
+                                          const std::atomic<int>& cancel,
+                                          Progress* progress = nullptr);
 
 }  // namespace calib

@@ -3,6 +3,7 @@
 #include "common/NumberText.h"
 #include "common/ProgressTexts.h"
 #include "common/Texts.h"
+#include "config/Download.h"
 #include "link/RegisterMap.h"
 
 namespace calib {
@@ -32,15 +33,37 @@ std::array<int, kAddressCount> onlineColumns(const AppContext& ctx) {
 }  // namespace
 
 void showDeviceStep(Progress& progress, int address, int done, int total, const Timing* timing,
-                    int msPerDevice) {
+                    int msPerDevice, int msAfter) {
     int secondsLeft = -1;
     if (timing) {
-        const long long us = timing->scaled(msPerDevice).count() * (total - done);
+        const long long us =
+            timing->scaled(msPerDevice).count() * (total - done) + timing->scaled(msAfter).count();
         secondsLeft = static_cast<int>((us + 999999) / 1000000);
     }
     progress.set({progress_text::kDeviceStep,
                   {num::formatInt(address), num::formatInt(done + 1), num::formatInt(total)}},
                  done, total, secondsLeft);
+}
+
+WriteOutcome writeOutcome(const ExchangeResult& r) {
+    if (r.ioOk && r.complete() && r.crcOk())
+        return WriteOutcome::Confirmed;
+    return r.sent ? WriteOutcome::NotConfirmed : WriteOutcome::NotReached;
+}
+
+std::string downloadInterruptedText(const std::vector<int>& confirmed,
+                                    const std::vector<int>& notConfirmed,
+                                    const std::vector<int>& notReached) {
+    std::string text = texts::kDownloadInterrupted;
+    const std::pair<const char*, const std::vector<int>*> kinds[] = {
+        {texts::kWrittenConfirmed, &confirmed},
+        {texts::kWrittenNotConfirmed, &notConfirmed},
+        {texts::kNotWrittenDevices, &notReached},
+    };
+    for (const auto& [tmpl, addresses] : kinds)
+        if (!addresses->empty())
+            text += "\n" + fillText(tmpl, {numberList(*addresses)});
+    return text;
 }
 
 std::string acquisitionThreadFailedText(int point) {
@@ -292,42 +315,60 @@ void SensorCalibration::computeAndDownload(const TargetSet& t,
     if (!run.flat.empty())
         ctx_.messages.show(flatReadingsText(run.flat));
 
+    // Every device stores what was written to it on its own: the writes go out back to back and
+    // one store wait serves them all, before the answers are judged. Same frames, same order.
     const Timing timing = ctx_.bus.timing();
-    const int perDeviceMs = Timing::kRegisterWaitMs + Timing::kStoreWaitMs;
     const std::vector<int>& toWrite = run.fitted;
-    bool anyWritten = false;
-    for (std::size_t i = 0; i < toWrite.size(); ++i) {
-        const int a = toWrite[i];
+    const int total = static_cast<int>(toWrite.size());
+    std::vector<int> confirmed, notConfirmed, notReached;
+    for (int i = 0; i < total; ++i) {
+        const int a = toWrite[static_cast<std::size_t>(i)];
         if (KBDownloadCancel.load() || KBDownloadFailed.load()) {
             // "Cancel Download" or a failed port: the devices written so far keep theirs.
             setOutcome(a, DeviceOutcome::NotReached);
+            notReached.push_back(a);
             continue;
         }
-        showDeviceStep(progress, a, static_cast<int>(i), static_cast<int>(toWrite.size()), &timing,
-                       perDeviceMs);
+        showDeviceStep(progress, a, i, total, &timing, Timing::kRegisterWaitMs,
+                       Timing::kStoreWaitMs);
         std::vector<std::uint8_t> data;
         for (std::uint8_t b : reg::floatToRegisters(coefK(a))) data.push_back(b);
         for (std::uint8_t b : reg::floatToRegisters(coefB(a))) data.push_back(b);
         const ExchangeResult r = ctx_.bus.writeRegisters(
             static_cast<std::uint8_t>(a), reg::SensorCoefficients, data, Timing::kRegisterWaitMs);
-        if (!r.ioOk) {
+        if (!r.ioOk)
             KBDownloadFailed = 1;
-            setOutcome(a, DeviceOutcome::NotReached);
-            continue;
+        switch (writeOutcome(r)) {
+            case WriteOutcome::Confirmed:
+                setOutcome(a, DeviceOutcome::Written);
+                confirmed.push_back(a);
+                break;
+            case WriteOutcome::NotConfirmed:
+                setOutcome(a, DeviceOutcome::NotConfirmed);
+                notConfirmed.push_back(a);
+                break;
+            case WriteOutcome::NotReached:
+                setOutcome(a, DeviceOutcome::NotReached);
+                notReached.push_back(a);
+                break;
         }
-        const bool verified = r.complete() && r.crcOk();
-        setOutcome(a, verified ? DeviceOutcome::Written : DeviceOutcome::NotConfirmed);
-        anyWritten = anyWritten || verified;
         notify();
-        ctx_.bus.pause(Timing::kStoreWaitMs);
-        if (!verified)
-            ctx_.messages.show(writeVerifyFailedText(a));
     }
+    if (KBDownloadFailed.load()) {
+        // The port has said why; once anything went out, the operator learns what each device
+        // holds now.
+        progress.clear();
+        notify();
+        if (!confirmed.empty() || !notConfirmed.empty())
+            ctx_.messages.show(downloadInterruptedText(confirmed, notConfirmed, notReached));
+        return;
+    }
+    if (!confirmed.empty() || !notConfirmed.empty())
+        config::waitForStore(ctx_, &progress, total, total);
+    for (int a : notConfirmed) ctx_.messages.show(writeVerifyFailedText(a));
     progress.clear();
     notify();
-    if (KBDownloadFailed.load())
-        return;
-    if (anyWritten && !KBDownloadCancel.load())
+    if (!confirmed.empty() && !KBDownloadCancel.load())
         ctx_.messages.show(downloadCompleteText(run.marked));
     KBDownloadDone = 1;
 }

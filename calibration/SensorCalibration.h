@@ -60,9 +60,24 @@ TargetSet targetSetFor(const BasicSettings& basic, int pointCount, const std::st
 std::optional<std::string> targetsRefusal(const TargetSet& t);
 
 // "Address 12, 2 of 5" below a wait dialog's text: device `done` + 1 of `total` is addressed.
-// Given the time each device takes, the time left for the rest is shown too.
+// Given the time each device takes, the time left for the rest is shown too, with `msAfter`
+// once for what follows the last device (the one store wait).
 void showDeviceStep(Progress& progress, int address, int done, int total,
-                    const Timing* timing = nullptr, int msPerDevice = 0);
+                    const Timing* timing = nullptr, int msPerDevice = 0, int msAfter = 0);
+
+// What one coefficient write did, judged from its exchange.
+enum class WriteOutcome {
+    NotReached,    // the request never went out
+    NotConfirmed,  // it went out; no answer confirmed it (none came, or the line failed meanwhile)
+    Confirmed,     // the device answered it
+};
+WriteOutcome writeOutcome(const ExchangeResult& r);
+
+// After a failed line in the middle of a download: what each device is known to hold, one line
+// a kind, kinds without a device left out.
+std::string downloadInterruptedText(const std::vector<int>& confirmed,
+                                    const std::vector<int>& notConfirmed,
+                                    const std::vector<int>& notReached);
 
 struct AcquiredReading {
     int address;
@@ -148,9 +163,12 @@ public:
 
     // Refuses (with a message, writing nothing) when the targets cannot be fitted to or a point
     // of `t` has no reading at all. Otherwise fits every device that has all n readings, names
-    // those left out, then writes K and B to registers 24-27 one device each store wait, and
-    // ends with a completion message that names the devices whose fit is marked. `changed` is
-    // called after the fit and after each device's write.
+    // those left out, then writes K and B to registers 24-27 of every fitted device back to
+    // back (each answer read before the next write), waits once for them all to store, names
+    // the devices whose answer did not confirm the write, and ends with a completion message
+    // that names the devices whose fit is marked. A line that fails part-way ends the run at
+    // once with what each device is known to hold. `changed` is called after the fit and after
+    // each device's write.
     void computeAndDownload(const TargetSet& t, const std::function<void()>& changed);
 
     // Reads register 23 of every device written by the last download of `t`, with point k now

@@ -193,6 +193,9 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
     }
     const auto targets = calib::targetValues(t);
     calib::SensorCalibration sc(ctx);
+    // A line that fails ends the run, not the table and the report: the readings taken and what
+    // each device is known to hold are still told.
+    bool lineFailed = false;
     for (int k = 1; k <= t.pointCount; ++k) {
         const std::string target = calib::formatTarget(targets[k - 1]);
         if (o.apply) {
@@ -207,22 +210,23 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
         }
         sc.prepareAcquisition(k);
         sc.acquire(k, t, nullptr);
-        if (sc.AcqFailed[k - 1].load())
-            return kFailed;
+        lineFailed = sc.AcqFailed[k - 1].load() != 0;
+        if (lineFailed)
+            break;
     }
-    sc.prepareDownload();
-    sc.computeAndDownload(t, nullptr);
-    if (sc.KBDownloadFailed.load())
-        return kFailed;
+    if (!lineFailed) {
+        sc.prepareDownload();
+        sc.computeAndDownload(t, nullptr);
+        lineFailed = sc.KBDownloadFailed.load() != 0;
+    }
     // The last point is still applied: what each written device measures now.
     sc.prepareVerify();
     bool anyWritten = false;
     for (const auto& d : sc.snapshot().devices)
         anyWritten = anyWritten || d.outcome == calib::DeviceOutcome::Written;
-    if (anyWritten) {
+    if (anyWritten && !lineFailed) {
         sc.verify(t.pointCount, t, nullptr);
-        if (sc.VerifyFailed.load())
-            return kFailed;
+        lineFailed = sc.VerifyFailed.load() != 0;
     }
     const calib::CalibrationSnapshot snap = sc.snapshot();
     if (o.report) {
@@ -262,7 +266,7 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
                                        : !v->answered ? "no answer"
                                                       : calib::formatInUnit(t, v->error);
         const std::string result = ok ? "verified"
-                                   : c.outcome == calib::DeviceOutcome::Written
+                                   : c.outcome == calib::DeviceOutcome::Written && v
                                        ? "verify failed"
                                        : outcomeName(c.outcome);
         w.beginObject().key("address").value(a).key("readings").beginArray();
@@ -304,6 +308,7 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
         if (!json)
             std::printf("%s\t%s\t%s\n", row.c_str(), verifyText.c_str(), result.c_str());
     }
+    all = all && !lineFailed;
     w.endArray().key("ok").value(all).endObject();
     if (json)
         std::printf("%s\n", w.text().c_str());
@@ -358,7 +363,10 @@ int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
     calib::ComputeSlopeOffset(values[0], values[1], slope, offset);
     std::atomic<int> done{0};
     const std::atomic<int> cancel{0};
-    calib::downloadOutputCoefficients(ctx, o.kind, slope, offset, done, cancel);
+    const calib::OutputDownload download =
+        calib::downloadOutputCoefficients(ctx, o.kind, slope, offset, done, cancel);
+    // Once the line has failed, each device is named by what its write is known to have done.
+    bool lineFailed = download.lineFailed;
 
     // Read back registers 28-31 (32-35): the coefficients each device now holds.
     const std::uint16_t first = current ? reg::CurrentCoefficients : reg::VoltageCoefficients;
@@ -373,17 +381,22 @@ int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
     if (!json)
         std::printf("slope %s offset %s\n", num::formatGeneral(slope, 9).c_str(),
                     num::formatGeneral(offset, 9).c_str());
-    for (int a : ctx.onlineAddresses()) {
-        const ExchangeResult r = ctx.bus.readInputRegisters(static_cast<std::uint8_t>(a), first, 4,
-                                                            Timing::kRegisterWaitMs);
-        if (!r.ioOk)
-            return kFailed;
+    for (const auto& [a, written] : download.devices) {
         std::string result = "no answer";
-        if (r.complete() && r.crcOk()) {
-            const bool same = std::equal(slopeBytes.begin(), slopeBytes.end(), &r.answer[3]) &&
-                              std::equal(offsetBytes.begin(), offsetBytes.end(), &r.answer[7]);
-            result = same ? "verified" : "holds other coefficients";
+        if (!lineFailed) {
+            const ExchangeResult r = ctx.bus.readInputRegisters(static_cast<std::uint8_t>(a), first,
+                                                                4, Timing::kRegisterWaitMs);
+            lineFailed = !r.ioOk;
+            if (r.complete() && r.crcOk()) {
+                const bool same = std::equal(slopeBytes.begin(), slopeBytes.end(), &r.answer[3]) &&
+                                  std::equal(offsetBytes.begin(), offsetBytes.end(), &r.answer[7]);
+                result = same ? "verified" : "holds other coefficients";
+            }
         }
+        if (lineFailed)
+            result = written == calib::WriteOutcome::Confirmed      ? "written"
+                     : written == calib::WriteOutcome::NotConfirmed ? "not confirmed"
+                                                                    : "not reached";
         const bool ok = result == "verified";
         all = all && ok;
         w.beginObject().key("address").value(a).key("result").value(result);

@@ -22,6 +22,8 @@ inline constexpr const char* kWriteAll =
 inline constexpr const char* kWriteDevice = KORV_TR_NOOP("Progress", "Writing to address %1");
 inline constexpr const char* kStoreWait =
     KORV_TR_NOOP("Progress", "The devices store what was written");
+inline constexpr const char* kPrepareWait =
+    KORV_TR_NOOP("Progress", "The devices prepare for their coefficients");
 inline constexpr const char* kReadBack =
     KORV_TR_NOOP("Progress", "Reading back address %1, %2 of %3");
 // "Configuration".
@@ -44,10 +46,10 @@ inline constexpr const char* kReadingFile = KORV_TR_NOOP("Progress", "Reading th
 inline constexpr const char* kMegabytes = KORV_TR_NOOP("Progress", ": %1 of %2 MB");
 
 inline constexpr std::array kAll = {
-    kScanAddress,  kSearchAddress,  kDeviceStep,     kWriteAll,    kWriteDevice,
-    kStoreWait,    kReadBack,       kWhoAnswers,     kConfigure,   kConfirm,
-    kSamplesTaken, kWithoutAnswer,  kNotWritten,     kLastValue,   kFirstSample,
-    kNextSample,   kWritingRecords, kReadingRecords, kReadingFile, kMegabytes,
+    kScanAddress,    kSearchAddress, kDeviceStep, kWriteAll,    kWriteDevice, kStoreWait,
+    kPrepareWait,    kReadBack,      kWhoAnswers, kConfigure,   kConfirm,     kSamplesTaken,
+    kWithoutAnswer,  kNotWritten,    kLastValue,  kFirstSample, kNextSample,  kWritingRecords,
+    kReadingRecords, kReadingFile,   kMegabytes,
 };
 
 }  // namespace progress_text

@@ -39,6 +39,9 @@ const std::vector<const char*>& composedTexts() {
                                               kTcpTimeout,
                                               kReportSaved,
                                               kReportFailed,
+                                              kWrittenConfirmed,
+                                              kWrittenNotConfirmed,
+                                              kNotWrittenDevices,
                                               kLargerThan,
                                               kAddressed};
     return all;

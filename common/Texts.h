@@ -80,6 +80,11 @@ inline constexpr const char* kTcpTimeout =
 inline constexpr const char* kLargerThan = KORV_TR_NOOP("Core", "larger than %1 bytes");
 inline constexpr const char* kReportSaved = KORV_TR_NOOP("Core", "标定报告已保存：%1");
 inline constexpr const char* kReportFailed = KORV_TR_NOOP("Core", "标定报告保存失败：%1（%2）");
+// A download cut short by a failed line: what each device holds, one line a kind under the first.
+inline constexpr const char* kDownloadInterrupted = KORV_TR_NOOP("Core", "下载中断！");
+inline constexpr const char* kWrittenConfirmed = KORV_TR_NOOP("Core", "已写入并确认：%1");
+inline constexpr const char* kWrittenNotConfirmed = KORV_TR_NOOP("Core", "已写入，未确认：%1");
+inline constexpr const char* kNotWrittenDevices = KORV_TR_NOOP("Core", "未写入：%1");
 // A device's address before what is said of it ("12: K1 action holds 100, sent 125"). It fits
 // many texts; the window takes the template with the most fixed text that fits.
 inline constexpr const char* kAddressed = KORV_TR_NOOP("Core", "%1: %2");

@@ -228,6 +228,7 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
                                 frame.data(), frame.size(), FrameOutcome::Failed, -1.0));
     if (!port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size())))
         return result;  // the write has reported why; the port is closed
+    result.sent = true;
     const auto sent = SteadyClock::now();
     frames_[txAt].timeMs = msSinceCreated(sent);
     Window window = answerWindow(sent, frame.size(), answerLength, waitMs, responseTimeoutMs);

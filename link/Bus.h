@@ -42,6 +42,9 @@ class AnswerMatcher;
 struct ExchangeResult {
     // 0 when the port failed or is closed (see the contract above).
     int ioOk = 0;
+    // The request went out whole; with ioOk == 0 the line failed while its answer was awaited, so
+    // the device may hold what was written.
+    bool sent = false;
     // Exactly the expected number of bytes: the answer that arrived, zeros for what did not.
     std::vector<std::uint8_t> answer;
     // How many bytes of the answer arrived.

@@ -1429,6 +1429,22 @@
         <source>斜率须大于0，请先计算斜率和平移，未下载！</source>
         <translation>The slope must be above 0: compute slope and offset first. Not downloaded!</translation>
     </message>
+    <message>
+        <source>下载中断！</source>
+        <translation>Download interrupted!</translation>
+    </message>
+    <message>
+        <source>已写入并确认：%1</source>
+        <translation>Written and confirmed: %1</translation>
+    </message>
+    <message>
+        <source>已写入，未确认：%1</source>
+        <translation>Written, not confirmed: %1</translation>
+    </message>
+    <message>
+        <source>未写入：%1</source>
+        <translation>Not written: %1</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>
@@ -1513,6 +1529,10 @@ Next sample at %1</source>
     </message>
     <message>
         <source>: %1 of %2 MB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The devices prepare for their coefficients</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

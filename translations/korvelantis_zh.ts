@@ -1428,6 +1428,22 @@
         <source>斜率须大于0，请先计算斜率和平移，未下载！</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>下载中断！</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>已写入并确认：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>已写入，未确认：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未写入：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>
@@ -1516,6 +1532,10 @@ Next sample at %1</source>
     <message>
         <source>: %1 of %2 MB</source>
         <translation>：%1 MB，共%2 MB</translation>
+    </message>
+    <message>
+        <source>The devices prepare for their coefficients</source>
+        <translation>设备正在准备接收系数</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include "calibration/OutputCalibration.h"
 #include "calibration/SensorCalibration.h"
 #include "common/Progress.h"
+#include "common/ProgressTexts.h"
 #include "link/RegisterMap.h"
 #include "tests/support/TestBus.h"
 
@@ -15,7 +16,7 @@ using namespace calib;
 namespace {
 
 struct OutputBench {
-    explicit OutputBench(std::vector<int> addresses) : bus(addresses, 0.03) {
+    explicit OutputBench(std::vector<int> addresses, double scale = 0.03) : bus(addresses, scale) {
         bus.open();
         for (int a : addresses) bus.ctx.OnlineTable[a - 1] = 1;
     }
@@ -96,36 +97,99 @@ TEST(OutputCommand, WithNoDeviceOnlineSendsNothing) {
     EXPECT_TRUE(b.bus.sim.framesReceived().empty());
 }
 
-TEST(OutputDownload, WritesCurrentSlopeAndOffsetAfterCommandZero) {
-    OutputBench b({5, 6});
+// The classic took 11.5 s a device (command 0, 6 s, the write, 5 s): over 11 minutes for 60.
+// Each device prepares and stores on its own: the same frames in the same order per device,
+// with one wait of each kind for all of them.
+TEST(OutputDownload, CommandsAllDevicesWaitsOnceWritesAllAndWaitsOnceForTheStore) {
+    OutputBench b({5, 6, 11}, 0.1);
+    FrameRecorder recorder;
+    b.bus.ctx.bus.addObserver(&recorder);
     std::atomic<int> done{0}, cancel{0};
-    downloadOutputCoefficients(b.bus.ctx, OutputKind::Current, 4.210526f, 3.157896f, done, cancel);
+    Progress progress;
+    ProgressTrail trail(progress);
+    const auto started = std::chrono::steady_clock::now();
+    const OutputDownload result = downloadOutputCoefficients(
+        b.bus.ctx, OutputKind::Current, 4.210526f, 3.157896f, done, cancel, &progress);
+    const double tookMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count();
+    const auto steps = trail.stop();
+    b.bus.ctx.bus.removeObserver(&recorder);
     EXPECT_EQ(done.load(), 1);
+    EXPECT_FALSE(result.lineFailed);
     EXPECT_TRUE(b.bus.messages.texts().empty());
-    for (int a : {5, 6}) {
+    for (int a : {5, 6, 11}) {
         EXPECT_EQ(b.regFloat(a, 28), 4.210526f) << a;
         EXPECT_EQ(b.regFloat(a, 30), 3.157896f) << a;
         EXPECT_EQ(*b.bus.sim.reg(a, 32), 0) << "voltage registers untouched";
         EXPECT_EQ(*b.bus.sim.reg(a, 40), 0);
     }
-    const auto frames = b.bus.sim.framesReceived();
-    ASSERT_EQ(frames.size(), 4u);
-    EXPECT_EQ(frames[0].bytes[1], 0x06);
-    EXPECT_EQ(frames[1].bytes[1], 0x10);
-    EXPECT_EQ(frames[1].bytes[3], 0x1C);
+    EXPECT_EQ(result.devices,
+              (std::vector<std::pair<int, WriteOutcome>>{{5, WriteOutcome::Confirmed},
+                                                         {6, WriteOutcome::Confirmed},
+                                                         {11, WriteOutcome::Confirmed}}));
+    for (const auto& f : b.bus.sim.framesReceived()) {
+        EXPECT_FALSE(f.collided);
+        if (f.bytes[1] == 0x10) {
+            EXPECT_EQ(f.bytes[3], 0x1C);
+        }
+    }
+    EXPECT_EQ(requestOrder(b.bus.sim),
+              (std::vector<std::pair<int, int>>{
+                  {5, 0x06}, {6, 0x06}, {11, 0x06}, {5, 0x10}, {6, 0x10}, {11, 0x10}}));
+    const std::vector<double> sentAt = recorder.sentAt();
+    ASSERT_EQ(sentAt.size(), 6u);
+    const double prepareMs = 0.1 * Timing::kOutputCommandWaitMs;
+    const double storeMs = 0.1 * Timing::kStoreWaitMs;
+    for (std::size_t i : {1u, 2u, 4u, 5u})
+        EXPECT_LT(sentAt[i] - sentAt[i - 1], storeMs / 2) << "frame " << i;
+    EXPECT_GE(sentAt[3] - sentAt[2], prepareMs) << "every device prepares before its write";
+    EXPECT_GE(tookMs, prepareMs + storeMs);
+    EXPECT_LT(tookMs, prepareMs + 2 * storeMs) << "one store wait, not one a device";
+    EXPECT_EQ(steps,
+              (std::vector<std::string>{progress_text::kDeviceStep, progress_text::kPrepareWait,
+                                        progress_text::kDeviceStep, progress_text::kStoreWait}));
 }
 
 TEST(OutputDownload, WritesVoltageRegisters) {
     OutputBench b({9});
     std::atomic<int> done{0}, cancel{0};
-    Progress progress;
-    downloadOutputCoefficients(b.bus.ctx, OutputKind::Voltage, 1.5f, -0.25f, done, cancel,
-                               &progress);
-    EXPECT_EQ(progress.snapshot().text(), "Address 9, 1 of 1");
-    EXPECT_EQ(progress.snapshot().secondsLeft, 1);  // 11.5 s shrunk to 0.345 s, rounded up
+    downloadOutputCoefficients(b.bus.ctx, OutputKind::Voltage, 1.5f, -0.25f, done, cancel);
     EXPECT_EQ(b.regFloat(9, 32), 1.5f);
     EXPECT_EQ(b.regFloat(9, 34), -0.25f);
     EXPECT_EQ(*b.bus.sim.reg(9, 28), 0);
+}
+
+// A hang-up in the middle of the writes: the operator learns which devices hold the new
+// coefficients, which may, and which do not.
+TEST(OutputDownload, AHangUpPartWayTellsWhatEachDeviceHolds) {
+    OutputBench b({1, 2, 3});
+    b.bus.sim.hangUpAfter(5);  // three commands, the write to 1, the write to 2 unanswered
+    std::atomic<int> done{0}, cancel{0};
+    const OutputDownload result =
+        downloadOutputCoefficients(b.bus.ctx, OutputKind::Current, 2.0f, 1.0f, done, cancel);
+    EXPECT_EQ(done.load(), 1);
+    EXPECT_TRUE(result.lineFailed);
+    EXPECT_EQ(result.devices,
+              (std::vector<std::pair<int, WriteOutcome>>{{1, WriteOutcome::Confirmed},
+                                                         {2, WriteOutcome::NotConfirmed},
+                                                         {3, WriteOutcome::NotReached}}));
+    EXPECT_EQ(b.regFloat(2, 28), 2.0f);
+    EXPECT_EQ(*b.bus.sim.reg(3, 28), 0);
+    EXPECT_EQ(b.bus.messages.texts(),
+              (std::vector<std::string>{"Error Code5read serial operation failed!",
+                                        downloadInterruptedText({1}, {2}, {3})}));
+
+    // During the commands: no coefficients reached any device.
+    OutputBench c({1, 2});
+    c.bus.sim.hangUpAfter(2);
+    done = 0;
+    const OutputDownload early =
+        downloadOutputCoefficients(c.bus.ctx, OutputKind::Voltage, 2.0f, 1.0f, done, cancel);
+    EXPECT_TRUE(early.lineFailed);
+    EXPECT_EQ(c.bus.messages.texts(),
+              std::vector<std::string>{"Error Code5read serial operation failed!"});
+    for (const auto& [a, o] : early.devices) EXPECT_EQ(o, WriteOutcome::NotReached) << a;
 }
 
 TEST(OutputDownload, CorruptAnswerIsReportedAndTheRunGoesOn) {
@@ -148,20 +212,36 @@ TEST(OutputDownload, NoDeviceOnlineShowsItsMessage) {
 }
 
 TEST(OutputDownload, CancelStopsBeforeTheNextDevice) {
-    OutputBench b({1, 2});
+    // During the writes: the device under way is finished, the store wait still kept.
+    OutputBench b({1, 2}, 0.1);
+    b.bus.sim.setFaults(1, SimFaults{.lateMs = 40});  // the cancel lands during its write
     std::atomic<int> done{0}, cancel{0};
     std::thread worker([&] {
         downloadOutputCoefficients(b.bus.ctx, OutputKind::Current, 2.0f, 1.0f, done, cancel);
     });
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (b.bus.sim.framesReceived().empty() && std::chrono::steady_clock::now() < giveUp)
+    const auto writes = [&b] {
+        int n = 0;
+        for (const auto& f : b.bus.sim.framesReceived()) n += f.bytes[1] == 0x10;
+        return n;
+    };
+    while (writes() == 0 && std::chrono::steady_clock::now() < giveUp)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     cancel = 1;
     worker.join();
     EXPECT_EQ(done.load(), 1);
-    EXPECT_EQ(b.regFloat(1, 28), 2.0f);  // the device under way is finished
+    EXPECT_EQ(b.regFloat(1, 28), 2.0f);
     EXPECT_EQ(*b.bus.sim.reg(2, 28), 0);
-    for (const auto& f : b.bus.sim.framesReceived()) EXPECT_EQ(f.bytes[0], 1);
+    EXPECT_EQ(writes(), 1);
+    EXPECT_TRUE(b.bus.messages.texts().empty());
+
+    // During the commands or the 6 s: no coefficients at all.
+    OutputBench c({1, 2});
+    done = 0;
+    cancel = 1;
+    downloadOutputCoefficients(c.bus.ctx, OutputKind::Current, 2.0f, 1.0f, done, cancel);
+    EXPECT_EQ(done.load(), 1);
+    EXPECT_TRUE(c.bus.sim.framesReceived().empty());
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "calibration/SensorCalibration.h"
+#include "common/ProgressTexts.h"
 #include "link/RegisterMap.h"
 #include "tests/support/TestBus.h"
 
@@ -426,6 +427,78 @@ TEST(SensorCalibrationDownload, FrameCarriesKAndBInTheirRegisterOrder) {
     EXPECT_TRUE(frames[0].crcOk);
 }
 
+// The classic waited 5 s after every device's K and B: 5 minutes for 60 devices. Each device
+// stores on its own, so the writes go out back to back and one store wait serves them all.
+TEST(SensorCalibrationDownload, WritesEveryDeviceBackToBackThenWaitsOnceForTheStore) {
+    Bench b({4, 9, 17}, 0.1);
+    b.acquireAll();
+    FrameRecorder recorder;
+    b.bus.ctx.bus.addObserver(&recorder);
+    b.bus.sim.clearFramesReceived();
+    b.cal.prepareDownload();
+    ProgressTrail trail(b.cal.progress);
+    b.cal.computeAndDownload(b.targets, nullptr);
+    const auto steps = trail.stop();
+    b.verify(2, 40.0);
+    b.bus.ctx.bus.removeObserver(&recorder);
+
+    // Same frames as the classic, in the same order: each device's write, then the verification.
+    EXPECT_EQ(requestOrder(b.bus.sim),
+              (std::vector<std::pair<int, int>>{
+                  {4, 0x10}, {9, 0x10}, {17, 0x10}, {4, 0x04}, {9, 0x04}, {17, 0x04}}));
+    const std::vector<double> sentAt = recorder.sentAt();
+    ASSERT_EQ(sentAt.size(), 6u);
+    const double storeMs = 0.1 * Timing::kStoreWaitMs;
+    EXPECT_LT(sentAt[1] - sentAt[0], storeMs / 2) << "no store wait between two devices";
+    EXPECT_LT(sentAt[2] - sentAt[1], storeMs / 2) << "no store wait between two devices";
+    EXPECT_GE(sentAt[3] - sentAt[2], storeMs) << "the devices store before they are read";
+    // The wait dialog: the writes, the one store wait, nothing after it.
+    EXPECT_EQ(ProgressTrail::count(steps, progress_text::kStoreWait), 1);
+    ASSERT_FALSE(steps.empty());
+    EXPECT_EQ(steps.front(), progress_text::kDeviceStep);
+    EXPECT_EQ(steps.back(), progress_text::kStoreWait);
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({})});
+    for (int a : {4, 9, 17})
+        EXPECT_EQ(b.cal.snapshot().device(a)->outcome, DeviceOutcome::Written) << a;
+}
+
+// A line that hung up part-way used to leave only "Error Code5..." behind: which devices held
+// the new K and B was not said, and the command line printed no table.
+TEST(SensorCalibrationDownload, AHangUpPartWayTellsWhatEachDeviceHoldsAndKeepsTheReadings) {
+    Bench b({2, 5, 8});
+    b.acquireAll();
+    b.bus.sim.hangUpAfter(2);  // device 5 takes its write; its answer never comes
+    const auto s = b.download();
+    EXPECT_EQ(b.cal.KBDownloadFailed.load(), 1);
+    EXPECT_EQ(b.cal.KBDownloadDone.load(), 0);
+    EXPECT_EQ(s.device(2)->outcome, DeviceOutcome::Written);
+    EXPECT_EQ(s.device(5)->outcome, DeviceOutcome::NotConfirmed);
+    EXPECT_EQ(s.device(8)->outcome, DeviceOutcome::NotReached);
+    EXPECT_EQ(b.bus.sim.coefficients(5)->first, b.cal.coefK(5));  // it does hold them
+    EXPECT_EQ(b.bus.sim.coefficients(8)->first, 0.0f);
+    EXPECT_EQ(b.bus.messages.texts(),
+              (std::vector<std::string>{"Error Code5read serial operation failed!",
+                                        downloadInterruptedText({2}, {5}, {8})}));
+    EXPECT_EQ(downloadInterruptedText({2}, {5}, {8}),
+              "下载中断！\n已写入并确认：2\n已写入，未确认：5\n未写入：8");
+    for (int a : {2, 5, 8}) {
+        EXPECT_TRUE(s.device(a)->readings[0].has_value()) << a;
+        EXPECT_TRUE(s.device(a)->readings[1].has_value()) << a;
+        EXPECT_TRUE(s.device(a)->fitted) << a;
+    }
+
+    // Before anything went out the port's message says it all: nothing was written.
+    Bench dead({3, 4});
+    dead.acquireAll();
+    dead.bus.sim.hangUp();
+    const auto none = dead.download();
+    EXPECT_EQ(dead.bus.messages.texts(),
+              std::vector<std::string>{"Error Code5,Write serial operation failed!"});
+    for (int a : {3, 4}) EXPECT_EQ(none.device(a)->outcome, DeviceOutcome::NotReached) << a;
+    EXPECT_EQ(downloadInterruptedText({}, {6}, {3, 4}),
+              "下载中断！\n已写入，未确认：6\n未写入：3, 4");
+}
+
 TEST(SensorCalibrationDownload, NoDeviceOnlineShowsItsMessageAndSendsNothing) {
     Bench b({4});
     b.acquireAll();
@@ -438,8 +511,10 @@ TEST(SensorCalibrationDownload, NoDeviceOnlineShowsItsMessageAndSendsNothing) {
 }
 
 TEST(SensorCalibrationDownload, CancelStopsBeforeTheNextDeviceWithoutACompletionMessage) {
-    Bench b({1, 2, 3});
+    Bench b({1, 2, 3}, 0.1);
     b.acquireAll();
+    // Device 1 answers late within its window, so the cancel lands while its write is under way.
+    b.bus.sim.setFaults(1, SimFaults{.lateMs = 40});
     b.bus.sim.clearFramesReceived();
     b.cal.prepareDownload();
     std::thread worker([&] { b.cal.computeAndDownload(b.targets, nullptr); });
@@ -481,8 +556,16 @@ TEST(SensorCalibrationDownload, ShowsWhichDeviceIsBeingWrittenAndTheTimeLeft) {
     EXPECT_EQ(seen[1].total, 2);
     EXPECT_EQ(seen[2].text(), "Address 2, 2 of 2");
     EXPECT_EQ(seen[2].done, 1);
-    EXPECT_GE(seen[1].secondsLeft, 1);  // two devices of 5.5 s each, shrunk
+    EXPECT_GE(seen[1].secondsLeft, 1);  // two writes of 0.5 s and one store wait of 5 s, shrunk
     EXPECT_TRUE(b.cal.progress.snapshot().text().empty());
+
+    // 60 devices at the real values: 30 s of writes and one store wait, not 5.5 minutes.
+    Progress p;
+    const Timing real;
+    showDeviceStep(p, 1, 0, 60, &real, Timing::kRegisterWaitMs, Timing::kStoreWaitMs);
+    EXPECT_EQ(p.snapshot().secondsLeft, 35);
+    showDeviceStep(p, 60, 59, 60, &real, Timing::kRegisterWaitMs, Timing::kStoreWaitMs);
+    EXPECT_EQ(p.snapshot().secondsLeft, 6);
 }
 
 // Three devices of different gains; one has a deliberately wrong point 2 (its sensor read as if

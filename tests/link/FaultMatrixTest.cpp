@@ -250,9 +250,12 @@ void calibrationDownload(Rig& r) {
     const Effect e = r.effect();
     EXPECT_EQ(cal.KBDownloadFailed.load(), r.dead() ? 1 : 0);
     Texts expected;
-    // A run that wrote a device ends with its completion message.
-    if (r.dead())
-        expected = r.hungUp();
+    // A run that wrote a device ends with its completion message; one cut short by the line
+    // says what each device holds: device 1's write went out before the hang-up during it.
+    if (e == Effect::DeadBefore)
+        expected = {kWriteHungUp};
+    else if (e == Effect::DeadDuring)
+        expected = {kReadHungUp, calib::downloadInterruptedText({}, {1}, {2})};
     else if (e == Effect::DeviceLost)
         expected = {calib::writeVerifyFailedText(1), calib::downloadCompleteText({})};
     else if (e == Effect::LineJammed)
@@ -279,16 +282,18 @@ void outputCommand(Rig& r) {
 void outputCoefficients(Rig& r) {
     r.strike();
     std::atomic<int> done{0}, cancel{0};
-    calib::downloadOutputCoefficients(r.bus.ctx, calib::OutputKind::Current, 4.25f, 3.5f, done,
-                                      cancel);
+    const calib::OutputDownload result = calib::downloadOutputCoefficients(
+        r.bus.ctx, calib::OutputKind::Current, 4.25f, 3.5f, done, cancel);
     r.endedWithin(2 *
                   (Rig::scaled(Timing::kOutputCommandWaitMs) +
                    Rig::window(Timing::kRegisterWaitMs, 8) + Rig::scaled(Timing::kStoreWaitMs)));
     EXPECT_EQ(done.load(), 1);
     const Effect e = r.effect();
     Texts expected;
+    // A dead line stops it among the commands, before any coefficients went out.
+    EXPECT_EQ(result.lineFailed, r.dead());
     if (r.dead())
-        expected = r.hungUp(kWriteHungUp);  // the first frame is a command with no answer read
+        expected = r.hungUp();
     else if (e == Effect::DeviceLost)
         expected = {calib::kVerifyFailed};
     else if (e == Effect::LineJammed)

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -40,6 +41,43 @@ void TestBus::open() {
     if (!ctx.bus.Open(settings()))
         throw std::runtime_error("cannot open the simulated bus");
     messages.clear();
+}
+
+std::vector<std::pair<int, int>> requestOrder(const SimBus& sim) {
+    std::vector<std::pair<int, int>> out;
+    for (const auto& f : sim.framesReceived())
+        if (f.bytes.size() > 1)
+            out.emplace_back(f.bytes[0], f.bytes[1]);
+    return out;
+}
+
+ProgressTrail::ProgressTrail(const Progress& progress) : progress_(progress) {
+    thread_ = std::thread([this] {
+        while (!stop_.load()) {
+            const ProgressSnapshot s = progress_.snapshot();
+            const std::string format = s.parts.empty() ? std::string() : s.parts.front().format;
+            if (!format.empty() && (trail_.empty() || trail_.back() != format))
+                trail_.push_back(format);
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+    });
+}
+
+ProgressTrail::~ProgressTrail() {
+    stop();
+}
+
+std::vector<std::string> ProgressTrail::stop() {
+    stop_ = true;
+    if (thread_.joinable())
+        thread_.join();
+    return trail_;
+}
+
+int ProgressTrail::count(const std::vector<std::string>& trail, const char* format) {
+    int n = 0;
+    for (const std::string& f : trail) n += f == format;
+    return n;
 }
 
 TempDir::TempDir() {

@@ -2,12 +2,16 @@
 // A simulated bus in-process, an application context whose port is already open on it with
 // shrunken timing, and a recorder of every operator message.
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/AppContext.h"
+#include "common/Progress.h"
 #include "link/OperatorMessages.h"
 #include "sim/SimBus.h"
 
@@ -38,6 +42,14 @@ public:
         std::lock_guard lock(mutex_);
         return frames_;
     }
+    // When each request went out (ms on the bus's clock), in order.
+    std::vector<double> sentAt() const {
+        std::vector<double> out;
+        for (const BusFrame& f : frames())
+            if (f.direction == FrameDirection::Sent)
+                out.push_back(f.timeMs);
+        return out;
+    }
     // The frames of the exchanges with `address`.
     std::vector<BusFrame> with(int address) const {
         std::vector<BusFrame> out;
@@ -54,6 +66,27 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<BusFrame> frames_;
+};
+
+// Address and function of every request the simulator took, in order.
+std::vector<std::pair<int, int>> requestOrder(const SimBus& sim);
+
+// Watches a Progress from construction to stop() on a thread of its own: the template of its
+// first part each time it changes, so a wait of some milliseconds is never missed (a step of a
+// single fast exchange may be).
+class ProgressTrail {
+public:
+    explicit ProgressTrail(const Progress& progress);
+    ~ProgressTrail();
+    std::vector<std::string> stop();
+    // How many times `format` began in the trail.
+    static int count(const std::vector<std::string>& trail, const char* format);
+
+private:
+    const Progress& progress_;
+    std::atomic<bool> stop_{false};
+    std::vector<std::string> trail_;
+    std::thread thread_;
 };
 
 // A fresh empty directory under the system's temporary directory, removed at destruction.

@@ -28,6 +28,15 @@ struct PageBench : OnlinePageBench<CCalibrationPage> {
                !find<QLabel>(qPrintable("unitText" + n))->isHidden() &&
                !find<QPushButton>(qPrintable("acquireButton" + n))->isHidden();
     }
+    // A range of 0 .. 1.6 MPa at "0.000", then the page's activation.
+    void activateOnTheSmallRange() {
+        BasicSettings s;
+        s.RangeStart = 0.0f;
+        s.RangeEnd = 1.6f;
+        s.PointPositionText = "0.000";
+        bus.ctx.setBasicSettings(s);
+        page.onSetActive();
+    }
     QStringList column0() {
         QStringList out;
         for (int r = 0; r < grid()->rowCount(); ++r) out << page.gridText(r, 0);
@@ -164,12 +173,7 @@ TEST(CalibrationPageRun, CalibratesTheBusFromThePageButtons) {
     p.bus.sim.setGainOffset(2, 9100.0, 350.0);
     p.bus.sim.setGainOffset(11, 11800.0, 1200.0);
     p.bus.sim.setGainOffset(35, 6400.0, 2500.0);
-    BasicSettings s;
-    s.RangeStart = 0.0f;
-    s.RangeEnd = 1.6f;
-    s.PointPositionText = "0.000";
-    p.bus.ctx.setBasicSettings(s);
-    p.page.onSetActive();
+    p.activateOnTheSmallRange();
     const double applied[] = {0.0, 0.8, 1.6};
     for (int k = 1; k <= 3; ++k) {
         p.bus.sim.setAppliedPressure(applied[k - 1]);
@@ -195,6 +199,32 @@ TEST(CalibrationPageRun, CalibratesTheBusFromThePageButtons) {
     }
     p.bus.sim.setAppliedPressure(1.234);
     for (int a : {2, 11, 35}) EXPECT_NEAR(*p.bus.sim.measuredValue(a), 1234.0, 1.0) << a;
+}
+
+// The line hangs up at the second device's write: the page says what each device holds, shows
+// K and B only where a device confirmed them, and keeps every reading in the grid.
+TEST(CalibrationPageRun, AHangUpDuringTheDownloadKeepsTheReadingsAndSaysWhatEachDeviceHolds) {
+    PageBench p({2, 11, 35});
+    p.activateOnTheSmallRange();
+    p.selectPoints("2");
+    for (int k = 1; k <= 2; ++k) {
+        p.bus.sim.setAppliedPressure(k == 1 ? 0.0 : 1.6);
+        p.find<QPushButton>(qPrintable("acquireButton" + QString::number(k)))->click();
+        QApplication::processEvents();
+    }
+    p.bus.sim.hangUpAfter(2);
+    p.find<QPushButton>("computeDownloadButton")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(p.bus.messages.texts(),
+              (std::vector<std::string>{"Error Code5read serial operation failed!",
+                                        calib::downloadInterruptedText({2}, {11}, {35})}));
+    EXPECT_EQ(p.page.gridText(3, 1).toStdString(),
+              calib::formatCoefficient(p.page.calibration().coefK(2)));
+    EXPECT_TRUE(p.page.gridText(3, 2).isEmpty());
+    EXPECT_TRUE(p.page.gridText(3, 3).isEmpty());
+    for (int j = 1; j <= 3; ++j)
+        for (int row = 1; row <= 2; ++row)
+            EXPECT_FALSE(p.page.gridText(row, j).isEmpty()) << "point " << row << ", column " << j;
 }
 
 TEST(CalibrationPageRun, NoDeviceOnlineKeepsTheListAndShowsTheMessage) {

@@ -204,6 +204,14 @@ TEST(Translation, CoreMessagesAreTranslatedWithTheirArguments) {
         {"en", fillText(texts::kReportFailed, {"/tmp/r.csv", "No space left on device"}),
          "Calibration report not saved: /tmp/r.csv (No space left on device)"},
         {"en", "Download Success!", "Download Success!"},
+        // One line a kind of device under the first, each line its own template.
+        {"en",
+         std::string(texts::kDownloadInterrupted) + "\n" +
+             fillText(texts::kWrittenConfirmed, {"1"}) + "\n" +
+             fillText(texts::kWrittenNotConfirmed, {"2"}) + "\n" +
+             fillText(texts::kNotWrittenDevices, {"3, 4"}),
+         "Download interrupted!\nWritten and confirmed: 1\nWritten, not confirmed: 2\nNot "
+         "written: 3, 4"},
         {"zh", "File Open Failed!", "文件打开失败！"},
         {"zh", fillText(texts::kReadFailedCode, {"5"}), "错误代码5，读串口操作失败！"},
         {"zh", fillText(texts::kValueOutOfRange, {"K1 action:", "-327.68", "327.67"}),
