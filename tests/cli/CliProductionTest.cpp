@@ -14,9 +14,9 @@ TEST(CommandLineProduction, CalibrateWithAnApplyHookWritesAndVerifiesEveryDevice
     const std::string hook =
         std::string("'") + KORV_SIM_PATH + " --control " + control + " --set-pressure {target}'";
     const CliRun r =
-        cli("--port " + tty + " --json calibrate --points 3 --range 0 1.6 --dot 0.000" +
-                " --apply " + hook + " --report " + dir.file("cal.csv"),
-            dir);
+        cliLine("--port " + tty + " --json calibrate --points 3 --range 0 1.6 --dot 0.000" +
+                    " --apply " + hook + " --report " + dir.file("cal.csv"),
+                dir);
     EXPECT_EQ(r.code, 3) << r.err;
     EXPECT_NE(r.out.find("{\"address\":3,"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"result\":\"verified\",\"ok\":true}"), std::string::npos) << r.out;
