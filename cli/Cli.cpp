@@ -260,7 +260,8 @@ int readDevice(AppContext& ctx, std::uint8_t address, bool json) {
 // points, in seconds for the delays; other registers (codes, density) as their count, unit null.
 struct InUnit {
     double scale = 1.0;
-    const char* unit = nullptr;
+    const char* unit = nullptr;  // "s"; null with `measuring` false: none
+    bool measuring = false;      // the signal's unit
 };
 
 InUnit inUnit(std::uint16_t r, const BasicSettings& s) {
@@ -273,10 +274,10 @@ InUnit inUnit(std::uint16_t r, const BasicSettings& s) {
         case reg::K2Release:
         case reg::RangeZStart:
         case reg::RangeZEnd:
-            return {1.0 / reg::dotMultiplier(s.PointPositionText).value_or(1), nullptr};
+            return {1.0 / reg::dotMultiplier(s.PointPositionText).value_or(1), nullptr, true};
         case reg::K1Delay:
         case reg::K2Delay:
-            return {0.1, "s"};
+            return {0.1, "s", false};
         default:
             return {};
     }
@@ -298,16 +299,16 @@ int reportDownload(AppContext& ctx, const config::DownloadReport& report, bool b
             for (const config::RegisterDifference& x : d.differences) {
                 const long long sentCount = config::registerValue(x.reg, x.sent);
                 const long long heldCount = config::registerValue(x.reg, x.held);
-                InUnit u = inUnit(x.reg, sent);
+                const InUnit u = inUnit(x.reg, sent);
                 w.beginObject().key("register").value(static_cast<int>(x.reg));
                 w.key("text").value(config::differenceText(x));
                 w.key("sent").value(double(sentCount) * u.scale);
                 w.key("held").value(double(heldCount) * u.scale);
                 w.key("unit");
-                if (u.unit)
-                    w.value(u.unit);
-                else if (u.scale != 1.0 || x.reg == reg::RangeStart || x.reg == reg::RangeEnd)
+                if (u.measuring)
                     w.value(sent.SignalUnitText);
+                else if (u.unit)
+                    w.value(u.unit);
                 else
                     w.null();
                 w.key("sentCount").value(sentCount).key("heldCount").value(heldCount).endObject();
