@@ -12,6 +12,7 @@
 #include "acquisition/RecordImport.h"
 #include "acquisition/RecordTable.h"
 #include "cli/CliTexts.h"
+#include "cli/CurvePng.h"
 #include "cli/DeviceBlock.h"
 #include "cli/Run.h"
 #include "common/JsonWriter.h"
@@ -66,13 +67,14 @@ CollectOptions parseCollect(const Arguments& a) {
 struct ExportOptions {
     std::string file;
     std::optional<std::string> csv;
+    std::optional<std::string> png;
 };
 
 ExportOptions parseExport(const Arguments& a) {
     cli::needPositionals(a, 1, "FILE");
-    ExportOptions o{a.positionals[0], a.value("--csv")};
-    if (!o.csv)
-        throw UsageError("export: --csv is missing");
+    ExportOptions o{a.positionals[0], a.value("--csv"), a.value("--png")};
+    if (!o.csv && !o.png)
+        throw UsageError("export: --csv or --png is missing");
     return o;
 }
 
@@ -185,35 +187,42 @@ int import(const std::string& file, bool json) {
     return ok ? kOk : kFailed;
 }
 
-int exportCsv(const ExportOptions& o, bool json) {
+int exportRecord(const ExportOptions& o, bool json) {
     OperatorMessages& messages = *cli::run().messages;
-    if (const auto refusal = outputRefusal(o.file, *o.csv)) {
-        cli::tell(*refusal);
-        return kFailed;
-    }
+    for (const auto& out : {o.csv, o.png})
+        if (out)
+            if (const auto refusal = outputRefusal(o.file, *out)) {
+                cli::tell(*refusal);
+                return kFailed;
+            }
+    if (o.csv && o.png && *o.csv == *o.png)
+        throw UsageError(*o.png + " is given for both --csv and --png");
     RecordTable table;
     ImportState state;
     if (importRecordFile(o.file, table, state, messages) != ImportOutcome::Loaded)
         return kFailed;
-    const ExportResult r = exportRecordCsv(table, *o.csv);
-    if (!r.ok) {
-        messages.showWithDetail(kFileWriteFailedMessage, MessageIcon::None, r.why);
-        return kFailed;
+    if (o.csv) {
+        const ExportResult r = exportRecordCsv(table, *o.csv);
+        if (!r.ok) {
+            messages.showWithDetail(kFileWriteFailedMessage, MessageIcon::None, r.why);
+            return kFailed;
+        }
     }
+    if (o.png) {
+        if (const auto why = cli::writeFileAtomically(*o.png, cli::curvePng(state))) {
+            messages.showWithDetail(kFileWriteFailedMessage, MessageIcon::None, *why);
+            return kFailed;
+        }
+    }
+    JsonWriter w;
+    w.beginObject().key("command").value("export").key("file").value(o.file);
+    w.key("csv");
+    o.csv ? w.value(*o.csv) : w.null();
+    w.key("png");
+    o.png ? w.value(*o.png) : w.null();
+    w.key("records").value(static_cast<long long>(state.DataRows)).key("ok").value(true);
     if (json)
-        cli::printJson(JsonWriter()
-                           .beginObject()
-                           .key("command")
-                           .value("export")
-                           .key("file")
-                           .value(o.file)
-                           .key("csv")
-                           .value(*o.csv)
-                           .key("records")
-                           .value(static_cast<long long>(state.DataRows))
-                           .key("ok")
-                           .value(true)
-                           .endObject());
+        cli::printJson(w.endObject());
     return kOk;
 }
 
@@ -230,7 +239,7 @@ bool acquisitionCommandNeedsPort(const std::string& command) {
 const std::vector<cli::OptionSpec>* acquisitionOptions(std::string_view command) {
     static const std::vector<cli::OptionSpec> collect{
         {"--interval-s", 1}, {"--count", 1}, {"--dot", 1}, {"--dir", 1}, {"--max-misses", 1}};
-    static const std::vector<cli::OptionSpec> none, exportOptions{{"--csv", 1}};
+    static const std::vector<cli::OptionSpec> none, exportOptions{{"--csv", 1}, {"--png", 1}};
     if (command == "collect")
         return &collect;
     if (command == "import")
@@ -255,5 +264,5 @@ int runAcquisitionCommand(const Arguments& args, AppContext* ctx, bool json) {
         return ctx ? collect(parseCollect(args), *ctx, json) : kUsage;
     if (args.command == "import")
         return import(args.positionals[0], json);
-    return exportCsv(parseExport(args), json);
+    return exportRecord(parseExport(args), json);
 }

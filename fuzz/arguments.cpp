@@ -30,7 +30,7 @@ bool reachesOutside(const std::string& a) {
     const std::string name = a.substr(0, a.find('='));
     return name == "--port" || name == "--simulate" || a == "export" || a == "collect" ||
            name == "--dir" || name == "--tcp" || name == "--apply" || name == "--measure" ||
-           name == "--report";
+           name == "--report" || name == "--png" || name == "--csv";
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "acquisition/RecordFile.h"
 #include "calibration/SensorCalibration.h"
+#include "cli/Usage.h"
 #include "common/JsonWriter.h"
 #include "common/NumberText.h"
 #include "tests/cli/CliRun.h"
@@ -332,4 +333,56 @@ TEST(CommandLineScripting, ExportNeverWritesOverARecordFile) {
         EXPECT_EQ(textOf(rec), text);
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("other.REC")));
+}
+
+TEST(CommandLineScripting, ExportDrawsTheCurveAsPng) {
+    TempDir dir;
+    const std::string rec = dir.file("20241231235000.rec");
+    writeFileBytes(rec, std::string(kRecordHeader) + "12-31 23:55\t1.5\t0\t0\t0\r\n" +
+                            "12-31 23:58\t2.5\t0\t0\t0\r\n" + "12-31 23:59\t0.5\t0\t0\t0\r\n");
+    const CliRun r = cliLine("export " + rec + " --png " + dir.file("c.png"), dir);
+    EXPECT_EQ(r.code, 0) << r.err;
+    const std::string png = textOf(dir.file("c.png"));
+    ASSERT_GT(png.size(), 33u);
+    EXPECT_EQ(png.substr(0, 16), std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
+    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x03\x20\0\0\x01\x90", 8));  // 800 x 400
+    EXPECT_NE(png.find(std::string("\xff\xff\xff\0\0\xff", 6)), std::string::npos)
+        << "no curve drawn";
+    EXPECT_EQ(png.substr(png.size() - 8, 4), "IEND");
+    // Lines between the points, not only the points: runs of curve pixels.
+    std::size_t runs = 0;
+    const std::string two("\0\0\xff\0\0\xff", 6);
+    for (auto at = png.find(two); at != std::string::npos; at = png.find(two, at + 3)) ++runs;
+    EXPECT_GT(runs, 100u);
+    EXPECT_EQ(cliLine("export " + rec + " --png " + rec, dir).code, 3);
+    EXPECT_EQ(cliLine("export " + rec, dir).code, 2);
+}
+
+TEST(CommandLineScripting, ManualPagesShowEveryOptionAndAreInstalled) {
+    auto page = [](const char* name) {
+        return textOf(std::string(KORV_TESTS_DIR) + "/../packaging/man/" + name);
+    };
+    const std::string cliPage = page("korvelantis-cli.1");
+    const std::string usage = cli::usageText("");
+    const std::regex option("--[a-z][a-z-]*");
+    int seen = 0;
+    for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option);
+         it != std::sregex_iterator(); ++it, ++seen) {
+        if (it->str() == "--option")  // "--option=value as well as --option value"
+            continue;
+        std::string roff;
+        for (char c : it->str()) roff += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_NE(cliPage.find(roff), std::string::npos) << it->str() << " is not in the page";
+    }
+    EXPECT_GT(seen, 25);
+    const std::string simPage = page("korvelantis-sim.1");
+    for (const char* roff : {"\\-\\-control", "\\-\\-set\\-pressure", "ignore\\-writes"})
+        EXPECT_NE(simPage.find(roff), std::string::npos) << roff;
+
+    TempDir prefix;
+    const std::string cmd = std::string(KORV_CMAKE_COMMAND) + " --install " + KORV_BINARY_DIR +
+                            " --prefix " + prefix.path() + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    for (const char* name : {"korvelantis-cli.1", "korvelantis-sim.1", "korvelantis.1"})
+        EXPECT_EQ(textOf(prefix.path() + "/share/man/man1/" + name), page(name)) << name;
 }
