@@ -386,3 +386,23 @@ TEST(CommandLineScripting, ManualPagesShowEveryOptionAndAreInstalled) {
     for (const char* name : {"korvelantis-cli.1", "korvelantis-sim.1", "korvelantis.1"})
         EXPECT_EQ(textOf(prefix.path() + "/share/man/man1/" + name), page(name)) << name;
 }
+
+// A configuration nobody confirms: its failure is a message, and the JSON knows no held values.
+TEST(CommandLineScripting, ConfigureFailsOnStandardErrorWithNothingMadeUp) {
+    TempDir dir;
+    TestBus tb({3});
+    SimFaults keeps;
+    keeps.ignoreWrites = true;
+    tb.sim.setFaults(3, keeps);
+    const std::string port = "--port " + tb.sim.portPath() + " --timeout-ms 20 ";
+    const CliRun r = cliLine(port + "configure 5 70000", dir);
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Configuration not confirmed: address 5 gives no answer!\n");
+    const CliRun j = cliLine(port + "--json configure 5 70000", dir);
+    EXPECT_EQ(j.code, 3);
+    EXPECT_NE(j.out.find(R"("status":"no answer","heldAddress":null,"heldProductCode":null,)"
+                         R"("ok":false})"),
+              std::string::npos)
+        << j.out;
+}
