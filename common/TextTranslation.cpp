@@ -53,8 +53,9 @@ const std::vector<Template>& templates() {
 // Each gap as short as the rest allows, as a lazy pattern anchored at both ends would take it.
 bool matchFrom(const Template& t, std::string_view text, std::size_t gap, std::size_t at,
                std::vector<std::string>& captured) {
+    // The text after the last gap has been taken with it: the match must end there.
     if (gap == t.order.size())
-        return text.substr(at) == t.fixed[gap];
+        return at == text.size();
     const std::string& next = t.fixed[gap + 1];
     for (std::size_t len = 1; at + len <= text.size(); ++len) {
         if (text.compare(at + len, next.size(), next) != 0)

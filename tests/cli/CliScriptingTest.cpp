@@ -399,6 +399,10 @@ TEST(CommandLineScripting, ConfigureFailsOnStandardErrorWithNothingMadeUp) {
     EXPECT_EQ(r.code, 3);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "Configuration not confirmed: address 5 gives no answer!\n");
+    // A composed message of the core, recognised by its template and translated with its address.
+    const CliRun zh = cliLine(port + "--lang zh configure 5 70000", dir);
+    EXPECT_EQ(zh.err.find("Configuration"), std::string::npos) << zh.err;
+    EXPECT_NE(zh.err.find('5'), std::string::npos) << zh.err;
     const CliRun j = cliLine(port + "--json configure 5 70000", dir);
     EXPECT_EQ(j.code, 3);
     EXPECT_NE(j.out.find(R"("status":"no answer","heldAddress":null,"heldProductCode":null,)"
