@@ -2,91 +2,116 @@
 #include "cli/ExitCodes.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "acquisition/GatherSession.h"
 #include "acquisition/RecordExport.h"
 #include "acquisition/RecordImport.h"
 #include "acquisition/RecordTable.h"
+#include "cli/CliTexts.h"
+#include "cli/CurvePng.h"
+#include "cli/DeviceBlock.h"
+#include "cli/Run.h"
 #include "common/JsonWriter.h"
 #include "common/NumberText.h"
+#include "config/ParameterModel.h"
 #include "link/OperatorMessages.h"
+#include "link/RegisterMap.h"
 
 namespace {
 
 using namespace cli_exit;
+using cli::Arguments;
+using cli::UsageError;
 
 struct CollectOptions {
     int address = 0;
     long long intervalSeconds = 0;
     int count = 0;
-    std::string dot = "00.00";
+    std::optional<std::string> dot;  // else the device's own
     std::optional<std::string> dir;
     int maxMisses = 3;
 };
 
-std::optional<CollectOptions> parseCollect(const std::vector<std::string>& args) {
-    if (args.empty())
-        return std::nullopt;
+long long integerOption(const Arguments& a, const char* name, long long lo, long long hi) {
+    const auto v = a.value(name);
+    if (!v)
+        throw UsageError(a.command + ": " + name + " is missing");
+    const auto n = num::parseInteger(*v, lo, hi);
+    if (!n)
+        cli::refuseValue(name, *v);
+    return *n;
+}
+
+CollectOptions parseCollect(const Arguments& a) {
+    cli::needPositionals(a, 1, "ADDR");
     CollectOptions o;
-    const auto address = num::parseInteger(args[0], 1, AppContext::kAddressCount);
+    const auto address = num::parseInteger(a.positionals[0], 1, AppContext::kAddressCount);
     if (!address)
-        return std::nullopt;
+        throw UsageError(a.positionals[0] + " is not accepted");
     o.address = static_cast<int>(*address);
-    bool haveInterval = false, haveCount = false;
-    for (std::size_t i = 1; i < args.size(); i += 2) {
-        if (i + 1 >= args.size())
-            return std::nullopt;
-        const std::string& opt = args[i];
-        const std::string& v = args[i + 1];
-        if (opt == "--interval-s") {
-            const auto s = num::parseInteger(v, 1, 24LL * 3600);
-            if (!s)
-                return std::nullopt;
-            o.intervalSeconds = *s;
-            haveInterval = true;
-        } else if (opt == "--count") {
-            const auto n = num::parseInteger(v, 1, 10000000);
-            if (!n)
-                return std::nullopt;
-            o.count = static_cast<int>(*n);
-            haveCount = true;
-        } else if (opt == "--dot") {
-            if (v != "0000" && v != "000.0" && v != "00.00" && v != "0.000")
-                return std::nullopt;
-            o.dot = v;
-        } else if (opt == "--dir") {
-            o.dir = v;
-        } else if (opt == "--max-misses") {
-            const auto n = num::parseInteger(v, 1, 1000000);
-            if (!n)
-                return std::nullopt;
-            o.maxMisses = static_cast<int>(*n);
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!haveInterval || !haveCount)
-        return std::nullopt;
+    o.intervalSeconds = integerOption(a, "--interval-s", 1, 24LL * 3600);
+    o.count = static_cast<int>(integerOption(a, "--count", 1, 10000000));
+    if ((o.dot = a.value("--dot")) && *o.dot != "0000" && *o.dot != "000.0" && *o.dot != "00.00" &&
+        *o.dot != "0.000")
+        cli::refuseValue("--dot", *o.dot);
+    o.dir = a.value("--dir");
+    if (a.has("--max-misses"))
+        o.maxMisses = static_cast<int>(integerOption(a, "--max-misses", 1, 1000000));
     return o;
 }
 
 struct ExportOptions {
     std::string file;
-    std::string csv;
+    std::optional<std::string> csv;
+    std::optional<std::string> png;
 };
 
-std::optional<ExportOptions> parseExport(const std::vector<std::string>& args) {
-    if (args.size() != 3 || args[1] != "--csv")
-        return std::nullopt;
-    return ExportOptions{args[0], args[2]};
+ExportOptions parseExport(const Arguments& a) {
+    cli::needPositionals(a, 1, "FILE");
+    ExportOptions o{a.positionals[0], a.value("--csv"), a.value("--png")};
+    if (!o.csv && !o.png)
+        throw UsageError("export: --csv or --png is missing");
+    return o;
+}
+
+// An output that would destroy a record file: the input itself (under any name) or any .rec.
+std::optional<std::string> outputRefusal(const std::string& input, const std::string& output) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(input, output, ec) || output == input)
+        return cli::spokenText(cli::texts::kOutputIsInput, {output});
+    std::string ext = std::filesystem::path(output).extension().string();
+    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (ext == ".rec")
+        return cli::spokenText(cli::texts::kOutputIsRecord, {output});
+    return std::nullopt;
 }
 
 // Exit 0 only when every planned sample is on disk.
 int collect(const CollectOptions& o, AppContext& ctx, bool json) {
     ctx.CurrentAddress = static_cast<std::uint16_t>(o.address);
-    ctx.setLiveSelections(ctx.outputTypeText(), o.dot);
+    cli::know("address", num::formatInt(o.address));
+    // The device's own point position and unit, as the window takes them after a search; a
+    // record at another point position would be off by powers of ten.
+    BasicSettings basic = ctx.basicSettings();
+    std::string outputType = ctx.outputTypeText();
+    if (const auto answer = cli::readBlock(ctx, static_cast<std::uint8_t>(o.address))) {
+        config::BasicConfigModel m;
+        m.ShowEnterpriseLayout();
+        m.DecodeParameterBlock(answer->data());
+        basic = m.settings();
+        const int type = reg::ParameterBlock::fromAnswer(answer->data()).get(reg::OutputType);
+        outputType = reg::decodeCode(reg::kOutputTypes, type).value_or(outputType);
+    } else if (!o.dot) {
+        return kFailed;
+    }
+    if (o.dot)
+        basic.PointPositionText = *o.dot;
+    ctx.setBasicSettings(basic);
+    ctx.setLiveSelections(outputType, basic.PointPositionText);
     if (o.dir)
         ctx.dataDir = *o.dir;
     GatherSession session(ctx);
@@ -97,6 +122,7 @@ int collect(const CollectOptions& o, AppContext& ctx, bool json) {
     plan.maxMisses = o.maxMisses;
     if (!session.start(plan))
         return kFailed;
+    cli::know("record", JsonWriter::quoted(session.recordPath().string()));
     if (!session.headerWritten()) {
         // No line could land there either; a script learns that now, not after the whole run.
         session.cancel();
@@ -105,62 +131,98 @@ int collect(const CollectOptions& o, AppContext& ctx, bool json) {
     }
     session.wait();
     if (json)
-        std::printf("%s\n", JsonWriter()
-                                .beginObject()
-                                .key("command")
-                                .value("collect")
-                                .key("address")
-                                .value(o.address)
-                                .key("record")
-                                .value(session.recordPath())
-                                .key("planned")
-                                .value(o.count)
-                                .key("taken")
-                                .value(session.taken())
-                                .key("ok")
-                                .value(session.taken() == o.count)
-                                .endObject()
-                                .text()
-                                .c_str());
+        cli::printJson(JsonWriter()
+                           .beginObject()
+                           .key("command")
+                           .value("collect")
+                           .key("address")
+                           .value(o.address)
+                           .key("record")
+                           .value(session.recordPath())
+                           .key("planned")
+                           .value(o.count)
+                           .key("taken")
+                           .value(session.taken())
+                           .key("dot")
+                           .value(basic.PointPositionText)
+                           .key("unit")
+                           .value(basic.SignalUnitText)
+                           .key("ok")
+                           .value(session.taken() == o.count)
+                           .endObject());
     else
-        std::printf("%s\n", session.recordPath().c_str());
+        std::fprintf(cli::out(), "%s\n", session.recordPath().c_str());
     if (session.taken() != o.count) {
-        ctx.messages.show(num::formatInt(session.taken()) + " of " + num::formatInt(o.count) +
-                          " samples written");
+        cli::say(cli::texts::kSamplesWritten,
+                 {num::formatInt(session.taken()), num::formatInt(o.count)});
         return kFailed;
     }
     return kOk;
 }
 
-int import(const std::string& file) {
-    StderrMessages messages;
+int import(const std::string& file, bool json) {
     RecordTable table;
     ImportState state;
-    const ImportOutcome outcome = importRecordFile(file, table, state, messages);
+    const ImportOutcome outcome = importRecordFile(file, table, state, *cli::run().messages);
     if (outcome == ImportOutcome::CannotRead || outcome == ImportOutcome::NotCollected)
         return kFailed;
     std::string fields;
+    JsonWriter w;
+    w.beginObject().key("command").value("import").key("file").value(file);
+    w.key("fields").beginArray();
     for (std::size_t k = 0; k < table.fieldCount(); ++k) {
         if (k)
             fields += ',';
         fields += table.fieldName(k);
+        w.value(table.fieldName(k));
     }
-    std::printf("fields: %s\nrecords: %zu\npoints: %zu\n", fields.c_str(), table.recordCount(),
-                state.DataRows);
-    return outcome == ImportOutcome::Loaded ? kOk : kFailed;
+    const bool ok = outcome == ImportOutcome::Loaded;
+    w.endArray().key("records").value(static_cast<long long>(table.recordCount()));
+    w.key("points").value(static_cast<long long>(state.DataRows)).key("ok").value(ok).endObject();
+    if (json)
+        cli::printJson(w);
+    else
+        std::fprintf(cli::out(), "fields: %s\nrecords: %zu\npoints: %zu\n", fields.c_str(),
+                     table.recordCount(), state.DataRows);
+    return ok ? kOk : kFailed;
 }
 
-int exportCsv(const ExportOptions& o) {
-    StderrMessages messages;
+int exportRecord(const ExportOptions& o, bool json) {
+    OperatorMessages& messages = *cli::run().messages;
+    for (const auto& out : {o.csv, o.png})
+        if (out)
+            if (const auto refusal = outputRefusal(o.file, *out)) {
+                cli::tell(*refusal);
+                return kFailed;
+            }
+    if (o.csv && o.png && *o.csv == *o.png)
+        throw UsageError(*o.png + " is given for both --csv and --png");
     RecordTable table;
     ImportState state;
     if (importRecordFile(o.file, table, state, messages) != ImportOutcome::Loaded)
         return kFailed;
-    const ExportResult r = exportRecordCsv(table, o.csv);
-    if (!r.ok) {
-        messages.showWithDetail(kFileWriteFailedMessage, MessageIcon::None, r.why);
-        return kFailed;
+    if (o.csv) {
+        const ExportResult r = exportRecordCsv(table, *o.csv);
+        if (!r.ok) {
+            messages.showWithDetail(kFileWriteFailedMessage, MessageIcon::None, r.why);
+            return kFailed;
+        }
     }
+    if (o.png) {
+        if (const auto why = cli::writeFileAtomically(*o.png, cli::curvePng(state))) {
+            messages.showWithDetail(kFileWriteFailedMessage, MessageIcon::None, *why);
+            return kFailed;
+        }
+    }
+    JsonWriter w;
+    w.beginObject().key("command").value("export").key("file").value(o.file);
+    w.key("csv");
+    o.csv ? w.value(*o.csv) : w.null();
+    w.key("png");
+    o.png ? w.value(*o.png) : w.null();
+    w.key("records").value(static_cast<long long>(state.DataRows)).key("ok").value(true);
+    if (json)
+        cli::printJson(w.endObject());
     return kOk;
 }
 
@@ -174,34 +236,33 @@ bool acquisitionCommandNeedsPort(const std::string& command) {
     return command == "collect";
 }
 
-bool acquisitionArgumentsValid(const std::string& command, const std::vector<std::string>& args) {
+const std::vector<cli::OptionSpec>* acquisitionOptions(std::string_view command) {
+    static const std::vector<cli::OptionSpec> collect{
+        {"--interval-s", 1}, {"--count", 1}, {"--dot", 1}, {"--dir", 1}, {"--max-misses", 1}};
+    static const std::vector<cli::OptionSpec> none, exportOptions{{"--csv", 1}, {"--png", 1}};
     if (command == "collect")
-        return parseCollect(args).has_value();
+        return &collect;
     if (command == "import")
-        return args.size() == 1;
+        return &none;
     if (command == "export")
-        return parseExport(args).has_value();
-    return false;
+        return &exportOptions;
+    return nullptr;
 }
 
-int runAcquisitionCommand(const std::string& command, const std::vector<std::string>& args,
-                          AppContext* ctx, bool json) {
-    if (!acquisitionArgumentsValid(command, args))
-        return kUsage;
-    if (command == "collect")
-        return ctx ? collect(*parseCollect(args), *ctx, json) : kUsage;
-    if (command == "import")
-        return import(args[0]);
-    return exportCsv(*parseExport(args));
+void checkAcquisitionArguments(const Arguments& args) {
+    if (args.command == "collect")
+        parseCollect(args);
+    else if (args.command == "import")
+        cli::needPositionals(args, 1, "FILE");
+    else
+        parseExport(args);
 }
 
-const char* acquisitionUsage() {
-    return "  collect ADDR --interval-s S --count N [--dot 0000|000.0|00.00|0.000] [--dir DIR]\n"
-           "          [--max-misses M]  N samples of ADDR, one every S seconds, into a new\n"
-           "                            record file (its path on standard output); ends after\n"
-           "                            M samples in a row without an answer (default 3)\n"
-           "  import FILE               fields, records and points of a record file\n"
-           "  export FILE --csv OUT     a record file as CSV (UTF-8, ISO 8601 times)\n"
-           "exit status: 0 done; 2 usage error (nothing was done); 3 failed (collect: a sample\n"
-           "  was not taken or not written); 4 the port did not open\n";
+int runAcquisitionCommand(const Arguments& args, AppContext* ctx, bool json) {
+    checkAcquisitionArguments(args);
+    if (args.command == "collect")
+        return ctx ? collect(parseCollect(args), *ctx, json) : kUsage;
+    if (args.command == "import")
+        return import(args.positionals[0], json);
+    return exportRecord(parseExport(args), json);
 }

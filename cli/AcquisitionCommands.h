@@ -2,18 +2,18 @@
 // The record-file commands of the command line ("collect", "import", "export").
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cli/Options.h"
 #include "common/AppContext.h"
 
 // True when `command` is one of these commands (they may need no port).
 bool isAcquisitionCommand(const std::string& command);
 bool acquisitionCommandNeedsPort(const std::string& command);
-// The arguments' shape, checked before any port is opened.
-bool acquisitionArgumentsValid(const std::string& command, const std::vector<std::string>& args);
-// Runs the command with its arguments; returns the exit code (2 for a usage error).
-// `json`: collect prints one JSON document instead of the record file's path.
-int runAcquisitionCommand(const std::string& command, const std::vector<std::string>& args,
-                          AppContext* ctx, bool json = false);
-// Usage lines of these commands and the exit codes, for the command line's usage text.
-const char* acquisitionUsage();
+// The options of these commands; null for another command.
+const std::vector<cli::OptionSpec>* acquisitionOptions(std::string_view command);
+// The arguments' shape, checked before any port is opened (a UsageError).
+void checkAcquisitionArguments(const cli::Arguments& args);
+// Runs the command; returns the exit code. `json`: one JSON document instead of the text.
+int runAcquisitionCommand(const cli::Arguments& args, AppContext* ctx, bool json = false);

@@ -10,7 +10,12 @@
 #include <vector>
 
 #include "cli/AcquisitionCommands.h"
+#include "cli/CliTexts.h"
+#include "cli/DeviceBlock.h"
+#include "cli/Options.h"
 #include "cli/ProductionCommands.h"
+#include "cli/Run.h"
+#include "cli/Usage.h"
 #include "common/AppContext.h"
 #include "common/JsonWriter.h"
 #include "common/NumberText.h"
@@ -27,74 +32,9 @@
 namespace {
 
 using namespace cli_exit;
-
-// The program's messages go to standard error; while the port opens they are held back, so a
-// script sees the open message only when the open fails.
-class CliMessages : public OperatorMessages {
-public:
-    void show(std::string_view text, MessageIcon icon) override {
-        if (holding_)
-            held_.show(text, icon);
-        else
-            out_.show(text, icon);
-    }
-    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override {
-        if (holding_)
-            held_.showWithDetail(text, icon, detail);
-        else
-            out_.showWithDetail(text, icon, detail);
-    }
-    void hold(bool on) { holding_ = on; }
-    void releaseHeld() {
-        for (const auto& e : held_.entries()) out_.showWithDetail(e.text, e.icon, e.detail);
-        held_.clear();
-    }
-    void dropHeld() { held_.clear(); }
-
-private:
-    bool holding_ = false;
-    StderrMessages out_;
-    RecordingMessages held_;
-};
-
-int usage() {
-    std::fprintf(stderr,
-                 "usage: korvelantis-cli --version\n"
-                 "       korvelantis-cli [--port PATH | --simulate 1,7,12] [--baud N]\n"
-                 "         [--parity \"No parity\"|\"Odd parity\"|\"even parity\"]\n"
-                 "         [--data-bits 8|7] [--stop-bits 1|1.5|2] [--timeout-ms 20..5000]\n"
-                 "         [--time-scale X] [--trace] [--json] COMMAND\n"
-                 "  --json: scan, read, download, configure, calibrate, output-calibrate and\n"
-                 "          collect print one JSON document on standard output (messages stay on\n"
-                 "          standard error); also accepted after the command\n"
-                 "  --port tcp:HOST:PORT: RTU frames over a TCP connection (a serial device\n"
-                 "                  server); the line settings are then those of the server\n"
-                 "  --trace: every frame sent and received to standard error, one line each:\n"
-                 "           TIME_MS TX|RX ADDR FUNC good|bad OUTCOME LATENCY_MS BYTES\n"
-                 "  --baud N: 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200\n"
-                 "  --timeout-ms N: wait the wire time plus N ms for an answer (default: the\n"
-                 "                  classic waits of each exchange)\n"
-                 "commands:\n"
-                 "  scan                      the first device that answers\n"
-                 "  scan --all                every online address 1..60\n"
-                 "  scan [--all] --stats      ... and then the figures of every address polled\n"
-                 "  read ADDR                 the parameters of ADDR as a parameter file; exit 5\n"
-                 "                            when a line reads \"(code N)\": a code no list can\n"
-                 "                            show, which download refuses\n"
-                 "  download ADDR FILE        switch and output parameters of FILE to ADDR, read\n"
-                 "                            back: \"ADDR: verified\" or what it holds instead\n"
-                 "  download --all FILE       every online device (a full scan first) gets all\n"
-                 "                            parameters of FILE at once (address 127), then each\n"
-                 "                            is read back, one line each; exit 0 only when every\n"
-                 "                            one verifies\n"
-                 "  configure ADDRESS PRODUCT_CODE [--force]\n"
-                 "                            new address and product code (address 127), then\n"
-                 "                            read at the new address; refused when more than one\n"
-                 "                            device answers, unless --force\n"
-                 "%s%s",
-                 productionUsage(), acquisitionUsage());
-    return kUsage;
-}
+using cli::Arguments;
+using cli::OptionSpec;
+using cli::UsageError;
 
 std::optional<std::uint8_t> parseDeviceAddress(const std::string& s) {
     const auto v = num::parseInteger(s, 1, AppContext::kAddressCount);
@@ -111,34 +51,45 @@ bool isLineRate(long long baud) {
     return false;
 }
 
-// The addresses a command names (and the product code of "configure"), before the port opens.
-bool addressesValid(const std::string& command, const std::vector<std::string>& args) {
-    if (command == "read" || command == "collect")
-        return !args.empty() && parseDeviceAddress(args[0]).has_value();
-    if (command == "download")
-        return args[0] == "--all" || parseDeviceAddress(args[0]).has_value();
-    if (command == "configure") {
-        // The product code's range is the command's own refusal (exit 3), not a usage error.
-        return parseDeviceAddress(args[0]) && num::parseInteger(args[1], LLONG_MIN, LLONG_MAX) &&
-               (args.size() == 2 || args[2] == "--force");
-    }
-    return true;
+std::uint8_t deviceAddress(const std::string& word) {
+    const auto a = parseDeviceAddress(word);
+    if (!a)
+        throw UsageError(word + " is not accepted");
+    return *a;
 }
 
-int refuse(const std::string& option, const std::string& value) {
-    std::fprintf(stderr, "korvelantis-cli: %s %s is not accepted\n", option.c_str(), value.c_str());
-    return usage();
+// The shape of the configuration commands, before the port opens.
+void checkConfigurationArguments(const Arguments& a) {
+    if (a.command == "scan") {
+        cli::needPositionals(a, 0, "");
+    } else if (a.command == "read") {
+        cli::needPositionals(a, 1, "ADDR");
+        deviceAddress(a.positionals[0]);
+    } else if (a.command == "download") {
+        if (a.has("--all")) {
+            cli::needPositionals(a, 1, "FILE");
+        } else {
+            cli::needPositionals(a, 2, "ADDR FILE");
+            deviceAddress(a.positionals[0]);
+        }
+    } else if (a.command == "configure") {
+        cli::needPositionals(a, 2, "ADDRESS PRODUCT_CODE");
+        deviceAddress(a.positionals[0]);
+        // The product code's range is the command's own refusal (exit 3), not a usage error.
+        if (!num::parseInteger(a.positionals[1], LLONG_MIN, LLONG_MAX))
+            throw UsageError(a.positionals[1] + " is not accepted");
+    }
 }
 
 // The parameter file into a model whose edits all hold numbers.
 std::optional<config::BasicConfigModel> loadParameterFile(const std::string& path) {
     const config::ParameterFileRead file = config::readParameterFile(path);
     if (file.status == config::ParameterFileRead::Status::Unreadable) {
-        std::fprintf(stderr, "%s: cannot be read (%s)\n", path.c_str(), file.problem.c_str());
+        cli::tell(path + ": cannot be read (" + file.problem + ")");
         return std::nullopt;
     }
     if (!file.ok()) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), file.problem.c_str());
+        cli::tell(path + ": " + file.problem);
         return std::nullopt;
     }
     config::BasicConfigModel m;
@@ -147,14 +98,14 @@ std::optional<config::BasicConfigModel> loadParameterFile(const std::string& pat
     const config::ReadResult r = m.readEdits();
     if (!r.ok) {
         // A value that is not a number would go out as an old or default one: refuse instead.
-        std::fprintf(stderr, "%s\n%s: the value of this parameter is not a number\n",
-                     r.message.c_str(), path.c_str());
+        cli::tell(r.message);
+        cli::tell(path + ": the value of this parameter is not a number");
         return std::nullopt;
     }
     // A choice that names no list entry would go out as whatever the list held before.
     if (const auto line = config::firstUnknownChoice(m, file.values)) {
-        std::fprintf(stderr, "%s: %s=%s is not one of its choices\n", path.c_str(),
-                     config::kParameterFileKeys[*line], file.values[*line].c_str());
+        cli::tell(path + ": " + config::kParameterFileKeys[*line] + "=" + file.values[*line] +
+                  " is not one of its choices");
         return std::nullopt;
     }
     return m;
@@ -164,7 +115,7 @@ std::optional<config::BasicConfigModel> loadParameterFile(const std::string& pat
 bool refused(const config::Frame& frame) {
     if (!frame.refusal)
         return false;
-    std::fprintf(stderr, "%s\n", frame.refusal->message.c_str());
+    cli::tell(frame.refusal->message);
     return true;
 }
 
@@ -172,26 +123,10 @@ bool refused(const config::Frame& frame) {
 class TraceObserver : public BusObserver {
 public:
     void framesSeen(const std::vector<BusFrame>& frames) override {
-        for (const BusFrame& f : frames) std::fprintf(stderr, "%s\n", formatFrameLine(f).c_str());
+        for (const BusFrame& f : frames)
+            std::fprintf(cli::run().io.err, "%s\n", formatFrameLine(f).c_str());
     }
 };
-
-// What follows "scan"; each option at most once, in any order.
-struct ScanOptions {
-    bool all = false;
-    bool stats = false;
-};
-
-std::optional<ScanOptions> parseScanOptions(const std::vector<std::string>& args) {
-    ScanOptions o;
-    for (const std::string& a : args) {
-        bool* flag = a == "--all" ? &o.all : a == "--stats" ? &o.stats : nullptr;
-        if (!flag || *flag)
-            return std::nullopt;
-        *flag = true;
-    }
-    return o;
-}
 
 const char* readBackStatusName(config::ReadBackStatus s) {
     switch (s) {
@@ -239,57 +174,57 @@ int scanAll(AppContext& ctx, JsonWriter& w) {
     return code;
 }
 
-int scan(AppContext& ctx, const ScanOptions& options, bool json) {
+// The figures of every address polled, one object each; latencies null without answers.
+void writeHealth(JsonWriter& w, const HealthTable& table) {
+    w.key("stats").beginArray();
+    auto count = [](std::uint64_t n) { return static_cast<long long>(n); };
+    for (int a : HealthTable::addresses()) {
+        const AddressHealth& h = table.at(a);
+        if (h.empty())
+            continue;
+        w.beginObject().key("address").value(a).key("requests").value(count(h.requests));
+        w.key("answers").value(count(h.answers)).key("timeouts").value(count(h.timeouts));
+        w.key("crcErrors").value(count(h.crcErrors)).key("refused").value(count(h.refusals));
+        w.key("foreign").value(count(h.foreign));
+        for (auto [name, v] : {std::pair{"minMs", h.latencyMinMs},
+                               {"meanMs", h.latencyMeanMs()},
+                               {"maxMs", h.latencyMaxMs}}) {
+            w.key(name);
+            if (h.answers)
+                w.value(v);
+            else
+                w.null();
+        }
+        w.endObject();
+    }
+    w.endArray();
+}
+
+int scan(AppContext& ctx, const Arguments& args, bool json) {
+    const bool all = args.has("--all"), stats = args.has("--stats");
     JsonWriter w;
-    w.beginObject().key("command").value("scan").key("all").value(options.all);
-    const int code = options.all ? scanAll(ctx, w) : scanFirst(ctx, w);
-    const std::string stats = options.stats ? formatHealthTable(ctx.bus.health()) : std::string();
-    if (options.stats)
-        w.key("stats").value(stats);
+    w.beginObject().key("command").value("scan").key("all").value(all);
+    const int code = all ? scanAll(ctx, w) : scanFirst(ctx, w);
+    if (stats)
+        writeHealth(w, ctx.bus.health());
     w.endObject();
     if (json) {
-        std::printf("%s\n", w.text().c_str());
+        cli::printJson(w);
         return code;
     }
-    if (code == kOk && !options.all)
-        std::printf("%d\n", static_cast<int>(ctx.CurrentAddress.load()));
-    if (options.all)
-        for (int a : ctx.onlineAddresses()) std::printf("%d\n", a);
-    if (options.stats)
-        std::printf("%s", stats.c_str());
+    if (code == kOk && !all)
+        std::fprintf(cli::out(), "%d\n", static_cast<int>(ctx.CurrentAddress.load()));
+    if (all)
+        for (int a : ctx.onlineAddresses()) std::fprintf(cli::out(), "%d\n", a);
+    if (stats)
+        std::fprintf(cli::out(), "%s", formatHealthTable(ctx.bus.health()).c_str());
     return code;
 }
 
-// The device's 43-byte parameter-block answer; nullopt (and the reason told) when it gives none.
-std::optional<std::vector<std::uint8_t>> readBlock(AppContext& ctx, std::uint8_t address) {
-    const ExchangeResult r = ctx.bus.readInputRegisters(address, reg::kBlockFirst, reg::kBlockCount,
-                                                        Timing::kSearchWaitMs);
-    if (!r.ioOk)
-        return std::nullopt;
-    if (!r.complete() || !r.crcOk() || (r.answer[3] == 0 && r.answer[4] == 0)) {
-        ctx.messages.show(config::kNoOnlineDevice);
-        return std::nullopt;
-    }
-    return r.answer;
-}
-
 int readDevice(AppContext& ctx, std::uint8_t address, bool json) {
-    const auto answer = readBlock(ctx, address);
-    if (!answer) {
-        if (json)
-            std::printf("%s\n", JsonWriter()
-                                    .beginObject()
-                                    .key("command")
-                                    .value("read")
-                                    .key("address")
-                                    .value(static_cast<int>(address))
-                                    .key("ok")
-                                    .value(false)
-                                    .endObject()
-                                    .text()
-                                    .c_str());
+    const auto answer = cli::readBlock(ctx, address);
+    if (!answer)
         return kFailed;
-    }
     config::BasicConfigModel m;
     m.ShowEnterpriseLayout();
     m.DecodeParameterBlock(answer->data());
@@ -302,8 +237,9 @@ int readDevice(AppContext& ctx, std::uint8_t address, bool json) {
     w.key("unshownCodes").beginArray();
     for (const config::UnshownCode& u : unshown) {
         values[u.line] = config::unshownCodeMark(u.code);
-        std::fprintf(stderr, "%s: device %d holds code %d, which no list can show\n",
-                     config::kParameterFileKeys[u.line], static_cast<int>(address), u.code);
+        cli::tell(std::string(config::kParameterFileKeys[u.line]) + ": device " +
+                  num::formatInt(address) + " holds code " + num::formatInt(u.code) +
+                  ", which no list can show");
         w.beginObject().key("key").value(config::kParameterFileKeys[u.line]);
         w.key("code").value(u.code).endObject();
     }
@@ -311,16 +247,46 @@ int readDevice(AppContext& ctx, std::uint8_t address, bool json) {
     for (std::size_t i = 0; i < values.size(); ++i) {
         w.key(config::kParameterFileKeys[i]).value(values[i]);
         if (!json)
-            std::printf("%s=%s\n", config::kParameterFileKeys[i], values[i].c_str());
+            std::fprintf(cli::out(), "%s=%s\n", config::kParameterFileKeys[i], values[i].c_str());
     }
     w.endObject().key("ok").value(unshown.empty()).endObject();
     if (json)
-        std::printf("%s\n", w.text().c_str());
+        cli::printJson(w);
     return unshown.empty() ? kOk : kUnshownCode;
 }
 
 // One line per device read back (or the JSON document), then the operator's message.
-int reportDownload(AppContext& ctx, const config::DownloadReport& report, bool batch, bool json) {
+// How the operator reads a register's count: in the measuring unit for the ranges and switch
+// points, in seconds for the delays; other registers (codes, density) as their count, unit null.
+struct InUnit {
+    double scale = 1.0;
+    const char* unit = nullptr;  // "s"; null with `measuring` false: none
+    bool measuring = false;      // the signal's unit
+};
+
+InUnit inUnit(std::uint16_t r, const BasicSettings& s) {
+    switch (r) {
+        case reg::RangeStart:
+        case reg::RangeEnd:
+        case reg::K1Action:
+        case reg::K1Release:
+        case reg::K2Action:
+        case reg::K2Release:
+        case reg::RangeZStart:
+        case reg::RangeZEnd:
+            return {1.0 / reg::dotMultiplier(s.PointPositionText).value_or(1), nullptr, true};
+        case reg::K1Delay:
+        case reg::K2Delay:
+            return {0.1, "s", false};
+        default:
+            return {};
+    }
+}
+
+// One line per device read back (or the JSON document), then the operator's message.
+// `sent`: the settings the download sent, whose point position and unit its registers mean.
+int reportDownload(AppContext& ctx, const config::DownloadReport& report, bool batch, bool json,
+                   const BasicSettings& sent) {
     if (json) {
         JsonWriter w;
         w.beginObject().key("command").value("download").key("all").value(batch);
@@ -331,29 +297,41 @@ int reportDownload(AppContext& ctx, const config::DownloadReport& report, bool b
             w.key("status").value(readBackStatusName(d.status));
             w.key("differences").beginArray();
             for (const config::RegisterDifference& x : d.differences) {
+                const long long sentCount = config::registerValue(x.reg, x.sent);
+                const long long heldCount = config::registerValue(x.reg, x.held);
+                const InUnit u = inUnit(x.reg, sent);
                 w.beginObject().key("register").value(static_cast<int>(x.reg));
                 w.key("text").value(config::differenceText(x));
-                w.key("sent").value(config::registerValue(x.reg, x.sent));
-                w.key("held").value(config::registerValue(x.reg, x.held)).endObject();
+                w.key("sent").value(double(sentCount) * u.scale);
+                w.key("held").value(double(heldCount) * u.scale);
+                w.key("unit");
+                if (u.measuring)
+                    w.value(sent.SignalUnitText);
+                else if (u.unit)
+                    w.value(u.unit);
+                else
+                    w.null();
+                w.key("sentCount").value(sentCount).key("heldCount").value(heldCount).endObject();
             }
             w.endArray().endObject();
         }
         w.endArray().key("ok").value(report.verified()).endObject();
-        std::printf("%s\n", w.text().c_str());
+        cli::printJson(w);
     } else {
         for (const config::DeviceReadBack& d : report.devices)
-            std::printf("%s\n", config::deviceReadBackText(d).c_str());
+            std::fprintf(cli::out(), "%s\n", config::deviceReadBackText(d).c_str());
+        std::fflush(cli::out());
     }
-    std::fflush(stdout);
     config::tellDownload(ctx.messages, report, batch);
     return report.verified() ? kOk : kFailed;
 }
 
-int download(AppContext& ctx, const std::vector<std::string>& args, bool json) {
-    const auto m = loadParameterFile(args[1]);
+int download(AppContext& ctx, const Arguments& args, bool json) {
+    const bool all = args.has("--all");
+    const auto m = loadParameterFile(args.positionals[all ? 0 : 1]);
     if (!m)
         return kFailed;
-    if (args[0] == "--all") {
+    if (all) {
         const config::Frame frame = config::batchDownloadFrame(*m);
         if (refused(frame))
             return kFailed;
@@ -365,30 +343,31 @@ int download(AppContext& ctx, const std::vector<std::string>& args, bool json) {
             return kFailed;
         }
         const std::vector<int> online = ctx.onlineAddresses();
+        cli::know("devices", cli::jsonList(online));
         if (online.empty()) {
             ctx.messages.show(config::kNoOnlineDevice);
             return kFailed;
         }
         return reportDownload(ctx, config::downloadToAllVerified(ctx, frame.bytes, online), true,
-                              json);
+                              json, m->settings());
     }
-    const auto address = parseDeviceAddress(args[0]);
-    if (!address)
-        return usage();
+    const std::uint8_t address = deviceAddress(args.positionals[0]);
+    cli::know("address", num::formatInt(address));
     // Registers 10..21 mean what the device's own point position and output type say.
-    const auto answer = readBlock(ctx, *address);
+    const auto answer = cli::readBlock(ctx, address);
     if (!answer)
         return kFailed;
     const auto block = reg::ParameterBlock::fromAnswer(answer->data());
-    if (const auto mismatch = config::deviceMismatch(*m, block, *address)) {
-        std::fprintf(stderr, "%s\n", mismatch->c_str());
+    if (const auto mismatch = config::deviceMismatch(*m, block, address)) {
+        cli::tell(*mismatch);
         return kFailed;
     }
-    const config::Frame frame = config::singleDownloadFrame(*address, *m);
+    const config::Frame frame = config::singleDownloadFrame(address, *m);
     if (refused(frame))
         return kFailed;
-    ctx.CurrentAddress = *address;
-    return reportDownload(ctx, config::downloadToDeviceVerified(ctx, frame.bytes), false, json);
+    ctx.CurrentAddress = address;
+    return reportDownload(ctx, config::downloadToDeviceVerified(ctx, frame.bytes), false, json,
+                          m->settings());
 }
 
 const char* checkStatusName(config::ConfigurationCheck::Status s) {
@@ -425,163 +404,303 @@ int configure(AppContext& ctx, const std::vector<std::uint8_t>& frame, int addre
     w.key("sent").value(!refusedSeveral);
     if (!refusedSeveral) {
         w.key("status").value(checkStatusName(check.status));
-        w.key("heldAddress").value(check.heldAddress);
-        w.key("heldProductCode").value(check.heldProductCode);
+        // Nothing is known of a device that did not answer.
+        const bool answered = check.status == config::ConfigurationCheck::Status::Confirmed ||
+                              check.status == config::ConfigurationCheck::Status::Differs;
+        w.key("heldAddress");
+        answered ? w.value(check.heldAddress) : w.null();
+        w.key("heldProductCode");
+        answered ? w.value(check.heldProductCode) : w.null();
     }
-    w.key("ok").value(!refusedSeveral && check.confirmed()).endObject();
+    const bool ok = !refusedSeveral && check.confirmed();
+    w.key("ok").value(ok).endObject();
     const std::string text = refusedSeveral ? std::string() : config::configurationText(check);
     if (json)
-        std::printf("%s\n", w.text().c_str());
-    else if (!text.empty())
-        std::printf("%s\n", text.c_str());
-    return !refusedSeveral && check.confirmed() ? kOk : kFailed;
+        cli::printJson(w);
+    else if (ok)
+        std::fprintf(cli::out(), "%s\n", text.c_str());
+    // A failure is a message, on standard error with the others.
+    if (!ok && !text.empty())
+        cli::tell(text);
+    return ok ? kOk : kFailed;
 }
 
-}  // namespace
+const std::vector<OptionSpec>& globalOptions() {
+    static const std::vector<OptionSpec> g{
+        {"--port", 1},      {"--simulate", 1},  {"--baud", 1},       {"--parity", 1},
+        {"--data-bits", 1}, {"--stop-bits", 1}, {"--timeout-ms", 1}, {"--time-scale", 1},
+        {"--trace", 0},     {"--json", 0},      {"--quiet", 0},      {"--lang", 1},
+        {"--help", 0},      {"-h", 0},          {"--version", 0}};
+    return g;
+}
 
-int runCli(int argc, char** argv) {
+const std::vector<OptionSpec>* commandOptions(std::string_view command) {
+    static const std::vector<OptionSpec> none, scan{{"--all", 0}, {"--stats", 0}},
+        download{{"--all", 0}}, configure{{"--force", 0}};
+    if (command == "scan")
+        return &scan;
+    if (command == "read" || command == "help")
+        return &none;
+    if (command == "download")
+        return &download;
+    if (command == "configure")
+        return &configure;
+    if (const auto* p = productionOptions(command))
+        return p;
+    return acquisitionOptions(command);
+}
+
+const std::vector<OptionSpec>& anyCommandOption() {
+    static const std::vector<OptionSpec> all = [] {
+        std::vector<OptionSpec> out;
+        for (const char* c : {"scan", "download", "configure", "calibrate", "output-calibrate",
+                              "collect", "import", "export"})
+            for (const OptionSpec& o : *commandOptions(c)) out.push_back(o);
+        return out;
+    }();
+    return all;
+}
+
+// The line settings, the bus and the run's manner, from the global options.
+struct LineOptions {
     SerialSettings settings;
+    std::optional<std::string> port;
     std::optional<std::vector<int>> simulate;
     double timeScale = 1.0;
     bool trace = false;
-    bool json = false;
-    int i = 1;
-    for (; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a.rfind("--", 0) != 0)
-            break;
-        if (a == "--trace") {
-            trace = true;
-            continue;
-        }
-        if (a == "--version") {
-            printVersion("korvelantis-cli");
-            return kOk;
-        }
-        if (a == "--json") {
-            json = true;
-            continue;
-        }
-        if (i + 1 >= argc)
-            return usage();
-        const std::string v = argv[++i];
-        if (a == "--port") {
-            settings.PortName = v;
-        } else if (a == "--simulate") {
-            simulate = parseAddressList(v);
-            if (!simulate)
-                return usage();
-        } else if (a == "--baud") {
+};
+
+LineOptions lineOptions(const Arguments& a) {
+    LineOptions o;
+    for (const auto& [name, values] : a.options) {
+        const std::string v = values.empty() ? std::string() : values[0];
+        if (name == "--trace") {
+            o.trace = true;
+        } else if (name == "--port") {
+            o.port = v;
+        } else if (name == "--simulate") {
+            o.simulate = parseAddressList(v);
+            if (!o.simulate)
+                cli::refuseValue(name, v);
+        } else if (name == "--baud") {
             const auto n = num::parseInteger(v, 1, 115200);
             if (!n || !isLineRate(*n))
-                return refuse(a, v);
-            settings.BaudRate = static_cast<int>(*n);
-        } else if (a == "--parity") {
-            if (v != "No parity" && v != "Odd parity" && v != "even parity")
-                return refuse(a, v);
-            settings.Parity = v;
-        } else if (a == "--data-bits") {
+                cli::refuseValue(name, v);
+            o.settings.BaudRate = static_cast<int>(*n);
+        } else if (name == "--parity") {
+            // The classic texts, or the words other tools take.
+            static const std::pair<const char*, const char*> kParities[] = {
+                {"No parity", "No parity"},     {"Odd parity", "Odd parity"},
+                {"even parity", "even parity"}, {"none", "No parity"},
+                {"odd", "Odd parity"},          {"even", "even parity"}};
+            const char* parity = nullptr;
+            for (auto [word, text] : kParities)
+                if (v == word)
+                    parity = text;
+            if (!parity)
+                cli::refuseValue(name, v);
+            o.settings.Parity = parity;
+        } else if (name == "--data-bits") {
             if (v != "8" && v != "7")
-                return refuse(a, v);
-            settings.DataBits = v == "8" ? 8 : 7;
-        } else if (a == "--stop-bits") {
+                cli::refuseValue(name, v);
+            o.settings.DataBits = v == "8" ? 8 : 7;
+        } else if (name == "--stop-bits") {
             if (v != "1" && v != "1.5" && v != "2")
-                return refuse(a, v);
-            settings.StopBits = v;
-        } else if (a == "--timeout-ms") {
+                cli::refuseValue(name, v);
+            o.settings.StopBits = v;
+        } else if (name == "--timeout-ms") {
             const auto ms = num::parseInteger(v, SerialSettings::kMinResponseTimeoutMs,
                                               SerialSettings::kMaxResponseTimeoutMs);
             if (!ms)
-                return refuse(a, v);
-            settings.ResponseTimeoutMs = static_cast<int>(*ms);
-        } else if (a == "--time-scale") {
+                cli::refuseValue(name, v);
+            o.settings.ResponseTimeoutMs = static_cast<int>(*ms);
+        } else if (name == "--time-scale") {
             const auto scale = num::parseDouble(v);
             if (!scale || !(*scale > 0.0) || *scale > 1.0)
-                return usage();
-            timeScale = *scale;
-        } else {
-            return usage();
+                cli::refuseValue(name, v);
+            o.timeScale = *scale;
         }
     }
-    if (i >= argc)
-        return usage();
-    const std::string command = argv[i++];
-    std::vector<std::string> args;
-    for (; i < argc; ++i) {
-        // After the command too, for the commands that can speak JSON.
-        if (std::string(argv[i]) == "--json" && command != "import" && command != "export")
-            json = true;
-        else
-            args.emplace_back(argv[i]);
+    // Shrunken store waits on real devices would let writes go unstored.
+    if (a.has("--time-scale") && !o.simulate)
+        throw UsageError("--time-scale is accepted only with --simulate");
+    return o;
+}
+
+// "--lang zh" (or KORVELANTIS_LANG), looked for before the words are parsed, so that even a
+// usage error speaks the language asked for; an unknown one is itself a usage error later.
+std::optional<cli::Language> languageOf(const std::string& word) {
+    if (word == "en")
+        return cli::Language::English;
+    if (word == "zh")
+        return cli::Language::Chinese;
+    return std::nullopt;
+}
+
+std::optional<std::string> languageWord(const std::vector<std::string>& words) {
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i] == "--lang" && i + 1 < words.size())
+            return words[i + 1];
+        if (words[i].rfind("--lang=", 0) == 0)
+            return words[i].substr(7);
     }
+    if (const char* env = std::getenv("KORVELANTIS_LANG"); env && *env)
+        return std::string(env);
+    return std::nullopt;
+}
+
+bool helpAsked(const Arguments& a) {
+    return a.has("--help") || a.has("-h") || a.command == "help";
+}
+
+int printHelp(const Arguments& a) {
+    std::string command = a.command == "help" ? std::string() : a.command;
+    if (a.command == "help" && !a.positionals.empty()) {
+        command = a.positionals[0];
+        if (a.positionals.size() > 1 || command == "help" || !commandOptions(command))
+            throw UsageError((a.positionals.size() > 1 ? a.positionals[1] : command) +
+                             " is not a command");
+    }
+    std::fprintf(cli::out(), "%s", cli::usageText(command).c_str());
+    return kOk;
+}
+
+int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
+    const Arguments args =
+        cli::parseArguments(words, globalOptions(), commandOptions, anyCommandOption());
+    cli::run().command = args.command;
+    if (args.has("--lang") && !languageOf(*args.value("--lang")))
+        cli::refuseValue("--lang", *args.value("--lang"));
+    if (const char* env = std::getenv("KORVELANTIS_LANG");
+        !args.has("--lang") && env && *env && !languageOf(env))
+        throw UsageError(std::string("KORVELANTIS_LANG=") + env + " is not accepted");
+    if (args.has("--version")) {
+        std::fprintf(cli::out(), "korvelantis-cli %s\n", programVersion());
+        return kOk;
+    }
+    if (helpAsked(args))
+        return printHelp(args);
+    if (args.command.empty())
+        throw UsageError("no command given");
+    LineOptions line = lineOptions(args);
+    const std::string& command = args.command;
 
     // The shape of the command first, so a usage error never touches the port.
     const bool acquisition = isAcquisitionCommand(command);
     const bool production = isProductionCommand(command);
-    if (production && !productionArgumentsValid(command, args))
-        return usage();
-    if (!acquisition && !production) {
-        const std::size_t n = args.size();
-        const bool ok = (command == "scan" && parseScanOptions(args)) ||
-                        (command == "read" && n == 1) || (command == "download" && n == 2) ||
-                        (command == "configure" && (n == 2 || n == 3));
-        if (!ok)
-            return usage();
-    }
-    if ((acquisition && !acquisitionArgumentsValid(command, args)) ||
-        !addressesValid(command, args))
-        return usage();
+    if (production) {
+        if (const auto refusal = checkProductionArguments(args)) {
+            cli::tell(*refusal);
+            return kFailed;
+        }
+    } else if (acquisition)
+        checkAcquisitionArguments(args);
+    else
+        checkConfigurationArguments(args);
 
     // A product code or address its register cannot hold is refused before the port is touched.
     std::optional<config::Frame> configuration;
     if (command == "configure") {
         configuration = config::configurationFrame(
-            *num::parseInteger(args[1], LLONG_MIN, LLONG_MAX), *parseDeviceAddress(args[0]));
+            *num::parseInteger(args.positionals[1], LLONG_MIN, LLONG_MAX),
+            deviceAddress(args.positionals[0]));
         if (refused(*configuration))
             return kFailed;
     }
 
-    CliMessages messages;
+    const bool needsPort = !acquisition || acquisitionCommandNeedsPort(command);
+    if (needsPort && !line.simulate && !line.port) {
+        const char* env = std::getenv("KORVELANTIS_PORT");
+        if (!env || !*env) {
+            cli::tell(cli::texts::kNoPort);
+            return kUsage;
+        }
+        line.port = env;
+    }
+    if (line.port)
+        line.settings.PortName = *line.port;
+
+    cli::Messages& messages = *cli::run().messages;
     Timing timing;
-    timing.scale = timeScale;
+    timing.scale = setup.timeScale > 0.0 ? setup.timeScale : line.timeScale;
     TraceObserver tracer;  // outlives the bus it listens to
     AppContext ctx(messages, timing);
-    if (trace)
+    if (line.trace)
         ctx.bus.addObserver(&tracer);
     std::unique_ptr<SimBus> sim;
-    if (simulate) {
+    if (line.simulate) {
         SimBus::Options o;
-        o.addresses = *simulate;
-        o.baud = settings.BaudRate;
-        o.latencyMs = 5.0 * timeScale;
+        o.addresses = *line.simulate;
+        o.baud = line.settings.BaudRate;
+        o.latencyMs = 5.0 * timing.scale;
         sim = std::make_unique<SimBus>(o);
-        settings.PortName = sim->portPath();
+        line.settings.PortName = sim->portPath();
     }
 
-    const bool needsPort = !acquisition || acquisitionCommandNeedsPort(command);
     if (needsPort) {
-        messages.hold(true);
-        const int opened = ctx.bus.Open(settings);
-        messages.hold(false);
+        messages.holdForPort(true);
+        const int opened = ctx.bus.Open(line.settings);
+        messages.holdForPort(false);
         if (!opened) {
-            messages.releaseHeld();
+            messages.releasePortMessages();
             return kNoPort;
         }
-        messages.dropHeld();
+        messages.dropPortMessages();
     }
+    const bool json = cli::run().json;
     if (acquisition)
-        return runAcquisitionCommand(command, args, &ctx, json);
+        return runAcquisitionCommand(args, &ctx, json);
     if (production)
-        return runProductionCommand(command, args, ctx, json);
-
+        return runProductionCommand(args, ctx, json);
     if (command == "scan")
-        return scan(ctx, *parseScanOptions(args), json);
-    if (command == "read") {
-        const auto address = parseDeviceAddress(args[0]);
-        return address ? readDevice(ctx, *address, json) : usage();
-    }
+        return scan(ctx, args, json);
+    if (command == "read")
+        return readDevice(ctx, deviceAddress(args.positionals[0]), json);
     if (command == "download")
         return download(ctx, args, json);
-    return configure(ctx, configuration->bytes, *parseDeviceAddress(args[0]),
-                     *num::parseInteger(args[1], LLONG_MIN, LLONG_MAX), args.size() == 3, json);
+    return configure(ctx, configuration->bytes, deviceAddress(args.positionals[0]),
+                     *num::parseInteger(args.positionals[1], LLONG_MIN, LLONG_MAX),
+                     args.has("--force"), json);
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& words, const CliSetup& setup) {
+    cli::Run& r = cli::run();
+    r = cli::Run{};
+    r.io = setup.streams;
+    bool quiet = false;
+    for (const std::string& w : words) {
+        r.json = r.json || w == "--json";
+        quiet = quiet || w == "--quiet";
+    }
+    if (const auto word = languageWord(words))
+        r.language = languageOf(*word).value_or(cli::Language::English);
+    cli::Messages messages(r.io.err, r.language, quiet);
+    r.messages = &messages;
+    int code = kUsage;
+    try {
+        code = runCommand(words, setup);
+    } catch (const UsageError& e) {
+        messages.sayNow(std::string("korvelantis-cli: ") + e.what());
+        // The usage of the command the words name, if they name one.
+        std::string command = r.command;
+        for (std::size_t i = 0; i < words.size() && command.empty(); ++i)
+            if (commandOptions(words[i]) && words[i] != "help")
+                command = words[i];
+        std::fprintf(r.io.err, "%s", cli::usageText(command).c_str());
+        code = kUsage;
+    }
+    messages.finish(code != kOk);
+    if (r.json && code != kOk)
+        cli::printFailureDocument(code);
+    std::fflush(r.io.out);
+    r.messages = nullptr;
+    return code;
+}
+
+int runCli(int argc, char** argv) {
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) words.emplace_back(argv[i]);
+    return runCli(words);
 }

@@ -1,6 +1,19 @@
 #pragma once
-// The command line: options before the command, then the command and its arguments.
-// Exit codes: 0 success, 2 usage error, 3 the devices did not answer or an operation failed,
-// 4 the port could not be opened.
+// The command line: options before or after the command, then the command and its arguments.
+// Exit codes: cli/ExitCodes.h (0 success, 2 usage error, 3 failed, 4 no port, 5 unshown code).
 
+#include <string>
+#include <vector>
+
+#include "cli/Run.h"
+
+struct CliSetup {
+    cli::Streams streams;
+    // Above 0: every wait of the bus shrunk by this factor, whatever the port (tests only; the
+    // command line allows --time-scale with a simulated bus alone).
+    double timeScale = 0.0;
+};
+
+// `words` without the program's name. One run at a time.
+int runCli(const std::vector<std::string>& words, const CliSetup& setup = {});
 int runCli(int argc, char** argv);

@@ -1,8 +1,6 @@
 #include "cli/ProductionCommands.h"
 #include "cli/ExitCodes.h"
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -10,15 +8,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iostream>
 #include <optional>
 
 #include "calibration/CalibrationMath.h"
 #include "calibration/CalibrationReport.h"
 #include "calibration/OutputCalibration.h"
 #include "calibration/SensorCalibration.h"
+#include "cli/CliTexts.h"
+#include "cli/DeviceBlock.h"
+#include "cli/Hook.h"
+#include "cli/Run.h"
 #include "common/JsonWriter.h"
 #include "common/NumberText.h"
+#include "common/Texts.h"
 #include "config/DeviceSearch.h"
 #include "config/ParameterModel.h"
 #include "link/RegisterMap.h"
@@ -26,6 +28,10 @@
 namespace {
 
 using namespace cli_exit;
+using cli::Arguments;
+using cli::UsageError;
+
+constexpr double kDefaultHookTimeoutS = 600.0;
 
 struct CalibrateOptions {
     int points = 0;
@@ -35,70 +41,92 @@ struct CalibrateOptions {
     std::optional<int> density;
     std::optional<std::string> apply;
     std::optional<std::string> report;
+    double hookTimeoutS = kDefaultHookTimeoutS;
 };
 
 struct OutputOptions {
     calib::OutputKind kind = calib::OutputKind::Current;
     std::optional<std::string> measure;
+    double hookTimeoutS = kDefaultHookTimeoutS;
 };
 
 bool isDot(const std::string& s) {
     return calib::pointPositionScale(s) != 0;
 }
 
-std::optional<CalibrateOptions> parseCalibrate(const std::vector<std::string>& args) {
+double hookTimeout(const Arguments& a) {
+    const auto v = a.value("--hook-timeout-s");
+    if (!v)
+        return kDefaultHookTimeoutS;
+    const auto s = num::parseDouble(*v);
+    if (!s || !(*s > 0.0) || *s > 7.0 * 24 * 3600)
+        cli::refuseValue("--hook-timeout-s", *v);
+    return *s;
+}
+
+CalibrateOptions parseCalibrate(const Arguments& a) {
+    cli::needPositionals(a, 0, "");
     CalibrateOptions o;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool has = i + 1 < args.size();
-        if (a == "--points" && has) {
-            const auto n = num::parseInteger(args[++i], 2, 5);
-            if (!n || !calib::isPointCount(static_cast<int>(*n)))
-                return std::nullopt;
-            o.points = static_cast<int>(*n);
-        } else if (a == "--range" && i + 2 < args.size()) {
-            const auto s = num::parseFloat(args[i + 1]);
-            const auto e = num::parseFloat(args[i + 2]);
-            if (!s || !e)
-                return std::nullopt;
-            o.range = {*s, *e};
-            i += 2;
-        } else if (a == "--dot" && has) {
-            o.dot = args[++i];
-            if (!isDot(*o.dot))
-                return std::nullopt;
-        } else if (a == "--signal" && has) {
-            o.signal = args[++i];
-            if (*o.signal != "Pressure" && *o.signal != "Temperature" && *o.signal != "level")
-                return std::nullopt;
-        } else if (a == "--density" && has) {
-            const auto d = num::parseInteger(args[++i], 0, 65535);
-            if (!d)
-                return std::nullopt;
-            o.density = static_cast<int>(*d);
-        } else if (a == "--apply" && has) {
-            o.apply = args[++i];
-        } else if (a == "--report" && has) {
-            o.report = args[++i];
-        } else {
-            return std::nullopt;
-        }
+    const auto points = a.value("--points");
+    if (!points)
+        throw UsageError("calibrate: --points is missing");
+    const auto n = num::parseInteger(*points, 2, 5);
+    if (!n || !calib::isPointCount(static_cast<int>(*n)))
+        cli::refuseValue("--points", *points);
+    o.points = static_cast<int>(*n);
+    if (const auto* r = a.values("--range")) {
+        const auto s = num::parseFloat((*r)[0]);
+        const auto e = num::parseFloat((*r)[1]);
+        if (!s || !e)
+            cli::refuseValue("--range", (*r)[0] + " " + (*r)[1]);
+        o.range = {*s, *e};
     }
-    if (o.points == 0)
-        return std::nullopt;
+    if ((o.dot = a.value("--dot")) && !isDot(*o.dot))
+        cli::refuseValue("--dot", *o.dot);
+    if ((o.signal = a.value("--signal")) && *o.signal != "Pressure" && *o.signal != "Temperature" &&
+        *o.signal != "level")
+        cli::refuseValue("--signal", *o.signal);
+    if (const auto d = a.value("--density")) {
+        const auto v = num::parseInteger(*d, 0, 65535);
+        if (!v)
+            cli::refuseValue("--density", *d);
+        o.density = static_cast<int>(*v);
+    }
+    o.apply = a.value("--apply");
+    o.report = a.value("--report");
+    o.hookTimeoutS = hookTimeout(a);
+    if (a.has("--hook-timeout-s") && !o.apply)
+        throw UsageError("--hook-timeout-s is accepted only with --apply");
     return o;
 }
 
-std::optional<OutputOptions> parseOutput(const std::vector<std::string>& args) {
-    if (args.empty() || (args[0] != "current" && args[0] != "voltage"))
-        return std::nullopt;
+OutputOptions parseOutput(const Arguments& a) {
+    cli::needPositionals(a, 1, "current|voltage");
+    const std::string& kind = a.positionals[0];
+    if (kind != "current" && kind != "voltage")
+        throw UsageError(kind + " is not accepted");
     OutputOptions o;
-    o.kind = args[0] == "current" ? calib::OutputKind::Current : calib::OutputKind::Voltage;
-    if (args.size() == 3 && args[1] == "--measure")
-        o.measure = args[2];
-    else if (args.size() != 1)
-        return std::nullopt;
+    o.kind = kind == "current" ? calib::OutputKind::Current : calib::OutputKind::Voltage;
+    o.measure = a.value("--measure");
+    o.hookTimeoutS = hookTimeout(a);
+    if (a.has("--hook-timeout-s") && !o.measure)
+        throw UsageError("--hook-timeout-s is accepted only with --measure");
     return o;
+}
+
+// What the options alone make of the targets, before any device is asked: a range whose start
+// is its end, a level without density. What the devices supply is taken as fitting here.
+std::optional<std::string> earlyTargetsRefusal(const CalibrateOptions& o) {
+    calib::TargetSet t;
+    t.pointCount = o.points;
+    if (o.range) {
+        t.rangeStart = o.range->first;
+        t.rangeEnd = o.range->second;
+    }
+    t.pointPosition = o.dot.value_or("0000");
+    t.signalType = o.signal.value_or("Pressure");
+    t.density = o.density.value_or(1);
+    return calib::targetsRefusal(t);
 }
 
 // A full scan, as the page's Search: OnlineTable and the block of the highest online device.
@@ -109,6 +137,7 @@ std::optional<std::array<std::uint8_t, reg::kBlockAnswerLength>> scanAll(AppCont
         ctx.messages.show(config::kSearchFailed);
         return std::nullopt;
     }
+    cli::know("devices", cli::jsonList(ctx.onlineAddresses()));
     if (ctx.onlineAddresses().empty()) {
         ctx.messages.show(config::kNoOnlineDevice);
         return std::nullopt;
@@ -116,31 +145,33 @@ std::optional<std::array<std::uint8_t, reg::kBlockAnswerLength>> scanAll(AppCont
     return out.block;
 }
 
-// The operator at the terminal: false when standard input has ended.
-bool promptAndWait(const std::string& prompt) {
-    std::fprintf(stderr, "%s\n", prompt.c_str());
-    std::fflush(stderr);
+// A line from the terminal; nullopt (and said so) when standard input has ended.
+std::optional<std::string> lineFromTerminal() {
     std::string line;
-    return static_cast<bool>(std::getline(std::cin, line));
+    for (int c; (c = std::fgetc(cli::in())) != EOF && c != '\n';) line += static_cast<char>(c);
+    if (line.empty() && std::feof(cli::in())) {
+        cli::tell(cli::texts::kInputEnded);
+        return std::nullopt;
+    }
+    return line;
 }
 
-// Runs a hook through the shell; true when it exited 0. Its standard output is kept in `out`.
-bool runHook(const std::string& command, std::string* out = nullptr) {
-    std::fflush(stdout);
-    FILE* p = popen(command.c_str(), "r");
-    if (!p)
-        return false;
-    char buf[256];
-    std::string text;
-    while (std::fgets(buf, sizeof buf, p)) text += buf;
-    const int status = pclose(p);
+void prompt(const std::string& text, bool newline) {
+    std::fprintf(cli::run().io.err, "%s%s", text.c_str(), newline ? "\n" : "");
+    std::fflush(cli::run().io.err);
+}
+
+// Runs a hook; false (and said why) unless it exited 0 in time. Its standard output in `out`.
+bool hook(const std::string& command, const std::vector<std::pair<std::string, std::string>>& env,
+          double timeoutS, std::string* out = nullptr) {
+    const cli::HookRun r = cli::runHook(command, env, timeoutS);
     if (out)
-        *out = text;
-    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-std::string hookFailedText(const std::string& command) {
-    return "The hook command failed: " + command;
+        *out = r.output;
+    if (r.status == cli::HookRun::Status::TimedOut)
+        cli::say(cli::texts::kHookTimedOut, {num::formatShortest(timeoutS), command});
+    else if (r.status == cli::HookRun::Status::Failed)
+        cli::say(cli::texts::kHookFailed, {command});
+    return r.status == cli::HookRun::Status::Succeeded;
 }
 
 const char* outcomeName(calib::DeviceOutcome o) {
@@ -200,13 +231,14 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
         const std::string target = calib::formatTarget(targets[k - 1]);
         if (o.apply) {
             const std::string command = substitute(*o.apply, "target", target);
-            if (!runHook(command)) {
-                ctx.messages.show(hookFailedText(command));
+            if (!hook(command,
+                      {{"KORVELANTIS_TARGET", target}, {"KORVELANTIS_UNIT", basic.SignalUnitText}},
+                      o.hookTimeoutS))
                 return kFailed;
-            }
-        } else if (!promptAndWait("Apply " + target + " " + basic.SignalUnitText +
-                                  " and press Enter")) {
-            return kFailed;
+        } else {
+            prompt(cli::spokenText(cli::texts::kApplyPrompt, {target, basic.SignalUnitText}), true);
+            if (!lineFromTerminal())
+                return kFailed;
         }
         sc.prepareAcquisition(k);
         sc.acquire(k, t, nullptr);
@@ -252,7 +284,7 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
         for (int k = 1; k <= n; ++k) header += "\treading" + num::formatInt(k);
         header += "\tK\tB";
         for (int k = 1; k <= n; ++k) header += "\tresidual" + num::formatInt(k);
-        std::printf("%s\tverify\tresult\n", header.c_str());
+        std::fprintf(cli::out(), "%s\tverify\tresult\n", header.c_str());
     }
     for (int a : ctx.onlineAddresses()) {
         const calib::DeviceCalibration* d = snap.device(a);
@@ -306,40 +338,63 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
             w.null();
         w.key("result").value(result).key("ok").value(ok).endObject();
         if (!json)
-            std::printf("%s\t%s\t%s\n", row.c_str(), verifyText.c_str(), result.c_str());
+            std::fprintf(cli::out(), "%s\t%s\t%s\n", row.c_str(), verifyText.c_str(),
+                         result.c_str());
     }
     all = all && !lineFailed;
     w.endArray().key("ok").value(all).endObject();
     if (json)
-        std::printf("%s\n", w.text().c_str());
+        cli::printJson(w);
     return all ? kOk : kFailed;
 }
 
 // A measured output value from the hook's first line or the terminal.
-std::optional<float> measure(const OutputOptions& o, const char* point, const char* unit,
-                             AppContext& ctx) {
+std::optional<float> measure(const OutputOptions& o, const char* point, const char* unit) {
     std::string text;
     if (o.measure) {
         const std::string command = substitute(*o.measure, "point", point);
-        if (!runHook(command, &text)) {
-            ctx.messages.show(hookFailedText(command));
+        if (!hook(command, {{"KORVELANTIS_POINT", point}, {"KORVELANTIS_UNIT", unit}},
+                  o.hookTimeoutS, &text))
             return std::nullopt;
-        }
         text = text.substr(0, text.find('\n'));
     } else {
-        std::fprintf(stderr, "Measured %s value (%s): ", point, unit);
-        std::fflush(stderr);
-        if (!std::getline(std::cin, text))
+        prompt(cli::spokenText(cli::texts::kMeasuredPrompt, {point, unit}), false);
+        const auto line = lineFromTerminal();
+        if (!line)
             return std::nullopt;
+        text = *line;
     }
     const auto v = num::parseFloat(text);
     if (!v)
-        ctx.messages.show(std::string("Not a number: ") + text);
+        cli::say(cli::texts::kNotANumber, {text});
     return v;
 }
 
+// Every online device must have the output being calibrated, as the window offers only that
+// group: its output type from its own block, asked before anything is sent.
+bool outputsPresent(AppContext& ctx, calib::OutputKind kind) {
+    bool all = true;
+    for (int a : ctx.onlineAddresses()) {
+        const auto answer = cli::readBlock(ctx, static_cast<std::uint8_t>(a));
+        if (!answer)
+            return false;
+        const int code = reg::ParameterBlock::fromAnswer(answer->data()).get(reg::OutputType);
+        const std::string type =
+            reg::decodeCode(reg::kOutputTypes, code).value_or("code " + num::formatInt(code));
+        const bool has = kind == calib::OutputKind::Current ? reg::hasCurrentOutput(type)
+                                                            : reg::hasVoltageOutput(type);
+        if (!has) {
+            cli::say(kind == calib::OutputKind::Current ? cli::texts::kNoCurrentOutput
+                                                        : cli::texts::kNoVoltageOutput,
+                     {num::formatInt(a), type});
+            all = false;
+        }
+    }
+    return all;
+}
+
 int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
-    if (!scanAll(ctx))
+    if (!scanAll(ctx) || !outputsPresent(ctx, o.kind))
         return kFailed;
     const bool current = o.kind == calib::OutputKind::Current;
     const char* unit = current ? "mA" : "V";
@@ -349,14 +404,14 @@ int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
     for (int i = 0; i < 2; ++i) {
         if (calib::sendOutputCommand(ctx, commands[i]) < 0)
             return kFailed;
-        const auto v = measure(o, points[i], unit, ctx);
+        const auto v = measure(o, points[i], unit);
         if (!v)
             return kFailed;
         values[i] = *v;
     }
     // Equal or swapped values would give every output a flat or reversed line.
     if (!(values[1] > values[0])) {
-        ctx.messages.show("The high value must be above the low value; nothing was written.");
+        cli::tell(cli::texts::kHighNotAboveLow);
         return kFailed;
     }
     float slope = 0.0f, offset = 0.0f;
@@ -379,8 +434,8 @@ int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
     w.key("high").value(values[1]).key("slope").value(slope);
     w.key("offset").value(offset).key("devices").beginArray();
     if (!json)
-        std::printf("slope %s offset %s\n", num::formatGeneral(slope, 9).c_str(),
-                    num::formatGeneral(offset, 9).c_str());
+        std::fprintf(cli::out(), "slope %s offset %s\n", num::formatGeneral(slope, 9).c_str(),
+                     num::formatGeneral(offset, 9).c_str());
     for (const auto& [a, written] : download.devices) {
         std::string result = "no answer";
         if (!lineFailed) {
@@ -402,11 +457,11 @@ int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
         w.beginObject().key("address").value(a).key("result").value(result);
         w.key("ok").value(ok).endObject();
         if (!json)
-            std::printf("%d: %s\n", a, result.c_str());
+            std::fprintf(cli::out(), "%d: %s\n", a, result.c_str());
     }
     w.endArray().key("ok").value(all).endObject();
     if (json)
-        std::printf("%s\n", w.text().c_str());
+        cli::printJson(w);
     return all ? kOk : kFailed;
 }
 
@@ -424,34 +479,27 @@ bool isProductionCommand(const std::string& command) {
     return command == "calibrate" || command == "output-calibrate";
 }
 
-bool productionArgumentsValid(const std::string& command, const std::vector<std::string>& args) {
+const std::vector<cli::OptionSpec>* productionOptions(std::string_view command) {
+    static const std::vector<cli::OptionSpec> calibrate{
+        {"--points", 1},  {"--range", 2}, {"--dot", 1},    {"--signal", 1},
+        {"--density", 1}, {"--apply", 1}, {"--report", 1}, {"--hook-timeout-s", 1}};
+    static const std::vector<cli::OptionSpec> output{{"--measure", 1}, {"--hook-timeout-s", 1}};
     if (command == "calibrate")
-        return parseCalibrate(args).has_value();
-    return parseOutput(args).has_value();
+        return &calibrate;
+    if (command == "output-calibrate")
+        return &output;
+    return nullptr;
 }
 
-int runProductionCommand(const std::string& command, const std::vector<std::string>& args,
-                         AppContext& ctx, bool json) {
-    if (command == "calibrate") {
-        const auto o = parseCalibrate(args);
-        return o ? calibrate(*o, ctx, json) : kUsage;
-    }
-    const auto o = parseOutput(args);
-    return o ? outputCalibrate(*o, ctx, json) : kUsage;
+std::optional<std::string> checkProductionArguments(const Arguments& args) {
+    if (args.command == "calibrate")
+        return earlyTargetsRefusal(parseCalibrate(args));
+    parseOutput(args);
+    return std::nullopt;
 }
 
-const char* productionUsage() {
-    return "  calibrate --points 2|3|5 [--range START END] [--dot 0000|000.0|00.00|0.000]\n"
-           "            [--signal Pressure|Temperature|level] [--density D]\n"
-           "            [--apply 'CMD {target}'] [--report FILE]\n"
-           "                            sensor calibration of every online device: the settings\n"
-           "                            of the highest online device unless given; at each point\n"
-           "                            CMD runs with {target} replaced (without --apply the\n"
-           "                            terminal asks); K and B written, verified at the last\n"
-           "                            point; one row per device; --report keeps the CSV report\n"
-           "  output-calibrate current|voltage [--measure 'CMD {point}']\n"
-           "                            low and high output commands to every online device; the\n"
-           "                            measured value is CMD's first line ({point}: low, high)\n"
-           "                            or typed at the terminal; slope and offset written and\n"
-           "                            read back\n";
+int runProductionCommand(const Arguments& args, AppContext& ctx, bool json) {
+    if (args.command == "calibrate")
+        return calibrate(parseCalibrate(args), ctx, json);
+    return outputCalibrate(parseOutput(args), ctx, json);
 }

@@ -3,18 +3,22 @@
 // online device) and "output-calibrate" (the analogue outputs), each driven by a hook command or
 // by the operator at the terminal.
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cli/Options.h"
 #include "common/AppContext.h"
 
 bool isProductionCommand(const std::string& command);
-// The arguments' shape, checked before any port is opened.
-bool productionArgumentsValid(const std::string& command, const std::vector<std::string>& args);
+// The options of these commands; null for another command.
+const std::vector<cli::OptionSpec>* productionOptions(std::string_view command);
+// The arguments' shape (a UsageError), checked before any port is opened; then what the
+// arguments alone show cannot be done (the calibration's refusal of its targets).
+std::optional<std::string> checkProductionArguments(const cli::Arguments& args);
 // Runs the command; the exit code (0 only when every online device was written and verified).
-int runProductionCommand(const std::string& command, const std::vector<std::string>& args,
-                         AppContext& ctx, bool json);
-const char* productionUsage();
+int runProductionCommand(const cli::Arguments& args, AppContext& ctx, bool json);
 
 // `command` with every "{name}" replaced by `value`.
 std::string substitute(std::string command, const std::string& name, const std::string& value);

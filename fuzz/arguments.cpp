@@ -26,9 +26,11 @@ std::vector<std::string> argumentsOf(const std::uint8_t* data, std::size_t size)
 }
 
 bool reachesOutside(const std::string& a) {
-    // --apply and --measure run commands of the operator's.
-    return a == "--port" || a == "--simulate" || a == "export" || a == "collect" || a == "--dir" ||
-           a == "--tcp" || a == "--apply" || a == "--measure" || a == "--report";
+    // --apply and --measure run commands of the operator's; "--port=..." is "--port ...".
+    const std::string name = a.substr(0, a.find('='));
+    return name == "--port" || name == "--simulate" || a == "export" || a == "collect" ||
+           name == "--dir" || name == "--tcp" || name == "--apply" || name == "--measure" ||
+           name == "--report" || name == "--png" || name == "--csv";
 }
 
 }  // namespace

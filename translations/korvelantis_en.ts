@@ -1445,6 +1445,58 @@
         <source>未写入：%1</source>
         <translation>Not written: %1</translation>
     </message>
+    <message>
+        <source>no port: give --port PATH or set KORVELANTIS_PORT</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>input ended</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The hook command failed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The hook command ran longer than %1 s and was ended: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Apply %1 %2 and press Enter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Measured %1 value (%2): </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not a number: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The high value must be above the low value; nothing was written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 samples written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address %1 (%2) has no current output; nothing was written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address %1 (%2) has no voltage output; nothing was written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is the record file itself; nothing was written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is a record file (.rec); nothing was written.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>

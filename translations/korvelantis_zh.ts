@@ -1444,6 +1444,58 @@
         <source>未写入：%1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>no port: give --port PATH or set KORVELANTIS_PORT</source>
+        <translation>未指定串口：请用 --port PATH 或设置 KORVELANTIS_PORT</translation>
+    </message>
+    <message>
+        <source>input ended</source>
+        <translation>输入已结束</translation>
+    </message>
+    <message>
+        <source>The hook command failed: %1</source>
+        <translation>钩子命令失败：%1</translation>
+    </message>
+    <message>
+        <source>The hook command ran longer than %1 s and was ended: %2</source>
+        <translation>钩子命令运行超过%1秒，已终止：%2</translation>
+    </message>
+    <message>
+        <source>Apply %1 %2 and press Enter</source>
+        <translation>请施加%1 %2后按回车</translation>
+    </message>
+    <message>
+        <source>Measured %1 value (%2): </source>
+        <translation>%1点测量值（%2）：</translation>
+    </message>
+    <message>
+        <source>Not a number: %1</source>
+        <translation>不是数字：%1</translation>
+    </message>
+    <message>
+        <source>The high value must be above the low value; nothing was written.</source>
+        <translation>高点值必须大于低点值，未写入！</translation>
+    </message>
+    <message>
+        <source>%1 of %2 samples written</source>
+        <translation>已写入%1/%2个采样</translation>
+    </message>
+    <message>
+        <source>Address %1 (%2) has no current output; nothing was written.</source>
+        <translation>地址%1（%2）没有电流输出，未写入！</translation>
+    </message>
+    <message>
+        <source>Address %1 (%2) has no voltage output; nothing was written.</source>
+        <translation>地址%1（%2）没有电压输出，未写入！</translation>
+    </message>
+    <message>
+        <source>%1 is the record file itself; nothing was written.</source>
+        <translation>%1就是记录文件本身，未写入！</translation>
+    </message>
+    <message>
+        <source>%1 is a record file (.rec); nothing was written.</source>
+        <translation>%1是记录文件（.rec），未写入！</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>

@@ -113,15 +113,23 @@ TEST(CliCollect, UnwritableDirectoryFailsAtOnceInsteadOfReportingSuccess) {
 
 TEST(CliCollect, SilentDeviceEndsAfterMaxMissesWithAMessage) {
     TempDir dir;
-    // Nothing answers at address 9.
+    // Nothing answers at address 9; without --dot its point position is unknown, so nothing is
+    // recorded at all.
+    const CliRun unknown = runCli(
+        "--simulate 4 --baud 115200 --time-scale 0.05 collect 9 --interval-s 1 --count 5 --dir " +
+        dir.path());
+    EXPECT_EQ(unknown.status, 3);
+    EXPECT_EQ(unknown.err, "No online device\n");
+    EXPECT_TRUE(unknown.out.empty());
     const CliRun r = runCli(
         "--simulate 4 --baud 115200 --time-scale 0.05 collect 9 --interval-s 1 "
-        "--count 5 --max-misses 2 --dir " +
+        "--count 5 --max-misses 2 --dot 0000 --dir " +
         dir.path());
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(
         r.err,
-        "Device did not answer 2 times in a row, acquisition ended!\n0 of 5 samples written\n");
+        "No online device\nDevice did not answer 2 times in a row, acquisition ended!\n0 of 5 "
+        "samples written\n");
     ASSERT_FALSE(r.out.empty());
     EXPECT_EQ(textOf(r.out.substr(0, r.out.size() - 1)), std::string(kRecordHeader));
 }

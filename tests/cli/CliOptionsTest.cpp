@@ -14,7 +14,8 @@ TEST(CommandLineOptions, AreRefusedBeforeThePortIsOpened) {
         "--baud 14400 scan",
         "--baud 9600abc scan",
         "--baud -9600 scan",
-        "--parity odd scan",
+        "--parity oddd scan",
+        "--parity=Odd scan",
         "--data-bits 9 scan",
         "--stop-bits 3 scan",
         "--timeout-ms 19 scan",
@@ -27,28 +28,28 @@ TEST(CommandLineOptions, AreRefusedBeforeThePortIsOpened) {
         "collect 61 --interval-s 1 --count 1",
     };
     for (const char* args : refused) {
-        const CliRun r = cli(std::string("--port /nonexistent/tty ") + args, dir);
+        const CliRun r = cliLine(std::string("--port /nonexistent/tty ") + args, dir);
         EXPECT_EQ(r.code, 2) << args << "\n" << r.err;
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << args;
         EXPECT_EQ(r.err.find("/nonexistent/tty"), std::string::npos) << args;
     }
-    const CliRun download = cli("--port /nonexistent/tty download 61 " + file, dir);
+    const CliRun download = cliLine("--port /nonexistent/tty download 61 " + file, dir);
     EXPECT_EQ(download.code, 2);
     // A product code no register pair can hold is the command's refusal, still before the port.
-    const CliRun code = cli("--port /nonexistent/tty configure 5 99999999999", dir);
+    const CliRun code = cliLine("--port /nonexistent/tty configure 5 99999999999", dir);
     EXPECT_EQ(code.code, 3);
     EXPECT_EQ(code.err, "Product code: enter a value from 0 to 2147483647\n");
-    const CliRun baud = cli("--port /nonexistent/tty --baud 99999999999 scan", dir);
+    const CliRun baud = cliLine("--port /nonexistent/tty --baud 99999999999 scan", dir);
     EXPECT_NE(baud.err.find("--baud 99999999999 is not accepted"), std::string::npos) << baud.err;
 }
 
 TEST(CommandLineOptions, ResponseTimeOutIsTakenForEveryExchange) {
     TempDir dir;
-    const CliRun r = cli("--timeout-ms 20 --simulate 9,7 scan --all", dir);
+    const CliRun r = cliLine("--timeout-ms 20 --simulate 9,7 scan --all", dir);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "7\n9\n");
     for (const char* ok : {"--timeout-ms 20", "--timeout-ms 5000", "--baud 300 --timeout-ms 20"}) {
-        const CliRun e = cli(std::string(ok) + " --port /nonexistent/tty scan", dir);
+        const CliRun e = cliLine(std::string(ok) + " --port /nonexistent/tty scan", dir);
         EXPECT_EQ(e.code, 4) << ok;  // accepted: it got as far as the port
     }
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "calibration/SensorCalibration.h"
+#include "cli/Run.h"
 #include "sim/SimBus.h"
 #include "sim/SimControl.h"
 #include "tests/cli/CliRun.h"
@@ -21,9 +22,9 @@ TEST(CommandLineProduction, CalibrateWithAnApplyHookWritesAndVerifiesEveryDevice
     const std::string hook =
         std::string("'") + KORV_SIM_PATH + " --control " + control + " --set-pressure {target}'";
     const CliRun r =
-        cli("--port " + tty + " --json calibrate --points 3 --range 0 1.6 --dot 0.000" +
-                " --apply " + hook + " --report " + dir.file("cal.csv"),
-            dir);
+        cliLine("--port " + tty + " --json calibrate --points 3 --range 0 1.6 --dot 0.000" +
+                    " --apply " + hook + " --report " + dir.file("cal.csv"),
+                dir);
     EXPECT_EQ(r.code, 3) << r.err;
     EXPECT_NE(r.out.find("{\"address\":3,"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"result\":\"verified\",\"ok\":true}"), std::string::npos) << r.out;
@@ -52,7 +53,8 @@ TEST(CommandLineProduction, AHangUpDuringTheWritesReportsEveryDevice) {
           "{\"address\":7,\"readings\":[", "\"result\":\"not confirmed\",\"ok\":false}",
           "{\"address\":9,\"readings\":[", "\"result\":\"not reached\",\"ok\":false}"}},
         {"output-calibrate current --measure 'case {point} in low) echo 4;; high) echo 20;; esac'",
-         60 + 3 + 3 + 3 + 2,  // the scan, low and high, the commands 0, the writes to 3 and 7
+         60 + 3 + 3 + 3 + 3 + 2,  // the scan, the output types, low and high, the commands 0, the
+                                  // writes to 3 and 7
          {"{\"address\":3,\"result\":\"written\",\"ok\":false}",
           "{\"address\":7,\"result\":\"not confirmed\",\"ok\":false}",
           "{\"address\":9,\"result\":\"not reached\",\"ok\":false}"}},
@@ -73,7 +75,8 @@ TEST(CommandLineProduction, AHangUpDuringTheWritesReportsEveryDevice) {
              {std::pair{"{report}", dir.file("cal.csv")}, std::pair{"{control}", dir.file("ctl")}})
             if (const auto p = args.find(mark); p != std::string::npos)
                 args.replace(p, std::string(mark).size(), value);
-        const CliRun r = cli("--port " + sim.portPath() + " --timeout-ms 20 --json " + args, dir);
+        const CliRun r =
+            cliLine("--port " + sim.portPath() + " --timeout-ms 20 --json " + args, dir);
         EXPECT_EQ(r.code, 3) << r.err;
         std::size_t at = 0;
         for (const char* e : c.expected) {
@@ -83,7 +86,9 @@ TEST(CommandLineProduction, AHangUpDuringTheWritesReportsEveryDevice) {
         }
         EXPECT_NE(r.err.find("Error Code5read serial operation failed!"), std::string::npos)
             << r.err;
-        EXPECT_NE(r.err.find(calib::downloadInterruptedText({3}, {7}, {9})), std::string::npos)
+        EXPECT_NE(r.err.find(cli::spoken(calib::downloadInterruptedText({3}, {7}, {9}),
+                                         cli::Language::English)),
+                  std::string::npos)
             << r.err;
         if (std::string(c.args).rfind("calibrate", 0) == 0) {
             EXPECT_EQ(r.out.find("\"readings\":[null"), std::string::npos) << r.out;

@@ -6,21 +6,21 @@
 
 TEST(CommandLine, ScanPrintsTheFirstDevice) {
     TempDir dir;
-    const CliRun r = cli("--simulate 7,9 scan", dir);
+    const CliRun r = cliLine("--simulate 7,9 scan", dir);
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "7\n");
 }
 
 TEST(CommandLine, ScanAllPrintsEveryOnlineAddressInOrder) {
     TempDir dir;
-    const CliRun r = cli("--simulate 12,1 scan --all", dir);
+    const CliRun r = cliLine("--simulate 12,1 scan --all", dir);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "1\n12\n");
 }
 
 TEST(CommandLine, ReadPrintsNineteenLinesAndDownloadWritesThemBack) {
     TempDir dir;
-    const CliRun r = cli("--simulate 3 read 3", dir);
+    const CliRun r = cliLine("--simulate 3 read 3", dir);
     ASSERT_EQ(r.code, 0) << r.err;
     std::size_t lines = 0;
     for (char c : r.out) lines += c == '\n';
@@ -29,50 +29,50 @@ TEST(CommandLine, ReadPrintsNineteenLinesAndDownloadWritesThemBack) {
     EXPECT_EQ(r.out.find('\r'), std::string::npos);
 
     writeFileBytes(dir.file("p.txt"), r.out);
-    const CliRun d = cli("--simulate 3 download 3 " + dir.file("p.txt"), dir);
+    const CliRun d = cliLine("--simulate 3 download 3 " + dir.file("p.txt"), dir);
     EXPECT_EQ(d.code, 0);
     EXPECT_EQ(d.err, "Download Success!\n");
     // The device's own block is read first: an absent one gets nothing.
-    const CliRun f = cli("--simulate 3 download 4 " + dir.file("p.txt"), dir);
+    const CliRun f = cliLine("--simulate 3 download 4 " + dir.file("p.txt"), dir);
     EXPECT_EQ(f.code, 3);
     EXPECT_EQ(f.err, "No online device\n");
 }
 
 TEST(CommandLine, SilentDeviceAndEmptyBusExitThree) {
     TempDir dir;
-    const CliRun r = cli("--simulate 3 read 4", dir);
+    const CliRun r = cliLine("--simulate 3 read 4", dir);
     EXPECT_EQ(r.code, 3);
     EXPECT_EQ(r.out, "");
 }
 
 TEST(CommandLine, UsageErrorsExitTwoAndUnopenablePortsFour) {
     TempDir dir;
-    EXPECT_EQ(cli("--simulate 3 read", dir).code, 2);
-    EXPECT_EQ(cli("--simulate 3 frobnicate", dir).code, 2);
-    EXPECT_EQ(cli("--parity odd --simulate 3 scan", dir).code, 2);
-    EXPECT_EQ(cli("--simulate 3 configure 61 5", dir).code, 2);
-    const CliRun r = cli("--port /nonexistent/tty scan", dir);
+    EXPECT_EQ(cliLine("--simulate 3 read", dir).code, 2);
+    EXPECT_EQ(cliLine("--simulate 3 frobnicate", dir).code, 2);
+    EXPECT_EQ(cliLine("--parity space --simulate 3 scan", dir).code, 2);
+    EXPECT_EQ(cliLine("--simulate 3 configure 61 5", dir).code, 2);
+    const CliRun r = cliLine("--port /nonexistent/tty scan", dir);
     EXPECT_EQ(r.code, 4);
     EXPECT_NE(r.err.find("/nonexistent/tty"), std::string::npos);
 }
 
 TEST(CommandLine, ConfigureWritesProductCodeAndAddressToEveryDevice) {
     TempDir dir;
-    const CliRun r = cli("--simulate 3 configure 5 70000", dir);
+    const CliRun r = cliLine("--simulate 3 configure 5 70000", dir);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
 }
 
 TEST(CommandLine, ChoiceThatNamesNoListEntryRefusesToDownload) {
     TempDir dir;
-    const CliRun r = cli("--simulate 3 read 3", dir);
+    const CliRun r = cliLine("--simulate 3 read 3", dir);
     ASSERT_EQ(r.code, 0) << r.err;
     std::string file = r.out;
     const auto at = file.find("k1Type=");
     ASSERT_NE(at, std::string::npos);
     file.replace(at, file.find('\n', at) - at, "k1Type=Hysteresis normally opne");
     writeFileBytes(dir.file("typo.txt"), file);
-    const CliRun d = cli("--simulate 3 download 3 " + dir.file("typo.txt"), dir);
+    const CliRun d = cliLine("--simulate 3 download 3 " + dir.file("typo.txt"), dir);
     EXPECT_EQ(d.code, 3);
     EXPECT_NE(d.err.find("k1Type=Hysteresis normally opne"), std::string::npos) << d.err;
     EXPECT_EQ(d.err.find("Download"), std::string::npos) << d.err;
@@ -106,13 +106,13 @@ TEST(CommandLine, WhatReadPrintsDownloadsToTheRegistersItCameFrom) {
                                                  {16, 33}, {21, 998}};
     for (auto [r, v] : regs) tb.sim.setReg(1, r, static_cast<std::uint16_t>(v));
     const std::string port = "--port " + tb.sim.portPath() + " ";
-    const CliRun r = cli(port + "read 1", dir);
+    const CliRun r = cliLine(port + "read 1", dir);
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("rangeStart=-1.15\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("k1Delay=0.7\n"), std::string::npos) << r.out;
     for (auto [r, v] : regs) tb.sim.setReg(1, r, 0);
     writeFileBytes(dir.file("r.txt"), r.out);
-    const CliRun d = cli(port + "download --all " + dir.file("r.txt"), dir);
+    const CliRun d = cliLine(port + "download --all " + dir.file("r.txt"), dir);
     EXPECT_EQ(d.code, 0) << d.err;
     for (auto [reg, v] : regs) EXPECT_EQ(tb.sim.reg(1, reg), static_cast<std::uint16_t>(v)) << reg;
 }
@@ -126,7 +126,7 @@ TEST(CommandLine, DownloadsThatWouldWriteWrongRegistersExitThreeAndSendNothing) 
     tb.sim.setReg(3, 9, 2);  // "00.00"
     tb.sim.setReg(3, 8, 4);  // "2K+1A"
     const std::string port = "--port " + tb.sim.portPath() + " ";
-    const CliRun r = cli(port + "read 3", dir);
+    const CliRun r = cliLine(port + "read 3", dir);
     ASSERT_EQ(r.code, 0) << r.err;
     const std::string fifo = dir.file("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -145,7 +145,7 @@ TEST(CommandLine, DownloadsThatWouldWriteWrongRegistersExitThreeAndSendNothing) 
         {withLine(r.out, "rangeEnd", "rangeEnd=3e38"), p, "download --all ",
          "Range end: enter a value from 0 to 655.35\n"},
         {withLine(r.out, "rangeStart", "rangeStart=x"), p, "download --all ",
-         "请键入一个数。\n" + p + ": the value of this parameter is not a number\n"},
+         "Please enter a number.\n" + p + ": the value of this parameter is not a number\n"},
         {withLine(r.out, "k1Delay", ""), p, "download 3 ", p + ": Line 10 (k1Delay) is missing!\n"},
         {withLine(r.out, "dotPos", "dotPos=0.000"), p, "download 3 ",
          "Point position: the file has 0.000, device 3 has 00.00\n"},
@@ -160,14 +160,14 @@ TEST(CommandLine, DownloadsThatWouldWriteWrongRegistersExitThreeAndSendNothing) 
         if (!c.file.empty())
             writeFileBytes(c.path, c.file);
         tb.sim.clearFramesReceived();
-        const CliRun d = cli(port + c.command + c.path, dir);
+        const CliRun d = cliLine(port + c.command + c.path, dir);
         EXPECT_EQ(d.code, 3) << c.err;
         EXPECT_EQ(d.err, c.err);
         EXPECT_EQ(writeFrames(tb.sim), 0u) << c.err;
     }
     // The same file with its keys in another order goes out.
     writeFileBytes(p, withLine(r.out, "signalType", "") + "signalType=Pressure\n");
-    const CliRun d = cli(port + "download 3 " + p, dir);
+    const CliRun d = cliLine(port + "download 3 " + p, dir);
     EXPECT_EQ(d.code, 0) << d.err;
     EXPECT_EQ(writeFrames(tb.sim), 1u);
 }
@@ -180,7 +180,7 @@ TEST(CommandLine, ReadMarksCodesNoListCanShowSoDownloadRefusesThem) {
     tb.sim.setReg(3, 5, 10);
     tb.sim.setReg(3, 9, 7);
     const std::string port = "--port " + tb.sim.portPath() + " ";
-    const CliRun r = cli(port + "read 3", dir);
+    const CliRun r = cliLine(port + "read 3", dir);
     EXPECT_EQ(r.code, 5);
     EXPECT_EQ(r.out.rfind("signalType=(code 9)\nsignalUnit=(code 10)\n", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("\ndotPos=(code 7)\n"), std::string::npos) << r.out;
@@ -190,7 +190,7 @@ TEST(CommandLine, ReadMarksCodesNoListCanShowSoDownloadRefusesThem) {
               "dotPos: device 3 holds code 7, which no list can show\n");
     writeFileBytes(dir.file("r.txt"), r.out);
     tb.sim.clearFramesReceived();
-    const CliRun d = cli(port + "download --all " + dir.file("r.txt"), dir);
+    const CliRun d = cliLine(port + "download --all " + dir.file("r.txt"), dir);
     EXPECT_EQ(d.code, 3);
     EXPECT_EQ(d.err, dir.file("r.txt") + ": signalType=(code 9) is not one of its choices\n");
     EXPECT_EQ(writeFrames(tb.sim), 0u);
@@ -199,19 +199,20 @@ TEST(CommandLine, ReadMarksCodesNoListCanShowSoDownloadRefusesThem) {
 TEST(CommandLine, ConfigureRefusesAProductCodeItCannotSend) {
     TempDir dir;
     for (const char* code : {"-1", "2147483648"}) {
-        const CliRun r = cli(std::string("--simulate 3 configure 5 ") + code, dir);
+        const CliRun r = cliLine(std::string("--simulate 3 configure 5 ") + code, dir);
         EXPECT_EQ(r.code, 3) << code;
         EXPECT_EQ(r.err, "Product code: enter a value from 0 to 2147483647\n");
     }
-    EXPECT_EQ(cli("--simulate 3 configure 5 12x", dir).code, 2);
+    EXPECT_EQ(cliLine("--simulate 3 configure 5 12x", dir).code, 2);
 }
 
 TEST(CommandLine, ConfigureRefusesWhenTwoDevicesAnswerUnlessForced) {
     TempDir dir;
-    const CliRun r = cli("--simulate 3,7 --timeout-ms 20 configure 5 70000", dir);
+    const CliRun r = cliLine("--simulate 3,7 --timeout-ms 20 configure 5 70000", dir);
     EXPECT_EQ(r.code, 3);
     EXPECT_NE(r.err.find("More than one device answers: 3, 7."), std::string::npos) << r.err;
-    const CliRun f = cli("--simulate 3,7 --timeout-ms 20 --json configure 5 70000 --force", dir);
+    const CliRun f =
+        cliLine("--simulate 3,7 --timeout-ms 20 --json configure 5 70000 --force", dir);
     EXPECT_EQ(f.code, 0) << f.err;
     EXPECT_NE(f.out.find("\"answering\":[3,7],\"sent\":true,\"status\":\"confirmed\""),
               std::string::npos)
@@ -220,10 +221,10 @@ TEST(CommandLine, ConfigureRefusesWhenTwoDevicesAnswerUnlessForced) {
 
 TEST(CommandLine, DownloadAllPrintsOneLinePerDeviceAfterItsReadBack) {
     TempDir dir;
-    const CliRun r = cli("--simulate 3 read 3", dir);
+    const CliRun r = cliLine("--simulate 3 read 3", dir);
     ASSERT_EQ(r.code, 0) << r.err;
     writeFileBytes(dir.file("p.txt"), r.out);
-    const CliRun d = cli("--simulate 3,7 download --all " + dir.file("p.txt"), dir);
+    const CliRun d = cliLine("--simulate 3,7 download --all " + dir.file("p.txt"), dir);
     EXPECT_EQ(d.code, 0) << d.err;
     EXPECT_EQ(d.out, "3: verified\n7: verified\n");
     EXPECT_EQ(d.err, "Download Success!\n2 of 2 devices verified\n");

@@ -18,7 +18,7 @@ std::vector<std::string> lines(const std::string& text) {
 
 TEST(CommandLineTrace, EveryFrameIsALineOnStandardError) {
     TempDir dir;
-    const CliRun r = cli("--trace --timeout-ms 20 --simulate 1,7 scan --all", dir);
+    const CliRun r = cliLine("--trace --timeout-ms 20 --simulate 1,7 scan --all", dir);
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "1\n7\n");
     const std::regex shape(
@@ -40,7 +40,7 @@ TEST(CommandLineTrace, EveryFrameIsALineOnStandardError) {
 
 TEST(CommandLineTrace, ScanWithStatsPrintsTheFiguresAfterTheList) {
     TempDir dir;
-    const CliRun r = cli("--timeout-ms 20 --simulate 3 scan --stats --all", dir);
+    const CliRun r = cliLine("--timeout-ms 20 --simulate 3 scan --stats --all", dir);
     EXPECT_EQ(r.code, 0);
     const auto out = lines(r.out);
     ASSERT_EQ(out.size(), 1u + 1u + 60u);
@@ -54,22 +54,22 @@ TEST(CommandLineTrace, ScanWithStatsPrintsTheFiguresAfterTheList) {
               "      1         1         0         1          0        0        0        -"
               "        -        -");
     // The first-device scan takes it too; nothing else may follow scan.
-    const CliRun first = cli("--timeout-ms 20 --simulate 2 scan --stats", dir);
+    const CliRun first = cliLine("--timeout-ms 20 --simulate 2 scan --stats", dir);
     EXPECT_EQ(first.code, 0);
     EXPECT_EQ(lines(first.out).size(), 1u + 1u + 2u);
-    EXPECT_EQ(cli("--simulate 2 scan --stats --stats", dir).code, 2);
-    EXPECT_EQ(cli("--simulate 2 scan --all --json-ish", dir).code, 2);
+    EXPECT_EQ(cliLine("--simulate 2 scan --stats --stats", dir).code, 2);
+    EXPECT_EQ(cliLine("--simulate 2 scan --all --json-ish", dir).code, 2);
 }
 
 TEST(CommandLineTrace, APortNamedTcpReachesTheBusOverTcp) {
     TempDir dir;
     TestBus t({5});
     SimTcpServer server(t.sim.portPath());
-    const CliRun r = cli("--trace --port " + server.portName() + " read 5", dir);
+    const CliRun r = cliLine("--trace --port " + server.portName() + " read 5", dir);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(lines(r.out).size(), 19u);
     EXPECT_NE(r.err.find(" RX 5 04 good answer "), std::string::npos);
-    const CliRun refused = cli("--port tcp:127.0.0.1:notaport scan", dir);
+    const CliRun refused = cliLine("--port tcp:127.0.0.1:notaport scan", dir);
     EXPECT_EQ(refused.code, 4);
     EXPECT_NE(refused.err.find("is not a TCP port name"), std::string::npos);
 }

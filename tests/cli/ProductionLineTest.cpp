@@ -37,9 +37,9 @@ LineRun runLine(const TempDir& dir, const std::string& tty, const std::string& c
     const std::string hook =
         std::string("'") + KORV_SIM_PATH + " --control " + control + " --set-pressure {target}'";
     const std::string cmd = std::string("KORVELANTIS_CLI='") + KORV_CLI_PATH +
-                            " --time-scale 0.03' BAUD=115200 RANGE='0 1.6' sh " + script + " " +
-                            tty + " " + dir.file("params.ini") + " " + dir.file("out") + " " +
-                            hook + " 2>" + dir.file("line.err");
+                            " --timeout-ms 20' BAUD=115200 RANGE='0 1.6' sh " + script + " " + tty +
+                            " " + dir.file("params.ini") + " " + dir.file("out") + " " + hook +
+                            " 2>" + dir.file("line.err");
     const int status = std::system(cmd.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, fileText(dir.file("line.err"))};
 }
@@ -66,7 +66,7 @@ TEST(ProductionLineExample, RunsAsPrintedAndStopsAtTheFirstFailingStep) {
             argv.insert(argv.end(), {"--fault", c.fault});
         ChildProcess sim(argv);
         ASSERT_NE(sim.waitForLine("/"), "");
-        const CliRun read = cli("--port " + tty + " read 3", dir);
+        const CliRun read = cliLine("--port " + tty + " read 3", dir);
         ASSERT_EQ(read.code, 0) << read.err;
         writeFileBytes(dir.file("params.ini"), read.out);
 
@@ -117,7 +117,7 @@ TEST(CommandLineProduction, OutputCalibrateReadsBackAndRefusesAFlatOrReversedLin
         const std::string measure = std::string("'case {point} in low) echo ") + c.low +
                                     ";; high) echo " + c.high + ";; esac'";
         const CliRun r =
-            cli("--port " + tty + " --json output-calibrate current --measure " + measure, dir);
+            cliLine("--port " + tty + " --json output-calibrate current --measure " + measure, dir);
         EXPECT_EQ(r.code, c.code);
         const bool refused = std::string(c.expected).rfind("The high", 0) == 0;
         EXPECT_NE((refused ? r.err : r.out).find(c.expected), std::string::npos) << r.out << r.err;
