@@ -21,6 +21,7 @@
 #include "config/ParameterModel.h"
 #include "config/ReadBack.h"
 #include "config/Readdress.h"
+#include "link/LineFaults.h"
 #include "link/RegisterMap.h"
 #include "sim/SimBus.h"
 
@@ -63,7 +64,7 @@ int usage() {
                  "       korvelantis-cli [--port PATH | --simulate 1,7,12] [--baud N]\n"
                  "         [--parity \"No parity\"|\"Odd parity\"|\"even parity\"]\n"
                  "         [--data-bits 8|7] [--stop-bits 1|1.5|2] [--timeout-ms 20..5000]\n"
-                 "         [--time-scale X] [--trace] [--json] COMMAND\n"
+                 "         [--time-scale X] [--rs485] [--trace] [--json] COMMAND\n"
                  "  --json: scan, read, download, configure, calibrate, output-calibrate and\n"
                  "          collect print one JSON document on standard output (messages stay on\n"
                  "          standard error); also accepted after the command\n"
@@ -74,9 +75,12 @@ int usage() {
                  "  --baud N: 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200\n"
                  "  --timeout-ms N: wait the wire time plus N ms for an answer (default: the\n"
                  "                  classic waits of each exchange)\n"
+                 "  --rs485: the kernel's RS-485 mode (RTS on send) for a native UART\n"
                  "commands:\n"
                  "  scan                      the first device that answers\n"
-                 "  scan --all                every online address 1..60\n"
+                 "  scan --all                every online address 1..60; then the devices that\n"
+                 "                            refused and the answers that failed their CRC\n"
+                 "                            or came cut\n"
                  "  scan [--all] --stats      ... and then the figures of every address polled\n"
                  "  read ADDR                 the parameters of ADDR as a parameter file; exit 5\n"
                  "                            when a line reads \"(code N)\": a code no list can\n"
@@ -206,6 +210,19 @@ const char* readBackStatusName(config::ReadBackStatus s) {
     return "no answer";
 }
 
+// The devices that refused, in JSON and by name, and the line-fault summary.
+void reportLineFaults(AppContext& ctx, const LineFaults& faults, JsonWriter& w) {
+    w.key("refusing").beginArray();
+    for (const Refusal& r : faults.refusals) {
+        w.beginObject().key("address").value(r.address).key("exception").value(int{r.code});
+        w.endObject();
+        ctx.messages.show(refusalText(r.address, r.code));
+    }
+    w.endArray();
+    if (!faults.empty())
+        ctx.messages.show(faults.summary());
+}
+
 int scanFirst(AppContext& ctx, JsonWriter& w) {
     config::SearchState st;
     const config::SearchOutcome out = config::ScanFirstDevice(ctx, st);
@@ -215,7 +232,9 @@ int scanFirst(AppContext& ctx, JsonWriter& w) {
     w.key("devices").beginArray();
     if (out.complete)
         w.value(current);
-    w.endArray().key("ok").value(out.complete);
+    w.endArray();
+    reportLineFaults(ctx, out.faults, w);
+    w.key("ok").value(out.complete);
     if (!out.complete)
         return kFailed;
     return kOk;
@@ -223,7 +242,7 @@ int scanFirst(AppContext& ctx, JsonWriter& w) {
 
 int scanAll(AppContext& ctx, JsonWriter& w) {
     config::SearchState st;
-    config::ScanAllDevices(ctx, st);
+    const config::SearchOutcome out = config::ScanAllDevices(ctx, st);
     w.key("devices").beginArray();
     for (int a : ctx.onlineAddresses()) w.value(a);
     w.endArray();
@@ -235,6 +254,7 @@ int scanAll(AppContext& ctx, JsonWriter& w) {
         ctx.messages.show(config::kNoOnlineDevice);
         code = kFailed;
     }
+    reportLineFaults(ctx, out.faults, w);
     w.key("ok").value(code == kOk);
     return code;
 }
@@ -267,7 +287,8 @@ std::optional<std::vector<std::uint8_t>> readBlock(AppContext& ctx, std::uint8_t
     if (!r.ioOk)
         return std::nullopt;
     if (!r.complete() || !r.crcOk() || (r.answer[3] == 0 && r.answer[4] == 0)) {
-        ctx.messages.show(config::kNoOnlineDevice);
+        ctx.messages.show(r.refused ? refusalText(address, r.exceptionCode)
+                                    : std::string(config::kNoOnlineDevice));
         return std::nullopt;
     }
     return r.answer;
@@ -460,6 +481,10 @@ int runCli(int argc, char** argv) {
         }
         if (a == "--json") {
             json = true;
+            continue;
+        }
+        if (a == "--rs485") {
+            settings.Rs485 = true;
             continue;
         }
         if (i + 1 >= argc)

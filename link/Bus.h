@@ -29,8 +29,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <mutex>
-#include <set>
 #include <vector>
 
 #include "link/BusTraffic.h"
@@ -49,6 +49,8 @@ struct ExchangeResult {
     // The device answered with an exception (function code with the high bit set). Its bytes are
     // not copied: a short frame padded with zeros would pass a CRC check over the padded length.
     bool refused = false;
+    // Its exception code (1 illegal function, 2 illegal data address ...) when refused.
+    std::uint8_t exceptionCode = 0;
 
     bool complete() const { return received == answer.size(); }
     // A complete answer whose last two bytes are the CRC of the bytes before them. Use this rather
@@ -142,7 +144,10 @@ private:
     bool portOpenOrSay();
     ExchangeResult exchangeLocked(const std::vector<std::uint8_t>& frame, std::size_t answerLength,
                                   int waitMs, int responseTimeoutMs);
-    bool awaitQuietLine(std::uint16_t key, std::size_t answerLength, int waitMs);
+    bool awaitLateAnswers(std::uint16_t key);
+    bool awaitSilence(std::uint8_t address);
+    // Notes what a written request means for the line; returns when it was written.
+    CSerialPort::Clock::time_point noteSent(const std::vector<std::uint8_t>& frame);
     Window answerWindow(CSerialPort::Clock::time_point sent, std::size_t requestLength,
                         std::size_t answerLength, int waitMs, int responseTimeoutMs) const;
 
@@ -152,9 +157,14 @@ private:
     CSerialPort port_;
     Timing timing_;
     int responseTimeoutMs_ = SerialSettings::kClassicResponseTimeout;
-    // Address << 8 | function of exchanges that ended without their answer.
-    std::set<std::uint16_t> unanswered_;
+    // Address << 8 | function of exchanges that met silence -> until when their late answer
+    // could still come.
+    std::map<std::uint16_t, CSerialPort::Clock::time_point> lateUntil_;
     CSerialPort::Clock::time_point lastExchangeEnd_{};
+    // When our last request's last bit left the line; that request, until the next one is due.
+    CSerialPort::Clock::time_point lastSentEnd_{};
+    std::vector<std::uint8_t> lastSent_;
+    bool lineEchoes_ = false;  // learnt since Open: our requests come back to us
     std::atomic<CSerialPort::State> state_{CSerialPort::State::NeverOpened};
     const CSerialPort::Clock::time_point created_ = CSerialPort::Clock::now();
     std::vector<BusFrame> frames_;  // of the exchange under way; guarded by mutex_
