@@ -228,3 +228,23 @@ TEST(CommandLine, DownloadAllPrintsOneLinePerDeviceAfterItsReadBack) {
     EXPECT_EQ(d.out, "3: verified\n7: verified\n");
     EXPECT_EQ(d.err, "Download Success!\n2 of 2 devices verified\n");
 }
+
+// A device answering with an exception: `read 7` said "No online device" and `scan --all` left it
+// out without a word.
+TEST(CommandLine, RefusingDeviceIsNamedWithItsException) {
+    TempDir dir;
+    TestBus tb({3, 7}, 0.03);
+    tb.sim.setFaults(7, {.exceptionCode = 2});
+    const std::string port = "--port " + tb.sim.portPath() + " --timeout-ms 20 ";
+    const std::string refused = "Device 7 refused the request: exception 2, illegal data address\n";
+    const CliRun r = cli(port + "read 7", dir);
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(r.err, refused);
+    const CliRun s = cli(port + "scan --all", dir);
+    EXPECT_EQ(s.code, 0) << s.err;
+    EXPECT_EQ(s.out, "3\n");
+    EXPECT_EQ(s.err, refused + "device 7 refused\n");
+    const CliRun j = cli(port + "--json scan --all", dir);
+    EXPECT_NE(j.out.find("\"refusing\":[{\"address\":7,\"exception\":2}]"), std::string::npos)
+        << j.out;
+}
