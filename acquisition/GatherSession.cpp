@@ -1,7 +1,5 @@
 #include "acquisition/GatherSession.h"
 
-#include "link/LineFaults.h"
-
 #include <climits>
 #include <cstdio>
 
@@ -10,6 +8,7 @@
 #include "common/Paths.h"
 #include "common/ProgressTexts.h"
 #include "common/Texts.h"
+#include "link/LineFaults.h"
 #include "link/RegisterMap.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include "common/NumberText.h"
 #include "common/ProgressTexts.h"
 #include "common/Texts.h"
+#include "link/LineFaults.h"
 #include "link/RegisterMap.h"
 
 namespace config {
@@ -87,6 +88,8 @@ DeviceReadBack readBack(AppContext& ctx, int address, const SentRegisters& sent)
     }
     if (!r.complete() || !r.crcOk()) {
         out.status = ReadBackStatus::NoAnswer;
+        if (r.refused)
+            out.refusedWith = r.exceptionCode;
         return out;
     }
     const reg::ParameterBlock held = reg::ParameterBlock::fromAnswer(r.answer.data());
@@ -118,6 +121,9 @@ std::string deviceReadBackText(const DeviceReadBack& d) {
         case ReadBackStatus::Verified:
             return fillText(texts::kDeviceVerified, {address});
         case ReadBackStatus::NoAnswer:
+            if (d.refusedWith != 0)
+                return refusalText(d.address, d.refusedWith);
+            [[fallthrough]];
         case ReadBackStatus::PortFailed:
             return fillText(texts::kDeviceNoAnswer, {address});
         case ReadBackStatus::Differs:

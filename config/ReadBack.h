@@ -41,6 +41,8 @@ struct DeviceReadBack {
     int address = 0;
     ReadBackStatus status = ReadBackStatus::NoAnswer;
     std::vector<RegisterDifference> differences;  // register order
+    // NoAnswer from a device that answered with an exception: its code (0: none).
+    std::uint8_t refusedWith = 0;
 };
 
 // Registers 3..21 of `address`, compared with the registers of `sent` that lie in 3..21.

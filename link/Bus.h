@@ -8,21 +8,27 @@
 // it, so a Close from the window never waits for an operator reading a message. Close also cuts
 // short an exchange that is waiting for its answer. state() never waits for the lock.
 //
-// Answer contract: before each request the bus discards unread input. An answer counts only when
-// it comes from the address that was asked and carries the function code that was asked; any
-// other frame on the line (a late answer of another device, garbage) is skipped and the exchange
-// keeps waiting for its own answer until its deadline. The exchange returns as soon as a complete
-// answer with a good CRC is in. There are no retries.
+// Answer contract: before each request the line has been quiet for the inter-frame silence (3.5
+// characters, 1.75 ms above 19200 baud) since its last byte, ours or a device's, and the bus
+// discards unread input. The echo of our own request, when the line gives one, is dropped. An
+// answer counts only when it comes from the address that was asked and carries the function code
+// that was asked; any other frame on the line (a late answer of another device, garbage) is
+// skipped and the exchange keeps waiting for its own answer until its deadline. The exchange
+// returns as soon as a complete answer with a good CRC, or the device's exception answer, is in.
+// The bus never asks twice.
 //
 // Deadlines, measured from the end of the write:
 // - "Classic" response time-out: the classic wait of the exchange plus the port's read time-out
 //   (10 ms a byte + 500 ms), whatever arrives meanwhile.
 // - N ms: the request's and the answer's wire time plus N. When not one byte has come N ms after
 //   the request's wire time (and one character's), the address is silent and the exchange ends.
-// Late-answer guard: after an exchange with an address and function that ended without its
-// answer, the next exchange with the same address and function first waits until the line has
-// been quiet for twice that exchange's classic window, dropping what comes (at most twice that
-// long), so a late answer cannot pass for the new one. Other addresses never wait for it.
+// - Either way an answer that has begun is read to its end while its pieces keep coming (USB
+//   adapters hand bytes over in pieces), for at most its wire time plus 10 ms a byte; bytes that
+//   keep coming beyond a whole answer's length cannot hold the bus past the deadline above.
+// Late-answer guard: after an exchange with an address and function that sent nothing at all,
+// a late answer could still come for twice that exchange's classic window; the next exchange
+// with the same address and function waits, dropping what comes, only while that time lies
+// ahead. Other addresses never wait for it.
 //
 // ioOk == 0 always means the operator has been told why (the port's "not open" or "Error Code"
 // message), or has closed the port himself: a caller stops and adds no message of its own.
