@@ -160,7 +160,10 @@ bool DownloadReport::verified() const {
 DownloadReport downloadToDeviceVerified(AppContext& ctx, const std::vector<std::uint8_t>& frame,
                                         Progress* progress) {
     DownloadReport report;
-    report.result = downloadToDevice(ctx, frame, progress, 0, 3);
+    std::uint8_t refusedWith = 0;
+    report.result = downloadToDevice(ctx, frame, progress, 0, 3, &refusedWith);
+    if (refusedWith != 0)
+        report.refusal = refusalText(frame.at(0), refusedWith);
     const auto sent = sentRegisters(frame);
     if (report.result != DownloadResult::Success || !sent)
         return report;
@@ -201,7 +204,10 @@ void tellDownload(OperatorMessages& messages, const DownloadReport& report, bool
     if (report.result == DownloadResult::WriteFailed)
         return;
     if (report.result == DownloadResult::Failed) {
-        messages.show(kDownloadFailed);
+        if (report.refusal.empty())
+            messages.show(kDownloadFailed);
+        else
+            messages.showWithDetail(kDownloadFailed, MessageIcon::None, report.refusal);
         return;
     }
     if (!batch) {

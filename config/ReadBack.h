@@ -62,6 +62,8 @@ std::string readBackSummary(const std::vector<DeviceReadBack>& devices);
 struct DownloadReport {
     DownloadResult result = DownloadResult::Failed;
     std::vector<DeviceReadBack> devices;  // ascending address
+    // The single download's device refused the write: what it said (refusalText), else empty.
+    std::string refusal;
     // Written, and every device read back holds what was sent.
     bool verified() const;
 };

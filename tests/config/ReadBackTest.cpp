@@ -61,6 +61,16 @@ TEST(ReadBack, BatchDownloadSummarisesVerifiedDifferingAndSilentDevices) {
     EXPECT_EQ(refused.devices[0].status, ReadBackStatus::NoAnswer);
     EXPECT_EQ(deviceReadBackText(refused.devices[0]),
               "Device 12 refused the request: exception 4, server device failure");
+    // A single download the device refuses fails naming the exception below the message.
+    tb.messages.clear();
+    const DownloadReport single =
+        downloadToDeviceVerified(tb.ctx, singleDownloadFrame(12, modelWithK1Action(125)).bytes);
+    EXPECT_EQ(single.result, DownloadResult::Failed);
+    tellDownload(tb.messages, single, false);
+    ASSERT_EQ(tb.messages.entries().size(), 1u);
+    EXPECT_EQ(tb.messages.entries()[0].text, kDownloadFailed);
+    EXPECT_EQ(tb.messages.entries()[0].detail,
+              "Device 12 refused the request: exception 4, server device failure");
 }
 
 TEST(Readdress, TwoDevicesBothAnswerAndTheConfirmationReadsTheNewAddress) {
