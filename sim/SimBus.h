@@ -32,6 +32,7 @@ public:
         std::string linkPath;  // made a symbolic link to the terminal when set
         // Devices take a request only after the inter-frame silence (3.5 characters, 1.75 ms
         // above 19200 baud) since the last byte on the line; one that begins sooner is lost.
+        // Half a silence (at most 1 ms) is allowed for this end's own scheduling.
         bool strictSilence = false;
         // The adapter hands back every byte the master sends, as it goes out on the line.
         bool echo = false;

@@ -54,6 +54,12 @@ TEST(CommandLine, UsageErrorsExitTwoAndUnopenablePortsFour) {
     const CliRun r = cli("--port /nonexistent/tty scan", dir);
     EXPECT_EQ(r.code, 4);
     EXPECT_NE(r.err.find("/nonexistent/tty"), std::string::npos);
+    // RS-485 mode on a terminal whose driver lacks it: said, and nothing is sent.
+    TestBus tb({3}, 0.03);
+    const CliRun rs = cli("--rs485 --port " + tb.sim.portPath() + " scan", dir);
+    EXPECT_EQ(rs.code, 4);
+    EXPECT_NE(rs.err.find("has no RS-485 mode"), std::string::npos) << rs.err;
+    EXPECT_TRUE(tb.sim.framesReceived().empty());
 }
 
 TEST(CommandLine, ConfigureWritesProductCodeAndAddressToEveryDevice) {
