@@ -8,6 +8,7 @@
 #include "common/Paths.h"
 #include "common/ProgressTexts.h"
 #include "common/Texts.h"
+#include "link/LineFaults.h"
 #include "link/RegisterMap.h"
 
 namespace {
@@ -223,11 +224,15 @@ GatherSession::TickResult GatherSession::tick(const Plan& plan, const std::files
         return TickResult::Stop;
     }
     if (!r.crcOk()) {
-        // The tick is lost, nothing counted.
+        // The tick is lost, nothing counted. A refusal is named where it cannot hold the ticks.
         ++misses_;
+        const std::string refusal =
+            r.refused ? refusalText(address, r.exceptionCode) : std::string();
+        if (r.refused)
+            ctx_.messages.status(refusal);
         if (plan.maxMisses > 0 && ++missesInRow_ >= plan.maxMisses) {
             missLimit_ = true;
-            ctx_.messages.show(deviceSilentMessage(missesInRow_));
+            ctx_.messages.show(r.refused ? refusal : deviceSilentMessage(missesInRow_));
             return TickResult::Stop;
         }
         return TickResult::Continue;

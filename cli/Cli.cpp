@@ -26,6 +26,7 @@
 #include "config/ParameterModel.h"
 #include "config/ReadBack.h"
 #include "config/Readdress.h"
+#include "link/LineFaults.h"
 #include "link/RegisterMap.h"
 #include "sim/SimBus.h"
 
@@ -141,6 +142,19 @@ const char* readBackStatusName(config::ReadBackStatus s) {
     return "no answer";
 }
 
+// The devices that refused, in JSON and by name, and the line-fault summary.
+void reportLineFaults(AppContext& ctx, const LineFaults& faults, JsonWriter& w) {
+    w.key("refusing").beginArray();
+    for (const Refusal& r : faults.refusals) {
+        w.beginObject().key("address").value(r.address).key("exception").value(int{r.code});
+        w.endObject();
+        ctx.messages.show(refusalText(r.address, r.code));
+    }
+    w.endArray();
+    if (!faults.empty())
+        ctx.messages.show(faults.summary());
+}
+
 int scanFirst(AppContext& ctx, JsonWriter& w) {
     config::SearchState st;
     const config::SearchOutcome out = config::ScanFirstDevice(ctx, st);
@@ -150,7 +164,9 @@ int scanFirst(AppContext& ctx, JsonWriter& w) {
     w.key("devices").beginArray();
     if (out.complete)
         w.value(current);
-    w.endArray().key("ok").value(out.complete);
+    w.endArray();
+    reportLineFaults(ctx, out.faults, w);
+    w.key("ok").value(out.complete);
     if (!out.complete)
         return kFailed;
     return kOk;
@@ -158,7 +174,7 @@ int scanFirst(AppContext& ctx, JsonWriter& w) {
 
 int scanAll(AppContext& ctx, JsonWriter& w) {
     config::SearchState st;
-    config::ScanAllDevices(ctx, st);
+    const config::SearchOutcome out = config::ScanAllDevices(ctx, st);
     w.key("devices").beginArray();
     for (int a : ctx.onlineAddresses()) w.value(a);
     w.endArray();
@@ -170,6 +186,7 @@ int scanAll(AppContext& ctx, JsonWriter& w) {
         ctx.messages.show(config::kNoOnlineDevice);
         code = kFailed;
     }
+    reportLineFaults(ctx, out.faults, w);
     w.key("ok").value(code == kOk);
     return code;
 }
@@ -430,7 +447,7 @@ const std::vector<OptionSpec>& globalOptions() {
         {"--port", 1},      {"--simulate", 1},  {"--baud", 1},       {"--parity", 1},
         {"--data-bits", 1}, {"--stop-bits", 1}, {"--timeout-ms", 1}, {"--time-scale", 1},
         {"--trace", 0},     {"--json", 0},      {"--quiet", 0},      {"--lang", 1},
-        {"--help", 0},      {"-h", 0},          {"--version", 0}};
+        {"--help", 0},      {"-h", 0},          {"--version", 0},    {"--rs485", 0}};
     return g;
 }
 
@@ -476,6 +493,8 @@ LineOptions lineOptions(const Arguments& a) {
         const std::string v = values.empty() ? std::string() : values[0];
         if (name == "--trace") {
             o.trace = true;
+        } else if (name == "--rs485") {
+            o.settings.Rs485 = true;
         } else if (name == "--port") {
             o.port = v;
         } else if (name == "--simulate") {

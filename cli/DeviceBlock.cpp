@@ -1,6 +1,7 @@
 #include "cli/DeviceBlock.h"
 
 #include "config/DeviceSearch.h"
+#include "link/LineFaults.h"
 #include "link/RegisterMap.h"
 
 namespace cli {
@@ -11,7 +12,8 @@ std::optional<std::vector<std::uint8_t>> readBlock(AppContext& ctx, std::uint8_t
     if (!r.ioOk)
         return std::nullopt;
     if (!r.complete() || !r.crcOk() || (r.answer[3] == 0 && r.answer[4] == 0)) {
-        ctx.messages.show(config::kNoOnlineDevice);
+        ctx.messages.show(r.refused ? refusalText(address, r.exceptionCode)
+                                    : std::string(config::kNoOnlineDevice));
         return std::nullopt;
     }
     return r.answer;

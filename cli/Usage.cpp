@@ -17,6 +17,7 @@ constexpr const char* kOptions =
     "  --timeout-ms N  wait the wire time plus N ms (20..5000) for an answer (default: the\n"
     "                  classic waits of each exchange)\n"
     "  --time-scale X  every wait shrunk by X (0 < X <= 1); with --simulate only\n"
+    "  --rs485         the kernel's RS-485 mode (RTS on send) for a native UART\n"
     "  --json          one JSON document on standard output, failures included (\"ok\": false,\n"
     "                  \"error\"); messages stay on standard error\n"
     "  --trace         every frame to standard error, one line each:\n"
@@ -28,7 +29,9 @@ constexpr const char* kOptions =
 constexpr std::pair<const char*, const char*> kCommands[] = {
     {"scan",
      "  scan                      the first device that answers\n"
-     "  scan --all                every online address 1..60\n"
+     "  scan --all                every online address 1..60; then the devices that\n"
+     "                            refused and the answers that failed their CRC\n"
+     "                            or came cut\n"
      "  scan [--all] --stats      ... and then the figures of every address polled\n"},
     {"read",
      "  read ADDR                 the parameters of ADDR as a parameter file; exit 5\n"

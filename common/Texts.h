@@ -70,6 +70,18 @@ inline constexpr const char* kPortMissing =
 inline constexpr const char* kPortBusy =
     KORV_TR_NOOP("Core", "%1 is busy: another program is using this port.");
 inline constexpr const char* kPortNotSerial = KORV_TR_NOOP("Core", "%1 is not a serial port.");
+inline constexpr const char* kDeviceRefused =
+    KORV_TR_NOOP("Core", "Device %1 refused the request: exception %2, %3");
+// The parts of a search's line-fault summary, joined by "; ".
+inline constexpr const char* kCrcFailures =
+    KORV_TR_NOOP("Core", "%1 answers failed their CRC check");
+inline constexpr const char* kOneCrcFailure =
+    KORV_TR_NOOP("Core", "%1 answer failed its CRC check");
+inline constexpr const char* kCutAnswers = KORV_TR_NOOP("Core", "%1 answers came cut");
+inline constexpr const char* kOneCutAnswer = KORV_TR_NOOP("Core", "%1 answer came cut");
+inline constexpr const char* kDeviceRefusedShort = KORV_TR_NOOP("Core", "device %1 refused");
+inline constexpr const char* kPortNoRs485 =
+    KORV_TR_NOOP("Core", "%1 has no RS-485 mode (%2): use the adapter's own direction control.");
 inline constexpr const char* kTcpBadName = KORV_TR_NOOP(
     "Core", "%1 is not a TCP port name: write tcp:HOST:PORT with a port from 1 to 65535.");
 inline constexpr const char* kTcpUnknownHost = KORV_TR_NOOP("Core", "Unknown host %1: %2");

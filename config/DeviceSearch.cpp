@@ -15,9 +15,17 @@ const char* const kThreadFailed = KORV_TR_NOOP("Core", "Thread failed to start s
 
 namespace {
 
-ExchangeResult poll(AppContext& ctx, int address, int waitMs) {
-    return ctx.bus.readInputRegisters(static_cast<std::uint8_t>(address), reg::kBlockFirst,
-                                      reg::kBlockCount, waitMs);
+ExchangeResult poll(AppContext& ctx, int address, int waitMs, LineFaults& faults) {
+    const auto ask = [&] {
+        return ctx.bus.readInputRegisters(static_cast<std::uint8_t>(address), reg::kBlockFirst,
+                                          reg::kBlockCount, waitMs);
+    };
+    ExchangeResult r = ask();
+    if (faults.note(address, r)) {
+        r = ask();
+        faults.note(address, r);
+    }
+    return r;
 }
 
 // Register 3 (the device's own address) is zero in a missing answer.
@@ -48,7 +56,7 @@ SearchOutcome ScanFirstDevice(AppContext& ctx, SearchState& st) {
                          {num::formatInt(a), num::formatInt(AppContext::kAddressCount)}},
                         a - 1, AppContext::kAddressCount);
         st.ResponseBuffer.fill(0);
-        const ExchangeResult r = poll(ctx, a, Timing::kSearchWaitMs);
+        const ExchangeResult r = poll(ctx, a, Timing::kSearchWaitMs, out.faults);
         if (!r.ioOk) {
             // A failed read ends the search at any address; no device is current then. The bus
             // has told the operator why: one operation, one message.
@@ -89,7 +97,7 @@ SearchOutcome ScanAllDevices(AppContext& ctx, SearchState& st) {
             estimateSecondsLeft(ctx.clock->steadyNow() - start, a - 1, AppContext::kAddressCount));
         ctx.CurrentAddress = static_cast<std::uint16_t>(a);
         st.ResponseBuffer.fill(0);
-        const ExchangeResult r = poll(ctx, a, Timing::kScanWaitMs);
+        const ExchangeResult r = poll(ctx, a, Timing::kScanWaitMs, out.faults);
         if (!r.ioOk) {
             failed = true;
             break;

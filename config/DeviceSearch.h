@@ -15,6 +15,7 @@
 
 #include "common/AppContext.h"
 #include "common/Progress.h"
+#include "link/LineFaults.h"
 #include "link/RegisterMap.h"
 
 namespace config {
@@ -41,8 +42,14 @@ struct SearchOutcome {
     std::array<std::uint8_t, reg::kBlockAnswerLength> block{};  // what the page decodes
     bool complete = false;  // SearchDone was set: show the result and the completion message
     std::string message;    // shown before anything else, when not empty
+    // Answers that failed their CRC, came cut or were refused; the devices that refused are
+    // present but not online. faults.summary() is shown last, when not empty.
+    LineFaults faults;
 };
 
+// An address whose answer failed its CRC or came cut is asked once more before it counts as
+// silent.
+//
 // The answer of the first address that gives a valid parameter block (register 3 non-zero and a
 // good CRC); CurrentAddress becomes that address, or 0 when there is none.
 SearchOutcome ScanFirstDevice(AppContext& ctx, SearchState& st);

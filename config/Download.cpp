@@ -150,12 +150,15 @@ void waitForStore(AppContext& ctx, Progress* progress, int done, int total) {
 }
 
 DownloadResult downloadToDevice(AppContext& ctx, const std::vector<std::uint8_t>& frame,
-                                Progress* progress, int done, int total) {
+                                Progress* progress, int done, int total,
+                                std::uint8_t* refusedWith) {
     if (progress && !frame.empty())
         progress->set({progress_text::kWriteDevice, {num::formatInt(frame[0])}}, done, total);
     const ExchangeResult r = ctx.bus.exchange(frame, 8, Timing::kNoWaitMs);
     if (!r.ioOk)
         return DownloadResult::WriteFailed;  // the bus has said why; nothing to wait for
+    if (refusedWith)
+        *refusedWith = r.refused ? r.exceptionCode : 0;
     const bool ok = r.complete() && r.crcOk();
     waitForStore(ctx, progress, done + 1, total);
     return ok ? DownloadResult::Success : DownloadResult::Failed;

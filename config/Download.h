@@ -60,9 +60,11 @@ enum class DownloadResult {
 
 // Registers 10..21 to the frame's address, its answer checked by CRC, then the store wait. The
 // caller has checked that there is a current device. `progress`, when given, shows the write
-// and the store wait as steps `done` and `done` + 1 of `total`.
+// and the store wait as steps `done` and `done` + 1 of `total`. `refusedWith`, when given, gets
+// the exception code of a device that refused the write (0 otherwise).
 DownloadResult downloadToDevice(AppContext& ctx, const std::vector<std::uint8_t>& frame,
-                                Progress* progress = nullptr, int done = 0, int total = 0);
+                                Progress* progress = nullptr, int done = 0, int total = 0,
+                                std::uint8_t* refusedWith = nullptr);
 // Registers 4..21 to address 127, no answer; the store wait after a successful write.
 DownloadResult downloadToAll(AppContext& ctx, const std::vector<std::uint8_t>& frame,
                              Progress* progress = nullptr, int done = 0, int total = 0);

@@ -3,6 +3,7 @@
 #include "common/NumberText.h"
 #include "common/ProgressTexts.h"
 #include "common/Texts.h"
+#include "link/LineFaults.h"
 #include "link/RegisterMap.h"
 
 namespace config {
@@ -87,6 +88,8 @@ DeviceReadBack readBack(AppContext& ctx, int address, const SentRegisters& sent)
     }
     if (!r.complete() || !r.crcOk()) {
         out.status = ReadBackStatus::NoAnswer;
+        if (r.refused)
+            out.refusedWith = r.exceptionCode;
         return out;
     }
     const reg::ParameterBlock held = reg::ParameterBlock::fromAnswer(r.answer.data());
@@ -118,6 +121,9 @@ std::string deviceReadBackText(const DeviceReadBack& d) {
         case ReadBackStatus::Verified:
             return fillText(texts::kDeviceVerified, {address});
         case ReadBackStatus::NoAnswer:
+            if (d.refusedWith != 0)
+                return refusalText(d.address, d.refusedWith);
+            [[fallthrough]];
         case ReadBackStatus::PortFailed:
             return fillText(texts::kDeviceNoAnswer, {address});
         case ReadBackStatus::Differs:
@@ -154,7 +160,10 @@ bool DownloadReport::verified() const {
 DownloadReport downloadToDeviceVerified(AppContext& ctx, const std::vector<std::uint8_t>& frame,
                                         Progress* progress) {
     DownloadReport report;
-    report.result = downloadToDevice(ctx, frame, progress, 0, 3);
+    std::uint8_t refusedWith = 0;
+    report.result = downloadToDevice(ctx, frame, progress, 0, 3, &refusedWith);
+    if (refusedWith != 0)
+        report.refusal = refusalText(frame.at(0), refusedWith);
     const auto sent = sentRegisters(frame);
     if (report.result != DownloadResult::Success || !sent)
         return report;
@@ -195,7 +204,10 @@ void tellDownload(OperatorMessages& messages, const DownloadReport& report, bool
     if (report.result == DownloadResult::WriteFailed)
         return;
     if (report.result == DownloadResult::Failed) {
-        messages.show(kDownloadFailed);
+        if (report.refusal.empty())
+            messages.show(kDownloadFailed);
+        else
+            messages.showWithDetail(kDownloadFailed, MessageIcon::None, report.refusal);
         return;
     }
     if (!batch) {

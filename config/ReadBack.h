@@ -41,6 +41,8 @@ struct DeviceReadBack {
     int address = 0;
     ReadBackStatus status = ReadBackStatus::NoAnswer;
     std::vector<RegisterDifference> differences;  // register order
+    // NoAnswer from a device that answered with an exception: its code (0: none).
+    std::uint8_t refusedWith = 0;
 };
 
 // Registers 3..21 of `address`, compared with the registers of `sent` that lie in 3..21.
@@ -60,6 +62,8 @@ std::string readBackSummary(const std::vector<DeviceReadBack>& devices);
 struct DownloadReport {
     DownloadResult result = DownloadResult::Failed;
     std::vector<DeviceReadBack> devices;  // ascending address
+    // The single download's device refused the write: what it said (refusalText), else empty.
+    std::string refusal;
     // Written, and every device read back holds what was sent.
     bool verified() const;
 };

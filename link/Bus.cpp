@@ -1,6 +1,7 @@
 #include "link/Bus.h"
 
 #include <algorithm>
+#include <optional>
 #include <thread>
 
 #include "link/AnswerMatcher.h"
@@ -136,7 +137,10 @@ int Bus::Open(const SerialSettings& settings) {
         health_.clear();
     }
     return locked([&] {
-        unanswered_.clear();
+        lateUntil_.clear();
+        lastSentEnd_ = {};
+        lastSent_.clear();
+        lineEchoes_ = false;
         responseTimeoutMs_ = SerialSettings::validResponseTimeout(settings.ResponseTimeoutMs)
                                  ? settings.ResponseTimeoutMs
                                  : SerialSettings::kClassicResponseTimeout;
@@ -147,7 +151,7 @@ int Bus::Open(const SerialSettings& settings) {
 int Bus::Close() {
     port_.interrupt();  // an exchange waiting for its answer lets go of the lock at once
     return locked([&] {
-        unanswered_.clear();
+        lateUntil_.clear();
         return port_.Close();
     });
 }
@@ -186,12 +190,14 @@ int Bus::send(const std::vector<std::uint8_t>& request) {
     std::vector<std::uint8_t> frame = request;
     AppendCrc(frame);
     return locked([&] {
-        if (!portOpenOrSay())
+        if (!portOpenOrSay() || !awaitSilence(frame[0]))
             return 0;
         std::vector<std::uint8_t> dropped;
         port_.DiscardInput(&dropped);
         noteDropped(dropped, frame[0]);
         const int ok = port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
+        if (ok)
+            noteSent(frame);
         frames_.push_back(makeFrame(msSinceCreated(SteadyClock::now()), FrameDirection::Sent,
                                     frame[0], frame.data(), frame.size(),
                                     ok ? FrameOutcome::NotRead : FrameOutcome::Failed, -1.0));
@@ -217,7 +223,7 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
     const auto key = static_cast<std::uint16_t>(address << 8 | function);
     ExchangeResult result;
     result.answer.assign(answerLength, 0);
-    if (!portOpenOrSay() || !awaitQuietLine(key, answerLength, waitMs))
+    if (!portOpenOrSay() || !awaitLateAnswers(key) || !awaitSilence(address))
         return result;
 
     std::vector<std::uint8_t> dropped;
@@ -229,7 +235,7 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
     if (!port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size())))
         return result;  // the write has reported why; the port is closed
     result.sent = true;
-    const auto sent = SteadyClock::now();
+    const auto sent = noteSent(frame);
     frames_[txAt].timeMs = msSinceCreated(sent);
     Window window = answerWindow(sent, frame.size(), answerLength, waitMs, responseTimeoutMs);
     if (!timing_.earlyReturn && responseTimeoutMs == SerialSettings::kClassicResponseTimeout) {
@@ -238,36 +244,112 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
     }
 
     AnswerMatcher match(address, function, answerLength);
-    std::vector<std::uint8_t> rx;
+    // The echo of our request, when the line gives one, is not the answer: it neither starts the
+    // answer's wait nor is looked at by the matcher. A request whose answer has its very shape
+    // (0x06) is taken for an echo only once the line has shown that it echoes.
+    const bool echoMayBeAnswer = answerLength == frame.size();
+    std::size_t echoLength = 0;
+    bool echoKnown = false;
+    std::vector<std::uint8_t> rx;    // everything off the line
+    std::vector<std::uint8_t> body;  // what follows the echo
+    std::optional<SteadyClock::time_point> answerBegan;
     // How much had arrived after each chunk, and when: the arrival of each received frame.
     std::vector<std::pair<std::size_t, SteadyClock::time_point>> arrivals;
-    result.ioOk = port_.ReadUntil(
-        rx, window.deadline,
-        [&](const std::vector<std::uint8_t>& r) {
-            if (r.size() > (arrivals.empty() ? 0 : arrivals.back().first))
-                arrivals.emplace_back(r.size(), SteadyClock::now());
-            return match.feed(r);
-        },
-        window.silentAfter);
+    const auto wire = [&](std::size_t n) {
+        return Timing::wireTime(n, port_.baudRate(), port_.bitsPerCharacter());
+    };
+    const SteadyClock::duration pieceGap =
+        std::max<SteadyClock::duration>(Timing::kPieceGap, 2 * wire(1));
+    const SteadyClock::duration quietEnd =
+        responseTimeoutMs == SerialSettings::kClassicResponseTimeout
+            ? pieceGap
+            : std::max<SteadyClock::duration>(pieceGap,
+                                              std::chrono::milliseconds(responseTimeoutMs));
+    result.ioOk = port_.ReadUntil(rx, [&](const std::vector<std::uint8_t>& r) {
+        const auto now = SteadyClock::now();
+        if (r.size() > (arrivals.empty() ? 0 : arrivals.back().first))
+            arrivals.emplace_back(r.size(), now);
+        if (!echoKnown) {
+            const std::size_t n = std::min(r.size(), frame.size());
+            const bool same =
+                std::equal(r.begin(), r.begin() + static_cast<std::ptrdiff_t>(n), frame.begin());
+            if (!same || (echoMayBeAnswer && !lineEchoes_)) {
+                echoKnown = !r.empty();
+            } else if (r.size() >= frame.size()) {
+                echoKnown = true;
+                echoLength = frame.size();
+                lineEchoes_ = true;
+                // The echo shows when the request really left the adapter: the answer's wait
+                // counts from it.
+                const auto from =
+                    now + (responseTimeoutMs == SerialSettings::kClassicResponseTimeout
+                               ? SteadyClock::duration::zero()
+                               : std::chrono::milliseconds(responseTimeoutMs));
+                window.silentAfter = std::max(window.silentAfter, from + wire(1));
+                window.deadline = std::max(window.deadline, from + wire(answerLength));
+            } else if (!r.empty()) {
+                // An echo coming in pieces: waited for while its pieces keep coming.
+                return CSerialPort::ReadWait{false,
+                                             std::max(std::min(window.deadline, window.silentAfter),
+                                                      port_.lastByteAt() + quietEnd)};
+            }
+        }
+        if (echoKnown && r.size() > echoLength + body.size())
+            body.insert(body.end(),
+                        r.begin() + static_cast<std::ptrdiff_t>(echoLength + body.size()), r.end());
+        if (match.feed(body))
+            return CSerialPort::ReadWait{true, now};
+        if (body.empty())
+            return CSerialPort::ReadWait{false, std::min(window.deadline, window.silentAfter)};
+        const auto candidate = match.firstCandidate();
+        if (candidate && !answerBegan)
+            answerBegan = now;
+        // An answer that has begun is read to its end at the line's pace while its pieces keep
+        // coming, however the adapter hands them over. Once as many bytes as a whole answer
+        // have come since it began, or its wire time and the trickle allowance have passed, it
+        // gets nothing more: bytes that keep coming cannot hold the bus.
+        if (!candidate || body.size() - *candidate >= answerLength)
+            return CSerialPort::ReadWait{false, window.deadline};
+        const SteadyClock::time_point cap =
+            *answerBegan + wire(answerLength) +
+            static_cast<long>(answerLength) * Timing::kTricklePerByte;
+        const SteadyClock::time_point pieces = std::min(cap, port_.lastByteAt() + quietEnd);
+        return CSerialPort::ReadWait{false, std::max(window.deadline, pieces)};
+    });
     lastExchangeEnd_ = SteadyClock::now();
+    if (echoLength > 0)
+        frames_.push_back(makeFrame(msSinceCreated(arrivals.front().second),
+                                    FrameDirection::Received, address, rx.data(), echoLength,
+                                    FrameOutcome::Discarded, -1.0));
     BusFrame& tx = frames_[txAt];
     tx.latencyMs = std::chrono::duration<double, std::milli>(lastExchangeEnd_ - sent).count();
     tx.outcome = !result.ioOk      ? FrameOutcome::Failed
                  : match.refused() ? FrameOutcome::Refused
                  : match.found()   ? FrameOutcome::Answer
                                    : FrameOutcome::Timeout;
-    noteReceived(rx, match, address, answerLength, sent, arrivals);
+    for (auto& a : arrivals) a.first -= std::min(a.first, echoLength);
+    noteReceived(body, match, address, answerLength, sent, arrivals);
     if (match.refused()) {
         result.refused = true;
+        result.exceptionCode = body[match.start() + 2];
     } else if (match.found() || match.firstCandidate()) {
         const std::size_t start = match.found() ? match.start() : *match.firstCandidate();
-        const std::size_t n = std::min(answerLength, rx.size() - start);
-        std::copy_n(rx.begin() + static_cast<std::ptrdiff_t>(start), n, result.answer.begin());
+        const std::size_t n = std::min(answerLength, body.size() - start);
+        std::copy_n(body.begin() + static_cast<std::ptrdiff_t>(start), n, result.answer.begin());
         result.received = n;
     }
-    if (result.ioOk && !match.found())
-        unanswered_.insert(key);
+    // Only an address that sent nothing of its own may still answer late.
+    if (result.ioOk && !match.found() && result.received == 0)
+        lateUntil_[key] = lastExchangeEnd_ + 2 * timing_.classicWindow(waitMs, answerLength);
     return result;
+}
+
+SteadyClock::time_point Bus::noteSent(const std::vector<std::uint8_t>& frame) {
+    const auto sent = SteadyClock::now();
+    lastSentEnd_ =
+        sent + Timing::wireTime(frame.size(), port_.baudRate(), port_.bitsPerCharacter());
+    lastSent_ = frame;
+    return sent;
 }
 
 // The received bytes as frames: the answer (or refusal, or the asked device's frame that did not
@@ -302,22 +384,46 @@ void Bus::noteReceived(
     }
 }
 
-bool Bus::awaitQuietLine(std::uint16_t key, std::size_t answerLength, int waitMs) {
-    if (unanswered_.erase(key) == 0)
+// A late answer could still come until the horizon set at the miss; bytes meanwhile are dropped.
+// Once the horizon has passed (a whole scan later, say), nothing is waited for.
+bool Bus::awaitLateAnswers(std::uint16_t key) {
+    const auto it = lateUntil_.find(key);
+    if (it == lateUntil_.end())
         return true;
-    // A late answer is kept out when it comes within the missed window plus the quiet time:
-    // three classic windows after its request with "Classic".
-    const auto quiet = 2 * timing_.classicWindow(waitMs, answerLength);
+    const auto until = it->second;
+    lateUntil_.erase(it);
+    if (SteadyClock::now() >= until)
+        return true;
+    std::vector<std::uint8_t> dropped;
+    const int ok = port_.ReadUntil(dropped, [until](const std::vector<std::uint8_t>&) {
+        return CSerialPort::ReadWait{false, until};
+    });
+    noteDropped(dropped, static_cast<std::uint8_t>(key >> 8));
+    return ok != 0;
+}
+
+// Devices take a request only after the line has been quiet for the inter-frame silence since
+// its last byte, ours or theirs. Bytes that come meanwhile are dropped and start it again; a line
+// that never falls quiet gets the request after two silences all the same.
+bool Bus::awaitSilence(std::uint8_t address) {
+    const auto silence = port_.interFrameSilence();
     const auto now = SteadyClock::now();
-    auto since = std::max(lastExchangeEnd_, port_.lastByteAt());
+    auto since = std::max(port_.lastByteAt(), lastSentEnd_);
     std::vector<std::uint8_t> dropped;
     if (port_.InputWaiting() > 0) {
-        // When these bytes came is unknown: the quiet time starts now.
+        // When these bytes came is unknown: the silence starts now.
         port_.DiscardInput(&dropped);
         since = now;
     }
-    const int ok = port_.DiscardUntilQuiet(quiet, since, now + 2 * quiet, &dropped);
-    noteDropped(dropped, static_cast<std::uint8_t>(key >> 8));
+    // `since` may lie ahead: our request is still on the line.
+    const int ok =
+        port_.DiscardUntilQuiet(silence, since, std::max(since, now) + 2 * silence, &dropped);
+    // The echo of a request whose answer was not read shows the line echoes.
+    if (!lastSent_.empty() && dropped.size() >= lastSent_.size() &&
+        std::equal(lastSent_.begin(), lastSent_.end(), dropped.begin()))
+        lineEchoes_ = true;
+    lastSent_.clear();
+    noteDropped(dropped, address);
     return ok != 0;
 }
 

@@ -8,29 +8,35 @@
 // it, so a Close from the window never waits for an operator reading a message. Close also cuts
 // short an exchange that is waiting for its answer. state() never waits for the lock.
 //
-// Answer contract: before each request the bus discards unread input. An answer counts only when
-// it comes from the address that was asked and carries the function code that was asked; any
-// other frame on the line (a late answer of another device, garbage) is skipped and the exchange
-// keeps waiting for its own answer until its deadline. The exchange returns as soon as a complete
-// answer with a good CRC is in. There are no retries.
+// Answer contract: before each request the line has been quiet for the inter-frame silence (3.5
+// characters, 1.75 ms above 19200 baud) since its last byte, ours or a device's, and the bus
+// discards unread input. The echo of our own request, when the line gives one, is dropped. An
+// answer counts only when it comes from the address that was asked and carries the function code
+// that was asked; any other frame on the line (a late answer of another device, garbage) is
+// skipped and the exchange keeps waiting for its own answer until its deadline. The exchange
+// returns as soon as a complete answer with a good CRC, or the device's exception answer, is in.
+// The bus never asks twice.
 //
 // Deadlines, measured from the end of the write:
 // - "Classic" response time-out: the classic wait of the exchange plus the port's read time-out
 //   (10 ms a byte + 500 ms), whatever arrives meanwhile.
 // - N ms: the request's and the answer's wire time plus N. When not one byte has come N ms after
 //   the request's wire time (and one character's), the address is silent and the exchange ends.
-// Late-answer guard: after an exchange with an address and function that ended without its
-// answer, the next exchange with the same address and function first waits until the line has
-// been quiet for twice that exchange's classic window, dropping what comes (at most twice that
-// long), so a late answer cannot pass for the new one. Other addresses never wait for it.
+// - Either way an answer that has begun is read to its end while its pieces keep coming (USB
+//   adapters hand bytes over in pieces), for at most its wire time plus 10 ms a byte; bytes that
+//   keep coming beyond a whole answer's length cannot hold the bus past the deadline above.
+// Late-answer guard: after an exchange with an address and function that sent nothing at all,
+// a late answer could still come for twice that exchange's classic window; the next exchange
+// with the same address and function waits, dropping what comes, only while that time lies
+// ahead. Other addresses never wait for it.
 //
 // ioOk == 0 always means the operator has been told why (the port's "not open" or "Error Code"
 // message), or has closed the port himself: a caller stops and adds no message of its own.
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <mutex>
-#include <set>
 #include <vector>
 
 #include "link/BusTraffic.h"
@@ -52,6 +58,8 @@ struct ExchangeResult {
     // The device answered with an exception (function code with the high bit set). Its bytes are
     // not copied: a short frame padded with zeros would pass a CRC check over the padded length.
     bool refused = false;
+    // Its exception code (1 illegal function, 2 illegal data address ...) when refused.
+    std::uint8_t exceptionCode = 0;
 
     bool complete() const { return received == answer.size(); }
     // A complete answer whose last two bytes are the CRC of the bytes before them. Use this rather
@@ -145,7 +153,10 @@ private:
     bool portOpenOrSay();
     ExchangeResult exchangeLocked(const std::vector<std::uint8_t>& frame, std::size_t answerLength,
                                   int waitMs, int responseTimeoutMs);
-    bool awaitQuietLine(std::uint16_t key, std::size_t answerLength, int waitMs);
+    bool awaitLateAnswers(std::uint16_t key);
+    bool awaitSilence(std::uint8_t address);
+    // Notes what a written request means for the line; returns when it was written.
+    CSerialPort::Clock::time_point noteSent(const std::vector<std::uint8_t>& frame);
     Window answerWindow(CSerialPort::Clock::time_point sent, std::size_t requestLength,
                         std::size_t answerLength, int waitMs, int responseTimeoutMs) const;
 
@@ -155,9 +166,14 @@ private:
     CSerialPort port_;
     Timing timing_;
     int responseTimeoutMs_ = SerialSettings::kClassicResponseTimeout;
-    // Address << 8 | function of exchanges that ended without their answer.
-    std::set<std::uint16_t> unanswered_;
+    // Address << 8 | function of exchanges that met silence -> until when their late answer
+    // could still come.
+    std::map<std::uint16_t, CSerialPort::Clock::time_point> lateUntil_;
     CSerialPort::Clock::time_point lastExchangeEnd_{};
+    // When our last request's last bit left the line; that request, until the next one is due.
+    CSerialPort::Clock::time_point lastSentEnd_{};
+    std::vector<std::uint8_t> lastSent_;
+    bool lineEchoes_ = false;  // learnt since Open: our requests come back to us
     std::atomic<CSerialPort::State> state_{CSerialPort::State::NeverOpened};
     const CSerialPort::Clock::time_point created_ = CSerialPort::Clock::now();
     std::vector<BusFrame> frames_;  // of the exchange under way; guarded by mutex_

@@ -16,7 +16,7 @@
 //   OUTCOME     TX: how the exchange ended (answer, time-out, refused, not-read, failed)
 //               RX: answer, time-out (the asked device's frame that did not check), refused,
 //               foreign (skipped: not from the asked address and function), discarded (late
-//               bytes dropped before a request)
+//               bytes dropped before a request, the echo of our own request)
 //   LATENCY_MS  TX: from the end of the write to the end of the exchange; RX: to the arrival of
 //               the frame's last byte; "-" for dropped bytes
 //   BYTES       the bytes as hex separated by blanks; "... (N bytes)" after the first 256 when

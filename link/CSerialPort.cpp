@@ -1,6 +1,7 @@
 #include "link/CSerialPort.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
@@ -155,11 +156,14 @@ int CSerialPort::Open(const SerialSettings& settings) {
     const tcflag_t oldSize = tio.c_cflag & CSIZE;
     const tcflag_t oldStop = tio.c_cflag & CSTOPB;
     const tcflag_t oldParity = tio.c_cflag & (PARENB | PARODD);
-    cfmakeraw(&tio);
-    // cfmakeraw forces 8N1; settings that match no known value keep what the driver had.
-    tio.c_cflag =
-        (tio.c_cflag & ~(CSIZE | CSTOPB | PARENB | PARODD)) | oldSize | oldStop | oldParity;
-    tio.c_cflag |= CLOCAL | CREAD;
+    // Every flag from nothing: whatever another program left (CRTSCTS on an adapter without CTS
+    // blocks every write, IXOFF eats 0x11 and 0x13 out of the answers) is gone. Only size, stop
+    // bits and parity that match no known setting keep the driver's value.
+    tio.c_iflag = INPCK;
+    tio.c_oflag = 0;
+    tio.c_lflag = 0;
+    tio.c_cflag = CLOCAL | CREAD | oldSize | oldStop | oldParity;
+    std::fill(std::begin(tio.c_cc), std::end(tio.c_cc), cc_t{0});
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
 
@@ -176,13 +180,18 @@ int CSerialPort::Open(const SerialSettings& settings) {
         tio.c_cflag &= ~CSTOPB;
     if (settings.StopBits == "1.5" || settings.StopBits == "2")
         tio.c_cflag |= CSTOPB;
-    tio.c_iflag |= INPCK;
     if (settings.Parity == "No parity")
         tio.c_cflag &= ~(PARENB | PARODD);
     if (settings.Parity == "Odd parity")
         tio.c_cflag |= PARENB | PARODD;
     if (settings.Parity == "even parity")
         tio.c_cflag = (tio.c_cflag | PARENB) & ~PARODD;
+    if (settings.Rs485) {
+        serial_rs485 rs{};
+        rs.flags = SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+        if (::ioctl(fd_, TIOCSRS485, &rs) != 0)
+            return failWith(fillText(texts::kPortNoRs485, {path, std::strerror(errno)}));
+    }
     ::tcsetattr(fd_, TCSANOW, &tio);  // a refused setting is not fatal: the port is open
     ::tcflush(fd_, TCIOFLUSH);
     readBackLine();
@@ -190,6 +199,11 @@ int CSerialPort::Open(const SerialSettings& settings) {
 }
 
 bool CSerialPort::connectLine(const SerialSettings& settings, std::string& failure) {
+    // The device server drives its own line: no mode of ours reaches it.
+    if (settings.Rs485) {
+        failure = fillText(texts::kPortNoRs485, {settings.PortName, std::strerror(ENOTTY)});
+        return false;
+    }
     fd_ = connectTcp(settings.PortName, kConnectTimeout, failure);
     if (fd_ < 0)
         return false;
@@ -382,6 +396,13 @@ bool CSerialPort::awaitBytes(Clock::time_point until, std::vector<std::uint8_t>*
 int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
                            const std::function<bool(const std::vector<std::uint8_t>&)>& done,
                            Clock::time_point silentAfter) {
+    return ReadUntil(received, [&](const std::vector<std::uint8_t>& r) {
+        return ReadWait{done(r), r.empty() ? std::min(deadline, silentAfter) : deadline};
+    });
+}
+
+int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received,
+                           const std::function<ReadWait(const std::vector<std::uint8_t>&)>& look) {
     if (state_ == State::Closed)
         return 0;
     if (state_ == State::NeverOpened) {
@@ -389,14 +410,11 @@ int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received, Clock::time_poin
         return 0;
     }
     for (;;) {
-        if (done(received))
-            return 1;
-        const auto now = Clock::now();
-        const bool silent = received.empty();
+        const ReadWait w = look(received);
         // A time-out is no failure: the read itself succeeded with what arrived.
-        if (now >= deadline || (silent && now >= silentAfter))
+        if (w.done || Clock::now() >= w.until)
             return 1;
-        if (!awaitBytes(silent ? std::min(deadline, silentAfter) : deadline, &received))
+        if (!awaitBytes(w.until, &received))
             return 0;
     }
 }

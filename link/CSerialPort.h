@@ -65,6 +65,14 @@ public:
     int ReadUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
                   const std::function<bool(const std::vector<std::uint8_t>&)>& done,
                   Clock::time_point silentAfter = Clock::time_point::max());
+    // The same with a deadline that follows what has arrived: `look` sees the whole buffer at
+    // once and after every chunk and says whether the read is done, else until when it waits.
+    struct ReadWait {
+        bool done = false;
+        Clock::time_point until;
+    };
+    int ReadUntil(std::vector<std::uint8_t>& received,
+                  const std::function<ReadWait(const std::vector<std::uint8_t>&)>& look);
     // Reads and drops bytes until the line has been quiet for `quiet` (counted from
     // `quietSince`, or from the last byte dropped) or until `limit`. Same result as ReadUntil.
     // The bytes dropped go into `dropped` when given.
@@ -86,6 +94,10 @@ public:
     // data, parity and stop bits).
     int baudRate() const { return baudRate_; }
     int bitsPerCharacter() const { return bitsPerCharacter_; }
+    // The whole-character quiet a device needs before a request (link/Timing.h).
+    Clock::duration interFrameSilence() const {
+        return Timing::interFrameSilence(baudRate_, bitsPerCharacter_);
+    }
 
     // "COM1".."COM99" name /dev/ttyS0..; any other name is a device path used as it is.
     static std::string resolvePortPath(const std::string& name);

@@ -20,4 +20,7 @@ struct SerialSettings {
     int DataBits = 8;
     std::string StopBits = "1";
     int ResponseTimeoutMs = kClassicResponseTimeout;
+    // The kernel's RS-485 mode (RTS high while sending) for a native UART that drives the
+    // transceiver's direction itself; a port whose driver lacks it is not opened.
+    bool Rs485 = false;
 };

@@ -38,4 +38,17 @@ struct Timing {
             return Duration(0);
         return Duration(static_cast<long long>(n) * bitsPerCharacter * 1'000'000LL / baud);
     }
+    // The quiet a device needs on the line before it takes a request as a new frame: 3.5
+    // characters, and a fixed 1.75 ms above 19200 baud. Not scaled.
+    static Duration interFrameSilence(int baud, int bitsPerCharacter) {
+        if (baud > 19200)
+            return Duration(1750);
+        return Duration(wireTime(7, baud, bitsPerCharacter).count() / 2);
+    }
+    // The longest pause an adapter may put between the pieces of one answer (a USB adapter
+    // hands bytes over when its latency timer of up to 16 ms runs out; the rest is room for a
+    // busy machine), and the most an answer that has begun may take beyond its wire time: 10 ms
+    // a byte, as the port's read time-out. Not scaled: they are the line's.
+    static constexpr Duration kPieceGap{40'000};
+    static constexpr Duration kTricklePerByte{10'000};
 };

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -16,6 +17,7 @@
 #include "common/NumberText.h"
 #include "link/ModbusCrc16.h"
 #include "link/RegisterMap.h"
+#include "link/Timing.h"
 
 namespace {
 
@@ -68,11 +70,11 @@ bool parseFault(const std::string& text, std::map<int, SimFaults>& all) {
     const std::string kind = spec.substr(0, equals);
     std::optional<long long> ms;
     if (equals != std::string::npos) {
-        ms = num::parseInteger(spec.substr(equals + 1), 1, 600000);
+        ms = num::parseInteger(spec.substr(equals + 1), 1, kind == "exception" ? 255 : 600000);
         if (!ms)
             return false;
     }
-    const bool timed = kind == "late" || kind == "stream";
+    const bool timed = kind == "late" || kind == "stream" || kind == "exception";
     if (timed != ms.has_value())
         return false;
     SimFaults faults = all.count(static_cast<int>(*a)) ? all[static_cast<int>(*a)] : SimFaults{};
@@ -92,6 +94,8 @@ bool parseFault(const std::string& text, std::map<int, SimFaults>& all) {
         faults.lateMs = static_cast<int>(*ms);
     else if (kind == "stream")
         faults.streamMs = static_cast<int>(*ms);
+    else if (kind == "exception")
+        faults.exceptionCode = static_cast<int>(*ms);
     else
         return false;
     all[static_cast<int>(*a)] = faults;
@@ -182,6 +186,11 @@ void SimBus::readLoop() {
             if (n > 0) {
                 buf.insert(buf.end(), chunk, chunk + n);
                 lastByte = now;
+                if (options_.echo) {
+                    std::lock_guard lock(queueMutex_);
+                    queue_.push({now, seq_++, std::vector<std::uint8_t>(chunk, chunk + n), true});
+                    queueCv_.notify_all();
+                }
             }
         }
         // Take every complete request off the front of the buffer.
@@ -211,17 +220,33 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
                          std::chrono::steady_clock::time_point arrived) {
     const bool crcOk = CrcMatches(frame.data(), frame.size());
     bool collided = false;
+    bool tooSoon = false;
+    // The request occupied the line for its own wire time before the device could answer; it
+    // began when it came in, or when the one before it ended if they came together.
+    auto begun = arrived;
     {
         std::lock_guard lock(queueMutex_);
         collided = arrived < answersEnd_;
+        begun = std::max(arrived, requestsEnd_);
+        const auto lastOnLine =
+            std::max(requestsEnd_, std::chrono::steady_clock::time_point(
+                                       std::chrono::steady_clock::duration(lineBusyUntil_.load())));
+        // This end sees a request only once it has read it, up to a scheduling delay later than
+        // it was written: half a silence (at most 1 ms) is allowed for that. A master that keeps
+        // no silence starts within microseconds.
+        const auto silence = Timing::interFrameSilence(options_.baud, 10);
+        const auto allowance =
+            std::min<std::chrono::microseconds>(silence / 2, std::chrono::milliseconds(1));
+        tooSoon = options_.strictSilence && begun - lastOnLine < silence - allowance;
+        requestsEnd_ = begun + byteTime() * static_cast<long>(frame.size());
     }
     std::vector<std::vector<std::uint8_t>> answers;
     std::vector<std::chrono::microseconds> delays;
     {
         std::lock_guard lock(mutex_);
-        frames_.push_back({frame, crcOk, collided});
+        frames_.push_back({frame, crcOk, collided, tooSoon});
         ++framesSeen_;
-        if (!crcOk)
+        if (!crcOk || tooSoon)
             return;
         const bool broadcast = frame[0] == 0x7F;
         const double t = secondsSinceStart();
@@ -240,9 +265,10 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
             const int given = ++answersGiven_[before];
             if (f.silent)
                 continue;
-            if (f.refuse) {
+            if (f.refuse || f.exceptionCode > 0) {
                 *answer = {static_cast<std::uint8_t>(before),
-                           static_cast<std::uint8_t>(frame[1] | 0x80), 0x04};
+                           static_cast<std::uint8_t>(frame[1] | 0x80),
+                           static_cast<std::uint8_t>(f.exceptionCode > 0 ? f.exceptionCode : 0x04)};
                 AppendCrc(*answer);
             }
             if (f.badCrc)
@@ -267,8 +293,7 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
                 static_cast<long long>((options_.latencyMs + (late ? f.lateMs : 0)) * 1000.0)));
         }
     }
-    // The request occupied the line for its own wire time before the device could answer.
-    const auto requestDone = arrived + byteTime() * static_cast<long>(frame.size());
+    const auto requestDone = begun + byteTime() * static_cast<long>(frame.size());
     std::lock_guard lock(queueMutex_);
     for (std::size_t i = 0; i < answers.size(); ++i) {
         const auto start = requestDone + delays[i];
@@ -281,6 +306,8 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
 
 void SimBus::writeLoop() {
     auto lineFree = std::chrono::steady_clock::now();
+    auto lastHanded = lineFree;
+    std::minstd_rand rng(options_.seed);
     std::unique_lock lock(queueMutex_);
     while (!stopping_) {
         if (queue_.empty()) {
@@ -295,17 +322,29 @@ void SimBus::writeLoop() {
         Scheduled s = queue_.top();
         queue_.pop();
         lock.unlock();
-        // One answer at a time on the line; a byte is handed over once its last bit is sent.
+        // One answer at a time on the line; a byte is handed over once its last bit is sent,
+        // or with the piece it belongs to.
         auto t = std::max(s.at, lineFree);
-        for (std::uint8_t b : s.bytes) {
-            if (stopping_)
-                break;
-            t += byteTime();
-            std::this_thread::sleep_until(t);
+        auto handed = t;
+        for (std::size_t i = 0; i < s.bytes.size() && !stopping_;) {
+            const std::size_t k =
+                options_.chunks ? std::min<std::size_t>(s.bytes.size() - i, 1 + rng() % 8) : 1;
+            t += byteTime() * static_cast<long>(k);
+            handed = t;
+            if (options_.chunks)
+                handed = std::max(t, lastHanded + std::chrono::milliseconds(1 + rng() % 16));
+            if (!s.echo)
+                lineBusyUntil_ = t.time_since_epoch().count();
+            std::this_thread::sleep_until(handed);
+            lastHanded = handed;
             std::lock_guard line(lineMutex_);
             if (master_ >= 0 && running_) [[maybe_unused]]
-                auto w = ::write(master_, &b, 1);
+                auto w = ::write(master_, s.bytes.data() + i, k);
+            i += k;
         }
+        if (!s.echo && handed > t)
+            handoverUs_ +=
+                std::chrono::duration_cast<std::chrono::microseconds>(handed - t).count();
         lineFree = t;
         lock.lock();
     }

@@ -30,6 +30,16 @@ public:
         int baud = 9600;
         double latencyMs = 5.0;
         std::string linkPath;  // made a symbolic link to the terminal when set
+        // Devices take a request only after the inter-frame silence (3.5 characters, 1.75 ms
+        // above 19200 baud) since the last byte on the line; one that begins sooner is lost.
+        // Half a silence (at most 1 ms) is allowed for this end's own scheduling.
+        bool strictSilence = false;
+        // The adapter hands back every byte the master sends, as it goes out on the line.
+        bool echo = false;
+        // The adapter hands bytes over in pieces of 1 to 8, 1 to 16 ms apart (a USB latency
+        // timer), from a sequence fixed by `seed`.
+        bool chunks = false;
+        unsigned seed = 1;
     };
     struct ReceivedFrame {
         std::vector<std::uint8_t> bytes;
@@ -37,6 +47,9 @@ public:
         // The request went out while a device was still answering: on a half-duplex line the
         // two would have collided.
         bool collided = false;
+        // It began sooner than the inter-frame silence after the line's last byte and was lost
+        // (strictSilence).
+        bool tooSoon = false;
     };
 
     explicit SimBus(Options options);
@@ -59,6 +72,11 @@ public:
     void hangUpAfter(std::size_t frames);
 
     std::vector<ReceivedFrame> framesReceived() const;
+    // How much later than their wire time the adapter has handed over the answers' last bytes,
+    // in all (chunks): what the line adds beyond its wire time.
+    std::chrono::microseconds handoverDelay() const {
+        return std::chrono::microseconds(handoverUs_.load());
+    }
     void clearFramesReceived();
     std::optional<std::uint16_t> reg(int address, int r) const;
     void setReg(int address, int r, std::uint16_t value);
@@ -71,6 +89,7 @@ private:
         std::chrono::steady_clock::time_point at;
         std::uint64_t seq;
         std::vector<std::uint8_t> bytes;
+        bool echo = false;  // the adapter's echo of the master's bytes
         bool operator>(const Scheduled& o) const { return at != o.at ? at > o.at : seq > o.seq; }
     };
 
@@ -106,6 +125,10 @@ private:
     std::condition_variable queueCv_;
     std::priority_queue<Scheduled, std::vector<Scheduled>, std::greater<>> queue_;
     std::chrono::steady_clock::time_point answersEnd_{};  // when the last scheduled answer ends
+    // When the last answer byte written (or being written) leaves the line, in steady-clock ticks.
+    std::atomic<long long> lineBusyUntil_{0};
+    std::chrono::steady_clock::time_point requestsEnd_{};  // the last request's wire end
+    std::atomic<long long> handoverUs_{0};
 
     std::mutex lineMutex_;  // writes to master_ against closeLine()
 
@@ -116,7 +139,7 @@ private:
 // "1,7,12" -> {1, 7, 12}; nullopt for anything else (addresses 1..60, no repeats).
 std::optional<std::vector<int>> parseAddressList(const std::string& text);
 // "7:late=1300", "3:silent", "5:bad-crc", "5:short", "5:garbage", "5:stream=2000", "5:refuse",
-// "5:ignore-writes":
+// "5:ignore-writes", "7:exception=2":
 // that fault added to its address's faults (several add up); false, and nothing added, for
 // anything else.
 bool parseFault(const std::string& text, std::map<int, SimFaults>& faults);

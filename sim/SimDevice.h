@@ -18,13 +18,14 @@ struct SimFaults {
     // Instead of its answer, sends bytes without a pause for this long: its own address and
     // function among them, never a valid frame.
     int streamMs = 0;
-    bool refuse = false;  // answers every request with an exception (code 04, device failure)
+    bool refuse = false;    // answers every request with an exception (code 04, device failure)
+    int exceptionCode = 0;  // answers every request with this exception code (0: none)
     // Echoes every write as if it had taken it, but keeps its registers as they were.
     bool ignoreWrites = false;
 
     bool any() const {
         return silent || badCrc || shortAnswer || garbage || lateMs > 0 || streamMs > 0 || refuse ||
-               ignoreWrites;
+               exceptionCode > 0 || ignoreWrites;
     }
 };
 

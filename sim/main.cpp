@@ -31,7 +31,11 @@ int usage() {
         "       korvelantis-sim --devices 1,7,12 [--baud 9600] [--latency-ms 5] "
         "[--pressure P] [--link PATH]\n"
         "         [--fault ADDR:silent|bad-crc|short|garbage|refuse|ignore-writes|late=MS|"
-        "stream=MS]...\n"
+        "stream=MS|exception=CODE]...\n"
+        "         [--strict-silence]  a request sooner than 3.5 characters after the line's\n"
+        "                             last byte is lost, as real devices lose it\n"
+        "         [--echo]            the line hands back every byte the master sends\n"
+        "         [--chunks]          bytes arrive in pieces of 1-8, 1-16 ms apart (USB)\n"
         "         [--counting ADDR]   register 23 of ADDR counts the reads of it\n"
         "         [--tcp PORT]        serve the bus on 127.0.0.1:PORT (0: a free port) and\n"
         "                             print its port name tcp:127.0.0.1:PORT\n"
@@ -79,6 +83,12 @@ int main(int argc, char** argv) {
             if (!p)
                 return usage();
             pressure = *p;
+        } else if (a == "--strict-silence") {
+            options.strictSilence = true;
+        } else if (a == "--echo") {
+            options.echo = true;
+        } else if (a == "--chunks") {
+            options.chunks = true;
         } else if (a == "--link" && hasValue) {
             options.linkPath = argv[++i];
         } else if (a == "--fault" && hasValue) {

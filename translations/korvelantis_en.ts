@@ -871,6 +871,14 @@
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>RS-485 mode (RTS on send)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>For a native UART that switches the transceiver itself.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CTablePage</name>
@@ -1495,6 +1503,74 @@
     </message>
     <message>
         <source>%1 is a record file (.rec); nothing was written.</source>
+        <translation></translation>
+    </message>
+    <message>
+        <source>illegal function</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>illegal data address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>illegal data value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>server device failure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>acknowledge, busy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>server device busy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>memory parity error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>gateway path unavailable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>gateway target failed to respond</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown exception</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Device %1 refused the request: exception %2, %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 answers failed their CRC check</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 answer failed its CRC check</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 answers came cut</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 answer came cut</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>device %1 refused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 has no RS-485 mode (%2): use the adapter&apos;s own direction control.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -870,6 +870,14 @@
         <source>取消</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>RS-485 mode (RTS on send)</source>
+        <translation>RS-485模式（发送时RTS）</translation>
+    </message>
+    <message>
+        <source>For a native UART that switches the transceiver itself.</source>
+        <translation>用于自行切换收发器方向的板载串口。</translation>
+    </message>
 </context>
 <context>
     <name>CTablePage</name>
@@ -1495,6 +1503,74 @@
     <message>
         <source>%1 is a record file (.rec); nothing was written.</source>
         <translation>%1是记录文件（.rec），未写入！</translation>
+    </message>
+    <message>
+        <source>illegal function</source>
+        <translation>非法功能</translation>
+    </message>
+    <message>
+        <source>illegal data address</source>
+        <translation>非法数据地址</translation>
+    </message>
+    <message>
+        <source>illegal data value</source>
+        <translation>非法数据值</translation>
+    </message>
+    <message>
+        <source>server device failure</source>
+        <translation>从站设备故障</translation>
+    </message>
+    <message>
+        <source>acknowledge, busy</source>
+        <translation>已确认，正忙</translation>
+    </message>
+    <message>
+        <source>server device busy</source>
+        <translation>从站设备忙</translation>
+    </message>
+    <message>
+        <source>memory parity error</source>
+        <translation>存储奇偶校验错误</translation>
+    </message>
+    <message>
+        <source>gateway path unavailable</source>
+        <translation>网关路径不可用</translation>
+    </message>
+    <message>
+        <source>gateway target failed to respond</source>
+        <translation>网关目标设备无应答</translation>
+    </message>
+    <message>
+        <source>unknown exception</source>
+        <translation>未知异常</translation>
+    </message>
+    <message>
+        <source>Device %1 refused the request: exception %2, %3</source>
+        <translation>设备%1拒绝了请求：异常码%2，%3</translation>
+    </message>
+    <message>
+        <source>%1 answers failed their CRC check</source>
+        <translation>%1个应答CRC校验失败</translation>
+    </message>
+    <message>
+        <source>%1 answer failed its CRC check</source>
+        <translation>%1个应答CRC校验失败</translation>
+    </message>
+    <message>
+        <source>%1 answers came cut</source>
+        <translation>%1个应答不完整</translation>
+    </message>
+    <message>
+        <source>%1 answer came cut</source>
+        <translation>%1个应答不完整</translation>
+    </message>
+    <message>
+        <source>device %1 refused</source>
+        <translation>设备%1拒绝</translation>
+    </message>
+    <message>
+        <source>%1 has no RS-485 mode (%2): use the adapter&apos;s own direction control.</source>
+        <translation>%1没有RS-485模式（%2）：请使用适配器自带的方向控制。</translation>
     </message>
 </context>
 <context>

@@ -249,6 +249,8 @@ void CBasicConfigPage::OnSearchComplete(const config::SearchOutcome& out) {
     showModel();
     if (out.complete)
         ctx_.messages.show(config::kSearchComplete);
+    if (!out.faults.empty())
+        ctx_.messages.show(out.faults.summary());
 }
 
 void CBasicConfigPage::OnBatchDownload() {

@@ -1,5 +1,6 @@
 #include "shell/qt/SerialConfigDlg.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFormLayout>
@@ -141,6 +142,11 @@ CSerialConfigDlg::CSerialConfigDlg(SerialSettings& settings, const QStringList& 
         tr("Classic: every exchange waits as it always has. A number: how many milliseconds a "
            "device may take beyond the wire time (20 to 5000)."));
     port_->setMinimumContentsLength(18);
+    rs485_ = new QCheckBox(tr("RS-485 mode (RTS on send)"), this);
+    rs485_->setObjectName("serialRs485");
+    rs485_->setAccessibleName(rs485_->text());
+    rs485_->setToolTip(tr("For a native UART that switches the transceiver itself."));
+    form_->addRow(rs485_);
 
     ok_ = new QPushButton(ProgramIcon::confirmImage(), tr("确定"), this);
     ok_->setObjectName("serialOk");
@@ -191,6 +197,7 @@ void CSerialConfigDlg::showSettings() {
     showNumber(dataBits_, settings_.DataBits);
     showText(stopBits_, settings_.StopBits);
     showExactly(timeout_, timeoutText(settings_.ResponseTimeoutMs).toStdString());
+    rs485_->setChecked(settings_.Rs485);
 }
 
 void CSerialConfigDlg::OnOK() {
@@ -201,6 +208,7 @@ void CSerialConfigDlg::OnOK() {
     selectedNumber(dataBits_, settings_.DataBits);
     settings_.StopBits = stopBits_->currentText().toStdString();
     selectedTimeout(timeout_, settings_.ResponseTimeoutMs);
+    settings_.Rs485 = rs485_->isChecked();
     accept();
 }
 

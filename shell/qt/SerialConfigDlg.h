@@ -1,6 +1,6 @@
 #pragma once
 // "Serial Configuration": edits the serial settings of the view: the six line settings and the
-// response time-out ("Classic", or 20 .. 5000 ms).
+// response time-out ("Classic", or 20 .. 5000 ms), and the kernel's RS-485 mode.
 //
 // "确定" stores what the lists show; "取消", Escape, Enter in a list and the window's close
 // button change nothing. The settings take effect at the next "Open Serial port (&O)".
@@ -10,6 +10,7 @@
 
 #include "link/SerialSettings.h"
 
+class QCheckBox;
 class QComboBox;
 class QPushButton;
 
@@ -28,6 +29,7 @@ public:
     QComboBox* dataBitsList() const { return dataBits_; }
     QComboBox* stopBitsList() const { return stopBits_; }
     QComboBox* responseTimeoutList() const { return timeout_; }
+    QCheckBox* rs485Box() const { return rs485_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
 
@@ -48,6 +50,7 @@ private:
     QComboBox* dataBits_;
     QComboBox* stopBits_;
     QComboBox* timeout_;
+    QCheckBox* rs485_;
     QPushButton* ok_;
     QPushButton* cancel_;
     class QFormLayout* form_;

@@ -54,6 +54,12 @@ TEST(CommandLine, UsageErrorsExitTwoAndUnopenablePortsFour) {
     const CliRun r = cliLine("--port /nonexistent/tty scan", dir);
     EXPECT_EQ(r.code, 4);
     EXPECT_NE(r.err.find("/nonexistent/tty"), std::string::npos);
+    // RS-485 mode on a terminal whose driver lacks it: said, and nothing is sent.
+    TestBus tb({3}, 0.03);
+    const CliRun rs = cliLine("--rs485 --port " + tb.sim.portPath() + " scan", dir);
+    EXPECT_EQ(rs.code, 4);
+    EXPECT_NE(rs.err.find("has no RS-485 mode"), std::string::npos) << rs.err;
+    EXPECT_TRUE(tb.sim.framesReceived().empty());
 }
 
 TEST(CommandLine, ConfigureWritesProductCodeAndAddressToEveryDevice) {
@@ -228,4 +234,24 @@ TEST(CommandLine, DownloadAllPrintsOneLinePerDeviceAfterItsReadBack) {
     EXPECT_EQ(d.code, 0) << d.err;
     EXPECT_EQ(d.out, "3: verified\n7: verified\n");
     EXPECT_EQ(d.err, "Download Success!\n2 of 2 devices verified\n");
+}
+
+// A device answering with an exception: `read 7` said "No online device" and `scan --all` left it
+// out without a word.
+TEST(CommandLine, RefusingDeviceIsNamedWithItsException) {
+    TempDir dir;
+    TestBus tb({3, 7}, 0.03);
+    tb.sim.setFaults(7, {.exceptionCode = 2});
+    const std::string port = "--port " + tb.sim.portPath() + " --timeout-ms 20 ";
+    const std::string refused = "Device 7 refused the request: exception 2, illegal data address\n";
+    const CliRun r = cliLine(port + "read 7", dir);
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(r.err, refused);
+    const CliRun s = cliLine(port + "scan --all", dir);
+    EXPECT_EQ(s.code, 0) << s.err;
+    EXPECT_EQ(s.out, "3\n");
+    EXPECT_EQ(s.err, refused + "device 7 refused\n");
+    const CliRun j = cliLine(port + "--json scan --all", dir);
+    EXPECT_NE(j.out.find("\"refusing\":[{\"address\":7,\"exception\":2}]"), std::string::npos)
+        << j.out;
 }

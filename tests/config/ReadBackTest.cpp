@@ -54,6 +54,23 @@ TEST(ReadBack, BatchDownloadSummarisesVerifiedDifferingAndSilentDevices) {
     EXPECT_EQ(summary.substr(summary.size() - 15), "; 12: no answer");
     tellDownload(tb.messages, r, true);
     EXPECT_EQ(tb.messages.texts(), std::vector<std::string>{readBackSummary(r.devices)});
+    // A device that refuses the read-back is named with its exception, not called silent.
+    tb.sim.setFaults(12, SimFaults{.exceptionCode = 4});
+    const DownloadReport refused = downloadToAllVerified(tb.ctx, f.bytes, {12});
+    ASSERT_EQ(refused.devices.size(), 1u);
+    EXPECT_EQ(refused.devices[0].status, ReadBackStatus::NoAnswer);
+    EXPECT_EQ(deviceReadBackText(refused.devices[0]),
+              "Device 12 refused the request: exception 4, server device failure");
+    // A single download the device refuses fails naming the exception below the message.
+    tb.messages.clear();
+    const DownloadReport single =
+        downloadToDeviceVerified(tb.ctx, singleDownloadFrame(12, modelWithK1Action(125)).bytes);
+    EXPECT_EQ(single.result, DownloadResult::Failed);
+    tellDownload(tb.messages, single, false);
+    ASSERT_EQ(tb.messages.entries().size(), 1u);
+    EXPECT_EQ(tb.messages.entries()[0].text, kDownloadFailed);
+    EXPECT_EQ(tb.messages.entries()[0].detail,
+              "Device 12 refused the request: exception 4, server device failure");
 }
 
 TEST(Readdress, TwoDevicesBothAnswerAndTheConfirmationReadsTheNewAddress) {

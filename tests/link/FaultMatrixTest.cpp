@@ -369,6 +369,21 @@ TEST(DataCollection, EverySampleIsTheAnswerToItsOwnRequestOrMissing) {
     }
 }
 
+// `collect` against a refusing device said "Device did not answer 3 times in a row".
+TEST(DataCollection, RefusingDeviceIsNamedWithItsException) {
+    Rig r(kFaults[0], 20);
+    GatherSession::Plan plan = collectFromCountingDevice(r, 3);
+    plan.maxMisses = 2;
+    r.bus.sim.setFaults(1, {.exceptionCode = 2});
+    GatherSession session(r.bus.ctx);
+    ASSERT_TRUE(session.start(plan));
+    session.wait();
+    EXPECT_EQ(session.taken(), 0);
+    const std::string refused = "Device 1 refused the request: exception 2, illegal data address";
+    EXPECT_EQ(r.bus.messages.texts(), Texts{refused});
+    EXPECT_EQ(r.bus.messages.lastStatus(), refused);
+}
+
 struct Operation {
     const char* name;
     void (*run)(Rig&);

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "link/CSerialPort.h"
@@ -223,6 +224,63 @@ TEST(SerialPort, ReportsTheLineTheDriverRuns) {
     s.BaudRate = 14400;
     ASSERT_EQ(port.Open(s), 1);
     EXPECT_EQ(port.baudRate(), 115200);
+}
+
+// Flow control left on the port by another program was kept: CRTSCTS on an adapter without CTS
+// blocks every write, IXOFF and IXON take 0x11 and 0x13 out of the answers.
+TEST(SerialPort, OpenDefinesTheWholeRawModeWhateverWasSetBefore) {
+    Pty pty;
+    const int other = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    termios dirty{};
+    ASSERT_EQ(::tcgetattr(other, &dirty), 0);
+    dirty.c_cflag |= CRTSCTS | HUPCL;
+    dirty.c_cflag &= ~(CLOCAL | CREAD);
+    dirty.c_iflag |= IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP | BRKINT | PARMRK;
+    dirty.c_oflag |= OPOST | ONLCR;
+    dirty.c_lflag |= ECHO | ICANON | ISIG | IEXTEN;
+    ASSERT_EQ(::tcsetattr(other, TCSANOW, &dirty), 0);
+    RecordingMessages m;
+    CSerialPort port(m);
+    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    termios now{};
+    ASSERT_EQ(::tcgetattr(other, &now), 0);
+    EXPECT_EQ(now.c_cflag & CRTSCTS, 0u);
+    EXPECT_EQ(now.c_cflag & HUPCL, 0u);
+    EXPECT_EQ(now.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+    EXPECT_EQ(now.c_iflag & ~static_cast<tcflag_t>(INPCK), 0u);
+    EXPECT_EQ(now.c_oflag, 0u);
+    EXPECT_EQ(now.c_lflag, 0u);
+    EXPECT_EQ(now.c_cc[VMIN], 0);
+    EXPECT_EQ(now.c_cc[VTIME], 0);
+    port.Close();
+    ::close(other);
+}
+
+// A pseudo-terminal, like a USB adapter, has no RS-485 mode: asked for it, the port says so and
+// stays closed rather than sending with nobody switching the transceiver.
+TEST(SerialPort, Rs485ModeThatTheDriverLacksKeepsThePortClosed) {
+    Pty pty;
+    RecordingMessages m;
+    CSerialPort port(m);
+    SerialSettings s = settingsFor(pty.path);
+    s.Rs485 = true;
+    EXPECT_EQ(port.Open(s), 0);
+    EXPECT_FALSE(port.isOpen());
+    const std::string why = pty.path + " has no RS-485 mode (" + std::strerror(ENOTTY) +
+                            "): use the adapter's own direction control.";
+    EXPECT_EQ(port.lastOpenFailure(), why);
+    ASSERT_EQ(m.entries().size(), 1u);
+    EXPECT_EQ(m.entries()[0].text, "System initialization, open the serial port error!");
+    EXPECT_EQ(m.entries()[0].detail, why);
+    // The same setting over TCP: the device server drives its own line.
+    s.PortName = "tcp:127.0.0.1:9";
+    EXPECT_EQ(port.Open(s), 0);
+    EXPECT_NE(port.lastOpenFailure().find("has no RS-485 mode"), std::string::npos);
+    // Without it the terminal opens as always.
+    s.PortName = pty.path;
+    s.Rs485 = false;
+    EXPECT_EQ(port.Open(s), 1);
 }
 
 // A device streaming bytes kept the read going past its deadline for as long as bytes waited.

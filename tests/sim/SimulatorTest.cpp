@@ -155,7 +155,7 @@ namespace {
 TEST(Simulator, FaultsNamedOnTheCommandLineAddUpPerDevice) {
     std::map<int, SimFaults> faults;
     for (const char* good : {"7:late=1300", "7:bad-crc", "3:silent", "5:short", "5:garbage",
-                             "9:stream=2000", "9:refuse"})
+                             "9:stream=2000", "9:refuse", "4:exception=2"})
         EXPECT_TRUE(parseFault(good, faults)) << good;
     EXPECT_EQ(faults[7].lateMs, 1300);
     EXPECT_TRUE(faults[7].badCrc);
@@ -163,9 +163,11 @@ TEST(Simulator, FaultsNamedOnTheCommandLineAddUpPerDevice) {
     EXPECT_TRUE(faults[5].shortAnswer && faults[5].garbage);
     EXPECT_EQ(faults[9].streamMs, 2000);
     EXPECT_TRUE(faults[9].refuse);
+    EXPECT_EQ(faults[4].exceptionCode, 2);
     const auto before = faults.size();
-    for (const char* bad : {"7", "7:", "61:silent", "0:silent", "7:late", "7:late=", "7:late=x",
-                            "7:silent=5", "7:slow", "x:silent", "7:stream=0"})
+    for (const char* bad :
+         {"7", "7:", "61:silent", "0:silent", "7:late", "7:late=", "7:late=x", "7:silent=5",
+          "7:slow", "x:silent", "7:stream=0", "7:exception", "7:exception=0", "7:exception=256"})
         EXPECT_FALSE(parseFault(bad, faults)) << bad;
     EXPECT_EQ(faults.size(), before);
 }
@@ -238,6 +240,64 @@ TEST(Simulator, FaultsShapeWhatTheDeviceSends) {
                    [](const std::vector<std::uint8_t>&) { return false; });
     EXPECT_GT(rx.size(), 1000u);
     EXPECT_EQ(rx[0], 6);
+}
+
+// What real adapters and devices bring, played on the terminal byte for byte.
+TEST(Simulator, PlaysTheLinesOfRealAdapters) {
+    SimBus::Options o;
+    o.addresses = {3};
+    o.baud = 9600;
+    o.latencyMs = 2.0;
+    o.strictSilence = true;
+    o.echo = true;
+    o.chunks = true;
+    SimBus sim(o);
+    sim.setFaults(3, {.exceptionCode = 2});
+    RecordingMessages m;
+    CSerialPort port(m);
+    port.setTiming(testTiming(1.0));
+    SerialSettings s;
+    s.PortName = sim.portPath();
+    ASSERT_EQ(port.Open(s), 1);
+    auto request = buildReadInputRegisters(3, 23, 1);
+    AppendCrc(request);
+    // Two requests in one write: the second begins with no silence after the first and is lost.
+    std::vector<std::uint8_t> twice = request;
+    twice.insert(twice.end(), request.begin(), request.end());
+    port.Write(twice.data(), static_cast<std::uint32_t>(twice.size()));
+    std::vector<std::uint8_t> rx;
+    std::size_t pieces = 0;
+    port.ReadUntil(rx, std::chrono::steady_clock::now() + std::chrono::milliseconds(600),
+                   [&](const std::vector<std::uint8_t>&) {
+                       ++pieces;
+                       return false;
+                   });
+    // Both requests echoed, then one exception answer with the code asked for.
+    std::vector<std::uint8_t> refusal{3, 0x84, 2};
+    AppendCrc(refusal);
+    std::vector<std::uint8_t> expected = twice;
+    expected.insert(expected.end(), refusal.begin(), refusal.end());
+    EXPECT_EQ(rx, expected);
+    const auto frames = sim.framesReceived();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_FALSE(frames[0].tooSoon);
+    EXPECT_TRUE(frames[1].tooSoon);
+    // A whole block comes in pieces later than its wire time, and the simulator says how much.
+    sim.setFaults(3, {});
+    auto block = buildReadInputRegisters(3, 3, 19);
+    AppendCrc(block);
+    port.Write(block.data(), static_cast<std::uint32_t>(block.size()));
+    rx.clear();
+    pieces = 0;
+    port.ReadUntil(rx, std::chrono::steady_clock::now() + std::chrono::milliseconds(900),
+                   [&](const std::vector<std::uint8_t>& r) {
+                       ++pieces;
+                       return r.size() >= 8 + 43;
+                   });
+    ASSERT_EQ(rx.size(), 8u + 43u);
+    EXPECT_TRUE(CrcMatches(rx.data() + 8, 43));
+    EXPECT_GE(pieces, 1 + 51 / 8);
+    EXPECT_GT(sim.handoverDelay().count(), 0);
 }
 
 TEST(Simulator, LineHangsUpAfterTheRequestsItWasToldOf) {

@@ -30,10 +30,13 @@ TestBus::TestBus(std::vector<int> addresses, double scale, int baud, double late
     : sim(simOptions(std::move(addresses), baud, latencyMs)),
       ctx(messages, testTiming(scale), std::move(clock)) {}
 
+TestBus::TestBus(SimBus::Options options, double scale)
+    : sim(options), ctx(messages, testTiming(scale)), baud(options.baud) {}
+
 SerialSettings TestBus::settings() const {
     SerialSettings s;
     s.PortName = sim.portPath();
-    s.BaudRate = 115200;
+    s.BaudRate = baud;
     return s;
 }
 

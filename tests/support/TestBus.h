@@ -21,6 +21,8 @@ Timing testTiming(double scale = 0.05);
 struct TestBus {
     explicit TestBus(std::vector<int> addresses, double scale = 0.05, int baud = 115200,
                      double latencyMs = 1.0, std::shared_ptr<Clock> clock = nullptr);
+    // A simulated line of the given kind; the port opens at its baud rate.
+    TestBus(SimBus::Options options, double scale);
 
     SerialSettings settings() const;
     // Opens the context's port on the simulator (its message is then cleared).
@@ -29,6 +31,7 @@ struct TestBus {
     RecordingMessages messages;
     SimBus sim;
     AppContext ctx;
+    int baud = 115200;
 };
 
 // Keeps every frame the bus reports, for tests of the traffic and of its figures.

@@ -133,6 +133,23 @@ TEST(BasicConfigPageQt, GroupBoxTickedBySearchUnticksOnFirstClick) {
     EXPECT_FALSE(find<QCheckBox>(page, "address21")->isChecked());
 }
 
+// The search told nothing of a device that refused or of answers that failed their CRC.
+TEST(BasicConfigPageQt, SearchEndsWithTheLineFaultSummary) {
+    TestBus tb({1, 7, 12}, 0.03);
+    tb.sim.setFaults(7, SimFaults{.exceptionCode = 2});
+    tb.sim.setFaults(12, SimFaults{.badCrc = true});
+    tb.open();
+    tb.ctx.EnterpriseMode = 1;
+    CBasicConfigPage page(tb.ctx);
+    page.ShowEnterpriseLayout();
+    page.OnSearch();
+    EXPECT_EQ(tb.messages.texts(),
+              (std::vector<std::string>{"Searching for information to complete!",
+                                        "2 answers failed their CRC check; device 7 refused"}));
+    EXPECT_TRUE(find<QCheckBox>(page, "address01")->isChecked());
+    EXPECT_FALSE(find<QCheckBox>(page, "address07")->isChecked());
+}
+
 TEST(BasicConfigPageQt, EnterpriseSearchTicksOnlineDevicesAfterTheWaitDialog) {
     TestBus tb({1, 12}, 0.03);
     tb.open();

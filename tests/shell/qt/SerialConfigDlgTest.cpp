@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,7 +25,7 @@ void press(QWidget* target, int key) {
 bool same(const SerialSettings& a, const SerialSettings& b) {
     return a.DataFormat == b.DataFormat && a.PortName == b.PortName && a.BaudRate == b.BaudRate &&
            a.Parity == b.Parity && a.DataBits == b.DataBits && a.StopBits == b.StopBits &&
-           a.ResponseTimeoutMs == b.ResponseTimeoutMs;
+           a.ResponseTimeoutMs == b.ResponseTimeoutMs && a.Rs485 == b.Rs485;
 }
 }  // namespace
 
@@ -60,6 +61,9 @@ TEST(SerialConfigDlg, OkStoresNumbersAsIntegersAndReopeningShowsThem) {
         choose(dlg.dataBitsList(), "7");
         choose(dlg.parityList(), "even parity");
         choose(dlg.stopBitsList(), "2");
+        EXPECT_FALSE(dlg.rs485Box()->isChecked());
+        EXPECT_FALSE(dlg.rs485Box()->accessibleName().isEmpty());
+        dlg.rs485Box()->setChecked(true);
         dlg.okButton()->click();
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
     }
@@ -67,9 +71,11 @@ TEST(SerialConfigDlg, OkStoresNumbersAsIntegersAndReopeningShowsThem) {
     EXPECT_EQ(s.DataBits, 7);
     EXPECT_EQ(s.Parity, "even parity");
     EXPECT_EQ(s.StopBits, "2");
+    EXPECT_TRUE(s.Rs485);
     CSerialConfigDlg again(s, {});
     EXPECT_EQ(again.baudRateList()->currentText(), "115200");
     EXPECT_EQ(again.dataBitsList()->currentText(), "7");
+    EXPECT_TRUE(again.rs485Box()->isChecked());
 }
 
 TEST(SerialConfigDlg, TypedPortPathIsStoredAsTypedAndShownAgain) {
@@ -103,6 +109,7 @@ TEST(SerialConfigDlg, CancelEscapeAndEnterInAListChangeNothing) {
         choose(dlg.baudRateList(), "115200");
         dlg.portList()->setEditText("/dev/ttyUSB3");
         choose(dlg.responseTimeoutList(), "100");
+        dlg.rs485Box()->setChecked(true);
         if (way == 0)
             dlg.cancelButton()->click();
         else if (way == 1)

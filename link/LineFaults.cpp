@@ -1,0 +1,62 @@
+#include "link/LineFaults.h"
+
+#include "common/NumberText.h"
+#include "common/Texts.h"
+
+const char* exceptionName(std::uint8_t code) {
+    switch (code) {
+        case 1:
+            return KORV_TR_NOOP("Core", "illegal function");
+        case 2:
+            return KORV_TR_NOOP("Core", "illegal data address");
+        case 3:
+            return KORV_TR_NOOP("Core", "illegal data value");
+        case 4:
+            return KORV_TR_NOOP("Core", "server device failure");
+        case 5:
+            return KORV_TR_NOOP("Core", "acknowledge, busy");
+        case 6:
+            return KORV_TR_NOOP("Core", "server device busy");
+        case 8:
+            return KORV_TR_NOOP("Core", "memory parity error");
+        case 10:
+            return KORV_TR_NOOP("Core", "gateway path unavailable");
+        case 11:
+            return KORV_TR_NOOP("Core", "gateway target failed to respond");
+        default:
+            return KORV_TR_NOOP("Core", "unknown exception");
+    }
+}
+
+std::string refusalText(int address, std::uint8_t code) {
+    return fillText(texts::kDeviceRefused,
+                    {num::formatInt(address), num::formatInt(code), exceptionName(code)});
+}
+
+bool LineFaults::note(int address, const ExchangeResult& r) {
+    if (!r.ioOk)
+        return false;
+    if (r.refused) {
+        refusals.push_back({address, r.exceptionCode});
+        return false;
+    }
+    if (r.received == 0 || r.crcOk())
+        return false;
+    ++(r.complete() ? crcFailures : cut);
+    return true;
+}
+
+std::string LineFaults::summary() const {
+    std::vector<std::string> parts;
+    if (crcFailures > 0)
+        parts.push_back(fillText(crcFailures == 1 ? texts::kOneCrcFailure : texts::kCrcFailures,
+                                 {num::formatInt(crcFailures)}));
+    if (cut > 0)
+        parts.push_back(
+            fillText(cut == 1 ? texts::kOneCutAnswer : texts::kCutAnswers, {num::formatInt(cut)}));
+    for (const Refusal& r : refusals)
+        parts.push_back(fillText(texts::kDeviceRefusedShort, {num::formatInt(r.address)}));
+    std::string out;
+    for (const std::string& p : parts) out += (out.empty() ? "" : "; ") + p;
+    return out;
+}
