@@ -95,14 +95,9 @@ int collect(const CollectOptions& o, AppContext& ctx, bool json) {
     plan.interval = std::chrono::seconds(o.intervalSeconds);
     plan.count = o.count;
     plan.maxMisses = o.maxMisses;
+    // A record file or header that cannot be written ends it here, with the reason.
     if (!session.start(plan))
         return kFailed;
-    if (!session.headerWritten()) {
-        // No line could land there either; a script learns that now, not after the whole run.
-        session.cancel();
-        session.wait();
-        return kFailed;
-    }
     session.wait();
     if (json)
         std::printf("%s\n", JsonWriter()
@@ -125,8 +120,8 @@ int collect(const CollectOptions& o, AppContext& ctx, bool json) {
     else
         std::printf("%s\n", session.recordPath().c_str());
     if (session.taken() != o.count) {
-        ctx.messages.show(num::formatInt(session.taken()) + " of " + num::formatInt(o.count) +
-                          " samples written");
+        if (!session.writeFailed())  // that message already gave the count
+            ctx.messages.show(samplesWrittenText(session.taken(), o.count));
         return kFailed;
     }
     return kOk;

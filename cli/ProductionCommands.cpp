@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <optional>
 
@@ -17,6 +16,7 @@
 #include "calibration/CalibrationReport.h"
 #include "calibration/OutputCalibration.h"
 #include "calibration/SensorCalibration.h"
+#include "common/FileWrite.h"
 #include "common/JsonWriter.h"
 #include "common/NumberText.h"
 #include "config/DeviceSearch.h"
@@ -169,7 +169,17 @@ bool deviceVerified(const calib::DeviceCalibration& d, const calib::TargetSet& t
            std::fabs(v->error) <= limit;
 }
 
+// A report file that was not (or could not be) written is told with the system's reason.
+bool reportOkOrTold(const std::string& file, const FileWritten& w, AppContext& ctx) {
+    if (!w.ok)
+        ctx.messages.show(calib::reportFailedText(file, w.why));
+    return w.ok;
+}
+
 int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
+    // Before anything is sent: a report that cannot be written would lose the run's record.
+    if (o.report && !reportOkOrTold(*o.report, probeWritable(*o.report), ctx))
+        return kFailed;
     const auto scan = scanAll(ctx);
     if (!scan)
         return kFailed;
@@ -225,14 +235,13 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
             return kFailed;
     }
     const calib::CalibrationSnapshot snap = sc.snapshot();
-    if (o.report) {
-        std::ofstream out(*o.report, std::ios::binary | std::ios::trunc);
-        out << calib::calibrationReportCsv(snap, basic.SignalUnitText);
-        if (!out.flush()) {
-            ctx.messages.show(calib::reportFailedText(*o.report, "cannot be written"));
-            return kFailed;
-        }
-    }
+    // A report that cannot be written still leaves the table below: the readings are not lost.
+    const bool reportWritten =
+        !o.report ||
+        reportOkOrTold(*o.report,
+                       replaceFileAtomically(
+                           *o.report, calib::calibrationReportCsv(snap, basic.SignalUnitText)),
+                       ctx);
 
     bool all = true;
     const int n = t.pointCount;
@@ -307,7 +316,7 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
     w.endArray().key("ok").value(all).endObject();
     if (json)
         std::printf("%s\n", w.text().c_str());
-    return all ? kOk : kFailed;
+    return all && reportWritten ? kOk : kFailed;
 }
 
 // A measured output value from the hook's first line or the terminal.

@@ -1,6 +1,7 @@
 // korvelantis-cli: the command line front end on the same core as the window.
 #include "cli/Cli.h"
+#include "cli/OutputCheck.h"
 
 int main(int argc, char** argv) {
-    return runCli(argc, argv);
+    return finishOutput(runCli(argc, argv));
 }

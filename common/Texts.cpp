@@ -14,6 +14,8 @@ const std::vector<const char*>& composedTexts() {
                                               kPointsNotAcquired,
                                               kDownloadCompleteMarked,
                                               kDeviceSilent,
+                                              kSamplesWritten,
+                                              kRecordFileHeld,
                                               kImportError,
                                               kValueOutOfRange,
                                               kSeveralAnswerAsk,

@@ -38,6 +38,9 @@ inline constexpr const char* kDownloadCompleteMarked =
     KORV_TR_NOOP("Core", "K和B值下载完成！以下地址的拟合残差超过量程的0.5%，请检查：%1");
 inline constexpr const char* kDeviceSilent =
     KORV_TR_NOOP("Core", "Device did not answer %1 times in a row, acquisition ended!");
+inline constexpr const char* kSamplesWritten = KORV_TR_NOOP("Core", "%1 of %2 samples written");
+inline constexpr const char* kRecordFileHeld =
+    KORV_TR_NOOP("Core", "%1 is held by another acquisition: this one writes %2");
 inline constexpr const char* kImportError = KORV_TR_NOOP("Core", "错误信息  %1");
 inline constexpr const char* kValueOutOfRange =
     KORV_TR_NOOP("Core", "%1 enter a value from %2 to %3");
