@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/ExitCodes.h"
+#include "cli/OutputCheck.h"
 
 #include <climits>
 #include <cstdio>
@@ -344,7 +345,7 @@ int reportDownload(AppContext& ctx, const config::DownloadReport& report, bool b
         for (const config::DeviceReadBack& d : report.devices)
             std::printf("%s\n", config::deviceReadBackText(d).c_str());
     }
-    std::fflush(stdout);
+    flushOutput();
     config::tellDownload(ctx.messages, report, batch);
     return report.verified() ? kOk : kFailed;
 }

@@ -1,20 +1,44 @@
 #include "cli/OutputCheck.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "cli/ExitCodes.h"
 
-int finishOutput(int code) {
+namespace {
+int g_firstError = 0;  // main thread only
+
+void noteFlush(int result) {
+    if (result != 0 && g_firstError == 0)
+        g_firstError = errno ? errno : EIO;
+}
+}  // namespace
+
+void holdOutput() {
+    // glibc takes the size only with a buffer of our own.
+    static char buffer[1 << 20];
+    if (!::isatty(STDOUT_FILENO))
+        std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+}
+
+void flushOutput() {
     errno = 0;
-    // A write error seen earlier (ferror) counts even when the last flush had nothing left.
-    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
-    const int flushErrno = errno;
-    const bool closed = std::fclose(stdout) == 0;
-    if (flushed && closed)
+    noteFlush(std::fflush(stdout));
+}
+
+int finishOutput(int code) {
+    flushOutput();
+    // A write error seen earlier (a full buffer written out) counts even when this flush had
+    // nothing left to write.
+    if (std::ferror(stdout) && g_firstError == 0)
+        g_firstError = EIO;
+    errno = 0;
+    noteFlush(std::fclose(stdout));
+    if (g_firstError == 0)
         return code;
-    const int e = !flushed && flushErrno ? flushErrno : errno ? errno : EIO;
-    std::fprintf(stderr, "korvelantis-cli: standard output: %s\n", std::strerror(e));
+    std::fprintf(stderr, "korvelantis-cli: standard output: %s\n", std::strerror(g_firstError));
     return code == cli_exit::kOk || code == cli_exit::kUnshownCode ? cli_exit::kFailed : code;
 }

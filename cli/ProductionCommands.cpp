@@ -1,5 +1,6 @@
 #include "cli/ProductionCommands.h"
 #include "cli/ExitCodes.h"
+#include "cli/OutputCheck.h"
 
 #include <sys/wait.h>
 
@@ -126,7 +127,7 @@ bool promptAndWait(const std::string& prompt) {
 
 // Runs a hook through the shell; true when it exited 0. Its standard output is kept in `out`.
 bool runHook(const std::string& command, std::string* out = nullptr) {
-    std::fflush(stdout);
+    flushOutput();
     FILE* p = popen(command.c_str(), "r");
     if (!p)
         return false;

@@ -3,5 +3,6 @@
 #include "cli/OutputCheck.h"
 
 int main(int argc, char** argv) {
+    holdOutput();
     return finishOutput(runCli(argc, argv));
 }
