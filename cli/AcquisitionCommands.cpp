@@ -1,9 +1,11 @@
 #include "cli/AcquisitionCommands.h"
 #include "cli/ExitCodes.h"
+#include "cli/Signals.h"
 
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "acquisition/GatherSession.h"
 #include "acquisition/RecordExport.h"
@@ -98,6 +100,12 @@ int collect(const CollectOptions& o, AppContext& ctx, bool json) {
     // A record file or header that cannot be written ends it here, with the reason.
     if (!session.start(plan))
         return kFailed;
+    // A signal ends it after the sample in flight; what is on disk is told below.
+    while (!session.finished()) {
+        if (stopSignal())
+            session.cancel();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     session.wait();
     if (json)
         std::printf("%s\n", JsonWriter()

@@ -12,6 +12,7 @@
 
 #include "cli/AcquisitionCommands.h"
 #include "cli/ProductionCommands.h"
+#include "cli/Signals.h"
 #include "common/AppContext.h"
 #include "common/JsonWriter.h"
 #include "common/NumberText.h"
@@ -542,6 +543,7 @@ int runCli(int argc, char** argv) {
             return kFailed;
     }
 
+    StopSignals signals;  // before any thread starts, so none of them takes a signal
     CliMessages messages;
     Timing timing;
     timing.scale = timeScale;
@@ -570,19 +572,23 @@ int runCli(int argc, char** argv) {
         }
         messages.dropHeld();
     }
-    if (acquisition)
-        return runAcquisitionCommand(command, args, &ctx, json);
-    if (production)
-        return runProductionCommand(command, args, ctx, json);
-
-    if (command == "scan")
-        return scan(ctx, *parseScanOptions(args), json);
-    if (command == "read") {
-        const auto address = parseDeviceAddress(args[0]);
-        return address ? readDevice(ctx, *address, json) : usage();
-    }
-    if (command == "download")
-        return download(ctx, args, json);
-    return configure(ctx, configuration->bytes, *parseDeviceAddress(args[0]),
-                     *num::parseInteger(args[1], LLONG_MIN, LLONG_MAX), args.size() == 3, json);
+    // A signal lets the exchange in flight finish; the command then stops at its next step.
+    signals.onStop([&ctx] { ctx.bus.refuseNewExchanges(true); });
+    const int code = [&] {
+        if (acquisition)
+            return runAcquisitionCommand(command, args, &ctx, json);
+        if (production)
+            return runProductionCommand(command, args, ctx, json);
+        if (command == "scan")
+            return scan(ctx, *parseScanOptions(args), json);
+        if (command == "read") {
+            const auto address = parseDeviceAddress(args[0]);
+            return address ? readDevice(ctx, *address, json) : usage();
+        }
+        if (command == "download")
+            return download(ctx, args, json);
+        return configure(ctx, configuration->bytes, *parseDeviceAddress(args[0]),
+                         *num::parseInteger(args[1], LLONG_MIN, LLONG_MAX), args.size() == 3, json);
+    }();
+    return stopSignal() ? signals.exitCode() : code;
 }

@@ -1,6 +1,7 @@
 #include "cli/ProductionCommands.h"
 #include "cli/ExitCodes.h"
 #include "cli/OutputCheck.h"
+#include "cli/Signals.h"
 
 #include <sys/wait.h>
 
@@ -10,7 +11,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <optional>
 
 #include "calibration/CalibrationMath.h"
@@ -121,8 +121,7 @@ std::optional<std::array<std::uint8_t, reg::kBlockAnswerLength>> scanAll(AppCont
 bool promptAndWait(const std::string& prompt) {
     std::fprintf(stderr, "%s\n", prompt.c_str());
     std::fflush(stderr);
-    std::string line;
-    return static_cast<bool>(std::getline(std::cin, line));
+    return readInputLine().has_value();
 }
 
 // Runs a hook through the shell; true when it exited 0. Its standard output is kept in `out`.
@@ -334,8 +333,10 @@ std::optional<float> measure(const OutputOptions& o, const char* point, const ch
     } else {
         std::fprintf(stderr, "Measured %s value (%s): ", point, unit);
         std::fflush(stderr);
-        if (!std::getline(std::cin, text))
+        const auto line = readInputLine();
+        if (!line)
             return std::nullopt;
+        text = *line;
     }
     const auto v = num::parseFloat(text);
     if (!v)
@@ -343,15 +344,39 @@ std::optional<float> measure(const OutputOptions& o, const char* point, const ch
     return v;
 }
 
+// A device left in an output-command mode keeps driving the commanded output: however the run
+// ends before every device has its coefficients (a failed hook, a bad number, the end of input,
+// a signal), every device gets the end-of-commands value.
+class OutputCommandsEnd {
+public:
+    explicit OutputCommandsEnd(AppContext& ctx) : ctx_(ctx) {}
+    ~OutputCommandsEnd() {
+        if (!armed_ || !ctx_.bus.isOpen())
+            return;
+        ctx_.bus.refuseNewExchanges(false);  // a signal stopped the run; this is still owed
+        calib::sendOutputCommand(ctx_, calib::kCommandPrepare);
+    }
+    OutputCommandsEnd(const OutputCommandsEnd&) = delete;
+    OutputCommandsEnd& operator=(const OutputCommandsEnd&) = delete;
+    void arm() { armed_ = true; }
+    void disarm() { armed_ = false; }
+
+private:
+    AppContext& ctx_;
+    bool armed_ = false;
+};
+
 int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
     if (!scanAll(ctx))
         return kFailed;
+    OutputCommandsEnd end(ctx);
     const bool current = o.kind == calib::OutputKind::Current;
     const char* unit = current ? "mA" : "V";
     float values[2] = {};
     const std::uint16_t commands[2] = {calib::kCommandLow, calib::kCommandHigh};
     const char* points[2] = {"low", "high"};
     for (int i = 0; i < 2; ++i) {
+        end.arm();
         if (calib::sendOutputCommand(ctx, commands[i]) < 0)
             return kFailed;
         const auto v = measure(o, points[i], unit, ctx);
@@ -369,6 +394,8 @@ int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
     std::atomic<int> done{0};
     const std::atomic<int> cancel{0};
     calib::downloadOutputCoefficients(ctx, o.kind, slope, offset, done, cancel);
+    if (!stopSignal())
+        end.disarm();  // every device went through the download, which ends its commands
 
     // Read back registers 28-31 (32-35): the coefficients each device now holds.
     const std::uint16_t first = current ? reg::CurrentCoefficients : reg::VoltageCoefficients;
