@@ -201,8 +201,11 @@ const char* readBackStatusName(config::ReadBackStatus s) {
             return "verified";
         case config::ReadBackStatus::Differs:
             return "differs";
-        case config::ReadBackStatus::NoAnswer:
         case config::ReadBackStatus::PortFailed:
+            return "not read back";
+        case config::ReadBackStatus::NotReached:
+            return "not reached";
+        case config::ReadBackStatus::NoAnswer:
             break;
     }
     return "no answer";
@@ -326,7 +329,7 @@ int reportDownload(AppContext& ctx, const config::DownloadReport& report, bool b
     if (json) {
         JsonWriter w;
         w.beginObject().key("command").value("download").key("all").value(batch);
-        w.key("written").value(report.result == config::DownloadResult::Success);
+        w.key("written").value(report.written);
         w.key("devices").beginArray();
         for (const config::DeviceReadBack& d : report.devices) {
             w.beginObject().key("address").value(d.address);

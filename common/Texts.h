@@ -64,6 +64,9 @@ inline constexpr const char* kDevicesVerified = KORV_TR_NOOP("Core", "%1 of %2 d
 inline constexpr const char* kRegisterHolds = KORV_TR_NOOP("Core", "%1 holds %2, sent %3");
 inline constexpr const char* kDeviceVerified = KORV_TR_NOOP("Core", "%1: verified");
 inline constexpr const char* kDeviceNoAnswer = KORV_TR_NOOP("Core", "%1: no answer");
+inline constexpr const char* kDeviceNotReadBack =
+    KORV_TR_NOOP("Core", "%1: written, not read back");
+inline constexpr const char* kDeviceNotReached = KORV_TR_NOOP("Core", "%1: not reached");
 inline constexpr const char* kPortPermission = KORV_TR_NOOP(
     "Core",
     "Permission denied on %1: add your user to the dialout group (sudo usermod -aG dialout $USER) "
