@@ -429,6 +429,7 @@ int configure(AppContext& ctx, const std::vector<std::uint8_t>& frame, int addre
         check = config::configureAndConfirm(ctx, frame, address, productCode);
     w.key("sent").value(!refusedSeveral);
     if (!refusedSeveral) {
+        w.key("written").value(check.written);
         w.key("status").value(checkStatusName(check.status));
         w.key("heldAddress").value(check.heldAddress);
         w.key("heldProductCode").value(check.heldProductCode);

@@ -50,6 +50,8 @@ inline constexpr const char* kSeveralAnswerRefused =
     KORV_TR_NOOP("Core", "More than one device answers: %1. Nothing was sent.");
 inline constexpr const char* kConfigConfirmed =
     KORV_TR_NOOP("Core", "Configuration confirmed: address %1, product code %2");
+inline constexpr const char* kConfigWrittenNotRead = KORV_TR_NOOP(
+    "Core", "Configuration sent, not confirmed: the devices now hold address %1, product code %2");
 inline constexpr const char* kConfigNoAnswer =
     KORV_TR_NOOP("Core", "Configuration not confirmed: address %1 gives no answer!");
 inline constexpr const char* kConfigHeldAddress =

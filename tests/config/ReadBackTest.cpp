@@ -128,6 +128,29 @@ TEST(Readdress, TwoDevicesBothAnswerAndTheConfirmationReadsTheNewAddress) {
     EXPECT_EQ(none.status, ConfigurationCheck::Status::NoAnswer);
 }
 
+// A line that hangs up after the broadcast: the devices took the new address, which the result
+// used to hide; one that fails before it sent nothing, and the port's message says so.
+TEST(Readdress, HangUpAfterTheBroadcastSaysWhatTheDevicesNowHold) {
+    for (const bool afterBroadcast : {true, false}) {
+        SCOPED_TRACE(afterBroadcast);
+        TestBus tb({3});
+        tb.open();
+        if (afterBroadcast)
+            tb.sim.hangUpAfter(1);
+        else
+            tb.ctx.bus.Close();
+        const ConfigurationCheck c =
+            configureAndConfirm(tb.ctx, configurationFrame(70000, 5).bytes, 5, 70000);
+        EXPECT_EQ(c.status, ConfigurationCheck::Status::PortFailed);
+        EXPECT_EQ(c.written, afterBroadcast);
+        EXPECT_EQ(configurationText(c),
+                  afterBroadcast ? "Configuration sent, not confirmed: the devices now hold "
+                                   "address 5, product code 70000"
+                                 : "");
+        EXPECT_EQ(tb.sim.reg(5, reg::Address).has_value(), afterBroadcast);
+    }
+}
+
 TEST(JsonWriter, EscapesStringsAndKeepsNumbersLocaleFree) {
     struct Case {
         std::string in;
