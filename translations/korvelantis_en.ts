@@ -1429,6 +1429,26 @@
         <source>斜率须大于0，请先计算斜率和平移，未下载！</source>
         <translation>The slope must be above 0: compute slope and offset first. Not downloaded!</translation>
     </message>
+    <message>
+        <source>%1 of %2 samples written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is held by another acquisition: this one writes %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configuration sent, not confirmed: the devices now hold address %1, product code %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: written, not read back</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: not reached</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>

@@ -1428,6 +1428,26 @@
         <source>斜率须大于0，请先计算斜率和平移，未下载！</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 of %2 samples written</source>
+        <translation>已写入%1个采样，共%2个</translation>
+    </message>
+    <message>
+        <source>%1 is held by another acquisition: this one writes %2</source>
+        <translation>%1 正被另一采集占用：本次采集写入 %2</translation>
+    </message>
+    <message>
+        <source>Configuration sent, not confirmed: the devices now hold address %1, product code %2</source>
+        <translation>配置已发送，未确认：设备现为地址%1，产品编码%2</translation>
+    </message>
+    <message>
+        <source>%1: written, not read back</source>
+        <translation>%1：已写入，未回读</translation>
+    </message>
+    <message>
+        <source>%1: not reached</source>
+        <translation>%1：未送达</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>
