@@ -429,10 +429,10 @@ int configure(AppContext& ctx, const std::vector<std::uint8_t>& frame, int addre
         check = config::configureAndConfirm(ctx, frame, address, productCode);
     w.key("sent").value(!refusedSeveral);
     if (!refusedSeveral) {
-        w.key("written").value(check.written);
         w.key("status").value(checkStatusName(check.status));
         w.key("heldAddress").value(check.heldAddress);
         w.key("heldProductCode").value(check.heldProductCode);
+        w.key("written").value(check.written);
     }
     w.key("ok").value(!refusedSeveral && check.confirmed()).endObject();
     const std::string text = refusedSeveral ? std::string() : config::configurationText(check);
