@@ -86,3 +86,21 @@ TEST(CommandLineSignals, OutputCalibrationStoppedByASignalEndsTheCommandModeAndT
     EXPECT_NE(out.find("07 06 00 28 00 00"), std::string::npos) << out;
     EXPECT_EQ(out.find("00 28 00 02"), std::string::npos) << out;  // the high point never came
 }
+
+// A signal during the store wait after the broadcast: every device holds the new values, and
+// the command says so instead of ending without a word.
+TEST(CommandLineSignals, BatchDownloadStoppedAfterItsBroadcastSaysEveryDeviceWasWritten) {
+    TempDir dir;
+    const CliRun read = cli("--simulate 3 read 3", dir);
+    ASSERT_EQ(read.code, 0) << read.err;
+    writeFileBytes(dir.file("p.txt"), read.out);
+    // A store wait of 1 s, so the signal surely comes during it.
+    ChildProcess c({KORV_CLI_PATH, "--time-scale", "0.2", "--baud", "115200", "--simulate", "3,7",
+                    "--timeout-ms", "20", "--trace", "download", "--all", dir.file("p.txt")});
+    ASSERT_NE(c.waitForLine(" TX 127 "), "");
+    c.signal(SIGINT);
+    std::string out;
+    EXPECT_EQ(c.finish(out), 130) << out;
+    EXPECT_NE(out.find("3: written, not read back\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("7: written, not read back\n"), std::string::npos) << out;
+}
