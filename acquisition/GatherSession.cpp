@@ -2,8 +2,10 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 #include "acquisition/RecordFile.h"
+#include "acquisition/RecordImport.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "common/ProgressTexts.h"
@@ -32,6 +34,10 @@ std::string clockText(Clock::TimePoint t, const std::tm& today) {
     return buf;
 }
 }  // namespace
+
+std::string samplesWrittenText(int taken, int planned) {
+    return fillText(texts::kSamplesWritten, {num::formatInt(taken), num::formatInt(planned)});
+}
 
 std::string deviceSilentMessage(int misses) {
     return fillText(texts::kDeviceSilent, {num::formatInt(misses)});
@@ -139,6 +145,7 @@ bool GatherSession::start(const Plan& plan) {
     readFailed_ = false;
     missLimit_ = false;
     headerWritten_ = false;
+    writeFailed_ = false;
     ScheduleStarted = 0;
     released_ = false;
     missesInRow_ = 0;
@@ -146,28 +153,48 @@ bool GatherSession::start(const Plan& plan) {
     progress_.clear();
     GatherDone = 0;
 
-    const std::tm started = Clock::localTime(ctx_.clock->now());
-    const std::filesystem::path path = ctx_.dataDir / recordFileName(started);
     // The worker waits until the header is on disk; it is started first so that a refused
     // start leaves no file behind.
-    if (!worker_.start([this, plan, path] { run(plan, path); })) {
+    if (!worker_.start([this, plan] { run(plan); })) {
         GatherDone = 1;
         ctx_.messages.show(KORV_TR_NOOP("Core", "Not enough memory assigned to the timer!"),
                            MessageIcon::Exclamation);
         return false;
     }
-    path_ = path;
+    const std::tm started = Clock::localTime(ctx_.clock->now());
     EnsureDirectory(ctx_.dataDir);
-    headerWritten_ = RecordWriter(path).append(kRecordHeader);
-    if (!headerWritten_)
-        ctx_.messages.show(KORV_TR_NOOP("Core", "File Open Failed!"));
+    int error = 0;
+    writer_ = openRecordFile(ctx_.dataDir, started, error);
+    if (writer_ && !writer_->append(kRecordHeader))
+        error = writer_->error();
+    if (!writer_ || error != 0) {
+        // Without its header no line may land there: the first sample would become the names.
+        GatherDone = 1;
+        released_ = true;
+        released_.notify_all();
+        worker_.join();
+        writer_.reset();
+        ctx_.messages.showWithDetail(kFileOpenFailedMessage, MessageIcon::None,
+                                     std::strerror(error));
+        return false;
+    }
+    headerWritten_ = true;
+    path_ = writer_->path();
+    const std::filesystem::path named = ctx_.dataDir / recordFileName(started);
+    if (path_ != named)
+        ctx_.messages.show(fillText(texts::kRecordFileHeld,
+                                    {named.filename().string(), path_.filename().string()}));
     released_ = true;
     released_.notify_all();
     return true;
 }
 
-void GatherSession::run(Plan plan, std::filesystem::path path) {
+void GatherSession::run(Plan plan) {
     released_.wait(false);
+    if (GatherDone.load() == 1) {
+        writer_.reset();
+        return;  // the start failed
+    }
     Clock& clock = *ctx_.clock;
     const auto wall0 = clock.now();
     const auto steady0 = clock.steadyNow();
@@ -192,7 +219,7 @@ void GatherSession::run(Plan plan, std::filesystem::path path) {
             ScheduleStarted = 1;
         if (end && clock.steadyNow() >= *end)
             break;
-        if (tick(plan, path) == TickResult::Stop)
+        if (tick(plan) == TickResult::Stop)
             break;
         next = later(next, plan.interval);
         // A tick that overran its interval (a slow answer, an operator reading a message) does
@@ -203,10 +230,11 @@ void GatherSession::run(Plan plan, std::filesystem::path path) {
     }
     ScheduleStarted = 0;
     publish(Clock::SteadyPoint::max(), false);
+    writer_.reset();  // the lock goes with the file
     GatherDone = 1;
 }
 
-GatherSession::TickResult GatherSession::tick(const Plan& plan, const std::filesystem::path& path) {
+GatherSession::TickResult GatherSession::tick(const Plan& plan) {
     if (remaining_.load() <= 0 || GatherDone.load() == 1)
         return TickResult::Stop;
     const std::uint16_t address = ctx_.CurrentAddress.load();
@@ -241,12 +269,16 @@ GatherSession::TickResult GatherSession::tick(const Plan& plan, const std::files
     const int left = --remaining_;
     const std::tm now = Clock::localTime(ctx_.clock->now());
     lastValue_ = recordValueText(r.reg(0), ctx_.pointPositionText());
-    if (RecordWriter(path).append(recordSampleLine(now, lastValue_))) {
-        ++taken_;
-    } else {
+    if (!writer_->append(recordSampleLine(now, lastValue_))) {
+        // A disk that refused one line refuses the next: stop, saying why and what is on disk.
         ++lost_;
-        ctx_.messages.show(KORV_TR_NOOP("Core", "File Open Failed!"));
+        writeFailed_ = true;
+        ctx_.messages.showWithDetail(kFileOpenFailedMessage, MessageIcon::None,
+                                     std::string(std::strerror(writer_->error())) + "\n" +
+                                         samplesWrittenText(taken_.load(), planned_.load()));
+        return TickResult::Stop;
     }
+    ++taken_;
     return left <= 0 ? TickResult::Stop : TickResult::Continue;
 }
 

@@ -19,10 +19,12 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "acquisition/RecordFile.h"
 #include "common/AppContext.h"
 #include "common/Progress.h"
 #include "common/Texts.h"
@@ -33,6 +35,8 @@ inline constexpr std::string_view kGatherWaitText =
 inline constexpr std::string_view kGatherCancelCaption = KORV_TR_NOOP("Core", "Cancel Acquisition");
 inline constexpr std::string_view kEndPassedMessage =
     KORV_TR_NOOP("Core", "End time setting can not be lower than the current time");
+// "3 of 10 samples written"
+std::string samplesWrittenText(int taken, int planned);
 // "Device did not answer 3 times in a row, acquisition ended!"
 std::string deviceSilentMessage(int misses);
 
@@ -74,7 +78,9 @@ public:
                           const std::function<void(int)>& showCount = {});
     bool startImmediate(std::string_view intervalText, std::string_view durationText,
                         const std::function<void(int)>& showCount = {});
-    // Starts a checked plan: record file in the context's data directory, header, worker.
+    // Starts a checked plan: record file in the context's data directory (the next free name
+    // when another acquisition holds it, and the operator is told), header, worker. A file or
+    // header that cannot be written is told with its reason and nothing starts.
     bool start(const Plan& plan);
 
     void cancel();
@@ -87,8 +93,10 @@ public:
     int remaining() const { return remaining_.load(); }
     // Samples whose line is on disk.
     int taken() const { return taken_.load(); }
-    // Samples answered but not written (the file could not be opened or written).
+    // Samples answered but not written (the file could not be written); the first one ends the
+    // acquisition.
     int lost() const { return lost_.load(); }
+    bool writeFailed() const { return writeFailed_.load(); }
     // Ticks without a valid answer.
     int misses() const { return misses_.load(); }
     // True when the last acquisition ended because a port read failed.
@@ -107,9 +115,9 @@ private:
     // Shows the planned count and the check's message; starts the plan when the check passed.
     bool startChecked(const Check& check, std::string_view intervalText,
                       const std::function<void(int)>& showCount, Plan plan);
-    void run(Plan plan, std::filesystem::path path);
+    void run(Plan plan);
     enum class TickResult { Continue, Stop };
-    TickResult tick(const Plan& plan, const std::filesystem::path& path);
+    TickResult tick(const Plan& plan);
     void publish(Clock::SteadyPoint next, bool first);
 
     AppContext& ctx_;
@@ -123,8 +131,11 @@ private:
     std::atomic<bool> readFailed_{false};
     std::atomic<bool> missLimit_{false};
     std::atomic<bool> headerWritten_{false};
+    std::atomic<bool> writeFailed_{false};
     std::atomic<bool> released_{false};
     std::filesystem::path path_;  // window thread only
+    // Set by start before the worker runs, then the worker's until it ends.
+    std::unique_ptr<RecordWriter> writer_;
     // Worker thread only.
     int missesInRow_ = 0;
     std::string lastValue_;

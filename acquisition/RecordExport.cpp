@@ -1,12 +1,9 @@
 #include "acquisition/RecordExport.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
+
+#include "common/FileWrite.h"
 
 namespace {
 
@@ -119,33 +116,15 @@ bool writeRecordCsv(const RecordTable& table, int fallbackYear,
 ExportResult exportRecordCsv(const RecordTable& table, const std::filesystem::path& out,
                              const JobControl& control) {
     ExportResult result;
-    std::filesystem::path part = out;
-    part += ".part";
-    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        result.why = std::strerror(errno);
-        return result;
-    }
-    int error = 0;
+    AtomicFile file(out);
     const bool written = writeRecordCsv(
-        table, localYearNow(),
-        [&](std::string_view bytes) {
-            error = writeWhole(fd, bytes);
-            return error == 0;
-        },
-        control);
-    if (written && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (written && error == 0 && ::rename(part.c_str(), out.c_str()) != 0)
-        error = errno;
-    if (!written || error != 0) {
-        ::unlink(part.c_str());
-        result.cancelled = !written && error == 0;
-        result.why = error ? std::strerror(error) : "";
-        return result;
+        table, localYearNow(), [&](std::string_view bytes) { return file.write(bytes); }, control);
+    if (!written && !file.failed()) {
+        result.cancelled = true;
+        return result;  // the temporary file goes with `file`
     }
-    result.ok = true;
+    const FileWritten w = file.commit();
+    result.ok = w.ok;
+    result.why = w.why;
     return result;
 }

@@ -1,6 +1,7 @@
 #include "acquisition/RecordFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,8 +35,15 @@ bool digitsAt(std::string_view s, std::size_t at, std::size_t n, int& out) {
 }  // namespace
 
 std::optional<std::tm> recordStartOfName(std::string_view name) {
-    if (name.size() != 18 || name.substr(14) != ".rec")
+    if (name.size() < 18 || name.substr(name.size() - 4) != ".rec")
         return std::nullopt;
+    // A second acquisition of the same second: "-2" and on before ".rec".
+    if (name.size() > 18) {
+        int n = 0;
+        if (name[14] != '-' || name.size() > 22 || !digitsAt(name, 15, name.size() - 19, n) ||
+            n < 2)
+            return std::nullopt;
+    }
     int y, mo, d, h, mi, se;
     if (!digitsAt(name, 0, 4, y) || !digitsAt(name, 4, 2, mo) || !digitsAt(name, 6, 2, d) ||
         !digitsAt(name, 8, 2, h) || !digitsAt(name, 10, 2, mi) || !digitsAt(name, 12, 2, se))
@@ -146,46 +154,83 @@ void JobControl::report(const char* what, std::size_t done, std::size_t total) c
                        static_cast<int>(total >> 10));
 }
 
-int writeWhole(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        done += static_cast<std::size_t>(n);
+RecordWriter::~RecordWriter() {
+    if (fd_ < 0)
+        return;
+    struct stat st {};
+    // Nothing was ever written: no empty record file stays behind.
+    if (created_ && ::fstat(fd_, &st) == 0 && st.st_size == 0)
+        ::unlink(path_.c_str());
+    ::close(fd_);  // releases the lock
+}
+
+int RecordWriter::openFile() {
+    if (fd_ >= 0)
+        return 0;
+    // Read access only to look at the last byte; a file we may only write is taken as whole.
+    fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
+    created_ = fd_ >= 0;
+    if (fd_ < 0 && errno == EEXIST)
+        fd_ = ::open(path_.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+    readable_ = fd_ >= 0;
+    if (fd_ < 0)
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    return error_ = fd_ < 0 ? errno : 0;
+}
+
+int RecordWriter::openLocked() {
+    if (const int e = openFile())
+        return e;
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        error_ = errno == EWOULDBLOCK ? EWOULDBLOCK : errno;
+        ::close(fd_);
+        fd_ = -1;
+        return error_;
     }
     return 0;
 }
 
-bool RecordWriter::append(std::string_view line) const {
-    // Read access only to look at the last byte; a file we may only write is taken as whole.
-    int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    const bool readable = fd >= 0;
-    if (!readable)
-        fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0)
+bool RecordWriter::append(std::string_view line) {
+    if (openFile() != 0)
         return false;
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    const off_t before = ok ? st.st_size : 0;
+    if (::fstat(fd_, &st) != 0) {
+        error_ = errno;
+        return false;
+    }
+    const off_t before = st.st_size;
     std::string bytes;
     char last = '\n';
-    if (ok && readable && before > 0 && ::pread(fd, &last, 1, before - 1) == 1 && last != '\n')
+    if (readable_ && before > 0 && ::pread(fd_, &last, 1, before - 1) == 1 && last != '\n')
         bytes = "\r\n";
     bytes += line;
-    if (ok && writeWhole(fd, bytes) != 0) {
-        ok = false;
+    if (const int e = writeWhole(fd_, bytes)) {
+        error_ = e;
         // Whatever part of the line reached the file goes again, so the next line starts clean;
         // should that fail too, the next append sees the missing line end and adds one.
-        const int cut = ::ftruncate(fd, before);
+        const int cut = ::ftruncate(fd_, before);
         static_cast<void>(cut);
+        return false;
     }
-    if (ok && ::fsync(fd) != 0)
-        ok = false;
-    if (::close(fd) != 0)
-        ok = false;
-    return ok;
+    if (::fsync(fd_) != 0) {
+        error_ = errno;
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<RecordWriter> openRecordFile(const std::filesystem::path& dir,
+                                             const std::tm& localStart, int& error) {
+    const std::string name = recordFileName(localStart);
+    const std::string stem = name.substr(0, name.size() - 4);
+    for (int i = 1; i <= 999; ++i) {
+        auto w = std::make_unique<RecordWriter>(
+            dir / (i == 1 ? name : stem + "-" + num::formatInt(i) + ".rec"));
+        error = w->openLocked();
+        if (error == 0)
+            return w;
+        if (error != EWOULDBLOCK)
+            return nullptr;
+    }
+    return nullptr;
 }

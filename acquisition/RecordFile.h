@@ -9,17 +9,21 @@
 // when none was chosen. Columns "2" to "4" are always "0".
 //
 // Name: the local start time of the acquisition as "%Y%m%d%H%M%S" followed by ".rec" (18
-// characters). Two acquisitions started within the same second share one file: the second one
-// appends its header after the first one's lines.
+// characters). An acquisition holds its file under an exclusive lock (flock) while it runs; one
+// started within the same second as another that still runs takes the next free name
+// ("%Y%m%d%H%M%S-2.rec", "-3", ...). A file of that name that nobody holds (an acquisition that
+// ended within the same second) is appended to: its header follows the earlier lines.
 
 #include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/FileWrite.h"
 #include "common/Progress.h"
 #include "common/ProgressTexts.h"
 
@@ -28,7 +32,8 @@ inline constexpr std::size_t kRecordHeaderLength = 15;
 static_assert(kRecordHeader.size() == kRecordHeaderLength);
 
 std::string recordFileName(const std::tm& localStart);
-// The start time a record file's name carries ("%Y%m%d%H%M%S.rec"), or nullopt for any other
+// The start time a record file's name carries ("%Y%m%d%H%M%S.rec", "%Y%m%d%H%M%S-N.rec"), or
+// nullopt for any other
 // name. Only the calendar fields are set (tm_year is years since 1900, tm_mon 0..11).
 std::optional<std::tm> recordStartOfName(std::string_view fileName);
 // "%m-%d %H:%M".
@@ -61,20 +66,38 @@ struct JobControl {
     void report(const char* what, std::size_t done, std::size_t total) const;
 };
 
-// Writes all of `bytes` to `fd` (resuming after interruptions); 0, or the errno that stopped it.
-int writeWhole(int fd, std::string_view bytes);
-
-// Appends whole lines to one record file. Each append opens the file (creating it), writes the
-// line, flushes it to the disk (fsync) and closes it, so a crash or a pulled plug loses no line
-// that was reported written. A write that fails part-way is cut off again, and a file that does
-// not end with a line end (a crash in mid-line) gets one first: no line ever joins another.
+// Appends whole lines to one record file. The file is opened (created) once and each line is
+// written and flushed to the disk (fsync), so a crash or a pulled plug loses no line that was
+// reported written. A write that fails part-way is cut off again, and a file that does not end
+// with a line end (a crash in mid-line) gets one first: no line ever joins another. A file this
+// writer created and that still holds nothing when it is destroyed is removed.
+// One thread at a time.
 class RecordWriter {
 public:
     explicit RecordWriter(std::filesystem::path path) : path_(std::move(path)) {}
+    ~RecordWriter();
+    RecordWriter(const RecordWriter&) = delete;
+    RecordWriter& operator=(const RecordWriter&) = delete;
     const std::filesystem::path& path() const { return path_; }
-    // false when the file could not be opened or the line not written whole.
-    bool append(std::string_view line) const;
+    // Opens the file and takes its exclusive lock without waiting: 0, EWOULDBLOCK when another
+    // acquisition holds it, or the errno of the failure.
+    int openLocked();
+    // false when the file could not be opened or the line not written whole (error() says why).
+    bool append(std::string_view line);
+    // The errno of the last failure.
+    int error() const { return error_; }
 
 private:
+    int openFile();
     std::filesystem::path path_;
+    int fd_ = -1;
+    bool readable_ = false;
+    bool created_ = false;
+    int error_ = 0;
 };
+
+// The record file of an acquisition started at `localStart`, opened and locked in `dir`: its
+// name, or the next free one when another acquisition holds it. Null when none could be opened,
+// `error` then holds the errno.
+std::unique_ptr<RecordWriter> openRecordFile(const std::filesystem::path& dir,
+                                             const std::tm& localStart, int& error);

@@ -1,9 +1,8 @@
 #include "calibration/CalibrationReport.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
+#include "common/FileWrite.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "common/Texts.h"
@@ -120,28 +119,14 @@ ReportSaved saveCalibrationReport(const std::filesystem::path& dir,
     const std::string name = calibrationReportFileName(Clock::localTime(now));
     const std::string stem = name.substr(0, name.size() - 4);
     EnsureDirectory(dir);
-    saved.path = dir / name;
-    std::FILE* out = nullptr;
-    for (int i = 2;; ++i) {
-        // "x": the name is taken only if nobody holds it, so no earlier report is overwritten.
-        out = std::fopen(saved.path.c_str(), "wx");
-        if (out || errno != EEXIST || i > 999)
-            break;
-        saved.path = dir / (stem + "-" + num::formatInt(i) + ".csv");
-    }
-    if (!out) {
-        saved.reason = std::strerror(errno);
-        return saved;
-    }
-    const std::string csv = calibrationReportCsv(snapshot, unit);
-    const bool written = std::fwrite(csv.data(), 1, csv.size(), out) == csv.size();
-    const int writeErrno = errno;
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !closed) {
-        saved.reason = std::strerror(written ? errno : writeErrno);
-        return saved;
-    }
-    saved.ok = true;
+    AtomicFile file(dir / name);
+    file.write(calibrationReportCsv(snapshot, unit));
+    // A name already taken gets the next number, so no earlier report is overwritten.
+    const FileWritten w = file.commitAsNew(
+        [&](int i) { return i == 1 ? name : stem + "-" + num::formatInt(i) + ".csv"; }, 999);
+    saved.ok = w.ok;
+    saved.path = w.path;
+    saved.reason = w.why;
     return saved;
 }
 

@@ -1,11 +1,13 @@
 #include "cli/AcquisitionCommands.h"
 #include "cli/ExitCodes.h"
+#include "cli/Signals.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "acquisition/GatherSession.h"
 #include "acquisition/RecordExport.h"
@@ -120,14 +122,15 @@ int collect(const CollectOptions& o, AppContext& ctx, bool json) {
     plan.interval = std::chrono::seconds(o.intervalSeconds);
     plan.count = o.count;
     plan.maxMisses = o.maxMisses;
+    // A record file or header that cannot be written ends it here, with the reason.
     if (!session.start(plan))
         return kFailed;
     cli::know("record", JsonWriter::quoted(session.recordPath().string()));
-    if (!session.headerWritten()) {
-        // No line could land there either; a script learns that now, not after the whole run.
-        session.cancel();
-        session.wait();
-        return kFailed;
+    // A signal ends it after the sample in flight; what is on disk is told below.
+    while (!session.finished()) {
+        if (stopSignal())
+            session.cancel();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     session.wait();
     if (json)
@@ -153,8 +156,8 @@ int collect(const CollectOptions& o, AppContext& ctx, bool json) {
     else
         std::fprintf(cli::out(), "%s\n", session.recordPath().c_str());
     if (session.taken() != o.count) {
-        cli::say(cli::texts::kSamplesWritten,
-                 {num::formatInt(session.taken()), num::formatInt(o.count)});
+        if (!session.writeFailed())  // that message already gave the count
+            ctx.messages.show(samplesWrittenText(session.taken(), o.count));
         return kFailed;
     }
     return kOk;

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/ExitCodes.h"
+#include "cli/OutputCheck.h"
 
 #include <climits>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "cli/Options.h"
 #include "cli/ProductionCommands.h"
 #include "cli/Run.h"
+#include "cli/Signals.h"
 #include "cli/Usage.h"
 #include "common/AppContext.h"
 #include "common/JsonWriter.h"
@@ -135,8 +137,11 @@ const char* readBackStatusName(config::ReadBackStatus s) {
             return "verified";
         case config::ReadBackStatus::Differs:
             return "differs";
-        case config::ReadBackStatus::NoAnswer:
         case config::ReadBackStatus::PortFailed:
+            return "not read back";
+        case config::ReadBackStatus::NotReached:
+            return "not reached";
+        case config::ReadBackStatus::NoAnswer:
             break;
     }
     return "no answer";
@@ -307,7 +312,7 @@ int reportDownload(AppContext& ctx, const config::DownloadReport& report, bool b
     if (json) {
         JsonWriter w;
         w.beginObject().key("command").value("download").key("all").value(batch);
-        w.key("written").value(report.result == config::DownloadResult::Success);
+        w.key("written").value(report.written);
         w.key("devices").beginArray();
         for (const config::DeviceReadBack& d : report.devices) {
             w.beginObject().key("address").value(d.address);
@@ -337,8 +342,9 @@ int reportDownload(AppContext& ctx, const config::DownloadReport& report, bool b
     } else {
         for (const config::DeviceReadBack& d : report.devices)
             std::fprintf(cli::out(), "%s\n", config::deviceReadBackText(d).c_str());
-        std::fflush(cli::out());
+        flushOutput();
     }
+    flushOutput();
     config::tellDownload(ctx.messages, report, batch);
     return report.verified() ? kOk : kFailed;
 }
@@ -428,6 +434,7 @@ int configure(AppContext& ctx, const std::vector<std::uint8_t>& frame, int addre
         answered ? w.value(check.heldAddress) : w.null();
         w.key("heldProductCode");
         answered ? w.value(check.heldProductCode) : w.null();
+        w.key("written").value(check.written);
     }
     const bool ok = !refusedSeveral && check.confirmed();
     w.key("ok").value(ok).endObject();
@@ -639,6 +646,7 @@ int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
     if (line.port)
         line.settings.PortName = *line.port;
 
+    StopSignals signals;  // before any thread starts, so none of them takes a signal
     cli::Messages& messages = *cli::run().messages;
     Timing timing;
     timing.scale = setup.timeScale > 0.0 ? setup.timeScale : line.timeScale;
@@ -667,19 +675,24 @@ int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
         messages.dropPortMessages();
     }
     const bool json = cli::run().json;
-    if (acquisition)
-        return runAcquisitionCommand(args, &ctx, json);
-    if (production)
-        return runProductionCommand(args, ctx, json);
-    if (command == "scan")
-        return scan(ctx, args, json);
-    if (command == "read")
-        return readDevice(ctx, deviceAddress(args.positionals[0]), json);
-    if (command == "download")
-        return download(ctx, args, json);
-    return configure(ctx, configuration->bytes, deviceAddress(args.positionals[0]),
-                     *num::parseInteger(args.positionals[1], LLONG_MIN, LLONG_MAX),
-                     args.has("--force"), json);
+    // A signal lets the exchange in flight finish; the command then stops at its next step.
+    signals.onStop([&ctx] { ctx.bus.refuseNewExchanges(true); });
+    const int code = [&] {
+        if (acquisition)
+            return runAcquisitionCommand(args, &ctx, json);
+        if (production)
+            return runProductionCommand(args, ctx, json);
+        if (command == "scan")
+            return scan(ctx, args, json);
+        if (command == "read")
+            return readDevice(ctx, deviceAddress(args.positionals[0]), json);
+        if (command == "download")
+            return download(ctx, args, json);
+        return configure(ctx, configuration->bytes, deviceAddress(args.positionals[0]),
+                         *num::parseInteger(args.positionals[1], LLONG_MIN, LLONG_MAX),
+                         args.has("--force"), json);
+    }();
+    return stopSignal() ? signals.exitCode() : code;
 }
 
 }  // namespace
@@ -713,7 +726,7 @@ int runCli(const std::vector<std::string>& words, const CliSetup& setup) {
     messages.finish(code != kOk);
     if (r.json && code != kOk)
         cli::printFailureDocument(code);
-    std::fflush(r.io.out);
+    flushOutput();
     r.messages = nullptr;
     return code;
 }

@@ -22,7 +22,6 @@ inline constexpr const char* kMeasuredPrompt = KORV_TR_NOOP("Core", "Measured %1
 inline constexpr const char* kNotANumber = KORV_TR_NOOP("Core", "Not a number: %1");
 inline constexpr const char* kHighNotAboveLow =
     KORV_TR_NOOP("Core", "The high value must be above the low value; nothing was written.");
-inline constexpr const char* kSamplesWritten = KORV_TR_NOOP("Core", "%1 of %2 samples written");
 inline constexpr const char* kNoCurrentOutput =
     KORV_TR_NOOP("Core", "Address %1 (%2) has no current output; nothing was written.");
 inline constexpr const char* kNoVoltageOutput =

@@ -1,5 +1,7 @@
 #include "cli/ProductionCommands.h"
 #include "cli/ExitCodes.h"
+#include "cli/OutputCheck.h"
+#include "cli/Signals.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 
 #include "calibration/CalibrationMath.h"
@@ -18,6 +19,7 @@
 #include "cli/DeviceBlock.h"
 #include "cli/Hook.h"
 #include "cli/Run.h"
+#include "common/FileWrite.h"
 #include "common/JsonWriter.h"
 #include "common/NumberText.h"
 #include "common/Texts.h"
@@ -146,13 +148,11 @@ std::optional<std::array<std::uint8_t, reg::kBlockAnswerLength>> scanAll(AppCont
 }
 
 // A line from the terminal; nullopt (and said so) when standard input has ended.
+// A signal ends the wait too (the run then stops as a signal says).
 std::optional<std::string> lineFromTerminal() {
-    std::string line;
-    for (int c; (c = std::fgetc(cli::in())) != EOF && c != '\n';) line += static_cast<char>(c);
-    if (line.empty() && std::feof(cli::in())) {
+    const auto line = readInputLine(cli::in());
+    if (!line && !stopSignal())
         cli::tell(cli::texts::kInputEnded);
-        return std::nullopt;
-    }
     return line;
 }
 
@@ -164,6 +164,7 @@ void prompt(const std::string& text, bool newline) {
 // Runs a hook; false (and said why) unless it exited 0 in time. Its standard output in `out`.
 bool hook(const std::string& command, const std::vector<std::pair<std::string, std::string>>& env,
           double timeoutS, std::string* out = nullptr) {
+    flushOutput();  // what was printed before the hook comes before what it prints
     const cli::HookRun r = cli::runHook(command, env, timeoutS);
     if (out)
         *out = r.output;
@@ -200,7 +201,17 @@ bool deviceVerified(const calib::DeviceCalibration& d, const calib::TargetSet& t
            std::fabs(v->error) <= limit;
 }
 
+// A report file that was not (or could not be) written is told with the system's reason.
+bool reportOkOrTold(const std::string& file, const FileWritten& w, AppContext& ctx) {
+    if (!w.ok)
+        ctx.messages.show(calib::reportFailedText(file, w.why));
+    return w.ok;
+}
+
 int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
+    // Before anything is sent: a report that cannot be written would lose the run's record.
+    if (o.report && !reportOkOrTold(*o.report, probeWritable(*o.report), ctx))
+        return kFailed;
     const auto scan = scanAll(ctx);
     if (!scan)
         return kFailed;
@@ -261,14 +272,13 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
         lineFailed = sc.VerifyFailed.load() != 0;
     }
     const calib::CalibrationSnapshot snap = sc.snapshot();
-    if (o.report) {
-        std::ofstream out(*o.report, std::ios::binary | std::ios::trunc);
-        out << calib::calibrationReportCsv(snap, basic.SignalUnitText);
-        if (!out.flush()) {
-            ctx.messages.show(calib::reportFailedText(*o.report, "cannot be written"));
-            return kFailed;
-        }
-    }
+    // A report that cannot be written still leaves the table below: the readings are not lost.
+    const bool reportWritten =
+        !o.report ||
+        reportOkOrTold(*o.report,
+                       replaceFileAtomically(
+                           *o.report, calib::calibrationReportCsv(snap, basic.SignalUnitText)),
+                       ctx);
 
     bool all = true;
     const int n = t.pointCount;
@@ -345,7 +355,7 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
     w.endArray().key("ok").value(all).endObject();
     if (json)
         cli::printJson(w);
-    return all ? kOk : kFailed;
+    return all && reportWritten ? kOk : kFailed;
 }
 
 // A measured output value from the hook's first line or the terminal.
@@ -393,15 +403,39 @@ bool outputsPresent(AppContext& ctx, calib::OutputKind kind) {
     return all;
 }
 
+// A device left in an output-command mode keeps driving the commanded output: however the run
+// ends before every device has its coefficients (a failed hook, a bad number, the end of input,
+// a signal), every device gets the end-of-commands value.
+class OutputCommandsEnd {
+public:
+    explicit OutputCommandsEnd(AppContext& ctx) : ctx_(ctx) {}
+    ~OutputCommandsEnd() {
+        if (!armed_ || !ctx_.bus.isOpen())
+            return;
+        ctx_.bus.refuseNewExchanges(false);  // a signal stopped the run; this is still owed
+        calib::sendOutputCommand(ctx_, calib::kCommandPrepare);
+    }
+    OutputCommandsEnd(const OutputCommandsEnd&) = delete;
+    OutputCommandsEnd& operator=(const OutputCommandsEnd&) = delete;
+    void arm() { armed_ = true; }
+    void disarm() { armed_ = false; }
+
+private:
+    AppContext& ctx_;
+    bool armed_ = false;
+};
+
 int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
     if (!scanAll(ctx) || !outputsPresent(ctx, o.kind))
         return kFailed;
+    OutputCommandsEnd end(ctx);
     const bool current = o.kind == calib::OutputKind::Current;
     const char* unit = current ? "mA" : "V";
     float values[2] = {};
     const std::uint16_t commands[2] = {calib::kCommandLow, calib::kCommandHigh};
     const char* points[2] = {"low", "high"};
     for (int i = 0; i < 2; ++i) {
+        end.arm();
         if (calib::sendOutputCommand(ctx, commands[i]) < 0)
             return kFailed;
         const auto v = measure(o, points[i], unit);
@@ -420,6 +454,8 @@ int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
     const std::atomic<int> cancel{0};
     const calib::OutputDownload download =
         calib::downloadOutputCoefficients(ctx, o.kind, slope, offset, done, cancel);
+    if (!stopSignal())
+        end.disarm();  // every device went through the download, which ends its commands
     // Once the line has failed, each device is named by what its write is known to have done.
     bool lineFailed = download.lineFailed;
 

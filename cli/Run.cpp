@@ -1,4 +1,5 @@
 #include "cli/Run.h"
+#include "cli/OutputCheck.h"
 
 #include "common/NumberText.h"
 
@@ -85,7 +86,7 @@ void printJson(const JsonWriter& w) {
         return;
     run().documentPrinted = true;
     std::fprintf(run().io.out, "%s\n", w.text().c_str());
-    std::fflush(run().io.out);
+    flushOutput();
 }
 
 void know(std::string key, std::string jsonText) {
@@ -117,7 +118,7 @@ void printFailureDocument(int exitCode) {
            ",\"ok\":false}";
     run().documentPrinted = true;
     std::fprintf(run().io.out, "%s\n", doc.c_str());
-    std::fflush(run().io.out);
+    flushOutput();
 }
 
 }  // namespace cli

@@ -1,6 +1,8 @@
 // korvelantis-cli: the command line front end on the same core as the window.
 #include "cli/Cli.h"
+#include "cli/OutputCheck.h"
 
 int main(int argc, char** argv) {
-    return runCli(argc, argv);
+    holdOutput();
+    return finishOutput(runCli(argc, argv));
 }

@@ -38,6 +38,9 @@ inline constexpr const char* kDownloadCompleteMarked =
     KORV_TR_NOOP("Core", "K和B值下载完成！以下地址的拟合残差超过量程的0.5%，请检查：%1");
 inline constexpr const char* kDeviceSilent =
     KORV_TR_NOOP("Core", "Device did not answer %1 times in a row, acquisition ended!");
+inline constexpr const char* kSamplesWritten = KORV_TR_NOOP("Core", "%1 of %2 samples written");
+inline constexpr const char* kRecordFileHeld =
+    KORV_TR_NOOP("Core", "%1 is held by another acquisition: this one writes %2");
 inline constexpr const char* kImportError = KORV_TR_NOOP("Core", "错误信息  %1");
 inline constexpr const char* kValueOutOfRange =
     KORV_TR_NOOP("Core", "%1 enter a value from %2 to %3");
@@ -47,6 +50,8 @@ inline constexpr const char* kSeveralAnswerRefused =
     KORV_TR_NOOP("Core", "More than one device answers: %1. Nothing was sent.");
 inline constexpr const char* kConfigConfirmed =
     KORV_TR_NOOP("Core", "Configuration confirmed: address %1, product code %2");
+inline constexpr const char* kConfigWrittenNotRead = KORV_TR_NOOP(
+    "Core", "Configuration sent, not confirmed: the devices now hold address %1, product code %2");
 inline constexpr const char* kConfigNoAnswer =
     KORV_TR_NOOP("Core", "Configuration not confirmed: address %1 gives no answer!");
 inline constexpr const char* kConfigHeldAddress =
@@ -61,6 +66,9 @@ inline constexpr const char* kDevicesVerified = KORV_TR_NOOP("Core", "%1 of %2 d
 inline constexpr const char* kRegisterHolds = KORV_TR_NOOP("Core", "%1 holds %2, sent %3");
 inline constexpr const char* kDeviceVerified = KORV_TR_NOOP("Core", "%1: verified");
 inline constexpr const char* kDeviceNoAnswer = KORV_TR_NOOP("Core", "%1: no answer");
+inline constexpr const char* kDeviceNotReadBack =
+    KORV_TR_NOOP("Core", "%1: written, not read back");
+inline constexpr const char* kDeviceNotReached = KORV_TR_NOOP("Core", "%1: not reached");
 inline constexpr const char* kPortPermission = KORV_TR_NOOP(
     "Core",
     "Permission denied on %1: add your user to the dialout group (sudo usermod -aG dialout $USER) "

@@ -1,11 +1,10 @@
 #include "config/ParameterFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
 
 #include "common/FileRead.h"
+#include "common/FileWrite.h"
 #include "common/NumberText.h"
 #include "common/Texts.h"
 #include "link/Gbk.h"
@@ -114,22 +113,11 @@ std::string encodeParameterFile(const std::array<std::string, kParameterLineCoun
 
 bool writeParameterFile(const std::filesystem::path& path, const BasicConfigModel& m,
                         std::string* error) {
-    const std::string bytes = encodeParameterFile(parameterFileValues(m));
-    errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) {
-        if (error)
-            *error = path.string() + ": " + std::strerror(errno ? errno : EACCES);
-        return false;
-    }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        if (error)
-            *error = path.string() + ": " + std::strerror(errno ? errno : EIO);
-        return false;
-    }
-    return true;
+    // Written beside the old file and renamed over it: a full disk leaves the old one whole.
+    const FileWritten w = replaceFileAtomically(path, encodeParameterFile(parameterFileValues(m)));
+    if (!w.ok && error)
+        *error = path.string() + ": " + w.why;
+    return w.ok;
 }
 
 namespace {

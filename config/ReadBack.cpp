@@ -123,9 +123,11 @@ std::string deviceReadBackText(const DeviceReadBack& d) {
         case ReadBackStatus::NoAnswer:
             if (d.refusedWith != 0)
                 return refusalText(d.address, d.refusedWith);
-            [[fallthrough]];
-        case ReadBackStatus::PortFailed:
             return fillText(texts::kDeviceNoAnswer, {address});
+        case ReadBackStatus::PortFailed:
+            return fillText(texts::kDeviceNotReadBack, {address});
+        case ReadBackStatus::NotReached:
+            return fillText(texts::kDeviceNotReached, {address});
         case ReadBackStatus::Differs:
             break;
     }
@@ -162,6 +164,7 @@ DownloadReport downloadToDeviceVerified(AppContext& ctx, const std::vector<std::
     DownloadReport report;
     std::uint8_t refusedWith = 0;
     report.result = downloadToDevice(ctx, frame, progress, 0, 3, &refusedWith);
+    report.written = report.result != DownloadResult::WriteFailed;
     if (refusedWith != 0)
         report.refusal = refusalText(frame.at(0), refusedWith);
     const auto sent = sentRegisters(frame);
@@ -179,9 +182,13 @@ DownloadReport downloadToAllVerified(AppContext& ctx, const std::vector<std::uin
     // Steps: the write, the store wait, one read-back a device.
     const int total = 2 + static_cast<int>(online.size());
     report.result = downloadToAll(ctx, frame, progress, 0, total);
+    report.written = report.result == DownloadResult::Success;
     const auto sent = sentRegisters(frame);
-    if (report.result != DownloadResult::Success || !sent)
+    if (report.result != DownloadResult::Success || !sent) {
+        // The frame never went out whole: no device has it.
+        for (int a : online) report.devices.push_back({a, ReadBackStatus::NotReached, {}});
         return report;
+    }
     const Clock::SteadyPoint start = ctx.clock->steadyNow();
     const int count = static_cast<int>(online.size());
     for (int i = 0; i < count; ++i) {
@@ -193,7 +200,11 @@ DownloadReport downloadToAllVerified(AppContext& ctx, const std::vector<std::uin
                           estimateSecondsLeft(ctx.clock->steadyNow() - start, i, count));
         report.devices.push_back(readBack(ctx, a, *sent));
         if (report.devices.back().status == ReadBackStatus::PortFailed) {
+            // The broadcast reached them all; what the rest hold is not known.
             report.result = DownloadResult::WriteFailed;
+            for (int j = i + 1; j < count; ++j)
+                report.devices.push_back(
+                    {online[static_cast<std::size_t>(j)], ReadBackStatus::PortFailed, {}});
             break;
         }
     }
@@ -201,8 +212,12 @@ DownloadReport downloadToAllVerified(AppContext& ctx, const std::vector<std::uin
 }
 
 void tellDownload(OperatorMessages& messages, const DownloadReport& report, bool batch) {
-    if (report.result == DownloadResult::WriteFailed)
+    if (report.result == DownloadResult::WriteFailed) {
+        // The port has spoken; after a broadcast that went out, what each device holds follows.
+        if (batch && report.written && !report.devices.empty())
+            messages.show(readBackSummary(report.devices), MessageIcon::Exclamation);
         return;
+    }
     if (report.result == DownloadResult::Failed) {
         if (report.refusal.empty())
             messages.show(kDownloadFailed);

@@ -34,7 +34,8 @@ enum class ReadBackStatus {
     Verified,    // every register sent is held
     Differs,     // it answered, holding other values
     NoAnswer,    // no valid block came back
-    PortFailed,  // the port failed or was closed (the bus has said why)
+    PortFailed,  // written, but the port failed or was closed before its read-back
+    NotReached,  // the write never went out whole
 };
 
 struct DeviceReadBack {
@@ -52,7 +53,8 @@ DeviceReadBack readBack(AppContext& ctx, int address, const SentRegisters& sent)
 long long registerValue(std::uint16_t reg, std::uint16_t value);
 // "K1 action holds 100, sent 125".
 std::string differenceText(const RegisterDifference& d);
-// "12: verified", "12: K1 action holds 100, sent 125; K1 release holds 0, sent 5", "33: no answer".
+// "12: verified", "12: K1 action holds 100, sent 125; K1 release holds 0, sent 5", "33: no answer",
+// "33: written, not read back", "33: not reached".
 std::string deviceReadBackText(const DeviceReadBack& d);
 // "58 of 60 devices verified; 12: K1 action holds 100, sent 125; 33: no answer": the devices
 // that did not verify, in address order.
@@ -61,6 +63,8 @@ std::string readBackSummary(const std::vector<DeviceReadBack>& devices);
 // A download and what was read back after its store wait.
 struct DownloadReport {
     DownloadResult result = DownloadResult::Failed;
+    // The frame went out (a broadcast is never "not written" once it has).
+    bool written = false;
     std::vector<DeviceReadBack> devices;  // ascending address
     // The single download's device refused the write: what it said (refusalText), else empty.
     std::string refusal;
@@ -73,8 +77,9 @@ struct DownloadReport {
 DownloadReport downloadToDeviceVerified(AppContext& ctx, const std::vector<std::uint8_t>& frame,
                                         Progress* progress = nullptr);
 // Registers 4..21 to address 127, the store wait, then the read-back of every device `online`
-// holds. Stops reading at a failed port. `progress`, when given, follows the write, the store
-// wait and each read-back, with the time left.
+// holds. Stops reading at a failed port: the devices not read then are "written, not read back";
+// a write that failed leaves every device "not reached". `progress`, when given, follows the write,
+// the store wait and each read-back, with the time left.
 DownloadReport downloadToAllVerified(AppContext& ctx, const std::vector<std::uint8_t>& frame,
                                      const std::vector<int>& online, Progress* progress = nullptr);
 

@@ -68,6 +68,7 @@ ConfigurationCheck configureAndConfirm(AppContext& ctx, const std::vector<std::u
         c.status = ConfigurationCheck::Status::PortFailed;
         return c;
     }
+    c.written = true;
     waitForStore(ctx, progress, 1, 3);
     if (progress)
         progress->set({progress_text::kConfirm, {num::formatInt(address)}}, 2, 3);
@@ -102,6 +103,9 @@ std::string configurationText(const ConfigurationCheck& c) {
             return fillText(texts::kConfigHeldCode,
                             {at, num::formatInt(c.heldProductCode), num::formatInt(c.productCode)});
         case ConfigurationCheck::Status::PortFailed:
+            // Every device that heard the broadcast now answers at the new address.
+            if (c.written)
+                return fillText(texts::kConfigWrittenNotRead, {at, num::formatInt(c.productCode)});
             break;
     }
     return {};

@@ -39,6 +39,7 @@ struct ConfigurationCheck {
         PortFailed,  // the port failed or is closed (the bus has said why)
     };
     Status status = Status::NoAnswer;
+    bool written = false;       // the broadcast went out
     int address = 0;            // what was sent
     long long productCode = 0;  // what was sent
     int heldAddress = 0;

@@ -190,7 +190,7 @@ int Bus::send(const std::vector<std::uint8_t>& request) {
     std::vector<std::uint8_t> frame = request;
     AppendCrc(frame);
     return locked([&] {
-        if (!portOpenOrSay() || !awaitSilence(frame[0]))
+        if (refusing_.load() || !portOpenOrSay() || !awaitSilence(frame[0]))
             return 0;
         std::vector<std::uint8_t> dropped;
         port_.DiscardInput(&dropped);
@@ -223,7 +223,7 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
     const auto key = static_cast<std::uint16_t>(address << 8 | function);
     ExchangeResult result;
     result.answer.assign(answerLength, 0);
-    if (!portOpenOrSay() || !awaitLateAnswers(key) || !awaitSilence(address))
+    if (refusing_.load() || !portOpenOrSay() || !awaitLateAnswers(key) || !awaitSilence(address))
         return result;
 
     std::vector<std::uint8_t> dropped;
@@ -450,15 +450,19 @@ ExchangeResult Bus::writeRegisters(std::uint8_t address, std::uint16_t start,
     return exchange(buildWriteMultiple(address, start, data), 8, waitMs);
 }
 
+void Bus::refuseNewExchanges(bool on) {
+    refusing_ = on;
+}
+
 bool Bus::pause(int ms, const std::atomic<int>* cancel) const {
     const auto until = std::chrono::steady_clock::now() + timing().scaled(ms);
     while (std::chrono::steady_clock::now() < until) {
-        if (cancel && cancel->load())
+        if ((cancel && cancel->load()) || refusing_.load())
             return false;
         const auto step = std::min<std::chrono::steady_clock::duration>(
             std::chrono::milliseconds(20), until - std::chrono::steady_clock::now());
         if (step.count() > 0)
             std::this_thread::sleep_for(step);
     }
-    return !(cancel && cancel->load());
+    return !(cancel && cancel->load()) && !refusing_.load();
 }

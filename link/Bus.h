@@ -131,6 +131,11 @@ public:
     // A device-side delay (the 5 s and 6 s store waits): sleeps outside the bus lock.
     // Returns false when `cancel` became non-zero meanwhile.
     bool pause(int ms, const std::atomic<int>* cancel = nullptr) const;
+    // On: every exchange and send that has not begun fails at once without a word (ioOk == 0),
+    // as on a port the operator closed, and pauses end; the exchange in flight finishes. The
+    // command line's answer to a signal; off again for the clean-up it still owes the devices.
+    void refuseNewExchanges(bool on);
+    bool refusingNewExchanges() const { return refusing_.load(); }
 
 private:
     struct Window {
@@ -175,6 +180,7 @@ private:
     std::vector<std::uint8_t> lastSent_;
     bool lineEchoes_ = false;  // learnt since Open: our requests come back to us
     std::atomic<CSerialPort::State> state_{CSerialPort::State::NeverOpened};
+    std::atomic<bool> refusing_{false};
     const CSerialPort::Clock::time_point created_ = CSerialPort::Clock::now();
     std::vector<BusFrame> frames_;  // of the exchange under way; guarded by mutex_
 

@@ -1486,6 +1486,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source></source>
+        <translation></translation>
+    </message>
+    <message>
         <source>%1 of %2 samples written</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1571,6 +1575,22 @@
     </message>
     <message>
         <source>%1 has no RS-485 mode (%2): use the adapter&apos;s own direction control.</source>
+        <translation></translation>
+    </message>
+    <message>
+        <source>%1 is held by another acquisition: this one writes %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configuration sent, not confirmed: the devices now hold address %1, product code %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: written, not read back</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: not reached</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

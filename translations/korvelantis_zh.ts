@@ -1572,6 +1572,22 @@
         <source>%1 has no RS-485 mode (%2): use the adapter&apos;s own direction control.</source>
         <translation>%1没有RS-485模式（%2）：请使用适配器自带的方向控制。</translation>
     </message>
+    <message>
+        <source>%1 is held by another acquisition: this one writes %2</source>
+        <translation>%1 正被另一采集占用：本次采集写入 %2</translation>
+    </message>
+    <message>
+        <source>Configuration sent, not confirmed: the devices now hold address %1, product code %2</source>
+        <translation>配置已发送，未确认：设备现为地址%1，产品编码%2</translation>
+    </message>
+    <message>
+        <source>%1: written, not read back</source>
+        <translation>%1：已写入，未回读</translation>
+    </message>
+    <message>
+        <source>%1: not reached</source>
+        <translation>%1：未送达</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>

@@ -1,9 +1,11 @@
 #include "acquisition/qt/CurvePage.h"
 
+#include <QBuffer>
 #include <QPainter>
 #include <QPushButton>
 
 #include "acquisition/RecordExport.h"
+#include "common/FileWrite.h"
 #include "common/NumberText.h"
 #include "common/qt/FileDialogs.h"
 
@@ -162,6 +164,17 @@ void CCurvePage::savePicture() {
     const QString file = FileDialogs::ask(this, r);
     if (file.isEmpty())
         return;
-    if (!picture().save(file, "PNG"))
+    // Made in memory, then put in place whole: a full disk leaves an earlier image as it was.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture().save(&buffer, "PNG")) {
         ctx_.messages.show(kFileWriteFailedMessage);
+        return;
+    }
+    const FileWritten w = replaceFileAtomically(
+        file.toStdString(),
+        std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    if (!w.ok)
+        ctx_.messages.showWithDetail(kFileWriteFailedMessage, MessageIcon::None, w.why);
 }

@@ -9,10 +9,8 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 
+#include "common/FileWrite.h"
 #include "common/NumberText.h"
 #include "common/qt/FileDialogs.h"
 #include "shell/qt/BusFrameModel.h"
@@ -204,18 +202,10 @@ void BusMonitorWindow::save() {
     const QString path = FileDialogs::ask(this, r);
     if (path.isEmpty())
         return;
-    const std::string file = path.toStdString();
-    errno = 0;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    const std::string text = model_->text();
-    if (out)
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (out)
-        out.close();
-    if (!out) {
-        const std::string reason = std::strerror(errno ? errno : EIO);
+    const FileWritten w = replaceFileAtomically(path.toStdString(), model_->text());
+    if (!w.ok) {
         ctx_.messages.show(tr("Bus traffic not saved: %1 (%2)")
-                               .arg(path, QString::fromStdString(reason))
+                               .arg(path, QString::fromStdString(w.why))
                                .toStdString());
         return;
     }

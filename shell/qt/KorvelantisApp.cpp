@@ -17,6 +17,7 @@
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/QtOperatorMessages.h"
 #include "shell/qt/Screenshots.h"
+#include "shell/qt/TerminationSignal.h"
 #include "shell/qt/WindowPlacement.h"
 #include "sim/SimBus.h"
 
@@ -103,6 +104,8 @@ int RunKorvelantis(int argc, char** argv) {
     placeAgainWhenFramed(frame, kClassicWindowSize);
     frame.show();
     QTimer::singleShot(0, &frame, [&frame] { placeOnScreen(frame, kClassicWindowSize); });
+    TerminationSignal termination;
+    termination.closeOnTermination(&frame);
 
     if (!options.screenshotDir.empty()) {
         int result = 0;

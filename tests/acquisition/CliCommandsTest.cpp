@@ -106,7 +106,7 @@ TEST(CliCollect, UnwritableDirectoryFailsAtOnceInsteadOfReportingSuccess) {
         "--count 3 --dir " +
         dir.file("blocker") + "/Data");
     EXPECT_EQ(r.status, 3);
-    EXPECT_EQ(r.err, "File Open Failed!\n");
+    EXPECT_EQ(r.err, "File Open Failed!\nNot a directory\n");
     EXPECT_TRUE(r.out.empty());
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(4));  // not 3 x 5 s
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -9,6 +10,7 @@
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordImport.h"
 #include "link/RegisterMap.h"
+#include "tests/support/FailingWrites.h"
 #include "tests/support/TestBus.h"
 
 using namespace std::chrono_literals;
@@ -328,18 +330,81 @@ TEST(GatherImmediate, CancelledAcquisitionNeverWritesIntoTheNextFile) {
     EXPECT_EQ(std::count(old.begin(), old.end(), '\n'), static_cast<long>(firstLines));
 }
 
-TEST(GatherImmediate, UnwritableDirectoryReportsFileOpenFailedAndGoesOn) {
+// A header that cannot be written stops the acquisition before its first tick: the first sample
+// would otherwise become the column names. Nothing is left behind, and the reason is told.
+TEST(GatherImmediate, HeaderThatCannotBeWrittenStopsAtOnceWithTheReason) {
+    struct Case {
+        const char* name;
+        bool fullDisk;
+        const char* dataDir;  // below the test's folder
+        int reason;
+    };
+    const Case cases[] = {
+        {"folder below a file", false, "blocker/Data", ENOTDIR},
+        {"disk full", true, "Data", ENOSPC},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+        writeFileBytes(r.dir.file("blocker"), "x");
+        r.bus.ctx.dataDir = r.dir.file(c.dataDir);
+        {
+            std::optional<FailingWrites> full;
+            if (c.fullDisk)
+                full.emplace(ENOSPC, 4);
+            EXPECT_FALSE(r.session.startImmediate("30", "1"));
+        }
+        EXPECT_TRUE(r.session.finished());
+        EXPECT_FALSE(r.session.headerWritten());
+        EXPECT_EQ(r.clock->sleeps(), 0);  // no tick was ever waited for
+        const auto e = r.bus.messages.entries();
+        ASSERT_EQ(e.size(), 1u);
+        EXPECT_EQ(e[0].text, "File Open Failed!");
+        EXPECT_EQ(e[0].detail, std::strerror(c.reason));
+        if (c.fullDisk) {
+            EXPECT_TRUE(std::filesystem::is_empty(r.bus.ctx.dataDir));  // no 0-byte record file
+        }
+    }
+}
+
+// A disk that fills up during the acquisition: the sample that found it full ends it, with the
+// reason and what is on disk; the lines before it are whole.
+TEST(GatherImmediate, SampleThatCannotBeWrittenStopsWithTheReasonAndTheCount) {
     Rig r(makeLocalTime(2024, 12, 7, 10, 0));
-    writeFileBytes(r.dir.file("blocker"), "x");
-    r.bus.ctx.dataDir = r.dir.file("blocker") + "/Data";  // cannot be created
-    ASSERT_TRUE(r.session.startImmediate("30", "1"));
+    const std::size_t line = recordSampleLine(std::tm{}, "1234").size();
+    // Room for the header, two lines and a part of the third.
+    FailingWrites full(ENOSPC, kRecordHeader.size() + 2 * line + 10);
+    ASSERT_TRUE(r.session.startImmediate("1", "1"));
     ASSERT_TRUE(r.waitFinished());
-    EXPECT_FALSE(r.session.headerWritten());
-    EXPECT_EQ(r.session.remaining(), 0);  // both ticks counted against the plan...
-    EXPECT_EQ(r.session.taken(), 0);      // ...but no sample is on disk
-    EXPECT_EQ(r.session.lost(), 2);
-    EXPECT_EQ(r.bus.messages.texts(),
-              std::vector<std::string>(3, "File Open Failed!"));  // header and both lines
+    EXPECT_EQ(r.session.taken(), 2);
+    EXPECT_EQ(r.session.lost(), 1);
+    EXPECT_TRUE(r.session.writeFailed());
+    EXPECT_EQ(r.lines().size(), 3u);  // header and two whole samples
+    const auto e = r.bus.messages.entries();
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].text, "File Open Failed!");
+    EXPECT_EQ(e[0].detail, std::string(std::strerror(ENOSPC)) + "\n2 of 60 samples written");
+}
+
+// Two acquisitions started in the same second (two buses, two programs) never share a file.
+TEST(GatherImmediate, SecondAcquisitionOfTheSameSecondTakesTheNextFreeNameAndSaysSo) {
+    Rig r(makeLocalTime(2024, 12, 7, 10, 0));
+    Rig other(makeLocalTime(2024, 12, 7, 10, 0));  // a second bus on its own clock
+    other.bus.ctx.dataDir = r.dir.path();
+    ASSERT_TRUE(r.session.startImmediate("1", "100"));
+    GatherSession& second = other.session;
+    ASSERT_TRUE(second.startImmediate("1", "1"));
+    EXPECT_EQ(r.session.recordPath().filename(), "20241207100000.rec");
+    EXPECT_EQ(second.recordPath().filename(), "20241207100000-2.rec");
+    EXPECT_TRUE(r.bus.messages.texts().empty());
+    EXPECT_EQ(other.bus.messages.texts(),
+              std::vector<std::string>{
+                  "20241207100000.rec is held by another acquisition: this one writes "
+                  "20241207100000-2.rec"});
+    second.cancel();
+    second.wait();
+    r.session.cancel();
+    r.session.wait();
 }
 
 TEST(GatherImmediate, CurrentAddressGoneAtATickEndsWithMessage) {

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "acquisition/RecordFile.h"
@@ -100,6 +102,36 @@ TEST(RecordWriterTest, FileCutInMidLineGetsALineEndBeforeTheNextLine) {
     ASSERT_TRUE(RecordWriter(dir.file("a.rec")).append("01-02 03:05\t1\t0\t0\t0\r\n"));
     EXPECT_EQ(bytesOf(dir.file("a.rec")),
               std::string(kRecordHeader) + "01-02 03:04\t12\r\n01-02 03:05\t1\t0\t0\t0\r\n");
+}
+
+// One acquisition holds a record file at a time; a name nobody holds is appended to as before,
+// and a file that never got a byte does not stay behind.
+TEST(RecordWriterTest, HeldFileSendsTheNextAcquisitionToTheNextFreeName) {
+    TempDir dir;
+    const std::tm start = tmOf(2024, 12, 7, 10, 0, 5);
+    int error = -1;
+    auto a = openRecordFile(dir.path(), start, error);
+    ASSERT_TRUE(a) << std::strerror(error);
+    ASSERT_TRUE(a->append(kRecordHeader));
+    auto b = openRecordFile(dir.path(), start, error);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->path().filename(), "20241207100005-2.rec");
+    b.reset();
+    EXPECT_FALSE(std::filesystem::exists(dir.file("20241207100005-2.rec")));
+    a.reset();
+    auto c = openRecordFile(dir.path(), start, error);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->path().filename(), "20241207100005.rec");
+    ASSERT_TRUE(c->append(kRecordHeader));
+    EXPECT_EQ(bytesOf(dir.file("20241207100005.rec")),
+              std::string(kRecordHeader) + std::string(kRecordHeader));
+    EXPECT_FALSE(openRecordFile(dir.file("no/such"), start, error));
+    EXPECT_EQ(error, ENOENT);
+    const auto second = recordStartOfName("20241207100005-2.rec");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->tm_sec, 5);
+    EXPECT_FALSE(recordStartOfName("20241207100005-1.rec"));
+    EXPECT_FALSE(recordStartOfName("20241207100005-.rec"));
 }
 
 TEST(RecordWriterTest, MissingDirectoryIsAFailureNotSuccess) {

@@ -406,7 +406,7 @@ TEST(CommandLineScripting, ConfigureFailsOnStandardErrorWithNothingMadeUp) {
     const CliRun j = cliLine(port + "--json configure 5 70000", dir);
     EXPECT_EQ(j.code, 3);
     EXPECT_NE(j.out.find(R"("status":"no answer","heldAddress":null,"heldProductCode":null,)"
-                         R"("ok":false})"),
+                         R"("written":true,"ok":false})"),
               std::string::npos)
         << j.out;
 }

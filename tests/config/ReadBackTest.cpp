@@ -73,6 +73,57 @@ TEST(ReadBack, BatchDownloadSummarisesVerifiedDifferingAndSilentDevices) {
               "Device 12 refused the request: exception 4, server device failure");
 }
 
+// A line that hangs up during the batch download: every device holds the new values once the
+// broadcast went out, which used to be reported as "written": false and "no answer".
+TEST(ReadBack, HangUpDuringABatchDownloadTellsWhatEachDeviceIsKnownToHold) {
+    using S = ReadBackStatus;
+    struct Case {
+        const char* name;
+        std::size_t hangUpAfter;  // requests; 0: the port is closed before the download
+        bool written;
+        std::vector<S> statuses;
+        const char* summary;
+    };
+    const Case cases[] = {
+        {"after the broadcast",
+         1,
+         true,
+         {S::PortFailed, S::PortFailed, S::PortFailed},
+         "0 of 3 devices verified; 3: written, not read back; 7: written, not read back; 12: "
+         "written, not read back"},
+        {"during the read-back",
+         3,
+         true,
+         {S::Verified, S::PortFailed, S::PortFailed},
+         "1 of 3 devices verified; 7: written, not read back; 12: written, not read back"},
+        {"before the write", 0, false, {S::NotReached, S::NotReached, S::NotReached}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestBus tb({3, 7, 12});
+        tb.open();
+        if (c.hangUpAfter)
+            tb.sim.hangUpAfter(c.hangUpAfter);
+        else
+            tb.ctx.bus.Close();
+        const DownloadReport r = downloadToAllVerified(
+            tb.ctx, batchDownloadFrame(modelWithK1Action(125)).bytes, {3, 7, 12});
+        EXPECT_EQ(r.written, c.written);
+        EXPECT_FALSE(r.verified());
+        std::vector<S> statuses;
+        for (const auto& d : r.devices) statuses.push_back(d.status);
+        EXPECT_EQ(statuses, c.statuses);
+        EXPECT_EQ(*tb.sim.reg(12, reg::K1Action) == 12500, c.written);
+        tb.messages.clear();
+        tellDownload(tb.messages, r, true);
+        if (c.summary)
+            EXPECT_EQ(tb.messages.texts(), std::vector<std::string>{c.summary});
+        else
+            EXPECT_TRUE(tb.messages.texts().empty());
+    }
+    EXPECT_EQ(deviceReadBackText({4, S::NotReached, {}}), "4: not reached");
+}
+
 TEST(Readdress, TwoDevicesBothAnswerAndTheConfirmationReadsTheNewAddress) {
     TestBus tb({3, 7});
     SerialSettings s = tb.settings();
@@ -92,6 +143,29 @@ TEST(Readdress, TwoDevicesBothAnswerAndTheConfirmationReadsTheNewAddress) {
     const ConfigurationCheck none =
         configureAndConfirm(tb.ctx, configurationFrame(70000, 9).bytes, 10, 70000);
     EXPECT_EQ(none.status, ConfigurationCheck::Status::NoAnswer);
+}
+
+// A line that hangs up after the broadcast: the devices took the new address, which the result
+// used to hide; one that fails before it sent nothing, and the port's message says so.
+TEST(Readdress, HangUpAfterTheBroadcastSaysWhatTheDevicesNowHold) {
+    for (const bool afterBroadcast : {true, false}) {
+        SCOPED_TRACE(afterBroadcast);
+        TestBus tb({3});
+        tb.open();
+        if (afterBroadcast)
+            tb.sim.hangUpAfter(1);
+        else
+            tb.ctx.bus.Close();
+        const ConfigurationCheck c =
+            configureAndConfirm(tb.ctx, configurationFrame(70000, 5).bytes, 5, 70000);
+        EXPECT_EQ(c.status, ConfigurationCheck::Status::PortFailed);
+        EXPECT_EQ(c.written, afterBroadcast);
+        EXPECT_EQ(configurationText(c),
+                  afterBroadcast ? "Configuration sent, not confirmed: the devices now hold "
+                                   "address 5, product code 70000"
+                                 : "");
+        EXPECT_EQ(tb.sim.reg(5, reg::Address).has_value(), afterBroadcast);
+    }
 }
 
 TEST(JsonWriter, EscapesStringsAndKeepsNumbersLocaleFree) {

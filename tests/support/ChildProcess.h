@@ -71,6 +71,35 @@ public:
         }
     }
 
+    void signal(int sig) const {
+        if (pid_ > 0)
+            ::kill(pid_, sig);
+    }
+    // Everything the program still writes, then its exit status (128 + N for a signal N that
+    // ended it), or -1 when it has not ended within `limit`.
+    int finish(std::string& rest, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+        rest = buffer_;
+        buffer_.clear();
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (out_ >= 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                until - std::chrono::steady_clock::now());
+            pollfd p{out_, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0)
+                return -1;
+            char chunk[256];
+            const ssize_t r = ::read(out_, chunk, sizeof chunk);
+            if (r <= 0)
+                break;
+            rest.append(chunk, static_cast<std::size_t>(r));
+        }
+        int status = 0;
+        if (::waitpid(pid_, &status, 0) != pid_)
+            return -1;
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
 private:
     pid_t pid_ = -1;
     int out_ = -1;

@@ -116,6 +116,25 @@ TEST(DataGatherPage, ImmediateAcquisitionFromTheButtonWritesTheRecordFile) {
     EXPECT_TRUE(std::filesystem::exists(r.bus.ctx.dataDir));  // created when missing
 }
 
+// The disk was full at the start: the header failed, and the acquisition used to go on and make
+// its first sample the column names. Now nothing starts, and the page says why.
+TEST(DataGatherPage, HeaderThatCannotBeWrittenStartsNothingAndTellsWhy) {
+    PageRig r;
+    writeFileBytes(r.dir.file("blocker"), "x");
+    r.bus.ctx.dataDir = r.dir.file("blocker") + "/Data";
+    r.find<QRadioButton>("immediateRadio")->click();
+    r.find<QLineEdit>("immediateInterval")->setText("30");
+    r.find<QLineEdit>("duration")->setText("2");
+    r.find<QPushButton>("immediateAcquisition")->click();  // no wait dialog to close
+    EXPECT_TRUE(r.page->session().finished());
+    EXPECT_EQ(r.page->session().taken(), 0);
+    const auto e = r.bus.messages.entries();
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].text, "File Open Failed!");
+    EXPECT_EQ(e[0].detail, std::strerror(ENOTDIR));
+    EXPECT_FALSE(r.find<QPushButton>("openRecordButton")->isEnabled());
+}
+
 TEST(DataGatherPage, ReservationFromThePickers) {
     PageRig r;
     r.find<QLineEdit>("reserveInterval")->setText("10");
