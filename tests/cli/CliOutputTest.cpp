@@ -17,9 +17,8 @@ CliRun cliInto(const std::string& args, const std::string& out, const TempDir& d
     const std::string err = dir.file("stderr.txt");
     // Shrunken waits are for a simulated bus only.
     const bool simulated = args.find("--simulate") != std::string::npos;
-    const std::string cmd = std::string(KORV_CLI_PATH) +
-                            (simulated ? " --time-scale 0.03" : "") + " --baud 115200 " + args +
-                            " >" + out + " 2>" + err;
+    const std::string cmd = std::string(KORV_CLI_PATH) + (simulated ? " --time-scale 0.03" : "") +
+                            " --baud 115200 " + args + " >" + out + " 2>" + err;
     CliRun r;
     const int status = std::system(cmd.c_str());
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -74,7 +73,9 @@ TEST(CommandLineOutput, CalibrateReportThatCannotBeMadeIsRefusedBeforeAnythingIs
         EXPECT_EQ(r.code, 3);
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err.find(" TX "), std::string::npos) << r.err;  // not one frame sent
-        EXPECT_NE(r.err.find("Calibration report not saved: " + dir.file(report)), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Calibration report not saved: " + dir.file(report)),
+                  std::string::npos)
+            << r.err;
     }
 }
 
