@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "common/FileWrite.h"
+
 namespace {
 
 std::string unescape(const std::string& s) {
@@ -154,7 +156,7 @@ int main(int argc, char** argv) {
     std::map<std::string, std::pair<std::string, std::string>> all;
     for (const auto& [s, t] : en) all[s].first = t;
     for (const auto& [s, t] : zh) all[s].second = t;
-    std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
+    std::ostringstream out;
     out << "// Made by cli/tools/CoreTextTable.cpp from translations/*.ts; do not edit.\n"
            "#include \"cli/CoreTextTable.h\"\n\n"
            "namespace cli {\n\nconst CoreText kCoreTexts[] = {\n";
@@ -162,9 +164,10 @@ int main(int argc, char** argv) {
         out << "    {" << literal(s) << ", " << (t.first.empty() ? "nullptr" : literal(t.first))
             << ", " << (t.second.empty() ? "nullptr" : literal(t.second)) << "},\n";
     out << "    {nullptr, nullptr, nullptr}};\n\n}  // namespace cli\n";
-    out.flush();
-    if (!out) {
-        std::cerr << argv[3] << ": cannot be written\n";
+    // A build stopped half-way must not leave half a table that still looks made.
+    const FileWritten w = replaceFileAtomically(argv[3], out.str());
+    if (!w.ok) {
+        std::cerr << argv[3] << ": cannot be written (" << w.why << ")\n";
         return 1;
     }
     return 0;
