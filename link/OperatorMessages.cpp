@@ -1,6 +1,5 @@
 #include "link/OperatorMessages.h"
 
-#include <cstdio>
 
 void OperatorMessages::showWithDetail(std::string_view text, MessageIcon icon,
                                       std::string_view /*detail*/) {
@@ -90,16 +89,4 @@ void HeldMessages::deliverTo(OperatorMessages& target) const {
         else
             target.showWithDetail(h.text, h.icon, h.detail);
     }
-}
-
-void StderrMessages::show(std::string_view text, MessageIcon) {
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-    std::fflush(stderr);
-}
-
-void StderrMessages::showWithDetail(std::string_view text, MessageIcon icon,
-                                    std::string_view detail) {
-    show(text, icon);
-    if (!detail.empty())
-        show(detail, icon);
 }

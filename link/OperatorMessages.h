@@ -77,10 +77,3 @@ private:
     };
     std::vector<Held> held_;
 };
-
-// Writes each message as a line to standard error (the command line front end).
-class StderrMessages : public OperatorMessages {
-public:
-    void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
-    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
-};
