@@ -1429,6 +1429,10 @@
         <source>斜率须大于0，请先计算斜率和平移，未下载！</source>
         <translation>The slope must be above 0: compute slope and offset first. Not downloaded!</translation>
     </message>
+    <message>
+        <source>更改标定点数将清除已采集的数值和K、B值的结果，是否继续？</source>
+        <translation>Changing the number of calibration points clears the readings and the K and B results. Continue?</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>

@@ -1428,6 +1428,10 @@
         <source>斜率须大于0，请先计算斜率和平移，未下载！</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>更改标定点数将清除已采集的数值和K、B值的结果，是否继续？</source>
+        <translation>更改标定点数将清除已采集的数值和K、B值的结果，是否继续？</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -234,15 +235,29 @@ void CCalibrationPage::applyPointCount(int n) {
     updateTargets(n);
     targets_ = calib::targetSetFor(ctx_.basicSettings(), n, PageSignalType, PageDensity);
     // Readings of other targets are gone with them, and so is the list of the last pass.
-    if (core_.useTargets(targets_))
+    calib::CalibrationSnapshot before = core_.snapshot();
+    if (core_.useTargets(targets_)) {
         results_->clear();
+        if (!before.devices.empty())
+            clearedResults_ = std::move(before);
+    }
     showState();
+}
+
+bool CCalibrationPage::holdsResults() const {
+    return !core_.snapshot().devices.empty();
 }
 
 void CCalibrationPage::OnPointCountChanged() {
     const int n = selectedPointCount();
-    if (calib::isPointCount(n))
-        applyPointCount(n);
+    if (!calib::isPointCount(n))
+        return;
+    if (n != targets_.pointCount && holdsResults() && !ctx_.messages.ask(kDiscardResults)) {
+        const QSignalBlocker keep(pointCount_);
+        pointCount_->setCurrentText(QString::number(targets_.pointCount));
+        return;
+    }
+    applyPointCount(n);
 }
 
 void CCalibrationPage::onSetActive() {
@@ -276,7 +291,9 @@ void CCalibrationPage::OnAcquire(int point) {
         [this] { core_.stopAcquisitions(); }, &worker_, this);
     wait.followProgress(&core_.progress);
     wait.exec();
-    showState();  // a stopped pass keeps what it read, as the fit will
+    if (holdsResults())
+        clearedResults_.reset();  // new readings: the report is theirs from now on
+    showState();                  // a stopped pass keeps what it read, as the fit will
 }
 
 void CCalibrationPage::showAcquisition(const calib::AcquisitionOutcome& outcome) {
@@ -325,7 +342,9 @@ void CCalibrationPage::OnVerify(int point) {
 }
 
 void CCalibrationPage::OnSaveReport() {
-    const calib::CalibrationSnapshot s = core_.snapshot();
+    calib::CalibrationSnapshot s = core_.snapshot();
+    if (s.devices.empty() && clearedResults_)
+        s = *clearedResults_;
     if (s.devices.empty()) {
         ctx_.messages.show(calib::kNothingToReport);
         return;

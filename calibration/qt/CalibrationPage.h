@@ -8,6 +8,7 @@
 // only, K and B only where they were written.
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "calibration/SensorCalibration.h"
@@ -43,6 +44,10 @@ public:
     CFitQualityTable* fitQualityTable() const { return quality_; }
     QString gridText(int row, int column) const;
 
+    // Asked (default No) before another point count discards readings or results.
+    static constexpr const char* kDiscardResults =
+        QT_TRANSLATE_NOOP("Core", "更改标定点数将清除已采集的数值和K、B值的结果，是否继续？");
+
 private:
     void OnPointCountChanged();
     // Shows the rows of n points and their targets, and makes them the core's targets.
@@ -56,6 +61,7 @@ private:
     // A callback for the worker that has showState() run on the window's thread.
     std::function<void()> stateChanged();
     int selectedPointCount() const;
+    bool holdsResults() const;
 
     AppContext& ctx_;
     calib::SensorCalibration core_;
@@ -64,6 +70,9 @@ private:
     std::string PageSignalType;
     int PageDensity = 0;
     std::string unitText_;
+    // The results that new targets cleared, still for the report until new readings are taken:
+    // the devices hold the K and B written then.
+    std::optional<calib::CalibrationSnapshot> clearedResults_;
 
     QComboBox* pointCount_ = nullptr;
     std::array<QLabel*, calib::kMaxPoints> targetTexts_{};

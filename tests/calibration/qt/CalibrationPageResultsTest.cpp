@@ -68,6 +68,7 @@ TEST(CalibrationPageTargets, ChoosingThreePointsAfterAFivePointAcquisitionWrites
     p.selectPoints("5");
     p.acquireAll();
     ASSERT_FALSE(p.page.gridText(5, 1).isEmpty());
+    p.bus.messages.setAnswer(true);
     p.selectPoints("3");
     for (int row = 1; row <= 3; ++row)
         for (int column = 1; column <= 2; ++column)
@@ -202,6 +203,54 @@ TEST(CalibrationPageReport, IsSavedIntoTheDataDirectoryAndSaysWhere) {
     EXPECT_EQ(csv, calib::calibrationReportCsv(p.page.calibration().snapshot(), "MPa"));
     EXPECT_NE(csv.find("\n3,written,"), std::string::npos);
     EXPECT_NE(csv.find("\n8,written,"), std::string::npos);
+}
+
+// Another point count after a finished calibration threw the readings, K, B and judgements away
+// without a word, and "保存标定报告" then said there was nothing to save.
+TEST(CalibrationPageReport, AnotherPointCountAsksFirstAndTheReportKeepsTheWrittenResults) {
+    ResultsBench p({3, 8});
+    p.acquireAll();
+    p.compute();
+    p.bus.messages.clear();
+    const std::string written = calib::calibrationReportCsv(p.page.calibration().snapshot(), "MPa");
+    const auto savedReport = [&] {
+        p.bus.messages.clear();
+        p.press("saveReportButton");
+        const auto texts = p.bus.messages.texts();
+        const std::string prefix = calib::reportSavedText("");
+        if (texts.size() != 1 || texts[0].rfind(prefix, 0) != 0)
+            return texts.empty() ? std::string() : texts[0];
+        const auto bytes = readFileBytes(texts[0].substr(prefix.size()));
+        return std::string(bytes.begin(), bytes.end());
+    };
+    auto* count = p.find<QComboBox>("pointCountCombo");
+
+    p.selectPoints("5");  // answered No
+    EXPECT_EQ(p.bus.messages.questions(),
+              std::vector<std::string>{CCalibrationPage::kDiscardResults});
+    EXPECT_EQ(count->currentText(), "3");
+    EXPECT_EQ(p.page.targets().pointCount, 3);
+    EXPECT_FALSE(p.page.gridText(calib::kRow(3), 1).isEmpty());
+    EXPECT_EQ(savedReport(), written);
+
+    p.bus.messages.setAnswer(true);
+    p.selectPoints("5");
+    EXPECT_EQ(p.page.targets().pointCount, 5);
+    EXPECT_TRUE(p.page.gridText(calib::kRow(5), 1).isEmpty());
+    EXPECT_EQ(savedReport(), written);
+    EXPECT_NE(written.find("\n3,written,"), std::string::npos);
+
+    // New readings: the report is theirs, and a further change asks again.
+    p.acquire(1, 0.0);
+    const std::string fresh = savedReport();
+    EXPECT_EQ(fresh, calib::calibrationReportCsv(p.page.calibration().snapshot(), "MPa"));
+    EXPECT_EQ(fresh.find("written"), std::string::npos);
+    p.bus.messages.clear();
+    p.bus.messages.setAnswer(false);
+    p.selectPoints("2");
+    EXPECT_EQ(p.bus.messages.questions(),
+              std::vector<std::string>{CCalibrationPage::kDiscardResults});
+    EXPECT_EQ(count->currentText(), "5");
 }
 
 // The window at 1280 x 720 after the login, five points: every control of the page on screen,
