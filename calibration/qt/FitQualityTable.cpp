@@ -32,6 +32,11 @@ bool CFitQualityTable::isMarked(int column) const {
     return cellText(judgementRow(n), column) == tr(FitQualityText::kMarked);
 }
 
+bool CFitQualityTable::isVerifyMarked(int column) const {
+    const QTableWidgetItem* i = item(verifyRow(rowCount() - 4), column);
+    return i && i->toolTip() == tr(FitQualityText::kMarked);
+}
+
 void CFitQualityTable::showSnapshot(const calib::CalibrationSnapshot& s,
                                     const std::vector<int>& online) {
     const calib::TargetSet t = s.targets.value_or(calib::TargetSet{});
@@ -69,9 +74,15 @@ void CFitQualityTable::showSnapshot(const calib::CalibrationSnapshot& s,
             setCell(judgementRow(n), column, tr(FitQualityText::kEqual));
         }
         if (s.lastVerifiedPoint) {
-            if (const auto& v = d->verified[s.lastVerifiedPoint - 1])
+            if (const auto& v = d->verified[s.lastVerifiedPoint - 1]) {
                 setCell(verifyRow(n), column,
                         v->answered ? number(v->error) : tr(FitQualityText::kNoAnswer));
+                // Judged as a fit is: an error beyond the limit is a device to look at.
+                if (v->answered && calib::beyondResidualLimit(t, v->error)) {
+                    item(verifyRow(n), column)->setBackground(kMarkedColour);
+                    item(verifyRow(n), column)->setToolTip(tr(FitQualityText::kMarked));
+                }
+            }
         }
     }
 }

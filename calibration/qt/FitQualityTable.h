@@ -18,6 +18,8 @@ public:
     QString cellText(int row, int column) const;
     // Whether the device of `column` is shown as marked.
     bool isMarked(int column) const;
+    // Whether the verify error of the device of `column` is shown as beyond the limit.
+    bool isVerifyMarked(int column) const;
 
     // Row of the largest residual, the judgement and the verify error for n points.
     static int largestRow(int n) { return n + 1; }

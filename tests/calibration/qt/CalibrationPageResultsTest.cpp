@@ -169,6 +169,13 @@ TEST(CalibrationPageVerify, ShowsEachWrittenDevicesErrorAtTheAppliedPoint) {
     EXPECT_EQ(q->cellText(row, 0), QString::fromUtf8("第3点校验误差"));
     EXPECT_NEAR(q->cellText(row, 1).toDouble(), 0.0, 0.0006);
     EXPECT_NEAR(q->cellText(row, 2).toDouble(), 0.02, 0.0006);
+    // 0.02 MPa is beyond 0.5 % of the 1.6 MPa span (0.008), as a fit would be judged.
+    EXPECT_FALSE(q->isVerifyMarked(1));
+    EXPECT_TRUE(q->isVerifyMarked(2));
+    p.bus.sim.setGainOffset(8, 12500.0, 1560.0);  // 0.0048 MPa: within
+    p.press("verifyButton3");
+    EXPECT_NEAR(q->cellText(row, 2).toDouble(), 0.0048, 0.0006);
+    EXPECT_FALSE(q->isVerifyMarked(2));
 
     p.bus.sim.setFaults(3, SimFaults{.silent = true});
     p.press("verifyButton3");
