@@ -1,5 +1,7 @@
 #include "calibration/qt/CalibrationPage.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -79,9 +81,8 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
     grid_ = new QTableWidget(this);
     grid_->setObjectName("calibrationGrid");
     grid_->setAccessibleName(tr("Calibration table"));
-    grid_->horizontalHeader()->hide();
-    grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 8);
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     left->addWidget(grid_, 1);
 
@@ -138,13 +139,14 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
     }
     updateTargets(3);
     for (int i = 0; i < 3; ++i) unitTexts_[i]->setText("MPa");
-    grid_->setColumnCount(11);
-    grid_->setRowCount(6);
+    grid_->setColumnCount(10);
+    grid_->setRowCount(5);
     for (int c = 1; c <= 10; ++c) setGridText(0, c, QString::asprintf("%02d", c));
     for (int r = 1; r <= 3; ++r)
         setGridText(r, 0, QString::fromStdString(calib::formatTarget(TargetValues[r - 1])));
     setGridText(4, 0, kKRowText);
     setGridText(5, 0, kBRowText);
+    alignColumns();
 
     connect(pointCount_, &QComboBox::currentIndexChanged, this,
             &CCalibrationPage::OnPointCountChanged);
@@ -165,23 +167,54 @@ void CCalibrationPage::updateTargets(int n) {
 }
 
 void CCalibrationPage::setGridText(int row, int column, const QString& text) {
-    if (row >= grid_->rowCount() || column >= grid_->columnCount())
+    if (row >= gridRowCount() || column >= gridColumnCount() || (row == 0 && column == 0))
         return;
-    if (QTableWidgetItem* item = grid_->item(row, column))
+    if (row == 0)
+        grid_->setHorizontalHeaderItem(column - 1, new QTableWidgetItem(text));
+    else if (column == 0)
+        grid_->setVerticalHeaderItem(row - 1, new QTableWidgetItem(text));
+    else if (QTableWidgetItem* item = grid_->item(row - 1, column - 1))
         item->setText(text);
     else
-        grid_->setItem(row, column, new QTableWidgetItem(text));
+        grid_->setItem(row - 1, column - 1, new QTableWidgetItem(text));
 }
 
 QString CCalibrationPage::gridText(int row, int column) const {
-    const QTableWidgetItem* item = grid_->item(row, column);
+    const QTableWidgetItem* item =
+        row == 0      ? (column == 0 ? nullptr : grid_->horizontalHeaderItem(column - 1))
+        : column == 0 ? grid_->verticalHeaderItem(row - 1)
+                      : grid_->item(row - 1, column - 1);
     return item ? item->text() : QString();
+}
+
+int CCalibrationPage::gridRowCount() const {
+    return grid_->rowCount() + 1;
+}
+
+int CCalibrationPage::gridColumnCount() const {
+    return grid_->columnCount() + 1;
+}
+
+void CCalibrationPage::alignColumns() {
+    const int captions = std::max(grid_->verticalHeader()->sizeHint().width(),
+                                  quality_->verticalHeader()->sizeHint().width());
+    grid_->verticalHeader()->setFixedWidth(captions);
+    quality_->verticalHeader()->setFixedWidth(captions);
+    grid_->resizeColumnsToContents();
+    quality_->resizeColumnsToContents();
+    for (int c = 0; c < grid_->columnCount(); ++c) {
+        const int w = std::max(grid_->columnWidth(c),
+                               c < quality_->columnCount() ? quality_->columnWidth(c) : 0);
+        grid_->setColumnWidth(c, w);
+        if (c < quality_->columnCount())
+            quality_->setColumnWidth(c, w);
+    }
 }
 
 void CCalibrationPage::layoutGrid(int n) {
     const std::vector<int> online = ctx_.onlineAddresses();
-    grid_->setRowCount(calib::gridRows(n));
-    grid_->setColumnCount(static_cast<int>(online.size()) + 1);
+    grid_->setRowCount(calib::gridRows(n) - 1);
+    grid_->setColumnCount(static_cast<int>(online.size()));
     for (std::size_t j = 0; j < online.size(); ++j)
         setGridText(0, static_cast<int>(j) + 1, QString::number(online[j]));
     for (int i = 1; i <= n; ++i)
@@ -215,6 +248,7 @@ void CCalibrationPage::showState() {
         }
     }
     quality_->showSnapshot(s, online);
+    alignColumns();
 }
 
 std::function<void()> CCalibrationPage::stateChanged() {

@@ -42,7 +42,11 @@ public:
     const calib::TargetSet& targets() const { return targets_; }
     COnlinePanel* onlinePanel() const { return panel_; }
     CFitQualityTable* fitQualityTable() const { return quality_; }
+    // The grid as the classic one: row 0 the addresses, column 0 the captions (here its headers,
+    // which stay in view while it scrolls), rows and columns counted with them.
     QString gridText(int row, int column) const;
+    int gridRowCount() const;
+    int gridColumnCount() const;
 
     // Asked (default No) before another point count discards readings or results.
     static constexpr const char* kDiscardResults =
@@ -55,6 +59,8 @@ private:
     void updateTargets(int n);
     void layoutGrid(int n);
     void setGridText(int row, int column, const QString& text);
+    // Both tables' columns as wide as the wider content, so they stay aligned as they scroll.
+    void alignColumns();
     void showAcquisition(const calib::AcquisitionOutcome& outcome);
     // The grid's readings and coefficients and the quality table, from the core's state.
     void showState();

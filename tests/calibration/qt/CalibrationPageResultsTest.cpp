@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <filesystem>
@@ -135,8 +138,8 @@ TEST(CalibrationPageQuality, ShowsEachResidualAndMarksTheDeviceWithAWrongPoint) 
     p.compute();
     EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{calib::downloadCompleteText({21})});
     CFitQualityTable* q = p.quality();
-    ASSERT_EQ(q->rowCount(), 7);
-    ASSERT_EQ(q->columnCount(), 4);
+    ASSERT_EQ(q->shapeRows(), 7);
+    ASSERT_EQ(q->shapeColumns(), 4);
     EXPECT_EQ(q->cellText(0, 3), "21");
     EXPECT_EQ(q->cellText(2, 0), QString::fromUtf8("第2点残差"));
     // Residuals of the exact least-squares line through 2200, 8520, 13880 (see the core test).
@@ -258,6 +261,45 @@ TEST(CalibrationPageReport, AnotherPointCountAsksFirstAndTheReportKeepsTheWritte
     EXPECT_EQ(p.bus.messages.questions(),
               std::vector<std::string>{CCalibrationPage::kDiscardResults});
     EXPECT_EQ(count->currentText(), "5");
+}
+
+// B read "-1.003329e+..." in columns of a fixed 100 px, the fifth device's column and the verdict
+// were cut, and the row captions scrolled away with the cells.
+TEST(CalibrationPageLayout, ColumnsFitTheirTextsAndTheCaptionsStayInView) {
+    ResultsBench p({3, 8, 21, 33, 47});
+    p.selectPoints("5");
+    p.acquireAll();
+    p.compute();
+    ASSERT_TRUE(p.page.gridText(calib::bRow(5), 5).startsWith('-'))  // "-1.003329e+02"
+        << p.page.gridText(calib::bRow(5), 5).toStdString();
+    p.page.resize(700, 600);
+    p.page.show();
+    QApplication::processEvents();
+    auto* grid = p.find<QTableWidget>("calibrationGrid");
+    for (QTableWidget* t : {grid, static_cast<QTableWidget*>(p.quality())}) {
+        const QFontMetrics fm(t->font());
+        const int padding = 2 * t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t);
+        for (int c = 0; c < t->columnCount(); ++c) {
+            for (int r = 0; r < t->rowCount(); ++r) {
+                if (const QTableWidgetItem* i = t->item(r, c)) {
+                    EXPECT_GE(t->columnWidth(c), fm.horizontalAdvance(i->text()) + padding)
+                        << t->objectName().toStdString() << " " << i->text().toStdString();
+                }
+            }
+            // The two tables' columns stay one above the other.
+            EXPECT_EQ(grid->columnWidth(c), p.quality()->columnWidth(c)) << c;
+        }
+        for (int r = 0; r < t->rowCount(); ++r)
+            EXPECT_GE(t->verticalHeader()->width(),
+                      fm.horizontalAdvance(t->verticalHeaderItem(r)->text()))
+                << t->verticalHeaderItem(r)->text().toStdString();
+        // Scrolled to its last column, the row captions are still beside the cells.
+        t->horizontalScrollBar()->setValue(t->horizontalScrollBar()->maximum());
+        QApplication::processEvents();
+        EXPECT_TRUE(t->verticalHeader()->isVisible());
+        EXPECT_EQ(t->verticalHeader()->geometry().left(), t->frameWidth());
+    }
+    EXPECT_EQ(grid->verticalHeader()->width(), p.quality()->verticalHeader()->width());
 }
 
 // The window at 1280 x 720 after the login, five points: every control of the page on screen,

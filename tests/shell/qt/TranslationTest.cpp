@@ -83,6 +83,8 @@ void collectTexts(QWidget* root, std::vector<std::pair<QString, QString>>& out) 
             for (int c = 0; c < model->columnCount(); ++c)
                 add(w, "header", model->headerData(c, Qt::Horizontal).toString());
             for (int r = 0; r < std::min(model->rowCount(), 50); ++r)
+                add(w, "row header", model->headerData(r, Qt::Vertical).toString());
+            for (int r = 0; r < std::min(model->rowCount(), 50); ++r)
                 for (int c = 0; c < std::min(model->columnCount(), 12); ++c)
                     add(w, "cell", model->index(r, c).data().toString());
         }
