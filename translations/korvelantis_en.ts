@@ -687,6 +687,14 @@
         <source>%1  %2  %3</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Applied pressure:</source>
+        <translation>Applied pressure:</translation>
+    </message>
+    <message>
+        <source>Applied pressure</source>
+        <translation>Applied pressure</translation>
+    </message>
 </context>
 <context>
     <name>COnlinePanel</name>

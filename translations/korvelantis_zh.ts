@@ -686,6 +686,14 @@
         <source>%1  %2  %3</source>
         <translation>%1  %2  %3</translation>
     </message>
+    <message>
+        <source>Applied pressure:</source>
+        <translation>施加压力：</translation>
+    </message>
+    <message>
+        <source>Applied pressure</source>
+        <translation>施加压力</translation>
+    </message>
 </context>
 <context>
     <name>COnlinePanel</name>

@@ -94,7 +94,8 @@ int RunKorvelantis(int argc, char** argv) {
     if (sim) {
         const QString path = QString::fromStdString(sim->portPath());
         frame.view()->setSimulatedPort(path);
-        frame.showSimulatedBus(path, joinAddresses(options.demoDevices));
+        frame.showSimulatedBus(path, joinAddresses(options.demoDevices),
+                               [bus = sim.get()](double v) { bus->setAppliedPressure(v); });
     }
     frame.view()->OnInitialUpdate();
     frame.setWindowTitle("Korvelantis V1.0");
