@@ -25,6 +25,7 @@
 #include <map>
 
 #include "ShellFixture.h"
+#include "acquisition/GatherSession.h"
 #include "common/ProgressTexts.h"
 #include "common/Texts.h"
 #include "common/qt/ProgressText.h"
@@ -205,7 +206,7 @@ TEST(Translation, CoreMessagesAreTranslatedWithTheirArguments) {
          "addresses, please check: 7, 12"},
         {"en", fillText(texts::kReportFailed, {"/tmp/r.csv", "No space left on device"}),
          "Calibration report not saved: /tmp/r.csv (No space left on device)"},
-        {"en", "Download Success!", "Download Success!"},
+        {"en", "Download Success!", "Download successful."},
         {"zh", "File Open Failed!", "文件打开失败！"},
         {"zh", fillText(texts::kReadFailedCode, {"5"}), "错误代码5，读串口操作失败！"},
         {"zh", fillText(texts::kValueOutOfRange, {"K1 action:", "-327.68", "327.67"}),
@@ -332,6 +333,7 @@ QStringList placeholders(const QString& text) {
     auto it = QRegularExpression(QStringLiteral("%[1-9n]")).globalMatch(text);
     while (it.hasNext()) out << it.next().captured();
     out.sort();
+    out.removeDuplicates();  // each plural form of "%n frames" has its "%n"
     return out;
 }
 
@@ -363,6 +365,64 @@ TEST(TranslationFiles, EveryTextIsTranslatedOrAlreadyInTheTargetLanguage) {
         EXPECT_EQ(missing.join('\n').toStdString(), "") << lang << ": not translated";
         EXPECT_EQ(wrong.join('\n').toStdString(), "") << lang << ": translated badly";
     }
+}
+
+// "--lang en" left every English entry unfinished, so the system's own English stayed ("Note: 60
+// (Article) recording", "No search appliance！"), and the Chinese file left its Chinese ones.
+TEST(TranslationFiles, EveryEntryIsFinishedAndTheEnglishIsPlainEnglish) {
+    // Han characters and the full-width forms and CJK punctuation ("！", "：", "，", "。").
+    const QRegularExpression cjk(QStringLiteral(
+        "[\\x{3000}-\\x{303f}\\x{3400}-\\x{9fff}\\x{f900}-\\x{faff}\\x{ff00}-\\x{ffef}]"));
+    for (const char* lang : {"en", "zh"}) {
+        QStringList unfinished, notEnglish;
+        for (const TsMessage& m : readTs(tsPath(lang))) {
+            if (m.unfinished || m.translation.isEmpty())
+                unfinished << m.context + ": " + m.source;
+            if (QString(lang) == "en" && m.translation.contains(cjk))
+                notEnglish << m.source + " -> " + m.translation;
+        }
+        EXPECT_EQ(unfinished.join('\n').toStdString(), "") << lang;
+        EXPECT_EQ(notEnglish.join('\n').toStdString(), "") << lang;
+    }
+}
+
+// What the core says reaches the window in the language chosen: every text of context "Core" as
+// its translation, the composed ones with their arguments, and the data collection's checks
+// (once plain literals that no translation could reach).
+TEST(Translation, EveryCoreMessageReachesTheWindowTranslated) {
+    Language en("en");
+    ASSERT_TRUE(en.ok);
+    QStringList wrong;
+    for (const TsMessage& m : readTs(tsPath("en"))) {
+        if (m.context != "Core")
+            continue;
+        const std::string source = m.source.toStdString();
+        QString expected = m.translation;
+        std::vector<std::string> args;
+        for (int i = 1; source.find("%" + std::to_string(i)) != std::string::npos; ++i) {
+            args.push_back("<" + std::to_string(i) + ">");
+            expected.replace(QString("%%1").arg(i), QString::fromStdString(args.back()));
+        }
+        const QString shown = trCore(args.empty() ? source : fillText(source, args));
+        if (shown != expected)
+            wrong << m.source + " -> " + shown;
+    }
+    EXPECT_EQ(wrong.join('\n').toStdString(), "");
+    const auto t0 = std::chrono::system_clock::now();
+    const struct {
+        std::string message;
+        const char* shown;
+    } checks[] = {
+        {GatherSession::checkReservation(t0, t0 + std::chrono::hours(1), "", t0).message,
+         "The interval cannot be empty."},
+        {GatherSession::checkReservation(t0, t0, "1", t0).message,
+         "The end time cannot be earlier than the start time."},
+        {GatherSession::checkImmediate("", "").message,
+         "The interval or the duration cannot be empty."},
+        {GatherSession::checkImmediate("90", "1").message,
+         "The duration cannot be shorter than the interval."},
+    };
+    for (const auto& c : checks) EXPECT_EQ(trCore(c.message).toStdString(), c.shown) << c.message;
 }
 
 // The files hold exactly the texts the sources mark: lupdate over the sources adds and drops
