@@ -80,6 +80,7 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
 
     grid_ = new QTableWidget(this);
     grid_->setObjectName("calibrationGrid");
+    grid_->setTabKeyNavigation(false);  // one Tab stop; the arrows move between cells
     grid_->setAccessibleName(tr("Calibration table"));
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 8);
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -10,6 +10,7 @@ const QColor kMarkedColour(255, 200, 200);
 
 CFitQualityTable::CFitQualityTable(QWidget* parent) : QTableWidget(parent) {
     setObjectName("fitQualityTable");
+    setTabKeyNavigation(false);  // one Tab stop; the arrows move between cells
     setAccessibleName(tr("Fit quality"));
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -60,6 +60,7 @@ BusMonitorWindow::BusMonitorWindow(AppContext& ctx, QWidget* parent)
     view_->setObjectName("busMonitorFrames");
     view_->setAccessibleName(tr("Frames"));
     view_->setModel(model_);
+    view_->setTabKeyNavigation(false);  // one Tab stop; the arrows move between cells
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setWordWrap(false);
     view_->verticalHeader()->hide();
@@ -87,6 +88,7 @@ BusMonitorWindow::BusMonitorWindow(AppContext& ctx, QWidget* parent)
     QPushButton* reset = button(tr("Reset figures"), "busMonitorResetFigures", this);
     health_ = new QTableWidget(this);
     health_->setObjectName("busMonitorHealth");
+    health_->setTabKeyNavigation(false);
     health_->setAccessibleName(tr("Figures per address"));
     buildHealthTable();
     auto* healthPane = new QWidget(this);

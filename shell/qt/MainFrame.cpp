@@ -85,6 +85,12 @@ void CMainFrame::buildMenus() {
     connect(importBasicParams_, &QAction::triggered, v, &CKorvelantisView::OnImportBasicParams);
     importData_ = addCommand(fileMenu_, tr("Import data(&D)...\tCtrl+D"), "actionImportData");
     connect(importData_, &QAction::triggered, v, &CKorvelantisView::OnImportData);
+    // The keys the two items show; held by the window, so they work with the menu closed. Ctrl+P
+    // waits for the login (the item is disabled before), Ctrl+D goes with its item.
+    importBasicParams_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    importData_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    addAction(importBasicParams_);
+    addAction(importData_);
     QAction* exit = addCommand(fileMenu_, tr("Exit(&X)"), "actionExit");
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
@@ -168,6 +174,7 @@ void CMainFrame::ApplyEnterpriseMenu() {
         imageMenu_ = nullptr;  // the menu object stays, owned by the frame
     }
     fileMenu_->removeAction(importData_);
+    removeAction(importData_);
     importBasicParams_->setText(tr("导入基本参数(&P)...\tCtrl+P"));
     const auto actions = fileMenu_->actions();
     if (!actions.contains(importBasicParams_))

@@ -2,8 +2,8 @@
 // The main window: menu bar, status bar and the view with its sheet.
 //
 // Menu items take their enabled state and check marks from the context's flags each time a
-// menu opens and whenever the view reports a change. The "\tCtrl+P" / "\tCtrl+D" in two item
-// texts are labels only: no key runs those imports.
+// menu opens and whenever the view reports a change. Ctrl+P and Ctrl+D, shown in two item texts,
+// run those imports while their items are offered.
 
 #include <QMainWindow>
 #include <QTimer>
