@@ -108,7 +108,8 @@ int RunKorvelantis(int argc, char** argv) {
     if (!options.screenshotDir.empty()) {
         int result = 0;
         QTimer::singleShot(0, &frame, [&] {
-            result = TakeScreenshots(frame, QString::fromStdString(options.screenshotDir));
+            result = TakeScreenshots(frame, QString::fromStdString(options.screenshotDir), {},
+                                     sim.get());
             frame.close();
             QApplication::exit(result);
         });

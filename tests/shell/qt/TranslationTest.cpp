@@ -127,6 +127,9 @@ TEST(Translation, TheEnglishTourShowsNoChineseText) {
     const auto texts = tourTexts(w.frame);
     ASSERT_GT(texts.size(), 300u) << "the tour visited too little";
     EXPECT_EQ(textsMatching(texts, kHan), "");
+    // The sample record's times are times of a clock (it once read "10:60").
+    EXPECT_NE(textsMatching(texts, QRegularExpression("\\b11:00\\b")), "");
+    EXPECT_EQ(textsMatching(texts, QRegularExpression("\\b\\d{1,2}:[6-9]\\d\\b")), "");
 
     BusMonitorWindow monitor(ctx);
     std::vector<std::pair<QString, QString>> found;
