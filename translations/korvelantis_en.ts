@@ -248,6 +248,14 @@
         <source>Bus traffic saved: %1</source>
         <translation>Bus traffic saved: %1</translation>
     </message>
+    <message>
+        <source>good</source>
+        <translation>good</translation>
+    </message>
+    <message>
+        <source>foreign frame skipped</source>
+        <translation>foreign frame skipped</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -788,6 +796,18 @@
     <message>
         <source>平移：</source>
         <translation>Offset:</translation>
+    </message>
+    <message>
+        <source>输出类型%1没有模拟输出（见基本配置页）</source>
+        <translation>Output type %1 has no analogue output (see the basic configuration page).</translation>
+    </message>
+    <message>
+        <source>输出类型%1没有电压输出（见基本配置页）</source>
+        <translation>Output type %1 has no voltage output (see the basic configuration page).</translation>
+    </message>
+    <message>
+        <source>输出类型%1没有电流输出（见基本配置页）</source>
+        <translation>Output type %1 has no current output (see the basic configuration page).</translation>
     </message>
 </context>
 <context>

@@ -247,6 +247,14 @@
         <source>Bus traffic saved: %1</source>
         <translation>总线通信已保存：%1</translation>
     </message>
+    <message>
+        <source>good</source>
+        <translation>正确</translation>
+    </message>
+    <message>
+        <source>foreign frame skipped</source>
+        <translation>跳过他址帧</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -787,6 +795,18 @@
     <message>
         <source>平移：</source>
         <translation>平移：</translation>
+    </message>
+    <message>
+        <source>输出类型%1没有模拟输出（见基本配置页）</source>
+        <translation>输出类型%1没有模拟输出（见基本配置页）</translation>
+    </message>
+    <message>
+        <source>输出类型%1没有电压输出（见基本配置页）</source>
+        <translation>输出类型%1没有电压输出（见基本配置页）</translation>
+    </message>
+    <message>
+        <source>输出类型%1没有电流输出（见基本配置页）</source>
+        <translation>输出类型%1没有电流输出（见基本配置页）</translation>
     </message>
 </context>
 <context>
