@@ -88,6 +88,11 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
     left->addWidget(grid_, 1);
 
     quality_ = new CFitQualityTable(this);
+    // The table's title, once its top-left cell: that corner now belongs to the headers.
+    auto* qualityCaption = new QLabel(CFitQualityTable::tr("拟合残差"), this);
+    qualityCaption->setObjectName("fitQualityCaption");
+    qualityCaption->setBuddy(quality_);
+    left->addWidget(qualityCaption);
     left->addWidget(quality_, 1);
     // One column per device in both tables: they scroll together so the columns stay aligned.
     connect(grid_->horizontalScrollBar(), &QScrollBar::valueChanged,

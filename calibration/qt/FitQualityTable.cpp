@@ -59,7 +59,6 @@ void CFitQualityTable::showSnapshot(const calib::CalibrationSnapshot& s,
     clearContents();
     setRowCount(n + 3);
     setColumnCount(static_cast<int>(online.size()));
-    setCell(0, 0, tr("拟合残差"));
     for (int i = 1; i <= n; ++i) setCell(i, 0, tr("第%1点残差").arg(i));
     setCell(largestRow(n), 0, tr("最大残差"));
     setCell(judgementRow(n), 0, tr("判定"));
