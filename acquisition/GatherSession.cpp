@@ -49,10 +49,11 @@ GatherSession::Check GatherSession::checkReservation(Clock::TimePoint start, Clo
     const auto interval = num::leadingInteger(intervalText);
     // A negative interval is refused like 0: no timer may run with a period that is not positive.
     if (!interval || *interval <= 0)
-        return {std::nullopt, "Time Interval can not be empty"};
+        return {std::nullopt, KORV_TR_NOOP("Core", "Time Interval can not be empty")};
     long long minutes = minutesBetween(start, end);
     if (minutes < 1)
-        return {std::nullopt, "End time setting can not be lower than the start time"};
+        return {std::nullopt,
+                KORV_TR_NOOP("Core", "End time setting can not be lower than the start time")};
     // A start minute already over: sampling begins now and still ends before the end.
     const auto nowMinute = std::chrono::floor<std::chrono::minutes>(now);
     if (nowMinute > std::chrono::floor<std::chrono::minutes>(start)) {
@@ -68,10 +69,11 @@ GatherSession::Check GatherSession::checkImmediate(std::string_view intervalText
     const auto interval = num::leadingInteger(intervalText);
     const auto hours = num::leadingInteger(durationText);
     if (!interval || !hours || *interval <= 0)
-        return {std::nullopt, "Time Interval or duration can not be empty"};
+        return {std::nullopt, KORV_TR_NOOP("Core", "Time Interval or duration can not be empty")};
     const long long minutes = *hours * 60;
     if (minutes < *interval)
-        return {std::nullopt, "Duration time can not be less than the interval"};
+        return {std::nullopt,
+                KORV_TR_NOOP("Core", "Duration time can not be less than the interval")};
     return {static_cast<int>(std::min<long long>(minutes / *interval, INT_MAX)), {}};
 }
 

@@ -75,9 +75,13 @@ FitQuality fitQuality(const TargetSet& t, const float* x, float K, float B) {
         q.residuals[i] = static_cast<double>((produced - y[i]) / factor);
         q.largest = std::max(q.largest, std::fabs(q.residuals[i]));
     }
-    const double span = std::fabs(static_cast<double>(t.rangeEnd) - t.rangeStart);
-    q.marked = q.largest > kResidualLimit * span;
+    q.marked = beyondResidualLimit(t, q.largest);
     return q;
+}
+
+bool beyondResidualLimit(const TargetSet& t, double v) {
+    const double span = std::fabs(static_cast<double>(t.rangeEnd) - t.rangeStart);
+    return std::fabs(v) > kResidualLimit * span;
 }
 
 double measuredInUnit(const TargetSet& t, std::uint16_t measured) {

@@ -66,6 +66,8 @@ struct FitQuality {
     bool marked = false;                         // largest > kResidualLimit x |span|
 };
 FitQuality fitQuality(const TargetSet& t, const float* x, float K, float B);
+// Whether a residual or a verify error (measuring unit) is beyond that share of the span.
+bool beyondResidualLimit(const TargetSet& t, double v);
 
 // The measured value a device reports, in the measuring unit, and its error against point k's
 // target (1-based).

@@ -5,278 +5,286 @@
     <name>BasicConfigControls</name>
     <message>
         <source>Signal type:</source>
-        <translation type="unfinished"></translation>
+        <translation>Signal type:</translation>
     </message>
     <message>
         <source>Signal unit:</source>
-        <translation type="unfinished"></translation>
+        <translation>Signal unit:</translation>
     </message>
     <message>
         <source>Output type:</source>
-        <translation type="unfinished"></translation>
+        <translation>Output type:</translation>
     </message>
     <message>
         <source>Point position:</source>
-        <translation type="unfinished"></translation>
+        <translation>Point position:</translation>
     </message>
     <message>
         <source>K1 switch type:</source>
-        <translation type="unfinished"></translation>
+        <translation>K1 switch type:</translation>
     </message>
     <message>
         <source>K2 switch type:</source>
-        <translation type="unfinished"></translation>
+        <translation>K2 switch type:</translation>
     </message>
     <message>
         <source>The output voltage:</source>
-        <translation type="unfinished"></translation>
+        <translation>Voltage output:</translation>
     </message>
     <message>
         <source>The current output:</source>
-        <translation type="unfinished"></translation>
+        <translation>Current output:</translation>
     </message>
     <message>
         <source>Search</source>
-        <translation type="unfinished"></translation>
+        <translation>Search</translation>
     </message>
     <message>
         <source>Batch download</source>
-        <translation type="unfinished"></translation>
+        <translation>Batch download</translation>
     </message>
     <message>
         <source>Configuration</source>
-        <translation type="unfinished"></translation>
+        <translation>Configuration</translation>
     </message>
     <message>
         <source>Save configuration file</source>
-        <translation type="unfinished"></translation>
+        <translation>Save configuration file</translation>
     </message>
     <message>
         <source>Equipment options</source>
-        <translation type="unfinished"></translation>
+        <translation>Devices</translation>
     </message>
     <message>
         <source>%1-%2 select</source>
-        <translation type="unfinished"></translation>
+        <translation>Select %1-%2</translation>
     </message>
     <message>
         <source>Select all</source>
-        <translation type="unfinished"></translation>
+        <translation>Select all</translation>
     </message>
     <message>
         <source>Empty</source>
-        <translation type="unfinished"></translation>
+        <translation>Clear</translation>
     </message>
 </context>
 <context>
     <name>BusFrameModel</name>
     <message>
         <source>answer</source>
-        <translation type="unfinished"></translation>
+        <translation>answer</translation>
     </message>
     <message>
         <source>time-out</source>
-        <translation type="unfinished"></translation>
+        <translation>time-out</translation>
     </message>
     <message>
         <source>refused</source>
-        <translation type="unfinished"></translation>
+        <translation>refused</translation>
     </message>
     <message>
         <source>foreign frame skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>foreign frame skipped</translation>
     </message>
     <message>
         <source>late bytes discarded</source>
-        <translation type="unfinished"></translation>
+        <translation>late bytes discarded</translation>
     </message>
     <message>
         <source>no answer read</source>
-        <translation type="unfinished"></translation>
+        <translation>no answer read</translation>
     </message>
     <message>
         <source>line failed</source>
-        <translation type="unfinished"></translation>
+        <translation>line failed</translation>
     </message>
     <message>
         <source>good</source>
-        <translation type="unfinished"></translation>
+        <translation>good</translation>
     </message>
     <message>
         <source>bad</source>
-        <translation type="unfinished"></translation>
+        <translation>bad</translation>
     </message>
     <message>
         <source>Time (ms)</source>
-        <translation type="unfinished"></translation>
+        <translation>Time (ms)</translation>
     </message>
     <message>
         <source>Direction</source>
-        <translation type="unfinished"></translation>
+        <translation>Direction</translation>
     </message>
     <message>
         <source>Address</source>
-        <translation type="unfinished"></translation>
+        <translation>Address</translation>
     </message>
     <message>
         <source>Function</source>
-        <translation type="unfinished"></translation>
+        <translation>Function</translation>
     </message>
     <message>
         <source>Bytes</source>
-        <translation type="unfinished"></translation>
+        <translation>Bytes</translation>
     </message>
     <message>
         <source>CRC</source>
-        <translation type="unfinished"></translation>
+        <translation>CRC</translation>
     </message>
     <message>
         <source>Outcome</source>
-        <translation type="unfinished"></translation>
+        <translation>Outcome</translation>
     </message>
     <message>
         <source>Latency (ms)</source>
-        <translation type="unfinished"></translation>
+        <translation>Latency (ms)</translation>
     </message>
 </context>
 <context>
     <name>BusMonitorWindow</name>
     <message>
         <source>Bus monitor</source>
-        <translation type="unfinished"></translation>
+        <translation>Bus monitor</translation>
     </message>
     <message>
         <source>Pause</source>
-        <translation type="unfinished"></translation>
+        <translation>Pause</translation>
     </message>
     <message>
         <source>Clear</source>
-        <translation type="unfinished"></translation>
+        <translation>Clear</translation>
     </message>
     <message>
         <source>Save...</source>
-        <translation type="unfinished"></translation>
+        <translation>Save...</translation>
     </message>
     <message>
         <source>Frames</source>
-        <translation type="unfinished"></translation>
+        <translation>Frames</translation>
     </message>
     <message>
         <source>Reset figures</source>
-        <translation type="unfinished"></translation>
+        <translation>Reset figures</translation>
     </message>
     <message>
         <source>Figures per address</source>
-        <translation type="unfinished"></translation>
+        <translation>Figures per address</translation>
     </message>
     <message>
         <source>Address</source>
-        <translation type="unfinished"></translation>
+        <translation>Address</translation>
     </message>
     <message>
         <source>Requests</source>
-        <translation type="unfinished"></translation>
+        <translation>Requests</translation>
     </message>
     <message>
         <source>Answers</source>
-        <translation type="unfinished"></translation>
+        <translation>Answers</translation>
     </message>
     <message>
         <source>Time-outs</source>
-        <translation type="unfinished"></translation>
+        <translation>Time-outs</translation>
     </message>
     <message>
         <source>CRC errors</source>
-        <translation type="unfinished"></translation>
+        <translation>CRC errors</translation>
     </message>
     <message>
         <source>Refused</source>
-        <translation type="unfinished"></translation>
+        <translation>Refused</translation>
     </message>
     <message>
         <source>Foreign frames</source>
-        <translation type="unfinished"></translation>
+        <translation>Foreign frames</translation>
     </message>
     <message>
         <source>Min (ms)</source>
-        <translation type="unfinished"></translation>
+        <translation>Min (ms)</translation>
     </message>
     <message>
         <source>Mean (ms)</source>
-        <translation type="unfinished"></translation>
+        <translation>Mean (ms)</translation>
     </message>
     <message>
         <source>Max (ms)</source>
-        <translation type="unfinished"></translation>
+        <translation>Max (ms)</translation>
     </message>
     <message>
         <source>Figures since they were reset</source>
-        <translation type="unfinished"></translation>
+        <translation>Figures since they were reset</translation>
     </message>
     <message>
         <source>Figures since the port was opened</source>
-        <translation type="unfinished"></translation>
+        <translation>Figures since the port was opened</translation>
     </message>
     <message numerus="yes">
         <source>%n frames</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n frame</numerusform>
+            <numerusform>%n frames</numerusform>
         </translation>
     </message>
     <message>
         <source>, %1 not shown</source>
-        <translation type="unfinished"></translation>
+        <translation>, %1 not shown</translation>
     </message>
     <message>
         <source> (paused)</source>
-        <translation type="unfinished"></translation>
+        <translation> (paused)</translation>
     </message>
     <message>
         <source>Save bus traffic</source>
-        <translation type="unfinished"></translation>
+        <translation>Save bus traffic</translation>
     </message>
     <message>
         <source>Text Files(*.txt);;All Files(*.*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Text files (*.txt);;All files (*.*)</translation>
     </message>
     <message>
         <source>Bus traffic not saved: %1 (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>Bus traffic not saved: %1 (%2)</translation>
     </message>
     <message>
         <source>Bus traffic saved: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Bus traffic saved: %1</translation>
+    </message>
+    <message>
+        <source>good</source>
+        <translation>good</translation>
+    </message>
+    <message>
+        <source>foreign frame skipped</source>
+        <translation>foreign frame skipped</translation>
     </message>
 </context>
 <context>
     <name>CAboutDlg</name>
     <message>
         <source>About Korvelantis</source>
-        <translation type="unfinished"></translation>
+        <translation>About Korvelantis</translation>
     </message>
     <message>
         <source>Configures, calibrates and logs switch-transmitters on RS-485.</source>
-        <translation type="unfinished"></translation>
+        <translation>Configures, calibrates and logs switch-transmitters on RS-485.</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
     <name>CBasicConfigPage</name>
     <message>
         <source>Text Files(*.txt);;ALL Files(*.*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Text files (*.txt);;All files (*.*)</translation>
     </message>
     <message>
         <source>The basic configuration</source>
-        <translation type="unfinished"></translation>
+        <translation>Basic configuration</translation>
     </message>
     <message>
         <source>Save as</source>
-        <translation type="unfinished"></translation>
+        <translation>Save as</translation>
     </message>
     <message>
         <source>导入</source>
@@ -287,7 +295,7 @@
     <name>CCalibrationPage</name>
     <message>
         <source>Calibration</source>
-        <translation type="unfinished"></translation>
+        <translation>Calibration</translation>
     </message>
     <message>
         <source>标定点数：</source>
@@ -299,7 +307,7 @@
     </message>
     <message>
         <source>point %1</source>
-        <translation type="unfinished"></translation>
+        <translation>point %1</translation>
     </message>
     <message>
         <source>校验</source>
@@ -307,7 +315,7 @@
     </message>
     <message>
         <source>Calibration table</source>
-        <translation type="unfinished"></translation>
+        <translation>Calibration table</translation>
     </message>
     <message>
         <source>计算K和B值并下载</source>
@@ -319,7 +327,7 @@
     </message>
     <message>
         <source>Acquisition results</source>
-        <translation type="unfinished"></translation>
+        <translation>Acquisition results</translation>
     </message>
     <message>
         <source>压力</source>
@@ -338,18 +346,18 @@
     <name>CCurveCtrl</name>
     <message>
         <source>Record curve</source>
-        <translation type="unfinished"></translation>
+        <translation>Record curve</translation>
     </message>
 </context>
 <context>
     <name>CCurvePage</name>
     <message>
         <source>Hour</source>
-        <translation type="unfinished"></translation>
+        <translation>Hour</translation>
     </message>
     <message>
         <source>Save curve image...</source>
-        <translation type="unfinished"></translation>
+        <translation>Save curve image...</translation>
     </message>
     <message>
         <source>分钟</source>
@@ -361,101 +369,101 @@
     </message>
     <message>
         <source>Save curve image</source>
-        <translation type="unfinished"></translation>
+        <translation>Save curve image</translation>
     </message>
     <message>
         <source>PNG Files (*.png);;All Files (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>PNG files (*.png);;All files (*)</translation>
     </message>
 </context>
 <context>
     <name>CDataGatherDlg</name>
     <message>
         <source>Acquisition</source>
-        <translation type="unfinished"></translation>
+        <translation>Acquisition</translation>
     </message>
     <message>
         <source>Data Collection</source>
-        <translation type="unfinished"></translation>
+        <translation>Data collection</translation>
     </message>
     <message>
         <source>Acquisition mode</source>
-        <translation type="unfinished"></translation>
+        <translation>Acquisition mode</translation>
     </message>
     <message>
         <source>Reservation mode</source>
-        <translation type="unfinished"></translation>
+        <translation>Scheduled</translation>
     </message>
     <message>
         <source>Immediate Mode</source>
-        <translation type="unfinished"></translation>
+        <translation>Immediate</translation>
     </message>
     <message>
         <source>Time interval:</source>
-        <translation type="unfinished"></translation>
+        <translation>Interval:</translation>
     </message>
     <message>
         <source>Start time:</source>
-        <translation type="unfinished"></translation>
+        <translation>Start time:</translation>
     </message>
     <message>
         <source>End time:</source>
-        <translation type="unfinished"></translation>
+        <translation>End time:</translation>
     </message>
     <message>
         <source>Minute</source>
-        <translation type="unfinished"></translation>
+        <translation>min</translation>
     </message>
     <message>
         <source>Note:</source>
-        <translation type="unfinished"></translation>
+        <translation>Total:</translation>
     </message>
     <message>
         <source>(Article) recording</source>
-        <translation type="unfinished"></translation>
+        <translation>records</translation>
     </message>
     <message>
         <source>Continued time:</source>
-        <translation type="unfinished"></translation>
+        <translation>Duration:</translation>
     </message>
     <message>
         <source>Hour</source>
-        <translation type="unfinished"></translation>
+        <translation>h</translation>
     </message>
     <message>
         <source>Record files: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Record files: %1</translation>
     </message>
     <message>
         <source>Show in table and curve</source>
-        <translation type="unfinished"></translation>
+        <translation>Show in table and curve</translation>
     </message>
     <message>
         <source>Record data</source>
-        <translation type="unfinished"></translation>
+        <translation>Record data</translation>
     </message>
     <message>
         <source>Record curve</source>
-        <translation type="unfinished"></translation>
+        <translation>Record curve</translation>
     </message>
     <message>
         <source>Record file: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Record file: %1</translation>
     </message>
     <message>
         <source>Import data file</source>
-        <translation type="unfinished"></translation>
+        <translation>Import data file</translation>
     </message>
     <message>
         <source>Rec Files (*.rec);;All Files (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Record files (*.rec);;All files (*)</translation>
     </message>
 </context>
 <context>
     <name>CFitQualityTable</name>
     <message>
         <source>Fit quality</source>
-        <translation type="unfinished"></translation>
+        <translation>Fit quality</translation>
     </message>
     <message>
         <source>拟合残差</source>
@@ -506,130 +514,130 @@
     <name>CLoginDlg</name>
     <message>
         <source>The enterprise user login</source>
-        <translation type="unfinished"></translation>
+        <translation>Enterprise login</translation>
     </message>
     <message>
         <source>Login password：</source>
-        <translation type="unfinished"></translation>
+        <translation>Password:</translation>
     </message>
     <message>
         <source>Login</source>
-        <translation type="unfinished"></translation>
+        <translation>Login</translation>
     </message>
 </context>
 <context>
     <name>CMainFrame</name>
     <message>
         <source>5 minutes</source>
-        <translation type="unfinished"></translation>
+        <translation>5 minutes</translation>
     </message>
     <message>
         <source>10 minutes</source>
-        <translation type="unfinished"></translation>
+        <translation>10 minutes</translation>
     </message>
     <message>
         <source>30 minutes</source>
-        <translation type="unfinished"></translation>
+        <translation>30 minutes</translation>
     </message>
     <message>
         <source>1 hour</source>
-        <translation type="unfinished"></translation>
+        <translation>1 hour</translation>
     </message>
     <message>
         <source>2 hour</source>
-        <translation type="unfinished"></translation>
+        <translation>2 hours</translation>
     </message>
     <message>
         <source>5 hour</source>
-        <translation type="unfinished"></translation>
+        <translation>5 hours</translation>
     </message>
     <message>
         <source>10 hour</source>
-        <translation type="unfinished"></translation>
+        <translation>10 hours</translation>
     </message>
     <message>
         <source>20 hour</source>
-        <translation type="unfinished"></translation>
+        <translation>20 hours</translation>
     </message>
     <message>
         <source>1/4 range</source>
-        <translation type="unfinished"></translation>
+        <translation>1/4 range</translation>
     </message>
     <message>
         <source>1/3 range</source>
-        <translation type="unfinished"></translation>
+        <translation>1/3 range</translation>
     </message>
     <message>
         <source>1/2 range</source>
-        <translation type="unfinished"></translation>
+        <translation>1/2 range</translation>
     </message>
     <message>
         <source>Full scale</source>
-        <translation type="unfinished"></translation>
+        <translation>Full scale</translation>
     </message>
     <message>
         <source>Full scale+</source>
-        <translation type="unfinished"></translation>
+        <translation>Full scale+</translation>
     </message>
     <message>
         <source>File(&amp;F)</source>
-        <translation type="unfinished"></translation>
+        <translation>File(&amp;F)</translation>
     </message>
     <message>
         <source>Import basic parameters (&amp;P)...	Ctrl+P</source>
-        <translation type="unfinished"></translation>
+        <translation>Import basic parameters(&amp;P)...	Ctrl+P</translation>
     </message>
     <message>
         <source>Import data(&amp;D)...	Ctrl+D</source>
-        <translation type="unfinished"></translation>
+        <translation>Import data(&amp;D)...	Ctrl+D</translation>
     </message>
     <message>
         <source>Exit(&amp;X)</source>
-        <translation type="unfinished"></translation>
+        <translation>Exit(&amp;X)</translation>
     </message>
     <message>
         <source>Serial port(&amp;S)</source>
-        <translation type="unfinished"></translation>
+        <translation>Serial port(&amp;S)</translation>
     </message>
     <message>
         <source>Serial port configuration(&amp;C)</source>
-        <translation type="unfinished"></translation>
+        <translation>Serial port settings(&amp;C)...</translation>
     </message>
     <message>
         <source>Open Serial port (&amp;O)</source>
-        <translation type="unfinished"></translation>
+        <translation>Open serial port(&amp;O)</translation>
     </message>
     <message>
         <source>Close Serial port (&amp;B)</source>
-        <translation type="unfinished"></translation>
+        <translation>Close serial port(&amp;B)</translation>
     </message>
     <message>
         <source>Bus monitor(&amp;M)...</source>
-        <translation type="unfinished"></translation>
+        <translation>Bus monitor(&amp;M)...</translation>
     </message>
     <message>
         <source>Image adjustment(&amp;A)</source>
-        <translation type="unfinished"></translation>
+        <translation>Curve(&amp;A)</translation>
     </message>
     <message>
         <source>Time division</source>
-        <translation type="unfinished"></translation>
+        <translation>Time division</translation>
     </message>
     <message>
         <source>The output index</source>
-        <translation type="unfinished"></translation>
+        <translation>Output range</translation>
     </message>
     <message>
         <source>Help(&amp;H)</source>
-        <translation type="unfinished"></translation>
+        <translation>Help(&amp;H)</translation>
     </message>
     <message>
         <source>About Korvelantis(&amp;A)...</source>
-        <translation type="unfinished"></translation>
+        <translation>About Korvelantis(&amp;A)...</translation>
     </message>
     <message>
         <source>Enterprise user login(&amp;L)</source>
-        <translation type="unfinished"></translation>
+        <translation>Enterprise login(&amp;L)...</translation>
     </message>
     <message>
         <source>载入温度预设(&amp;T)</source>
@@ -645,7 +653,7 @@
     </message>
     <message>
         <source>Ready</source>
-        <translation type="unfinished"></translation>
+        <translation>Ready</translation>
     </message>
     <message>
         <source>大写</source>
@@ -661,31 +669,39 @@
     </message>
     <message>
         <source>Search progress</source>
-        <translation type="unfinished"></translation>
+        <translation>Search progress</translation>
     </message>
     <message>
         <source>Serial port</source>
-        <translation type="unfinished"></translation>
+        <translation>Serial port</translation>
     </message>
     <message>
         <source>Simulated devices %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Simulated devices %1</translation>
     </message>
     <message>
         <source>open</source>
-        <translation type="unfinished"></translation>
+        <translation>open</translation>
     </message>
     <message>
         <source>hung up</source>
-        <translation type="unfinished"></translation>
+        <translation>hung up</translation>
     </message>
     <message>
         <source>closed</source>
-        <translation type="unfinished"></translation>
+        <translation>closed</translation>
     </message>
     <message>
         <source>%1  %2  %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1  %2  %3</translation>
+    </message>
+    <message>
+        <source>Applied pressure:</source>
+        <translation>Applied pressure:</translation>
+    </message>
+    <message>
+        <source>Applied pressure</source>
+        <translation>Applied pressure</translation>
     </message>
 </context>
 <context>
@@ -700,39 +716,39 @@
     </message>
     <message>
         <source>online</source>
-        <translation type="unfinished"></translation>
+        <translation>online</translation>
     </message>
     <message>
         <source>offline</source>
-        <translation type="unfinished"></translation>
+        <translation>offline</translation>
     </message>
     <message>
         <source>since the figures were reset</source>
-        <translation type="unfinished"></translation>
+        <translation>since the figures were reset</translation>
     </message>
     <message>
         <source>since the port was opened</source>
-        <translation type="unfinished"></translation>
+        <translation>since the port was opened</translation>
     </message>
     <message>
         <source>Address %1: no requests %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>Address %1: no requests %2.</translation>
     </message>
     <message>
         <source>Address %1, %2:</source>
-        <translation type="unfinished"></translation>
+        <translation>Address %1, %2:</translation>
     </message>
     <message>
         <source>requests %1, answers %2, time-outs %3</source>
-        <translation type="unfinished"></translation>
+        <translation>requests %1, answers %2, time-outs %3</translation>
     </message>
     <message>
         <source>CRC errors %1, refused %2, foreign frames %3</source>
-        <translation type="unfinished"></translation>
+        <translation>CRC errors %1, refused %2, foreign frames %3</translation>
     </message>
     <message>
         <source>latency min %1 / mean %2 / max %3 ms</source>
-        <translation type="unfinished"></translation>
+        <translation>latency min %1 / mean %2 / max %3 ms</translation>
     </message>
 </context>
 <context>
@@ -781,24 +797,36 @@
         <source>平移：</source>
         <translation>Offset:</translation>
     </message>
+    <message>
+        <source>输出类型%1没有模拟输出（见基本配置页）</source>
+        <translation>Output type %1 has no analogue output (see the basic configuration page).</translation>
+    </message>
+    <message>
+        <source>输出类型%1没有电压输出（见基本配置页）</source>
+        <translation>Output type %1 has no voltage output (see the basic configuration page).</translation>
+    </message>
+    <message>
+        <source>输出类型%1没有电流输出（见基本配置页）</source>
+        <translation>Output type %1 has no current output (see the basic configuration page).</translation>
+    </message>
 </context>
 <context>
     <name>CPropSheet</name>
     <message>
         <source>Property sheet</source>
-        <translation type="unfinished"></translation>
+        <translation>Property sheet</translation>
     </message>
     <message>
         <source>The basic configuration</source>
-        <translation type="unfinished"></translation>
+        <translation>Basic configuration</translation>
     </message>
     <message>
         <source>Data Collection</source>
-        <translation type="unfinished"></translation>
+        <translation>Data collection</translation>
     </message>
     <message>
         <source>Calibration</source>
-        <translation type="unfinished"></translation>
+        <translation>Calibration</translation>
     </message>
     <message>
         <source>输出校准</source>
@@ -813,55 +841,55 @@
     <name>CSerialConfigDlg</name>
     <message>
         <source>No parity</source>
-        <translation type="unfinished"></translation>
+        <translation>None</translation>
     </message>
     <message>
         <source>Odd parity</source>
-        <translation type="unfinished"></translation>
+        <translation>Odd</translation>
     </message>
     <message>
         <source>even parity</source>
-        <translation type="unfinished"></translation>
+        <translation>Even</translation>
     </message>
     <message>
         <source>Classic</source>
-        <translation type="unfinished"></translation>
+        <translation>Classic</translation>
     </message>
     <message>
         <source>Serial Configuration</source>
-        <translation type="unfinished"></translation>
+        <translation>Serial port settings</translation>
     </message>
     <message>
         <source>Data formats:</source>
-        <translation type="unfinished"></translation>
+        <translation>Data format:</translation>
     </message>
     <message>
         <source>Serial:</source>
-        <translation type="unfinished"></translation>
+        <translation>Port:</translation>
     </message>
     <message>
         <source>Baud rate:</source>
-        <translation type="unfinished"></translation>
+        <translation>Baud rate:</translation>
     </message>
     <message>
         <source>Parity bit:</source>
-        <translation type="unfinished"></translation>
+        <translation>Parity:</translation>
     </message>
     <message>
         <source>Data bits:</source>
-        <translation type="unfinished"></translation>
+        <translation>Data bits:</translation>
     </message>
     <message>
         <source>Stop bit:</source>
-        <translation type="unfinished"></translation>
+        <translation>Stop bits:</translation>
     </message>
     <message>
         <source>Response time-out:</source>
-        <translation type="unfinished"></translation>
+        <translation>Response time-out:</translation>
     </message>
     <message>
         <source>Classic: every exchange waits as it always has. A number: how many milliseconds a device may take beyond the wire time (20 to 5000).</source>
-        <translation type="unfinished"></translation>
+        <translation>Classic: every exchange waits as it always has. A number: how many milliseconds a device may take beyond the wire time (20 to 5000).</translation>
     </message>
     <message>
         <source>确定</source>
@@ -873,69 +901,69 @@
     </message>
     <message>
         <source>RS-485 mode (RTS on send)</source>
-        <translation type="unfinished"></translation>
+        <translation>RS-485 mode (RTS on send)</translation>
     </message>
     <message>
         <source>For a native UART that switches the transceiver itself.</source>
-        <translation type="unfinished"></translation>
+        <translation>For a native UART that switches the transceiver itself.</translation>
     </message>
 </context>
 <context>
     <name>CTablePage</name>
     <message>
         <source>Export CSV...</source>
-        <translation type="unfinished"></translation>
+        <translation>Export CSV...</translation>
     </message>
     <message>
         <source>Record data</source>
-        <translation type="unfinished"></translation>
+        <translation>Record data</translation>
     </message>
     <message>
         <source>Export data file</source>
-        <translation type="unfinished"></translation>
+        <translation>Export data file</translation>
     </message>
     <message>
         <source>CSV Files (*.csv);;All Files (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>CSV files (*.csv);;All files (*)</translation>
     </message>
 </context>
 <context>
     <name>Core</name>
     <message>
         <source>System initialization, open the serial port error!</source>
-        <translation type="unfinished"></translation>
+        <translation>Start-up: the serial port could not be opened!</translation>
     </message>
     <message>
         <source>The serial port is closed </source>
-        <translation type="unfinished"></translation>
+        <translation>The serial port is closed </translation>
     </message>
     <message>
         <source>the line hung up.</source>
-        <translation type="unfinished"></translation>
+        <translation>the line hung up.</translation>
     </message>
     <message>
         <source>The serial port is not open, read serial operation failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>The serial port is not open: read failed!</translation>
     </message>
     <message>
         <source>The serial port is not open,Write serial operation failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>The serial port is not open: write failed!</translation>
     </message>
     <message>
         <source>Error Code%1read serial operation failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>Error code %1: serial read failed!</translation>
     </message>
     <message>
         <source>Error Code%1,Write serial operation failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>Error code %1: serial write failed!</translation>
     </message>
     <message>
         <source>System initialization, open the serial port %1 Success!</source>
-        <translation type="unfinished"></translation>
+        <translation>Serial port %1 opened.</translation>
     </message>
     <message>
         <source>The serial port %1 is closed: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Serial port %1 is closed: %2</translation>
     </message>
     <message>
         <source>采集线程%1启动失败！</source>
@@ -963,7 +991,7 @@
     </message>
     <message>
         <source>Device did not answer %1 times in a row, acquisition ended!</source>
-        <translation type="unfinished"></translation>
+        <translation>Device did not answer %1 times in a row, acquisition ended!</translation>
     </message>
     <message>
         <source>错误信息  %1</source>
@@ -971,59 +999,59 @@
     </message>
     <message>
         <source>%1 enter a value from %2 to %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 enter a value from %2 to %3</translation>
     </message>
     <message>
         <source>More than one device answers: %1. Every one of them takes address %2. Send anyway?</source>
-        <translation type="unfinished"></translation>
+        <translation>More than one device answers: %1. Every one of them takes address %2. Send anyway?</translation>
     </message>
     <message>
         <source>More than one device answers: %1. Nothing was sent.</source>
-        <translation type="unfinished"></translation>
+        <translation>More than one device answers: %1. Nothing was sent.</translation>
     </message>
     <message>
         <source>Configuration confirmed: address %1, product code %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Configuration confirmed: address %1, product code %2</translation>
     </message>
     <message>
         <source>Configuration not confirmed: address %1 gives no answer!</source>
-        <translation type="unfinished"></translation>
+        <translation>Configuration not confirmed: address %1 gives no answer!</translation>
     </message>
     <message>
         <source>Configuration not confirmed: address %1 holds address %2!</source>
-        <translation type="unfinished"></translation>
+        <translation>Configuration not confirmed: address %1 holds address %2!</translation>
     </message>
     <message>
         <source>Configuration not confirmed: address %1 holds product code %2, sent %3!</source>
-        <translation type="unfinished"></translation>
+        <translation>Configuration not confirmed: address %1 holds product code %2, sent %3!</translation>
     </message>
     <message>
         <source>Line %1 (%2) is not a parameter!</source>
-        <translation type="unfinished"></translation>
+        <translation>Line %1 (%2) is not a parameter!</translation>
     </message>
     <message>
         <source>Line %1 (%2) repeats line %3!</source>
-        <translation type="unfinished"></translation>
+        <translation>Line %1 (%2) repeats line %3!</translation>
     </message>
     <message>
         <source>Line %1 (%2) is missing!</source>
-        <translation type="unfinished"></translation>
+        <translation>Line %1 (%2) is missing!</translation>
     </message>
     <message>
         <source>%1 of %2 devices verified%3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 of %2 devices verified%3</translation>
     </message>
     <message>
         <source>%1 holds %2, sent %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 holds %2, sent %3</translation>
     </message>
     <message>
         <source>%1: verified</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: verified</translation>
     </message>
     <message>
         <source>%1: no answer</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: no answer</translation>
     </message>
     <message>
         <source>标定报告已保存：%1</source>
@@ -1035,11 +1063,11 @@
     </message>
     <message>
         <source>%1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: %2</translation>
     </message>
     <message>
         <source>Thread failed to start search！</source>
-        <translation type="unfinished"></translation>
+        <translation>The search thread failed to start!</translation>
     </message>
     <message>
         <source>批量下载线程启动失败！</source>
@@ -1047,27 +1075,27 @@
     </message>
     <message>
         <source>No online device</source>
-        <translation type="unfinished"></translation>
+        <translation>No online device</translation>
     </message>
     <message>
         <source>Search failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>Search failed!</translation>
     </message>
     <message>
         <source>Searching for information to complete!</source>
-        <translation type="unfinished"></translation>
+        <translation>Search complete.</translation>
     </message>
     <message>
         <source>Download Success!</source>
-        <translation type="unfinished"></translation>
+        <translation>Download successful.</translation>
     </message>
     <message>
         <source>Download failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>Download failed!</translation>
     </message>
     <message>
         <source>No search appliance！</source>
-        <translation type="unfinished"></translation>
+        <translation>No device found: search first!</translation>
     </message>
     <message>
         <source>请键入一个数。</source>
@@ -1079,191 +1107,191 @@
     </message>
     <message>
         <source>Range start:</source>
-        <translation type="unfinished"></translation>
+        <translation>Range start:</translation>
     </message>
     <message>
         <source>Range end:</source>
-        <translation type="unfinished"></translation>
+        <translation>Range end:</translation>
     </message>
     <message>
         <source>Address:</source>
-        <translation type="unfinished"></translation>
+        <translation>Address:</translation>
     </message>
     <message>
         <source>Current device:</source>
-        <translation type="unfinished"></translation>
+        <translation>Current device:</translation>
     </message>
     <message>
         <source>Product code:</source>
-        <translation type="unfinished"></translation>
+        <translation>Product code:</translation>
     </message>
     <message>
         <source>K1 action:</source>
-        <translation type="unfinished"></translation>
+        <translation>K1 action:</translation>
     </message>
     <message>
         <source>K2 action:</source>
-        <translation type="unfinished"></translation>
+        <translation>K2 action:</translation>
     </message>
     <message>
         <source>K1 delay value:</source>
-        <translation type="unfinished"></translation>
+        <translation>K1 delay:</translation>
     </message>
     <message>
         <source>K2 delay value:</source>
-        <translation type="unfinished"></translation>
+        <translation>K2 delay:</translation>
     </message>
     <message>
         <source>liquid density:</source>
-        <translation type="unfinished"></translation>
+        <translation>Liquid density:</translation>
     </message>
     <message>
         <source>Zoom range of termination:</source>
-        <translation type="unfinished"></translation>
+        <translation>Zoom end:</translation>
     </message>
     <message>
         <source>Initial zoom range:</source>
-        <translation type="unfinished"></translation>
+        <translation>Zoom start:</translation>
     </message>
     <message>
         <source>K1 releasing value:</source>
-        <translation type="unfinished"></translation>
+        <translation>K1 release:</translation>
     </message>
     <message>
         <source>K2 releasing value:</source>
-        <translation type="unfinished"></translation>
+        <translation>K2 release:</translation>
     </message>
     <message>
         <source>level</source>
-        <translation type="unfinished"></translation>
+        <translation>Level</translation>
     </message>
     <message>
         <source>Pressure</source>
-        <translation type="unfinished"></translation>
+        <translation>Pressure</translation>
     </message>
     <message>
         <source>Temperature</source>
-        <translation type="unfinished"></translation>
+        <translation>Temperature</translation>
     </message>
     <message>
         <source>Hysteresis normally close</source>
-        <translation type="unfinished"></translation>
+        <translation>Hysteresis, normally closed</translation>
     </message>
     <message>
         <source>Hysteresis normally open</source>
-        <translation type="unfinished"></translation>
+        <translation>Hysteresis, normally open</translation>
     </message>
     <message>
         <source>The window close</source>
-        <translation type="unfinished"></translation>
+        <translation>Window, normally closed</translation>
     </message>
     <message>
         <source>The window open</source>
-        <translation type="unfinished"></translation>
+        <translation>Window, normally open</translation>
     </message>
     <message>
         <source>Searching: Batch download and Configuration are back when the search ends</source>
-        <translation type="unfinished"></translation>
+        <translation>Searching: Batch download and Configuration are back when the search ends</translation>
     </message>
     <message>
         <source>The configuration file could not be saved!</source>
-        <translation type="unfinished"></translation>
+        <translation>The configuration file could not be saved!</translation>
     </message>
     <message>
         <source>The configuration file cannot be read!</source>
-        <translation type="unfinished"></translation>
+        <translation>The configuration file cannot be read!</translation>
     </message>
     <message>
         <source>The preset file cannot be read!</source>
-        <translation type="unfinished"></translation>
+        <translation>The preset file cannot be read!</translation>
     </message>
     <message>
         <source>No device was online to read back: search first</source>
-        <translation type="unfinished"></translation>
+        <translation>No device was online to read back: search first</translation>
     </message>
     <message>
         <source>Product code</source>
-        <translation type="unfinished"></translation>
+        <translation>Product code</translation>
     </message>
     <message>
         <source>Address</source>
-        <translation type="unfinished"></translation>
+        <translation>Address</translation>
     </message>
     <message>
         <source>Signal type</source>
-        <translation type="unfinished"></translation>
+        <translation>Signal type</translation>
     </message>
     <message>
         <source>Signal unit</source>
-        <translation type="unfinished"></translation>
+        <translation>Signal unit</translation>
     </message>
     <message>
         <source>Range start</source>
-        <translation type="unfinished"></translation>
+        <translation>Range start</translation>
     </message>
     <message>
         <source>Range end</source>
-        <translation type="unfinished"></translation>
+        <translation>Range end</translation>
     </message>
     <message>
         <source>Output type</source>
-        <translation type="unfinished"></translation>
+        <translation>Output type</translation>
     </message>
     <message>
         <source>Point position</source>
-        <translation type="unfinished"></translation>
+        <translation>Point position</translation>
     </message>
     <message>
         <source>K1 switch type</source>
-        <translation type="unfinished"></translation>
+        <translation>K1 switch type</translation>
     </message>
     <message>
         <source>K1 action</source>
-        <translation type="unfinished"></translation>
+        <translation>K1 action</translation>
     </message>
     <message>
         <source>K1 release</source>
-        <translation type="unfinished"></translation>
+        <translation>K1 release</translation>
     </message>
     <message>
         <source>K1 delay</source>
-        <translation type="unfinished"></translation>
+        <translation>K1 delay</translation>
     </message>
     <message>
         <source>K2 switch type</source>
-        <translation type="unfinished"></translation>
+        <translation>K2 switch type</translation>
     </message>
     <message>
         <source>K2 action</source>
-        <translation type="unfinished"></translation>
+        <translation>K2 action</translation>
     </message>
     <message>
         <source>K2 release</source>
-        <translation type="unfinished"></translation>
+        <translation>K2 release</translation>
     </message>
     <message>
         <source>K2 delay</source>
-        <translation type="unfinished"></translation>
+        <translation>K2 delay</translation>
     </message>
     <message>
         <source>Output range</source>
-        <translation type="unfinished"></translation>
+        <translation>Output range</translation>
     </message>
     <message>
         <source>Zoom start</source>
-        <translation type="unfinished"></translation>
+        <translation>Zoom start</translation>
     </message>
     <message>
         <source>Zoom end</source>
-        <translation type="unfinished"></translation>
+        <translation>Zoom end</translation>
     </message>
     <message>
         <source>Density</source>
-        <translation type="unfinished"></translation>
+        <translation>Density</translation>
     </message>
     <message>
         <source>Register</source>
-        <translation type="unfinished"></translation>
+        <translation>Register</translation>
     </message>
     <message>
         <source>没有可保存的标定结果！</source>
@@ -1327,111 +1355,111 @@
     </message>
     <message>
         <source>No device, you can not search the data!</source>
-        <translation type="unfinished"></translation>
+        <translation>No device: search first!</translation>
     </message>
     <message>
         <source>Not enough memory assigned to the timer!</source>
-        <translation type="unfinished"></translation>
+        <translation>Not enough memory for the timer!</translation>
     </message>
     <message>
         <source>File Open Failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>File open failed!</translation>
     </message>
     <message>
         <source> Searching device failed!</source>
-        <translation type="unfinished"></translation>
+        <translation> Device search failed!</translation>
     </message>
     <message>
         <source>Collecting data, please wait....</source>
-        <translation type="unfinished"></translation>
+        <translation>Collecting data, please wait...</translation>
     </message>
     <message>
         <source>Cancel Acquisition</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel acquisition</translation>
     </message>
     <message>
         <source>End time setting can not be lower than the current time</source>
-        <translation type="unfinished"></translation>
+        <translation>The end time cannot be earlier than the current time.</translation>
     </message>
     <message>
         <source>File Write Failed!</source>
-        <translation type="unfinished"></translation>
+        <translation>File write failed!</translation>
     </message>
     <message>
         <source>Exporting data, please wait....</source>
-        <translation type="unfinished"></translation>
+        <translation>Exporting data, please wait...</translation>
     </message>
     <message>
         <source>Cancel Export</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel export</translation>
     </message>
     <message>
         <source>This file is not collected data, please select another file!</source>
-        <translation type="unfinished"></translation>
+        <translation>This file is not a record file. Please choose another file.</translation>
     </message>
     <message>
         <source>This file holds no records.</source>
-        <translation type="unfinished"></translation>
+        <translation>This file holds no records.</translation>
     </message>
     <message>
         <source>Importing data, please wait....</source>
-        <translation type="unfinished"></translation>
+        <translation>Importing data, please wait...</translation>
     </message>
     <message>
         <source>Cancel Import</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel import</translation>
     </message>
     <message>
         <source>Login password you entered is incorrect</source>
-        <translation type="unfinished"></translation>
+        <translation>The password is incorrect.</translation>
     </message>
     <message>
         <source>Permission denied on %1: add your user to the dialout group (sudo usermod -aG dialout $USER) and log in again.</source>
-        <translation type="unfinished"></translation>
+        <translation>Permission denied on %1: add your user to the dialout group (sudo usermod -aG dialout $USER) and log in again.</translation>
     </message>
     <message>
         <source>No such device: %1. Is the adapter plugged in?</source>
-        <translation type="unfinished"></translation>
+        <translation>No such device: %1. Is the adapter plugged in?</translation>
     </message>
     <message>
         <source>%1 is busy: another program is using this port.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 is busy: another program is using this port.</translation>
     </message>
     <message>
         <source>%1 is not a serial port.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 is not a serial port.</translation>
     </message>
     <message>
         <source>%1 is not a TCP port name: write tcp:HOST:PORT with a port from 1 to 65535.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 is not a TCP port name: write tcp:HOST:PORT with a port from 1 to 65535.</translation>
     </message>
     <message>
         <source>Unknown host %1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Unknown host %1: %2</translation>
     </message>
     <message>
         <source>No connection to %1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>No connection to %1: %2</translation>
     </message>
     <message>
         <source>%1 did not accept the connection within %2 s.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 did not accept the connection within %2 s.</translation>
     </message>
     <message>
         <source>a directory, not a file</source>
-        <translation type="unfinished"></translation>
+        <translation>a directory, not a file</translation>
     </message>
     <message>
         <source>not a regular file</source>
-        <translation type="unfinished"></translation>
+        <translation>not a regular file</translation>
     </message>
     <message>
         <source>cancelled</source>
-        <translation type="unfinished"></translation>
+        <translation>cancelled</translation>
     </message>
     <message>
         <source>larger than %1 bytes</source>
-        <translation type="unfinished"></translation>
+        <translation>larger than %1 bytes</translation>
     </message>
     <message>
         <source>斜率须大于0，请先计算斜率和平移，未下载！</source>
@@ -1455,294 +1483,313 @@
     </message>
     <message>
         <source>no port: give --port PATH or set KORVELANTIS_PORT</source>
-        <translation type="unfinished"></translation>
+        <translation>no port: give --port PATH or set KORVELANTIS_PORT</translation>
     </message>
     <message>
         <source>input ended</source>
-        <translation type="unfinished"></translation>
+        <translation>input ended</translation>
     </message>
     <message>
         <source>The hook command failed: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>The hook command failed: %1</translation>
     </message>
     <message>
         <source>The hook command ran longer than %1 s and was ended: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>The hook command ran longer than %1 s and was ended: %2</translation>
     </message>
     <message>
         <source>Apply %1 %2 and press Enter</source>
-        <translation type="unfinished"></translation>
+        <translation>Apply %1 %2 and press Enter</translation>
     </message>
     <message>
         <source>Measured %1 value (%2): </source>
-        <translation type="unfinished"></translation>
+        <translation>Measured %1 value (%2): </translation>
     </message>
     <message>
         <source>Not a number: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Not a number: %1</translation>
     </message>
     <message>
         <source>The high value must be above the low value; nothing was written.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source></source>
-        <translation></translation>
+        <translation>The high value must be above the low value; nothing was written.</translation>
     </message>
     <message>
         <source>%1 of %2 samples written</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 of %2 samples written</translation>
     </message>
     <message>
         <source>Address %1 (%2) has no current output; nothing was written.</source>
-        <translation type="unfinished"></translation>
+        <translation>Address %1 (%2) has no current output; nothing was written.</translation>
     </message>
     <message>
         <source>Address %1 (%2) has no voltage output; nothing was written.</source>
-        <translation type="unfinished"></translation>
+        <translation>Address %1 (%2) has no voltage output; nothing was written.</translation>
     </message>
     <message>
         <source>%1 is the record file itself; nothing was written.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 is the record file itself; nothing was written.</translation>
     </message>
     <message>
         <source>%1 is a record file (.rec); nothing was written.</source>
-        <translation></translation>
+        <translation>%1 is a record file (.rec); nothing was written.</translation>
     </message>
     <message>
         <source>illegal function</source>
-        <translation type="unfinished"></translation>
+        <translation>illegal function</translation>
     </message>
     <message>
         <source>illegal data address</source>
-        <translation type="unfinished"></translation>
+        <translation>illegal data address</translation>
     </message>
     <message>
         <source>illegal data value</source>
-        <translation type="unfinished"></translation>
+        <translation>illegal data value</translation>
     </message>
     <message>
         <source>server device failure</source>
-        <translation type="unfinished"></translation>
+        <translation>server device failure</translation>
     </message>
     <message>
         <source>acknowledge, busy</source>
-        <translation type="unfinished"></translation>
+        <translation>acknowledge, busy</translation>
     </message>
     <message>
         <source>server device busy</source>
-        <translation type="unfinished"></translation>
+        <translation>server device busy</translation>
     </message>
     <message>
         <source>memory parity error</source>
-        <translation type="unfinished"></translation>
+        <translation>memory parity error</translation>
     </message>
     <message>
         <source>gateway path unavailable</source>
-        <translation type="unfinished"></translation>
+        <translation>gateway path unavailable</translation>
     </message>
     <message>
         <source>gateway target failed to respond</source>
-        <translation type="unfinished"></translation>
+        <translation>gateway target failed to respond</translation>
     </message>
     <message>
         <source>unknown exception</source>
-        <translation type="unfinished"></translation>
+        <translation>unknown exception</translation>
     </message>
     <message>
         <source>Device %1 refused the request: exception %2, %3</source>
-        <translation type="unfinished"></translation>
+        <translation>Device %1 refused the request: exception %2, %3</translation>
     </message>
     <message>
         <source>%1 answers failed their CRC check</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 answers failed their CRC check</translation>
     </message>
     <message>
         <source>%1 answer failed its CRC check</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 answer failed its CRC check</translation>
     </message>
     <message>
         <source>%1 answers came cut</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 answers came cut</translation>
     </message>
     <message>
         <source>%1 answer came cut</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 answer came cut</translation>
     </message>
     <message>
         <source>device %1 refused</source>
-        <translation type="unfinished"></translation>
+        <translation>device %1 refused</translation>
     </message>
     <message>
         <source>%1 has no RS-485 mode (%2): use the adapter&apos;s own direction control.</source>
-        <translation></translation>
+        <translation>%1 has no RS-485 mode (%2): use the adapter&apos;s own direction control.</translation>
     </message>
     <message>
         <source>%1 is held by another acquisition: this one writes %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 is held by another acquisition: this one writes %2</translation>
     </message>
     <message>
         <source>Configuration sent, not confirmed: the devices now hold address %1, product code %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Configuration sent, not confirmed: the devices now hold address %1, product code %2</translation>
     </message>
     <message>
         <source>%1: written, not read back</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: written, not read back</translation>
+    </message>
+    <message>
+        <source>更改标定点数将清除已采集的数值和K、B值的结果，是否继续？</source>
+        <translation>Changing the number of calibration points clears the readings and the K and B results. Continue?</translation>
+    </message>
+    <message>
+        <source>Time Interval can not be empty</source>
+        <translation>The interval cannot be empty.</translation>
+    </message>
+    <message>
+        <source>End time setting can not be lower than the start time</source>
+        <translation>The end time cannot be earlier than the start time.</translation>
+    </message>
+    <message>
+        <source>Time Interval or duration can not be empty</source>
+        <translation>The interval or the duration cannot be empty.</translation>
+    </message>
+    <message>
+        <source>Duration time can not be less than the interval</source>
+        <translation>The duration cannot be shorter than the interval.</translation>
     </message>
     <message>
         <source>%1: not reached</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: not reached</translation>
     </message>
 </context>
 <context>
     <name>Progress</name>
     <message>
         <source>Address %1 of %2, %3 online</source>
-        <translation type="unfinished"></translation>
+        <translation>Address %1 of %2, %3 online</translation>
     </message>
     <message>
         <source>Searching address %1 of %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Searching address %1 of %2</translation>
     </message>
     <message>
         <source>Address %1, %2 of %3</source>
-        <translation type="unfinished"></translation>
+        <translation>Address %1, %2 of %3</translation>
     </message>
     <message>
         <source>Writing to every device (address 127)</source>
-        <translation type="unfinished"></translation>
+        <translation>Writing to every device (address 127)</translation>
     </message>
     <message>
         <source>Writing to address %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Writing to address %1</translation>
     </message>
     <message>
         <source>The devices store what was written</source>
-        <translation type="unfinished"></translation>
+        <translation>The devices store what was written</translation>
     </message>
     <message>
         <source>Reading back address %1, %2 of %3</source>
-        <translation type="unfinished"></translation>
+        <translation>Reading back address %1, %2 of %3</translation>
     </message>
     <message>
         <source>Address %1 of %2, %3 answering</source>
-        <translation type="unfinished"></translation>
+        <translation>Address %1 of %2, %3 answering</translation>
     </message>
     <message>
         <source>Writing address %1 and product code %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Writing address %1 and product code %2</translation>
     </message>
     <message>
         <source>Reading address %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Reading address %1</translation>
     </message>
     <message>
         <source>%1 of %2 samples taken</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 of %2 samples taken</translation>
     </message>
     <message>
         <source>, %1 without answer</source>
-        <translation type="unfinished"></translation>
+        <translation>, %1 without answer</translation>
     </message>
     <message>
         <source>, %1 not written</source>
-        <translation type="unfinished"></translation>
+        <translation>, %1 not written</translation>
     </message>
     <message>
         <source>
 Last value: %1 %2</source>
-        <translation type="unfinished"></translation>
+        <translation>
+Last value: %1 %2</translation>
     </message>
     <message>
         <source>
 First sample at %1</source>
-        <translation type="unfinished"></translation>
+        <translation>
+First sample at %1</translation>
     </message>
     <message>
         <source>
 Next sample at %1</source>
-        <translation type="unfinished"></translation>
+        <translation>
+Next sample at %1</translation>
     </message>
     <message>
         <source>Writing the records</source>
-        <translation type="unfinished"></translation>
+        <translation>Writing the records</translation>
     </message>
     <message>
         <source>Reading the records</source>
-        <translation type="unfinished"></translation>
+        <translation>Reading the records</translation>
     </message>
     <message>
         <source>Reading the file</source>
-        <translation type="unfinished"></translation>
+        <translation>Reading the file</translation>
     </message>
     <message>
         <source>: %1 of %2 MB</source>
-        <translation type="unfinished"></translation>
+        <translation>: %1 of %2 MB</translation>
     </message>
     <message>
         <source>The devices prepare for their coefficients</source>
-        <translation type="unfinished"></translation>
+        <translation>The devices prepare for their coefficients</translation>
     </message>
 </context>
 <context>
     <name>QtOperatorMessages</name>
     <message>
         <source>&amp;Yes</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Yes</translation>
     </message>
     <message>
         <source>&amp;No</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;No</translation>
     </message>
     <message>
         <source>Yes</source>
-        <translation type="unfinished"></translation>
+        <translation>Yes</translation>
     </message>
     <message>
         <source>No</source>
-        <translation type="unfinished"></translation>
+        <translation>No</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
     <name>WaitDialog</name>
     <message>
         <source>Progress</source>
-        <translation type="unfinished"></translation>
+        <translation>Progress</translation>
     </message>
     <message>
         <source>, about %1 s left</source>
-        <translation type="unfinished"></translation>
+        <translation>, about %1 s left</translation>
     </message>
 </context>
 <context>
     <name>WaitDialogs</name>
     <message>
         <source>Searching online device, please wait ...................</source>
-        <translation type="unfinished"></translation>
+        <translation>Searching for online devices, please wait...</translation>
     </message>
     <message>
         <source>Cancel Search</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel search</translation>
     </message>
     <message>
         <source>Collecting data, please wait....</source>
-        <translation type="unfinished"></translation>
+        <translation>Collecting data, please wait...</translation>
     </message>
     <message>
         <source>Cancel Acquisition</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel acquisition</translation>
     </message>
     <message>
         <source>Batch download, please wait......</source>
-        <translation type="unfinished"></translation>
+        <translation>Batch download, please wait...</translation>
     </message>
     <message>
         <source>Cancel Download</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel download</translation>
     </message>
     <message>
         <source>正在下载电流校准系数，请稍后....</source>
@@ -1758,19 +1805,19 @@ Next sample at %1</source>
     </message>
     <message>
         <source>Calibrating the outputs, please wait......</source>
-        <translation type="unfinished"></translation>
+        <translation>Calibrating the outputs, please wait...</translation>
     </message>
     <message>
         <source>Cancel Calibration</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel calibration</translation>
     </message>
     <message>
         <source>Configuration, please wait......</source>
-        <translation type="unfinished"></translation>
+        <translation>Configuration, please wait...</translation>
     </message>
     <message>
         <source>Cancel Configuration</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel configuration</translation>
     </message>
 </context>
 </TS>

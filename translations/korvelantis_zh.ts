@@ -247,6 +247,14 @@
         <source>Bus traffic saved: %1</source>
         <translation>总线通信已保存：%1</translation>
     </message>
+    <message>
+        <source>good</source>
+        <translation>正确</translation>
+    </message>
+    <message>
+        <source>foreign frame skipped</source>
+        <translation>跳过他址帧</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -279,7 +287,7 @@
     </message>
     <message>
         <source>导入</source>
-        <translation type="unfinished"></translation>
+        <translation>导入</translation>
     </message>
 </context>
 <context>
@@ -290,11 +298,11 @@
     </message>
     <message>
         <source>标定点数：</source>
-        <translation type="unfinished"></translation>
+        <translation>标定点数：</translation>
     </message>
     <message>
         <source>采集</source>
-        <translation type="unfinished"></translation>
+        <translation>采集</translation>
     </message>
     <message>
         <source>point %1</source>
@@ -302,7 +310,7 @@
     </message>
     <message>
         <source>校验</source>
-        <translation type="unfinished"></translation>
+        <translation>校验</translation>
     </message>
     <message>
         <source>Calibration table</source>
@@ -310,11 +318,11 @@
     </message>
     <message>
         <source>计算K和B值并下载</source>
-        <translation type="unfinished"></translation>
+        <translation>计算K和B值并下载</translation>
     </message>
     <message>
         <source>保存标定报告</source>
-        <translation type="unfinished"></translation>
+        <translation>保存标定报告</translation>
     </message>
     <message>
         <source>Acquisition results</source>
@@ -322,15 +330,15 @@
     </message>
     <message>
         <source>压力</source>
-        <translation type="unfinished"></translation>
+        <translation>压力</translation>
     </message>
     <message>
         <source>地址</source>
-        <translation type="unfinished"></translation>
+        <translation>地址</translation>
     </message>
     <message>
         <source>数值</source>
-        <translation type="unfinished"></translation>
+        <translation>数值</translation>
     </message>
 </context>
 <context>
@@ -352,11 +360,11 @@
     </message>
     <message>
         <source>分钟</source>
-        <translation type="unfinished"></translation>
+        <translation>分钟</translation>
     </message>
     <message>
         <source>小时</source>
-        <translation type="unfinished"></translation>
+        <translation>小时</translation>
     </message>
     <message>
         <source>Save curve image</source>
@@ -458,47 +466,47 @@
     </message>
     <message>
         <source>拟合残差</source>
-        <translation type="unfinished"></translation>
+        <translation>拟合残差</translation>
     </message>
     <message>
         <source>第%1点残差</source>
-        <translation type="unfinished"></translation>
+        <translation>第%1点残差</translation>
     </message>
     <message>
         <source>最大残差</source>
-        <translation type="unfinished"></translation>
+        <translation>最大残差</translation>
     </message>
     <message>
         <source>判定</source>
-        <translation type="unfinished"></translation>
+        <translation>判定</translation>
     </message>
     <message>
         <source>第%1点校验误差</source>
-        <translation type="unfinished"></translation>
+        <translation>第%1点校验误差</translation>
     </message>
     <message>
         <source>校验误差</source>
-        <translation type="unfinished"></translation>
+        <translation>校验误差</translation>
     </message>
     <message>
         <source>合格</source>
-        <translation type="unfinished"></translation>
+        <translation>合格</translation>
     </message>
     <message>
         <source>超差</source>
-        <translation type="unfinished"></translation>
+        <translation>超差</translation>
     </message>
     <message>
         <source>缺采集值</source>
-        <translation type="unfinished"></translation>
+        <translation>缺采集值</translation>
     </message>
     <message>
         <source>采集值相同</source>
-        <translation type="unfinished"></translation>
+        <translation>采集值相同</translation>
     </message>
     <message>
         <source>无应答</source>
-        <translation type="unfinished"></translation>
+        <translation>无应答</translation>
     </message>
 </context>
 <context>
@@ -632,15 +640,15 @@
     </message>
     <message>
         <source>载入温度预设(&amp;T)</source>
-        <translation type="unfinished"></translation>
+        <translation>载入温度预设(&amp;T)</translation>
     </message>
     <message>
         <source>载入液位预设(&amp;L)</source>
-        <translation type="unfinished"></translation>
+        <translation>载入液位预设(&amp;L)</translation>
     </message>
     <message>
         <source>导入基本参数(&amp;P)...	Ctrl+P</source>
-        <translation type="unfinished"></translation>
+        <translation>导入基本参数(&amp;P)...	Ctrl+P</translation>
     </message>
     <message>
         <source>Ready</source>
@@ -648,15 +656,15 @@
     </message>
     <message>
         <source>大写</source>
-        <translation type="unfinished"></translation>
+        <translation>大写</translation>
     </message>
     <message>
         <source>数字</source>
-        <translation type="unfinished"></translation>
+        <translation>数字</translation>
     </message>
     <message>
         <source>滚动</source>
-        <translation type="unfinished"></translation>
+        <translation>滚动</translation>
     </message>
     <message>
         <source>Search progress</source>
@@ -686,16 +694,24 @@
         <source>%1  %2  %3</source>
         <translation>%1  %2  %3</translation>
     </message>
+    <message>
+        <source>Applied pressure:</source>
+        <translation>施加压力：</translation>
+    </message>
+    <message>
+        <source>Applied pressure</source>
+        <translation>施加压力</translation>
+    </message>
 </context>
 <context>
     <name>COnlinePanel</name>
     <message>
         <source>显示在线设备</source>
-        <translation type="unfinished"></translation>
+        <translation>显示在线设备</translation>
     </message>
     <message>
         <source>注：红色表示仪表不在线，绿色表示在线</source>
-        <translation type="unfinished"></translation>
+        <translation>注：红色表示仪表不在线，绿色表示在线</translation>
     </message>
     <message>
         <source>online</source>
@@ -738,47 +754,59 @@
     <name>COutputCalibrationPage</name>
     <message>
         <source>输出校准</source>
-        <translation type="unfinished"></translation>
+        <translation>输出校准</translation>
     </message>
     <message>
         <source>电流校准</source>
-        <translation type="unfinished"></translation>
+        <translation>电流校准</translation>
     </message>
     <message>
         <source>电压校准</source>
-        <translation type="unfinished"></translation>
+        <translation>电压校准</translation>
     </message>
     <message>
         <source>低电流校准</source>
-        <translation type="unfinished"></translation>
+        <translation>低电流校准</translation>
     </message>
     <message>
         <source>低电压校准</source>
-        <translation type="unfinished"></translation>
+        <translation>低电压校准</translation>
     </message>
     <message>
         <source>高电流校准</source>
-        <translation type="unfinished"></translation>
+        <translation>高电流校准</translation>
     </message>
     <message>
         <source>高电压校准</source>
-        <translation type="unfinished"></translation>
+        <translation>高电压校准</translation>
     </message>
     <message>
         <source>计算&gt;&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>计算&gt;&gt;</translation>
     </message>
     <message>
         <source>下载</source>
-        <translation type="unfinished"></translation>
+        <translation>下载</translation>
     </message>
     <message>
         <source>斜率：</source>
-        <translation type="unfinished"></translation>
+        <translation>斜率：</translation>
     </message>
     <message>
         <source>平移：</source>
-        <translation type="unfinished"></translation>
+        <translation>平移：</translation>
+    </message>
+    <message>
+        <source>输出类型%1没有模拟输出（见基本配置页）</source>
+        <translation>输出类型%1没有模拟输出（见基本配置页）</translation>
+    </message>
+    <message>
+        <source>输出类型%1没有电压输出（见基本配置页）</source>
+        <translation>输出类型%1没有电压输出（见基本配置页）</translation>
+    </message>
+    <message>
+        <source>输出类型%1没有电流输出（见基本配置页）</source>
+        <translation>输出类型%1没有电流输出（见基本配置页）</translation>
     </message>
 </context>
 <context>
@@ -801,11 +829,11 @@
     </message>
     <message>
         <source>输出校准</source>
-        <translation type="unfinished"></translation>
+        <translation>输出校准</translation>
     </message>
     <message>
         <source>温度补偿</source>
-        <translation type="unfinished"></translation>
+        <translation>温度补偿</translation>
     </message>
 </context>
 <context>
@@ -864,11 +892,11 @@
     </message>
     <message>
         <source>确定</source>
-        <translation type="unfinished"></translation>
+        <translation>确定</translation>
     </message>
     <message>
         <source>取消</source>
-        <translation type="unfinished"></translation>
+        <translation>取消</translation>
     </message>
     <message>
         <source>RS-485 mode (RTS on send)</source>
@@ -938,27 +966,27 @@
     </message>
     <message>
         <source>采集线程%1启动失败！</source>
-        <translation type="unfinished"></translation>
+        <translation>采集线程%1启动失败！</translation>
     </message>
     <message>
         <source>地址%1：K和B值下载校验失败！</source>
-        <translation type="unfinished"></translation>
+        <translation>地址%1：K和B值下载校验失败！</translation>
     </message>
     <message>
         <source>以下地址的各点采集值全部相同，无法计算K和B值，未下载：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>以下地址的各点采集值全部相同，无法计算K和B值，未下载：%1</translation>
     </message>
     <message>
         <source>以下地址缺少标定点的采集值，未下载K和B值：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>以下地址缺少标定点的采集值，未下载K和B值：%1</translation>
     </message>
     <message>
         <source>标定点%1尚未采集，无法计算K和B值，未下载！</source>
-        <translation type="unfinished"></translation>
+        <translation>标定点%1尚未采集，无法计算K和B值，未下载！</translation>
     </message>
     <message>
         <source>K和B值下载完成！以下地址的拟合残差超过量程的0.5%，请检查：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>K和B值下载完成！以下地址的拟合残差超过量程的0.5%，请检查：%1</translation>
     </message>
     <message>
         <source>Device did not answer %1 times in a row, acquisition ended!</source>
@@ -966,7 +994,7 @@
     </message>
     <message>
         <source>错误信息  %1</source>
-        <translation type="unfinished"></translation>
+        <translation>错误信息  %1</translation>
     </message>
     <message>
         <source>%1 enter a value from %2 to %3</source>
@@ -1026,15 +1054,15 @@
     </message>
     <message>
         <source>标定报告已保存：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>标定报告已保存：%1</translation>
     </message>
     <message>
         <source>标定报告保存失败：%1（%2）</source>
-        <translation type="unfinished"></translation>
+        <translation>标定报告保存失败：%1（%2）</translation>
     </message>
     <message>
         <source>%1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: %2</translation>
     </message>
     <message>
         <source>Thread failed to start search！</source>
@@ -1042,7 +1070,7 @@
     </message>
     <message>
         <source>批量下载线程启动失败！</source>
-        <translation type="unfinished"></translation>
+        <translation>批量下载线程启动失败！</translation>
     </message>
     <message>
         <source>No online device</source>
@@ -1070,11 +1098,11 @@
     </message>
     <message>
         <source>请键入一个数。</source>
-        <translation type="unfinished"></translation>
+        <translation>请键入一个数。</translation>
     </message>
     <message>
         <source>请键入一个整数。</source>
-        <translation type="unfinished"></translation>
+        <translation>请键入一个整数。</translation>
     </message>
     <message>
         <source>Range start:</source>
@@ -1266,63 +1294,63 @@
     </message>
     <message>
         <source>没有可保存的标定结果！</source>
-        <translation type="unfinished"></translation>
+        <translation>没有可保存的标定结果！</translation>
     </message>
     <message>
         <source>校验失败！</source>
-        <translation type="unfinished"></translation>
+        <translation>校验失败！</translation>
     </message>
     <message>
         <source>低电流校准完成！</source>
-        <translation type="unfinished"></translation>
+        <translation>低电流校准完成！</translation>
     </message>
     <message>
         <source>低电压校准完成！</source>
-        <translation type="unfinished"></translation>
+        <translation>低电压校准完成！</translation>
     </message>
     <message>
         <source>高电流校准完成！</source>
-        <translation type="unfinished"></translation>
+        <translation>高电流校准完成！</translation>
     </message>
     <message>
         <source>高电压校准完成！</source>
-        <translation type="unfinished"></translation>
+        <translation>高电压校准完成！</translation>
     </message>
     <message>
         <source>K和B值下载完成！</source>
-        <translation type="unfinished"></translation>
+        <translation>K和B值下载完成！</translation>
     </message>
     <message>
         <source>没有打开串口，或者没有搜索在线设备！</source>
-        <translation type="unfinished"></translation>
+        <translation>没有打开串口，或者没有搜索在线设备！</translation>
     </message>
     <message>
         <source>未搜索到在线设备！</source>
-        <translation type="unfinished"></translation>
+        <translation>未搜索到在线设备！</translation>
     </message>
     <message>
         <source>小数点位置未选择，无法计算K和B值，未下载！</source>
-        <translation type="unfinished"></translation>
+        <translation>小数点位置未选择，无法计算K和B值，未下载！</translation>
     </message>
     <message>
         <source>标定点数无效，无法计算K和B值，未下载！</source>
-        <translation type="unfinished"></translation>
+        <translation>标定点数无效，无法计算K和B值，未下载！</translation>
     </message>
     <message>
         <source>液体密度为0，无法计算K和B值，未下载！</source>
-        <translation type="unfinished"></translation>
+        <translation>液体密度为0，无法计算K和B值，未下载！</translation>
     </message>
     <message>
         <source>量程起点与终点相同，无法计算K和B值，未下载！</source>
-        <translation type="unfinished"></translation>
+        <translation>量程起点与终点相同，无法计算K和B值，未下载！</translation>
     </message>
     <message>
         <source>尚未下载K和B值，无法校验！</source>
-        <translation type="unfinished"></translation>
+        <translation>尚未下载K和B值，无法校验！</translation>
     </message>
     <message>
         <source>校验线程启动失败！</source>
-        <translation type="unfinished"></translation>
+        <translation>校验线程启动失败！</translation>
     </message>
     <message>
         <source>No device, you can not search the data!</source>
@@ -1434,23 +1462,43 @@
     </message>
     <message>
         <source>斜率须大于0，请先计算斜率和平移，未下载！</source>
-        <translation type="unfinished"></translation>
+        <translation>斜率须大于0，请先计算斜率和平移，未下载！</translation>
+    </message>
+    <message>
+        <source>更改标定点数将清除已采集的数值和K、B值的结果，是否继续？</source>
+        <translation>更改标定点数将清除已采集的数值和K、B值的结果，是否继续？</translation>
+    </message>
+    <message>
+        <source>Time Interval can not be empty</source>
+        <translation>时间间隔不能为空</translation>
+    </message>
+    <message>
+        <source>End time setting can not be lower than the start time</source>
+        <translation>结束时间不能早于开始时间</translation>
+    </message>
+    <message>
+        <source>Time Interval or duration can not be empty</source>
+        <translation>时间间隔或持续时间不能为空</translation>
+    </message>
+    <message>
+        <source>Duration time can not be less than the interval</source>
+        <translation>持续时间不能小于时间间隔</translation>
     </message>
     <message>
         <source>下载中断！</source>
-        <translation type="unfinished"></translation>
+        <translation>下载中断！</translation>
     </message>
     <message>
         <source>已写入并确认：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>已写入并确认：%1</translation>
     </message>
     <message>
         <source>已写入，未确认：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>已写入，未确认：%1</translation>
     </message>
     <message>
         <source>未写入：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>未写入：%1</translation>
     </message>
     <message>
         <source>no port: give --port PATH or set KORVELANTIS_PORT</source>
@@ -1744,15 +1792,15 @@ Next sample at %1</source>
     </message>
     <message>
         <source>正在下载电流校准系数，请稍后....</source>
-        <translation type="unfinished"></translation>
+        <translation>正在下载电流校准系数，请稍后....</translation>
     </message>
     <message>
         <source>取消下载</source>
-        <translation type="unfinished"></translation>
+        <translation>取消下载</translation>
     </message>
     <message>
         <source>正在下载电压校准系数，请稍后。。。</source>
-        <translation type="unfinished"></translation>
+        <translation>正在下载电压校准系数，请稍后。。。</translation>
     </message>
     <message>
         <source>Calibrating the outputs, please wait......</source>

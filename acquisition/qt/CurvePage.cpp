@@ -1,8 +1,10 @@
 #include "acquisition/qt/CurvePage.h"
 
 #include <QBuffer>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
 
 #include "acquisition/RecordExport.h"
 #include "common/FileWrite.h"
@@ -59,24 +61,30 @@ float CCurvePage::range() const {
 }
 
 // The plot follows the page's size; the labels keep their places relative to it. Labels are as
-// tall as their 20-pixel text and wide enough for "-180.000" or "200".
+// tall as their text in the face the machine has and wide enough for "-180.000" or "200".
 void CCurvePage::relayout() {
-    constexpr int kRow = 24;
-    constexpr int kXLabelWidth = 40;
+    const QFontMetrics labels(top_->textFont());
+    const int kRow = std::max(24, labels.height());
+    const int kXLabelWidth = std::max(40, labels.horizontalAdvance(QStringLiteral("200")) + 4);
+    const int readoutRow = std::max(18, QFontMetrics(readout_->textFont()).height());
+    const QFontMetrics unitFont(timeUnit_->textFont());
+    const int unitWidth =
+        std::max(kXLabelWidth + 20, unitFont.horizontalAdvance(timeUnit_->text()) + 4);
     plotBottom_ = std::max(kPlotTop + kMinPlotHeight, height() - kBelowPlot);
     const int plotWidth = std::max(100, width() - kPlotLeft - 10);
     plot_->setGeometry(kPlotLeft, kPlotTop, plotWidth, plotBottom_ - kPlotTop);
     const int dx = plotWidth / 10;
-    readout_->setGeometry(dx - 30, plotBottom_ + 20, 140, 18);
+    readout_->setGeometry(dx - 30, plotBottom_ + 20, 140, readoutRow);
     for (int k = 1; k <= 9; ++k)
         xLabels_[static_cast<std::size_t>(k - 1)]->setGeometry(kPlotLeft + k * dx - 20, plotBottom_,
                                                                kXLabelWidth, kRow);
     const int x10 = kPlotLeft + 10 * dx - kXLabelWidth;
     xLabels_[9]->setGeometry(x10, plotBottom_, kXLabelWidth, kRow);
-    timeUnit_->setGeometry(x10 - 20, plotBottom_ + 20, kXLabelWidth + 20, 30);
+    timeUnit_->setGeometry(x10 + kXLabelWidth - unitWidth, plotBottom_ + 20, unitWidth,
+                           std::max(30, unitFont.height()));
     save_->setGeometry(dx + 120, plotBottom_ + 26, 170, 27);
     const int d = ((plotBottom_ - kPlotTop) / 10) * 5;
-    constexpr int kValueWidth = kPlotLeft - 2;
+    const int kValueWidth = kPlotLeft - 2;
     top_->setGeometry(0, kPlotTop, kValueWidth, kRow);
     unit_->setGeometry(0, kPlotTop + kRow, kValueWidth, kRow);
     middle_->setGeometry(0, kPlotTop + d, kValueWidth, kRow);

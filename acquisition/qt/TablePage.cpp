@@ -75,6 +75,7 @@ CTablePage::CTablePage(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_
     buttons->addWidget(export_);
     model_ = new RecordTableModel(this);
     view_ = new QTableView(this);
+    view_->setTabKeyNavigation(false);  // one Tab stop; the arrows move between rows
     view_->setObjectName("recordTable");
     view_->setAccessibleName(tr("Record data"));
     view_->setModel(model_);

@@ -1,5 +1,7 @@
 #include "calibration/qt/CalibrationPage.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -7,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -77,14 +80,19 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
 
     grid_ = new QTableWidget(this);
     grid_->setObjectName("calibrationGrid");
+    grid_->setTabKeyNavigation(false);  // one Tab stop; the arrows move between cells
     grid_->setAccessibleName(tr("Calibration table"));
-    grid_->horizontalHeader()->hide();
-    grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 8);
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     left->addWidget(grid_, 1);
 
     quality_ = new CFitQualityTable(this);
+    // The table's title, once its top-left cell: that corner now belongs to the headers.
+    auto* qualityCaption = new QLabel(CFitQualityTable::tr("拟合残差"), this);
+    qualityCaption->setObjectName("fitQualityCaption");
+    qualityCaption->setBuddy(quality_);
+    left->addWidget(qualityCaption);
     left->addWidget(quality_, 1);
     // One column per device in both tables: they scroll together so the columns stay aligned.
     connect(grid_->horizontalScrollBar(), &QScrollBar::valueChanged,
@@ -137,13 +145,14 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
     }
     updateTargets(3);
     for (int i = 0; i < 3; ++i) unitTexts_[i]->setText("MPa");
-    grid_->setColumnCount(11);
-    grid_->setRowCount(6);
+    grid_->setColumnCount(10);
+    grid_->setRowCount(5);
     for (int c = 1; c <= 10; ++c) setGridText(0, c, QString::asprintf("%02d", c));
     for (int r = 1; r <= 3; ++r)
         setGridText(r, 0, QString::fromStdString(calib::formatTarget(TargetValues[r - 1])));
     setGridText(4, 0, kKRowText);
     setGridText(5, 0, kBRowText);
+    alignColumns();
 
     connect(pointCount_, &QComboBox::currentIndexChanged, this,
             &CCalibrationPage::OnPointCountChanged);
@@ -164,23 +173,54 @@ void CCalibrationPage::updateTargets(int n) {
 }
 
 void CCalibrationPage::setGridText(int row, int column, const QString& text) {
-    if (row >= grid_->rowCount() || column >= grid_->columnCount())
+    if (row >= gridRowCount() || column >= gridColumnCount() || (row == 0 && column == 0))
         return;
-    if (QTableWidgetItem* item = grid_->item(row, column))
+    if (row == 0)
+        grid_->setHorizontalHeaderItem(column - 1, new QTableWidgetItem(text));
+    else if (column == 0)
+        grid_->setVerticalHeaderItem(row - 1, new QTableWidgetItem(text));
+    else if (QTableWidgetItem* item = grid_->item(row - 1, column - 1))
         item->setText(text);
     else
-        grid_->setItem(row, column, new QTableWidgetItem(text));
+        grid_->setItem(row - 1, column - 1, new QTableWidgetItem(text));
 }
 
 QString CCalibrationPage::gridText(int row, int column) const {
-    const QTableWidgetItem* item = grid_->item(row, column);
+    const QTableWidgetItem* item =
+        row == 0      ? (column == 0 ? nullptr : grid_->horizontalHeaderItem(column - 1))
+        : column == 0 ? grid_->verticalHeaderItem(row - 1)
+                      : grid_->item(row - 1, column - 1);
     return item ? item->text() : QString();
+}
+
+int CCalibrationPage::gridRowCount() const {
+    return grid_->rowCount() + 1;
+}
+
+int CCalibrationPage::gridColumnCount() const {
+    return grid_->columnCount() + 1;
+}
+
+void CCalibrationPage::alignColumns() {
+    const int captions = std::max(grid_->verticalHeader()->sizeHint().width(),
+                                  quality_->verticalHeader()->sizeHint().width());
+    grid_->verticalHeader()->setFixedWidth(captions);
+    quality_->verticalHeader()->setFixedWidth(captions);
+    grid_->resizeColumnsToContents();
+    quality_->resizeColumnsToContents();
+    for (int c = 0; c < grid_->columnCount(); ++c) {
+        const int w = std::max(grid_->columnWidth(c),
+                               c < quality_->columnCount() ? quality_->columnWidth(c) : 0);
+        grid_->setColumnWidth(c, w);
+        if (c < quality_->columnCount())
+            quality_->setColumnWidth(c, w);
+    }
 }
 
 void CCalibrationPage::layoutGrid(int n) {
     const std::vector<int> online = ctx_.onlineAddresses();
-    grid_->setRowCount(calib::gridRows(n));
-    grid_->setColumnCount(static_cast<int>(online.size()) + 1);
+    grid_->setRowCount(calib::gridRows(n) - 1);
+    grid_->setColumnCount(static_cast<int>(online.size()));
     for (std::size_t j = 0; j < online.size(); ++j)
         setGridText(0, static_cast<int>(j) + 1, QString::number(online[j]));
     for (int i = 1; i <= n; ++i)
@@ -214,6 +254,7 @@ void CCalibrationPage::showState() {
         }
     }
     quality_->showSnapshot(s, online);
+    alignColumns();
 }
 
 std::function<void()> CCalibrationPage::stateChanged() {
@@ -234,15 +275,29 @@ void CCalibrationPage::applyPointCount(int n) {
     updateTargets(n);
     targets_ = calib::targetSetFor(ctx_.basicSettings(), n, PageSignalType, PageDensity);
     // Readings of other targets are gone with them, and so is the list of the last pass.
-    if (core_.useTargets(targets_))
+    calib::CalibrationSnapshot before = core_.snapshot();
+    if (core_.useTargets(targets_)) {
         results_->clear();
+        if (!before.devices.empty())
+            clearedResults_ = std::move(before);
+    }
     showState();
+}
+
+bool CCalibrationPage::holdsResults() const {
+    return !core_.snapshot().devices.empty();
 }
 
 void CCalibrationPage::OnPointCountChanged() {
     const int n = selectedPointCount();
-    if (calib::isPointCount(n))
-        applyPointCount(n);
+    if (!calib::isPointCount(n))
+        return;
+    if (n != targets_.pointCount && holdsResults() && !ctx_.messages.ask(kDiscardResults)) {
+        const QSignalBlocker keep(pointCount_);
+        pointCount_->setCurrentText(QString::number(targets_.pointCount));
+        return;
+    }
+    applyPointCount(n);
 }
 
 void CCalibrationPage::onSetActive() {
@@ -276,7 +331,9 @@ void CCalibrationPage::OnAcquire(int point) {
         [this] { core_.stopAcquisitions(); }, &worker_, this);
     wait.followProgress(&core_.progress);
     wait.exec();
-    showState();  // a stopped pass keeps what it read, as the fit will
+    if (holdsResults())
+        clearedResults_.reset();  // new readings: the report is theirs from now on
+    showState();                  // a stopped pass keeps what it read, as the fit will
 }
 
 void CCalibrationPage::showAcquisition(const calib::AcquisitionOutcome& outcome) {
@@ -325,7 +382,9 @@ void CCalibrationPage::OnVerify(int point) {
 }
 
 void CCalibrationPage::OnSaveReport() {
-    const calib::CalibrationSnapshot s = core_.snapshot();
+    calib::CalibrationSnapshot s = core_.snapshot();
+    if (s.devices.empty() && clearedResults_)
+        s = *clearedResults_;
     if (s.devices.empty()) {
         ctx_.messages.show(calib::kNothingToReport);
         return;

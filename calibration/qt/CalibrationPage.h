@@ -8,6 +8,7 @@
 // only, K and B only where they were written.
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "calibration/SensorCalibration.h"
@@ -41,7 +42,15 @@ public:
     const calib::TargetSet& targets() const { return targets_; }
     COnlinePanel* onlinePanel() const { return panel_; }
     CFitQualityTable* fitQualityTable() const { return quality_; }
+    // The grid as the classic one: row 0 the addresses, column 0 the captions (here its headers,
+    // which stay in view while it scrolls), rows and columns counted with them.
     QString gridText(int row, int column) const;
+    int gridRowCount() const;
+    int gridColumnCount() const;
+
+    // Asked (default No) before another point count discards readings or results.
+    static constexpr const char* kDiscardResults =
+        QT_TRANSLATE_NOOP("Core", "更改标定点数将清除已采集的数值和K、B值的结果，是否继续？");
 
 private:
     void OnPointCountChanged();
@@ -50,12 +59,15 @@ private:
     void updateTargets(int n);
     void layoutGrid(int n);
     void setGridText(int row, int column, const QString& text);
+    // Both tables' columns as wide as the wider content, so they stay aligned as they scroll.
+    void alignColumns();
     void showAcquisition(const calib::AcquisitionOutcome& outcome);
     // The grid's readings and coefficients and the quality table, from the core's state.
     void showState();
     // A callback for the worker that has showState() run on the window's thread.
     std::function<void()> stateChanged();
     int selectedPointCount() const;
+    bool holdsResults() const;
 
     AppContext& ctx_;
     calib::SensorCalibration core_;
@@ -64,6 +76,9 @@ private:
     std::string PageSignalType;
     int PageDensity = 0;
     std::string unitText_;
+    // The results that new targets cleared, still for the report until new readings are taken:
+    // the devices hold the K and B written then.
+    std::optional<calib::CalibrationSnapshot> clearedResults_;
 
     QComboBox* pointCount_ = nullptr;
     std::array<QLabel*, calib::kMaxPoints> targetTexts_{};

@@ -15,9 +15,15 @@ public:
 
     // Shows the snapshot for the online addresses (ascending) and n points.
     void showSnapshot(const calib::CalibrationSnapshot& s, const std::vector<int>& online);
+    // Cells as on the classic grid: row 0 holds the addresses and column 0 the captions, here
+    // the headers, so they stay in view while the table scrolls.
     QString cellText(int row, int column) const;
+    int shapeRows() const { return rowCount() + 1; }
+    int shapeColumns() const { return columnCount() + 1; }
     // Whether the device of `column` is shown as marked.
     bool isMarked(int column) const;
+    // Whether the verify error of the device of `column` is shown as beyond the limit.
+    bool isVerifyMarked(int column) const;
 
     // Row of the largest residual, the judgement and the verify error for n points.
     static int largestRow(int n) { return n + 1; }
@@ -26,6 +32,7 @@ public:
 
 private:
     void setCell(int row, int column, const QString& text);
+    QTableWidgetItem* cell(int row, int column) const;
 };
 
 // The judgement row's texts.

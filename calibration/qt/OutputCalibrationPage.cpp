@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <utility>
 
 #include "calibration/CalibrationMath.h"
@@ -40,12 +41,19 @@ COutputCalibrationPage::COutputCalibrationPage(AppContext& ctx, QWidget* parent)
     : SheetPage(parent), ctx_(ctx) {
     setObjectName("COutputCalibrationPage");
     setAccessibleName(tr("输出校准"));
-    auto* layout = new QHBoxLayout(this);
+    auto* page = new QVBoxLayout(this);
+    auto* layout = new QHBoxLayout;
     currentGroup_ = buildGroup(OutputKind::Current);
     voltageGroup_ = buildGroup(OutputKind::Voltage);
     layout->addWidget(currentGroup_, 0, Qt::AlignTop);
     layout->addWidget(voltageGroup_, 0, Qt::AlignTop);
     layout->addStretch(1);
+    page->addLayout(layout);
+    groupsNote_ = new QLabel(this);
+    groupsNote_->setObjectName("outputGroupsNote");
+    groupsNote_->setWordWrap(true);
+    page->addWidget(groupsNote_);
+    page->addStretch(1);
     exchangeToEdits();
 }
 
@@ -126,22 +134,32 @@ QGroupBox* COutputCalibrationPage::buildGroup(OutputKind kind) {
 }
 
 void COutputCalibrationPage::onSetActive() {
+    const QString type = QString::fromStdString(ctx_.outputTypeText());
+    QString note;
     switch (calib::groupsForOutputType(ctx_.outputTypeText())) {
         case calib::OutputGroups::Neither:
             currentGroup_->setEnabled(false);
             voltageGroup_->setEnabled(false);
+            note = tr("输出类型%1没有模拟输出（见基本配置页）").arg(type);
             break;
         case calib::OutputGroups::CurrentOnly:
             currentGroup_->setEnabled(true);
             voltageGroup_->setEnabled(false);
+            note = tr("输出类型%1没有电压输出（见基本配置页）").arg(type);
             break;
         case calib::OutputGroups::VoltageOnly:
             currentGroup_->setEnabled(false);
             voltageGroup_->setEnabled(true);
+            note = tr("输出类型%1没有电流输出（见基本配置页）").arg(type);
             break;
         case calib::OutputGroups::Unchanged:
+            note = groupsNote_->text();
             break;
     }
+    groupsNote_->setText(note);
+    groupsNote_->setAccessibleName(note);
+    for (QGroupBox* g : {currentGroup_, voltageGroup_})
+        g->setToolTip(g->isEnabled() ? QString() : note);
     SheetPage::onSetActive();
 }
 

@@ -15,6 +15,7 @@
 #include "common/qt/SheetPage.h"
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -49,6 +50,8 @@ private:
 
     AppContext& ctx_;
     QGroupBox* currentGroup_ = nullptr;
+    // Why a group is greyed out: the output type chosen on the basic configuration page.
+    QLabel* groupsNote_ = nullptr;
     QGroupBox* voltageGroup_ = nullptr;
     // 1059, 1058, 1061, 1060, 1064, 1065, 1066, 1063: the exchange order of the edits.
     QLineEdit* lowCurrentEdit_ = nullptr;

@@ -174,7 +174,18 @@ void CBasicConfigPage::onListChanged(ListId id, int index) {
 
 void CBasicConfigPage::ShowEnterpriseLayout() {
     pullEdits();
+    // The lists keep what the operator sees, with the states that go with it: a download after
+    // the login must write the values shown before it, not the layout's first entries.
+    const config::BasicConfigModel before = model_;
     model_.ShowEnterpriseLayout();
+    for (std::size_t i = 0; i < config::kListCount; ++i) {
+        const auto id = static_cast<config::ListId>(i);
+        model_.list(id).selected = before.list(id).selected;
+    }
+    model_.unitLabel = before.unitLabel;
+    model_.k2Enabled = before.k2Enabled;
+    model_.voltageEnabled = before.voltageEnabled;
+    model_.currentEnabled = before.currentEnabled;
     showModel();
 }
 

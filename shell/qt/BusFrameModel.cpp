@@ -74,6 +74,9 @@ QVariant BusFrameModel::data(const QModelIndex& index, int role) const {
             index.column() == Time || index.column() == Address || index.column() == Latency;
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
+    // A long frame may be cut in its column: its tool tip has every byte.
+    if (role == Qt::ToolTipRole && index.column() == Bytes)
+        return QString::fromStdString(hexBytes(f));
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {

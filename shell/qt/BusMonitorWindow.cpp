@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/FileWrite.h"
 #include "common/NumberText.h"
@@ -57,6 +58,7 @@ BusMonitorWindow::BusMonitorWindow(AppContext& ctx, QWidget* parent)
     view_->setObjectName("busMonitorFrames");
     view_->setAccessibleName(tr("Frames"));
     view_->setModel(model_);
+    view_->setTabKeyNavigation(false);  // one Tab stop; the arrows move between cells
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setWordWrap(false);
     view_->verticalHeader()->hide();
@@ -64,14 +66,27 @@ BusMonitorWindow::BusMonitorWindow(AppContext& ctx, QWidget* parent)
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
     view_->horizontalHeader()->setStretchLastSection(false);
     view_->horizontalHeader()->setSectionResizeMode(BusFrameModel::Bytes, QHeaderView::Stretch);
-    for (int c : {BusFrameModel::Time, BusFrameModel::Outcome, BusFrameModel::Latency})
-        view_->setColumnWidth(c, view_->fontMetrics().horizontalAdvance("foreign frame skipped"));
+    // Each figure as wide as its longest text, so the bytes keep the rest of the row.
+    const auto fit = [this](int column, const QString& widest) {
+        const QString caption = model_->headerData(column, Qt::Horizontal).toString();
+        const int header = view_->fontMetrics().horizontalAdvance(caption) + 16;
+        view_->setColumnWidth(
+            column, std::max(header, view_->fontMetrics().horizontalAdvance(widest) + 12));
+    };
+    fit(BusFrameModel::Time, QStringLiteral("9999999.999"));
+    fit(BusFrameModel::Direction, QStringLiteral("TX"));
+    fit(BusFrameModel::Address, QStringLiteral("127"));
+    fit(BusFrameModel::Function, QStringLiteral("90"));
+    fit(BusFrameModel::Crc, tr("good"));
+    fit(BusFrameModel::Outcome, tr("foreign frame skipped"));
+    fit(BusFrameModel::Latency, QStringLiteral("99999.999"));
 
     since_ = new QLabel(this);
     since_->setObjectName("busMonitorSince");
     QPushButton* reset = button(tr("Reset figures"), "busMonitorResetFigures", this);
     health_ = new QTableWidget(this);
     health_->setObjectName("busMonitorHealth");
+    health_->setTabKeyNavigation(false);
     health_->setAccessibleName(tr("Figures per address"));
     buildHealthTable();
     auto* healthPane = new QWidget(this);
@@ -134,6 +149,10 @@ void BusMonitorWindow::buildHealthTable() {
     health_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     health_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     health_->verticalHeader()->setDefaultSectionSize(health_->fontMetrics().height() + 6);
+    // The figures share the width: no sideways scrolling to reach "Max (ms)".
+    health_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    health_->horizontalHeader()->setMinimumSectionSize(
+        health_->fontMetrics().horizontalAdvance(QStringLiteral("99999.9")) + 8);
     for (int c = 0; c < health_->columnCount(); ++c) {
         for (int a : addresses) {
             auto* item = new QTableWidgetItem;

@@ -95,7 +95,8 @@ int RunKorvelantis(int argc, char** argv) {
     if (sim) {
         const QString path = QString::fromStdString(sim->portPath());
         frame.view()->setSimulatedPort(path);
-        frame.showSimulatedBus(path, joinAddresses(options.demoDevices));
+        frame.showSimulatedBus(path, joinAddresses(options.demoDevices),
+                               [bus = sim.get()](double v) { bus->setAppliedPressure(v); });
     }
     frame.view()->OnInitialUpdate();
     frame.setWindowTitle("Korvelantis V1.0");
@@ -110,7 +111,8 @@ int RunKorvelantis(int argc, char** argv) {
     if (!options.screenshotDir.empty()) {
         int result = 0;
         QTimer::singleShot(0, &frame, [&] {
-            result = TakeScreenshots(frame, QString::fromStdString(options.screenshotDir));
+            result = TakeScreenshots(frame, QString::fromStdString(options.screenshotDir), {},
+                                     sim.get());
             frame.close();
             QApplication::exit(result);
         });

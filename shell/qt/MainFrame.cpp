@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QDoubleSpinBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -17,6 +19,7 @@
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/ProgramIcon.h"
 #include "shell/qt/PropSheet.h"
+#include "shell/qt/StatusLine.h"
 
 CMainFrame::CMainFrame(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName("mainFrame");
@@ -82,6 +85,12 @@ void CMainFrame::buildMenus() {
     connect(importBasicParams_, &QAction::triggered, v, &CKorvelantisView::OnImportBasicParams);
     importData_ = addCommand(fileMenu_, tr("Import data(&D)...\tCtrl+D"), "actionImportData");
     connect(importData_, &QAction::triggered, v, &CKorvelantisView::OnImportData);
+    // The keys the two items show; held by the window, so they work with the menu closed. Ctrl+P
+    // waits for the login (the item is disabled before), Ctrl+D goes with its item.
+    importBasicParams_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    importData_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    addAction(importBasicParams_);
+    addAction(importData_);
     QAction* exit = addCommand(fileMenu_, tr("Exit(&X)"), "actionExit");
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
@@ -165,6 +174,7 @@ void CMainFrame::ApplyEnterpriseMenu() {
         imageMenu_ = nullptr;  // the menu object stays, owned by the frame
     }
     fileMenu_->removeAction(importData_);
+    removeAction(importData_);
     importBasicParams_->setText(tr("导入基本参数(&P)...\tCtrl+P"));
     const auto actions = fileMenu_->actions();
     if (!actions.contains(importBasicParams_))
@@ -180,9 +190,12 @@ void CMainFrame::ApplyEnterpriseMenu() {
 void CMainFrame::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("statusBar");
-    auto* ready = new QLabel(tr("Ready"), bar);
-    ready->setObjectName("statusReady");
-    bar->addWidget(ready, 1);
+    // The status line itself: a long reason is cut to the room beside the panes, whole in its
+    // tool tip.
+    statusLine_ = new StatusLine(bar);
+    statusLine_->setObjectName("statusReady");
+    statusLine_->setFullText(tr("Ready"));
+    bar->addWidget(statusLine_, 1);
     auto pane = [bar](const QString& text, const char* name) {
         auto* l = new QLabel(text, bar);
         l->setObjectName(name);
@@ -226,10 +239,35 @@ void CMainFrame::refreshLockPanes() {
 }
 
 // The port pane names its terminal.
-void CMainFrame::showSimulatedBus(const QString& /*portPath*/, const QString& devices) {
-    auto* l = new QLabel(tr("Simulated devices %1").arg(devices), statusBar());
+void CMainFrame::showSimulatedBus(const QString& portPath, const QString& devices,
+                                  std::function<void(double)> applyPressure) {
+    simulatedPath_ = portPath;
+    simulatedPane_ = new QWidget(statusBar());
+    simulatedPane_->setObjectName("simulatedPane");
+    auto* row = new QHBoxLayout(simulatedPane_);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* l = new QLabel(tr("Simulated devices %1").arg(devices), simulatedPane_);
     l->setObjectName("statusSimulatedBus");
-    statusBar()->insertPermanentWidget(1, l);  // after "Ready", before the other panes
+    row->addWidget(l);
+    if (applyPressure) {
+        // What a calibration needs: a pressure the operator sets, as at a test bench.
+        auto* caption = new QLabel(tr("Applied pressure:"), simulatedPane_);
+        caption->setObjectName("appliedPressureLabel");
+        auto* pressure = new QDoubleSpinBox(simulatedPane_);
+        pressure->setObjectName("appliedPressure");
+        pressure->setAccessibleName(tr("Applied pressure"));
+        pressure->setRange(-1000.0, 10000.0);
+        pressure->setDecimals(3);
+        pressure->setSingleStep(0.1);
+        pressure->setValue(0.0);
+        caption->setBuddy(pressure);
+        row->addWidget(caption);
+        row->addWidget(pressure);
+        connect(pressure, &QDoubleSpinBox::valueChanged, this,
+                [applyPressure](double v) { applyPressure(v); });
+    }
+    statusBar()->insertPermanentWidget(1, simulatedPane_);  // after the search, before the port
+    updatePortPane();
 }
 
 void CMainFrame::updatePortPane() {
@@ -242,6 +280,10 @@ void CMainFrame::updatePortPane() {
                            .arg(QString::fromStdString(CSerialPort::resolvePortPath(s.PortName)),
                                 QString::fromStdString(lineSettingsText(s)), state));
     portPane_->setToolTip(portPane_->text());
+    // The simulated devices are there only while their port is the one chosen.
+    if (simulatedPane_)
+        simulatedPane_->setVisible(
+            QString::fromStdString(CSerialPort::resolvePortPath(s.PortName)) == simulatedPath_);
 }
 
 void CMainFrame::showSearchProgress(const QString& text, int done, int total) {
@@ -254,7 +296,7 @@ void CMainFrame::showSearchProgress(const QString& text, int done, int total) {
 
 // Stays until the next status line replaces it: the port's last word is its state.
 void CMainFrame::showStatus(const QString& text) {
-    statusBar()->showMessage(text);
+    statusLine_->setFullText(text.isEmpty() ? tr("Ready") : text);
 }
 
 BusMonitorWindow* CMainFrame::showBusMonitor() {

@@ -2,11 +2,12 @@
 // The main window: menu bar, status bar and the view with its sheet.
 //
 // Menu items take their enabled state and check marks from the context's flags each time a
-// menu opens and whenever the view reports a change. The "\tCtrl+P" / "\tCtrl+D" in two item
-// texts are labels only: no key runs those imports.
+// menu opens and whenever the view reports a change. Ctrl+P and Ctrl+D, shown in two item texts,
+// run those imports while their items are offered.
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,8 @@ class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QWidget;
+class StatusLine;
 class CKorvelantisView;
 class BusMonitorWindow;
 
@@ -29,8 +32,10 @@ public:
     // import of basic parameters comes to the top of "File(&F)".
     void ApplyEnterpriseMenu();
     void updateCommandUI();
-    // Shows permanently in the status bar that the bus is simulated.
-    void showSimulatedBus(const QString& portPath, const QString& devices);
+    // Shows in the status bar that the bus is simulated, while its port is the one chosen, with
+    // the pressure its devices measure (handed to `applyPressure` as it changes).
+    void showSimulatedBus(const QString& portPath, const QString& devices,
+                          std::function<void(double)> applyPressure = {});
     void showStatus(const QString& text);
     // The port pane: path, line settings and state ("open", "closed", "hung up").
     void updatePortPane();
@@ -65,6 +70,9 @@ private:
     QAction* loadLevelPreset_ = nullptr;
     std::vector<std::pair<int, QAction*>> divisionActions_;
     std::vector<std::pair<int, QAction*>> indexActions_;
+    StatusLine* statusLine_ = nullptr;
+    QWidget* simulatedPane_ = nullptr;
+    QString simulatedPath_;
     QLabel* portPane_ = nullptr;
     QProgressBar* searchProgress_ = nullptr;
     QLabel* capsPane_ = nullptr;

@@ -1,7 +1,10 @@
 #include "shell/qt/Screenshots.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +19,7 @@
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordImport.h"
 #include "acquisition/qt/DataGatherDlg.h"
+#include "calibration/qt/CalibrationPage.h"
 #include "common/Progress.h"
 #include "common/ProgressTexts.h"
 #include "common/qt/FileDialogs.h"
@@ -24,12 +28,14 @@
 #include "common/qt/WaitDialogs.h"
 #include "config/qt/BasicConfigPage.h"
 #include "shell/qt/AboutDlg.h"
+#include "shell/qt/BusMonitorWindow.h"
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/LoginDlg.h"
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/PropSheet.h"
 #include "shell/qt/SerialConfigDlg.h"
 #include "shell/qt/WindowPlacement.h"
+#include "sim/SimBus.h"
 
 namespace {
 
@@ -102,10 +108,12 @@ public:
         t.tm_hour = 10;
         static constexpr int kValues[] = {2000, 2150, 2210, 2080, 1930,
                                           1870, 2040, 2320, 2480, 2390};
-        for (int value : kValues) {
-            bytes +=
-                recordSampleLine(t, recordValueText(static_cast<std::uint16_t>(value), "00.00"));
-            t.tm_min += 10;
+        for (int i = 0; i < static_cast<int>(std::size(kValues)); ++i) {
+            // Every ten minutes from 10:00, as the clock reads them (11:00, not 10:60).
+            t.tm_hour = 10 + i * 10 / 60;
+            t.tm_min = i * 10 % 60;
+            bytes += recordSampleLine(
+                t, recordValueText(static_cast<std::uint16_t>(kValues[i]), "00.00"));
         }
         QFile out(file);
         if (!out.open(QIODevice::WriteOnly) ||
@@ -120,6 +128,46 @@ public:
         tabs->setCurrentIndex(1);
         shoot(&frame_, QString("%1-page-data-collection-record-curve").arg(stage));
         tabs->setCurrentIndex(0);
+        sheet->SetActivePage(0);
+    }
+
+    // A five-point calibration of the simulated devices, each point applied in the status bar's
+    // pressure box as the operator would, then the bus monitor with its traffic.
+    void calibration(AppContext& ctx, SimBus& sim) {
+        CPropSheet* sheet = frame_.view()->sheet();
+        CCalibrationPage* page = sheet->calibrationPage();
+        auto* pressure = frame_.findChild<QDoubleSpinBox*>("appliedPressure");
+        auto* count = page ? page->findChild<QComboBox*>("pointCountCombo") : nullptr;
+        if (!page || !pressure || !count)
+            return;
+        // Made first, so it hears the traffic; it keeps what it heard while hidden.
+        BusMonitorWindow* monitor = frame_.showBusMonitor();
+        monitor->hide();
+        for (int a : sim.addresses()) ctx.OnlineTable[a - 1] = 1;
+        sheet->SetActivePage(sheet->indexOf(page));
+        BasicSettings s = ctx.basicSettings();
+        s.RangeStart = 0.0f;
+        s.RangeEnd = 1.6f;
+        s.PointPositionText = "0.000";
+        s.SignalTypeText = "Pressure";
+        s.SignalUnitText = "MPa";
+        ctx.setBasicSettings(s);
+        page->onSetActive();
+        count->setCurrentText("5");
+        const auto targets = calib::targetValues(page->targets());
+        for (int k = 1; k <= 5; ++k) {
+            pressure->setValue(targets[static_cast<std::size_t>(k - 1)]);
+            page->OnAcquire(k);
+        }
+        page->OnComputeAndDownload();
+        page->OnVerify(5);
+        shoot(&frame_, "after-page-calibration-five-points");
+        frame_.showBusMonitor();
+        QElapsedTimer drained;
+        drained.start();
+        while (drained.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+        shoot(monitor, "after-bus-monitor");
+        monitor->hide();
         sheet->SetActivePage(0);
     }
 
@@ -174,7 +222,7 @@ private:
 
 }  // namespace
 
-int TakeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& visit) {
+int TakeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& visit, SimBus* sim) {
     if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "screenshots: cannot create %s\n", qPrintable(dir));
         return 1;
@@ -240,6 +288,8 @@ int TakeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& vi
     // The port pane reads "open" on the pages after the login.
     view->OnOpenPort();
     tour.pages("after");
+    if (sim)
+        tour.calibration(ctx, *sim);
     frame.resize(withPanel.size().shrunkBy(kAssumedFrame));
     tour.pages("panel-after");
     frame.resize(opened);

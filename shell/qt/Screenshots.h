@@ -7,8 +7,12 @@
 
 class CMainFrame;
 class QWidget;
+class SimBus;
 
 // Called with each window of the tour as it is shot (tests read its texts).
 using TourVisitor = std::function<void(QWidget* shown, const QString& name)>;
 
-int TakeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& visit = {});
+// With the demo's simulated bus the tour also calibrates it (five points, applied through the
+// status bar's pressure box) and shows the bus monitor with that traffic.
+int TakeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& visit = {},
+                    SimBus* sim = nullptr);

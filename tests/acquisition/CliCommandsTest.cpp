@@ -106,7 +106,7 @@ TEST(CliCollect, UnwritableDirectoryFailsAtOnceInsteadOfReportingSuccess) {
         "--count 3 --dir " +
         dir.file("blocker") + "/Data");
     EXPECT_EQ(r.status, 3);
-    EXPECT_EQ(r.err, "File Open Failed!\nNot a directory\n");
+    EXPECT_EQ(r.err, "File open failed!\nNot a directory\n");
     EXPECT_TRUE(r.out.empty());
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(4));  // not 3 x 5 s
 }
@@ -151,5 +151,5 @@ TEST(CliExport, WritesTheRecordFileAsCsvWithTheYearOfItsName) {
     const CliRun w = runCli("export " + dir.file("20241231235000.rec") + " --csv " +
                             dir.file("no/such/out.csv"));
     EXPECT_EQ(w.status, 3);
-    EXPECT_EQ(w.err.rfind("File Write Failed!\n", 0), 0u) << w.err;
+    EXPECT_EQ(w.err.rfind("File write failed!\n", 0), 0u) << w.err;
 }

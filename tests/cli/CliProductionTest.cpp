@@ -84,8 +84,7 @@ TEST(CommandLineProduction, AHangUpDuringTheWritesReportsEveryDevice) {
             EXPECT_NE(found, std::string::npos) << e << "\n" << r.out;
             at = found == std::string::npos ? at : found;
         }
-        EXPECT_NE(r.err.find("Error Code5read serial operation failed!"), std::string::npos)
-            << r.err;
+        EXPECT_NE(r.err.find("Error code 5: serial read failed!"), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(cli::spoken(calib::downloadInterruptedText({3}, {7}, {9}),
                                          cli::Language::English)),
                   std::string::npos)

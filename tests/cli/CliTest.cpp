@@ -31,7 +31,7 @@ TEST(CommandLine, ReadPrintsNineteenLinesAndDownloadWritesThemBack) {
     writeFileBytes(dir.file("p.txt"), r.out);
     const CliRun d = cliLine("--simulate 3 download 3 " + dir.file("p.txt"), dir);
     EXPECT_EQ(d.code, 0);
-    EXPECT_EQ(d.err, "Download Success!\n");
+    EXPECT_EQ(d.err, "Download successful.\n");
     // The device's own block is read first: an absent one gets nothing.
     const CliRun f = cliLine("--simulate 3 download 4 " + dir.file("p.txt"), dir);
     EXPECT_EQ(f.code, 3);
@@ -145,7 +145,7 @@ TEST(CommandLine, DownloadsThatWouldWriteWrongRegistersExitThreeAndSendNothing) 
     const std::string p = dir.file("p.txt");
     const Case cases[] = {
         {withLine(r.out, "density", "density=70000"), p, "download 3 ",
-         "liquid density: enter a value from 0 to 65535\n"},
+         "Liquid density: enter a value from 0 to 65535\n"},
         {withLine(r.out, "k1Action", "k1Action=1e30"), p, "download --all ",
          "K1 action: enter a value from -327.68 to 327.67\n"},
         {withLine(r.out, "rangeEnd", "rangeEnd=3e38"), p, "download --all ",
@@ -233,7 +233,7 @@ TEST(CommandLine, DownloadAllPrintsOneLinePerDeviceAfterItsReadBack) {
     const CliRun d = cliLine("--simulate 3,7 download --all " + dir.file("p.txt"), dir);
     EXPECT_EQ(d.code, 0) << d.err;
     EXPECT_EQ(d.out, "3: verified\n7: verified\n");
-    EXPECT_EQ(d.err, "Download Success!\n2 of 2 devices verified\n");
+    EXPECT_EQ(d.err, "Download successful.\n2 of 2 devices verified\n");
 }
 
 // A device answering with an exception: `read 7` said "No online device" and `scan --all` left it

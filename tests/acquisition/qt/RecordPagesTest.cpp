@@ -103,6 +103,32 @@ TEST(CurvePage, LabelsUseTheTwentyPixelFaceAndTheReadoutFifteen) {
               QFontMetrics(page.bottomLabel()->textFont()).horizontalAdvance("-180.000"));
 }
 
+// The labels were 24 px tall whatever their face needed (28 px with common desktop fonts):
+// with a taller face every label still holds its whole text.
+TEST(CurvePage, LabelsAreSizedFromTheirFont) {
+    Rig r;
+    CCurvePage page(r.ctx);
+    const std::vector<CColorLabel*> labels{
+        page.xLabel(1),     page.xLabel(10),    page.timeUnitLabel(), page.topLabel(),
+        page.middleLabel(), page.bottomLabel(), page.unitLabel(),     page.readoutLabel()};
+    page.readoutLabel()->SetText("12-07 10:40, 24.800");
+    page.show();
+    for (int pixels : {20, 30}) {
+        for (CColorLabel* l : labels) l->SetFont("Arial", pixels);
+        page.resize(900, 455 + pixels);
+        QApplication::processEvents();
+        for (CColorLabel* l : labels) {
+            const QFontMetrics fm(l->textFont());
+            EXPECT_GE(l->height(), fm.height()) << l->objectName().toStdString() << pixels;
+            if (l != page.readoutLabel() && l != page.topLabel() && l != page.middleLabel() &&
+                l != page.bottomLabel()) {
+                EXPECT_GE(l->width(), fm.horizontalAdvance(l->text()))
+                    << l->objectName().toStdString() << pixels;
+            }
+        }
+    }
+}
+
 TEST(CurvePage, SavedPictureIsThePlotWithItsLabelsWithoutTheCrossHair) {
     Rig r;
     CCurvePage page(r.ctx);

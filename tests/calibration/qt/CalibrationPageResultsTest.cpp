@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <filesystem>
@@ -68,6 +71,7 @@ TEST(CalibrationPageTargets, ChoosingThreePointsAfterAFivePointAcquisitionWrites
     p.selectPoints("5");
     p.acquireAll();
     ASSERT_FALSE(p.page.gridText(5, 1).isEmpty());
+    p.bus.messages.setAnswer(true);
     p.selectPoints("3");
     for (int row = 1; row <= 3; ++row)
         for (int column = 1; column <= 2; ++column)
@@ -134,8 +138,8 @@ TEST(CalibrationPageQuality, ShowsEachResidualAndMarksTheDeviceWithAWrongPoint) 
     p.compute();
     EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{calib::downloadCompleteText({21})});
     CFitQualityTable* q = p.quality();
-    ASSERT_EQ(q->rowCount(), 7);
-    ASSERT_EQ(q->columnCount(), 4);
+    ASSERT_EQ(q->shapeRows(), 7);
+    ASSERT_EQ(q->shapeColumns(), 4);
     EXPECT_EQ(q->cellText(0, 3), "21");
     EXPECT_EQ(q->cellText(2, 0), QString::fromUtf8("第2点残差"));
     // Residuals of the exact least-squares line through 2200, 8520, 13880 (see the core test).
@@ -168,6 +172,13 @@ TEST(CalibrationPageVerify, ShowsEachWrittenDevicesErrorAtTheAppliedPoint) {
     EXPECT_EQ(q->cellText(row, 0), QString::fromUtf8("第3点校验误差"));
     EXPECT_NEAR(q->cellText(row, 1).toDouble(), 0.0, 0.0006);
     EXPECT_NEAR(q->cellText(row, 2).toDouble(), 0.02, 0.0006);
+    // 0.02 MPa is beyond 0.5 % of the 1.6 MPa span (0.008), as a fit would be judged.
+    EXPECT_FALSE(q->isVerifyMarked(1));
+    EXPECT_TRUE(q->isVerifyMarked(2));
+    p.bus.sim.setGainOffset(8, 12500.0, 1560.0);  // 0.0048 MPa: within
+    p.press("verifyButton3");
+    EXPECT_NEAR(q->cellText(row, 2).toDouble(), 0.0048, 0.0006);
+    EXPECT_FALSE(q->isVerifyMarked(2));
 
     p.bus.sim.setFaults(3, SimFaults{.silent = true});
     p.press("verifyButton3");
@@ -202,6 +213,93 @@ TEST(CalibrationPageReport, IsSavedIntoTheDataDirectoryAndSaysWhere) {
     EXPECT_EQ(csv, calib::calibrationReportCsv(p.page.calibration().snapshot(), "MPa"));
     EXPECT_NE(csv.find("\n3,written,"), std::string::npos);
     EXPECT_NE(csv.find("\n8,written,"), std::string::npos);
+}
+
+// Another point count after a finished calibration threw the readings, K, B and judgements away
+// without a word, and "保存标定报告" then said there was nothing to save.
+TEST(CalibrationPageReport, AnotherPointCountAsksFirstAndTheReportKeepsTheWrittenResults) {
+    ResultsBench p({3, 8});
+    p.acquireAll();
+    p.compute();
+    p.bus.messages.clear();
+    const std::string written = calib::calibrationReportCsv(p.page.calibration().snapshot(), "MPa");
+    const auto savedReport = [&] {
+        p.bus.messages.clear();
+        p.press("saveReportButton");
+        const auto texts = p.bus.messages.texts();
+        const std::string prefix = calib::reportSavedText("");
+        if (texts.size() != 1 || texts[0].rfind(prefix, 0) != 0)
+            return texts.empty() ? std::string() : texts[0];
+        const auto bytes = readFileBytes(texts[0].substr(prefix.size()));
+        return std::string(bytes.begin(), bytes.end());
+    };
+    auto* count = p.find<QComboBox>("pointCountCombo");
+
+    p.selectPoints("5");  // answered No
+    EXPECT_EQ(p.bus.messages.questions(),
+              std::vector<std::string>{CCalibrationPage::kDiscardResults});
+    EXPECT_EQ(count->currentText(), "3");
+    EXPECT_EQ(p.page.targets().pointCount, 3);
+    EXPECT_FALSE(p.page.gridText(calib::kRow(3), 1).isEmpty());
+    EXPECT_EQ(savedReport(), written);
+
+    p.bus.messages.setAnswer(true);
+    p.selectPoints("5");
+    EXPECT_EQ(p.page.targets().pointCount, 5);
+    EXPECT_TRUE(p.page.gridText(calib::kRow(5), 1).isEmpty());
+    EXPECT_EQ(savedReport(), written);
+    EXPECT_NE(written.find("\n3,written,"), std::string::npos);
+
+    // New readings: the report is theirs, and a further change asks again.
+    p.acquire(1, 0.0);
+    const std::string fresh = savedReport();
+    EXPECT_EQ(fresh, calib::calibrationReportCsv(p.page.calibration().snapshot(), "MPa"));
+    EXPECT_EQ(fresh.find("written"), std::string::npos);
+    p.bus.messages.clear();
+    p.bus.messages.setAnswer(false);
+    p.selectPoints("2");
+    EXPECT_EQ(p.bus.messages.questions(),
+              std::vector<std::string>{CCalibrationPage::kDiscardResults});
+    EXPECT_EQ(count->currentText(), "5");
+}
+
+// B read "-1.003329e+..." in columns of a fixed 100 px, the fifth device's column and the verdict
+// were cut, and the row captions scrolled away with the cells.
+TEST(CalibrationPageLayout, ColumnsFitTheirTextsAndTheCaptionsStayInView) {
+    ResultsBench p({3, 8, 21, 33, 47});
+    p.selectPoints("5");
+    p.acquireAll();
+    p.compute();
+    ASSERT_TRUE(p.page.gridText(calib::bRow(5), 5).startsWith('-'))  // "-1.003329e+02"
+        << p.page.gridText(calib::bRow(5), 5).toStdString();
+    p.page.resize(700, 600);
+    p.page.show();
+    QApplication::processEvents();
+    auto* grid = p.find<QTableWidget>("calibrationGrid");
+    for (QTableWidget* t : {grid, static_cast<QTableWidget*>(p.quality())}) {
+        const QFontMetrics fm(t->font());
+        const int padding = 2 * t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t);
+        for (int c = 0; c < t->columnCount(); ++c) {
+            for (int r = 0; r < t->rowCount(); ++r) {
+                if (const QTableWidgetItem* i = t->item(r, c)) {
+                    EXPECT_GE(t->columnWidth(c), fm.horizontalAdvance(i->text()) + padding)
+                        << t->objectName().toStdString() << " " << i->text().toStdString();
+                }
+            }
+            // The two tables' columns stay one above the other.
+            EXPECT_EQ(grid->columnWidth(c), p.quality()->columnWidth(c)) << c;
+        }
+        for (int r = 0; r < t->rowCount(); ++r)
+            EXPECT_GE(t->verticalHeader()->width(),
+                      fm.horizontalAdvance(t->verticalHeaderItem(r)->text()))
+                << t->verticalHeaderItem(r)->text().toStdString();
+        // Scrolled to its last column, the row captions are still beside the cells.
+        t->horizontalScrollBar()->setValue(t->horizontalScrollBar()->maximum());
+        QApplication::processEvents();
+        EXPECT_TRUE(t->verticalHeader()->isVisible());
+        EXPECT_EQ(t->verticalHeader()->geometry().left(), t->frameWidth());
+    }
+    EXPECT_EQ(grid->verticalHeader()->width(), p.quality()->verticalHeader()->width());
 }
 
 // The window at 1280 x 720 after the login, five points: every control of the page on screen,

@@ -58,20 +58,32 @@ struct OutputPageBench : OnlinePageBench<COutputCalibrationPage> {
 
 }  // namespace
 
+// The groups were greyed out without a word: the page now says which output type does it.
 TEST(OutputCalibrationPageGroups, FollowTheOutputTypeAtEachActivation) {
+    struct Case {
+        const char* outputType;
+        bool current, voltage;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"K1+1A", true, false, "输出类型K1+1A没有电压输出（见基本配置页）"},
+        {"2K+1V", false, true, "输出类型2K+1V没有电流输出（见基本配置页）"},
+        {"", false, true,
+         "输出类型2K+1V没有电流输出（见基本配置页）"},  // no selection: as they are
+        {"K1", false, false, "输出类型K1没有模拟输出（见基本配置页）"},
+    };
     OutputPageBench p({});
-    p.activateWith("K1+1A");
-    EXPECT_TRUE(p.enabled("currentGroup"));
-    EXPECT_FALSE(p.enabled("voltageGroup"));
-    p.activateWith("2K+1V");
-    EXPECT_FALSE(p.enabled("currentGroup"));
-    EXPECT_TRUE(p.enabled("voltageGroup"));
-    p.activateWith("");  // no selection: left as they are
-    EXPECT_FALSE(p.enabled("currentGroup"));
-    EXPECT_TRUE(p.enabled("voltageGroup"));
-    p.activateWith("K1");
-    EXPECT_FALSE(p.enabled("currentGroup"));
-    EXPECT_FALSE(p.enabled("voltageGroup"));
+    for (const Case& c : cases) {
+        p.activateWith(c.outputType);
+        EXPECT_EQ(p.enabled("currentGroup"), c.current) << c.outputType;
+        EXPECT_EQ(p.enabled("voltageGroup"), c.voltage) << c.outputType;
+        EXPECT_EQ(p.find<QLabel>("outputGroupsNote")->text(), QString::fromUtf8(c.note))
+            << c.outputType;
+        for (const char* g : {"currentGroup", "voltageGroup"})
+            EXPECT_EQ(p.find<QGroupBox>(g)->toolTip(),
+                      p.enabled(g) ? QString() : QString::fromUtf8(c.note))
+                << c.outputType << g;
+    }
 }
 
 TEST(OutputCalibrationPageCompute, FourAndTwentyMilliampsFromTheEdits) {

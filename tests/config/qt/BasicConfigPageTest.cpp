@@ -105,6 +105,44 @@ TEST(BasicConfigPageQt, OrdinarySearchShowsTheFoundDeviceThenDownloadsToIt) {
     EXPECT_EQ(tb.sim.framesReceived()[1].bytes[1], 0x04);
 }
 
+// The login set the lists back to their first entries while the numbers stayed, and the next
+// batch download wrote K1 / 00.00 / open / 0--20mA into every device.
+TEST(BasicConfigPageQt, TheLoginKeepsEveryShownValueAndTheDownloadWritesThem) {
+    TestBus tb({7, 9}, 0.03);
+    tb.open();
+    tb.sim.setReg(7, 8, 4);   // "2K+1A"
+    tb.sim.setReg(7, 9, 3);   // "0.000"
+    tb.sim.setReg(7, 10, 1);  // "Hysteresis normally close"
+    tb.sim.setReg(7, 18, 1);  // "4--20mA"
+    CBasicConfigPage page(tb.ctx);
+    page.OnSearch();
+    ASSERT_TRUE(waitFor([&] { return !tb.messages.texts().empty(); }, 5000));
+    // Texts, and the enable states that follow the output type.
+    const auto shown = [&] {
+        std::vector<QString> v;
+        for (auto* l : page.findChildren<QComboBox*>()) v.push_back(l->currentText());
+        for (auto* e : page.findChildren<QLineEdit*>()) v.push_back(e->text());
+        for (auto* u : page.findChildren<QLabel*>()) v.push_back(u->text());
+        for (const char* name : {"k2ActionEdit", "outputVoltageList", "currentOutputList"})
+            v.push_back(page.findChild<QWidget*>(name)->isEnabled() ? "on" : "off");
+        return v;
+    };
+    const auto before = shown();
+    EXPECT_EQ(find<QComboBox>(page, "outputTypeList")->currentText(), "2K+1A");
+    tb.ctx.EnterpriseMode = 1;
+    page.ShowEnterpriseLayout();
+    EXPECT_EQ(shown(), before);
+    EXPECT_EQ(find<QComboBox>(page, "pointPositionList")->currentText(), "0.000");
+    EXPECT_EQ(find<QComboBox>(page, "k1TypeList")->currentText(), "Hysteresis normally close");
+    EXPECT_EQ(find<QComboBox>(page, "currentOutputList")->currentText(), "4--20mA");
+    tb.messages.clear();
+    page.OnBatchDownload();
+    EXPECT_EQ(tb.messages.texts(), (std::vector<std::string>{"Download Success!"}));
+    for (int address : {7, 9})
+        for (auto [r, value] : {std::pair{8, 4}, {9, 3}, {10, 1}, {18, 1}})
+            EXPECT_EQ(tb.sim.reg(address, r), value) << address << " register " << r;
+}
+
 TEST(BasicConfigPageQt, SavingToAnUncreatableFileTellsTheOperator) {
     TestBus tb({7}, 0.03);
     CBasicConfigPage page(tb.ctx);

@@ -4,6 +4,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTableWidget>
 #include <thread>
 
@@ -204,3 +206,38 @@ TEST(BusMonitor, TheRingKeepsTheNewestFrames) {
 }
 
 }  // namespace
+
+// The bytes of a 17-byte frame were cut and "Max (ms)" needed sideways scrolling.
+TEST(BusMonitor, WholeFramesAndEveryFigureFitAtTheWindowsSize) {
+    Monitored m({7});
+    // A write of four registers: 17 bytes out.
+    m.t.ctx.bus.writeRegisters(7, 24, {0, 1, 0, 2, 0, 3, 0, 4}, Timing::kRegisterWaitMs);
+    const BusFrameModel* frames = m.monitor->frames();
+    ASSERT_TRUE(waitFor([&] { return frames->rowCount() >= 1; }, 5000));
+    int longest = -1;
+    for (int r = 0; r < frames->rowCount(); ++r)
+        if (frames->frame(r).bytes.size() == 17)
+            longest = r;
+    ASSERT_GE(longest, 0);
+    const QModelIndex bytes = frames->index(longest, BusFrameModel::Bytes);
+    const QString whole = bytes.data().toString();
+    EXPECT_EQ(whole.split(' ', Qt::SkipEmptyParts).size(), 17);
+    EXPECT_EQ(bytes.data(Qt::ToolTipRole).toString(), whole);
+
+    m.monitor->show();
+    QApplication::processEvents();
+    EXPECT_LE(m.monitor->width(), 1280);
+    EXPECT_LE(m.monitor->height(), 720);
+    auto* view = m.monitor->findChild<QTableView*>("busMonitorFrames");
+    const int room = view->columnWidth(BusFrameModel::Bytes);
+    EXPECT_GE(room, view->fontMetrics().horizontalAdvance(whole)) << whole.toStdString();
+    QTableWidget* health = m.monitor->healthTable();
+    for (int c = 0; c < health->columnCount(); ++c) {
+        const QString caption = health->horizontalHeaderItem(c)->text();
+        EXPECT_GE(health->columnWidth(c), health->fontMetrics().horizontalAdvance(caption))
+            << caption.toStdString();
+    }
+    EXPECT_EQ(health->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+    m.monitor->hide();
+}

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QActionGroup>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <thread>
 
 #include "ShellFixture.h"
 #include "config/qt/BasicConfigPage.h"
+#include "shell/qt/StatusLine.h"
 #include "tests/support/TestBus.h"
 
 namespace {
@@ -102,4 +104,78 @@ TEST_F(StatusPanesTest, TheScaleMenusAreEachOneChoice) {
     EXPECT_EQ(tb.ctx.OutputIndex, 3);
     EXPECT_TRUE(w.action("actionOutputIndex3")->isChecked());
     EXPECT_FALSE(w.action("actionOutputIndex1")->isChecked());
+}
+
+// The demo bus could not be calibrated: every point read the same. Its pane now sets the
+// pressure the simulated devices measure, and it goes when another port is chosen.
+TEST_F(StatusPanesTest, TheSimulatedDevicesPaneSetsTheAppliedPressureWhileItsPortIsChosen) {
+    const QString sim = QString::fromStdString(tb.sim.portPath());
+    tb.ctx.serialSettings.PortName = tb.sim.portPath();
+    w.frame.showSimulatedBus(sim, "1, 7", [this](double v) { tb.sim.setAppliedPressure(v); });
+    w.frame.show();
+    auto* pane = w.frame.findChild<QWidget*>("simulatedPane");
+    auto* pressure = w.frame.findChild<QDoubleSpinBox*>("appliedPressure");
+    ASSERT_NE(pressure, nullptr);
+    EXPECT_EQ(pressure->accessibleName(), "Applied pressure");
+    EXPECT_TRUE(pane->isVisible());
+    // What the calibration reads: register 22, the raw reading of the applied pressure.
+    tb.ctx.serialSettings.BaudRate = 115200;
+    w.action("actionOpenPort")->trigger();
+    ASSERT_TRUE(tb.ctx.bus.isOpen());
+    const auto raw = [this] {
+        const ExchangeResult r = tb.ctx.bus.readInputRegisters(7, 22, 1, Timing::kRegisterWaitMs);
+        EXPECT_TRUE(r.crcOk());
+        return r.crcOk() ? r.reg(0) : -1;
+    };
+    const int atZero = raw();
+    pressure->setValue(0.8);
+    EXPECT_GT(raw(), atZero);
+    pressure->setValue(0.0);
+    EXPECT_EQ(raw(), atZero);
+
+    // Open, the pane follows the port that runs; closed, the one the next Open takes.
+    tb.ctx.serialSettings.PortName = "COM3";
+    w.frame.updatePortPane();
+    EXPECT_TRUE(pane->isVisible());
+    w.action("actionClosePort")->trigger();
+    EXPECT_FALSE(pane->isVisible());
+    tb.ctx.serialSettings.PortName = tb.sim.portPath();
+    w.frame.updatePortPane();
+    EXPECT_TRUE(pane->isVisible());
+    w.frame.hide();
+}
+
+// The ordinary search's reason was cut at 1024 px beside the demo pane, with no way to read it.
+TEST_F(StatusPanesTest, ALongStatusLineIsCutWithTheWholeTextAsItsToolTip) {
+    w.frame.showSimulatedBus(QString::fromStdString(tb.sim.portPath()), "1, 7, 12, 35",
+                             [](double) {});
+    tb.ctx.serialSettings.PortName = tb.sim.portPath();
+    w.frame.updatePortPane();
+    w.frame.show();
+    auto* line = w.frame.findChild<StatusLine*>("statusReady");
+    ASSERT_NE(line, nullptr);
+    const QString reason = QString::fromUtf8(CBasicConfigPage::kSearchRunning);
+    for (int width : {1024, 640}) {
+        w.frame.resize(width, 700);
+        w.frame.showStatus(reason);
+        QApplication::processEvents();
+        // Nothing beside the line is pushed out of the window.
+        EXPECT_LE(w.frame.width(), width);
+        const QRect r(line->mapTo(&w.frame, QPoint(0, 0)), line->size());
+        EXPECT_TRUE(w.frame.rect().contains(r)) << width;
+        EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->contentsRect().width())
+            << width;
+        EXPECT_EQ(line->fullText(), reason);
+        if (line->isElided())
+            EXPECT_EQ(line->toolTip(), reason) << width;
+        else
+            EXPECT_EQ(line->text(), reason) << width;
+    }
+    EXPECT_TRUE(line->isElided());  // at 640 px it cannot fit
+    w.frame.resize(1024, 700);
+    w.frame.showStatus({});
+    QApplication::processEvents();
+    EXPECT_EQ(line->text(), "Ready");
+    EXPECT_EQ(line->toolTip(), "");
+    w.frame.hide();
 }

@@ -25,6 +25,7 @@
 #include <map>
 
 #include "ShellFixture.h"
+#include "acquisition/GatherSession.h"
 #include "common/ProgressTexts.h"
 #include "common/Texts.h"
 #include "common/qt/ProgressText.h"
@@ -83,6 +84,8 @@ void collectTexts(QWidget* root, std::vector<std::pair<QString, QString>>& out) 
             for (int c = 0; c < model->columnCount(); ++c)
                 add(w, "header", model->headerData(c, Qt::Horizontal).toString());
             for (int r = 0; r < std::min(model->rowCount(), 50); ++r)
+                add(w, "row header", model->headerData(r, Qt::Vertical).toString());
+            for (int r = 0; r < std::min(model->rowCount(), 50); ++r)
                 for (int c = 0; c < std::min(model->columnCount(), 12); ++c)
                     add(w, "cell", model->index(r, c).data().toString());
         }
@@ -124,6 +127,9 @@ TEST(Translation, TheEnglishTourShowsNoChineseText) {
     const auto texts = tourTexts(w.frame);
     ASSERT_GT(texts.size(), 300u) << "the tour visited too little";
     EXPECT_EQ(textsMatching(texts, kHan), "");
+    // The sample record's times are times of a clock (it once read "10:60").
+    EXPECT_NE(textsMatching(texts, QRegularExpression("\\b11:00\\b")), "");
+    EXPECT_EQ(textsMatching(texts, QRegularExpression("\\b\\d{1,2}:[6-9]\\d\\b")), "");
 
     BusMonitorWindow monitor(ctx);
     std::vector<std::pair<QString, QString>> found;
@@ -203,7 +209,7 @@ TEST(Translation, CoreMessagesAreTranslatedWithTheirArguments) {
          "addresses, please check: 7, 12"},
         {"en", fillText(texts::kReportFailed, {"/tmp/r.csv", "No space left on device"}),
          "Calibration report not saved: /tmp/r.csv (No space left on device)"},
-        {"en", "Download Success!", "Download Success!"},
+        {"en", "Download Success!", "Download successful."},
         // One line a kind of device under the first, each line its own template.
         {"en",
          std::string(texts::kDownloadInterrupted) + "\n" +
@@ -338,6 +344,7 @@ QStringList placeholders(const QString& text) {
     auto it = QRegularExpression(QStringLiteral("%[1-9n]")).globalMatch(text);
     while (it.hasNext()) out << it.next().captured();
     out.sort();
+    out.removeDuplicates();  // each plural form of "%n frames" has its "%n"
     return out;
 }
 
@@ -369,6 +376,64 @@ TEST(TranslationFiles, EveryTextIsTranslatedOrAlreadyInTheTargetLanguage) {
         EXPECT_EQ(missing.join('\n').toStdString(), "") << lang << ": not translated";
         EXPECT_EQ(wrong.join('\n').toStdString(), "") << lang << ": translated badly";
     }
+}
+
+// "--lang en" left every English entry unfinished, so the system's own English stayed ("Note: 60
+// (Article) recording", "No search appliance！"), and the Chinese file left its Chinese ones.
+TEST(TranslationFiles, EveryEntryIsFinishedAndTheEnglishIsPlainEnglish) {
+    // Han characters and the full-width forms and CJK punctuation ("！", "：", "，", "。").
+    const QRegularExpression cjk(QStringLiteral(
+        "[\\x{3000}-\\x{303f}\\x{3400}-\\x{9fff}\\x{f900}-\\x{faff}\\x{ff00}-\\x{ffef}]"));
+    for (const char* lang : {"en", "zh"}) {
+        QStringList unfinished, notEnglish;
+        for (const TsMessage& m : readTs(tsPath(lang))) {
+            if (m.unfinished || m.translation.isEmpty())
+                unfinished << m.context + ": " + m.source;
+            if (QString(lang) == "en" && m.translation.contains(cjk))
+                notEnglish << m.source + " -> " + m.translation;
+        }
+        EXPECT_EQ(unfinished.join('\n').toStdString(), "") << lang;
+        EXPECT_EQ(notEnglish.join('\n').toStdString(), "") << lang;
+    }
+}
+
+// What the core says reaches the window in the language chosen: every text of context "Core" as
+// its translation, the composed ones with their arguments, and the data collection's checks
+// (once plain literals that no translation could reach).
+TEST(Translation, EveryCoreMessageReachesTheWindowTranslated) {
+    Language en("en");
+    ASSERT_TRUE(en.ok);
+    QStringList wrong;
+    for (const TsMessage& m : readTs(tsPath("en"))) {
+        if (m.context != "Core")
+            continue;
+        const std::string source = m.source.toStdString();
+        QString expected = m.translation;
+        std::vector<std::string> args;
+        for (int i = 1; source.find("%" + std::to_string(i)) != std::string::npos; ++i) {
+            args.push_back("<" + std::to_string(i) + ">");
+            expected.replace(QString("%%1").arg(i), QString::fromStdString(args.back()));
+        }
+        const QString shown = trCore(args.empty() ? source : fillText(source, args));
+        if (shown != expected)
+            wrong << m.source + " -> " + shown;
+    }
+    EXPECT_EQ(wrong.join('\n').toStdString(), "");
+    const auto t0 = std::chrono::system_clock::now();
+    const struct {
+        std::string message;
+        const char* shown;
+    } checks[] = {
+        {GatherSession::checkReservation(t0, t0 + std::chrono::hours(1), "", t0).message,
+         "The interval cannot be empty."},
+        {GatherSession::checkReservation(t0, t0, "1", t0).message,
+         "The end time cannot be earlier than the start time."},
+        {GatherSession::checkImmediate("", "").message,
+         "The interval or the duration cannot be empty."},
+        {GatherSession::checkImmediate("90", "1").message,
+         "The duration cannot be shorter than the interval."},
+    };
+    for (const auto& c : checks) EXPECT_EQ(trCore(c.message).toStdString(), c.shown) << c.message;
 }
 
 // The files hold exactly the texts the sources mark: lupdate over the sources adds and drops
