@@ -105,10 +105,37 @@ float VerticalScale::valueAt(int py) const {
     return bottom + span / static_cast<float>(height) * static_cast<float>(height - py);
 }
 
-int curveX(std::int64_t minutes, int width, int mpd, int previousX) {
+int curveX(std::int64_t minutes, int width, int mpd, int previousX, double withinMinute) {
     if (!isTimeDivision(mpd))
         return previousX;
-    return clampPixel(static_cast<double>(minutes * width / (10LL * mpd)));
+    if (withinMinute == 0)
+        return clampPixel(static_cast<double>(minutes * width / (10LL * mpd)));
+    return clampPixel((static_cast<double>(minutes) + withinMinute) * width / (10.0 * mpd));
+}
+
+std::vector<int> curveXs(const CurveSeries& s, int width, int mpd) {
+    std::vector<int> xs(s.size(), kNoPoint);
+    int x = 0;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        if (s.minutes[i] == kNoPoint) {
+            ++i;
+            continue;
+        }
+        // The run of timed samples of this minute; untimed ones between them do not end it.
+        std::vector<std::size_t> run;
+        std::size_t j = i;
+        for (; j < s.size() && (s.minutes[j] == s.minutes[i] || s.minutes[j] == kNoPoint); ++j)
+            if (s.minutes[j] != kNoPoint)
+                run.push_back(j);
+        for (std::size_t k = 0; k < run.size(); ++k) {
+            x = curveX(s.minutes[i], width, mpd, x,
+                       static_cast<double>(k) / static_cast<double>(run.size()));
+            xs[run[k]] = x;
+        }
+        i = j;
+    }
+    return xs;
 }
 
 CurveSeries CurveSeries::fromImport(const ImportState& st) {
@@ -123,12 +150,9 @@ std::vector<CurvePoint> mapCurve(const CurveSeries& s, const VerticalScale& vs, 
                                  int mpd) {
     std::vector<CurvePoint> out;
     out.reserve(s.size());
-    int x = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s.minutes[i] == kNoPoint)
-            continue;
-        x = curveX(s.minutes[i], width, mpd, x);
-        out.push_back({x, vs.y(s.values[i])});
-    }
+    const std::vector<int> xs = curveXs(s, width, mpd);
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (xs[i] != kNoPoint)
+            out.push_back({xs[i], vs.y(s.values[i])});
     return out;
 }

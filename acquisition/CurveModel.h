@@ -44,9 +44,11 @@ struct VerticalScale {
     float valueAt(int y) const;
 };
 
-// x of a point from its minutes since the first point; `previousX` when the division is not one
-// of the eight (the point then stays where the last one was).
-int curveX(std::int64_t minutes, int width, int minutesPerDivision, int previousX);
+// x of a point from its minutes since the first point, plus `withinMinute` (0 <= f < 1) of the
+// next minute; `previousX` when the division is not one of the eight (the point then stays where
+// the last one was).
+int curveX(std::int64_t minutes, int width, int minutesPerDivision, int previousX,
+           double withinMinute = 0);
 
 // The series the curve draws: column "1" of the imported samples and the minutes of each point
 // since the first point (kNoPoint: a point without a valid time, which is skipped).
@@ -65,5 +67,9 @@ struct CurvePoint {
     int x;
     int y;
 };
+// x of every point of `series` (kNoPoint for a point without a time). Samples that share one
+// minute of the file are spread over that minute in their order (the k-th of n at k/n of it),
+// so they do not stack at one x.
+std::vector<int> curveXs(const CurveSeries& series, int width, int minutesPerDivision);
 std::vector<CurvePoint> mapCurve(const CurveSeries& series, const VerticalScale& vs, int width,
                                  int minutesPerDivision);

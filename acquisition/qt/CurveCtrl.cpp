@@ -64,15 +64,15 @@ void drawCurve(QImage& img, const CurveSeries& s, const VerticalScale& vs, int m
         p.setPen(green);
         int cx = 0, cy = vs.centre;  // the pen starts at (0, c)
         int runMin = cy, runMax = cy, run = 0;
-        int x = 0;
+        const std::vector<int> xs = curveXs(s, w, mpd);
         auto flushRun = [&] {
             if (runMax > runMin && !segmentOutside(cx, runMin, cx, runMax, w, h))
                 p.drawLine(cx, runMin, cx, runMax);
         };
         for (std::size_t i = 0; i < s.size(); ++i) {
-            if (s.minutes[i] == kNoPoint)
+            if (xs[i] == kNoPoint)
                 continue;
-            x = curveX(s.minutes[i], w, mpd, x);
+            const int x = xs[i];
             const int y = vs.y(s.values[i]);
             if (x == cx) {
                 runMin = std::min(runMin, y);

@@ -33,6 +33,25 @@ TEST(CurveMapping, TenMinuteSamplesAtTenMinuteDivisionLieHundredPixelsApart) {
     EXPECT_EQ(pts[3].x, 300);
 }
 
+// Three samples written within one minute used to stack at one x, one dot hiding the others.
+TEST(CurveMapping, SamplesOfOneMinuteAreSpreadOverItInTheirOrder) {
+    auto st = stateOf({{"12-07 10:00", 1},
+                       {"12-07 10:00", 2},
+                       {"12-07 10:00", 3},
+                       {"12-07 10:01", 4},
+                       {"12-07 10:01", 5},
+                       {"12-07 10:03", 6}});
+    const auto s = CurveSeries::fromImport(st);
+    const auto vs = VerticalScale::make(s.first, 40.0f, 1, 390);
+    std::vector<int> xs;
+    for (const CurvePoint& p : mapCurve(s, vs, 1000, 5)) xs.push_back(p.x);  // 20 px a minute
+    EXPECT_EQ(xs, (std::vector<int>{0, 6, 13, 20, 30, 60}));
+    // At an hour a division a minute is under two pixels: the order still holds.
+    xs.clear();
+    for (const CurvePoint& p : mapCurve(s, vs, 1000, 60)) xs.push_back(p.x);
+    EXPECT_EQ(xs, (std::vector<int>{0, 0, 1, 1, 2, 5}));
+}
+
 TEST(CurveMapping, FirstSampleHalfWayUpAndHalfSpanAtTheEdges) {
     constexpr int H = 400;
     const auto vs = VerticalScale::make(20.0f, 40.0f, 1, H);  // S = 40, b = 0
