@@ -37,19 +37,19 @@
     </message>
     <message>
         <source>Search</source>
-        <translation>Search</translation>
+        <translation>Sea&amp;rch</translation>
     </message>
     <message>
         <source>Batch download</source>
-        <translation>Batch download</translation>
+        <translation>Batch &amp;download</translation>
     </message>
     <message>
         <source>Configuration</source>
-        <translation>Configuration</translation>
+        <translation>C&amp;onfiguration</translation>
     </message>
     <message>
         <source>Save configuration file</source>
-        <translation>Save configuration file</translation>
+        <translation>Sa&amp;ve configuration file</translation>
     </message>
     <message>
         <source>Equipment options</source>
@@ -61,11 +61,11 @@
     </message>
     <message>
         <source>Select all</source>
-        <translation>Select all</translation>
+        <translation>Selec&amp;t all</translation>
     </message>
     <message>
         <source>Empty</source>
-        <translation>Clear</translation>
+        <translation>C&amp;lear</translation>
     </message>
 </context>
 <context>
@@ -319,11 +319,11 @@
     </message>
     <message>
         <source>计算K和B值并下载</source>
-        <translation>Compute K and B and download</translation>
+        <translation>Compute &amp;K and B and download</translation>
     </message>
     <message>
         <source>保存标定报告</source>
-        <translation>Save calibration report</translation>
+        <translation>Save calibration &amp;report</translation>
     </message>
     <message>
         <source>Acquisition results</source>
@@ -357,7 +357,7 @@
     </message>
     <message>
         <source>Save curve image...</source>
-        <translation>Save curve image...</translation>
+        <translation>Save curve &amp;image...</translation>
     </message>
     <message>
         <source>分钟</source>
@@ -436,7 +436,7 @@
     </message>
     <message>
         <source>Show in table and curve</source>
-        <translation>Show in table and curve</translation>
+        <translation>Show in table and c&amp;urve</translation>
     </message>
     <message>
         <source>Record data</source>
@@ -767,19 +767,19 @@
     </message>
     <message>
         <source>低电流校准</source>
-        <translation>Low current calibration</translation>
+        <translation>&amp;Low current calibration</translation>
     </message>
     <message>
         <source>低电压校准</source>
-        <translation>Low voltage calibration</translation>
+        <translation>Lo&amp;w voltage calibration</translation>
     </message>
     <message>
         <source>高电流校准</source>
-        <translation>High current calibration</translation>
+        <translation>H&amp;igh current calibration</translation>
     </message>
     <message>
         <source>高电压校准</source>
-        <translation>High voltage calibration</translation>
+        <translation>High &amp;voltage calibration</translation>
     </message>
     <message>
         <source>计算&gt;&gt;</source>
@@ -912,7 +912,7 @@
     <name>CTablePage</name>
     <message>
         <source>Export CSV...</source>
-        <translation>Export CSV...</translation>
+        <translation>&amp;Export CSV...</translation>
     </message>
     <message>
         <source>Record data</source>

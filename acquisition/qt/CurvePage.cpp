@@ -10,6 +10,7 @@
 #include "common/FileWrite.h"
 #include "common/NumberText.h"
 #include "common/qt/FileDialogs.h"
+#include "common/qt/Translate.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ CCurvePage::CCurvePage(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_
     plot_->setRedrawRequest([this] { drawCurve(); });
     save_ = new QPushButton(tr("Save curve image..."), this);
     save_->setObjectName("saveCurveImage");
-    save_->setAccessibleName(tr("Save curve image..."));
+    save_->setAccessibleName(withoutMnemonic(tr("Save curve image...")));
     save_->setEnabled(false);
     connect(save_, &QPushButton::clicked, this, &CCurvePage::savePicture);
     relayout();

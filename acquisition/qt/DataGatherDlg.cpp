@@ -18,6 +18,7 @@
 #include "acquisition/qt/TablePage.h"
 #include "common/Paths.h"
 #include "common/qt/FileDialogs.h"
+#include "common/qt/Translate.h"
 #include "common/qt/WaitDialogs.h"
 
 namespace {
@@ -131,7 +132,7 @@ CDataGatherDlg::CDataGatherDlg(AppContext& ctx, QWidget* parent)
     dataDirLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     openRecord_ = new QPushButton(tr("Show in table and curve"), this);
     openRecord_->setObjectName("openRecordButton");
-    openRecord_->setAccessibleName(tr("Show in table and curve"));
+    openRecord_->setAccessibleName(withoutMnemonic(tr("Show in table and curve")));
     openRecord_->setEnabled(false);
 
     tabs_ = new QTabWidget(this);

@@ -11,6 +11,7 @@
 #include "acquisition/RecordFile.h"
 #include "acquisition/qt/RecordJob.h"
 #include "common/qt/FileDialogs.h"
+#include "common/qt/Translate.h"
 
 QString shownRecordText(std::string_view text) {
     const std::string_view shown = recordTextPrefix(text, kMaxShownBytes);
@@ -68,7 +69,7 @@ CTablePage::CTablePage(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_
     layout->setContentsMargins(4, 4, 4, 4);
     export_ = new QPushButton(tr("Export CSV..."), this);
     export_->setObjectName("exportCsv");
-    export_->setAccessibleName(tr("Export CSV..."));
+    export_->setAccessibleName(withoutMnemonic(tr("Export CSV...")));
     export_->setEnabled(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

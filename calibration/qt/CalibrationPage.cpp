@@ -18,6 +18,7 @@
 #include "calibration/qt/FitQualityTable.h"
 #include "calibration/qt/OnlinePanel.h"
 #include "common/NumberText.h"
+#include "common/qt/Translate.h"
 #include "common/qt/WaitDialogs.h"
 
 namespace {
@@ -103,10 +104,10 @@ CCalibrationPage::CCalibrationPage(AppContext& ctx, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     computeButton_ = new QPushButton(tr("计算K和B值并下载"), this);
     computeButton_->setObjectName("computeDownloadButton");
-    computeButton_->setAccessibleName(computeButton_->text());
+    computeButton_->setAccessibleName(withoutMnemonic(computeButton_->text()));
     reportButton_ = new QPushButton(tr("保存标定报告"), this);
     reportButton_->setObjectName("saveReportButton");
-    reportButton_->setAccessibleName(reportButton_->text());
+    reportButton_->setAccessibleName(withoutMnemonic(reportButton_->text()));
     buttons->addWidget(computeButton_);
     buttons->addWidget(reportButton_);
     buttons->addStretch(1);

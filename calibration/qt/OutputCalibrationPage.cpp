@@ -12,6 +12,7 @@
 #include "calibration/CalibrationMath.h"
 #include "calibration/SensorCalibration.h"
 #include "common/NumberText.h"
+#include "common/qt/Translate.h"
 #include "common/qt/WaitDialogs.h"
 
 using calib::OutputKind;
@@ -70,7 +71,7 @@ QGroupBox* COutputCalibrationPage::buildGroup(OutputKind kind) {
     auto button = [&](const char* caption, const QString& name) {
         auto* b = new QPushButton(tr(caption), group);
         b->setObjectName(name);
-        b->setAccessibleName(b->text());
+        b->setAccessibleName(withoutMnemonic(b->text()));
         return b;
     };
     auto edit = [&](const QString& name, const char* caption) {
@@ -97,8 +98,8 @@ QGroupBox* COutputCalibrationPage::buildGroup(OutputKind kind) {
     auto [offsetEdit, offsetLabel] = edit(prefix + "OffsetEdit", QT_TR_NOOP("平移："));
     // Each low/high edit carries its point's command caption as its name: "mA" alone says
     // nothing to a screen reader.
-    lowEdit->setAccessibleName(low->text() + " " + lowUnit->text());
-    highEdit->setAccessibleName(high->text() + " " + highUnit->text());
+    lowEdit->setAccessibleName(low->accessibleName() + " " + lowUnit->text());
+    highEdit->setAccessibleName(high->accessibleName() + " " + highUnit->text());
 
     grid->addWidget(low, 0, 0);
     grid->addWidget(lowEdit, 0, 1);

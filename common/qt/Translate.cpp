@@ -61,3 +61,14 @@ QString trCore(const QString& text) {
 QString trCore(std::string_view utf8) {
     return trCore(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
+
+QString withoutMnemonic(const QString& caption) {
+    QString out;
+    out.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size())
+            ++i;
+        out += caption[i];
+    }
+    return out;
+}

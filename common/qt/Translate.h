@@ -30,3 +30,6 @@ inline QString trCore(const char* utf8) {
 inline QString trCore(const std::string& utf8) {
     return trCore(std::string_view(utf8));
 }
+
+// A caption as a screen reader says it: the & of its mnemonic gone, "&&" one "&".
+QString withoutMnemonic(const QString& caption);

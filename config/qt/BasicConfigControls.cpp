@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "common/qt/Translate.h"
 
@@ -53,7 +54,7 @@ QString shown(const char* text) {
 QPushButton* button(QWidget* parent, const char* caption, const char* name) {
     auto* b = new QPushButton(shown(caption), parent);
     b->setObjectName(name);
-    b->setAccessibleName(shown(caption));
+    b->setAccessibleName(withoutMnemonic(shown(caption)));
     b->setAutoDefault(false);
     return b;
 }
@@ -102,7 +103,9 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
 
     auto* grid = new QGridLayout;
     int row = 0;
+    std::vector<QWidget*> tabOrder;  // down the left column, then down the right one
     auto addRow = [&](QWidget* field, const QString& caption, QWidget* unit, int column) {
+        tabOrder.push_back(field);
         auto* label = new QLabel(caption, page);
         label->setBuddy(field);
         grid->addWidget(label, row, column * 3);
@@ -207,6 +210,16 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
     c.empty = button(c.equipment, QT_TRANSLATE_NOOP("BasicConfigControls", "Empty"), "emptyButton");
     boxes->addWidget(c.selectAll, 6, 0, 1, 2);
     boxes->addWidget(c.empty, 6, 2, 1, 2);
+
+    tabOrder.insert(tabOrder.end(), {c.search, c.batchDownload, c.configuration, c.saveFile});
+    for (int g = 0; g < config::BasicConfigModel::kGroupCount; ++g) {
+        for (int a = 10 * g; a < 10 * g + 10; ++a)
+            tabOrder.push_back(c.addresses[static_cast<std::size_t>(a)]);
+        tabOrder.push_back(c.groups[static_cast<std::size_t>(g)]);
+    }
+    tabOrder.insert(tabOrder.end(), {c.selectAll, c.empty});
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     auto* top = new QVBoxLayout(page);
     top->addLayout(grid);
