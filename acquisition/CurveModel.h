@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 inline constexpr int kTimeDivisions[] = {5, 10, 30, 60, 120, 300, 600, 1200};
 inline constexpr int kNoPoint = std::numeric_limits<std::int32_t>::min();

@@ -6,10 +6,10 @@
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordImport.h"
-#include "common/NumberText.h"
-#include "common/Paths.h"
-#include "common/ProgressTexts.h"
-#include "common/Texts.h"
+#include "base/NumberText.h"
+#include "base/Paths.h"
+#include "base/ProgressTexts.h"
+#include "base/Texts.h"
 #include "link/LineFaults.h"
 #include "link/RegisterMap.h"
 

@@ -25,10 +25,10 @@
 #include <string_view>
 
 #include "acquisition/RecordFile.h"
-#include "common/AppContext.h"
-#include "common/Progress.h"
-#include "common/Texts.h"
-#include "common/Worker.h"
+#include "base/Progress.h"
+#include "base/Texts.h"
+#include "state/AppContext.h"
+#include "state/Worker.h"
 
 inline constexpr std::string_view kGatherWaitText =
     KORV_TR_NOOP("Core", "Collecting data, please wait....");

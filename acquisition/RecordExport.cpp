@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "common/FileWrite.h"
+#include "base/FileWrite.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordTable.h"
-#include "common/Texts.h"
+#include "base/Texts.h"
 
 inline constexpr std::string_view kFileWriteFailedMessage =
     KORV_TR_NOOP("Core", "File Write Failed!");

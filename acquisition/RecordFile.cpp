@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "common/NumberText.h"
-#include "common/Texts.h"
+#include "base/NumberText.h"
+#include "base/Texts.h"
 #include "link/Gbk.h"
 
 std::string recordFileName(const std::tm& t) {

@@ -23,9 +23,9 @@
 #include <string>
 #include <string_view>
 
-#include "common/FileWrite.h"
-#include "common/Progress.h"
-#include "common/ProgressTexts.h"
+#include "base/FileWrite.h"
+#include "base/Progress.h"
+#include "base/ProgressTexts.h"
 
 inline constexpr std::string_view kRecordHeader = "\tTime\t1\t2\t3\t4\r\n";
 inline constexpr std::size_t kRecordHeaderLength = 15;

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "acquisition/CurveModel.h"
-#include "common/FileRead.h"
-#include "common/NumberText.h"
-#include "common/ProgressTexts.h"
+#include "base/FileRead.h"
+#include "base/NumberText.h"
+#include "base/ProgressTexts.h"
 
 namespace {
 

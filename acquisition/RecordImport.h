@@ -20,9 +20,9 @@
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordTable.h"
-#include "common/AppContext.h"
-#include "common/Texts.h"
+#include "base/Texts.h"
 #include "link/OperatorMessages.h"
+#include "state/AppContext.h"
 
 inline constexpr std::string_view kNotCollectedMessage =
     KORV_TR_NOOP("Core", "This file is not collected data, please select another file!");

@@ -21,9 +21,9 @@
 #include <thread>
 #include <vector>
 
-#include "common/AppContext.h"
 #include "config/DeviceSearch.h"
 #include "sim/SimBus.h"
+#include "state/AppContext.h"
 
 #ifdef KORV_BENCH_MONITOR
 #include <QApplication>

@@ -12,10 +12,10 @@
 
 #include "calibration/CalibrationMath.h"
 #include "calibration/SensorCalibration.h"
-#include "common/AppContext.h"
 #include "config/DeviceSearch.h"
 #include "link/RegisterMap.h"
 #include "sim/SimBus.h"
+#include "state/AppContext.h"
 
 namespace {
 

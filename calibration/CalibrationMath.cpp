@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 #include "link/RegisterMap.h"
 
 namespace calib {

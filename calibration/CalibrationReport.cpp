@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "common/FileWrite.h"
-#include "common/NumberText.h"
-#include "common/Paths.h"
-#include "common/Texts.h"
+#include "base/FileWrite.h"
+#include "base/NumberText.h"
+#include "base/Paths.h"
+#include "base/Texts.h"
 
 namespace calib {
 

@@ -21,8 +21,8 @@
 #include <filesystem>
 #include <string>
 
+#include "base/Texts.h"
 #include "calibration/SensorCalibration.h"
-#include "common/Texts.h"
 
 namespace calib {
 

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <vector>
 
+#include "base/Progress.h"
+#include "base/ProgressTexts.h"
 #include "calibration/SensorCalibration.h"
-#include "common/Progress.h"
-#include "common/ProgressTexts.h"
 #include "config/Download.h"
 #include "link/RegisterMap.h"
 

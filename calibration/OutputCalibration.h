@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/Texts.h"
 #include "calibration/SensorCalibration.h"
-#include "common/AppContext.h"
-#include "common/Texts.h"
+#include "state/AppContext.h"
 
 class Progress;
 

@@ -1,8 +1,8 @@
 #include "calibration/SensorCalibration.h"
 
-#include "common/NumberText.h"
-#include "common/ProgressTexts.h"
-#include "common/Texts.h"
+#include "base/NumberText.h"
+#include "base/ProgressTexts.h"
+#include "base/Texts.h"
 #include "config/Download.h"
 #include "link/RegisterMap.h"
 

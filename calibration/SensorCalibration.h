@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Progress.h"
+#include "base/Texts.h"
 #include "calibration/CalibrationMath.h"
-#include "common/AppContext.h"
-#include "common/Progress.h"
-#include "common/Texts.h"
+#include "state/AppContext.h"
 
 namespace calib {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/Options.h"
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 // True when `command` is one of these commands (they may need no port).
 bool isAcquisitionCommand(const std::string& command);

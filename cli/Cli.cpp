@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "base/JsonWriter.h"
+#include "base/NumberText.h"
+#include "base/Version.h"
 #include "cli/AcquisitionCommands.h"
 #include "cli/CliTexts.h"
 #include "cli/DeviceBlock.h"
@@ -18,10 +21,6 @@
 #include "cli/Run.h"
 #include "cli/Signals.h"
 #include "cli/Usage.h"
-#include "common/AppContext.h"
-#include "common/JsonWriter.h"
-#include "common/NumberText.h"
-#include "common/Version.h"
 #include "config/DeviceSearch.h"
 #include "config/Download.h"
 #include "config/ParameterFile.h"
@@ -31,6 +30,7 @@
 #include "link/LineFaults.h"
 #include "link/RegisterMap.h"
 #include "sim/SimBus.h"
+#include "state/AppContext.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/Texts.h"
+#include "base/Texts.h"
 
 namespace cli::texts {
 

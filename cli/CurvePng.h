@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 namespace cli {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 namespace cli {
 

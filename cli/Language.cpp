@@ -1,10 +1,10 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/TextTranslation.h"
 #include "cli/CliTexts.h"
 #include "cli/CoreTextTable.h"
 #include "cli/Run.h"
-#include "common/TextTranslation.h"
 
 namespace cli {
 

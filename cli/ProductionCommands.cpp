@@ -11,6 +11,10 @@
 #include <cstdlib>
 #include <optional>
 
+#include "base/FileWrite.h"
+#include "base/JsonWriter.h"
+#include "base/NumberText.h"
+#include "base/Texts.h"
 #include "calibration/CalibrationMath.h"
 #include "calibration/CalibrationReport.h"
 #include "calibration/OutputCalibration.h"
@@ -19,10 +23,6 @@
 #include "cli/DeviceBlock.h"
 #include "cli/Hook.h"
 #include "cli/Run.h"
-#include "common/FileWrite.h"
-#include "common/JsonWriter.h"
-#include "common/NumberText.h"
-#include "common/Texts.h"
 #include "config/DeviceSearch.h"
 #include "config/ParameterModel.h"
 #include "link/RegisterMap.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/Options.h"
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 bool isProductionCommand(const std::string& command);
 // The options of these commands; null for another command.

@@ -1,7 +1,7 @@
 #include "cli/Run.h"
 #include "cli/OutputCheck.h"
 
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 
 namespace cli {
 

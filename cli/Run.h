@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/JsonWriter.h"
+#include "base/JsonWriter.h"
 #include "link/OperatorMessages.h"
 
 namespace cli {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "common/NumberText.h"
-#include "common/ProgressTexts.h"
-#include "common/Texts.h"
+#include "base/NumberText.h"
+#include "base/ProgressTexts.h"
+#include "base/Texts.h"
 
 namespace config {
 

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "common/AppContext.h"
-#include "common/Progress.h"
+#include "base/Progress.h"
 #include "link/LineFaults.h"
 #include "link/RegisterMap.h"
+#include "state/AppContext.h"
 
 namespace config {
 

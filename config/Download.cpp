@@ -1,8 +1,8 @@
 #include "config/Download.h"
 
-#include "common/NumberText.h"
-#include "common/ProgressTexts.h"
-#include "common/Texts.h"
+#include "base/NumberText.h"
+#include "base/ProgressTexts.h"
+#include "base/Texts.h"
 
 namespace config {
 

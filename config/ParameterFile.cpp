@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/FileRead.h"
-#include "common/FileWrite.h"
-#include "common/NumberText.h"
-#include "common/Texts.h"
+#include "base/FileRead.h"
+#include "base/FileWrite.h"
+#include "base/NumberText.h"
+#include "base/Texts.h"
 #include "link/Gbk.h"
 
 namespace config {

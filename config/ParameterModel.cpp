@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "common/NumberText.h"
-#include "common/Texts.h"
+#include "base/NumberText.h"
+#include "base/Texts.h"
 #include "link/RegisterMap.h"
 
 namespace config {

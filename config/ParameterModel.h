@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 namespace config {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "common/AppContext.h"
 #include "config/Download.h"
+#include "state/AppContext.h"
 
 namespace config {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "common/AppContext.h"
-#include "common/Progress.h"
+#include "base/Progress.h"
+#include "state/AppContext.h"
 
 namespace config {
 

@@ -22,11 +22,11 @@
 #include <vector>
 
 #include "calibration/SensorCalibration.h"
-#include "common/AppContext.h"
 #include "config/DeviceSearch.h"
 #include "config/ParameterModel.h"
 #include "link/ModbusCrc16.h"
 #include "link/OperatorMessages.h"
+#include "state/AppContext.h"
 
 namespace {
 

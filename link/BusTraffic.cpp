@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 #include "link/ModbusCrc16.h"
 
 const char* outcomeToken(FrameOutcome outcome) {

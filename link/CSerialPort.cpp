@@ -17,7 +17,7 @@
 #include <regex>
 #include <utility>
 
-#include "common/Texts.h"
+#include "base/Texts.h"
 #include "link/TcpLine.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Texts.h"
+#include "base/Texts.h"
 #include "link/OperatorMessages.h"
 #include "link/SerialSettings.h"
 #include "link/Timing.h"

@@ -1,7 +1,7 @@
 #include "link/LineFaults.h"
 
-#include "common/NumberText.h"
-#include "common/Texts.h"
+#include "base/NumberText.h"
+#include "base/Texts.h"
 
 const char* exceptionName(std::uint8_t code) {
     switch (code) {

@@ -11,8 +11,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/NumberText.h"
-#include "common/Texts.h"
+#include "base/NumberText.h"
+#include "base/Texts.h"
 
 bool isTcpPortName(const std::string& name) {
     return name.rfind("tcp:", 0) == 0;

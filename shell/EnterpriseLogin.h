@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "common/Texts.h"
+#include "base/Texts.h"
 
 // Byte for byte, length included: no trimming, no prefix match.
 bool IsEnterprisePassword(std::string_view typed);

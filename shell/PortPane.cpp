@@ -1,6 +1,6 @@
 #include "shell/PortPane.h"
 
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 
 std::string lineSettingsText(const SerialSettings& s) {
     std::string parity = "?";

@@ -14,7 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 #include "link/ModbusCrc16.h"
 #include "link/RegisterMap.h"
 #include "link/Timing.h"

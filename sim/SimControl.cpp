@@ -9,7 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 #include "sim/SimBus.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "common/NumberText.h"
-#include "common/Version.h"
+#include "base/NumberText.h"
+#include "base/Version.h"
 #include "sim/SimBus.h"
 #include "sim/SimControl.h"
 #include "sim/SimTcpServer.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "acquisition/RecordExport.h"
-#include "common/FileWrite.h"
-#include "common/NumberText.h"
+#include "base/FileWrite.h"
+#include "base/NumberText.h"
 #include "common/qt/FileDialogs.h"
 #include "common/qt/Translate.h"
 

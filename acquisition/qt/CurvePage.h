@@ -9,7 +9,7 @@
 #include "acquisition/CurveModel.h"
 #include "acquisition/qt/ColorLabel.h"
 #include "acquisition/qt/CurveCtrl.h"
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 class QPushButton;
 

@@ -16,7 +16,7 @@
 #include "acquisition/qt/CurvePage.h"
 #include "acquisition/qt/RecordJob.h"
 #include "acquisition/qt/TablePage.h"
-#include "common/Paths.h"
+#include "base/Paths.h"
 #include "common/qt/FileDialogs.h"
 #include "common/qt/Translate.h"
 #include "common/qt/WaitDialogs.h"

@@ -6,8 +6,8 @@
 
 #include "acquisition/GatherSession.h"
 #include "acquisition/RecordTable.h"
-#include "common/AppContext.h"
 #include "common/qt/SheetPage.h"
+#include "state/AppContext.h"
 
 class QDateTimeEdit;
 class QLabel;

@@ -2,10 +2,10 @@
 
 #include <atomic>
 
-#include "common/Progress.h"
-#include "common/Worker.h"
+#include "base/Progress.h"
 #include "common/qt/Translate.h"
 #include "common/qt/WaitDialogs.h"
+#include "state/Worker.h"
 
 void runRecordJob(QWidget* parent, std::size_t bytes, std::string_view waitText,
                   std::string_view cancelCaption,

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "acquisition/RecordTable.h"
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 class QPushButton;
 class QTableView;

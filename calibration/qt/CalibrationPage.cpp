@@ -14,10 +14,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "base/NumberText.h"
 #include "calibration/CalibrationReport.h"
 #include "calibration/qt/FitQualityTable.h"
 #include "calibration/qt/OnlinePanel.h"
-#include "common/NumberText.h"
 #include "common/qt/Translate.h"
 #include "common/qt/WaitDialogs.h"
 

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "calibration/SensorCalibration.h"
-#include "common/AppContext.h"
-#include "common/Worker.h"
 #include "common/qt/SheetPage.h"
+#include "state/AppContext.h"
+#include "state/Worker.h"
 
 class QComboBox;
 class QLabel;

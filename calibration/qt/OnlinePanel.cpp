@@ -8,7 +8,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QPixmap>
 #include <array>
 
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 // A flat button that shows one image centred on the button face, no border, moved one pixel
 // while it is held down. The indicators use it; clicking one does nothing.

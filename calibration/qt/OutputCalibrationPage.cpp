@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "base/NumberText.h"
 #include "calibration/CalibrationMath.h"
 #include "calibration/SensorCalibration.h"
-#include "common/NumberText.h"
 #include "common/qt/Translate.h"
 #include "common/qt/WaitDialogs.h"
 

@@ -8,11 +8,11 @@
 #include <array>
 #include <atomic>
 
+#include "base/Progress.h"
 #include "calibration/OutputCalibration.h"
-#include "common/AppContext.h"
-#include "common/Progress.h"
-#include "common/Worker.h"
 #include "common/qt/SheetPage.h"
+#include "state/AppContext.h"
+#include "state/Worker.h"
 
 class QGroupBox;
 class QLabel;

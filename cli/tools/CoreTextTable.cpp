@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "common/FileWrite.h"
+#include "base/FileWrite.h"
 
 namespace {
 

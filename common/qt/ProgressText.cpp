@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "common/Texts.h"
+#include "base/Texts.h"
 
 QString progressText(const ProgressSnapshot& snapshot) {
     QString text;

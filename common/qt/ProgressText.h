@@ -4,6 +4,6 @@
 
 #include <QString>
 
-#include "common/Progress.h"
+#include "base/Progress.h"
 
 QString progressText(const ProgressSnapshot& snapshot);

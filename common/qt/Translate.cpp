@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "common/TextTranslation.h"
+#include "base/TextTranslation.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "common/Progress.h"
-#include "common/ProgressTexts.h"
+#include "base/Progress.h"
+#include "base/ProgressTexts.h"
 #include "common/qt/ProgressText.h"
 #include "common/qt/Translate.h"
 

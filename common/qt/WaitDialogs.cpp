@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
-#include "common/Worker.h"
 #include "common/qt/Look.h"
+#include "state/Worker.h"
 
 namespace {
 QString shown(const char* text) {

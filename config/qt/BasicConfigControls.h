@@ -6,8 +6,8 @@
 #include <QString>
 #include <array>
 
-#include "common/AppContext.h"
 #include "config/ParameterModel.h"
+#include "state/AppContext.h"
 
 class QCheckBox;
 class QComboBox;

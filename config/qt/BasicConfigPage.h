@@ -11,9 +11,7 @@
 
 #include <QTimer>
 
-#include "common/AppContext.h"
-#include "common/Progress.h"
-#include "common/Worker.h"
+#include "base/Progress.h"
 #include "common/qt/SheetPage.h"
 #include "config/DeviceSearch.h"
 #include "config/Download.h"
@@ -21,6 +19,8 @@
 #include "config/ParameterModel.h"
 #include "config/ReadBack.h"
 #include "config/qt/BasicConfigControls.h"
+#include "state/AppContext.h"
+#include "state/Worker.h"
 
 class CBasicConfigPage : public SheetPage {
     Q_OBJECT

@@ -1,6 +1,6 @@
 #include "shell/qt/BusFrameModel.h"
 
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 
 BusFrameModel::BusFrameModel(std::size_t capacity, QObject* parent)
     : QAbstractTableModel(parent), capacity_(capacity) {}

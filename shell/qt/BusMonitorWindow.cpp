@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "common/FileWrite.h"
-#include "common/NumberText.h"
+#include "base/FileWrite.h"
+#include "base/NumberText.h"
 #include "common/qt/FileDialogs.h"
 #include "shell/qt/BusFrameModel.h"
 

@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "common/AppContext.h"
 #include "link/BusTraffic.h"
+#include "state/AppContext.h"
 
 class QLabel;
 class QPushButton;

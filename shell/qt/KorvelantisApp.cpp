@@ -7,9 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "common/AppContext.h"
-#include "common/Paths.h"
-#include "common/Version.h"
+#include "base/Paths.h"
+#include "base/Version.h"
 #include "common/qt/Look.h"
 #include "common/qt/Translate.h"
 #include "shell/AppOptions.h"
@@ -20,6 +19,7 @@
 #include "shell/qt/TerminationSignal.h"
 #include "shell/qt/WindowPlacement.h"
 #include "sim/SimBus.h"
+#include "state/AppContext.h"
 
 namespace {
 

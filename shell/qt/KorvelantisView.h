@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <atomic>
 
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 class CPropSheet;
 

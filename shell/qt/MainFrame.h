@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 class QAction;
 class QLabel;

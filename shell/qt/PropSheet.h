@@ -11,7 +11,7 @@
 #include <QPointer>
 #include <QTabWidget>
 
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
 class QScrollArea;
 class SheetPage;

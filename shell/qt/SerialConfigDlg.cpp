@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 #include "common/qt/Look.h"
 #include "shell/SerialPortList.h"
 #include "shell/qt/ProgramIcon.h"

@@ -3,7 +3,7 @@
 
 #include "acquisition/CurveModel.h"
 #include "acquisition/RecordImport.h"
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 
 namespace {
 

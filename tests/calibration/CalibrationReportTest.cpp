@@ -5,8 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/NumberText.h"
 #include "calibration/CalibrationReport.h"
-#include "common/NumberText.h"
 #include "tests/support/TestBus.h"
 
 using namespace calib;

@@ -4,10 +4,10 @@
 #include <chrono>
 #include <thread>
 
+#include "base/Progress.h"
+#include "base/ProgressTexts.h"
 #include "calibration/OutputCalibration.h"
 #include "calibration/SensorCalibration.h"
-#include "common/Progress.h"
-#include "common/ProgressTexts.h"
 #include "link/RegisterMap.h"
 #include "tests/support/TestBus.h"
 

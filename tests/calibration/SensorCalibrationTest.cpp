@@ -6,8 +6,8 @@
 #include <cmath>
 #include <thread>
 
+#include "base/ProgressTexts.h"
 #include "calibration/SensorCalibration.h"
-#include "common/ProgressTexts.h"
 #include "link/RegisterMap.h"
 #include "tests/support/TestBus.h"
 

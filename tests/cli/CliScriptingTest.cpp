@@ -13,10 +13,10 @@
 #include <unistd.h>
 
 #include "acquisition/RecordFile.h"
+#include "base/JsonWriter.h"
+#include "base/NumberText.h"
 #include "calibration/SensorCalibration.h"
 #include "cli/Usage.h"
-#include "common/JsonWriter.h"
-#include "common/NumberText.h"
 #include "tests/cli/CliRun.h"
 
 namespace {

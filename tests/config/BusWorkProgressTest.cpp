@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "common/Progress.h"
+#include "base/Progress.h"
 #include "config/DeviceSearch.h"
 #include "config/ReadBack.h"
 #include "config/Readdress.h"

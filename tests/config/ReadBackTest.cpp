@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/JsonWriter.h"
+#include "base/JsonWriter.h"
 #include "config/ReadBack.h"
 #include "config/Readdress.h"
 #include "tests/support/TestBus.h"

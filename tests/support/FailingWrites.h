@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstddef>
 
-#include "common/FileWrite.h"
+#include "base/FileWrite.h"
 
 class FailingWrites {
 public:

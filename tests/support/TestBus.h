@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "common/AppContext.h"
-#include "common/Progress.h"
+#include "base/Progress.h"
 #include "link/OperatorMessages.h"
 #include "sim/SimBus.h"
+#include "state/AppContext.h"
 
 // Bus timing for tests: every wait shrunk by `scale`.
 Timing testTiming(double scale = 0.05);

@@ -8,11 +8,11 @@
 #include <atomic>
 #include <thread>
 
-#include "common/Progress.h"
-#include "common/ProgressTexts.h"
-#include "common/Worker.h"
+#include "base/Progress.h"
+#include "base/ProgressTexts.h"
 #include "common/qt/ProgressText.h"
 #include "common/qt/WaitDialogs.h"
+#include "state/Worker.h"
 #include "tests/support/qt/EventLoop.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <set>
 
-#include "common/Worker.h"
 #include "common/qt/WaitDialog.h"
 #include "config/qt/BasicConfigPage.h"
+#include "state/Worker.h"
 #include "tests/support/TestBus.h"
 #include "tests/support/qt/EventLoop.h"
 

@@ -7,11 +7,11 @@
 #include <QMenuBar>
 #include <QStringList>
 
-#include "common/AppContext.h"
 #include "link/OperatorMessages.h"
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/PropSheet.h"
+#include "state/AppContext.h"
 #include "tests/support/qt/EventLoop.h"
 
 struct ShellWindow {

@@ -26,8 +26,8 @@
 
 #include "ShellFixture.h"
 #include "acquisition/GatherSession.h"
-#include "common/ProgressTexts.h"
-#include "common/Texts.h"
+#include "base/ProgressTexts.h"
+#include "base/Texts.h"
 #include "common/qt/ProgressText.h"
 #include "common/qt/Translate.h"
 #include "shell/qt/BusMonitorWindow.h"

@@ -1,9 +1,9 @@
-#include "common/TextTranslation.h"
+#include "base/TextTranslation.h"
 
 #include <optional>
 #include <vector>
 
-#include "common/Texts.h"
+#include "base/Texts.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "common/FileRead.h"
+#include "base/FileRead.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/NumberText.h"
-#include "common/Texts.h"
+#include "base/NumberText.h"
+#include "base/Texts.h"
 
 namespace {
 

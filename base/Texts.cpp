@@ -1,4 +1,4 @@
-#include "common/Texts.h"
+#include "base/Texts.h"
 
 namespace texts {
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/Texts.h"
+#include "base/Texts.h"
 
 class OperatorMessages;
 

@@ -4,9 +4,9 @@
 #include <chrono>
 #include <set>
 
-#include "common/Progress.h"
-#include "common/ProgressTexts.h"
-#include "common/Texts.h"
+#include "base/Progress.h"
+#include "base/ProgressTexts.h"
+#include "base/Texts.h"
 
 TEST(ProgressFillIn, ReplacesEachMarkerByItsArgumentOnce) {
     struct Case {

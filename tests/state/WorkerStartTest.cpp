@@ -2,8 +2,8 @@
 
 #include <atomic>
 
-#include "common/Worker.h"
 #include "link/OperatorMessages.h"
+#include "state/Worker.h"
 
 TEST(WorkerStart, AStartedWorkerRunsAndShowsNothing) {
     RecordingMessages messages;

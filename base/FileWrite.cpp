@@ -1,4 +1,4 @@
-#include "common/FileWrite.h"
+#include "base/FileWrite.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

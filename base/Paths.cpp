@@ -1,4 +1,4 @@
-#include "common/Paths.h"
+#include "base/Paths.h"
 
 #include <unistd.h>
 

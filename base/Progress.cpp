@@ -1,6 +1,6 @@
-#include "common/Progress.h"
+#include "base/Progress.h"
 
-#include "common/Texts.h"
+#include "base/Texts.h"
 
 std::string ProgressSnapshot::text() const {
     std::string out;

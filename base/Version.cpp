@@ -1,4 +1,4 @@
-#include "common/Version.h"
+#include "base/Version.h"
 
 #include <cstdio>
 

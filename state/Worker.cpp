@@ -1,8 +1,8 @@
-#include "common/Worker.h"
+#include "state/Worker.h"
 
 #include <system_error>
 
-#include "common/Texts.h"
+#include "base/Texts.h"
 #include "link/OperatorMessages.h"
 
 bool Worker::start(std::function<void()> work) {

@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "common/Texts.h"
+#include "base/Texts.h"
 
 TEST(FillText, PlaceholdersTakeTheirArgumentsAndNothingElseChanges) {
     struct Case {

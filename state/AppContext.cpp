@@ -1,6 +1,6 @@
-#include "common/AppContext.h"
+#include "state/AppContext.h"
 
-#include "common/Paths.h"
+#include "base/Paths.h"
 
 AppContext::AppContext(OperatorMessages& m, Timing timing, std::shared_ptr<Clock> c)
     : messages(m),

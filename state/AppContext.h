@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Clock.h"
+#include "base/Clock.h"
 #include "link/Bus.h"
 #include "link/OperatorMessages.h"
 #include "link/SerialSettings.h"

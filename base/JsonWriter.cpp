@@ -1,8 +1,8 @@
-#include "common/JsonWriter.h"
+#include "base/JsonWriter.h"
 
 #include <cmath>
 
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 
 namespace {
 

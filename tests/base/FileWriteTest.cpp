@@ -9,8 +9,8 @@
 
 #include "acquisition/RecordExport.h"
 #include "acquisition/RecordImport.h"
+#include "base/FileWrite.h"
 #include "calibration/CalibrationReport.h"
-#include "common/FileWrite.h"
 #include "config/ParameterFile.h"
 #include "tests/support/FailingWrites.h"
 #include "tests/support/TestBus.h"

@@ -1,12 +1,12 @@
 #pragma once
-// Every template a progress line is made of (common/Progress.h). %1, %2, ... stand for the
+// Every template a progress line is made of (base/Progress.h). %1, %2, ... stand for the
 // arguments given with the template; the window translates the template in the context
 // "Progress" (lupdate reads KORV_TR_NOOP) and then fills it in, so each is one complete phrase
 // of the operator's.
 
 #include <array>
 
-#include "common/Texts.h"
+#include "base/Texts.h"
 
 namespace progress_text {
 

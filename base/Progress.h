@@ -2,7 +2,7 @@
 // What a long operation is doing now: written by its worker, read by the window (the wait
 // dialog polls it every 100 ms, the status bar for the ordinary search).
 //
-// A line is made of parts, each a template from common/ProgressTexts.h with its arguments
+// A line is made of parts, each a template from base/ProgressTexts.h with its arguments
 // (%1, %2, ... in the template), so the window can translate the template before filling it in;
 // text() is the line filled in as it stands, for the command line and the tests.
 //

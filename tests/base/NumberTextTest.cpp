@@ -1,4 +1,4 @@
-#include "common/NumberText.h"
+#include "base/NumberText.h"
 
 #include <gtest/gtest.h>
 #include <locale.h>

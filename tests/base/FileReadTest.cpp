@@ -1,4 +1,4 @@
-#include "common/FileRead.h"
+#include "base/FileRead.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "common/Clock.h"
+#include "base/Clock.h"
 
 #include <thread>
 
