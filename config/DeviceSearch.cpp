@@ -28,6 +28,14 @@ ExchangeResult poll(AppContext& ctx, int address, int waitMs, LineFaults& faults
     return r;
 }
 
+// An answer into a buffer of the parameter block: never more than the buffer holds, whatever
+// the line delivered.
+template <std::size_t N>
+void keepAnswer(const ExchangeResult& r, std::array<std::uint8_t, N>& buffer) {
+    static_assert(N >= reg::kBlockAnswerLength, "the buffer must hold a whole block answer");
+    std::copy_n(r.answer.begin(), std::min(r.answer.size(), N), buffer.begin());
+}
+
 // Register 3 (the device's own address) is zero in a missing answer.
 bool hasContent(const ExchangeResult& r) {
     return r.answer.size() > 4 && (r.answer[3] != 0 || r.answer[4] != 0);
@@ -67,8 +75,8 @@ SearchOutcome ScanFirstDevice(AppContext& ctx, SearchState& st) {
         // back into the device.
         if (!hasContent(r) || !r.crcOk())
             continue;
-        std::copy(r.answer.begin(), r.answer.end(), st.ResponseBuffer.begin());
-        std::copy(r.answer.begin(), r.answer.end(), out.block.begin());
+        keepAnswer(r, st.ResponseBuffer);
+        keepAnswer(r, out.block);
         st.SearchDone = 1;
         out.complete = true;
         return out;
@@ -106,7 +114,7 @@ SearchOutcome ScanAllDevices(AppContext& ctx, SearchState& st) {
             continue;
         // Only a valid answer may become the block shown (and written back by a download).
         if (r.crcOk()) {
-            std::copy(r.answer.begin(), r.answer.end(), st.LastBlock.begin());
+            keepAnswer(r, st.LastBlock);
             ctx.OnlineTable[static_cast<std::size_t>(a - 1)] = 1;
             ++online;
         }
