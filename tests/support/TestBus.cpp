@@ -31,7 +31,23 @@ TestBus::TestBus(std::vector<int> addresses, double scale, int baud, double late
       ctx(messages, testTiming(scale), std::move(clock)) {}
 
 TestBus::TestBus(SimBus::Options options, double scale)
-    : sim(options), ctx(messages, testTiming(scale)), baud(options.baud) {}
+    : sim(options), ctx(messages, testTiming(scale)), baud(options.baud), lineClock(options.clock) {
+    if (options.clock)
+        ctx.bus.attachLine(sim.line(), options.clock);
+}
+
+SimBus::Options TestBus::inProcess(std::vector<int> addresses, int baud, double latencyMs) {
+    SimBus::Options o = simOptions(std::move(addresses), baud, latencyMs);
+    auto clock = std::make_shared<FakeClock>(makeLocalTime(2024, 12, 7, 9, 0));
+    // Far from the epoch, as a machine's steady clock is: "never" lies well behind.
+    clock->advance(std::chrono::hours(1));
+    o.clock = std::move(clock);
+    return o;
+}
+
+std::chrono::steady_clock::time_point TestBus::now() const {
+    return lineClock ? lineClock->steadyNow() : std::chrono::steady_clock::now();
+}
 
 SerialSettings TestBus::settings() const {
     SerialSettings s;
