@@ -62,6 +62,13 @@ void TestBus::open() {
     messages.clear();
 }
 
+void TestBus::pass(std::chrono::milliseconds d) {
+    if (auto* fake = dynamic_cast<FakeClock*>(lineClock.get()))
+        fake->advance(d);
+    else
+        std::this_thread::sleep_for(d);
+}
+
 std::vector<std::pair<int, int>> requestOrder(const SimBus& sim) {
     std::vector<std::pair<int, int>> out;
     for (const auto& f : sim.framesReceived())

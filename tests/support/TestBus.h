@@ -31,6 +31,8 @@ struct TestBus {
                                      double latencyMs = 1.0);
     // The steady time of the bus: the line's clock when in-process, else the steady clock.
     std::chrono::steady_clock::time_point now() const;
+    // Lets time pass: the in-process line's clock moves on, a terminal's test sleeps.
+    void pass(std::chrono::milliseconds d);
 
     SerialSettings settings() const;
     // Opens the context's port on the simulator (its message is then cleared).
