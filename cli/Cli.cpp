@@ -660,8 +660,11 @@ int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
         o.addresses = *line.simulate;
         o.baud = line.settings.BaudRate;
         o.latencyMs = 5.0 * timing.scale;
+        o.clock = setup.lineClock;
         sim = std::make_unique<SimBus>(o);
         line.settings.PortName = sim->portPath();
+        if (o.clock)
+            ctx.bus.attachLine(sim->line(), o.clock);
     }
 
     if (needsPort) {

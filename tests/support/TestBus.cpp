@@ -38,11 +38,15 @@ TestBus::TestBus(SimBus::Options options, double scale)
 
 SimBus::Options TestBus::inProcess(std::vector<int> addresses, int baud, double latencyMs) {
     SimBus::Options o = simOptions(std::move(addresses), baud, latencyMs);
+    o.clock = lineClockOfItsOwn();
+    return o;
+}
+
+std::shared_ptr<FakeClock> TestBus::lineClockOfItsOwn() {
     auto clock = std::make_shared<FakeClock>(makeLocalTime(2024, 12, 7, 9, 0));
     // Far from the epoch, as a machine's steady clock is: "never" lies well behind.
     clock->advance(std::chrono::hours(1));
-    o.clock = std::move(clock);
-    return o;
+    return clock;
 }
 
 std::chrono::steady_clock::time_point TestBus::now() const {

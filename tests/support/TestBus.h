@@ -29,6 +29,8 @@ struct TestBus {
     // simulated devices takes real time.
     static SimBus::Options inProcess(std::vector<int> addresses, int baud = 115200,
                                      double latencyMs = 1.0);
+    // A fresh fake clock for an in-process line.
+    static std::shared_ptr<FakeClock> lineClockOfItsOwn();
     // The steady time of the bus: the line's clock when in-process, else the steady clock.
     std::chrono::steady_clock::time_point now() const;
     // Lets time pass: the in-process line's clock moves on, a terminal's test sleeps.
