@@ -663,8 +663,9 @@ int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
         o.clock = setup.lineClock;
         sim = std::make_unique<SimBus>(o);
         line.settings.PortName = sim->portPath();
-        if (o.clock)
-            ctx.bus.attachLine(sim->line(), o.clock);
+    }
+    if (const auto onClock = sim ? sim->line() : setup.line; onClock && setup.lineClock) {
+        ctx.bus.attachLine(onClock, setup.lineClock);
     }
 
     if (needsPort) {

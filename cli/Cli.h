@@ -8,15 +8,17 @@
 
 #include "cli/Run.h"
 #include "common/Clock.h"
+#include "link/InProcessLine.h"
 
 struct CliSetup {
     cli::Streams streams;
     // Above 0: every wait of the bus shrunk by this factor, whatever the port (tests only; the
     // command line allows --time-scale with a simulated bus alone).
     double timeScale = 0.0;
-    // Set: a --simulate bus is in-process on this clock, and every wait of the bus passes on it
-    // (tests only).
+    // Set: a --simulate bus is in-process on this clock, and every wait of the bus passes on it;
+    // so does a --port naming `line` (tests only).
     std::shared_ptr<Clock> lineClock;
+    std::shared_ptr<InProcessLine> line;
 };
 
 // `words` without the program's name. One run at a time.
