@@ -225,6 +225,20 @@ const SimDevice* SimBus::find(int address) const {
     return nullptr;
 }
 
+std::optional<std::vector<std::uint8_t>> SimBus::takeRequest(std::vector<std::uint8_t>& buf) {
+    const std::size_t len = requestLength(buf);
+    if (len == 0 || buf.size() < len)
+        return std::nullopt;
+    std::vector<std::uint8_t> frame(buf.begin(), buf.begin() + static_cast<long>(len));
+    buf.erase(buf.begin(), buf.begin() + static_cast<long>(len));
+    return frame;
+}
+
+bool SimBus::hangUpDue() const {
+    std::lock_guard lock(mutex_);
+    return hangUpAt_ != 0 && framesSeen_ >= hangUpAt_;
+}
+
 void SimBus::readLoop() {
     std::vector<std::uint8_t> buf;
     auto lastByte = std::chrono::steady_clock::now();
@@ -249,19 +263,9 @@ void SimBus::readLoop() {
             }
         }
         // Take every complete request off the front of the buffer.
-        for (;;) {
-            const std::size_t len = requestLength(buf);
-            if (len == 0 || buf.size() < len)
-                break;
-            std::vector<std::uint8_t> frame(buf.begin(), buf.begin() + static_cast<long>(len));
-            buf.erase(buf.begin(), buf.begin() + static_cast<long>(len));
-            handleFrame(frame, lastByte);
-            bool hangUpNow = false;
-            {
-                std::lock_guard lock(mutex_);
-                hangUpNow = hangUpAt_ != 0 && framesSeen_ >= hangUpAt_;
-            }
-            if (hangUpNow) {
+        while (const auto frame = takeRequest(buf)) {
+            handleFrame(*frame, lastByte);
+            if (hangUpDue()) {
                 closeLine();
                 return;
             }
@@ -359,6 +363,18 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
     queueCv_.notify_all();
 }
 
+std::size_t SimBus::nextPiece(std::size_t left, std::chrono::steady_clock::time_point& t,
+                              std::chrono::steady_clock::time_point& handed,
+                              std::chrono::steady_clock::time_point lastHanded,
+                              std::minstd_rand& rng) const {
+    const std::size_t k = options_.chunks ? std::min<std::size_t>(left, 1 + rng() % 8) : 1;
+    t += byteTime() * static_cast<long>(k);
+    handed = t;
+    if (options_.chunks)
+        handed = std::max(t, lastHanded + std::chrono::milliseconds(1 + rng() % 16));
+    return k;
+}
+
 void SimBus::writeLoop() {
     auto lineFree = std::chrono::steady_clock::now();
     auto lastHanded = lineFree;
@@ -382,12 +398,7 @@ void SimBus::writeLoop() {
         auto t = std::max(s.at, lineFree);
         auto handed = t;
         for (std::size_t i = 0; i < s.bytes.size() && !stopping_;) {
-            const std::size_t k =
-                options_.chunks ? std::min<std::size_t>(s.bytes.size() - i, 1 + rng() % 8) : 1;
-            t += byteTime() * static_cast<long>(k);
-            handed = t;
-            if (options_.chunks)
-                handed = std::max(t, lastHanded + std::chrono::milliseconds(1 + rng() % 16));
+            const std::size_t k = nextPiece(s.bytes.size() - i, t, handed, lastHanded, rng);
             if (!s.echo)
                 lineBusyUntil_ = t.time_since_epoch().count();
             std::this_thread::sleep_until(handed);
@@ -419,12 +430,7 @@ bool SimBus::lineWrite(const std::uint8_t* data, std::size_t n,
         inBuf_.clear();  // a fragment: silence
     inBuf_.insert(inBuf_.end(), data, data + n);
     inLastByte_ = at;
-    for (;;) {
-        const std::size_t len = requestLength(inBuf_);
-        if (len == 0 || inBuf_.size() < len)
-            break;
-        std::vector<std::uint8_t> frame(inBuf_.begin(), inBuf_.begin() + static_cast<long>(len));
-        inBuf_.erase(inBuf_.begin(), inBuf_.begin() + static_cast<long>(len));
+    while (const auto frame = takeRequest(inBuf_)) {
         // What the writer thread would have begun to send by now.
         auto busy = busyRead_;
         for (const Piece& p : timeline_) {
@@ -434,13 +440,8 @@ bool SimBus::lineWrite(const std::uint8_t* data, std::size_t n,
                 busy = std::max(busy, p.sent);
         }
         lineBusyUntil_ = busy.time_since_epoch().count();
-        handleFrame(frame, at);
-        bool hangUpNow = false;
-        {
-            std::lock_guard lock(mutex_);
-            hangUpNow = hangUpAt_ != 0 && framesSeen_ >= hangUpAt_;
-        }
-        if (hangUpNow) {
+        handleFrame(*frame, at);
+        if (hangUpDue()) {
             gone_ = true;
             running_ = false;
             break;
@@ -461,12 +462,7 @@ void SimBus::commitUpTo(std::chrono::steady_clock::time_point now) {
         auto handed = t;
         auto pieceBegun = begun;
         for (std::size_t i = 0; i < s.bytes.size();) {
-            const std::size_t k =
-                options_.chunks ? std::min<std::size_t>(s.bytes.size() - i, 1 + rng_() % 8) : 1;
-            t += byteTime() * static_cast<long>(k);
-            handed = t;
-            if (options_.chunks)
-                handed = std::max(t, lastHanded_ + std::chrono::milliseconds(1 + rng_() % 16));
+            const std::size_t k = nextPiece(s.bytes.size() - i, t, handed, lastHanded_, rng_);
             timeline_.push_back({handed, t, pieceBegun, k, s.echo});
             timelineBytes_.insert(timelineBytes_.end(), s.bytes.begin() + static_cast<long>(i),
                                   s.bytes.begin() + static_cast<long>(i + k));

@@ -116,6 +116,16 @@ private:
     void writeLoop();
     std::chrono::steady_clock::time_point now() const;
     std::chrono::microseconds fragmentGap() const;
+    // The complete request at the front of `buf`, taken off it.
+    static std::optional<std::vector<std::uint8_t>> takeRequest(std::vector<std::uint8_t>& buf);
+    // The line is to hang up now (hangUpAfter).
+    bool hangUpDue() const;
+    // The next piece of an answer with `left` bytes to go: its length; `t` moves to its last
+    // bit, `handed` to when the adapter hands it over (after the one before, at `lastHanded`).
+    std::size_t nextPiece(std::size_t left, std::chrono::steady_clock::time_point& t,
+                          std::chrono::steady_clock::time_point& handed,
+                          std::chrono::steady_clock::time_point lastHanded,
+                          std::minstd_rand& rng) const;
     // The in-process line: what the reader and writer threads do, at the clock's times.
     bool lineWrite(const std::uint8_t* data, std::size_t n,
                    std::chrono::steady_clock::time_point at);
