@@ -1,7 +1,8 @@
 // Every operation that uses the bus against every fault the simulator can play, with shrunken
 // timing, in both response time-out modes: no crash, no wait past the operation's deadlines, the
 // operator's messages exactly, no value taken from the wrong answer, no success reported for a
-// failure.
+// failure. The line is in-process: its clock moves only as the bus waits, so every fault lands
+// at the same point of the operation on every run, however loaded the machine.
 //
 // Device 1 carries the fault, device 2 is healthy; both are online. A stream of bytes jams the
 // whole line (device 2's answer waits behind it), a hang-up kills it before the operation or
@@ -45,8 +46,8 @@ const Fault kFaults[] = {
     {"bad CRC", Effect::DeviceLost, {.badCrc = true}, -1},
     {"short answer", Effect::DeviceLost, {.shortAnswer = true}, -1},
     {"garbage", Effect::DeviceLost, {.garbage = true}, -1},
-    // Past every window of the matrix (wire time + 20 ms at most), by a margin a loaded
-    // machine's scheduling cannot eat: it arrives during a later exchange or wait.
+    // Past every window of the matrix (wire time + 20 ms at most): it arrives during a later
+    // exchange or wait.
     {"late answer", Effect::DeviceLost, {.lateMs = 45}, -1},
     {"exception answer", Effect::DeviceLost, {.refuse = true}, -1},
     // Outlasts every operation; the healthy device's answer waits behind it.
@@ -81,7 +82,8 @@ struct Rig {
         started = bus.now();
     }
 
-    // The operation ended within its deadlines (plus room for a loaded machine).
+    // The operation ended within its deadlines (plus the room the answers' pieces may take),
+    // on the line's clock.
     void endedWithin(double budgetMs) const {
         const double took = std::chrono::duration<double, std::milli>(bus.now() - started).count();
         EXPECT_LE(took, budgetMs * 1.2 + 400.0) << "took " << took << " ms";
