@@ -660,8 +660,12 @@ int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
         o.addresses = *line.simulate;
         o.baud = line.settings.BaudRate;
         o.latencyMs = 5.0 * timing.scale;
+        o.clock = setup.lineClock;
         sim = std::make_unique<SimBus>(o);
         line.settings.PortName = sim->portPath();
+    }
+    if (const auto onClock = sim ? sim->line() : setup.line; onClock && setup.lineClock) {
+        ctx.bus.attachLine(onClock, setup.lineClock);
     }
 
     if (needsPort) {

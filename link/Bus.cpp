@@ -111,7 +111,7 @@ double Bus::msSinceCreated(SteadyClock::time_point t) const {
 
 void Bus::noteDropped(const std::vector<std::uint8_t>& bytes, std::uint8_t exchangeAddress) {
     if (!bytes.empty())
-        frames_.push_back(makeFrame(msSinceCreated(SteadyClock::now()), FrameDirection::Received,
+        frames_.push_back(makeFrame(msSinceCreated(now()), FrameDirection::Received,
                                     exchangeAddress, bytes.data(), bytes.size(),
                                     FrameOutcome::Discarded, -1.0));
 }
@@ -198,8 +198,8 @@ int Bus::send(const std::vector<std::uint8_t>& request) {
         const int ok = port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
         if (ok)
             noteSent(frame);
-        frames_.push_back(makeFrame(msSinceCreated(SteadyClock::now()), FrameDirection::Sent,
-                                    frame[0], frame.data(), frame.size(),
+        frames_.push_back(makeFrame(msSinceCreated(now()), FrameDirection::Sent, frame[0],
+                                    frame.data(), frame.size(),
                                     ok ? FrameOutcome::NotRead : FrameOutcome::Failed, -1.0));
         return ok;
     });
@@ -230,8 +230,8 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
     port_.DiscardInput(&dropped);
     noteDropped(dropped, address);
     const auto txAt = frames_.size();
-    frames_.push_back(makeFrame(msSinceCreated(SteadyClock::now()), FrameDirection::Sent, address,
-                                frame.data(), frame.size(), FrameOutcome::Failed, -1.0));
+    frames_.push_back(makeFrame(msSinceCreated(now()), FrameDirection::Sent, address, frame.data(),
+                                frame.size(), FrameOutcome::Failed, -1.0));
     if (!port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size())))
         return result;  // the write has reported why; the port is closed
     result.sent = true;
@@ -239,8 +239,11 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
     frames_[txAt].timeMs = msSinceCreated(sent);
     Window window = answerWindow(sent, frame.size(), answerLength, waitMs, responseTimeoutMs);
     if (!timing_.earlyReturn && responseTimeoutMs == SerialSettings::kClassicResponseTimeout) {
-        std::this_thread::sleep_for(timing_.scaled(waitMs));
-        window.deadline = SteadyClock::now() + timing_.readTimeout(answerLength);
+        if (clock_)
+            clock_->sleepUntilSteady(now() + timing_.scaled(waitMs), refusingNever_);
+        else
+            std::this_thread::sleep_for(timing_.scaled(waitMs));
+        window.deadline = now() + timing_.readTimeout(answerLength);
     }
 
     AnswerMatcher match(address, function, answerLength);
@@ -266,7 +269,7 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
             : std::max<SteadyClock::duration>(pieceGap,
                                               std::chrono::milliseconds(responseTimeoutMs));
     result.ioOk = port_.ReadUntil(rx, [&](const std::vector<std::uint8_t>& r) {
-        const auto now = SteadyClock::now();
+        const auto now = this->now();
         if (r.size() > (arrivals.empty() ? 0 : arrivals.back().first))
             arrivals.emplace_back(r.size(), now);
         if (!echoKnown) {
@@ -316,7 +319,7 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
         const SteadyClock::time_point pieces = std::min(cap, port_.lastByteAt() + quietEnd);
         return CSerialPort::ReadWait{false, std::max(window.deadline, pieces)};
     });
-    lastExchangeEnd_ = SteadyClock::now();
+    lastExchangeEnd_ = now();
     if (echoLength > 0)
         frames_.push_back(makeFrame(msSinceCreated(arrivals.front().second),
                                     FrameDirection::Received, address, rx.data(), echoLength,
@@ -345,7 +348,7 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
 }
 
 SteadyClock::time_point Bus::noteSent(const std::vector<std::uint8_t>& frame) {
-    const auto sent = SteadyClock::now();
+    const auto sent = now();
     lastSentEnd_ =
         sent + Timing::wireTime(frame.size(), port_.baudRate(), port_.bitsPerCharacter());
     lastSent_ = frame;
@@ -364,7 +367,7 @@ void Bus::noteReceived(
             return;
         auto at = std::find_if(arrivals.begin(), arrivals.end(),
                                [to](const auto& a) { return a.first >= to; });
-        const auto when = at != arrivals.end() ? at->second : SteadyClock::now();
+        const auto when = at != arrivals.end() ? at->second : now();
         frames_.push_back(makeFrame(
             msSinceCreated(when), FrameDirection::Received, address, rx.data() + from, to - from,
             outcome, std::chrono::duration<double, std::milli>(when - sent).count()));
@@ -392,7 +395,7 @@ bool Bus::awaitLateAnswers(std::uint16_t key) {
         return true;
     const auto until = it->second;
     lateUntil_.erase(it);
-    if (SteadyClock::now() >= until)
+    if (now() >= until)
         return true;
     std::vector<std::uint8_t> dropped;
     const int ok = port_.ReadUntil(dropped, [until](const std::vector<std::uint8_t>&) {
@@ -407,7 +410,7 @@ bool Bus::awaitLateAnswers(std::uint16_t key) {
 // that never falls quiet gets the request after two silences all the same.
 bool Bus::awaitSilence(std::uint8_t address) {
     const auto silence = port_.interFrameSilence();
-    const auto now = SteadyClock::now();
+    const auto now = this->now();
     auto since = std::max(port_.lastByteAt(), lastSentEnd_);
     std::vector<std::uint8_t> dropped;
     if (port_.InputWaiting() > 0) {
@@ -454,7 +457,25 @@ void Bus::refuseNewExchanges(bool on) {
     refusing_ = on;
 }
 
+void Bus::attachLine(std::shared_ptr<InProcessLine> line, std::shared_ptr<Clock> clock) {
+    std::lock_guard lock(mutex_);
+    clock_ = clock;
+    created_ = clock->steadyNow();
+    port_.attachLine(std::move(line), std::move(clock));
+}
+
 bool Bus::pause(int ms, const std::atomic<int>* cancel) const {
+    if (clock_) {
+        // In steps, as below: a cancel from another thread is seen at the next one.
+        const auto until = now() + timing().scaled(ms);
+        while (now() < until) {
+            if ((cancel && cancel->load()) || refusing_.load())
+                return false;
+            clock_->sleepUntilSteady(std::min(until, now() + std::chrono::milliseconds(20)),
+                                     refusingNever_);
+        }
+        return !(cancel && cancel->load()) && !refusing_.load();
+    }
     const auto until = std::chrono::steady_clock::now() + timing().scaled(ms);
     while (std::chrono::steady_clock::now() < until) {
         if ((cancel && cancel->load()) || refusing_.load())

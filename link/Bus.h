@@ -36,6 +36,7 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -137,6 +138,10 @@ public:
     void refuseNewExchanges(bool on);
     bool refusingNewExchanges() const { return refusing_.load(); }
 
+    // Tests: the port opens `line` by its name, and every time of the bus (deadlines, silences,
+    // guards, store waits, frame times) is read and waited for on `clock`. Set before any use.
+    void attachLine(std::shared_ptr<InProcessLine> line, std::shared_ptr<Clock> clock);
+
 private:
     struct Window {
         CSerialPort::Clock::time_point deadline;
@@ -181,7 +186,10 @@ private:
     bool lineEchoes_ = false;  // learnt since Open: our requests come back to us
     std::atomic<CSerialPort::State> state_{CSerialPort::State::NeverOpened};
     std::atomic<bool> refusing_{false};
-    const CSerialPort::Clock::time_point created_ = CSerialPort::Clock::now();
+    std::shared_ptr<Clock> clock_;  // null: the steady clock itself
+    CSerialPort::Clock::time_point now() const { return port_.now(); }
+    const std::atomic<int> refusingNever_{0};  // a stop flag for clock waits that has none
+    CSerialPort::Clock::time_point created_ = CSerialPort::Clock::now();
     std::vector<BusFrame> frames_;  // of the exchange under way; guarded by mutex_
 
     mutable std::mutex healthMutex_;

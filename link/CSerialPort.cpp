@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <regex>
@@ -108,6 +109,12 @@ void CSerialPort::closeDescriptor() {
         fd_ = -1;
     }
     tcp_ = false;
+    inProcess_ = false;
+}
+
+void CSerialPort::attachLine(std::shared_ptr<InProcessLine> line, std::shared_ptr<::Clock> clock) {
+    line_ = std::move(line);
+    clock_ = std::move(clock);
 }
 
 int CSerialPort::Open(const SerialSettings& settings) {
@@ -136,6 +143,13 @@ int CSerialPort::Open(const SerialSettings& settings) {
     };
 
     path_ = path;
+    if (line_ && settings.PortName == line_->name()) {
+        if (!line_->present())
+            return fail(ENOENT);
+        inProcess_ = true;
+        takeWireSettings(settings);
+        return opened();
+    }
     if (isTcpPortName(settings.PortName)) {
         std::string why;
         return connectLine(settings, why) ? opened() : failWith(why);
@@ -210,13 +224,17 @@ bool CSerialPort::connectLine(const SerialSettings& settings, std::string& failu
     tcp_ = true;
     // The device server's serial side runs at the operator's settings: the deadlines count its
     // wire time, no termios is set here.
+    takeWireSettings(settings);
+    return true;
+}
+
+void CSerialPort::takeWireSettings(const SerialSettings& settings) {
     bool known = false;
     speedFor(settings.BaudRate, known);
     baudRate_ = known ? settings.BaudRate : 9600;
     bitsPerCharacter_ = 1 + (settings.DataBits == 7 ? 7 : 8) +
                         (settings.Parity == "Odd parity" || settings.Parity == "even parity") +
                         (settings.StopBits == "1" ? 1 : 2);
-    return true;
 }
 
 // What the driver really runs: a rate outside the list (or a refused one) kept the old rate.
@@ -283,6 +301,13 @@ void CSerialPort::clearInterrupt() {
 }
 
 void CSerialPort::DiscardInput(std::vector<std::uint8_t>* dropped) {
+    if (inProcess_) {
+        std::vector<std::uint8_t> all;
+        line_->read(all, 65536, now());
+        if (dropped)
+            dropped->insert(dropped->end(), all.begin(), all.end());
+        return;
+    }
     if (fd_ < 0)
         return;
     // A socket has no flush: what is waiting is read and dropped. Bounded, so a device that
@@ -303,6 +328,8 @@ void CSerialPort::DiscardInput(std::vector<std::uint8_t>* dropped) {
 }
 
 std::size_t CSerialPort::InputWaiting() const {
+    if (inProcess_)
+        return line_->waiting(now());
     int n = 0;
     if (fd_ < 0 || ::ioctl(fd_, FIONREAD, &n) != 0 || n < 0)
         return 0;
@@ -314,6 +341,12 @@ int CSerialPort::Write(const std::uint8_t* buffer, std::uint32_t n) {
         return 0;
     if (state_ == State::NeverOpened) {
         messages_.show(kWriteNotOpen);
+        return 0;
+    }
+    if (inProcess_) {
+        if (line_->write(buffer, n, now()))
+            return 1;
+        failIo(false, EIO);
         return 0;
     }
     const auto deadline = Clock::now() + timing_.writeTimeout(n);
@@ -344,6 +377,8 @@ int CSerialPort::Write(const std::uint8_t* buffer, std::uint32_t n) {
 }
 
 CSerialPort::Wait CSerialPort::waitReadable(Clock::time_point until) {
+    if (inProcess_)
+        return waitOnLine(until);
     for (;;) {
         pollfd p[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
         const int pr = ::poll(p, wakeFd_ >= 0 ? 2 : 1, remainingMs(until));
@@ -364,11 +399,44 @@ CSerialPort::Wait CSerialPort::waitReadable(Clock::time_point until) {
     }
 }
 
+// The in-process line: the clock moves to the next byte or to `until`, whichever is sooner.
+CSerialPort::Wait CSerialPort::waitOnLine(Clock::time_point until) {
+    static const std::atomic<int> kGoOn{0};
+    for (;;) {
+        pollfd wake{wakeFd_, POLLIN, 0};
+        if (wakeFd_ >= 0 && ::poll(&wake, 1, 0) > 0)
+            return Wait::Interrupted;
+        const auto t = now();
+        if (!line_->present()) {
+            failIo(true, EIO);
+            return Wait::Failed;
+        }
+        if (line_->waiting(t) > 0)
+            return Wait::Readable;
+        if (t >= until)
+            return Wait::TimedOut;
+        clock_->sleepUntilSteady(std::min(until, line_->nextEvent(t)), kGoOn);
+    }
+}
+
 bool CSerialPort::readChunk(std::vector<std::uint8_t>* keep) {
+    if (inProcess_) {
+        std::vector<std::uint8_t> chunk;
+        if (!line_->read(chunk, 512, now())) {
+            failIo(true, EIO);
+            return false;
+        }
+        if (!chunk.empty()) {
+            lastByteAt_ = now();
+            if (keep)
+                keep->insert(keep->end(), chunk.begin(), chunk.end());
+        }
+        return true;
+    }
     std::uint8_t chunk[512];
     const ssize_t r = ::read(fd_, chunk, sizeof chunk);
     if (r > 0) {
-        lastByteAt_ = Clock::now();
+        lastByteAt_ = now();
         if (keep)
             keep->insert(keep->end(), chunk, chunk + r);
         return true;
@@ -412,7 +480,7 @@ int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received,
     for (;;) {
         const ReadWait w = look(received);
         // A time-out is no failure: the read itself succeeded with what arrived.
-        if (w.done || Clock::now() >= w.until)
+        if (w.done || now() >= w.until)
             return 1;
         if (!awaitBytes(w.until, &received))
             return 0;
@@ -425,7 +493,7 @@ int CSerialPort::DiscardUntilQuiet(Clock::duration quiet, Clock::time_point quie
         return 0;
     for (;;) {
         const auto until = std::min(quietSince + quiet, limit);
-        if (Clock::now() >= until)
+        if (now() >= until)
             return 1;
         const auto lastBefore = lastByteAt_;
         if (!awaitBytes(until, dropped))
@@ -437,7 +505,7 @@ int CSerialPort::DiscardUntilQuiet(Clock::duration quiet, Clock::time_point quie
 
 int CSerialPort::Read(std::uint8_t* buffer, std::uint32_t n) {
     std::vector<std::uint8_t> received;
-    const int ok = ReadUntil(received, Clock::now() + timing_.readTimeout(n),
+    const int ok = ReadUntil(received, now() + timing_.readTimeout(n),
                              [n](const std::vector<std::uint8_t>& r) { return r.size() >= n; });
     if (ok && !received.empty())  // nothing arrived: the caller's buffer stays as it was
         std::memcpy(buffer, received.data(), std::min<std::size_t>(received.size(), n));

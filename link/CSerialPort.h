@@ -16,10 +16,13 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/Clock.h"
 #include "base/Texts.h"
+#include "link/InProcessLine.h"
 #include "link/OperatorMessages.h"
 #include "link/SerialSettings.h"
 #include "link/Timing.h"
@@ -40,6 +43,11 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
 
     void setTiming(const Timing& timing) { timing_ = timing; }
+    // Tests: an Open of `line`'s name talks to it instead of a descriptor, and every time of the
+    // port is read on `clock`, whose steady time the waits move on. Set before the first Open.
+    void attachLine(std::shared_ptr<InProcessLine> line, std::shared_ptr<::Clock> clock);
+    // The steady time the port's deadlines are points of.
+    Clock::time_point now() const { return clock_ ? clock_->steadyNow() : Clock::now(); }
 
     // 1 = opened, 0 = failed; shows its message in both cases.
     int Open(const SerialSettings& settings);
@@ -105,6 +113,9 @@ public:
 private:
     enum class Wait { Readable, TimedOut, Interrupted, Failed };
     Wait waitReadable(Clock::time_point until);
+    Wait waitOnLine(Clock::time_point until);
+    // The rate and character length the deadlines count with, where no driver is asked.
+    void takeWireSettings(const SerialSettings& settings);
     // Reads what is waiting (into `keep` when given); false when the line failed (reported, port
     // closed).
     bool readChunk(std::vector<std::uint8_t>* keep);
@@ -128,4 +139,7 @@ private:
     int baudRate_ = 9600;
     int bitsPerCharacter_ = 10;
     Clock::time_point lastByteAt_{};
+    std::shared_ptr<InProcessLine> line_;
+    std::shared_ptr<::Clock> clock_;
+    bool inProcess_ = false;  // open on line_
 };

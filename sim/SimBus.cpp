@@ -102,9 +102,55 @@ bool parseFault(const std::string& text, std::map<int, SimFaults>& all) {
     return true;
 }
 
+class SimBus::Line : public InProcessLine {
+public:
+    Line(SimBus* owner, std::string name) : owner_(owner), name_(std::move(name)) {}
+    const std::string& name() const override { return name_; }
+    bool present() const override {
+        std::lock_guard lock(mutex_);
+        return owner_ && owner_->running_;
+    }
+    bool write(const std::uint8_t* data, std::size_t n, TimePoint at) override {
+        std::lock_guard lock(mutex_);
+        return owner_ && owner_->lineWrite(data, n, at);
+    }
+    bool read(std::vector<std::uint8_t>& out, std::size_t max, TimePoint now) override {
+        std::lock_guard lock(mutex_);
+        return owner_ && owner_->lineRead(out, max, now);
+    }
+    std::size_t waiting(TimePoint now) override {
+        std::lock_guard lock(mutex_);
+        return owner_ ? owner_->lineWaiting(now) : 0;
+    }
+    TimePoint nextEvent(TimePoint now) override {
+        std::lock_guard lock(mutex_);
+        return owner_ ? owner_->lineNextEvent(now) : now;
+    }
+    // The simulator is gone: the line stays hung up.
+    void orphan() {
+        std::lock_guard lock(mutex_);
+        owner_ = nullptr;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    SimBus* owner_;
+    const std::string name_;
+};
+
 SimBus::SimBus(Options options) : options_(std::move(options)) {
     for (int a : options_.addresses)
         devices_.push_back(std::make_unique<SimDevice>(static_cast<std::uint8_t>(a)));
+    started_ = now();
+    if (options_.clock) {
+        static std::atomic<int> lines{0};
+        portPath_ = "in-process:" + std::to_string(++lines);
+        line_ = std::make_shared<Line>(this, portPath_);
+        rng_.seed(options_.seed);
+        writerFree_ = lineFree_ = lastHanded_ = started_;
+        running_ = true;
+        return;
+    }
 
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
@@ -139,6 +185,8 @@ SimBus::SimBus(Options options) : options_(std::move(options)) {
 
 SimBus::~SimBus() {
     hangUp();
+    if (line_)
+        static_cast<Line*>(line_.get())->orphan();
     if (!options_.linkPath.empty()) {
         std::error_code ec;
         if (std::filesystem::is_symlink(options_.linkPath, ec))
@@ -151,7 +199,16 @@ std::chrono::microseconds SimBus::byteTime() const {
 }
 
 double SimBus::secondsSinceStart() const {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    return std::chrono::duration<double>(now() - started_).count();
+}
+
+std::chrono::steady_clock::time_point SimBus::now() const {
+    return options_.clock ? options_.clock->steadyNow() : std::chrono::steady_clock::now();
+}
+
+// A frame ends with 3.5 characters of silence; a shorter gap never splits one here.
+std::chrono::microseconds SimBus::fragmentGap() const {
+    return std::max<std::chrono::microseconds>(byteTime() * 4, std::chrono::milliseconds(20));
 }
 
 SimDevice* SimBus::find(int address) {
@@ -168,12 +225,24 @@ const SimDevice* SimBus::find(int address) const {
     return nullptr;
 }
 
+std::optional<std::vector<std::uint8_t>> SimBus::takeRequest(std::vector<std::uint8_t>& buf) {
+    const std::size_t len = requestLength(buf);
+    if (len == 0 || buf.size() < len)
+        return std::nullopt;
+    std::vector<std::uint8_t> frame(buf.begin(), buf.begin() + static_cast<long>(len));
+    buf.erase(buf.begin(), buf.begin() + static_cast<long>(len));
+    return frame;
+}
+
+bool SimBus::hangUpDue() const {
+    std::lock_guard lock(mutex_);
+    return hangUpAt_ != 0 && framesSeen_ >= hangUpAt_;
+}
+
 void SimBus::readLoop() {
     std::vector<std::uint8_t> buf;
     auto lastByte = std::chrono::steady_clock::now();
-    // A frame ends with 3.5 characters of silence; a shorter gap never splits one here.
-    const auto gap =
-        std::max<std::chrono::microseconds>(byteTime() * 4, std::chrono::milliseconds(20));
+    const auto gap = fragmentGap();
     while (!stopping_) {
         pollfd p{master_, POLLIN, 0};
         const int r = ::poll(&p, 1, 5);
@@ -194,19 +263,9 @@ void SimBus::readLoop() {
             }
         }
         // Take every complete request off the front of the buffer.
-        for (;;) {
-            const std::size_t len = requestLength(buf);
-            if (len == 0 || buf.size() < len)
-                break;
-            std::vector<std::uint8_t> frame(buf.begin(), buf.begin() + static_cast<long>(len));
-            buf.erase(buf.begin(), buf.begin() + static_cast<long>(len));
-            handleFrame(frame, lastByte);
-            bool hangUpNow = false;
-            {
-                std::lock_guard lock(mutex_);
-                hangUpNow = hangUpAt_ != 0 && framesSeen_ >= hangUpAt_;
-            }
-            if (hangUpNow) {
+        while (const auto frame = takeRequest(buf)) {
+            handleFrame(*frame, lastByte);
+            if (hangUpDue()) {
                 closeLine();
                 return;
             }
@@ -304,6 +363,18 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
     queueCv_.notify_all();
 }
 
+std::size_t SimBus::nextPiece(std::size_t left, std::chrono::steady_clock::time_point& t,
+                              std::chrono::steady_clock::time_point& handed,
+                              std::chrono::steady_clock::time_point lastHanded,
+                              std::minstd_rand& rng) const {
+    const std::size_t k = options_.chunks ? std::min<std::size_t>(left, 1 + rng() % 8) : 1;
+    t += byteTime() * static_cast<long>(k);
+    handed = t;
+    if (options_.chunks)
+        handed = std::max(t, lastHanded + std::chrono::milliseconds(1 + rng() % 16));
+    return k;
+}
+
 void SimBus::writeLoop() {
     auto lineFree = std::chrono::steady_clock::now();
     auto lastHanded = lineFree;
@@ -327,12 +398,7 @@ void SimBus::writeLoop() {
         auto t = std::max(s.at, lineFree);
         auto handed = t;
         for (std::size_t i = 0; i < s.bytes.size() && !stopping_;) {
-            const std::size_t k =
-                options_.chunks ? std::min<std::size_t>(s.bytes.size() - i, 1 + rng() % 8) : 1;
-            t += byteTime() * static_cast<long>(k);
-            handed = t;
-            if (options_.chunks)
-                handed = std::max(t, lastHanded + std::chrono::milliseconds(1 + rng() % 16));
+            const std::size_t k = nextPiece(s.bytes.size() - i, t, handed, lastHanded, rng);
             if (!s.echo)
                 lineBusyUntil_ = t.time_since_epoch().count();
             std::this_thread::sleep_until(handed);
@@ -348,6 +414,118 @@ void SimBus::writeLoop() {
         lineFree = t;
         lock.lock();
     }
+}
+
+bool SimBus::lineWrite(const std::uint8_t* data, std::size_t n,
+                       std::chrono::steady_clock::time_point at) {
+    std::lock_guard line(lineMutex_);
+    if (gone_)
+        return false;
+    commitUpTo(at);
+    if (options_.echo) {
+        std::lock_guard lock(queueMutex_);
+        queue_.push({at, seq_++, std::vector<std::uint8_t>(data, data + n), true});
+    }
+    if (!inBuf_.empty() && at - inLastByte_ > fragmentGap())
+        inBuf_.clear();  // a fragment: silence
+    inBuf_.insert(inBuf_.end(), data, data + n);
+    inLastByte_ = at;
+    while (const auto frame = takeRequest(inBuf_)) {
+        // What the writer thread would have begun to send by now.
+        auto busy = busyRead_;
+        for (const Piece& p : timeline_) {
+            if (p.begun > at)
+                break;
+            if (!p.echo)
+                busy = std::max(busy, p.sent);
+        }
+        lineBusyUntil_ = busy.time_since_epoch().count();
+        handleFrame(*frame, at);
+        if (hangUpDue()) {
+            gone_ = true;
+            running_ = false;
+            break;
+        }
+    }
+    return true;  // the request went out; a hang-up shows at the next look
+}
+
+void SimBus::commitUpTo(std::chrono::steady_clock::time_point now) {
+    std::lock_guard lock(queueMutex_);
+    while (!queue_.empty()) {
+        const auto begun = std::max(queue_.top().at, writerFree_);
+        if (begun > now)
+            break;
+        Scheduled s = queue_.top();
+        queue_.pop();
+        auto t = std::max(s.at, lineFree_);
+        auto handed = t;
+        auto pieceBegun = begun;
+        for (std::size_t i = 0; i < s.bytes.size();) {
+            const std::size_t k = nextPiece(s.bytes.size() - i, t, handed, lastHanded_, rng_);
+            timeline_.push_back({handed, t, pieceBegun, k, s.echo});
+            timelineBytes_.insert(timelineBytes_.end(), s.bytes.begin() + static_cast<long>(i),
+                                  s.bytes.begin() + static_cast<long>(i + k));
+            pieceBegun = handed;
+            lastHanded_ = handed;
+            i += k;
+        }
+        if (!s.echo && handed > t)
+            handoverUs_ +=
+                std::chrono::duration_cast<std::chrono::microseconds>(handed - t).count();
+        lineFree_ = t;
+        writerFree_ = handed;
+    }
+}
+
+bool SimBus::lineRead(std::vector<std::uint8_t>& out, std::size_t max,
+                      std::chrono::steady_clock::time_point now) {
+    std::lock_guard line(lineMutex_);
+    if (gone_)
+        return false;
+    commitUpTo(now);
+    std::size_t taken = 0;
+    while (!timeline_.empty() && timeline_.front().handed <= now &&
+           (taken == 0 || taken + timeline_.front().count <= max)) {
+        const Piece p = timeline_.front();
+        timeline_.pop_front();
+        out.insert(out.end(), timelineBytes_.begin(),
+                   timelineBytes_.begin() + static_cast<long>(p.count));
+        timelineBytes_.erase(timelineBytes_.begin(),
+                             timelineBytes_.begin() + static_cast<long>(p.count));
+        taken += p.count;
+        if (!p.echo)
+            busyRead_ = std::max(busyRead_, p.sent);
+    }
+    return true;
+}
+
+std::size_t SimBus::lineWaiting(std::chrono::steady_clock::time_point now) {
+    std::lock_guard line(lineMutex_);
+    if (gone_)
+        return 0;
+    commitUpTo(now);
+    std::size_t n = 0;
+    for (const Piece& p : timeline_) {
+        if (p.handed > now)
+            break;
+        n += p.count;
+    }
+    return n;
+}
+
+std::chrono::steady_clock::time_point SimBus::lineNextEvent(
+    std::chrono::steady_clock::time_point now) {
+    std::lock_guard line(lineMutex_);
+    if (gone_)
+        return now;
+    commitUpTo(now);
+    if (!timeline_.empty())
+        return timeline_.front().handed;
+    std::lock_guard lock(queueMutex_);
+    // The writer begins the next answer then; its first byte comes a little later.
+    return queue_.empty() ? std::chrono::steady_clock::time_point::max()
+                          : std::max(queue_.top().at, writerFree_);
 }
 
 void SimBus::setAppliedPressure(double value) {
@@ -376,6 +554,9 @@ void SimBus::hangUpAfter(std::size_t frames) {
 void SimBus::closeLine() {
     std::lock_guard line(lineMutex_);
     running_ = false;
+    gone_ = true;
+    timeline_.clear();
+    timelineBytes_.clear();
     if (slaveKeeper_ >= 0)
         ::close(slaveKeeper_);
     slaveKeeper_ = -1;

@@ -6,21 +6,29 @@
 // Requests: functions 0x04, 0x06 and 0x10 on registers 1..40; address 127 reaches every device
 // and gets no answer; a frame with a bad CRC or for an absent address gets silence.
 //
+// With a clock in its options the bus lives in the program instead (line()): no terminal, no
+// threads; its answers come at points of the clock's steady time, which only the waits of whoever
+// reads the line move. Same answers, same pacing, the same faults.
+//
 // Thread contract: all public calls are safe from any thread.
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <queue>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "base/Clock.h"
+#include "link/InProcessLine.h"
 #include "sim/SimDevice.h"
 
 class SimBus {
@@ -40,6 +48,8 @@ public:
         // timer), from a sequence fixed by `seed`.
         bool chunks = false;
         unsigned seed = 1;
+        // Set: the line is in-process on this clock (line()), not a terminal.
+        std::shared_ptr<Clock> clock;
     };
     struct ReceivedFrame {
         std::vector<std::uint8_t> bytes;
@@ -57,8 +67,10 @@ public:
     SimBus(const SimBus&) = delete;
     SimBus& operator=(const SimBus&) = delete;
 
-    // The terminal a master opens.
+    // The terminal a master opens (the in-process line's name with a clock).
     const std::string& portPath() const { return portPath_; }
+    // The in-process line, with a clock in the options; null otherwise.
+    std::shared_ptr<InProcessLine> line() const { return line_; }
     bool running() const { return running_; }
 
     void setAppliedPressure(double value);
@@ -85,6 +97,13 @@ public:
     std::vector<int> addresses() const;
 
 private:
+    class Line;
+    // A run of bytes as the adapter hands it over: when, and when its last bit left the line.
+    struct Piece {
+        std::chrono::steady_clock::time_point handed, sent, begun;
+        std::size_t count;
+        bool echo;
+    };
     struct Scheduled {
         std::chrono::steady_clock::time_point at;
         std::uint64_t seq;
@@ -95,6 +114,27 @@ private:
 
     void readLoop();
     void writeLoop();
+    std::chrono::steady_clock::time_point now() const;
+    std::chrono::microseconds fragmentGap() const;
+    // The complete request at the front of `buf`, taken off it.
+    static std::optional<std::vector<std::uint8_t>> takeRequest(std::vector<std::uint8_t>& buf);
+    // The line is to hang up now (hangUpAfter).
+    bool hangUpDue() const;
+    // The next piece of an answer with `left` bytes to go: its length; `t` moves to its last
+    // bit, `handed` to when the adapter hands it over (after the one before, at `lastHanded`).
+    std::size_t nextPiece(std::size_t left, std::chrono::steady_clock::time_point& t,
+                          std::chrono::steady_clock::time_point& handed,
+                          std::chrono::steady_clock::time_point lastHanded,
+                          std::minstd_rand& rng) const;
+    // The in-process line: what the reader and writer threads do, at the clock's times.
+    bool lineWrite(const std::uint8_t* data, std::size_t n,
+                   std::chrono::steady_clock::time_point at);
+    bool lineRead(std::vector<std::uint8_t>& out, std::size_t max,
+                  std::chrono::steady_clock::time_point now);
+    std::size_t lineWaiting(std::chrono::steady_clock::time_point now);
+    std::chrono::steady_clock::time_point lineNextEvent(std::chrono::steady_clock::time_point now);
+    // Puts every answer the writer would have begun by `now` on the timeline. Under lineMutex_.
+    void commitUpTo(std::chrono::steady_clock::time_point now);
     void closeLine();
     void handleFrame(const std::vector<std::uint8_t>& frame,
                      std::chrono::steady_clock::time_point arrived);
@@ -109,7 +149,7 @@ private:
     int slaveKeeper_ = -1;
     std::atomic<bool> running_{false};
     std::atomic<bool> stopping_{false};
-    const std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point started_;
 
     mutable std::mutex mutex_;  // devices, faults, frames, applied pressure
     std::vector<std::unique_ptr<SimDevice>> devices_;
@@ -134,6 +174,17 @@ private:
 
     std::thread reader_;
     std::thread writer_;
+
+    // The in-process line; all under lineMutex_.
+    std::shared_ptr<InProcessLine> line_;
+    bool gone_ = false;
+    std::vector<std::uint8_t> inBuf_;
+    std::chrono::steady_clock::time_point inLastByte_{};
+    std::deque<Piece> timeline_;
+    std::deque<std::uint8_t> timelineBytes_;
+    std::chrono::steady_clock::time_point writerFree_{}, lineFree_{}, lastHanded_{};
+    std::chrono::steady_clock::time_point busyRead_{};  // the latest piece read off the line
+    std::minstd_rand rng_;
 };
 
 // "1,7,12" -> {1, 7, 12}; nullopt for anything else (addresses 1..60, no repeats).

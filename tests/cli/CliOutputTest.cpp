@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "sim/SimControl.h"
 #include "tests/cli/CliRun.h"
 #include "tests/support/ChildProcess.h"
 
@@ -91,18 +92,18 @@ TEST(CommandLineOutput, CalibrateReportThatCannotBeMadeIsRefusedBeforeAnythingIs
 // The folder goes away during the run: the table still comes, the exit says the report failed.
 TEST(CommandLineOutput, CalibrateReportThatFailsAtTheEndStillPrintsTheTable) {
     TempDir dir;
-    const std::string tty = dir.file("tty"), control = dir.file("ctl"), out = dir.file("out");
+    const std::string control = dir.file("ctl"), out = dir.file("out");
     std::filesystem::create_directory(out);
-    ChildProcess sim({KORV_SIM_PATH, "--devices", "3", "--baud", "115200", "--latency-ms", "1",
-                      "--link", tty, "--control", control});
-    ASSERT_NE(sim.waitForLine("/"), "");
+    TestBus tb(TestBus::inProcess({3}), 0.03);
+    SimControlServer server(tb.sim, control);
+    const std::string tty = tb.sim.portPath();
     const std::string hook = std::string("'") + KORV_SIM_PATH + " --control " + control +
                              " --set-pressure {target} && rm -rf " + out + " && echo x > " + out +
                              "'";
     const std::string args = "--port " + tty +
                              " calibrate --points 2 --range 0 1.6 --dot 0.000 --apply " + hook +
                              " --report " + out + "/cal.csv";
-    const CliRun r = cliLine(args, dir);
+    const CliRun r = cliLine(args, dir, tb);
     EXPECT_EQ(r.code, 3);
     EXPECT_EQ(r.out.rfind("address\treading1\treading2\tK\tB", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("\tverified\n"), std::string::npos) << r.out;
@@ -114,7 +115,7 @@ TEST(CommandLineOutput, CalibrateReportThatFailsAtTheEndStillPrintsTheTable) {
         std::string("'") + KORV_SIM_PATH + " --control " + control + " --set-pressure {target}'";
     const CliRun ok = cliLine("--port " + tty + " calibrate --points 2 --range 0 1.6 --dot 0.000 " +
                                   "--apply " + keep + " --report " + out + "/cal.csv",
-                              dir);
+                              dir, tb);
     EXPECT_EQ(ok.code, 0) << ok.err;
     EXPECT_FALSE(readFileBytes(out + "/cal.csv").empty());
 }

@@ -15,16 +15,16 @@
 // echoes every write but keeps its registers, so only its verification can catch it.
 TEST(CommandLineProduction, CalibrateWithAnApplyHookWritesAndVerifiesEveryDevice) {
     TempDir dir;
-    const std::string tty = dir.file("tty"), control = dir.file("ctl");
-    ChildProcess sim({KORV_SIM_PATH, "--devices", "3,7", "--baud", "115200", "--latency-ms", "1",
-                      "--link", tty, "--control", control, "--fault", "7:ignore-writes"});
-    ASSERT_NE(sim.waitForLine("/"), "");
+    const std::string control = dir.file("ctl");
+    TestBus tb(TestBus::inProcess({3, 7}), 0.03);
+    tb.sim.setFaults(7, {.ignoreWrites = true});
+    SimControlServer server(tb.sim, control);
     const std::string hook =
         std::string("'") + KORV_SIM_PATH + " --control " + control + " --set-pressure {target}'";
-    const CliRun r =
-        cliLine("--port " + tty + " --json calibrate --points 3 --range 0 1.6 --dot 0.000" +
-                    " --apply " + hook + " --report " + dir.file("cal.csv"),
-                dir);
+    const CliRun r = cliLine("--port " + tb.sim.portPath() +
+                                 " --json calibrate --points 3 --range 0 1.6 --dot 0.000" +
+                                 " --apply " + hook + " --report " + dir.file("cal.csv"),
+                             dir, tb);
     EXPECT_EQ(r.code, 3) << r.err;
     EXPECT_NE(r.out.find("{\"address\":3,"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"result\":\"verified\",\"ok\":true}"), std::string::npos) << r.out;
@@ -62,11 +62,8 @@ TEST(CommandLineProduction, AHangUpDuringTheWritesReportsEveryDevice) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
         TempDir dir;
-        SimBus::Options o;
-        o.addresses = {3, 7, 9};
-        o.baud = 115200;
-        o.latencyMs = 1.0;
-        SimBus sim(o);
+        TestBus tb(TestBus::inProcess({3, 7, 9}), 0.03);
+        SimBus& sim = tb.sim;
         sim.setGainOffset(7, 9000.0, 300.0);
         SimControlServer control(sim, dir.file("ctl"));
         sim.hangUpAfter(c.hangUpAfter);
@@ -76,7 +73,7 @@ TEST(CommandLineProduction, AHangUpDuringTheWritesReportsEveryDevice) {
             if (const auto p = args.find(mark); p != std::string::npos)
                 args.replace(p, std::string(mark).size(), value);
         const CliRun r =
-            cliLine("--port " + sim.portPath() + " --timeout-ms 20 --json " + args, dir);
+            cliLine("--port " + sim.portPath() + " --timeout-ms 20 --json " + args, dir, tb);
         EXPECT_EQ(r.code, 3) << r.err;
         std::size_t at = 0;
         for (const char* e : c.expected) {

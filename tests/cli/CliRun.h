@@ -46,9 +46,11 @@ inline std::vector<std::string> shellWords(const std::string& s) {
     return words;
 }
 
-// `input`: what standard input holds (it ends after it).
+// `input`: what standard input holds (it ends after it). `onClock`: a --simulate bus is
+// in-process on a fake clock of its own, so its waits take no real time.
 inline CliRun cliWords(std::vector<std::string> words, const std::string& input = {},
-                       double timeScale = 0.03) {
+                       double timeScale = 0.03, bool onClock = true,
+                       const TestBus* line = nullptr) {
     bool baud = false;
     for (const std::string& w : words) baud = baud || w.rfind("--baud", 0) == 0;
     if (!baud)
@@ -62,6 +64,12 @@ inline CliRun cliWords(std::vector<std::string> words, const std::string& input 
     setup.streams.in = input.empty() ? std::fopen("/dev/null", "r")
                                      : fmemopen(const_cast<char*>(input.data()), input.size(), "r");
     setup.timeScale = timeScale;
+    if (onClock)
+        setup.lineClock = TestBus::lineClockOfItsOwn();
+    if (line && line->lineClock) {
+        setup.line = line->sim.line();
+        setup.lineClock = line->lineClock;
+    }
     CliRun r;
     r.code = runCli(words, setup);
     std::fclose(setup.streams.out);
@@ -76,4 +84,9 @@ inline CliRun cliWords(std::vector<std::string> words, const std::string& input 
 
 inline CliRun cliLine(const std::string& args, const TempDir&) {
     return cliWords(shellWords(args));
+}
+
+// Against `bus`'s simulated line (--port bus.sim.portPath()), on its clock when in-process.
+inline CliRun cliLine(const std::string& args, const TempDir&, const TestBus& bus) {
+    return cliWords(shellWords(args), {}, 0.03, true, &bus);
 }

@@ -149,9 +149,9 @@ TEST(CommandLineScripting, PortComesFromTheEnvironmentOrIsRefusedAtOnce) {
         // A command without the bus needs no port.
         EXPECT_EQ(cliLine("import /nonexistent/a.rec", dir).code, 3);
     }
-    TestBus tb({6});
+    TestBus tb(TestBus::inProcess({6}), 0.03);
     Env port("KORVELANTIS_PORT", tb.sim.portPath().c_str());
-    const CliRun r = cliLine("--timeout-ms 20 scan --all", dir);
+    const CliRun r = cliLine("--timeout-ms 20 scan --all", dir, tb);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "6\n");
     // Shrunken store waits on real devices would let writes go unstored.
@@ -175,48 +175,48 @@ TEST(CommandLineScripting, MessagesInTheLanguageAskedForOnStandardError) {
         EXPECT_EQ(cliLine("--simulate 3 read 4 --lang en", dir).err, "No online device\n");
     }
     // A composed message of the core, and one of the command line itself.
-    TestBus tb({3});
+    TestBus tb(TestBus::inProcess({3}), 0.03);
     const std::string port = "--port " + tb.sim.portPath() + " --timeout-ms 20 ";
-    const CliRun c = cliLine(port + "--lang zh calibrate --points 3 --range 0 1.6", dir);
+    const CliRun c = cliLine(port + "--lang zh calibrate --points 3 --range 0 1.6", dir, tb);
     EXPECT_EQ(c.code, 3);
     EXPECT_NE(c.err.find("请施加0.000 MPa后按回车\n输入已结束\n"), std::string::npos) << c.err;
     // --quiet: nothing but what a failed run said.
-    writeFileBytes(dir.file("p.txt"), cliLine("--simulate 3 read 3", dir).out);
-    const CliRun quiet = cliLine("--simulate 3 --quiet download 3 " + dir.file("p.txt"), dir);
+    writeFileBytes(dir.file("p.txt"), cliLine("--simulate 3 read 3", dir, tb).out);
+    const CliRun quiet = cliLine("--simulate 3 --quiet download 3 " + dir.file("p.txt"), dir, tb);
     EXPECT_EQ(quiet.code, 0);
     EXPECT_EQ(quiet.err, "");
-    const CliRun failed = cliLine("--simulate 3 --quiet download 4 " + dir.file("p.txt"), dir);
+    const CliRun failed = cliLine("--simulate 3 --quiet download 4 " + dir.file("p.txt"), dir, tb);
     EXPECT_EQ(failed.err, "No online device\n");
 }
 
 TEST(CommandLineScripting, CalibrationRefusesWhatItCanSeeBeforeTheScan) {
     TempDir dir;
-    TestBus tb({3});
+    TestBus tb(TestBus::inProcess({3}), 0.03);
     const std::string port = "--port " + tb.sim.portPath() + " ";
     for (const char* args :
          {"calibrate --points 3 --range 1 1", "calibrate --points 2 --signal level --density 0"}) {
         tb.sim.clearFramesReceived();
         const auto t0 = std::chrono::steady_clock::now();
-        const CliRun r = cliLine(port + args, dir);
+        const CliRun r = cliLine(port + args, dir, tb);
         EXPECT_EQ(r.code, 3) << args;
         EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1)) << args;
         EXPECT_TRUE(tb.sim.framesReceived().empty()) << args;
         EXPECT_FALSE(r.err.empty()) << args;
     }
     // The core's refusal, in the window's English (the default) and Chinese.
-    EXPECT_EQ(cliLine(port + "calibrate --points 3 --range 1 1", dir).err,
+    EXPECT_EQ(cliLine(port + "calibrate --points 3 --range 1 1", dir, tb).err,
               cli::spoken(calib::kEmptyRange, cli::Language::English) + "\n");
     EXPECT_EQ(cli::spoken(calib::kEmptyRange, cli::Language::English).find("量程"),
               std::string::npos);
-    EXPECT_EQ(cliLine(port + "--lang zh calibrate --points 3 --range 1 1", dir).err,
+    EXPECT_EQ(cliLine(port + "--lang zh calibrate --points 3 --range 1 1", dir, tb).err,
               std::string(calib::kEmptyRange) + "\n");
-    const CliRun doc = cliLine(port + "--json calibrate --points 3 --range 1 1", dir);
+    const CliRun doc = cliLine(port + "--json calibrate --points 3 --range 1 1", dir, tb);
     EXPECT_EQ(doc.out,
               R"({"command":"calibrate","exit":3,"error":)" +
                   JsonWriter::quoted(cli::spoken(calib::kEmptyRange, cli::Language::English)) +
                   ",\"ok\":false}\n");
     // Standard input that ends at the prompt.
-    const CliRun ended = cliLine(port + "--timeout-ms 20 calibrate --points 2", dir);
+    const CliRun ended = cliLine(port + "--timeout-ms 20 calibrate --points 2", dir, tb);
     EXPECT_EQ(ended.code, 3);
     EXPECT_NE(ended.err.find("Apply 0.000 MPa and press Enter\ninput ended\n"), std::string::npos)
         << ended.err;
@@ -258,11 +258,11 @@ TEST(CommandLineScripting, HooksAreBoundedAndToldTheirStep) {
 
 TEST(CommandLineScripting, OutputCalibrationRefusesAnOutputTheDeviceDoesNotHave) {
     TempDir dir;
-    TestBus tb({3, 7});
+    TestBus tb(TestBus::inProcess({3, 7}), 0.03);
     tb.sim.setReg(7, 8, 3);  // "K1+1V" at 7; 3 keeps its current output
     const std::string port = "--port " + tb.sim.portPath() + " --timeout-ms 20 ";
     tb.sim.clearFramesReceived();
-    const CliRun r = cliLine(port + "output-calibrate current --measure 'echo 4'", dir);
+    const CliRun r = cliLine(port + "output-calibrate current --measure 'echo 4'", dir, tb);
     EXPECT_EQ(r.code, 3);
     EXPECT_NE(r.err.find("Address 7 (K1+1V) has no current output; nothing was written."),
               std::string::npos)
@@ -283,10 +283,10 @@ TEST(CommandLineScripting, JsonNamesUnknownsAndUnits) {
         stats.out, std::regex(R"(\{"address":3,"requests":1,"answers":1,[^}]*"minMs":[0-9.]+,)")))
         << stats.out;
     // A read-back that differs, in the unit and as register counts.
-    TestBus tb({3});
+    TestBus tb(TestBus::inProcess({3}), 0.03);
     tb.sim.setReg(3, 9, 2);  // "00.00"
     const std::string port = "--port " + tb.sim.portPath() + " ";
-    std::string file = cliLine(port + "read 3", dir).out;
+    std::string file = cliLine(port + "read 3", dir, tb).out;
     writeFileBytes(dir.file("p.txt"), file);
     SimFaults keeps;
     keeps.ignoreWrites = true;
@@ -294,7 +294,7 @@ TEST(CommandLineScripting, JsonNamesUnknownsAndUnits) {
     const auto at = file.find("k1Action=");
     file.replace(at, file.find('\n', at) - at, "k1Action=1.25");
     writeFileBytes(dir.file("p.txt"), file);
-    const CliRun d = cliLine(port + "--json download 3 " + dir.file("p.txt"), dir);
+    const CliRun d = cliLine(port + "--json download 3 " + dir.file("p.txt"), dir, tb);
     EXPECT_EQ(d.code, 3);
     EXPECT_NE(d.out.find(R"("sent":1.25,"held":8.03,"unit":"MPa","sentCount":125,"heldCount":803)"),
               std::string::npos)
@@ -303,11 +303,11 @@ TEST(CommandLineScripting, JsonNamesUnknownsAndUnits) {
 
 TEST(CommandLineScripting, CollectTakesThePointPositionOfTheDevice) {
     TempDir dir;
-    TestBus tb({4});
+    TestBus tb(TestBus::inProcess({4}), 0.03);
     tb.sim.setReg(4, 9, 3);  // "0.000"
     const CliRun r = cliLine("--port " + tb.sim.portPath() +
                                  " --json collect 4 --interval-s 1 --count 1 --dir " + dir.path(),
-                             dir);
+                             dir, tb);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find(R"("dot":"0.000","unit":"MPa","ok":true})"), std::string::npos) << r.out;
     const std::smatch m = [&] {
@@ -390,20 +390,20 @@ TEST(CommandLineScripting, ManualPagesShowEveryOptionAndAreInstalled) {
 // A configuration nobody confirms: its failure is a message, and the JSON knows no held values.
 TEST(CommandLineScripting, ConfigureFailsOnStandardErrorWithNothingMadeUp) {
     TempDir dir;
-    TestBus tb({3});
+    TestBus tb(TestBus::inProcess({3}), 0.03);
     SimFaults keeps;
     keeps.ignoreWrites = true;
     tb.sim.setFaults(3, keeps);
     const std::string port = "--port " + tb.sim.portPath() + " --timeout-ms 20 ";
-    const CliRun r = cliLine(port + "configure 5 70000", dir);
+    const CliRun r = cliLine(port + "configure 5 70000", dir, tb);
     EXPECT_EQ(r.code, 3);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "Configuration not confirmed: address 5 gives no answer!\n");
     // A composed message of the core, recognised by its template and translated with its address.
-    const CliRun zh = cliLine(port + "--lang zh configure 5 70000", dir);
+    const CliRun zh = cliLine(port + "--lang zh configure 5 70000", dir, tb);
     EXPECT_EQ(zh.err.find("Configuration"), std::string::npos) << zh.err;
     EXPECT_NE(zh.err.find('5'), std::string::npos) << zh.err;
-    const CliRun j = cliLine(port + "--json configure 5 70000", dir);
+    const CliRun j = cliLine(port + "--json configure 5 70000", dir, tb);
     EXPECT_EQ(j.code, 3);
     EXPECT_NE(j.out.find(R"("status":"no answer","heldAddress":null,"heldProductCode":null,)"
                          R"("written":true,"ok":false})"),

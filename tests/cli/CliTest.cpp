@@ -106,19 +106,19 @@ std::string withLine(std::string file, const std::string& key, const std::string
 // -114/114/6/8/-114/114.
 TEST(CommandLine, WhatReadPrintsDownloadsToTheRegistersItCameFrom) {
     TempDir dir;
-    TestBus tb({1}, 0.03);
+    TestBus tb(TestBus::inProcess({1}), 0.03);
     const std::pair<int, std::int16_t> regs[] = {{9, 2},   {6, -115},  {7, 115},  {13, 7},
                                                  {17, 9},  {19, -115}, {20, 115}, {11, -125},
                                                  {16, 33}, {21, 998}};
     for (auto [r, v] : regs) tb.sim.setReg(1, r, static_cast<std::uint16_t>(v));
     const std::string port = "--port " + tb.sim.portPath() + " ";
-    const CliRun r = cliLine(port + "read 1", dir);
+    const CliRun r = cliLine(port + "read 1", dir, tb);
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("rangeStart=-1.15\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("k1Delay=0.7\n"), std::string::npos) << r.out;
     for (auto [r, v] : regs) tb.sim.setReg(1, r, 0);
     writeFileBytes(dir.file("r.txt"), r.out);
-    const CliRun d = cliLine(port + "download --all " + dir.file("r.txt"), dir);
+    const CliRun d = cliLine(port + "download --all " + dir.file("r.txt"), dir, tb);
     EXPECT_EQ(d.code, 0) << d.err;
     for (auto [reg, v] : regs) EXPECT_EQ(tb.sim.reg(1, reg), static_cast<std::uint16_t>(v)) << reg;
 }
@@ -128,11 +128,11 @@ TEST(CommandLine, WhatReadPrintsDownloadsToTheRegistersItCameFrom) {
 // K1 action -0.013 instead of -0.125; each followed by "Download Success!" or worse.
 TEST(CommandLine, DownloadsThatWouldWriteWrongRegistersExitThreeAndSendNothing) {
     TempDir dir;
-    TestBus tb({3}, 0.03);
+    TestBus tb(TestBus::inProcess({3}), 0.03);
     tb.sim.setReg(3, 9, 2);  // "00.00"
     tb.sim.setReg(3, 8, 4);  // "2K+1A"
     const std::string port = "--port " + tb.sim.portPath() + " ";
-    const CliRun r = cliLine(port + "read 3", dir);
+    const CliRun r = cliLine(port + "read 3", dir, tb);
     ASSERT_EQ(r.code, 0) << r.err;
     const std::string fifo = dir.file("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -166,14 +166,14 @@ TEST(CommandLine, DownloadsThatWouldWriteWrongRegistersExitThreeAndSendNothing) 
         if (!c.file.empty())
             writeFileBytes(c.path, c.file);
         tb.sim.clearFramesReceived();
-        const CliRun d = cliLine(port + c.command + c.path, dir);
+        const CliRun d = cliLine(port + c.command + c.path, dir, tb);
         EXPECT_EQ(d.code, 3) << c.err;
         EXPECT_EQ(d.err, c.err);
         EXPECT_EQ(writeFrames(tb.sim), 0u) << c.err;
     }
     // The same file with its keys in another order goes out.
     writeFileBytes(p, withLine(r.out, "signalType", "") + "signalType=Pressure\n");
-    const CliRun d = cliLine(port + "download 3 " + p, dir);
+    const CliRun d = cliLine(port + "download 3 " + p, dir, tb);
     EXPECT_EQ(d.code, 0) << d.err;
     EXPECT_EQ(writeFrames(tb.sim), 1u);
 }
@@ -181,12 +181,12 @@ TEST(CommandLine, DownloadsThatWouldWriteWrongRegistersExitThreeAndSendNothing) 
 // Type 9, unit 10 and point position 7 were printed as the lists' own defaults.
 TEST(CommandLine, ReadMarksCodesNoListCanShowSoDownloadRefusesThem) {
     TempDir dir;
-    TestBus tb({3}, 0.03);
+    TestBus tb(TestBus::inProcess({3}), 0.03);
     tb.sim.setReg(3, 4, 9);
     tb.sim.setReg(3, 5, 10);
     tb.sim.setReg(3, 9, 7);
     const std::string port = "--port " + tb.sim.portPath() + " ";
-    const CliRun r = cliLine(port + "read 3", dir);
+    const CliRun r = cliLine(port + "read 3", dir, tb);
     EXPECT_EQ(r.code, 5);
     EXPECT_EQ(r.out.rfind("signalType=(code 9)\nsignalUnit=(code 10)\n", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("\ndotPos=(code 7)\n"), std::string::npos) << r.out;
@@ -196,7 +196,7 @@ TEST(CommandLine, ReadMarksCodesNoListCanShowSoDownloadRefusesThem) {
               "dotPos: device 3 holds code 7, which no list can show\n");
     writeFileBytes(dir.file("r.txt"), r.out);
     tb.sim.clearFramesReceived();
-    const CliRun d = cliLine(port + "download --all " + dir.file("r.txt"), dir);
+    const CliRun d = cliLine(port + "download --all " + dir.file("r.txt"), dir, tb);
     EXPECT_EQ(d.code, 3);
     EXPECT_EQ(d.err, dir.file("r.txt") + ": signalType=(code 9) is not one of its choices\n");
     EXPECT_EQ(writeFrames(tb.sim), 0u);
@@ -240,18 +240,18 @@ TEST(CommandLine, DownloadAllPrintsOneLinePerDeviceAfterItsReadBack) {
 // out without a word.
 TEST(CommandLine, RefusingDeviceIsNamedWithItsException) {
     TempDir dir;
-    TestBus tb({3, 7}, 0.03);
+    TestBus tb(TestBus::inProcess({3, 7}), 0.03);
     tb.sim.setFaults(7, {.exceptionCode = 2});
     const std::string port = "--port " + tb.sim.portPath() + " --timeout-ms 20 ";
     const std::string refused = "Device 7 refused the request: exception 2, illegal data address\n";
-    const CliRun r = cliLine(port + "read 7", dir);
+    const CliRun r = cliLine(port + "read 7", dir, tb);
     EXPECT_EQ(r.code, 3);
     EXPECT_EQ(r.err, refused);
-    const CliRun s = cliLine(port + "scan --all", dir);
+    const CliRun s = cliLine(port + "scan --all", dir, tb);
     EXPECT_EQ(s.code, 0) << s.err;
     EXPECT_EQ(s.out, "3\n");
     EXPECT_EQ(s.err, refused + "device 7 refused\n");
-    const CliRun j = cliLine(port + "--json scan --all", dir);
+    const CliRun j = cliLine(port + "--json scan --all", dir, tb);
     EXPECT_NE(j.out.find("\"refusing\":[{\"address\":7,\"exception\":2}]"), std::string::npos)
         << j.out;
 }

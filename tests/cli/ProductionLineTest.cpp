@@ -110,14 +110,13 @@ TEST(CommandLineProduction, OutputCalibrateReadsBackAndRefusesAFlatOrReversedLin
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.low) + ".." + c.high);
         TempDir dir;
-        const std::string tty = dir.file("tty");
-        ChildProcess sim({KORV_SIM_PATH, "--devices", "3,7", "--baud", "115200", "--latency-ms",
-                          "1", "--link", tty, "--fault", "7:ignore-writes"});
-        ASSERT_NE(sim.waitForLine("/"), "");
+        TestBus tb(TestBus::inProcess({3, 7}), 0.03);
+        tb.sim.setFaults(7, {.ignoreWrites = true});
         const std::string measure = std::string("'case {point} in low) echo ") + c.low +
                                     ";; high) echo " + c.high + ";; esac'";
-        const CliRun r =
-            cliLine("--port " + tty + " --json output-calibrate current --measure " + measure, dir);
+        const CliRun r = cliLine(
+            "--port " + tb.sim.portPath() + " --json output-calibrate current --measure " + measure,
+            dir, tb);
         EXPECT_EQ(r.code, c.code);
         const bool refused = std::string(c.expected).rfind("The high", 0) == 0;
         EXPECT_NE((refused ? r.err : r.out).find(c.expected), std::string::npos) << r.out << r.err;

@@ -125,7 +125,7 @@ TEST(ReadBack, HangUpDuringABatchDownloadTellsWhatEachDeviceIsKnownToHold) {
 }
 
 TEST(Readdress, TwoDevicesBothAnswerAndTheConfirmationReadsTheNewAddress) {
-    TestBus tb({3, 7});
+    TestBus tb(TestBus::inProcess({3, 7}), 0.05);
     SerialSettings s = tb.settings();
     s.ResponseTimeoutMs = 20;
     ASSERT_TRUE(tb.ctx.bus.Open(s));

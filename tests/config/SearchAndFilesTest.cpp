@@ -68,7 +68,7 @@ TEST(Search, PortThatIsNotOpenSaysSoOnceAndLeavesNoCurrentDevice) {
 }
 
 TEST(FullScan, MarksOnlineDevicesAndShowsTheLastOne) {
-    TestBus tb({1, 12}, 0.03);
+    TestBus tb(TestBus::inProcess({1, 12}), 0.03);
     tb.open();
     tb.sim.setReg(12, 7, 160);
     SearchState st;

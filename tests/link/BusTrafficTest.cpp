@@ -18,7 +18,7 @@ ExchangeResult readBlock(Bus& bus, int address) {
 }
 
 struct Observed {
-    explicit Observed(std::vector<int> devices) : t(std::move(devices)) {
+    explicit Observed(std::vector<int> devices) : t(TestBus::inProcess(std::move(devices)), 0.05) {
         t.open();
         t.ctx.bus.addObserver(&frames);
     }
@@ -133,7 +133,7 @@ TEST(BusTraffic, BytesWaitingBeforeARequestAreShownAsDiscarded) {
     late.lateMs = 100;
     o.t.sim.setFaults(7, late);
     readBlock(o.t.ctx.bus, 7);
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));  // the late answer is in
+    o.t.pass(std::chrono::milliseconds(60));  // the late answer is in
     o.frames.clear();
     ASSERT_TRUE(readBlock(o.t.ctx.bus, 1).crcOk());
     const auto f = o.frames.frames();

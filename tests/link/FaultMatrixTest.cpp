@@ -1,7 +1,8 @@
 // Every operation that uses the bus against every fault the simulator can play, with shrunken
 // timing, in both response time-out modes: no crash, no wait past the operation's deadlines, the
 // operator's messages exactly, no value taken from the wrong answer, no success reported for a
-// failure.
+// failure. The line is in-process: its clock moves only as the bus waits, so every fault lands
+// at the same point of the operation on every run, however loaded the machine.
 //
 // Device 1 carries the fault, device 2 is healthy; both are online. A stream of bytes jams the
 // whole line (device 2's answer waits behind it), a hang-up kills it before the operation or
@@ -45,8 +46,8 @@ const Fault kFaults[] = {
     {"bad CRC", Effect::DeviceLost, {.badCrc = true}, -1},
     {"short answer", Effect::DeviceLost, {.shortAnswer = true}, -1},
     {"garbage", Effect::DeviceLost, {.garbage = true}, -1},
-    // Past every window of the matrix (wire time + 20 ms at most), by a margin a loaded
-    // machine's scheduling cannot eat: it arrives during a later exchange or wait.
+    // Past every window of the matrix (wire time + 20 ms at most): it arrives during a later
+    // exchange or wait.
     {"late answer", Effect::DeviceLost, {.lateMs = 45}, -1},
     {"exception answer", Effect::DeviceLost, {.refuse = true}, -1},
     // Outlasts every operation; the healthy device's answer waits behind it.
@@ -56,7 +57,7 @@ const Fault kFaults[] = {
 };
 
 struct Rig {
-    Rig(const Fault& f, int timeoutMs) : fault(f), bus({1, 2}, kScale) {
+    Rig(const Fault& f, int timeoutMs) : fault(f), bus(TestBus::inProcess({1, 2}), kScale) {
         SerialSettings s = bus.settings();
         s.ResponseTimeoutMs = timeoutMs;
         if (!bus.ctx.bus.Open(s))
@@ -67,7 +68,8 @@ struct Rig {
         bus.ctx.dataDir = dir.path();
     }
 
-    // After the operation's own set-up: the fault, then the clock starts.
+    // After the operation's own set-up: the fault, then the clock starts a moment later, as an
+    // operator's next action comes.
     void strike() {
         bus.sim.setFaults(1, fault.device);
         bus.messages.clear();
@@ -76,14 +78,14 @@ struct Rig {
             bus.sim.hangUp();
         if (fault.hangUpAfter > 0)
             bus.sim.hangUpAfter(static_cast<std::size_t>(fault.hangUpAfter));
-        started = std::chrono::steady_clock::now();
+        static_cast<FakeClock&>(*bus.lineClock).advance(100ms);
+        started = bus.now();
     }
 
-    // The operation ended within its deadlines (plus room for a loaded machine).
+    // The operation ended within its deadlines (plus the room the answers' pieces may take),
+    // on the line's clock.
     void endedWithin(double budgetMs) const {
-        const double took =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
-                .count();
+        const double took = std::chrono::duration<double, std::milli>(bus.now() - started).count();
         EXPECT_LE(took, budgetMs * 1.2 + 400.0) << "took " << took << " ms";
     }
 
@@ -330,13 +332,30 @@ GatherSession::Plan collectFromCountingDevice(Rig& r, int count) {
     return plan;
 }
 
+// A fake clock whose sleepers wait, really, once `hold` says so, until they are stopped.
+class HeldClock : public FakeClock {
+public:
+    HeldClock(TimePoint start, std::function<bool()> hold)
+        : FakeClock(start), hold_(std::move(hold)) {}
+    bool sleepUntilSteady(SteadyPoint t, const std::atomic<int>& stop) override {
+        while (hold_() && !stop.load()) std::this_thread::sleep_for(1ms);
+        return FakeClock::sleepUntilSteady(t, stop);
+    }
+
+private:
+    std::function<bool()> hold_;
+};
+
 // Each record names its own request (tick k at minute k records k), or is missing.
 void dataCollection(Rig& r) {
     const GatherSession::Plan plan = collectFromCountingDevice(r, 3);
+    // A lost device never completes its count: four requests are enough to judge, and the
+    // ticks stop there until the session is cancelled.
+    r.bus.ctx.clock = std::make_shared<HeldClock>(
+        makeLocalTime(2024, 12, 7, 10, 0), [&r] { return r.bus.sim.framesReceived().size() >= 4; });
     GatherSession session(r.bus.ctx);
     r.strike();
     ASSERT_TRUE(session.start(plan));
-    // A lost device never completes its count: four requests are enough to judge.
     const auto limit = std::chrono::steady_clock::now() + 10s;
     while (!session.finished() && r.bus.sim.framesReceived().size() < 4 &&
            std::chrono::steady_clock::now() < limit)

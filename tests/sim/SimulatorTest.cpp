@@ -243,61 +243,68 @@ TEST(Simulator, FaultsShapeWhatTheDeviceSends) {
 }
 
 // What real adapters and devices bring, played on the terminal byte for byte.
+// On its terminal and on the in-process line alike.
 TEST(Simulator, PlaysTheLinesOfRealAdapters) {
-    SimBus::Options o;
-    o.addresses = {3};
-    o.baud = 9600;
-    o.latencyMs = 2.0;
-    o.strictSilence = true;
-    o.echo = true;
-    o.chunks = true;
-    SimBus sim(o);
-    sim.setFaults(3, {.exceptionCode = 2});
-    RecordingMessages m;
-    CSerialPort port(m);
-    port.setTiming(testTiming(1.0));
-    SerialSettings s;
-    s.PortName = sim.portPath();
-    ASSERT_EQ(port.Open(s), 1);
-    auto request = buildReadInputRegisters(3, 23, 1);
-    AppendCrc(request);
-    // Two requests in one write: the second begins with no silence after the first and is lost.
-    std::vector<std::uint8_t> twice = request;
-    twice.insert(twice.end(), request.begin(), request.end());
-    port.Write(twice.data(), static_cast<std::uint32_t>(twice.size()));
-    std::vector<std::uint8_t> rx;
-    std::size_t pieces = 0;
-    port.ReadUntil(rx, std::chrono::steady_clock::now() + std::chrono::milliseconds(600),
-                   [&](const std::vector<std::uint8_t>&) {
-                       ++pieces;
-                       return false;
-                   });
-    // Both requests echoed, then one exception answer with the code asked for.
-    std::vector<std::uint8_t> refusal{3, 0x84, 2};
-    AppendCrc(refusal);
-    std::vector<std::uint8_t> expected = twice;
-    expected.insert(expected.end(), refusal.begin(), refusal.end());
-    EXPECT_EQ(rx, expected);
-    const auto frames = sim.framesReceived();
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_FALSE(frames[0].tooSoon);
-    EXPECT_TRUE(frames[1].tooSoon);
-    // A whole block comes in pieces later than its wire time, and the simulator says how much.
-    sim.setFaults(3, {});
-    auto block = buildReadInputRegisters(3, 3, 19);
-    AppendCrc(block);
-    port.Write(block.data(), static_cast<std::uint32_t>(block.size()));
-    rx.clear();
-    pieces = 0;
-    port.ReadUntil(rx, std::chrono::steady_clock::now() + std::chrono::milliseconds(900),
-                   [&](const std::vector<std::uint8_t>& r) {
-                       ++pieces;
-                       return r.size() >= 8 + 43;
-                   });
-    ASSERT_EQ(rx.size(), 8u + 43u);
-    EXPECT_TRUE(CrcMatches(rx.data() + 8, 43));
-    EXPECT_GE(pieces, 1 + 51 / 8);
-    EXPECT_GT(sim.handoverDelay().count(), 0);
+    for (const bool inProcess : {false, true}) {
+        SCOPED_TRACE(inProcess ? "in-process" : "terminal");
+        SimBus::Options o = TestBus::inProcess({3}, 9600, 2.0);
+        if (!inProcess)
+            o.clock = nullptr;
+        o.strictSilence = true;
+        o.echo = true;
+        o.chunks = true;
+        SimBus sim(o);
+        sim.setFaults(3, {.exceptionCode = 2});
+        RecordingMessages m;
+        CSerialPort port(m);
+        port.setTiming(testTiming(1.0));
+        if (inProcess)
+            port.attachLine(sim.line(), o.clock);
+        SerialSettings s;
+        s.PortName = sim.portPath();
+        ASSERT_EQ(port.Open(s), 1);
+        auto request = buildReadInputRegisters(3, 23, 1);
+        AppendCrc(request);
+        // Two requests in one write: the second begins with no silence after the first and is
+        // lost.
+        std::vector<std::uint8_t> twice = request;
+        twice.insert(twice.end(), request.begin(), request.end());
+        port.Write(twice.data(), static_cast<std::uint32_t>(twice.size()));
+        std::vector<std::uint8_t> rx;
+        std::size_t pieces = 0;
+        port.ReadUntil(rx, port.now() + std::chrono::milliseconds(600),
+                       [&](const std::vector<std::uint8_t>&) {
+                           ++pieces;
+                           return false;
+                       });
+        // Both requests echoed, then one exception answer with the code asked for.
+        std::vector<std::uint8_t> refusal{3, 0x84, 2};
+        AppendCrc(refusal);
+        std::vector<std::uint8_t> expected = twice;
+        expected.insert(expected.end(), refusal.begin(), refusal.end());
+        EXPECT_EQ(rx, expected);
+        const auto frames = sim.framesReceived();
+        ASSERT_EQ(frames.size(), 2u);
+        EXPECT_FALSE(frames[0].tooSoon);
+        EXPECT_TRUE(frames[1].tooSoon);
+        // A whole block comes in pieces later than its wire time, and the simulator says how
+        // much.
+        sim.setFaults(3, {});
+        auto block = buildReadInputRegisters(3, 3, 19);
+        AppendCrc(block);
+        port.Write(block.data(), static_cast<std::uint32_t>(block.size()));
+        rx.clear();
+        pieces = 0;
+        port.ReadUntil(rx, port.now() + std::chrono::milliseconds(900),
+                       [&](const std::vector<std::uint8_t>& r) {
+                           ++pieces;
+                           return r.size() >= 8 + 43;
+                       });
+        ASSERT_EQ(rx.size(), 8u + 43u);
+        EXPECT_TRUE(CrcMatches(rx.data() + 8, 43));
+        EXPECT_GE(pieces, 1 + 51 / 8);
+        EXPECT_GT(sim.handoverDelay().count(), 0);
+    }
 }
 
 TEST(Simulator, LineHangsUpAfterTheRequestsItWasToldOf) {

@@ -31,7 +31,27 @@ TestBus::TestBus(std::vector<int> addresses, double scale, int baud, double late
       ctx(messages, testTiming(scale), std::move(clock)) {}
 
 TestBus::TestBus(SimBus::Options options, double scale)
-    : sim(options), ctx(messages, testTiming(scale)), baud(options.baud) {}
+    : sim(options), ctx(messages, testTiming(scale)), baud(options.baud), lineClock(options.clock) {
+    if (options.clock)
+        ctx.bus.attachLine(sim.line(), options.clock);
+}
+
+SimBus::Options TestBus::inProcess(std::vector<int> addresses, int baud, double latencyMs) {
+    SimBus::Options o = simOptions(std::move(addresses), baud, latencyMs);
+    o.clock = lineClockOfItsOwn();
+    return o;
+}
+
+std::shared_ptr<FakeClock> TestBus::lineClockOfItsOwn() {
+    auto clock = std::make_shared<FakeClock>(makeLocalTime(2024, 12, 7, 9, 0));
+    // Far from the epoch, as a machine's steady clock is: "never" lies well behind.
+    clock->advance(std::chrono::hours(1));
+    return clock;
+}
+
+std::chrono::steady_clock::time_point TestBus::now() const {
+    return lineClock ? lineClock->steadyNow() : std::chrono::steady_clock::now();
+}
 
 SerialSettings TestBus::settings() const {
     SerialSettings s;
@@ -44,6 +64,13 @@ void TestBus::open() {
     if (!ctx.bus.Open(settings()))
         throw std::runtime_error("cannot open the simulated bus");
     messages.clear();
+}
+
+void TestBus::pass(std::chrono::milliseconds d) {
+    if (auto* fake = dynamic_cast<FakeClock*>(lineClock.get()))
+        fake->advance(d);
+    else
+        std::this_thread::sleep_for(d);
 }
 
 std::vector<std::pair<int, int>> requestOrder(const SimBus& sim) {

@@ -3,6 +3,7 @@
 // shrunken timing, and a recorder of every operator message.
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,8 +22,19 @@ Timing testTiming(double scale = 0.05);
 struct TestBus {
     explicit TestBus(std::vector<int> addresses, double scale = 0.05, int baud = 115200,
                      double latencyMs = 1.0, std::shared_ptr<Clock> clock = nullptr);
-    // A simulated line of the given kind; the port opens at its baud rate.
+    // A simulated line of the given kind; the port opens at its baud rate. With a clock in the
+    // options the line is in-process and the bus waits on that clock.
     TestBus(SimBus::Options options, double scale);
+    // Options of an in-process line on a fake clock of its own: no wait of the bus or of the
+    // simulated devices takes real time.
+    static SimBus::Options inProcess(std::vector<int> addresses, int baud = 115200,
+                                     double latencyMs = 1.0);
+    // A fresh fake clock for an in-process line.
+    static std::shared_ptr<FakeClock> lineClockOfItsOwn();
+    // The steady time of the bus: the line's clock when in-process, else the steady clock.
+    std::chrono::steady_clock::time_point now() const;
+    // Lets time pass: the in-process line's clock moves on, a terminal's test sleeps.
+    void pass(std::chrono::milliseconds d);
 
     SerialSettings settings() const;
     // Opens the context's port on the simulator (its message is then cleared).
@@ -32,6 +44,7 @@ struct TestBus {
     SimBus sim;
     AppContext ctx;
     int baud = 115200;
+    std::shared_ptr<Clock> lineClock;  // of the in-process line, or null
 };
 
 // Keeps every frame the bus reports, for tests of the traffic and of its figures.

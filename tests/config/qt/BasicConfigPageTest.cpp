@@ -173,7 +173,7 @@ TEST(BasicConfigPageQt, GroupBoxTickedBySearchUnticksOnFirstClick) {
 
 // The search told nothing of a device that refused or of answers that failed their CRC.
 TEST(BasicConfigPageQt, SearchEndsWithTheLineFaultSummary) {
-    TestBus tb({1, 7, 12}, 0.03);
+    TestBus tb(TestBus::inProcess({1, 7, 12}), 0.03);
     tb.sim.setFaults(7, SimFaults{.exceptionCode = 2});
     tb.sim.setFaults(12, SimFaults{.badCrc = true});
     tb.open();
@@ -189,7 +189,7 @@ TEST(BasicConfigPageQt, SearchEndsWithTheLineFaultSummary) {
 }
 
 TEST(BasicConfigPageQt, EnterpriseSearchTicksOnlineDevicesAfterTheWaitDialog) {
-    TestBus tb({1, 12}, 0.03);
+    TestBus tb(TestBus::inProcess({1, 12}), 0.03);
     tb.open();
     tb.ctx.EnterpriseMode = 1;
     CBasicConfigPage page(tb.ctx);
@@ -256,7 +256,7 @@ TEST(BasicConfigPageQt, AValueThatCannotBeTrustedStopsTheWriteAndTakesTheFocus) 
         {"currentDeviceEdit", "300", true, "Current device: enter a value from 1 to 60"},
         {"productCodeEdit", "-7", true, "Product code: enter a value from 0 to 2147483647"},
     };
-    TestBus tb({5}, 0.03);
+    TestBus tb(TestBus::inProcess({5}), 0.03);
     tb.open();
     tb.ctx.EnterpriseMode = 1;
     CBasicConfigPage page(tb.ctx);
