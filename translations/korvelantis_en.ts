@@ -1593,6 +1593,22 @@
         <source>%1: not reached</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Device %1 holds point position code %2: its values are left out.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The MQTT client did not start: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 values were dropped while the broker could not be reached.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 values did not reach the broker %2: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>
