@@ -220,3 +220,15 @@ TEST(MqttPublisher, ABrokerThatNeverAnswersCountsWhatDidNotReachIt) {
     EXPECT_EQ(f.connections, 0);
     EXPECT_EQ(f.lastError, "Connection refused");
 }
+
+TEST(MqttPublisher, AKilledWatchIsSaidOfflineByItsLastWill) {
+    MqttBroker broker;
+    MqttSubscriber sub(broker.port(), "plant/bus1/status");
+    ChildProcess watch({KORV_CLI_PATH, "--simulate", "3", "--baud", "115200", "--time-scale",
+                        "0.05", "watch", "3", "--interval-s", "0.01", "--mqtt",
+                        "127.0.0.1:" + std::to_string(broker.port()), "--topic", "plant/bus1"});
+    ASSERT_TRUE(sub.waitForMessages([](const auto& m) { return !m.empty(); }));
+    watch.signal(SIGKILL);
+    ASSERT_TRUE(sub.waitForMessages([](const auto& m) { return m.size() >= 2; }));
+    EXPECT_EQ(sub.payloads("plant/bus1/status"), (std::vector<std::string>{"online", "offline"}));
+}
