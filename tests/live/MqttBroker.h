@@ -65,11 +65,17 @@ public:
         for (int i = 0; i < 500 && !acceptsConnections(port_); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    // SIGSTOP freezes it (connections stay open, nothing is answered), SIGKILL kills it outright.
+    void signal(int sig) {
+        if (process_)
+            process_->signal(sig);
+    }
     // Ends it as a service stop does (it saves its store); returns once it has ended.
     void stop() {
         if (!process_)
             return;
         process_->signal(SIGTERM);
+        process_->signal(SIGCONT);  // a frozen one too
         std::string rest;
         process_->finish(rest);
         process_.reset();

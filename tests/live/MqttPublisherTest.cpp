@@ -232,3 +232,34 @@ TEST(MqttPublisher, AKilledWatchIsSaidOfflineByItsLastWill) {
     ASSERT_TRUE(sub.waitForMessages([](const auto& m) { return m.size() >= 2; }));
     EXPECT_EQ(sub.payloads("plant/bus1/status"), (std::vector<std::string>{"online", "offline"}));
 }
+
+TEST(MqttPublisher, ValuesUnacknowledgedWhenTheBrokerDiesAreSentAgain) {
+    MqttBroker broker;
+    live::MqttPublisher pub(settingsFor(broker));
+    std::string why;
+    ASSERT_TRUE(pub.start(why)) << why;
+    const auto until = [&](const std::function<bool(const live::MqttPublisher::Figures&)>& done) {
+        for (int i = 0; i < 2000 && !done(pub.figures()); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return done(pub.figures());
+    };
+    ASSERT_TRUE(until([](const auto& f) { return f.connected; }));
+    // A frozen broker takes the values into its socket and acknowledges none; then it dies.
+    broker.signal(SIGSTOP);
+    live::Round round;
+    round.readings = {{3, true, "1", "MPa", std::nullopt}, {7, true, "2", "m", std::nullopt}};
+    for (int n = 1; n <= 5; ++n) {
+        round.number = n;
+        pub.take(round, {});
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(pub.figures().published, 0);
+    broker.signal(SIGKILL);
+    broker.stop();
+    broker.start();
+    pub.finish(std::chrono::seconds(5));
+    const auto f = pub.figures();
+    EXPECT_EQ(f.published, 10);
+    EXPECT_EQ(f.waiting, 0);
+    EXPECT_EQ(f.connections, 2);
+}
