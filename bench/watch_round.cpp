@@ -19,14 +19,12 @@
 #include <thread>
 #include <vector>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include "common/AppContext.h"
 #include "link/Timing.h"
 #include "live/MqttPublisher.h"
 #include "live/Watch.h"
 #include "sim/SimBus.h"
+#include "tests/support/LoopbackPort.h"
 
 namespace {
 
@@ -86,18 +84,6 @@ double roundSeconds(live::MqttPublisher* publisher) {
     return stamps.meanRound();
 }
 
-int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
 // mosquitto on 127.0.0.1:port, ended at destruction.
 struct Broker {
     pid_t pid = -1;
@@ -114,18 +100,8 @@ struct Broker {
             ::execlp("mosquitto", "mosquitto", "-c", conf.c_str(), nullptr);
             ::_exit(127);
         }
-        for (int i = 0; i < 500 && !accepts(port); ++i)
+        for (int i = 0; i < 500 && !acceptsConnections(port); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    static bool accepts(int port) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<std::uint16_t>(port));
-        const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-        ::close(fd);
-        return ok;
     }
     ~Broker() {
         if (pid > 0) {
@@ -157,7 +133,7 @@ int main() {
     std::printf("  with the 3.5-character silence before each request: %.3f s, ratio %.3f x\n",
                 bound + silence, plain / (bound + silence));
 
-    const int port = freePort();
+    const int port = freeLoopbackPort();
     Broker broker(port);
     for (int qos : {0, 1}) {
         live::MqttSettings s;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 
 #include "common/FileWrite.h"
@@ -46,26 +47,26 @@ int LineFile::openLocked() {
     return 0;
 }
 
-bool LineFile::empty() {
+std::optional<off_t> LineFile::size() {
     if (openFile() != 0)
-        return false;
+        return std::nullopt;
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
         error_ = errno;
-        return false;
+        return std::nullopt;
     }
-    return st.st_size == 0;
+    return st.st_size;
+}
+
+bool LineFile::empty() {
+    return size() == off_t{0};
 }
 
 bool LineFile::append(std::string_view line) {
-    if (openFile() != 0)
+    const std::optional<off_t> size = this->size();
+    if (!size)
         return false;
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
-        error_ = errno;
-        return false;
-    }
-    const off_t before = st.st_size;
+    const off_t before = *size;
     std::string bytes;
     char last = '\n';
     if (readable_ && before > 0 && ::pread(fd_, &last, 1, before - 1) == 1 && last != '\n')

@@ -1,7 +1,10 @@
 #pragma once
 // A file that only grows by whole lines, each on the disk before append() returns.
 
+#include <sys/types.h>
+
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -30,6 +33,8 @@ public:
 
 private:
     int openFile();
+    // Its size, the file opened if need be; nullopt on a failure (error() says why).
+    std::optional<off_t> size();
     std::filesystem::path path_;
     int fd_ = -1;
     bool readable_ = false;

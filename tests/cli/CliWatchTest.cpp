@@ -4,20 +4,12 @@
 
 #include <signal.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "tests/cli/CliRun.h"
 #include "tests/support/ChildProcess.h"
 
 namespace {
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::size_t countOf(const std::string& text, const std::string& what) {
     std::size_t n = 0;
@@ -47,7 +39,7 @@ TEST(CommandLineWatch, OneLineARoundAndTheCsvAppendedWithItsHeaderOnce) {
     EXPECT_EQ(round[0].substr(19, 6), "+00:00");  // the tests run in UTC
 
     ASSERT_EQ(cliLine(args, dir).code, 0);
-    const std::string text = fileText(csv);
+    const std::string text = readFileText(csv);
     EXPECT_EQ(text.rfind("time,address,value,unit\r\n", 0), 0u);
     EXPECT_EQ(countOf(text, "time,address"), 1u);
     EXPECT_EQ(countOf(text, ",3,"), 6u);
@@ -91,7 +83,7 @@ TEST(CommandLineWatch, AKilledWatchLeavesWholeRowsAndASignalEndsItWithItsCode) {
         std::string rest;
         EXPECT_EQ(p.finish(rest), 128 + sig) << rest;
     }
-    const std::string text = fileText(csv);
+    const std::string text = readFileText(csv);
     EXPECT_EQ(countOf(text, "time,address"), 1u);
     // Every line whole: a time, an address, a value and the unit.
     std::istringstream lines(text);

@@ -7,6 +7,7 @@
 #include "link/RegisterMap.h"
 #include "live/MqttPublisher.h"
 #include "live/Watch.h"
+#include "tests/live/LiveDevices.h"
 #include "tests/live/MqttBroker.h"
 #include "tests/support/TestBus.h"
 
@@ -14,15 +15,10 @@ namespace {
 
 struct Rig {
     Rig() : bus({3, 7, 12}, 0.05, 115200, 1.0) {
-        configure(3, 2, 1);   // "00.00", MPa
-        configure(7, 0, 12);  // "0000", mm
-        configure(12, 3, 9);  // "0.000", m
+        watchedDevice(bus, 3, 2, 1);   // "00.00", MPa
+        watchedDevice(bus, 7, 0, 12);  // "0000", mm
+        watchedDevice(bus, 12, 3, 9);  // "0.000", m
         bus.open();
-    }
-    void configure(int address, int dot, int unit) {
-        bus.sim.setReg(address, reg::DotPos, static_cast<std::uint16_t>(dot));
-        bus.sim.setReg(address, reg::SignalUnit, static_cast<std::uint16_t>(unit));
-        bus.sim.setCountingReads(address, true);
     }
     TestBus bus;
 };

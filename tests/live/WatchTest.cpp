@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
 #include <functional>
 #include <sstream>
 
 #include "link/RegisterMap.h"
 #include "live/CsvSink.h"
 #include "live/Watch.h"
+#include "tests/live/LiveDevices.h"
 #include "tests/support/FailingWrites.h"
 #include "tests/support/TestBus.h"
 
@@ -19,15 +19,10 @@ namespace {
 struct Rig {
     explicit Rig(std::shared_ptr<Clock> clock = nullptr)
         : bus({3, 7, 12}, 0.05, 115200, 1.0, std::move(clock)) {
-        configure(3, 0, 1);   // "0000", MPa
-        configure(7, 1, 7);   // "000.0", ℃
-        configure(12, 3, 9);  // "0.000", m
+        watchedDevice(bus, 3, 0, 1);   // "0000", MPa
+        watchedDevice(bus, 7, 1, 7);   // "000.0", ℃
+        watchedDevice(bus, 12, 3, 9);  // "0.000", m
         bus.open();
-    }
-    void configure(int address, int dot, int unit) {
-        bus.sim.setReg(address, reg::DotPos, static_cast<std::uint16_t>(dot));
-        bus.sim.setReg(address, reg::SignalUnit, static_cast<std::uint16_t>(unit));
-        bus.sim.setCountingReads(address, true);
     }
     TestBus bus;
 };
@@ -202,13 +197,6 @@ TEST(Watch, IsoTimeCarriesTheLocalOffset) {
 
 namespace {
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 live::Round roundOf(long long n, std::vector<live::Reading> readings) {
     live::Round r;
     r.number = n;
@@ -231,14 +219,15 @@ TEST(CsvSink, HeaderOnceRowsOfAnswersOnlyAndAnExistingFileKept) {
         EXPECT_EQ(sink.rows(), 1);
     }
     // A second watch appends; a file cut in mid-row (a crash) gets its line end first.
-    writeFileBytes(path, fileText(path) + "2026-12-09T20:15");
+    writeFileBytes(path, readFileText(path) + "2026-12-09T20:15");
     {
         live::CsvSink sink(path);
         ASSERT_EQ(sink.open(), 0);
         ASSERT_TRUE(sink.take(roundOf(2, {a}), {}));
     }
     const std::string row = "2026-12-09T20:15:03+00:00,3,12.41,MPa\r\n";
-    EXPECT_EQ(fileText(path), "time,address,value,unit\r\n" + row + "2026-12-09T20:15\r\n" + row);
+    EXPECT_EQ(readFileText(path),
+              "time,address,value,unit\r\n" + row + "2026-12-09T20:15\r\n" + row);
     // Held by the watch that writes it.
     live::CsvSink first(path), second(path);
     ASSERT_EQ(first.open(), 0);
@@ -250,13 +239,13 @@ TEST(CsvSink, AFullDiskStopsTheWatchWithNoHalfRow) {
     const std::string path = dir.file("watch.csv");
     live::CsvSink sink(path);
     ASSERT_EQ(sink.open(), 0);
-    const std::string before = fileText(path);
+    const std::string before = readFileText(path);
     const live::Reading a{3, true, "1", "MPa", true}, b{7, true, "0.1", "m", true};
     {
         FailingWrites full(ENOSPC, 30);  // the first row and a part of the second
         EXPECT_FALSE(sink.take(roundOf(1, {a, b}), {}));
     }
     EXPECT_EQ(sink.error(), ENOSPC);
-    EXPECT_EQ(fileText(path), before);  // the round goes whole or not at all
+    EXPECT_EQ(readFileText(path), before);  // the round goes whole or not at all
     EXPECT_EQ(sink.rows(), 0);
 }
