@@ -86,11 +86,11 @@ bool MqttPublisher::take(const Round& round, const std::vector<DeviceState>&) {
                 continue;
             if (queue_.size() >= std::max<std::size_t>(settings_.queueLimit, 1)) {
                 queue_.pop_front();
-                ++figures_.dropped;
+                ++dropped_;
             }
             queue_.push_back({settings_.prefix + "/" + num::formatInt(r.address) + "/value",
                               valuePayload(r, round.time)});
-            ++figures_.queued;
+            ++queued_;
         }
     }
     wake_.notify_all();
@@ -109,47 +109,58 @@ void MqttPublisher::finish(std::chrono::milliseconds drain) {
 }
 
 MqttPublisher::Figures MqttPublisher::figures() const {
-    std::lock_guard lock(mutex_);
-    Figures f = figures_;
-    f.connected = connected_;
-    f.waiting = static_cast<long long>(queue_.size());
-    for (const auto& [mid, isValue] : inFlight_) f.waiting += isValue ? 1 : 0;
+    Figures f;
+    {
+        std::lock_guard lock(mutex_);
+        f.queued = queued_;
+        f.dropped = dropped_;
+        f.waiting = static_cast<long long>(queue_.size());
+    }
+    f.waiting += valuesInFlight_.load();
+    f.published = published_.load();
+    f.connections = connections_.load();
+    f.connected = connected_.load();
+    std::lock_guard lock(errorMutex_);
+    f.lastError = lastError_;
     return f;
 }
 
+void MqttPublisher::failed(std::string why) {
+    std::lock_guard lock(errorMutex_);
+    lastError_ = std::move(why);
+}
+
 void MqttPublisher::connected(int rc) {
-    std::lock_guard lock(mutex_);
     connecting_ = false;
     if (rc != 0) {
-        figures_.lastError = mosquitto_connack_string(rc);
+        failed(mosquitto_connack_string(rc));
         return;  // the library disconnects; disconnected() plans the next attempt
     }
     connected_ = true;
     retry_ = std::chrono::milliseconds(0);
-    ++figures_.connections;
-    int mid = 0;
-    if (send(settings_.prefix + "/status", "online", true, &mid) && settings_.qos > 0)
-        inFlight_[mid] = false;
-    for (const auto& [address, on] : online_) onlineToSend_.insert(address);
+    ++connections_;
+    // Published by pump(), outside the callback: the library holds its own locks here.
+    resendStates_ = true;
 }
 
 void MqttPublisher::disconnected(int rc) {
-    std::lock_guard lock(mutex_);
-    if (rc != 0 && (connected_ || connecting_))
-        figures_.lastError = mosquitto_strerror(rc);
-    if (connected_ || connecting_)
+    if (connected_ || connecting_) {
+        if (rc != 0)
+            failed(mosquitto_strerror(rc));
         retryLater();
+    }
     connected_ = false;
     connecting_ = false;
 }
 
 void MqttPublisher::acknowledged(int mid) {
-    std::lock_guard lock(mutex_);
     const auto it = inFlight_.find(mid);
     if (it == inFlight_.end())
         return;
-    if (it->second)
-        ++figures_.published;
+    if (it->second) {
+        ++published_;
+        --valuesInFlight_;
+    }
     inFlight_.erase(it);
 }
 
@@ -169,24 +180,59 @@ void MqttPublisher::pump() {
     if (!connected_)
         return;
     int mid = 0;
-    for (auto it = onlineToSend_.begin(); it != onlineToSend_.end();) {
-        const std::string topic = settings_.prefix + "/" + num::formatInt(*it) + "/online";
-        if (!send(topic, online_[*it] ? "true" : "false", true, &mid))
+    if (resendStates_) {  // a new connection: "online" first
+        if (!send(settings_.prefix + "/status", "online", true, &mid))
             return;
         if (settings_.qos > 0)
             inFlight_[mid] = false;
-        it = onlineToSend_.erase(it);
     }
-    while (!queue_.empty() && (settings_.qos == 0 || inFlight_.size() < kInFlight)) {
-        if (!send(queue_.front().topic, queue_.front().payload, false, &mid))
+    std::vector<std::pair<int, bool>> states;
+    {
+        std::lock_guard lock(mutex_);
+        if (resendStates_)
+            for (const auto& [address, on] : online_) onlineToSend_.insert(address);
+        resendStates_ = false;
+        for (int address : onlineToSend_) states.emplace_back(address, online_[address]);
+        onlineToSend_.clear();
+    }
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        const auto [address, on] = states[i];
+        if (!send(settings_.prefix + "/" + num::formatInt(address) + "/online",
+                  on ? "true" : "false", true, &mid)) {
+            std::lock_guard lock(mutex_);
+            for (std::size_t k = i; k < states.size(); ++k) onlineToSend_.insert(states[k].first);
             return;
+        }
         if (settings_.qos > 0)
-            inFlight_[mid] = true;
-        else
-            ++figures_.published;
-        queue_.pop_front();
+            inFlight_[mid] = false;
     }
-    if (finishing_ && queue_.empty() && !statusOfflineSent_) {
+    while (settings_.qos == 0 || inFlight_.size() < kInFlight) {
+        Message m;
+        {
+            std::lock_guard lock(mutex_);
+            if (queue_.empty())
+                break;
+            m = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        if (!send(m.topic, m.payload, false, &mid)) {
+            std::lock_guard lock(mutex_);
+            queue_.push_front(std::move(m));
+            return;
+        }
+        if (settings_.qos > 0) {
+            inFlight_[mid] = true;
+            ++valuesInFlight_;
+        } else {
+            ++published_;
+        }
+    }
+    bool ending = false;
+    {
+        std::lock_guard lock(mutex_);
+        ending = finishing_ && queue_.empty();
+    }
+    if (ending && !statusOfflineSent_) {
         if (!send(settings_.prefix + "/status", "offline", true, &mid))
             return;
         if (settings_.qos > 0)
@@ -196,49 +242,43 @@ void MqttPublisher::pump() {
 }
 
 void MqttPublisher::loop() {
-    std::unique_lock lock(mutex_);
-    while (!quit_) {
+    for (;;) {
         const auto now = std::chrono::steady_clock::now();
-        if (finishing_ && now >= finishBy_)
-            break;
-        if (!connected_ && !connecting_) {
-            if (now < nextAttempt_) {
+        {
+            std::unique_lock lock(mutex_);
+            if (quit_ || (finishing_ && now >= finishBy_))
+                break;
+            if (!connected_ && !connecting_ && now < nextAttempt_) {
                 wake_.wait_until(lock,
                                  finishing_ ? std::min(nextAttempt_, finishBy_) : nextAttempt_);
                 continue;
             }
+        }
+        if (!connected_ && !connecting_) {
             const bool first = !everTried_;
             everTried_ = true;
-            lock.unlock();
             const int rc = first ? mosquitto_connect_async(client_, settings_.host.c_str(),
                                                            settings_.port, settings_.keepAliveS)
                                  : mosquitto_reconnect_async(client_);
-            const int e = errno;
-            lock.lock();
             if (rc != MOSQ_ERR_SUCCESS) {
-                figures_.lastError = reasonOf(rc, e);
+                failed(reasonOf(rc, errno));
                 retryLater();
                 continue;
             }
             connecting_ = true;
         }
         pump();
-        if (finishing_ && statusOfflineSent_ && inFlight_.empty() && !mosquitto_want_write(client_))
+        if (statusOfflineSent_ && inFlight_.empty() && !mosquitto_want_write(client_))
             break;
-        lock.unlock();
         const int rc = mosquitto_loop(client_, 10, 1);
-        const int e = errno;
-        lock.lock();
         if (rc != MOSQ_ERR_SUCCESS && (connected_ || connecting_)) {
-            figures_.lastError = reasonOf(rc, e);
+            failed(reasonOf(rc, errno));
             connected_ = false;
             connecting_ = false;
             retryLater();
         }
     }
-    const bool wasConnected = connected_;
-    lock.unlock();
-    if (wasConnected) {
+    if (connected_) {
         mosquitto_disconnect(client_);
         mosquitto_loop(client_, 10, 1);
     }

@@ -16,6 +16,7 @@
 // has acknowledged it (at most kInFlight at a time), so a broker that restarts loses nothing
 // that fits the queue; with QoS 0 what was on its way when the broker went can be lost.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -83,30 +84,42 @@ private:
         std::string payload;
     };
     void loop();
-    void pump();  // the client's thread, lock held
+    void pump();
     bool send(const std::string& topic, const std::string& payload, bool retain, int* mid);
     void retryLater();
+    void failed(std::string why);
 
     MqttSettings settings_;
     mosquitto* client_ = nullptr;
     std::thread thread_;
-    // Recursive: the library calls back from inside a publish the client's thread makes.
-    mutable std::recursive_mutex mutex_;
-    std::condition_variable_any wake_;
+
+    // Shared with the watch and the callers of figures(). Never held while the library is
+    // called: the library calls back under locks of its own.
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
     std::deque<Message> queue_;
-    std::map<int, bool> inFlight_;  // QoS 1: handed, not yet acknowledged; true: a value
-    std::map<int, bool> online_;    // each device's last state
-    std::set<int> onlineToSend_;    // states not yet published on this connection
+    std::map<int, bool> online_;  // each device's last state
+    std::set<int> onlineToSend_;  // states not yet published on this connection
     bool quit_ = false;
     bool finishing_ = false;
-    bool statusOfflineSent_ = false;
-    bool connected_ = false;
+    std::chrono::steady_clock::time_point finishBy_{};
+    long long queued_ = 0;
+    long long dropped_ = 0;
+    mutable std::mutex errorMutex_;  // taken alone, in callbacks too
+    std::string lastError_;
+    std::atomic<long long> published_{0};
+    std::atomic<long long> valuesInFlight_{0};
+    std::atomic<int> connections_{0};
+    std::atomic<bool> connected_{false};
+
+    // The client's thread only (the callbacks run on it).
+    std::map<int, bool> inFlight_;  // QoS 1: handed, not yet acknowledged; true: a value
     bool connecting_ = false;
     bool everTried_ = false;
+    bool resendStates_ = false;
+    bool statusOfflineSent_ = false;
     std::chrono::milliseconds retry_{0};
     std::chrono::steady_clock::time_point nextAttempt_{};
-    std::chrono::steady_clock::time_point finishBy_{};
-    Figures figures_;
 };
 
 // The payload of PREFIX/ADDR/value.

@@ -124,6 +124,10 @@ public:
     bool waitForMessages(const std::function<bool(const std::vector<MqttMessage>&)>& done) {
         return waitFor([&] { return done(messages_); });
     }
+    // Waits (at most 10 s) until it has subscribed `n` times (once a connection).
+    bool waitForSubscriptions(int n) {
+        return waitFor([&] { return subscriptions_ >= n; });
+    }
     std::vector<MqttMessage> messages() const {
         std::lock_guard lock(mutex_);
         return messages_;

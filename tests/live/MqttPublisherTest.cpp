@@ -34,6 +34,12 @@ live::MqttSettings settingsFor(const MqttBroker& broker, int qos = 1) {
     return s;
 }
 
+// Tries again every 250 ms, so a test can have its subscriber back first.
+live::MqttSettings slowRetry(live::MqttSettings s) {
+    s.firstRetry = s.longestRetry = std::chrono::milliseconds(250);
+    return s;
+}
+
 // Runs `after` after each round has gone to the publisher.
 struct Hook : live::RoundSink {
     std::function<void(const live::Round&)> after;
@@ -138,7 +144,8 @@ TEST(MqttPublisher, ABrokerRestartLosesNoValueThatFitsTheQueue) {
     // A session the broker keeps while it is away, as a historian's would be.
     MqttSubscriber sub(broker.port(), "plant/bus1/+/value", "historian");
     Rig rig;
-    live::MqttPublisher pub(settingsFor(broker));
+    // The subscriber is back on the restarted broker before the publisher tries again.
+    live::MqttPublisher pub(slowRetry(settingsFor(broker)));
     std::string why;
     ASSERT_TRUE(pub.start(why)) << why;
     Hook hook;
@@ -150,8 +157,10 @@ TEST(MqttPublisher, ABrokerRestartLosesNoValueThatFitsTheQueue) {
                 [](const auto& m) { return countOn(m, "plant/bus1/3/value") == 5; });
             broker.stop();
         }
-        if (r.number == 15)
+        if (r.number == 15) {
             broker.start();
+            sub.waitForSubscriptions(2);
+        }
     };
     ASSERT_EQ(watch(rig, {3}, 25, pub, &hook), live::WatchEnd::Done);
     pub.finish(std::chrono::seconds(5));
@@ -175,7 +184,7 @@ TEST(MqttPublisher, AFullQueueDropsTheOldestAndCountsThem) {
     MqttBroker broker;
     MqttSubscriber sub(broker.port(), "plant/bus1/+/value", "historian");
     Rig rig;
-    auto settings = settingsFor(broker);
+    auto settings = slowRetry(settingsFor(broker));
     settings.queueLimit = 4;
     broker.stop();  // away from the start
     live::MqttPublisher pub(settings);
@@ -183,8 +192,10 @@ TEST(MqttPublisher, AFullQueueDropsTheOldestAndCountsThem) {
     ASSERT_TRUE(pub.start(why)) << why;
     Hook hook;
     hook.after = [&](const live::Round& r) {
-        if (r.number == 10)
+        if (r.number == 10) {
             broker.start();
+            sub.waitForSubscriptions(2);
+        }
     };
     ASSERT_EQ(watch(rig, {3}, 10, pub, &hook), live::WatchEnd::Done);
     pub.finish(std::chrono::seconds(5));
