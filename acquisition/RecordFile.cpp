@@ -12,6 +12,7 @@
 #include "base/NumberText.h"
 #include "base/Texts.h"
 #include "link/Gbk.h"
+#include "link/RegisterMap.h"
 
 std::string recordFileName(const std::tm& t) {
     char buf[64];
@@ -80,15 +81,7 @@ std::string recordTimeText(const std::tm& t) {
 }
 
 std::string recordValueText(std::uint16_t raw, std::string_view pointPosition) {
-    if (pointPosition == "0000")
-        return num::formatInt(raw);
-    if (pointPosition == "000.0")
-        return num::formatFixed(raw * 0.1, 1);
-    if (pointPosition == "00.00")
-        return num::formatFixed(raw * 0.01, 2);
-    if (pointPosition == "0.000")
-        return num::formatFixed(raw * 0.001, 3);
-    return {};
+    return reg::measuredValueText(raw, pointPosition);
 }
 
 std::string recordSampleLine(const std::tm& local, std::string_view valueText) {
@@ -152,71 +145,6 @@ void JobControl::report(const char* what, std::size_t done, std::size_t total) c
     // The bar counts kilobytes, so any size fits its int.
     progress->setParts(std::move(parts), static_cast<int>(std::min(done, total) >> 10),
                        static_cast<int>(total >> 10));
-}
-
-RecordWriter::~RecordWriter() {
-    if (fd_ < 0)
-        return;
-    struct stat st {};
-    // Nothing was ever written: no empty record file stays behind.
-    if (created_ && ::fstat(fd_, &st) == 0 && st.st_size == 0)
-        ::unlink(path_.c_str());
-    ::close(fd_);  // releases the lock
-}
-
-int RecordWriter::openFile() {
-    if (fd_ >= 0)
-        return 0;
-    // Read access only to look at the last byte; a file we may only write is taken as whole.
-    fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
-    created_ = fd_ >= 0;
-    if (fd_ < 0 && errno == EEXIST)
-        fd_ = ::open(path_.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
-    readable_ = fd_ >= 0;
-    if (fd_ < 0)
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    return error_ = fd_ < 0 ? errno : 0;
-}
-
-int RecordWriter::openLocked() {
-    if (const int e = openFile())
-        return e;
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        error_ = errno == EWOULDBLOCK ? EWOULDBLOCK : errno;
-        ::close(fd_);
-        fd_ = -1;
-        return error_;
-    }
-    return 0;
-}
-
-bool RecordWriter::append(std::string_view line) {
-    if (openFile() != 0)
-        return false;
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
-        error_ = errno;
-        return false;
-    }
-    const off_t before = st.st_size;
-    std::string bytes;
-    char last = '\n';
-    if (readable_ && before > 0 && ::pread(fd_, &last, 1, before - 1) == 1 && last != '\n')
-        bytes = "\r\n";
-    bytes += line;
-    if (const int e = writeWhole(fd_, bytes)) {
-        error_ = e;
-        // Whatever part of the line reached the file goes again, so the next line starts clean;
-        // should that fail too, the next append sees the missing line end and adds one.
-        const int cut = ::ftruncate(fd_, before);
-        static_cast<void>(cut);
-        return false;
-    }
-    if (::fsync(fd_) != 0) {
-        error_ = errno;
-        return false;
-    }
-    return true;
 }
 
 std::unique_ptr<RecordWriter> openRecordFile(const std::filesystem::path& dir,

@@ -24,6 +24,7 @@
 #include <string_view>
 
 #include "base/FileWrite.h"
+#include "base/LineFile.h"
 #include "base/Progress.h"
 #include "base/ProgressTexts.h"
 
@@ -66,35 +67,8 @@ struct JobControl {
     void report(const char* what, std::size_t done, std::size_t total) const;
 };
 
-// Appends whole lines to one record file. The file is opened (created) once and each line is
-// written and flushed to the disk (fsync), so a crash or a pulled plug loses no line that was
-// reported written. A write that fails part-way is cut off again, and a file that does not end
-// with a line end (a crash in mid-line) gets one first: no line ever joins another. A file this
-// writer created and that still holds nothing when it is destroyed is removed.
-// One thread at a time.
-class RecordWriter {
-public:
-    explicit RecordWriter(std::filesystem::path path) : path_(std::move(path)) {}
-    ~RecordWriter();
-    RecordWriter(const RecordWriter&) = delete;
-    RecordWriter& operator=(const RecordWriter&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    // Opens the file and takes its exclusive lock without waiting: 0, EWOULDBLOCK when another
-    // acquisition holds it, or the errno of the failure.
-    int openLocked();
-    // false when the file could not be opened or the line not written whole (error() says why).
-    bool append(std::string_view line);
-    // The errno of the last failure.
-    int error() const { return error_; }
-
-private:
-    int openFile();
-    std::filesystem::path path_;
-    int fd_ = -1;
-    bool readable_ = false;
-    bool created_ = false;
-    int error_ = 0;
-};
+// Record lines go to the disk one by one, never half (base/LineFile.h).
+using RecordWriter = LineFile;
 
 // The record file of an acquisition started at `localStart`, opened and locked in `dir`: its
 // name, or the next free one when another acquisition holds it. Null when none could be opened,

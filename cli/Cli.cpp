@@ -21,6 +21,7 @@
 #include "cli/Run.h"
 #include "cli/Signals.h"
 #include "cli/Usage.h"
+#include "cli/WatchCommand.h"
 #include "config/DeviceSearch.h"
 #include "config/Download.h"
 #include "config/ParameterFile.h"
@@ -469,6 +470,8 @@ const std::vector<OptionSpec>* commandOptions(std::string_view command) {
         return &download;
     if (command == "configure")
         return &configure;
+    if (command == "watch")
+        return &watchOptions();
     if (const auto* p = productionOptions(command))
         return p;
     return acquisitionOptions(command);
@@ -478,7 +481,7 @@ const std::vector<OptionSpec>& anyCommandOption() {
     static const std::vector<OptionSpec> all = [] {
         std::vector<OptionSpec> out;
         for (const char* c : {"scan", "download", "configure", "calibrate", "output-calibrate",
-                              "collect", "import", "export"})
+                              "collect", "import", "export", "watch"})
             for (const OptionSpec& o : *commandOptions(c)) out.push_back(o);
         return out;
     }();
@@ -621,6 +624,8 @@ int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
         }
     } else if (acquisition)
         checkAcquisitionArguments(args);
+    else if (command == "watch")
+        checkWatchArguments(args);
     else
         checkConfigurationArguments(args);
 
@@ -692,6 +697,8 @@ int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
             return readDevice(ctx, deviceAddress(args.positionals[0]), json);
         if (command == "download")
             return download(ctx, args, json);
+        if (command == "watch")
+            return runWatch(args, ctx, json);
         return configure(ctx, configuration->bytes, deviceAddress(args.positionals[0]),
                          *num::parseInteger(args.positionals[1], LLONG_MIN, LLONG_MAX),
                          args.has("--force"), json);

@@ -31,6 +31,15 @@ inline constexpr const char* kOutputIsInput =
 inline constexpr const char* kOutputIsRecord =
     KORV_TR_NOOP("Core", "%1 is a record file (.rec); nothing was written.");
 
+inline constexpr const char* kUnknownPointCode =
+    KORV_TR_NOOP("Core", "Device %1 holds point position code %2: its values are left out.");
+inline constexpr const char* kMqttNotStarted =
+    KORV_TR_NOOP("Core", "The MQTT client did not start: %1");
+inline constexpr const char* kMqttDropped =
+    KORV_TR_NOOP("Core", "%1 values were dropped while the broker could not be reached.");
+inline constexpr const char* kMqttUndelivered =
+    KORV_TR_NOOP("Core", "%1 values did not reach the broker %2: %3");
+
 }  // namespace cli::texts
 
 namespace cli {

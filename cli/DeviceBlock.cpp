@@ -1,22 +1,22 @@
 #include "cli/DeviceBlock.h"
 
 #include "config/DeviceSearch.h"
+#include "link/BlockRead.h"
 #include "link/LineFaults.h"
-#include "link/RegisterMap.h"
 
 namespace cli {
 
 std::optional<std::vector<std::uint8_t>> readBlock(AppContext& ctx, std::uint8_t address) {
-    const ExchangeResult r = ctx.bus.readInputRegisters(address, reg::kBlockFirst, reg::kBlockCount,
-                                                        Timing::kSearchWaitMs);
+    BlockRead read = readParameterBlock(ctx.bus, address);
+    const ExchangeResult& r = read.result;
     if (!r.ioOk)
         return std::nullopt;
-    if (!r.complete() || !r.crcOk() || (r.answer[3] == 0 && r.answer[4] == 0)) {
+    if (!read.block) {
         ctx.messages.show(r.refused ? refusalText(address, r.exceptionCode)
                                     : std::string(config::kNoOnlineDevice));
         return std::nullopt;
     }
-    return r.answer;
+    return std::move(read.result.answer);
 }
 
 }  // namespace cli

@@ -72,6 +72,17 @@ constexpr std::pair<const char*, const char*> kCommands[] = {
      "                            record file (its path on standard output), at the\n"
      "                            device's own point position unless --dot; ends after\n"
      "                            M samples in a row without an answer (default 3)\n"},
+    {"watch",
+     "  watch --all|ADDR[,ADDR...] --interval-s S [--count N] [--max-misses M]\n"
+     "        [--csv FILE] [--mqtt HOST[:PORT] [--topic PREFIX] [--qos 0|1]]\n"
+     "                            register 23 of every device (--all: every online one,\n"
+     "                            a full scan first) each S seconds, at its own point\n"
+     "                            position and unit, one line a round, N rounds (else\n"
+     "                            until a signal); offline after M rounds without an\n"
+     "                            answer (default 3); --csv appends time,address,value,\n"
+     "                            unit rows; --mqtt publishes PREFIX/ADDR/value,\n"
+     "                            PREFIX/ADDR/online, PREFIX/status (default prefix\n"
+     "                            korvelantis, port 1883, QoS 0)\n"},
     {"import", "  import FILE               fields, records and points of a record file\n"},
     {"export",
      "  export FILE [--csv OUT] [--png OUT]\n"
@@ -85,8 +96,8 @@ constexpr const char* kHooks =
 
 constexpr const char* kExitStatus =
     "exit status: 0 done; 2 usage error (nothing was done); 3 failed (collect: a sample\n"
-    "  was not taken or not written); 4 the port did not open; 5 read: a code no list can\n"
-    "  show\n";
+    "  was not taken or not written; watch: a CSV row not written, a value that did not\n"
+    "  reach the broker); 4 the port did not open; 5 read: a code no list can show\n";
 
 }  // namespace
 

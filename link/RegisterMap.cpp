@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/NumberText.h"
 #include "link/ModbusCrc16.h"
 
 namespace reg {
@@ -164,6 +165,18 @@ std::vector<std::uint8_t> ParameterBlock::toAnswer(std::uint8_t address) const {
     }
     AppendCrc(a);
     return a;
+}
+
+std::string measuredValueText(std::uint16_t raw, std::string_view pointPosition) {
+    if (pointPosition == "0000")
+        return num::formatInt(raw);
+    if (pointPosition == "000.0")
+        return num::formatFixed(raw * 0.1, 1);
+    if (pointPosition == "00.00")
+        return num::formatFixed(raw * 0.01, 2);
+    if (pointPosition == "0.000")
+        return num::formatFixed(raw * 0.001, 3);
+    return {};
 }
 
 }  // namespace reg

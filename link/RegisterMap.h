@@ -99,6 +99,10 @@ std::optional<float> dotScale(int dotPos);
 // The multiplier of a "Point position:" text: 1, 10, 100, 1000; nullopt for other texts.
 std::optional<int> dotMultiplier(std::string_view dotText);
 
+// Register 23 (the measured value) as text at a point position text ("0000", "000.0", "00.00",
+// "0.000"): "1234", "123.4", "12.34", "1.234"; empty for any other text.
+std::string measuredValueText(std::uint16_t raw, std::string_view pointPosition);
+
 // What a register can hold: -32768..32767 for the signed ones (6, 11, 12, 15, 16, 19), else
 // 0..65535.
 struct RegisterRange {

@@ -1637,6 +1637,22 @@
         <source>%1: not reached</source>
         <translation>%1: not reached</translation>
     </message>
+    <message>
+        <source>Device %1 holds point position code %2: its values are left out.</source>
+        <translation>Device %1 holds point position code %2: its values are left out.</translation>
+    </message>
+    <message>
+        <source>The MQTT client did not start: %1</source>
+        <translation>The MQTT client did not start: %1</translation>
+    </message>
+    <message>
+        <source>%1 values were dropped while the broker could not be reached.</source>
+        <translation>%1 values were dropped while the broker could not be reached.</translation>
+    </message>
+    <message>
+        <source>%1 values did not reach the broker %2: %3</source>
+        <translation>%1 values did not reach the broker %2: %3</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>

@@ -1636,6 +1636,22 @@
         <source>%1: not reached</source>
         <translation>%1：未送达</translation>
     </message>
+    <message>
+        <source>Device %1 holds point position code %2: its values are left out.</source>
+        <translation>设备%1的小数点位置代码为%2：其数值未予记录。</translation>
+    </message>
+    <message>
+        <source>The MQTT client did not start: %1</source>
+        <translation>MQTT客户端未能启动：%1</translation>
+    </message>
+    <message>
+        <source>%1 values were dropped while the broker could not be reached.</source>
+        <translation>无法连接代理服务器期间丢弃了%1个数值。</translation>
+    </message>
+    <message>
+        <source>%1 values did not reach the broker %2: %3</source>
+        <translation>%1个数值未送达代理服务器%2：%3</translation>
+    </message>
 </context>
 <context>
     <name>Progress</name>

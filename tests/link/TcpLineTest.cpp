@@ -18,6 +18,7 @@
 #include "link/TcpLine.h"
 #include "sim/SimTcpServer.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackPort.h"
 #include "tests/support/TestBus.h"
 
 namespace {
@@ -27,17 +28,8 @@ ExchangeResult readBlock(Bus& bus, int address) {
                                   reg::kBlockCount, Timing::kScanWaitMs);
 }
 
-// A port on 127.0.0.1 that nobody listens on at this moment.
 int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
+    return freeLoopbackPort();
 }
 
 std::string tcpName(int port) {

@@ -118,4 +118,5 @@ private:
 };
 
 std::vector<unsigned char> readFileBytes(const std::string& path);
+std::string readFileText(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);

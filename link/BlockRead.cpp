@@ -1,0 +1,11 @@
+#include "link/BlockRead.h"
+
+BlockRead readParameterBlock(Bus& bus, std::uint8_t address) {
+    BlockRead read{
+        bus.readInputRegisters(address, reg::kBlockFirst, reg::kBlockCount, Timing::kSearchWaitMs),
+        std::nullopt};
+    const ExchangeResult& r = read.result;
+    if (r.ioOk && r.complete() && r.crcOk() && !(r.answer[3] == 0 && r.answer[4] == 0))
+        read.block = reg::ParameterBlock::fromAnswer(r.answer.data());
+    return read;
+}
