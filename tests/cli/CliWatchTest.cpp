@@ -4,6 +4,8 @@
 
 #include <signal.h>
 
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 
 #include "tests/cli/CliRun.h"
@@ -67,7 +69,7 @@ TEST(CommandLineWatch, JsonSummaryAndFailures) {
                                    dir.file("no/such/dir/bus.csv"),
                                dir);
     EXPECT_EQ(csv.code, 3);
-    EXPECT_NE(csv.err.find("No such file or directory"), std::string::npos) << csv.err;
+    EXPECT_NE(csv.err.find(std::strerror(ENOENT)), std::string::npos) << csv.err;
     EXPECT_NE(csv.out.find(R"("ok":false)"), std::string::npos) << csv.out;
 }
 
