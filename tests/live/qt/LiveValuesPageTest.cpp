@@ -1,10 +1,14 @@
 // The window's live values: the watch on its worker, the table it fills, the bus it holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTableWidget>
 
 #include "calibration/qt/CalibrationPage.h"
@@ -13,6 +17,7 @@
 #include "live/qt/LiveValuesPage.h"
 #include "shell/qt/PropSheet.h"
 #include "tests/live/LiveDevices.h"
+#include "tests/live/MqttBroker.h"
 #include "tests/support/qt/EventLoop.h"
 
 namespace {
@@ -31,8 +36,7 @@ struct Rig {
         sheet = std::make_unique<CPropSheet>(bus.ctx);
         page = sheet->liveValuesPage();
         // As the enterprise search leaves them.
-        for (int a : {3, 7, 12})
-            bus.ctx.OnlineTable[static_cast<std::size_t>(a - 1)] = 1;
+        for (int a : {3, 7, 12}) bus.ctx.OnlineTable[static_cast<std::size_t>(a - 1)] = 1;
     }
     ~Rig() {
         page->OnStop();
@@ -66,7 +70,8 @@ TEST(LiveValuesPage, ValuesAtEachPointPositionASilentDeviceAgesOfflineAndStopFre
     ASSERT_TRUE(rig.sheet->SetActivePage(rig.sheet->indexOf(rig.page)));
     ASSERT_TRUE(rig.page->startButton()->isEnabled());
     rig.page->startButton()->click();
-    ASSERT_TRUE(rig.page->watching()) << (rig.bus.messages.texts().empty() ? std::string() : rig.bus.messages.texts()[0]);
+    ASSERT_TRUE(rig.page->watching())
+        << (rig.bus.messages.texts().empty() ? std::string() : rig.bus.messages.texts()[0]);
     EXPECT_FALSE(rig.page->startButton()->isEnabled());
     ASSERT_TRUE(waitFor([&] { return !rig.cell(12, 1).isEmpty() && !rig.cell(3, 1).isEmpty(); }));
     const struct {
@@ -133,4 +138,34 @@ TEST(LiveValuesPage, NoWatchWithoutAnOnlineDevice) {
     EXPECT_FALSE(rig.page->watching());
     EXPECT_EQ(rig.bus.messages.texts(), std::vector<std::string>{"No online device"});
     EXPECT_EQ(rig.bus.sim.framesReceived().size(), 0u);
+}
+
+TEST(LiveValuesPage, PublishesToTheBrokerOfItsSettingsAndSaysOfflineAtStop) {
+    MqttBroker broker;
+    MqttSubscriber sub(broker.port(), "bay2/#");
+    Rig rig;
+    rig.page->hostEdit()->setText("127.0.0.1");
+    rig.page->portBox()->setValue(broker.port());
+    rig.page->prefixEdit()->setText("bay2");
+    rig.page->OnStart();
+    ASSERT_TRUE(rig.page->watching());
+    EXPECT_FALSE(rig.page->hostEdit()->isEnabled());
+    ASSERT_TRUE(sub.waitForMessages([](const std::vector<MqttMessage>& m) {
+        return std::any_of(m.begin(), m.end(),
+                           [](const MqttMessage& x) { return x.topic == "bay2/12/value"; });
+    }));
+    const std::string value = sub.payloads("bay2/12/value").front();
+    EXPECT_NE(value.find(R"({"address":12,"value":0.)"), std::string::npos) << value;
+    EXPECT_NE(value.find(R"("unit":"m")"), std::string::npos) << value;
+    EXPECT_EQ(sub.payloads("bay2/7/online").front(), "true");
+    rig.page->OnStop();
+    ASSERT_TRUE(waitFor([&] { return !rig.page->watching(); }, 5000));
+    // The publisher's end ran on the worker: "offline" came after the "online" of the start.
+    EXPECT_TRUE(sub.waitForMessages([](const std::vector<MqttMessage>& m) {
+        std::string last;
+        for (const MqttMessage& x : m)
+            if (x.topic == "bay2/status")
+                last += x.payload + " ";
+        return last == "online offline ";
+    })) << ::testing::PrintToString(sub.payloads("bay2/status"));
 }
