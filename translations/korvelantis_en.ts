@@ -511,6 +511,69 @@
     </message>
 </context>
 <context>
+    <name>CLiveValuesPage</name>
+    <message>
+        <source>Empty: no MQTT</source>
+        <translation>Empty: no MQTT</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Live values</source>
+        <translation>Live values</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>Age (s)</source>
+        <translation>Age (s)</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>&amp;Interval (s):</source>
+        <translation>&amp;Interval (s):</translation>
+    </message>
+    <message>
+        <source>MQTT &amp;host:</source>
+        <translation>MQTT &amp;host:</translation>
+    </message>
+    <message>
+        <source>&amp;Port:</source>
+        <translation>&amp;Port:</translation>
+    </message>
+    <message>
+        <source>&amp;Topic prefix:</source>
+        <translation>&amp;Topic prefix:</translation>
+    </message>
+    <message>
+        <source>online</source>
+        <translation>online</translation>
+    </message>
+    <message>
+        <source>offline</source>
+        <translation>offline</translation>
+    </message>
+</context>
+<context>
     <name>CLoginDlg</name>
     <message>
         <source>The enterprise user login</source>
@@ -750,6 +813,10 @@
         <source>latency min %1 / mean %2 / max %3 ms</source>
         <translation>latency min %1 / mean %2 / max %3 ms</translation>
     </message>
+    <message>
+        <source>Latest value: %1 %2</source>
+        <translation>Latest value: %1 %2</translation>
+    </message>
 </context>
 <context>
     <name>COutputCalibrationPage</name>
@@ -835,6 +902,10 @@
     <message>
         <source>温度补偿</source>
         <translation>Temperature compensation</translation>
+    </message>
+    <message>
+        <source>Live values</source>
+        <translation>Live values</translation>
     </message>
 </context>
 <context>
@@ -1652,6 +1723,18 @@
     <message>
         <source>%1 values did not reach the broker %2: %3</source>
         <translation>%1 values did not reach the broker %2: %3</translation>
+    </message>
+    <message>
+        <source>Watching: other bus work is back when the watch stops</source>
+        <translation>Watching: other bus work is back when the watch stops</translation>
+    </message>
+    <message>
+        <source>The MQTT client did not start.</source>
+        <translation>The MQTT client did not start.</translation>
+    </message>
+    <message>
+        <source>Thread failed to start the watch!</source>
+        <translation>Thread failed to start the watch!</translation>
     </message>
 </context>
 <context>

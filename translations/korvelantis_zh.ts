@@ -510,6 +510,69 @@
     </message>
 </context>
 <context>
+    <name>CLiveValuesPage</name>
+    <message>
+        <source>Empty: no MQTT</source>
+        <translation>空: 不用 MQTT</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>开始</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Live values</source>
+        <translation>实时数值</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>数值</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>单位</translation>
+    </message>
+    <message>
+        <source>Age (s)</source>
+        <translation>时长 (秒)</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>&amp;Interval (s):</source>
+        <translation>间隔 (秒)(&amp;I):</translation>
+    </message>
+    <message>
+        <source>MQTT &amp;host:</source>
+        <translation>MQTT 主机(&amp;H):</translation>
+    </message>
+    <message>
+        <source>&amp;Port:</source>
+        <translation>端口(&amp;P):</translation>
+    </message>
+    <message>
+        <source>&amp;Topic prefix:</source>
+        <translation>主题前缀(&amp;T):</translation>
+    </message>
+    <message>
+        <source>online</source>
+        <translation>在线</translation>
+    </message>
+    <message>
+        <source>offline</source>
+        <translation>离线</translation>
+    </message>
+</context>
+<context>
     <name>CLoginDlg</name>
     <message>
         <source>The enterprise user login</source>
@@ -749,6 +812,10 @@
         <source>latency min %1 / mean %2 / max %3 ms</source>
         <translation>延迟 最小 %1 / 平均 %2 / 最大 %3 ms</translation>
     </message>
+    <message>
+        <source>Latest value: %1 %2</source>
+        <translation>最新数值: %1 %2</translation>
+    </message>
 </context>
 <context>
     <name>COutputCalibrationPage</name>
@@ -834,6 +901,10 @@
     <message>
         <source>温度补偿</source>
         <translation>温度补偿</translation>
+    </message>
+    <message>
+        <source>Live values</source>
+        <translation>实时数值</translation>
     </message>
 </context>
 <context>
@@ -1651,6 +1722,18 @@
     <message>
         <source>%1 values did not reach the broker %2: %3</source>
         <translation>%1个数值未送达代理服务器%2：%3</translation>
+    </message>
+    <message>
+        <source>Watching: other bus work is back when the watch stops</source>
+        <translation>监视中: 监视停止后才能进行其他总线操作</translation>
+    </message>
+    <message>
+        <source>The MQTT client did not start.</source>
+        <translation>MQTT 客户端未能启动。</translation>
+    </message>
+    <message>
+        <source>Thread failed to start the watch!</source>
+        <translation>监视线程启动失败！</translation>
     </message>
 </context>
 <context>

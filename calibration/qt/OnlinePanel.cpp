@@ -5,6 +5,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QStringList>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -131,12 +132,21 @@ QString COnlinePanel::healthToolTip(int address, const HealthTable& table) {
 }
 
 bool COnlinePanel::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::ToolTip || !bus_)
+    if (event->type() != QEvent::ToolTip || (!bus_ && !latest_))
         return QGroupBox::eventFilter(watched, event);
     for (int i = 0; i < kCount; ++i) {
         if (buttons_[i] != watched)
             continue;
-        const QString text = healthToolTip(i + 1, bus_->health());
+        QStringList lines;
+        if (const auto d = latest_ ? latest_->of(i + 1) : std::nullopt; d && !d->value.empty())
+            lines << tr("Latest value: %1 %2")
+                         .arg(QString::fromStdString(d->value), QString::fromStdString(d->unit))
+                         .trimmed();
+        if (bus_)
+            lines << healthToolTip(i + 1, bus_->health());
+        if (lines.isEmpty())
+            return QGroupBox::eventFilter(watched, event);
+        const QString text = lines.join('\n');
         buttons_[i]->setToolTip(text);
         QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, buttons_[i]);
         return true;

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <array>
 
+#include "live/LatestValues.h"
 #include "state/AppContext.h"
 
 // A flat button that shows one image centred on the button face, no border, moved one pixel
@@ -39,6 +40,8 @@ public:
     // Green for every OnlineTable entry that is 1, red for the rest. From then on an
     // indicator's tool tip shows the bus's figures of its address as they are when it is shown.
     void RefreshOnlinePanel(const AppContext& ctx);
+    // While a watch runs, each tool tip begins with its device's latest value from `latest`.
+    void showLatestValues(const live::LatestValues* latest) { latest_ = latest; }
     // The tool tip of `address` from these figures.
     static QString healthToolTip(int address, const HealthTable& table);
     bool isShownOnline(int address) const { return online_.at(address - 1); }
@@ -49,6 +52,7 @@ protected:
 
 private:
     const Bus* bus_ = nullptr;
+    const live::LatestValues* latest_ = nullptr;
     std::array<CFlatImageButton*, kCount> buttons_{};
     std::array<bool, kCount> online_{};
     QPixmap onlineImage_;

@@ -7,6 +7,7 @@
 #include "calibration/qt/OutputCalibrationPage.h"
 #include "calibration/qt/TemperaturePage.h"
 #include "config/qt/BasicConfigPage.h"
+#include "live/qt/LiveValuesPage.h"
 #include "shell/SerialPortList.h"
 #include "shell/qt/LoginDlg.h"
 #include "shell/qt/PropSheet.h"
@@ -110,6 +111,7 @@ bool CKorvelantisView::EnterEnterpriseMode() {
     sheet_->AddPage(sheet_->calibrationPage());
     sheet_->AddPage(sheet_->outputCalibrationPage());
     sheet_->AddPage(sheet_->temperaturePage());
+    sheet_->AddPage(sheet_->liveValuesPage());
     sheet_->RemovePage(sheet_->dataGatherPage());
     sheet_->basicConfigPage()->ShowEnterpriseLayout();
     sheet_->basicConfigPage()->clearSearchDone();

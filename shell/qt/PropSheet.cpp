@@ -4,10 +4,13 @@
 
 #include "acquisition/qt/DataGatherDlg.h"
 #include "calibration/qt/CalibrationPage.h"
+#include "calibration/qt/OnlinePanel.h"
 #include "calibration/qt/OutputCalibrationPage.h"
 #include "calibration/qt/TemperaturePage.h"
 #include "common/qt/Look.h"
+#include "common/qt/Translate.h"
 #include "config/qt/BasicConfigPage.h"
+#include "live/qt/LiveValuesPage.h"
 
 CPropSheet::CPropSheet(AppContext& ctx, QWidget* parent) : QTabWidget(parent) {
     setObjectName("propSheet");
@@ -17,8 +20,9 @@ CPropSheet::CPropSheet(AppContext& ctx, QWidget* parent) : QTabWidget(parent) {
     calibration_ = new CCalibrationPage(ctx, this);
     output_ = new COutputCalibrationPage(ctx, this);
     temperature_ = new CTemperaturePage(this);
-    const std::initializer_list<SheetPage*> pages{basic_, gather_, calibration_, output_,
-                                                  temperature_};
+    live_ = new CLiveValuesPage(ctx, this);
+    const std::initializer_list<SheetPage*> pages{basic_,  gather_,      calibration_,
+                                                  output_, temperature_, live_};
     for (SheetPage* p : pages) {
         Look::paintPageBackground(p);
         hold(p)->hide();
@@ -29,12 +33,23 @@ CPropSheet::CPropSheet(AppContext& ctx, QWidget* parent) : QTabWidget(parent) {
         AddPage(gather_);
     } else {
         for (SheetPage* p :
-             std::initializer_list<SheetPage*>{basic_, calibration_, output_, temperature_})
+             std::initializer_list<SheetPage*>{basic_, calibration_, output_, temperature_, live_})
             AddPage(p);
     }
     restructuring_ = false;
     front_ = activePage();
     connect(this, &QTabWidget::currentChanged, this, &CPropSheet::onCurrentChanged);
+    calibration_->onlinePanel()->showLatestValues(&live_->latest());
+    // While the watch has the bus, no other page can reach it.
+    connect(live_, &CLiveValuesPage::watchingChanged, this, [this](bool on) {
+        const QString why = on ? trCore(CLiveValuesPage::kWatchRunning) : QString();
+        for (int i = 0; i < count(); ++i) {
+            if (pageAt(i) == live_)
+                continue;
+            setTabEnabled(i, !on);
+            setTabToolTip(i, why);
+        }
+    });
 }
 
 QString CPropSheet::pageCaption(const SheetPage* page) {
@@ -48,6 +63,8 @@ QString CPropSheet::pageCaption(const SheetPage* page) {
         return tr("输出校准");
     if (qobject_cast<const CTemperaturePage*>(page))
         return tr("温度补偿");
+    if (qobject_cast<const CLiveValuesPage*>(page))
+        return tr("Live values");
     return {};
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The property sheet that fills the view: a tab per page. It owns all five pages for the life of
+// The property sheet that fills the view: a tab per page. It owns all six pages for the life of
 // the window, whether or not a page is in the sheet.
 //
 // Page changes ask the page being left (SheetPage::onKillActive); a refusal keeps it in front.
@@ -20,6 +20,7 @@ class CDataGatherDlg;
 class CCalibrationPage;
 class COutputCalibrationPage;
 class CTemperaturePage;
+class CLiveValuesPage;
 
 class CPropSheet : public QTabWidget {
     Q_OBJECT
@@ -32,6 +33,7 @@ public:
     CCalibrationPage* calibrationPage() const { return calibration_; }
     COutputCalibrationPage* outputCalibrationPage() const { return output_; }
     CTemperaturePage* temperaturePage() const { return temperature_; }
+    CLiveValuesPage* liveValuesPage() const { return live_; }
 
     void AddPage(SheetPage* page);
     void RemovePage(SheetPage* page);
@@ -55,6 +57,7 @@ private:
     CCalibrationPage* calibration_;
     COutputCalibrationPage* output_;
     CTemperaturePage* temperature_;
+    CLiveValuesPage* live_;
 
     QPointer<SheetPage> front_;  // the page that last became active
     bool askedAlready_ = false;  // SetActivePage has already asked the page in front

@@ -17,6 +17,7 @@
 #include "calibration/qt/TemperaturePage.h"
 #include "common/qt/WaitDialog.h"
 #include "config/qt/BasicConfigPage.h"
+#include "live/qt/LiveValuesPage.h"
 #include "shell/qt/AboutDlg.h"
 #include "shell/qt/BusMonitorWindow.h"
 #include "shell/qt/LoginDlg.h"
@@ -73,7 +74,7 @@ TEST(Accessibility, EveryControlOfEveryPageHasAName) {
     CPropSheet* sheet = w.sheet();
     for (QWidget* page : std::initializer_list<QWidget*>{
              sheet->basicConfigPage(), sheet->dataGatherPage(), sheet->calibrationPage(),
-             sheet->outputCalibrationPage(), sheet->temperaturePage()})
+             sheet->outputCalibrationPage(), sheet->temperaturePage(), sheet->liveValuesPage()})
         EXPECT_EQ(namelessControls(page), "") << page->objectName().toStdString();
     ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
     EXPECT_EQ(namelessControls(sheet->basicConfigPage()), "");

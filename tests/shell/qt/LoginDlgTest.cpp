@@ -44,7 +44,7 @@ TEST_F(LoginTest, TheFactoryPasswordSwitchesToEnterpriseMode) {
     loginWith("740215");
     EXPECT_TRUE(messages.texts().empty());
     EXPECT_EQ(ctx.EnterpriseMode.load(), 1);
-    EXPECT_EQ(w.tabs().size(), 4);
+    EXPECT_EQ(w.tabs().size(), 5);  // the enterprise pages, "Live values" last
     EXPECT_FALSE(w.action("actionLogin")->isEnabled());
     EXPECT_EQ(w.menuTitles(), QStringList({"File(&F)", "Serial port(&S)", "Help(&H)"}));
 }

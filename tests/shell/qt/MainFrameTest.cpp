@@ -76,7 +76,7 @@ TEST_F(MainFrameTest, TabsBeforeAndAfterLoginInTheirOrder) {
     ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
     EXPECT_EQ(w.tabs(),
               QStringList({"The basic configuration", "Calibration", QString::fromUtf8("输出校准"),
-                           QString::fromUtf8("温度补偿")}));
+                           QString::fromUtf8("温度补偿"), "Live values"}));
     EXPECT_EQ(w.sheet()->tabText(0), "The basic configuration");
     EXPECT_NE(w.sheet()->currentWidget(), w.sheet()->dataGatherPage());
     // The removed page is still owned and alive, just not shown.
@@ -86,7 +86,7 @@ TEST_F(MainFrameTest, TabsBeforeAndAfterLoginInTheirOrder) {
 TEST_F(MainFrameTest, SecondSwitchToEnterpriseModeChangesNothing) {
     ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
     EXPECT_FALSE(w.frame.view()->EnterEnterpriseMode());
-    EXPECT_EQ(w.tabs().size(), 4);
+    EXPECT_EQ(w.tabs().size(), 5);
     EXPECT_EQ(w.items("menuFile").size(), 4);  // import, the two presets, exit
 }
 
