@@ -518,11 +518,11 @@
     </message>
     <message>
         <source>Start</source>
-        <translation>Start</translation>
+        <translation>Sta&amp;rt</translation>
     </message>
     <message>
         <source>Stop</source>
-        <translation>Stop</translation>
+        <translation>St&amp;op</translation>
     </message>
     <message>
         <source>Live values</source>
@@ -553,8 +553,8 @@
         <translation>&amp;Interval (s):</translation>
     </message>
     <message>
-        <source>MQTT &amp;host:</source>
-        <translation>MQTT &amp;host:</translation>
+        <source>&amp;MQTT host:</source>
+        <translation>&amp;MQTT host:</translation>
     </message>
     <message>
         <source>&amp;Port:</source>

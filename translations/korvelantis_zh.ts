@@ -552,8 +552,8 @@
         <translation>间隔 (秒)(&amp;I):</translation>
     </message>
     <message>
-        <source>MQTT &amp;host:</source>
-        <translation>MQTT 主机(&amp;H):</translation>
+        <source>&amp;MQTT host:</source>
+        <translation>MQTT 主机(&amp;M):</translation>
     </message>
     <message>
         <source>&amp;Port:</source>

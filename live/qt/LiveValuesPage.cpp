@@ -41,10 +41,10 @@ CLiveValuesPage::CLiveValuesPage(AppContext& ctx, QWidget* parent) : SheetPage(p
     prefix_->setObjectName("liveMqttPrefix");
     start_ = new QPushButton(tr("Start"), this);
     start_->setObjectName("liveStart");
-    start_->setAccessibleName(tr("Start"));
+    start_->setAccessibleName(withoutMnemonic(tr("Start")));
     stop_ = new QPushButton(tr("Stop"), this);
     stop_->setObjectName("liveStop");
-    stop_->setAccessibleName(tr("Stop"));
+    stop_->setAccessibleName(withoutMnemonic(tr("Stop")));
     stop_->setEnabled(false);
     table_ = new QTableWidget(0, 5, this);
     table_->setObjectName("liveTable");
@@ -59,7 +59,7 @@ CLiveValuesPage::CLiveValuesPage(AppContext& ctx, QWidget* parent) : SheetPage(p
     auto* grid = new QGridLayout(this);
     grid->addWidget(buddyLabel(tr("&Interval (s):"), interval_, this), 0, 0);
     grid->addWidget(interval_, 0, 1);
-    grid->addWidget(buddyLabel(tr("MQTT &host:"), host_, this), 0, 2);
+    grid->addWidget(buddyLabel(tr("&MQTT host:"), host_, this), 0, 2);
     grid->addWidget(host_, 0, 3);
     grid->addWidget(buddyLabel(tr("&Port:"), port_, this), 0, 4);
     grid->addWidget(port_, 0, 5);

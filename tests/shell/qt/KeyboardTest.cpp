@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSet>
@@ -249,7 +250,8 @@ TEST(Keyboard, TabFollowsTheLayoutOnEveryPageAndDialog) {
 }
 
 // Alt+letter reached no page button. In English each button whose caption is its page's only one
-// of that text carries a letter of its own, clashing with no menu title and no other button.
+// of that text carries a letter of its own, clashing with no menu title, no label and no other
+// button.
 TEST(Keyboard, PageButtonsHaveMnemonicsInEnglish) {
     ASSERT_TRUE(Translate::install(QStringLiteral("en")));
     struct Uninstall {
@@ -262,8 +264,11 @@ TEST(Keyboard, PageButtonsHaveMnemonicsInEnglish) {
         const int at = text.indexOf('&');
         return at >= 0 && at + 1 < text.size() ? text[at + 1].toUpper() : QChar();
     };
-    QSet<QChar> menuKeys;
+    QSet<QChar> menuKeys;  // the ordinary user's menus and the enterprise user's
     for (const QString& t : w.menuTitles()) menuKeys << mnemonic(t);
+    ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+    for (const QString& t : w.menuTitles()) menuKeys << mnemonic(t);
+    menuKeys.remove(QChar());
     for (int i = 0; i < w.sheet()->count(); ++i) {
         QWidget* page = qobject_cast<QScrollArea*>(w.sheet()->widget(i))->widget();
         SCOPED_TRACE(page->metaObject()->className());
@@ -272,6 +277,14 @@ TEST(Keyboard, PageButtonsHaveMnemonicsInEnglish) {
         for (QPushButton* b : buttons) ++captions[QString(b->text()).remove('&')];
         QStringList wrong;
         QSet<QChar> taken = menuKeys;
+        for (QLabel* l : page->findChildren<QLabel*>()) {
+            const QChar key = mnemonic(l->text());
+            if (!l->buddy() || key.isNull())
+                continue;
+            if (taken.contains(key))
+                wrong << l->text();
+            taken << key;
+        }
         for (QPushButton* b : buttons) {
             EXPECT_FALSE(b->accessibleName().contains('&')) << b->accessibleName().toStdString();
             if (captions[QString(b->text()).remove('&')] > 1)
