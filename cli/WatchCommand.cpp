@@ -116,9 +116,7 @@ WatchOptions parseWatch(const Arguments& a) {
             throw UsageError(std::string(name) + " is accepted only with --mqtt");
     if (o.mqtt) {
         if (const auto v = a.value("--topic")) {
-            // A prefix is a topic of its own: no wildcards, no empty levels at its ends.
-            if (v->empty() || v->find_first_of("+#") != std::string::npos || v->front() == '/' ||
-                v->back() == '/' || v->find('\0') != std::string::npos)
+            if (!live::isTopicPrefix(*v))
                 cli::refuseValue("--topic", *v);
             o.mqtt->prefix = *v;
         }
@@ -150,6 +148,11 @@ public:
     }
 };
 
+void tellCsvFailed(OperatorMessages& messages, const std::string& path, int error) {
+    messages.showWithDetail(kFileOpenFailedMessage, MessageIcon::None,
+                            path + ": " + std::strerror(error));
+}
+
 // The CSV sink that says why it stopped the watch.
 class TellingCsvSink : public live::CsvSink {
 public:
@@ -157,8 +160,7 @@ public:
     bool take(const live::Round& round, const std::vector<live::DeviceState>& devices) override {
         if (CsvSink::take(round, devices))
             return true;
-        cli::run().messages->showWithDetail(kFileOpenFailedMessage, MessageIcon::None,
-                                            path().string() + ": " + std::strerror(error()));
+        tellCsvFailed(*cli::run().messages, path().string(), error());
         return false;
     }
 };
@@ -224,8 +226,7 @@ int runWatch(const Arguments& args, AppContext& ctx, bool json) {
     if (o.csv) {
         csv = std::make_unique<TellingCsvSink>(*o.csv);
         if (const int e = csv->open()) {
-            ctx.messages.showWithDetail(kFileOpenFailedMessage, MessageIcon::None,
-                                        *o.csv + ": " + std::strerror(e));
+            tellCsvFailed(ctx.messages, *o.csv, e);
             return kFailed;
         }
         cli::know("csv", JsonWriter::quoted(*o.csv));

@@ -284,4 +284,9 @@ void MqttPublisher::loop() {
     }
 }
 
+bool isTopicPrefix(const std::string& p) {
+    return !p.empty() && p.find_first_of("+#") == std::string::npos && p.front() != '/' &&
+           p.back() != '/' && p.find('\0') == std::string::npos;
+}
+
 }  // namespace live

@@ -33,6 +33,10 @@ struct mosquitto;
 
 namespace live {
 
+// A prefix is a topic of its own: not empty, no wildcards, no empty level at either end. The
+// publisher's topics are PREFIX/ADDR/..., so any other prefix would publish nothing.
+bool isTopicPrefix(const std::string& prefix);
+
 struct MqttSettings {
     std::string host = "localhost";
     int port = 1883;
