@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "base/Message.h"
 #include "base/Texts.h"
 
 TEST(FillText, PlaceholdersTakeTheirArgumentsAndNothingElseChanges) {
@@ -35,4 +36,38 @@ TEST(ComposedTexts, EveryTemplateIsListedOnceAndHasAPlaceholder) {
     }
     EXPECT_TRUE(seen.count(texts::kPointsNotAcquired));
     EXPECT_TRUE(seen.count(texts::kAddressed));
+}
+
+// A message travels as it was composed, so its arguments are never taken for parts of the text:
+// a list "a; b", an argument that looks like another template, a name with a percent sign.
+TEST(Message, TranslatesTemplatesAndFixedPartsButNeverVerbatimOnes) {
+    const auto translate = [](std::string_view t) -> std::string {
+        if (t == "%1: %2")
+            return "[%1] %2";
+        if (t == "%1: verified")
+            return "%1 geprüft";
+        if (t == "K1 action")
+            return "K1-Schaltpunkt";
+        if (t == "first line")
+            return "erste Zeile";
+        return std::string(t);
+    };
+    const Message addressed =
+        compose("%1: %2", {Message::verbatim("12"), compose("%1: verified", {"K1 action"})});
+    EXPECT_EQ(addressed.text(), "12: K1 action: verified");
+    EXPECT_EQ(addressed.translated(translate), "[12] K1-Schaltpunkt geprüft");
+
+    const Message list = Message::joined({"K1 action", Message::verbatim("K1 action")}, "; ");
+    EXPECT_EQ(list.text(), "K1 action; K1 action");
+    EXPECT_EQ(list.translated(translate), "K1-Schaltpunkt; K1 action");
+
+    // An argument that reads like a template, or holds "; ", stays what it is.
+    const Message odd = compose("%1: verified", {Message::verbatim("a; %1: verified %2")});
+    EXPECT_EQ(odd.translated(translate), "a; %1: verified %2 geprüft");
+
+    // A fixed text of several lines without a translation of its own goes line by line.
+    EXPECT_EQ(Message("first line\nsecond").translated(translate), "erste Zeile\nsecond");
+    EXPECT_TRUE(Message().empty());
+    EXPECT_TRUE(Message::joined({}, "; ").empty());
+    EXPECT_FALSE(compose("%1", {Message::verbatim("x")}).empty());
 }
