@@ -60,8 +60,6 @@ public:
     std::string_view lineAt(std::size_t begin) const;
 
     std::size_t fieldCount() const { return fields_.size(); }
-    // Fields of the header line, including those beyond kMaxRecordFields.
-    std::size_t headerFieldCount() const { return headerFields_; }
     std::size_t recordCount() const { return delta_.size(); }
     // Records without the empty one after a final line end (which is no sample).
     std::size_t dataRecordCount() const;

@@ -20,13 +20,7 @@ void CColorLabel::SetText(const QString& text) {
 
 void CColorLabel::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    if (bordered_) {
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(BkColor);
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-    } else {
-        p.fillRect(rect(), BkColor);
-    }
+    p.fillRect(rect(), BkColor);
     p.setFont(Font);
     p.setPen(TextColor);
     p.drawText(rect(), alignment_ | Qt::AlignVCenter | Qt::TextSingleLine, text_);

@@ -15,13 +15,10 @@ public:
     void SetTextColor(const QColor& c) { TextColor = c; }
     void SetFont(const QString& face, int pixelHeight);
     void SetText(const QString& text);
-    void setBordered(bool on) { bordered_ = on; }
     // Horizontal placement of the text (left at creation); it is always centred vertically.
     void setAlignment(Qt::Alignment horizontal) { alignment_ = horizontal; }
 
     QString text() const { return text_; }
-    QColor bkColor() const { return BkColor; }
-    QColor textColor() const { return TextColor; }
     const QFont& textFont() const { return Font; }
 
 protected:
@@ -32,6 +29,5 @@ private:
     QColor TextColor{0, 0, 0};
     QFont Font;
     QString text_;
-    bool bordered_ = false;
     Qt::Alignment alignment_ = Qt::AlignLeft;
 };

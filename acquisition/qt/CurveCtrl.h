@@ -38,7 +38,6 @@ public:
     const QImage& image() const { return image_; }
     // The plot as drawn, without the cross-hair (what is saved as a picture).
     QImage imageWithoutCrossHair() const;
-    int crossX() const { return CrossX; }
     int crossY() const { return CrossY; }
     // Receives the readout text ("Y = %.3f") for the page's label.
     void setReadoutSink(std::function<void(const QString&)> sink) { sink_ = std::move(sink); }

@@ -38,7 +38,6 @@ public:
     QTableWidget* table() const { return table_; }
     QPushButton* startButton() const { return start_; }
     QPushButton* stopButton() const { return stop_; }
-    QSpinBox* intervalBox() const { return interval_; }
     QLineEdit* hostEdit() const { return host_; }
     QSpinBox* portBox() const { return port_; }
     QLineEdit* prefixEdit() const { return prefix_; }

@@ -40,10 +40,8 @@ void CLoginDlg::OnLogin() {
     const QByteArray typed = edit_->text().toUtf8();
     if (!IsEnterprisePassword(std::string_view(typed.constData(), typed.size()))) {
         messages_.show(kLoginFailedText);
-    } else {
-        loggedIn_ = true;
-        if (onSuccess_)
-            onSuccess_();
+    } else if (onSuccess_) {
+        onSuccess_();
     }
     accept();
 }

@@ -20,7 +20,6 @@ public:
 
     QLineEdit* passwordEdit() const { return edit_; }
     QPushButton* loginButton() const { return login_; }
-    bool loggedIn() const { return loggedIn_; }
 
 private:
     void OnLogin();
@@ -29,5 +28,4 @@ private:
     std::function<void()> onSuccess_;
     QLineEdit* edit_;
     QPushButton* login_;
-    bool loggedIn_ = false;
 };
