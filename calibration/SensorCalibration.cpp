@@ -66,10 +66,6 @@ std::string downloadInterruptedText(const std::vector<int>& confirmed,
     return text;
 }
 
-std::string acquisitionThreadFailedText(int point) {
-    return fillText(texts::kThreadStartFailed, {num::formatInt(point)});
-}
-
 std::string writeVerifyFailedText(int address) {
     return fillText(texts::kWriteVerifyFailed, {num::formatInt(address)});
 }

@@ -32,7 +32,6 @@ inline constexpr const char* kNoPortOrNoDevices =
     KORV_TR_NOOP("Core", "没有打开串口，或者没有搜索在线设备！");
 inline constexpr const char* kNoOnlineDevices = KORV_TR_NOOP("Core", "未搜索到在线设备！");
 inline constexpr const char* kDownloadThreadFailed = KORV_TR_NOOP("Core", "批量下载线程启动失败！");
-std::string acquisitionThreadFailedText(int point);  // "采集线程k启动失败！"
 // Additions of ours, for faults the classic program passed over in silence.
 std::string writeVerifyFailedText(int address);
 std::string flatReadingsText(const std::vector<int>& addresses);

@@ -78,10 +78,6 @@ QString editObjectName(EditId id) {
     return QString::fromLatin1(kEditNames[config::idx(id)]);
 }
 
-QString listObjectName(ListId id) {
-    return QString::fromLatin1(kLists[config::idx(id)].name);
-}
-
 BasicConfigControls buildBasicConfigControls(QWidget* page) {
     BasicConfigControls c;
     for (std::size_t i = 0; i < config::kEditCount; ++i) {

@@ -40,4 +40,3 @@ BasicConfigControls buildBasicConfigControls(QWidget* page);
 
 // objectNames, for the page and its tests.
 QString editObjectName(config::EditId id);
-QString listObjectName(config::ListId id);
