@@ -1,6 +1,6 @@
 #pragma once
 // Wall-clock time and waiting, behind an interface so that tests run an hour of data collection
-// in milliseconds on a fake clock.
+// in milliseconds on a fake clock (tests/support/FakeClock.h).
 //
 // Two clocks: the wall clock (now(): what the operator reads, what record lines are stamped
 // with) and a steady clock (steadyNow(): what intervals are measured on). Setting the system's
@@ -37,30 +37,6 @@ public:
     bool sleepUntil(TimePoint t, const std::atomic<int>& stop) override;
     SteadyPoint steadyNow() const override { return std::chrono::steady_clock::now(); }
     bool sleepUntilSteady(SteadyPoint t, const std::atomic<int>& stop) override;
-};
-
-// Time moves only when a sleeper asks to (it jumps to the wake-up time at once) or the test
-// moves it. A sleeper moves both clocks; stepWall() and set() move the wall clock alone, as
-// setting the system's time does.
-class FakeClock : public Clock {
-public:
-    explicit FakeClock(TimePoint start) : now_(start) {}
-    TimePoint now() const override;
-    bool sleepUntil(TimePoint t, const std::atomic<int>& stop) override;
-    SteadyPoint steadyNow() const override;
-    bool sleepUntilSteady(SteadyPoint t, const std::atomic<int>& stop) override;
-    void set(TimePoint t);
-    void stepWall(std::chrono::system_clock::duration d);
-    // Both clocks, as time passing.
-    void advance(std::chrono::system_clock::duration d);
-    // How many times a sleeper has waited (lets tests step through ticks).
-    int sleeps() const { return sleeps_; }
-
-private:
-    mutable std::mutex mutex_;
-    TimePoint now_;
-    SteadyPoint steady_{};
-    std::atomic<int> sleeps_{0};
 };
 
 // t + d for a d >= 0, held at the clock's last representable time: a wait of centuries would

@@ -24,6 +24,7 @@
 #include "config/DeviceSearch.h"
 #include "sim/SimBus.h"
 #include "state/AppContext.h"
+#include "tests/support/RecordingMessages.h"
 
 #ifdef KORV_BENCH_MONITOR
 #include <QApplication>

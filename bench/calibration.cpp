@@ -16,6 +16,7 @@
 #include "link/RegisterMap.h"
 #include "sim/SimBus.h"
 #include "state/AppContext.h"
+#include "tests/support/RecordingMessages.h"
 
 namespace {
 

@@ -19,6 +19,7 @@
 #include "acquisition/qt/CurveCtrl.h"
 #include "acquisition/qt/TablePage.h"
 #include "link/OperatorMessages.h"
+#include "tests/support/RecordingMessages.h"
 
 namespace {
 

@@ -25,6 +25,7 @@
 #include "sim/SimBus.h"
 #include "state/AppContext.h"
 #include "tests/support/LoopbackPort.h"
+#include "tests/support/RecordingMessages.h"
 
 namespace {
 

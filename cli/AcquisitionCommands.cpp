@@ -231,14 +231,6 @@ int exportRecord(const ExportOptions& o, bool json) {
 
 }  // namespace
 
-bool isAcquisitionCommand(const std::string& command) {
-    return command == "collect" || command == "import" || command == "export";
-}
-
-bool acquisitionCommandNeedsPort(const std::string& command) {
-    return command == "collect";
-}
-
 const std::vector<cli::OptionSpec>* acquisitionOptions(std::string_view command) {
     static const std::vector<cli::OptionSpec> collect{
         {"--interval-s", 1}, {"--count", 1}, {"--dot", 1}, {"--dir", 1}, {"--max-misses", 1}};

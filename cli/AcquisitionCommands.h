@@ -8,9 +8,6 @@
 #include "cli/Options.h"
 #include "state/AppContext.h"
 
-// True when `command` is one of these commands (they may need no port).
-bool isAcquisitionCommand(const std::string& command);
-bool acquisitionCommandNeedsPort(const std::string& command);
 // The options of these commands; null for another command.
 const std::vector<cli::OptionSpec>* acquisitionOptions(std::string_view command);
 // The arguments' shape, checked before any port is opened (a UsageError).

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/JsonWriter.h"
@@ -15,6 +17,7 @@
 #include "base/Version.h"
 #include "cli/AcquisitionCommands.h"
 #include "cli/CliTexts.h"
+#include "cli/Commands.h"
 #include "cli/DeviceBlock.h"
 #include "cli/Options.h"
 #include "cli/ProductionCommands.h"
@@ -62,27 +65,50 @@ std::uint8_t deviceAddress(const std::string& word) {
     return *a;
 }
 
+// A frame the page would refuse is refused here too, with the page's text.
+bool refused(const config::Frame& frame) {
+    if (!frame.refusal)
+        return false;
+    cli::tell(frame.refusal->message);
+    return true;
+}
+
 // The shape of the configuration commands, before the port opens.
-void checkConfigurationArguments(const Arguments& a) {
-    if (a.command == "scan") {
-        cli::needPositionals(a, 0, "");
-    } else if (a.command == "read") {
-        cli::needPositionals(a, 1, "ADDR");
+std::optional<int> checkScan(const Arguments& a) {
+    cli::needPositionals(a, 0, "");
+    return std::nullopt;
+}
+
+std::optional<int> checkRead(const Arguments& a) {
+    cli::needPositionals(a, 1, "ADDR");
+    deviceAddress(a.positionals[0]);
+    return std::nullopt;
+}
+
+std::optional<int> checkDownload(const Arguments& a) {
+    if (a.has("--all")) {
+        cli::needPositionals(a, 1, "FILE");
+    } else {
+        cli::needPositionals(a, 2, "ADDR FILE");
         deviceAddress(a.positionals[0]);
-    } else if (a.command == "download") {
-        if (a.has("--all")) {
-            cli::needPositionals(a, 1, "FILE");
-        } else {
-            cli::needPositionals(a, 2, "ADDR FILE");
-            deviceAddress(a.positionals[0]);
-        }
-    } else if (a.command == "configure") {
-        cli::needPositionals(a, 2, "ADDRESS PRODUCT_CODE");
-        deviceAddress(a.positionals[0]);
-        // The product code's range is the command's own refusal (exit 3), not a usage error.
-        if (!num::parseInteger(a.positionals[1], LLONG_MIN, LLONG_MAX))
-            throw UsageError(a.positionals[1] + " is not accepted");
     }
+    return std::nullopt;
+}
+
+long long productCodeOf(const Arguments& a) {
+    return *num::parseInteger(a.positionals[1], LLONG_MIN, LLONG_MAX);
+}
+
+std::optional<int> checkConfigure(const Arguments& a) {
+    cli::needPositionals(a, 2, "ADDRESS PRODUCT_CODE");
+    deviceAddress(a.positionals[0]);
+    // The product code's range is the command's own refusal (exit 3), not a usage error.
+    if (!num::parseInteger(a.positionals[1], LLONG_MIN, LLONG_MAX))
+        throw UsageError(a.positionals[1] + " is not accepted");
+    // A product code or address its register cannot hold is refused before the port is touched.
+    if (refused(config::configurationFrame(productCodeOf(a), deviceAddress(a.positionals[0]))))
+        return kFailed;
+    return std::nullopt;
 }
 
 // The parameter file into a model whose edits all hold numbers.
@@ -113,14 +139,6 @@ std::optional<config::BasicConfigModel> loadParameterFile(const std::string& pat
         return std::nullopt;
     }
     return m;
-}
-
-// A frame the page would refuse is refused here too, with the page's text.
-bool refused(const config::Frame& frame) {
-    if (!frame.refusal)
-        return false;
-    cli::tell(frame.refusal->message);
-    return true;
 }
 
 // The command line's frame trace: each frame as a line on standard error.
@@ -459,30 +477,175 @@ const std::vector<OptionSpec>& globalOptions() {
     return g;
 }
 
+// The commands' own options.
+const std::vector<OptionSpec>& noOptions() {
+    static const std::vector<OptionSpec> none;
+    return none;
+}
+
+const std::vector<OptionSpec>& scanOptions() {
+    static const std::vector<OptionSpec> o{{"--all", 0}, {"--stats", 0}};
+    return o;
+}
+
+const std::vector<OptionSpec>& downloadOptions() {
+    static const std::vector<OptionSpec> o{{"--all", 0}};
+    return o;
+}
+
+const std::vector<OptionSpec>& configureOptions() {
+    static const std::vector<OptionSpec> o{{"--force", 0}};
+    return o;
+}
+
+const std::vector<OptionSpec>& calibrateOptions() {
+    return *productionOptions("calibrate");
+}
+
+const std::vector<OptionSpec>& outputCalibrateOptions() {
+    return *productionOptions("output-calibrate");
+}
+
+const std::vector<OptionSpec>& collectOptions() {
+    return *acquisitionOptions("collect");
+}
+
+const std::vector<OptionSpec>& importOptions() {
+    return *acquisitionOptions("import");
+}
+
+const std::vector<OptionSpec>& exportOptions() {
+    return *acquisitionOptions("export");
+}
+
+// The other subsystems' commands, checked and run through their own entries.
+std::optional<int> checkProduction(const Arguments& a) {
+    if (const auto refusal = checkProductionArguments(a)) {
+        cli::tell(*refusal);
+        return kFailed;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> checkAcquisition(const Arguments& a) {
+    checkAcquisitionArguments(a);
+    return std::nullopt;
+}
+
+std::optional<int> checkWatch(const Arguments& a) {
+    checkWatchArguments(a);
+    return std::nullopt;
+}
+
+int runScan(cli::CommandContext& c) {
+    return scan(c.ctx, c.args, c.json);
+}
+
+int runRead(cli::CommandContext& c) {
+    return readDevice(c.ctx, deviceAddress(c.args.positionals[0]), c.json);
+}
+
+int runDownload(cli::CommandContext& c) {
+    return download(c.ctx, c.args, c.json);
+}
+
+int runConfigure(cli::CommandContext& c) {
+    const std::uint8_t address = deviceAddress(c.args.positionals[0]);
+    const long long productCode = productCodeOf(c.args);
+    return configure(c.ctx, config::configurationFrame(productCode, address).bytes, address,
+                     productCode, c.args.has("--force"), c.json);
+}
+
+int runProduction(cli::CommandContext& c) {
+    return runProductionCommand(c.args, c.ctx, c.json);
+}
+
+int runAcquisition(cli::CommandContext& c) {
+    return runAcquisitionCommand(c.args, &c.ctx, c.json);
+}
+
+int runWatchCommand(cli::CommandContext& c) {
+    return runWatch(c.args, c.ctx, c.json);
+}
+
+const cli::Command kCommands[] = {
+    {"scan", true, scanOptions, checkScan, runScan,
+     "  scan                      the first device that answers\n"
+     "  scan --all                every online address 1..60; then the devices that\n"
+     "                            refused and the answers that failed their CRC\n"
+     "                            or came cut\n"
+     "  scan [--all] --stats      ... and then the figures of every address polled\n"},
+    {"read", true, noOptions, checkRead, runRead,
+     "  read ADDR                 the parameters of ADDR as a parameter file; exit 5\n"
+     "                            when a line reads \"(code N)\": a code no list can\n"
+     "                            show, which download refuses\n"},
+    {"download", true, downloadOptions, checkDownload, runDownload,
+     "  download ADDR FILE        switch and output parameters of FILE to ADDR, read\n"
+     "                            back: \"ADDR: verified\" or what it holds instead\n"
+     "  download --all FILE       every online device (a full scan first) gets all\n"
+     "                            parameters of FILE at once (address 127), then each\n"
+     "                            is read back, one line each; exit 0 only when every\n"
+     "                            one verifies\n"},
+    {"configure", true, configureOptions, checkConfigure, runConfigure,
+     "  configure ADDRESS PRODUCT_CODE [--force]\n"
+     "                            new address and product code (address 127), then\n"
+     "                            read at the new address; refused when more than one\n"
+     "                            device answers, unless --force\n"},
+    {"calibrate", true, calibrateOptions, checkProduction, runProduction,
+     "  calibrate --points 2|3|5 [--range START END] [--dot 0000|000.0|00.00|0.000]\n"
+     "            [--signal Pressure|Temperature|level] [--density D]\n"
+     "            [--apply 'CMD {target}'] [--hook-timeout-s S] [--report FILE]\n"
+     "                            sensor calibration of every online device: the settings\n"
+     "                            of the highest online device unless given; at each point\n"
+     "                            CMD runs with {target} replaced, and $KORVELANTIS_TARGET\n"
+     "                            and $KORVELANTIS_UNIT set (without --apply the terminal\n"
+     "                            asks); K and B written, verified at the last point; one\n"
+     "                            row per device; --report keeps the CSV report\n"},
+    {"output-calibrate", true, outputCalibrateOptions, checkProduction, runProduction,
+     "  output-calibrate current|voltage [--measure 'CMD {point}'] [--hook-timeout-s S]\n"
+     "                            low and high output commands to every online device (each\n"
+     "                            must have that output); the measured value is CMD's first\n"
+     "                            line ({point} and $KORVELANTIS_POINT: low, high;\n"
+     "                            $KORVELANTIS_UNIT: mA or V) or typed at the terminal;\n"
+     "                            slope and offset written and read back\n"},
+    {"collect", true, collectOptions, checkAcquisition, runAcquisition,
+     "  collect ADDR --interval-s S --count N [--dot 0000|000.0|00.00|0.000] [--dir DIR]\n"
+     "          [--max-misses M]  N samples of ADDR, one every S seconds, into a new\n"
+     "                            record file (its path on standard output), at the\n"
+     "                            device's own point position unless --dot; ends after\n"
+     "                            M samples in a row without an answer (default 3)\n"},
+    {"watch", true, watchOptions, checkWatch, runWatchCommand,
+     "  watch --all|ADDR[,ADDR...] --interval-s S [--count N] [--max-misses M]\n"
+     "        [--csv FILE] [--mqtt HOST[:PORT] [--topic PREFIX] [--qos 0|1]]\n"
+     "                            register 23 of every device (--all: every online one,\n"
+     "                            a full scan first) each S seconds, at its own point\n"
+     "                            position and unit, one line a round, N rounds (else\n"
+     "                            until a signal); offline after M rounds without an\n"
+     "                            answer (default 3); --csv appends time,address,value,\n"
+     "                            unit rows; --mqtt publishes PREFIX/ADDR/value,\n"
+     "                            PREFIX/ADDR/online, PREFIX/status (default prefix\n"
+     "                            korvelantis, port 1883, QoS 0)\n"},
+    {"import", false, importOptions, checkAcquisition, runAcquisition,
+     "  import FILE               fields, records and points of a record file\n"},
+    {"export", false, exportOptions, checkAcquisition, runAcquisition,
+     "  export FILE [--csv OUT] [--png OUT]\n"
+     "                            a record file as CSV (UTF-8, ISO 8601 times) and/or its\n"
+     "                            curve as a PNG image; never over a record file\n"},
+};
+
+// A command's options; null for a word that is no command. "help" takes none.
 const std::vector<OptionSpec>* commandOptions(std::string_view command) {
-    static const std::vector<OptionSpec> none, scan{{"--all", 0}, {"--stats", 0}},
-        download{{"--all", 0}}, configure{{"--force", 0}};
-    if (command == "scan")
-        return &scan;
-    if (command == "read" || command == "help")
-        return &none;
-    if (command == "download")
-        return &download;
-    if (command == "configure")
-        return &configure;
-    if (command == "watch")
-        return &watchOptions();
-    if (const auto* p = productionOptions(command))
-        return p;
-    return acquisitionOptions(command);
+    if (command == "help")
+        return &noOptions();
+    const cli::Command* c = cli::findCommand(command);
+    return c ? &c->options() : nullptr;
 }
 
 const std::vector<OptionSpec>& anyCommandOption() {
     static const std::vector<OptionSpec> all = [] {
         std::vector<OptionSpec> out;
-        for (const char* c : {"scan", "download", "configure", "calibrate", "output-calibrate",
-                              "collect", "import", "export", "watch"})
-            for (const OptionSpec& o : *commandOptions(c)) out.push_back(o);
+        for (const cli::Command& c : kCommands)
+            for (const OptionSpec& o : c.options()) out.push_back(o);
         return out;
     }();
     return all;
@@ -586,7 +749,7 @@ int printHelp(const Arguments& a) {
     std::string command = a.command == "help" ? std::string() : a.command;
     if (a.command == "help" && !a.positionals.empty()) {
         command = a.positionals[0];
-        if (a.positionals.size() > 1 || command == "help" || !commandOptions(command))
+        if (a.positionals.size() > 1 || !cli::findCommand(command))
             throw UsageError((a.positionals.size() > 1 ? a.positionals[1] : command) +
                              " is not a command");
     }
@@ -594,7 +757,8 @@ int printHelp(const Arguments& a) {
     return kOk;
 }
 
-int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
+// The words as options and a command, in the language asked for.
+Arguments parseWords(const std::vector<std::string>& words) {
     const Arguments args =
         cli::parseArguments(words, globalOptions(), commandOptions, anyCommandOption());
     cli::run().command = args.command;
@@ -603,6 +767,66 @@ int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
     if (const char* env = std::getenv("KORVELANTIS_LANG");
         !args.has("--lang") && env && *env && !languageOf(env))
         throw UsageError(std::string("KORVELANTIS_LANG=") + env + " is not accepted");
+    return args;
+}
+
+// The port of a command that needs one: --port, else $KORVELANTIS_PORT; false when neither
+// names one (and no bus is simulated).
+bool choosePort(LineOptions& line, bool needsPort) {
+    if (needsPort && !line.simulate && !line.port) {
+        const char* env = std::getenv("KORVELANTIS_PORT");
+        if (!env || !*env) {
+            cli::tell(cli::texts::kNoPort);
+            return false;
+        }
+        line.port = env;
+    }
+    if (line.port)
+        line.settings.PortName = *line.port;
+    return true;
+}
+
+// The bus a command runs on, with the simulated devices behind it and its frame trace.
+struct CommandLine {
+    TraceObserver tracer;  // outlives the bus it listens to
+    AppContext ctx;
+    std::unique_ptr<SimBus> sim;
+
+    CommandLine(OperatorMessages& messages, const Timing& timing) : ctx(messages, timing) {}
+};
+
+void setUpLine(CommandLine& l, LineOptions& line, const Timing& timing, const CliSetup& setup) {
+    if (line.trace)
+        l.ctx.bus.addObserver(&l.tracer);
+    if (line.simulate) {
+        SimBus::Options o;
+        o.addresses = *line.simulate;
+        o.baud = line.settings.BaudRate;
+        o.latencyMs = 5.0 * timing.scale;
+        o.clock = setup.lineClock;
+        l.sim = std::make_unique<SimBus>(o);
+        line.settings.PortName = l.sim->portPath();
+    }
+    if (const auto onClock = l.sim ? l.sim->line() : setup.line; onClock && setup.lineClock) {
+        l.ctx.bus.attachLine(onClock, setup.lineClock);
+    }
+}
+
+// Opens the port; what it said while opening is spoken only when it did not open.
+bool openPort(AppContext& ctx, cli::Messages& messages, const SerialSettings& settings) {
+    messages.holdForPort(true);
+    const int opened = ctx.bus.Open(settings);
+    messages.holdForPort(false);
+    if (!opened) {
+        messages.releasePortMessages();
+        return false;
+    }
+    messages.dropPortMessages();
+    return true;
+}
+
+int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
+    const Arguments args = parseWords(words);
     if (args.has("--version")) {
         std::fprintf(cli::out(), "korvelantis-cli %s\n", programVersion());
         return kOk;
@@ -612,97 +836,26 @@ int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {
     if (args.command.empty())
         throw UsageError("no command given");
     LineOptions line = lineOptions(args);
-    const std::string& command = args.command;
+    const cli::Command& command = *cli::findCommand(args.command);
 
     // The shape of the command first, so a usage error never touches the port.
-    const bool acquisition = isAcquisitionCommand(command);
-    const bool production = isProductionCommand(command);
-    if (production) {
-        if (const auto refusal = checkProductionArguments(args)) {
-            cli::tell(*refusal);
-            return kFailed;
-        }
-    } else if (acquisition)
-        checkAcquisitionArguments(args);
-    else if (command == "watch")
-        checkWatchArguments(args);
-    else
-        checkConfigurationArguments(args);
-
-    // A product code or address its register cannot hold is refused before the port is touched.
-    std::optional<config::Frame> configuration;
-    if (command == "configure") {
-        configuration = config::configurationFrame(
-            *num::parseInteger(args.positionals[1], LLONG_MIN, LLONG_MAX),
-            deviceAddress(args.positionals[0]));
-        if (refused(*configuration))
-            return kFailed;
-    }
-
-    const bool needsPort = !acquisition || acquisitionCommandNeedsPort(command);
-    if (needsPort && !line.simulate && !line.port) {
-        const char* env = std::getenv("KORVELANTIS_PORT");
-        if (!env || !*env) {
-            cli::tell(cli::texts::kNoPort);
-            return kUsage;
-        }
-        line.port = env;
-    }
-    if (line.port)
-        line.settings.PortName = *line.port;
+    if (const auto refusal = command.check(args))
+        return *refusal;
+    if (!choosePort(line, command.needsPort))
+        return kUsage;
 
     StopSignals signals;  // before any thread starts, so none of them takes a signal
     cli::Messages& messages = *cli::run().messages;
     Timing timing;
     timing.scale = setup.timeScale > 0.0 ? setup.timeScale : line.timeScale;
-    TraceObserver tracer;  // outlives the bus it listens to
-    AppContext ctx(messages, timing);
-    if (line.trace)
-        ctx.bus.addObserver(&tracer);
-    std::unique_ptr<SimBus> sim;
-    if (line.simulate) {
-        SimBus::Options o;
-        o.addresses = *line.simulate;
-        o.baud = line.settings.BaudRate;
-        o.latencyMs = 5.0 * timing.scale;
-        o.clock = setup.lineClock;
-        sim = std::make_unique<SimBus>(o);
-        line.settings.PortName = sim->portPath();
-    }
-    if (const auto onClock = sim ? sim->line() : setup.line; onClock && setup.lineClock) {
-        ctx.bus.attachLine(onClock, setup.lineClock);
-    }
-
-    if (needsPort) {
-        messages.holdForPort(true);
-        const int opened = ctx.bus.Open(line.settings);
-        messages.holdForPort(false);
-        if (!opened) {
-            messages.releasePortMessages();
-            return kNoPort;
-        }
-        messages.dropPortMessages();
-    }
-    const bool json = cli::run().json;
+    CommandLine bus(messages, timing);
+    setUpLine(bus, line, timing, setup);
+    if (command.needsPort && !openPort(bus.ctx, messages, line.settings))
+        return kNoPort;
     // A signal lets the exchange in flight finish; the command then stops at its next step.
-    signals.onStop([&ctx] { ctx.bus.refuseNewExchanges(true); });
-    const int code = [&] {
-        if (acquisition)
-            return runAcquisitionCommand(args, &ctx, json);
-        if (production)
-            return runProductionCommand(args, ctx, json);
-        if (command == "scan")
-            return scan(ctx, args, json);
-        if (command == "read")
-            return readDevice(ctx, deviceAddress(args.positionals[0]), json);
-        if (command == "download")
-            return download(ctx, args, json);
-        if (command == "watch")
-            return runWatch(args, ctx, json);
-        return configure(ctx, configuration->bytes, deviceAddress(args.positionals[0]),
-                         *num::parseInteger(args.positionals[1], LLONG_MIN, LLONG_MAX),
-                         args.has("--force"), json);
-    }();
+    signals.onStop([&bus] { bus.ctx.bus.refuseNewExchanges(true); });
+    cli::CommandContext context{args, bus.ctx, cli::run().json};
+    const int code = command.run(context);
     return stopSignal() ? signals.exitCode() : code;
 }
 
@@ -729,7 +882,7 @@ int runCli(const std::vector<std::string>& words, const CliSetup& setup) {
         // The usage of the command the words name, if they name one.
         std::string command = r.command;
         for (std::size_t i = 0; i < words.size() && command.empty(); ++i)
-            if (commandOptions(words[i]) && words[i] != "help")
+            if (cli::findCommand(words[i]))
                 command = words[i];
         std::fprintf(r.io.err, "%s", cli::usageText(command).c_str());
         code = kUsage;
@@ -747,3 +900,18 @@ int runCli(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) words.emplace_back(argv[i]);
     return runCli(words);
 }
+
+namespace cli {
+
+std::span<const Command> commands() {
+    return kCommands;
+}
+
+const Command* findCommand(std::string_view name) {
+    for (const Command& c : kCommands)
+        if (c.name == name)
+            return &c;
+    return nullptr;
+}
+
+}  // namespace cli

@@ -511,10 +511,6 @@ std::string substitute(std::string command, const std::string& name, const std::
     return command;
 }
 
-bool isProductionCommand(const std::string& command) {
-    return command == "calibrate" || command == "output-calibrate";
-}
-
 const std::vector<cli::OptionSpec>* productionOptions(std::string_view command) {
     static const std::vector<cli::OptionSpec> calibrate{
         {"--points", 1},  {"--range", 2}, {"--dot", 1},    {"--signal", 1},

@@ -11,7 +11,6 @@
 #include "cli/Options.h"
 #include "state/AppContext.h"
 
-bool isProductionCommand(const std::string& command);
 // The options of these commands; null for another command.
 const std::vector<cli::OptionSpec>* productionOptions(std::string_view command);
 // The arguments' shape (a UsageError), checked before any port is opened; then what the

@@ -1,6 +1,6 @@
 #include "cli/Usage.h"
 
-#include <utility>
+#include "cli/Commands.h"
 
 namespace cli {
 
@@ -26,70 +26,6 @@ constexpr const char* kOptions =
     "  --lang en|zh    messages in English (default) or Chinese (also $KORVELANTIS_LANG)\n"
     "  --help, -h      this text (korvelantis-cli COMMAND --help: that command's)\n";
 
-constexpr std::pair<const char*, const char*> kCommands[] = {
-    {"scan",
-     "  scan                      the first device that answers\n"
-     "  scan --all                every online address 1..60; then the devices that\n"
-     "                            refused and the answers that failed their CRC\n"
-     "                            or came cut\n"
-     "  scan [--all] --stats      ... and then the figures of every address polled\n"},
-    {"read",
-     "  read ADDR                 the parameters of ADDR as a parameter file; exit 5\n"
-     "                            when a line reads \"(code N)\": a code no list can\n"
-     "                            show, which download refuses\n"},
-    {"download",
-     "  download ADDR FILE        switch and output parameters of FILE to ADDR, read\n"
-     "                            back: \"ADDR: verified\" or what it holds instead\n"
-     "  download --all FILE       every online device (a full scan first) gets all\n"
-     "                            parameters of FILE at once (address 127), then each\n"
-     "                            is read back, one line each; exit 0 only when every\n"
-     "                            one verifies\n"},
-    {"configure",
-     "  configure ADDRESS PRODUCT_CODE [--force]\n"
-     "                            new address and product code (address 127), then\n"
-     "                            read at the new address; refused when more than one\n"
-     "                            device answers, unless --force\n"},
-    {"calibrate",
-     "  calibrate --points 2|3|5 [--range START END] [--dot 0000|000.0|00.00|0.000]\n"
-     "            [--signal Pressure|Temperature|level] [--density D]\n"
-     "            [--apply 'CMD {target}'] [--hook-timeout-s S] [--report FILE]\n"
-     "                            sensor calibration of every online device: the settings\n"
-     "                            of the highest online device unless given; at each point\n"
-     "                            CMD runs with {target} replaced, and $KORVELANTIS_TARGET\n"
-     "                            and $KORVELANTIS_UNIT set (without --apply the terminal\n"
-     "                            asks); K and B written, verified at the last point; one\n"
-     "                            row per device; --report keeps the CSV report\n"},
-    {"output-calibrate",
-     "  output-calibrate current|voltage [--measure 'CMD {point}'] [--hook-timeout-s S]\n"
-     "                            low and high output commands to every online device (each\n"
-     "                            must have that output); the measured value is CMD's first\n"
-     "                            line ({point} and $KORVELANTIS_POINT: low, high;\n"
-     "                            $KORVELANTIS_UNIT: mA or V) or typed at the terminal;\n"
-     "                            slope and offset written and read back\n"},
-    {"collect",
-     "  collect ADDR --interval-s S --count N [--dot 0000|000.0|00.00|0.000] [--dir DIR]\n"
-     "          [--max-misses M]  N samples of ADDR, one every S seconds, into a new\n"
-     "                            record file (its path on standard output), at the\n"
-     "                            device's own point position unless --dot; ends after\n"
-     "                            M samples in a row without an answer (default 3)\n"},
-    {"watch",
-     "  watch --all|ADDR[,ADDR...] --interval-s S [--count N] [--max-misses M]\n"
-     "        [--csv FILE] [--mqtt HOST[:PORT] [--topic PREFIX] [--qos 0|1]]\n"
-     "                            register 23 of every device (--all: every online one,\n"
-     "                            a full scan first) each S seconds, at its own point\n"
-     "                            position and unit, one line a round, N rounds (else\n"
-     "                            until a signal); offline after M rounds without an\n"
-     "                            answer (default 3); --csv appends time,address,value,\n"
-     "                            unit rows; --mqtt publishes PREFIX/ADDR/value,\n"
-     "                            PREFIX/ADDR/online, PREFIX/status (default prefix\n"
-     "                            korvelantis, port 1883, QoS 0)\n"},
-    {"import", "  import FILE               fields, records and points of a record file\n"},
-    {"export",
-     "  export FILE [--csv OUT] [--png OUT]\n"
-     "                            a record file as CSV (UTF-8, ISO 8601 times) and/or its\n"
-     "                            curve as a PNG image; never over a record file\n"},
-};
-
 constexpr const char* kHooks =
     "hooks (--apply, --measure): run by /bin/sh; one that runs longer than --hook-timeout-s\n"
     "  (default 600) is ended with its process group and the command fails (exit 3)\n";
@@ -103,9 +39,9 @@ constexpr const char* kExitStatus =
 
 std::string usageText(std::string_view command) {
     std::string text;
-    for (auto [name, lines] : kCommands)
-        if (command.empty() || command == name)
-            text += lines;
+    for (const Command& c : commands())
+        if (command.empty() || command == c.name)
+            text += c.usage;
     if (!command.empty() && text.empty())
         return usageText({});
     std::string out =

@@ -1,6 +1,7 @@
 #pragma once
 // The one way the program speaks to the operator. Every message box of the program goes through
-// here, so tests can replace it with a recorder and assert the exact texts.
+// here, so tests can replace it with a recorder (tests/support/RecordingMessages.h) and assert
+// the exact texts.
 //
 // Thread contract: show() may be called from any thread. An implementation that displays the
 // message blocks the caller until the operator has acknowledged it.
@@ -25,34 +26,6 @@ public:
     // A question with the answers Yes and No, No the default: true only when the operator chose
     // Yes. Never asked while the bus lock is held. Where nobody can answer, the answer is No.
     virtual bool ask(std::string_view /*text*/) { return false; }
-};
-
-// Keeps every message; for tests and for the command line's final report.
-class RecordingMessages : public OperatorMessages {
-public:
-    struct Entry {
-        std::string text;
-        MessageIcon icon;
-        std::string detail;
-    };
-    void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
-    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
-    void status(std::string_view text) override;
-    // Kept apart from the messages; answered with setAnswer's choice (No until then).
-    bool ask(std::string_view text) override;
-    void setAnswer(bool yes);
-    std::vector<std::string> questions() const;
-    std::vector<Entry> entries() const;
-    std::vector<std::string> texts() const;
-    std::string lastStatus() const;
-    void clear();
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<Entry> entries_;
-    std::vector<std::string> questions_;
-    std::string status_;
-    bool answer_ = false;
 };
 
 // Keeps messages and status lines, in order, until they are handed on: the bus collects what the

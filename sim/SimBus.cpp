@@ -15,9 +15,9 @@
 #include <stdexcept>
 
 #include "base/NumberText.h"
-#include "link/ModbusCrc16.h"
 #include "link/RegisterMap.h"
 #include "link/Timing.h"
+#include "sim/SimCodec.h"
 
 namespace {
 
@@ -277,7 +277,7 @@ void SimBus::readLoop() {
 
 void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
                          std::chrono::steady_clock::time_point arrived) {
-    const bool crcOk = CrcMatches(frame.data(), frame.size());
+    const bool crcOk = simcodec::crcMatches(frame.data(), frame.size());
     bool collided = false;
     bool tooSoon = false;
     // The request occupied the line for its own wire time before the device could answer; it
@@ -328,7 +328,7 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
                 *answer = {static_cast<std::uint8_t>(before),
                            static_cast<std::uint8_t>(frame[1] | 0x80),
                            static_cast<std::uint8_t>(f.exceptionCode > 0 ? f.exceptionCode : 0x04)};
-                AppendCrc(*answer);
+                simcodec::appendCrc(*answer);
             }
             if (f.badCrc)
                 answer->back() ^= 0x5A;

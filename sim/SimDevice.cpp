@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "link/ModbusCrc16.h"
 #include "link/RegisterMap.h"
+#include "sim/SimCodec.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ std::uint16_t clampU16(double v) {
 std::vector<std::uint8_t> exception(std::uint8_t address, std::uint8_t function,
                                     std::uint8_t code) {
     std::vector<std::uint8_t> a{address, static_cast<std::uint8_t>(function | 0x80), code};
-    AppendCrc(a);
+    simcodec::appendCrc(a);
     return a;
 }
 
@@ -51,17 +51,11 @@ SimDevice::SimDevice(std::uint8_t address)
 }
 
 float SimDevice::coefficientK() const {
-    const std::uint8_t b[4] = {
-        static_cast<std::uint8_t>(reg(24) >> 8), static_cast<std::uint8_t>(reg(24)),
-        static_cast<std::uint8_t>(reg(25) >> 8), static_cast<std::uint8_t>(reg(25))};
-    return reg::registersToFloat(b);
+    return simcodec::floatFromRegisters(reg(24), reg(25));
 }
 
 float SimDevice::coefficientB() const {
-    const std::uint8_t b[4] = {
-        static_cast<std::uint8_t>(reg(26) >> 8), static_cast<std::uint8_t>(reg(26)),
-        static_cast<std::uint8_t>(reg(27) >> 8), static_cast<std::uint8_t>(reg(27))};
-    return reg::registersToFloat(b);
+    return simcodec::floatFromRegisters(reg(26), reg(27));
 }
 
 std::uint16_t SimDevice::rawReading(double applied) const {
@@ -110,7 +104,7 @@ std::optional<std::vector<std::uint8_t>> SimDevice::handle(const std::vector<std
                 a.push_back(static_cast<std::uint8_t>(reg(r) >> 8));
                 a.push_back(static_cast<std::uint8_t>(reg(r) & 0xFF));
             }
-            AppendCrc(a);
+            simcodec::appendCrc(a);
             return a;
         }
         case 0x06: {
@@ -124,7 +118,7 @@ std::optional<std::vector<std::uint8_t>> SimDevice::handle(const std::vector<std
             if (broadcast)
                 return std::nullopt;
             std::vector<std::uint8_t> a(q.begin(), q.begin() + 6);
-            AppendCrc(a);
+            simcodec::appendCrc(a);
             return a;
         }
         case 0x10: {
@@ -148,7 +142,7 @@ std::optional<std::vector<std::uint8_t>> SimDevice::handle(const std::vector<std
             if (broadcast)
                 return std::nullopt;
             std::vector<std::uint8_t> a{me, 0x10, q[2], q[3], q[4], q[5]};
-            AppendCrc(a);
+            simcodec::appendCrc(a);
             return a;
         }
         default:

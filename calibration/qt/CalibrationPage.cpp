@@ -323,15 +323,18 @@ void CCalibrationPage::OnAcquire(int point) {
             this, [this, outcome] { showAcquisition(outcome); }, Qt::QueuedConnection);
     };
     const calib::TargetSet targets = targets_;
-    if (!StartWorkerOrReport(
+    if (!runBehindWaitDialog(
             worker_, [this, point, targets, publish] { core_.acquire(point, targets, publish); },
-            ctx_.messages, WorkerStartFailure::acquisition(point), &kept))
+            ctx_.messages, WorkerStartFailure::acquisition(point), &kept, &core_.progress,
+            [this, point] {
+                return CCollectWaitDlg(
+                    point,
+                    [this, point] {
+                        return core_.AcqDone[point - 1] || core_.AcqFailed[point - 1];
+                    },
+                    [this] { core_.stopAcquisitions(); }, &worker_, this);
+            }))
         return;
-    CCollectWaitDlg wait(
-        point, [this, point] { return core_.AcqDone[point - 1] || core_.AcqFailed[point - 1]; },
-        [this] { core_.stopAcquisitions(); }, &worker_, this);
-    wait.followProgress(&core_.progress);
-    wait.exec();
     if (holdsResults())
         clearedResults_.reset();  // new readings: the report is theirs from now on
     showState();                  // a stopped pass keeps what it read, as the fit will
@@ -354,14 +357,15 @@ void CCalibrationPage::OnComputeAndDownload() {
     core_.prepareDownload();
     const calib::TargetSet targets = targets_;
     const auto changed = stateChanged();
-    if (!StartWorkerOrReport(
+    if (!runBehindWaitDialog(
             worker_, [this, targets, changed] { core_.computeAndDownload(targets, changed); },
-            ctx_.messages, WorkerStartFailure::kBatchDownload, &kept))
+            ctx_.messages, WorkerStartFailure::kBatchDownload, &kept, &core_.progress,
+            [this] {
+                return CBatchDownloadWaitDlg(
+                    [this] { return core_.KBDownloadDone || core_.KBDownloadFailed; },
+                    [this] { core_.cancelDownload(); }, &worker_, this);
+            }))
         return;
-    CBatchDownloadWaitDlg wait([this] { return core_.KBDownloadDone || core_.KBDownloadFailed; },
-                               [this] { core_.cancelDownload(); }, &worker_, this);
-    wait.followProgress(&core_.progress);
-    wait.exec();
     showState();
 }
 
@@ -370,15 +374,15 @@ void CCalibrationPage::OnVerify(int point) {
     core_.prepareVerify();
     const calib::TargetSet targets = targets_;
     const auto changed = stateChanged();
-    if (!StartWorkerOrReport(
+    if (!runBehindWaitDialog(
             worker_, [this, point, targets, changed] { core_.verify(point, targets, changed); },
-            ctx_.messages, calib::kVerifyThreadFailed, &kept))
+            ctx_.messages, calib::kVerifyThreadFailed, &kept, &core_.progress,
+            [this, point] {
+                return CCollectWaitDlg(
+                    point, [this] { return core_.VerifyDone || core_.VerifyFailed; },
+                    [this] { core_.cancelVerify(); }, &worker_, this);
+            }))
         return;
-    CCollectWaitDlg wait(
-        point, [this] { return core_.VerifyDone || core_.VerifyFailed; },
-        [this] { core_.cancelVerify(); }, &worker_, this);
-    wait.followProgress(&core_.progress);
-    wait.exec();
     showState();
 }
 

@@ -253,23 +253,18 @@ void COutputCalibrationPage::OnDownload(OutputKind kind) {
     done = 0;
     downloadCancel_ = 0;
     progress_.clear();
-    if (!StartWorkerOrReport(
-            worker_,
-            [this, kind, slope, offset, &done] {
-                calib::downloadOutputCoefficients(ctx_, kind, slope, offset, done, downloadCancel_,
-                                                  &progress_);
-            },
-            ctx_.messages, WorkerStartFailure::kBatchDownload, &kept))
-        return;
+    const auto work = [this, kind, slope, offset, &done] {
+        calib::downloadOutputCoefficients(ctx_, kind, slope, offset, done, downloadCancel_,
+                                          &progress_);
+    };
     const auto finished = [&done] { return done.load() != 0; };
     const auto cancel = [this] { downloadCancel_ = 1; };
-    if (current) {
-        CCurrentDownloadWaitDlg wait(finished, cancel, &worker_, this);
-        wait.followProgress(&progress_);
-        wait.exec();
-    } else {
-        CVoltageDownloadWaitDlg wait(finished, cancel, &worker_, this);
-        wait.followProgress(&progress_);
-        wait.exec();
-    }
+    if (current)
+        runBehindWaitDialog(
+            worker_, work, ctx_.messages, WorkerStartFailure::kBatchDownload, &kept, &progress_,
+            [&] { return CCurrentDownloadWaitDlg(finished, cancel, &worker_, this); });
+    else
+        runBehindWaitDialog(
+            worker_, work, ctx_.messages, WorkerStartFailure::kBatchDownload, &kept, &progress_,
+            [&] { return CVoltageDownloadWaitDlg(finished, cancel, &worker_, this); });
 }

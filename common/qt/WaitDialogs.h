@@ -1,14 +1,12 @@
 #pragma once
 // The "please wait" dialogs of the program, all the one WaitDialog with their own texts.
 //
-// How a page uses one (window's thread):
-//     if (!StartWorkerOrReport(worker_, [this] { ... }, ctx_.messages,
-//     WorkerStartFailure::kSearch))
-//         return;
-//     CSearchWaitDlg wait([this] { return SearchDone || SearchFailed; },
-//                         [this] { SearchDone = 1; searchButton->setEnabled(true); }, &worker_,
-//                         this);
-//     wait.exec();
+// How a page uses one (window's thread), through runBehindWaitDialog below:
+//     runBehindWaitDialog(worker_, [this] { ... }, ctx_.messages, WorkerStartFailure::kSearch,
+//                         &kept, &progress_, [this] {
+//                             return CSearchWaitDlg([this] { return SearchDone || SearchFailed; },
+//                                                   [this] { SearchDone = 1; }, &worker_, this);
+//                         });
 //
 // `finished` is polled every 100 ms; `cancel` runs on the button, on Escape and on the window's
 // close button (Enter does nothing). Given the worker, the dialog also waits for it to have
@@ -16,10 +14,13 @@
 // dialog goes as soon as the worker has seen the stop request.
 
 #include <functional>
+#include <string_view>
+#include <utility>
 
 #include "common/qt/WaitDialog.h"
+#include "state/Worker.h"
 
-class Worker;
+class Progress;
 
 class CWaitDlgBase : public WaitDialog {
     Q_OBJECT
@@ -140,3 +141,21 @@ public:
         return QT_TRANSLATE_NOOP("WaitDialogs", "Cancel Configuration");
     }
 };
+
+// A long bus operation on a worker behind a wait dialog, the way every page runs one: `work`
+// started on `worker` as StartWorkerOrReport does (a start that fails is told and gives `kept`
+// back; no dialog then, and false), then the dialog `makeDialog` returns (given `worker`, so it
+// waits for it to end) shown with `progress` below its text, then the worker joined.
+template <class MakeDialog>
+bool runBehindWaitDialog(Worker& worker, std::function<void()> work, OperatorMessages& messages,
+                         std::string_view startFailure, const KeptFlags* kept,
+                         const Progress* progress, MakeDialog makeDialog) {
+    if (!StartWorkerOrReport(worker, std::move(work), messages, startFailure, kept))
+        return false;
+    auto wait = makeDialog();
+    if (progress)
+        wait.followProgress(progress);
+    wait.exec();
+    worker.join();
+    return true;
+}

@@ -287,7 +287,7 @@ void CBasicConfigPage::OnBatchDownload() {
     const KeptFlags kept{&downloadDone_};
     downloadDone_ = 0;
     downloadProgress_.clear();
-    const bool started = StartWorkerOrReport(
+    const bool ran = runBehindWaitDialog(
         downloadWorker_,
         [this, bytes = frame.bytes, enterprise, online = ctx_.onlineAddresses()] {
             downloadReport_ =
@@ -295,14 +295,13 @@ void CBasicConfigPage::OnBatchDownload() {
                            : config::downloadToDeviceVerified(ctx_, bytes, &downloadProgress_);
             downloadDone_ = 1;
         },
-        ctx_.messages, WorkerStartFailure::kBatchDownload, &kept);
-    if (!started)
+        ctx_.messages, WorkerStartFailure::kBatchDownload, &kept, &downloadProgress_,
+        [this] {
+            return CBatchDownloadWaitDlg([this] { return downloadDone_.load() != 0; }, nullptr,
+                                         &downloadWorker_, this);
+        });
+    if (!ran)
         return;
-    CBatchDownloadWaitDlg wait([this] { return downloadDone_.load() != 0; }, nullptr,
-                               &downloadWorker_, this);
-    wait.followProgress(&downloadProgress_);
-    wait.exec();
-    downloadWorker_.join();
     config::tellDownload(ctx_.messages, downloadReport_, enterprise);
 }
 
@@ -349,21 +348,18 @@ bool CBasicConfigPage::runConfigurationStep(const std::function<void()>& step) {
     downloadDone_ = 0;
     configurationCancel_ = 0;
     downloadProgress_.clear();
-    const bool started = StartWorkerOrReport(
+    return runBehindWaitDialog(
         downloadWorker_,
         [this, step] {
             step();
             downloadDone_ = 1;
         },
-        ctx_.messages, WorkerStartFailure::kBatchDownload, &kept);
-    if (!started)
-        return false;
-    CConfigurationWaitDlg wait([this] { return downloadDone_.load() != 0; },
-                               [this] { configurationCancel_ = 1; }, &downloadWorker_, this);
-    wait.followProgress(&downloadProgress_);
-    wait.exec();
-    downloadWorker_.join();
-    return true;
+        ctx_.messages, WorkerStartFailure::kBatchDownload, &kept, &downloadProgress_,
+        [this] {
+            return CConfigurationWaitDlg([this] { return downloadDone_.load() != 0; },
+                                         [this] { configurationCancel_ = 1; }, &downloadWorker_,
+                                         this);
+        });
 }
 
 void CBasicConfigPage::OnSaveConfigFile() {

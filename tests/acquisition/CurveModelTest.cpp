@@ -4,6 +4,7 @@
 #include "acquisition/CurveModel.h"
 #include "acquisition/RecordImport.h"
 #include "base/NumberText.h"
+#include "tests/support/RecordingMessages.h"
 
 namespace {
 

@@ -11,6 +11,8 @@
 #include "acquisition/RecordImport.h"
 #include "link/RegisterMap.h"
 #include "tests/support/FailingWrites.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 
 using namespace std::chrono_literals;

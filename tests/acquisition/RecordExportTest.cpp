@@ -8,6 +8,7 @@
 
 #include "acquisition/RecordExport.h"
 #include "acquisition/RecordImport.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 
 namespace {

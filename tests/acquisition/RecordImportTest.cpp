@@ -11,6 +11,7 @@
 
 #include "acquisition/RecordFile.h"
 #include "acquisition/RecordImport.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "calibration/CalibrationReport.h"
 #include "config/ParameterFile.h"
 #include "tests/support/FailingWrites.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 
 namespace {

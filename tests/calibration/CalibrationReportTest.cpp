@@ -7,6 +7,7 @@
 
 #include "base/NumberText.h"
 #include "calibration/CalibrationReport.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/TestBus.h"
 
 using namespace calib;

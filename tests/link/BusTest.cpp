@@ -10,6 +10,7 @@
 #include "link/Bus.h"
 #include "link/ModbusCrc16.h"
 #include "link/RegisterMap.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 
 namespace {

@@ -19,6 +19,7 @@
 #include "config/DeviceSearch.h"
 #include "config/Download.h"
 #include "link/RegisterMap.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/TestBus.h"
 
 namespace {

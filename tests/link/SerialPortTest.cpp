@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "link/CSerialPort.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 
 namespace {

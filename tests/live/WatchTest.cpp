@@ -10,6 +10,7 @@
 #include "live/Watch.h"
 #include "tests/live/LiveDevices.h"
 #include "tests/support/FailingWrites.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/TestBus.h"
 
 namespace {

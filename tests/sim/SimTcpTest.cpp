@@ -3,6 +3,7 @@
 
 #include "link/RegisterMap.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 
 namespace {

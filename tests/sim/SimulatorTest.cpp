@@ -14,6 +14,7 @@
 #include "link/ModbusCrc16.h"
 #include "link/RegisterMap.h"
 #include "sim/SimBus.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "link/OperatorMessages.h"
 #include "state/Worker.h"
+#include "tests/support/RecordingMessages.h"
 
 TEST(WorkerStart, AStartedWorkerRunsAndShowsNothing) {
     RecordingMessages messages;

@@ -1,4 +1,5 @@
 #include "TestBus.h"
+#include "tests/support/FakeClock.h"
 
 #include <unistd.h>
 

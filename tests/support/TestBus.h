@@ -15,6 +15,8 @@
 #include "link/OperatorMessages.h"
 #include "sim/SimBus.h"
 #include "state/AppContext.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/RecordingMessages.h"
 
 // Bus timing for tests: every wait shrunk by `scale`.
 Timing testTiming(double scale = 0.05);

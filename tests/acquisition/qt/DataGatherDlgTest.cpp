@@ -27,6 +27,8 @@
 #include "shell/qt/KorvelantisView.h"
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/PropSheet.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 #include "tests/support/qt/EventLoop.h"
 

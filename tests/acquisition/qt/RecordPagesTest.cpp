@@ -12,6 +12,7 @@
 #include "acquisition/qt/CurvePage.h"
 #include "acquisition/qt/TablePage.h"
 #include "common/qt/FileDialogs.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 
 namespace {

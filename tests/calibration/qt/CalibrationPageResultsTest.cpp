@@ -19,6 +19,7 @@
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/PropSheet.h"
 #include "tests/calibration/qt/PageBench.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 #include "tests/support/qt/EventLoop.h"
 

@@ -15,6 +15,7 @@
 #include "link/RegisterMap.h"
 #include "shell/qt/BusFrameModel.h"
 #include "shell/qt/BusMonitorWindow.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 
 namespace {

@@ -22,6 +22,7 @@
 #include "shell/qt/BusMonitorWindow.h"
 #include "shell/qt/LoginDlg.h"
 #include "shell/qt/SerialConfigDlg.h"
+#include "tests/support/RecordingMessages.h"
 
 namespace {
 

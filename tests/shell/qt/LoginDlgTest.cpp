@@ -6,6 +6,7 @@
 
 #include "ShellFixture.h"
 #include "shell/qt/LoginDlg.h"
+#include "tests/support/RecordingMessages.h"
 
 namespace {
 struct LoginTest : ::testing::Test {

@@ -5,6 +5,7 @@
 #include "ShellFixture.h"
 
 #include "acquisition/qt/DataGatherDlg.h"
+#include "tests/support/RecordingMessages.h"
 
 namespace {
 struct MainFrameTest : ::testing::Test {

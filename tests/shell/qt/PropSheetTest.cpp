@@ -4,6 +4,7 @@
 
 #include "ShellFixture.h"
 #include "common/qt/SheetPage.h"
+#include "tests/support/RecordingMessages.h"
 
 namespace {
 struct CountingPage : SheetPage {

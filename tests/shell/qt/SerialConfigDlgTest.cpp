@@ -9,6 +9,7 @@
 
 #include "ShellFixture.h"
 #include "shell/qt/SerialConfigDlg.h"
+#include "tests/support/RecordingMessages.h"
 
 namespace {
 void choose(QComboBox* list, const QString& item) {

@@ -34,6 +34,7 @@
 #include "shell/qt/QtOperatorMessages.h"
 #include "shell/qt/Screenshots.h"
 #include "shell/qt/SerialConfigDlg.h"
+#include "tests/support/RecordingMessages.h"
 
 namespace {
 

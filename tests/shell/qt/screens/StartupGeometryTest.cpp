@@ -10,6 +10,7 @@
 #include "common/qt/SheetPage.h"
 #include "shell/qt/WindowPlacement.h"
 #include "tests/shell/qt/ShellFixture.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/qt/TestScreens.h"
 
 namespace {
