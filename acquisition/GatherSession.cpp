@@ -249,11 +249,11 @@ GatherSession::TickResult GatherSession::tick(const Plan& plan) {
     const ExchangeResult r =
         ctx_.bus.readInputRegisters(static_cast<std::uint8_t>(address & 0xFF),
                                     kMeasuredValueRegister, 1, Timing::kRegisterWaitMs);
-    if (!r.ioOk) {
+    if (r.lineFailed()) {
         readFailed_ = true;
         return TickResult::Stop;
     }
-    if (!r.crcOk()) {
+    if (!r.answered()) {
         // The tick is lost, nothing counted. A refusal is named where it cannot hold the ticks.
         ++misses_;
         const std::string refusal =

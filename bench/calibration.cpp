@@ -65,7 +65,7 @@ void classicDownload(AppContext& ctx, const calib::TargetSet& t,
         const ExchangeResult r =
             ctx.bus.writeRegisters(static_cast<std::uint8_t>(d.address), reg::SensorCoefficients,
                                    data, Timing::kRegisterWaitMs);
-        if (r.ioOk && r.crcOk())
+        if (r.answered())
             written.push_back(d.address);
         ctx.bus.pause(Timing::kStoreWaitMs);
     }
@@ -126,7 +126,8 @@ Result calibrate(double storeScale, bool classic) {
     for (int a : written) {  // the same register 23 reads as the verification
         const ExchangeResult r = ctx.bus.readInputRegisters(
             static_cast<std::uint8_t>(a), reg::MeasuredValue, 1, Timing::kRegisterWaitMs);
-        out.verified += r.crcOk() && std::fabs(calib::verifyError(t, kPoints, r.reg(0))) <= limit;
+        out.verified +=
+            r.answered() && std::fabs(calib::verifyError(t, kPoints, r.reg(0))) <= limit;
     }
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     out.written = static_cast<int>(written.size());

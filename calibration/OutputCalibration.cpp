@@ -34,7 +34,7 @@ int sendOutputCommand(AppContext& ctx, std::uint16_t value, const std::atomic<in
         // that echo, or the two collide; it returns as soon as the echo is in.
         const auto command =
             buildWriteSingle(static_cast<std::uint8_t>(a), reg::OutputCommand, value);
-        if (!ctx.bus.exchange(command, 8, Timing::kNoWaitMs).ioOk)
+        if (ctx.bus.exchange(command, 8, Timing::kNoWaitMs).lineFailed())
             return -1;
         ++sent;
     }
@@ -100,7 +100,7 @@ OutputDownload downloadOutputCoefficients(AppContext& ctx, OutputKind kind, floa
                                                         Timing::kRegisterWaitMs);
         result.devices[static_cast<std::size_t>(i)].second = writeOutcome(r);
         anySent = anySent || r.sent;
-        if (!r.ioOk) {
+        if (r.lineFailed()) {
             result.lineFailed = true;
             return finish();
         }

@@ -46,7 +46,7 @@ void showDeviceStep(Progress& progress, int address, int done, int total, const 
 }
 
 WriteOutcome writeOutcome(const ExchangeResult& r) {
-    if (r.ioOk && r.complete() && r.crcOk())
+    if (r.answered())
         return WriteOutcome::Confirmed;
     return r.sent ? WriteOutcome::NotConfirmed : WriteOutcome::NotReached;
 }
@@ -205,11 +205,11 @@ void SensorCalibration::acquire(int point, const TargetSet& t,
         // a silent device can never be credited with the previous device's answer.
         const ExchangeResult r = ctx_.bus.readInputRegisters(
             static_cast<std::uint8_t>(a), reg::RawReading, 1, Timing::kRegisterWaitMs);
-        if (!r.ioOk) {
+        if (r.lineFailed()) {
             AcqFailed[k] = 1;
             return;
         }
-        if (!r.complete() || !r.crcOk())
+        if (!r.answered())
             continue;
         const std::uint16_t value = r.reg(0);
         {
@@ -332,7 +332,7 @@ void SensorCalibration::computeAndDownload(const TargetSet& t,
         for (std::uint8_t b : reg::floatToRegisters(coefB(a))) data.push_back(b);
         const ExchangeResult r = ctx_.bus.writeRegisters(
             static_cast<std::uint8_t>(a), reg::SensorCoefficients, data, Timing::kRegisterWaitMs);
-        if (!r.ioOk)
+        if (r.lineFailed())
             KBDownloadFailed = 1;
         switch (writeOutcome(r)) {
             case WriteOutcome::Confirmed:
@@ -399,12 +399,12 @@ void SensorCalibration::verify(int point, const TargetSet& t,
         showDeviceStep(progress, a, static_cast<int>(i), static_cast<int>(written.size()));
         const ExchangeResult r = ctx_.bus.readInputRegisters(
             static_cast<std::uint8_t>(a), reg::MeasuredValue, 1, Timing::kRegisterWaitMs);
-        if (!r.ioOk) {
+        if (r.lineFailed()) {
             VerifyFailed = 1;
             return;
         }
         VerifyReading v;
-        if (r.complete() && r.crcOk()) {
+        if (r.answered()) {
             v.answered = true;
             v.measured = r.reg(0);
             v.error = verifyError(t, point, v.measured);

@@ -9,7 +9,7 @@ namespace cli {
 std::optional<std::vector<std::uint8_t>> readBlock(AppContext& ctx, std::uint8_t address) {
     BlockRead read = readParameterBlock(ctx.bus, address);
     const ExchangeResult& r = read.result;
-    if (!r.ioOk)
+    if (r.lineFailed())
         return std::nullopt;
     if (!read.block) {
         ctx.messages.show(r.refused ? refusalText(address, r.exceptionCode)

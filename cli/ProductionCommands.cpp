@@ -477,8 +477,8 @@ int outputCalibrate(const OutputOptions& o, AppContext& ctx, bool json) {
         if (!lineFailed) {
             const ExchangeResult r = ctx.bus.readInputRegisters(static_cast<std::uint8_t>(a), first,
                                                                 4, Timing::kRegisterWaitMs);
-            lineFailed = !r.ioOk;
-            if (r.complete() && r.crcOk()) {
+            lineFailed = r.lineFailed();
+            if (r.answered()) {
                 const bool same = std::equal(slopeBytes.begin(), slopeBytes.end(), &r.answer[3]) &&
                                   std::equal(offsetBytes.begin(), offsetBytes.end(), &r.answer[7]);
                 result = same ? "verified" : "holds other coefficients";

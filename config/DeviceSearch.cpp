@@ -36,9 +36,9 @@ void keepAnswer(const ExchangeResult& r, std::array<std::uint8_t, N>& buffer) {
     std::copy_n(r.answer.begin(), std::min(r.answer.size(), N), buffer.begin());
 }
 
-// Register 3 (the device's own address) is zero in a missing answer.
+// Register 3 (the device's own address) is zero in a device that is not set up.
 bool hasContent(const ExchangeResult& r) {
-    return r.answer.size() > 4 && (r.answer[3] != 0 || r.answer[4] != 0);
+    return r.registers().at(0) != 0;
 }
 
 std::uint16_t highestOnline(const AppContext& ctx) {
@@ -65,7 +65,7 @@ SearchOutcome ScanFirstDevice(AppContext& ctx, SearchState& st) {
                         a - 1, AppContext::kAddressCount);
         st.ResponseBuffer.fill(0);
         const ExchangeResult r = poll(ctx, a, Timing::kSearchWaitMs, out.faults);
-        if (!r.ioOk) {
+        if (r.lineFailed()) {
             // A failed read ends the search at any address; no device is current then. The bus
             // has told the operator why: one operation, one message.
             ctx.CurrentAddress = 0;
@@ -73,7 +73,7 @@ SearchOutcome ScanFirstDevice(AppContext& ctx, SearchState& st) {
         }
         // A corrupted answer counts as silence: its block would be shown and could be written
         // back into the device.
-        if (!hasContent(r) || !r.crcOk())
+        if (!r.answered() || !hasContent(r))
             continue;
         keepAnswer(r, st.ResponseBuffer);
         keepAnswer(r, out.block);
@@ -106,18 +106,16 @@ SearchOutcome ScanAllDevices(AppContext& ctx, SearchState& st) {
         ctx.CurrentAddress = static_cast<std::uint16_t>(a);
         st.ResponseBuffer.fill(0);
         const ExchangeResult r = poll(ctx, a, Timing::kScanWaitMs, out.faults);
-        if (!r.ioOk) {
+        if (r.lineFailed()) {
             failed = true;
             break;
         }
-        if (!hasContent(r) || r.answer[0] == 0)
-            continue;
         // Only a valid answer may become the block shown (and written back by a download).
-        if (r.crcOk()) {
-            keepAnswer(r, st.LastBlock);
-            ctx.OnlineTable[static_cast<std::size_t>(a - 1)] = 1;
-            ++online;
-        }
+        if (!r.answered() || !hasContent(r))
+            continue;
+        keepAnswer(r, st.LastBlock);
+        ctx.OnlineTable[static_cast<std::size_t>(a - 1)] = 1;
+        ++online;
     }
     ctx.CurrentAddress = highestOnline(ctx);
     std::copy_n(st.LastBlock.begin(), out.block.size(), out.block.begin());

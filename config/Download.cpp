@@ -155,11 +155,11 @@ DownloadResult downloadToDevice(AppContext& ctx, const std::vector<std::uint8_t>
     if (progress && !frame.empty())
         progress->set({progress_text::kWriteDevice, {num::formatInt(frame[0])}}, done, total);
     const ExchangeResult r = ctx.bus.exchange(frame, 8, Timing::kNoWaitMs);
-    if (!r.ioOk)
+    if (r.lineFailed())
         return DownloadResult::WriteFailed;  // the bus has said why; nothing to wait for
     if (refusedWith)
         *refusedWith = r.refused ? r.exceptionCode : 0;
-    const bool ok = r.complete() && r.crcOk();
+    const bool ok = r.answered();
     waitForStore(ctx, progress, done + 1, total);
     return ok ? DownloadResult::Success : DownloadResult::Failed;
 }

@@ -82,11 +82,11 @@ DeviceReadBack readBack(AppContext& ctx, int address, const SentRegisters& sent)
     const ExchangeResult r =
         ctx.bus.readInputRegisters(static_cast<std::uint8_t>(address), reg::kBlockFirst,
                                    reg::kBlockCount, Timing::kSearchWaitMs);
-    if (!r.ioOk) {
+    if (r.lineFailed()) {
         out.status = ReadBackStatus::PortFailed;
         return out;
     }
-    if (!r.complete() || !r.crcOk()) {
+    if (!r.answered()) {
         out.status = ReadBackStatus::NoAnswer;
         if (r.refused)
             out.refusedWith = r.exceptionCode;

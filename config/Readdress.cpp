@@ -37,11 +37,11 @@ std::vector<int> answeringDevices(AppContext& ctx, bool& failed, const std::atom
                           estimateSecondsLeft(ctx.clock->steadyNow() - start, a - 1, count));
         const ExchangeResult r = ctx.bus.readInputRegisters(
             static_cast<std::uint8_t>(a), reg::Address, 1, Timing::kNoWaitMs, timeout);
-        if (!r.ioOk) {
+        if (r.lineFailed()) {
             failed = true;
             break;
         }
-        if (r.complete() && r.crcOk())
+        if (r.answered())
             out.push_back(a);
     }
     return out;
@@ -74,11 +74,11 @@ ConfigurationCheck configureAndConfirm(AppContext& ctx, const std::vector<std::u
         progress->set({progress_text::kConfirm, {num::formatInt(address)}}, 2, 3);
     const ExchangeResult r = ctx.bus.readInputRegisters(
         static_cast<std::uint8_t>(address), reg::ProductCodeHigh, 3, Timing::kSearchWaitMs);
-    if (!r.ioOk) {
+    if (r.lineFailed()) {
         c.status = ConfigurationCheck::Status::PortFailed;
         return c;
     }
-    if (!r.complete() || !r.crcOk()) {
+    if (!r.answered()) {
         c.status = ConfigurationCheck::Status::NoAnswer;
         return c;
     }

@@ -5,7 +5,7 @@ BlockRead readParameterBlock(Bus& bus, std::uint8_t address) {
         bus.readInputRegisters(address, reg::kBlockFirst, reg::kBlockCount, Timing::kSearchWaitMs),
         std::nullopt};
     const ExchangeResult& r = read.result;
-    if (r.ioOk && r.complete() && r.crcOk() && !(r.answer[3] == 0 && r.answer[4] == 0))
+    if (r.answered() && r.registers().at(0) != 0)
         read.block = reg::ParameterBlock::fromAnswer(r.answer.data());
     return read;
 }

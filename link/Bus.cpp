@@ -11,11 +11,44 @@ bool ExchangeResult::crcOk() const {
     return complete() && answer.size() >= 3 && CrcMatches(answer.data(), answer.size());
 }
 
-std::uint16_t ExchangeResult::reg(std::size_t index) const {
-    const std::size_t at = 3 + 2 * index;
-    if (at + 1 >= answer.size())
-        return 0;
-    return static_cast<std::uint16_t>(answer[at] << 8 | answer[at + 1]);
+namespace {
+
+bool isRead(const std::vector<std::uint8_t>& answer) {
+    return answer.size() >= 5 && (answer[1] == 0x03 || answer[1] == 0x04);
+}
+
+// The registers a read answer asked for: its data bytes between the byte count and the CRC.
+std::size_t askedRegisters(const std::vector<std::uint8_t>& answer) {
+    return (answer.size() - 5) / 2;
+}
+
+// As many as the byte count declares, never more than lie before the CRC.
+std::size_t declaredRegisters(const std::vector<std::uint8_t>& answer) {
+    return std::min<std::size_t>(answer[2] / 2, askedRegisters(answer));
+}
+
+}  // namespace
+
+ExchangeResult::Outcome ExchangeResult::outcome() const {
+    if (!ioOk)
+        return Outcome::LineFailed;
+    if (refused)
+        return Outcome::Refused;
+    if (received == 0)
+        return Outcome::Silent;
+    if (!complete())
+        return Outcome::Cut;
+    if (!crcOk())
+        return Outcome::BadCrc;
+    if (isRead(answer) && declaredRegisters(answer) < askedRegisters(answer))
+        return Outcome::ShortCount;
+    return Outcome::Answered;
+}
+
+RegisterView ExchangeResult::registers() const {
+    if (!isRead(answer) || outcome() != Outcome::Answered)
+        return {};
+    return {answer.data() + 3, declaredRegisters(answer)};
 }
 
 std::vector<std::uint8_t> buildReadInputRegisters(std::uint8_t address, std::uint16_t start,

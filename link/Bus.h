@@ -46,7 +46,38 @@
 
 class AnswerMatcher;
 
+// The registers a read answer (function 0x03 or 0x04) carries, high byte first: only as many as
+// its byte count declares and as fit before the CRC, so a reader never takes the CRC or the
+// zeros of a missing tail for data.
+class RegisterView {
+public:
+    RegisterView() = default;
+    RegisterView(const std::uint8_t* data, std::size_t count) : data_(data), count_(count) {}
+    std::size_t count() const { return count_; }
+    // 0 beyond count().
+    std::uint16_t at(std::size_t index) const {
+        return index < count_
+                   ? static_cast<std::uint16_t>(data_[2 * index] << 8 | data_[2 * index + 1])
+                   : 0;
+    }
+
+private:
+    const std::uint8_t* data_ = nullptr;
+    std::size_t count_ = 0;
+};
+
 struct ExchangeResult {
+    // What became of the exchange, one of:
+    enum class Outcome {
+        Answered,    // a whole answer with its CRC, carrying every register asked
+        Refused,     // the device's exception answer
+        Silent,      // not one byte of the asked device
+        Cut,         // its answer began and stopped short
+        BadCrc,      // a whole answer whose CRC does not check
+        ShortCount,  // a read answer whose byte count declares fewer registers than were asked
+        LineFailed,  // the port failed or is closed (see the contract above)
+    };
+
     // 0 when the port failed or is closed (see the contract above).
     int ioOk = 0;
     // The request went out whole; with ioOk == 0 the line failed while its answer was awaited, so
@@ -62,12 +93,19 @@ struct ExchangeResult {
     // Its exception code (1 illegal function, 2 illegal data address ...) when refused.
     std::uint8_t exceptionCode = 0;
 
+    Outcome outcome() const;
+    // Only an answered exchange has data to use; anything else counts as no answer.
+    bool answered() const { return outcome() == Outcome::Answered; }
+    bool lineFailed() const { return ioOk == 0; }
     bool complete() const { return received == answer.size(); }
     // A complete answer whose last two bytes are the CRC of the bytes before them. Use this rather
     // than a CRC over `answer`: a shorter valid frame followed by zeros also has a matching CRC.
+    // It says nothing of the frame's content: answered() does.
     bool crcOk() const;
-    // Register `index` (0-based) of a function 0x04 answer, high byte first.
-    std::uint16_t reg(std::size_t index) const;
+    // The registers of an answered read; empty for anything else (a write's answer, no answer).
+    RegisterView registers() const;
+    // Register `index` (0-based) of the view above; 0 beyond it.
+    std::uint16_t reg(std::size_t index) const { return registers().at(index); }
 };
 
 // Sees what happens on the bus. Called on the thread that caused it, after the bus lock has been

@@ -34,16 +34,24 @@ std::string refusalText(int address, std::uint8_t code) {
 }
 
 bool LineFaults::note(int address, const ExchangeResult& r) {
-    if (!r.ioOk)
-        return false;
-    if (r.refused) {
-        refusals.push_back({address, r.exceptionCode});
-        return false;
+    switch (r.outcome()) {
+        case ExchangeResult::Outcome::Refused:
+            refusals.push_back({address, r.exceptionCode});
+            return false;
+        case ExchangeResult::Outcome::BadCrc:
+            ++crcFailures;
+            return true;
+        // An answer short of the registers asked is as good as one cut short.
+        case ExchangeResult::Outcome::Cut:
+        case ExchangeResult::Outcome::ShortCount:
+            ++cut;
+            return true;
+        case ExchangeResult::Outcome::Answered:
+        case ExchangeResult::Outcome::Silent:
+        case ExchangeResult::Outcome::LineFailed:
+            return false;
     }
-    if (r.received == 0 || r.crcOk())
-        return false;
-    ++(r.complete() ? crcFailures : cut);
-    return true;
+    return false;
 }
 
 std::string LineFaults::summary() const {

@@ -21,7 +21,7 @@ bool Watch::readDevice(DeviceState& d, Reading& out) {
     bool answered = false;
     if (!d.blockRead) {
         const BlockRead read = readParameterBlock(ctx_.bus, address);
-        if (!read.result.ioOk)
+        if (read.result.lineFailed())
             return false;
         if (read.block) {
             d.blockRead = true;
@@ -38,9 +38,9 @@ bool Watch::readDevice(DeviceState& d, Reading& out) {
     if (d.blockRead && !d.unknownPointCode) {
         const ExchangeResult r =
             ctx_.bus.readInputRegisters(address, reg::MeasuredValue, 1, Timing::kRegisterWaitMs);
-        if (!r.ioOk)
+        if (r.lineFailed())
             return false;
-        if (r.crcOk()) {
+        if (r.answered()) {
             answered = true;
             d.value = reg::measuredValueText(r.reg(0), d.pointPosition);
             d.valueTime = ctx_.clock->now();

@@ -330,6 +330,11 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
                            static_cast<std::uint8_t>(f.exceptionCode > 0 ? f.exceptionCode : 0x04)};
                 simcodec::appendCrc(*answer);
             }
+            if (f.shortCount && answer->size() >= 7 && ((*answer)[1] & 0x7F) == 0x04) {
+                (*answer)[2] = static_cast<std::uint8_t>((*answer)[2] - 2);
+                answer->resize(answer->size() - 2);
+                AppendCrc(*answer);
+            }
             if (f.badCrc)
                 answer->back() ^= 0x5A;
             if (f.shortAnswer)

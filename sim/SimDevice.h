@@ -13,8 +13,11 @@ struct SimFaults {
     bool badCrc = false;       // answers with a corrupted CRC
     bool shortAnswer = false;  // sends only the first half of its answer
     bool garbage = false;      // sends bytes that are no frame instead of its answer
-    int lateMs = 0;            // answers this much later than its latency
-    int lateEvery = 1;         // ... only every lateEvery-th answer (1: every answer)
+    // A read answer of the asked length and a good CRC whose byte count declares one register
+    // fewer than it was asked for.
+    bool shortCount = false;
+    int lateMs = 0;     // answers this much later than its latency
+    int lateEvery = 1;  // ... only every lateEvery-th answer (1: every answer)
     // Instead of its answer, sends bytes without a pause for this long: its own address and
     // function among them, never a valid frame.
     int streamMs = 0;
@@ -24,8 +27,8 @@ struct SimFaults {
     bool ignoreWrites = false;
 
     bool any() const {
-        return silent || badCrc || shortAnswer || garbage || lateMs > 0 || streamMs > 0 || refuse ||
-               exceptionCode > 0 || ignoreWrites;
+        return silent || badCrc || shortAnswer || shortCount || garbage || lateMs > 0 ||
+               streamMs > 0 || refuse || exceptionCode > 0 || ignoreWrites;
     }
 };
 

@@ -7,6 +7,7 @@
 #include <future>
 #include <thread>
 
+#include "link/BlockRead.h"
 #include "link/Bus.h"
 #include "link/ModbusCrc16.h"
 #include "link/RegisterMap.h"
@@ -108,11 +109,40 @@ TEST(Bus, BrokenAnswersFailTheirChecks) {
     EXPECT_EQ(b.received, 21u);
     EXPECT_FALSE(b.complete());
     EXPECT_FALSE(b.crcOk());
-    EXPECT_EQ(b.reg(0), 2);  // what arrived is kept, the rest is zero
+    // What arrived is kept, the rest is zero; none of it counts as a register.
+    EXPECT_EQ(b.answer[3] << 8 | b.answer[4], 2);
+    EXPECT_EQ(b.reg(0), 0);
     auto c = readBlock(t.ctx.bus, 3);
     EXPECT_FALSE(c.crcOk());
     EXPECT_EQ(c.received, 0u);
     EXPECT_FALSE(readBlock(t.ctx.bus, 4).crcOk());
+    EXPECT_TRUE(t.messages.texts().empty());
+}
+
+// A device whose answer checks but declares fewer registers than were asked has not answered:
+// what lies where the missing registers should be is no reading.
+TEST(Bus, AnAnswerShortOfTheAskedRegistersIsNoAnswer) {
+    TestBus t(TestBus::inProcess({1, 2}), 0.05);
+    SimFaults shortCount;
+    shortCount.shortCount = true;
+    t.sim.setFaults(2, shortCount);
+    t.open();
+    for (std::uint16_t count : {std::uint16_t{1}, reg::kBlockCount}) {
+        SCOPED_TRACE(count);
+        const auto good =
+            t.ctx.bus.readInputRegisters(1, reg::kBlockFirst, count, Timing::kRegisterWaitMs);
+        EXPECT_TRUE(good.answered());
+        EXPECT_EQ(good.registers().count(), count);
+        EXPECT_EQ(good.reg(0), 1);
+        const auto r =
+            t.ctx.bus.readInputRegisters(2, reg::kBlockFirst, count, Timing::kRegisterWaitMs);
+        EXPECT_TRUE(r.crcOk());
+        EXPECT_EQ(r.outcome(), ExchangeResult::Outcome::ShortCount);
+        EXPECT_EQ(r.registers().count(), 0u);
+        EXPECT_EQ(r.reg(0), 0);
+    }
+    EXPECT_TRUE(readParameterBlock(t.ctx.bus, 1).block);
+    EXPECT_FALSE(readParameterBlock(t.ctx.bus, 2).block);
     EXPECT_TRUE(t.messages.texts().empty());
 }
 
