@@ -333,7 +333,7 @@ void SimBus::handleFrame(const std::vector<std::uint8_t>& frame,
             if (f.shortCount && answer->size() >= 7 && ((*answer)[1] & 0x7F) == 0x04) {
                 (*answer)[2] = static_cast<std::uint8_t>((*answer)[2] - 2);
                 answer->resize(answer->size() - 2);
-                AppendCrc(*answer);
+                simcodec::appendCrc(*answer);
             }
             if (f.badCrc)
                 answer->back() ^= 0x5A;
