@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/NumberText.h"
+#include "link/ParameterCodes.h"
 #include "link/RegisterMap.h"
 
 namespace calib {
@@ -35,7 +36,7 @@ std::array<float, kMaxPoints> fitTargets(float start, float end, int n,
     if (scale == 0)
         return y;
     const auto t = targetValues(start, end, n);
-    const bool level = signalType == kLevelSignalType;
+    const bool level = reg::signalTypeOf(signalType) == reg::SignalKind::Level;
     for (int i = 0; i < kMaxPoints; ++i) {
         long double v = static_cast<long double>(t[i]);
         if (level)
@@ -58,7 +59,7 @@ std::array<float, kMaxPoints> fitTargets(const TargetSet& t) {
 
 long double unitFactor(const TargetSet& t) {
     const long double scale = pointPositionScale(t.pointPosition);
-    if (t.signalType == kLevelSignalType)
+    if (reg::signalTypeOf(t.signalType) == reg::SignalKind::Level)
         return t.density > 0 ? scale * t.density * kGravity : 0.0L;
     return scale;
 }

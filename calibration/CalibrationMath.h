@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <string>
 
+#include "link/DeviceAddress.h"
+
 namespace calib {
 
 constexpr int kMaxPoints = 5;
-constexpr int kAddressCount = 60;
+constexpr int kAddressCount = device_address::kLast;
 
 // 2, 3 and 5 points are the only counts the page offers.
 bool isPointCount(int n);
@@ -21,8 +23,7 @@ std::array<float, kMaxPoints> targetValues(float start, float end, int n);
 // 1, 10, 100 or 1000 for "0000", "000.0", "00.00", "0.000"; 0 for any other text.
 int pointPositionScale(const std::string& pointPosition);
 
-// The signal type text whose targets are levels (converted to pressure by density and g).
-inline constexpr const char* kLevelSignalType = "level";
+// Level targets (signal type "level") are converted to pressure by density and g.
 inline constexpr long double kGravity = 9.80665L;
 
 // What the fitted line must produce at each point, in units of the last digit of the point

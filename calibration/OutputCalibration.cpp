@@ -7,18 +7,21 @@
 #include "base/ProgressTexts.h"
 #include "calibration/SensorCalibration.h"
 #include "config/Download.h"
+#include "link/ParameterCodes.h"
 #include "link/RegisterMap.h"
 
 namespace calib {
 
 OutputGroups groupsForOutputType(const std::string& t) {
-    if (t == "K1" || t == "K1+K2")
-        return OutputGroups::Neither;
-    if (t == "K1+1A" || t == "2K+1A")
+    const auto type = reg::outputTypeOf(t);
+    if (!type)
+        return OutputGroups::Unchanged;
+    const reg::OutputParts parts = reg::outputParts(*type);
+    if (parts.current)
         return OutputGroups::CurrentOnly;
-    if (t == "K1+1V" || t == "2K+1V")
+    if (parts.voltage)
         return OutputGroups::VoltageOnly;
-    return OutputGroups::Unchanged;
+    return OutputGroups::Neither;
 }
 
 int sendOutputCommand(AppContext& ctx, std::uint16_t value, const std::atomic<int>* cancel,

@@ -29,6 +29,7 @@
 #include "config/Download.h"
 #include "config/ParameterFile.h"
 #include "config/ParameterModel.h"
+#include "config/ParameterTable.h"
 #include "config/ReadBack.h"
 #include "config/Readdress.h"
 #include "link/LineFaults.h"
@@ -306,22 +307,16 @@ struct InUnit {
 };
 
 InUnit inUnit(std::uint16_t r, const BasicSettings& s) {
-    switch (r) {
-        case reg::RangeStart:
-        case reg::RangeEnd:
-        case reg::K1Action:
-        case reg::K1Release:
-        case reg::K2Action:
-        case reg::K2Release:
-        case reg::RangeZStart:
-        case reg::RangeZEnd:
+    const config::ParameterRow* row = config::parameterRow(r);
+    switch (row ? row->scaling : config::Scaling::None) {
+        case config::Scaling::Point:
             return {1.0 / reg::dotMultiplier(s.PointPositionText).value_or(1), nullptr, true};
-        case reg::K1Delay:
-        case reg::K2Delay:
+        case config::Scaling::Tenths:
             return {0.1, "s", false};
-        default:
-            return {};
+        case config::Scaling::None:
+            break;
     }
+    return {};
 }
 
 // One line per device read back (or the JSON document), then the operator's message.
@@ -681,17 +676,15 @@ LineOptions lineOptions(const Arguments& a) {
             o.settings.BaudRate = static_cast<int>(*n);
         } else if (name == "--parity") {
             // The classic texts, or the words other tools take.
-            static const std::pair<const char*, const char*> kParities[] = {
-                {"No parity", "No parity"},     {"Odd parity", "Odd parity"},
-                {"even parity", "even parity"}, {"none", "No parity"},
-                {"odd", "Odd parity"},          {"even", "even parity"}};
-            const char* parity = nullptr;
-            for (auto [word, text] : kParities)
+            static constexpr std::pair<const char*, Parity> kWords[] = {
+                {"none", Parity::None}, {"odd", Parity::Odd}, {"even", Parity::Even}};
+            std::optional<Parity> parity = parityOf(v);
+            for (auto [word, p] : kWords)
                 if (v == word)
-                    parity = text;
+                    parity = p;
             if (!parity)
                 cli::refuseValue(name, v);
-            o.settings.Parity = parity;
+            o.settings.Parity = parityText(*parity);
         } else if (name == "--data-bits") {
             if (v != "8" && v != "7")
                 cli::refuseValue(name, v);

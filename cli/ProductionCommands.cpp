@@ -25,6 +25,7 @@
 #include "cli/Run.h"
 #include "config/DeviceSearch.h"
 #include "config/ParameterModel.h"
+#include "link/ParameterCodes.h"
 #include "link/RegisterMap.h"
 
 namespace {
@@ -85,8 +86,7 @@ CalibrateOptions parseCalibrate(const Arguments& a) {
     }
     if ((o.dot = a.value("--dot")) && !isDot(*o.dot))
         cli::refuseValue("--dot", *o.dot);
-    if ((o.signal = a.value("--signal")) && *o.signal != "Pressure" && *o.signal != "Temperature" &&
-        *o.signal != "level")
+    if ((o.signal = a.value("--signal")) && !reg::signalTypeOf(*o.signal))
         cli::refuseValue("--signal", *o.signal);
     if (const auto d = a.value("--density")) {
         const auto v = num::parseInteger(*d, 0, 65535);

@@ -118,6 +118,9 @@ SearchOutcome ScanAllDevices(AppContext& ctx, SearchState& st) {
         ++online;
     }
     ctx.CurrentAddress = highestOnline(ctx);
+    static_assert(
+        std::tuple_size_v<decltype(st.LastBlock)> >= std::tuple_size_v<decltype(out.block)>,
+        "the kept block must hold what the page decodes");
     std::copy_n(st.LastBlock.begin(), out.block.size(), out.block.begin());
     if (failed) {
         st.SearchFailed = 1;

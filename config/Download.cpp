@@ -3,6 +3,8 @@
 #include "base/NumberText.h"
 #include "base/ProgressTexts.h"
 #include "base/Texts.h"
+#include "config/ParameterTable.h"
+#include "link/DeviceAddress.h"
 
 namespace config {
 
@@ -13,6 +15,7 @@ const char* const kNoSearchAppliance = KORV_TR_NOOP("Core", "No search appliance
 namespace {
 
 constexpr int kMaxAddress = AppContext::kAddressCount;
+static_assert(Bus::kBroadcast == device_address::kBroadcast, "one broadcast address");
 
 // Registers in frame order; the first field that does not fit stops the encoding.
 class Encoder {
@@ -37,9 +40,6 @@ public:
         else
             refuse(r, edit, 1);
     }
-    void list(const std::array<reg::Code, 4>& table, ListId id) {
-        code(reg::encodeText(table, m_.list(id).text()));
-    }
 
     Frame frame(std::uint8_t address, std::uint16_t firstRegister) const {
         if (refusal_)
@@ -63,21 +63,31 @@ private:
     std::optional<FieldRefusal> refusal_;
 };
 
-// Registers 10..21.
-void encodeSwitchRegisters(Encoder& e, const BasicConfigModel& m) {
-    const PageValues& v = m.values;
-    e.list(reg::kSwitchTypes, ListId::K1Type);
-    e.number(reg::K1Action, EditId::K1Action, v.k1Action);
-    e.number(reg::K1Release, EditId::K1Release, v.k1Release);
-    e.number(reg::K1Delay, EditId::K1Delay, v.k1Delay);
-    e.list(reg::kSwitchTypes, ListId::K2Type);
-    e.number(reg::K2Action, EditId::K2Action, v.k2Action);
-    e.number(reg::K2Release, EditId::K2Release, v.k2Release);
-    e.number(reg::K2Delay, EditId::K2Delay, v.k2Delay);
-    e.code(outputRangeCode(m));
-    e.number(reg::RangeZStart, EditId::ZoomStart, v.zoomStart);
-    e.number(reg::RangeZEnd, EditId::ZoomEnd, v.zoomEnd);
-    e.integer(reg::Density, EditId::Density, v.density);
+// Registers `first`..21 as the table's rows say, in register order.
+Frame encodeFrom(std::uint8_t address, reg::Register first, const BasicConfigModel& m) {
+    Encoder e(m);
+    for (const ParameterRow& row : kParameterTable) {
+        if (row.reg < first)
+            continue;
+        const auto r = static_cast<reg::Register>(row.reg);
+        switch (row.field) {
+            case Field::Code:
+                e.code(encodeCodeText(codesOf(row.codes), m.list(row.lines[0].list).text()));
+                break;
+            case Field::OutputRange:
+                e.code(outputRangeCode(m));
+                break;
+            case Field::Number:
+                e.number(r, row.lines[0].edit, m.values.*row.number);
+                break;
+            case Field::Integer:
+                e.integer(r, row.lines[0].edit, m.values.*row.integer);
+                break;
+            case Field::NotWritten:
+                break;
+        }
+    }
+    return e.frame(address, first);
 }
 
 template <std::size_t N>
@@ -123,21 +133,11 @@ Frame configurationFrame(long long productCode, int address) {
 }
 
 Frame singleDownloadFrame(std::uint8_t address, const BasicConfigModel& m) {
-    Encoder e(m);
-    encodeSwitchRegisters(e, m);
-    return e.frame(address, reg::K1Type);
+    return encodeFrom(address, reg::K1Type, m);
 }
 
 Frame batchDownloadFrame(const BasicConfigModel& m) {
-    Encoder e(m);
-    e.code(reg::encodeText(reg::kSignalTypes, m.list(ListId::SignalType).text()));
-    e.code(reg::encodeText(reg::kSignalUnits, m.list(ListId::SignalUnit).text()));
-    e.number(reg::RangeStart, EditId::RangeStart, m.values.rangeStart);
-    e.number(reg::RangeEnd, EditId::RangeEnd, m.values.rangeEnd);
-    e.code(reg::encodeText(reg::kOutputTypes, m.list(ListId::OutputType).text()));
-    e.list(reg::kDotPositions, ListId::PointPosition);
-    encodeSwitchRegisters(e, m);
-    return e.frame(Bus::kBroadcast, reg::SignalType);
+    return encodeFrom(Bus::kBroadcast, reg::SignalType, m);
 }
 
 void waitForStore(AppContext& ctx, Progress* progress, int done, int total) {

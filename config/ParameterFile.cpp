@@ -8,39 +8,16 @@
 #include "base/NumberText.h"
 #include "base/Texts.h"
 #include "link/Gbk.h"
+#include "link/ParameterCodes.h"
 
 namespace config {
 
-const std::array<const char*, kParameterLineCount> kParameterFileKeys = {
-    "signalType",    "signalUnit",  "rangeStart", "rangeEnd",  "outputType",
-    "dotPos",        "k1Type",      "k1Action",   "k1Release", "k1Delay",
-    "k2Type",        "k2Action",    "k2Release",  "k2Delay",   "pressureOutput",
-    "currentOutput", "rangeZstart", "rangeZend",  "density"};
-
 namespace {
 
-struct Target {
-    bool isList;
-    ListId list;
-    EditId edit;
-};
-
-constexpr Target L(ListId id) {
-    return {true, id, EditId::RangeStart};
-}
-constexpr Target E(EditId id) {
-    return {false, ListId::SignalType, id};
-}
-
 // The control of each file line, in file order.
-constexpr std::array<Target, kParameterLineCount> kTargets = {
-    L(ListId::SignalType), L(ListId::SignalUnit),    E(EditId::RangeStart), E(EditId::RangeEnd),
-    L(ListId::OutputType), L(ListId::PointPosition), L(ListId::K1Type),     E(EditId::K1Action),
-    E(EditId::K1Release),  E(EditId::K1Delay),       L(ListId::K2Type),     E(EditId::K2Action),
-    E(EditId::K2Release),  E(EditId::K2Delay),       L(ListId::Voltage),    L(ListId::Current),
-    E(EditId::ZoomStart),  E(EditId::ZoomEnd),       E(EditId::Density)};
+constexpr const auto& kTargets = kParameterFileLines;
 
-void applyValue(BasicConfigModel& m, const Target& t, const std::string& value) {
+void applyValue(BasicConfigModel& m, const FileLine& t, const std::string& value) {
     if (t.isList)
         m.list(t.list).selectString(value);
     else
@@ -209,7 +186,9 @@ void refreshAfterImport(BasicConfigModel& m) {
 void applyParameterFile(BasicConfigModel& m,
                         const std::array<std::string, kParameterLineCount>& values) {
     m.list(ListId::SignalType).selectString(values[0]);
-    m.densityReadOnly = values[0] == "Pressure" || values[0] == "Temperature";
+    // Only an exact signal type other than level locks the density; any other text leaves it.
+    const auto type = reg::signalTypeOf(values[0]);
+    m.densityReadOnly = type && *type != reg::SignalKind::Level;
     for (std::size_t i = 1; i < kParameterLineCount; ++i) applyValue(m, kTargets[i], values[i]);
     refreshAfterImport(m);
 }
@@ -326,7 +305,7 @@ constexpr std::array<PresetKey, 17> kPresetKeys = {{
     {"rangeZend", "100", "100"},
 }};
 
-const Target& targetOfKey(const char* key) {
+const FileLine& targetOfKey(const char* key) {
     for (std::size_t i = 0; i < kParameterLineCount; ++i)
         if (std::strcmp(kParameterFileKeys[i], key) == 0)
             return kTargets[i];
@@ -381,7 +360,9 @@ void applyPreset(BasicConfigModel& m, const IniFile& ini, Preset preset) {
     // The section's signalType is read but does not decide anything: the preset
     // itself names the type.
     (void)ini.get(section, "signalType", level ? "液位" : "温度");
-    m.list(ListId::SignalType).selectExact(level ? "level" : "Temperature");
+    m.list(ListId::SignalType)
+        .selectExact(
+            reg::signalTypeText(level ? reg::SignalKind::Level : reg::SignalKind::Temperature));
     for (const PresetKey& k : kPresetKeys)
         applyValue(m, targetOfKey(k.key),
                    ini.get(section, k.key, level ? k.levelDefault : k.temperatureDefault));

@@ -1,13 +1,13 @@
 #pragma once
 // Parameter files ("*.txt") and the preset INI file.
 //
-// Parameter file layout: 19 lines "key=value", GBK (code page 936; "℃" is A1 E6, "℉" is A8 48),
-// every line ending with the three bytes 0D 0D 0A. The program writes the keys in this order:
-// signalType, signalUnit, rangeStart, rangeEnd, outputType, dotPos, k1Type, k1Action,
-// k1Release, k1Delay, k2Type, k2Action, k2Release, k2Delay, pressureOutput (the output voltage
-// list), currentOutput, rangeZstart, rangeZend, density. The value is the text the control
-// shows. Reading goes by key: every key once, in any order; a missing, unknown or repeated key
-// refuses the whole file. Empty lines are skipped; 0D 0D 0A, 0D 0A and 0A endings are accepted,
+// Parameter file layout: 19 lines "key=value" (the keys of config/ParameterTable.h), GBK (code page
+// 936; "℃" is A1 E6, "℉" is A8 48), every line ending with the three bytes 0D 0D 0A. The program
+// writes the keys in this order: signalType, signalUnit, rangeStart, rangeEnd, outputType, dotPos,
+// k1Type, k1Action, k1Release, k1Delay, k2Type, k2Action, k2Release, k2Delay, pressureOutput (the
+// output voltage list), currentOutput, rangeZstart, rangeZend, density. The value is the text the
+// control shows. Reading goes by key: every key once, in any order; a missing, unknown or repeated
+// key refuses the whole file. Empty lines are skipped; 0D 0D 0A, 0D 0A and 0A endings are accepted,
 // and so is a leading UTF-8 byte-order mark.
 //
 // Preset INI: sections "液位" (level) and "温度" (temperature). A file that is well-formed UTF-8
@@ -26,12 +26,12 @@
 #include <vector>
 
 #include "config/ParameterModel.h"
+#include "config/ParameterTable.h"
 #include "link/RegisterMap.h"
 
 namespace config {
 
-constexpr std::size_t kParameterLineCount = 19;
-extern const std::array<const char*, kParameterLineCount> kParameterFileKeys;
+// kParameterLineCount, kParameterFileKeys: config/ParameterTable.h.
 
 // The 19 values as the page shows them, UTF-8.
 std::array<std::string, kParameterLineCount> parameterFileValues(const BasicConfigModel& m);

@@ -5,6 +5,7 @@
 
 #include "base/NumberText.h"
 #include "base/Texts.h"
+#include "link/ParameterCodes.h"
 #include "link/RegisterMap.h"
 
 namespace config {
@@ -90,12 +91,17 @@ bool ChoiceList::selectString(std::string_view value) {
 }
 
 const char* defaultUnitFor(std::string_view signalType) {
-    if (signalType == "Pressure")
-        return "MPa";
-    if (signalType == "Temperature")
-        return "℃";
-    if (signalType == "level")
-        return "m";  // the list has no "cm"; "m" is the level unit it offers
+    const auto type = reg::signalTypeOf(signalType);
+    if (!type)
+        return nullptr;
+    switch (*type) {
+        case reg::SignalKind::Pressure:
+            return "MPa";
+        case reg::SignalKind::Temperature:
+            return "℃";
+        case reg::SignalKind::Level:
+            return "m";  // the list has no "cm"; "m" is the level unit it offers
+    }
     return nullptr;
 }
 
@@ -123,7 +129,8 @@ void BasicConfigModel::setLayoutSelections() {
     list(ListId::OutputType).selected = 0;  // "K1"
     list(ListId::K1Type).selected = 1;      // "Hysteresis normally open"
     list(ListId::K2Type).selected = 1;
-    list(ListId::SignalUnit).selectExact(defaultUnitFor("Pressure"));
+    list(ListId::SignalUnit)
+        .selectExact(defaultUnitFor(reg::signalTypeText(reg::SignalKind::Pressure)));
     list(ListId::PointPosition).selected = 1;  // "00.00"
     list(ListId::Voltage).selected = 0;        // "0--10V"
     list(ListId::Current).selected = 0;        // "0--20mA"
@@ -151,21 +158,10 @@ void BasicConfigModel::DecodeParameterBlock(const std::uint8_t* answer) {
 
     values.address = b.get(reg::Address);
 
-    switch (b.get(reg::SignalType)) {
-        case 0:
-            list(ListId::SignalType).selectExact("Pressure");
-            densityReadOnly = true;
-            break;
-        case 1:
-            list(ListId::SignalType).selectExact("Temperature");
-            densityReadOnly = true;
-            break;
-        case 2:
-            list(ListId::SignalType).selectExact("level");
-            densityReadOnly = false;
-            break;
-        default:
-            break;
+    const int signalCode = b.get(reg::SignalType);
+    if (const auto type = reg::signalTypeOfCode(signalCode)) {
+        list(ListId::SignalType).selectExact(reg::signalTypeText(*type));
+        densityReadOnly = *type != reg::SignalKind::Level;
     }
     // Units without an entry in the list ("cm", "inch", codes without a text) keep the selection.
     selectCode(list(ListId::SignalUnit), reg::kSignalUnits, b.get(reg::SignalUnit));
@@ -254,7 +250,7 @@ void BasicConfigModel::OnSignalTypeChange() {
         return;
     list(ListId::SignalUnit).selectExact(unit);
     UpdateUnitLabels();
-    densityReadOnly = type != "level";
+    densityReadOnly = reg::signalTypeOf(type) != reg::SignalKind::Level;
 }
 
 void BasicConfigModel::UpdateUnitLabels() {
@@ -262,21 +258,13 @@ void BasicConfigModel::UpdateUnitLabels() {
 }
 
 void BasicConfigModel::ApplyOutputTypeRules() {
-    k2Enabled = voltageEnabled = currentEnabled = true;
-    const std::string t = list(ListId::OutputType).text();
-    if (t == "K1") {
-        k2Enabled = voltageEnabled = currentEnabled = false;
-    } else if (t == "K1+K2") {
-        voltageEnabled = currentEnabled = false;
-    } else if (t == "K1+1A") {
-        k2Enabled = voltageEnabled = false;
-    } else if (t == "K1+1V") {
-        k2Enabled = currentEnabled = false;
-    } else if (t == "2K+1A") {
-        voltageEnabled = false;
-    } else if (t == "2K+1V") {
-        currentEnabled = false;
-    }
+    // A text that names no output type leaves every control enabled.
+    const auto type = reg::outputTypeOf(list(ListId::OutputType).text());
+    const reg::OutputParts parts =
+        type ? reg::outputParts(*type) : reg::OutputParts{true, true, true};
+    k2Enabled = parts.k2;
+    currentEnabled = parts.current;
+    voltageEnabled = parts.voltage;
 }
 
 void BasicConfigModel::OnSelectAll() {

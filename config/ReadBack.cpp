@@ -3,6 +3,7 @@
 #include "base/NumberText.h"
 #include "base/ProgressTexts.h"
 #include "base/Texts.h"
+#include "config/ParameterTable.h"
 #include "link/LineFaults.h"
 #include "link/RegisterMap.h"
 
@@ -14,51 +15,11 @@ const char* const kNothingReadBack =
 namespace {
 
 const char* registerName(std::uint16_t r) {
-    switch (r) {
-        case reg::ProductCodeHigh:
-        case reg::ProductCodeLow:
-            return KORV_TR_NOOP("Core", "Product code");
-        case reg::Address:
-            return KORV_TR_NOOP("Core", "Address");
-        case reg::SignalType:
-            return KORV_TR_NOOP("Core", "Signal type");
-        case reg::SignalUnit:
-            return KORV_TR_NOOP("Core", "Signal unit");
-        case reg::RangeStart:
-            return KORV_TR_NOOP("Core", "Range start");
-        case reg::RangeEnd:
-            return KORV_TR_NOOP("Core", "Range end");
-        case reg::OutputType:
-            return KORV_TR_NOOP("Core", "Output type");
-        case reg::DotPos:
-            return KORV_TR_NOOP("Core", "Point position");
-        case reg::K1Type:
-            return KORV_TR_NOOP("Core", "K1 switch type");
-        case reg::K1Action:
-            return KORV_TR_NOOP("Core", "K1 action");
-        case reg::K1Release:
-            return KORV_TR_NOOP("Core", "K1 release");
-        case reg::K1Delay:
-            return KORV_TR_NOOP("Core", "K1 delay");
-        case reg::K2Type:
-            return KORV_TR_NOOP("Core", "K2 switch type");
-        case reg::K2Action:
-            return KORV_TR_NOOP("Core", "K2 action");
-        case reg::K2Release:
-            return KORV_TR_NOOP("Core", "K2 release");
-        case reg::K2Delay:
-            return KORV_TR_NOOP("Core", "K2 delay");
-        case reg::OutputRange:
-            return KORV_TR_NOOP("Core", "Output range");
-        case reg::RangeZStart:
-            return KORV_TR_NOOP("Core", "Zoom start");
-        case reg::RangeZEnd:
-            return KORV_TR_NOOP("Core", "Zoom end");
-        case reg::Density:
-            return KORV_TR_NOOP("Core", "Density");
-        default:
-            return KORV_TR_NOOP("Core", "Register");
-    }
+    if (r == reg::ProductCodeHigh || r == reg::ProductCodeLow)
+        return KORV_TR_NOOP("Core", "Product code");
+    if (const ParameterRow* row = parameterRow(r))
+        return row->name;
+    return KORV_TR_NOOP("Core", "Register");
 }
 
 }  // namespace

@@ -30,6 +30,8 @@
 #include <string>
 #include <vector>
 
+#include "link/DeviceAddress.h"
+
 enum class FrameDirection { Sent, Received };
 
 enum class FrameOutcome {
@@ -89,8 +91,8 @@ struct AddressHealth {
 // Addresses 1..60 and 127 (the writes to all devices).
 class HealthTable {
 public:
-    static constexpr int kDeviceCount = 60;
-    static constexpr std::uint8_t kBroadcast = 0x7F;
+    static constexpr int kDeviceCount = device_address::kLast;
+    static constexpr std::uint8_t kBroadcast = device_address::kBroadcast;
 
     // The figures of `address` (1..60 or 127); an empty entry for any other.
     const AddressHealth& at(int address) const;

@@ -194,12 +194,19 @@ int CSerialPort::Open(const SerialSettings& settings) {
         tio.c_cflag &= ~CSTOPB;
     if (settings.StopBits == "1.5" || settings.StopBits == "2")
         tio.c_cflag |= CSTOPB;
-    if (settings.Parity == "No parity")
-        tio.c_cflag &= ~(PARENB | PARODD);
-    if (settings.Parity == "Odd parity")
-        tio.c_cflag |= PARENB | PARODD;
-    if (settings.Parity == "even parity")
-        tio.c_cflag = (tio.c_cflag | PARENB) & ~PARODD;
+    if (const auto parity = parityOf(settings.Parity)) {
+        switch (*parity) {
+            case Parity::None:
+                tio.c_cflag &= ~(PARENB | PARODD);
+                break;
+            case Parity::Odd:
+                tio.c_cflag |= PARENB | PARODD;
+                break;
+            case Parity::Even:
+                tio.c_cflag = (tio.c_cflag | PARENB) & ~PARODD;
+                break;
+        }
+    }
     if (settings.Rs485) {
         serial_rs485 rs{};
         rs.flags = SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
@@ -233,7 +240,7 @@ void CSerialPort::takeWireSettings(const SerialSettings& settings) {
     speedFor(settings.BaudRate, known);
     baudRate_ = known ? settings.BaudRate : 9600;
     bitsPerCharacter_ = 1 + (settings.DataBits == 7 ? 7 : 8) +
-                        (settings.Parity == "Odd parity" || settings.Parity == "even parity") +
+                        (parityOf(settings.Parity).value_or(Parity::None) != Parity::None) +
                         (settings.StopBits == "1" ? 1 : 2);
 }
 

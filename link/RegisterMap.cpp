@@ -6,6 +6,7 @@
 
 #include "base/NumberText.h"
 #include "link/ModbusCrc16.h"
+#include "link/ParameterCodes.h"
 
 namespace reg {
 
@@ -32,10 +33,12 @@ const std::array<Code, 4> kOutputRanges{
     {{0, "0--20mA"}, {1, "4--20mA"}, {2, "0--5V"}, {3, "0--10V"}}};
 
 bool hasCurrentOutput(std::string_view t) {
-    return t == "K1+1A" || t == "2K+1A";
+    const auto type = outputTypeOf(t);
+    return type && outputParts(*type).current;
 }
 bool hasVoltageOutput(std::string_view t) {
-    return t == "K1+1V" || t == "2K+1V";
+    const auto type = outputTypeOf(t);
+    return type && outputParts(*type).voltage;
 }
 
 std::optional<float> dotScale(int dotPos) {

@@ -1,5 +1,28 @@
 #pragma once
+#include <optional>
 #include <string>
+#include <string_view>
+
+// The parity as the settings store and show it: "No parity", "Odd parity", "even parity".
+enum class Parity { None, Odd, Even };
+constexpr const char* parityText(Parity p) {
+    switch (p) {
+        case Parity::Odd:
+            return "Odd parity";
+        case Parity::Even:
+            return "even parity";
+        case Parity::None:
+            break;
+    }
+    return "No parity";
+}
+// The texts compare exactly; any other text is no parity setting.
+constexpr std::optional<Parity> parityOf(std::string_view text) {
+    for (Parity p : {Parity::None, Parity::Odd, Parity::Even})
+        if (text == parityText(p))
+            return p;
+    return std::nullopt;
+}
 
 // The line settings the operator edits; every run starts from these values.
 struct SerialSettings {
@@ -16,7 +39,7 @@ struct SerialSettings {
     std::string DataFormat = "RTU";  // stored and shown only: the link always speaks RTU
     std::string PortName = "COM1";
     int BaudRate = 9600;
-    std::string Parity = "No parity";
+    std::string Parity = parityText(::Parity::None);
     int DataBits = 8;
     std::string StopBits = "1";
     int ResponseTimeoutMs = kClassicResponseTimeout;

@@ -15,6 +15,7 @@
 #include <stdexcept>
 
 #include "base/NumberText.h"
+#include "link/DeviceAddress.h"
 #include "link/RegisterMap.h"
 #include "link/Timing.h"
 #include "sim/SimCodec.h"
@@ -49,7 +50,7 @@ std::optional<std::vector<int>> parseAddressList(const std::string& text) {
             !std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return std::nullopt;
         const int a = std::stoi(item);
-        if (a < 1 || a > 60 || !seen.insert(a).second)
+        if (!device_address::isDevice(a) || !seen.insert(a).second)
             return std::nullopt;
         out.push_back(a);
     }
@@ -62,7 +63,8 @@ bool parseFault(const std::string& text, std::map<int, SimFaults>& all) {
     const auto colon = text.find(':');
     if (colon == std::string::npos)
         return false;
-    const auto a = num::parseInteger(text.substr(0, colon), 1, 60);
+    const auto a =
+        num::parseInteger(text.substr(0, colon), device_address::kFirst, device_address::kLast);
     if (!a)
         return false;
     const std::string spec = text.substr(colon + 1);

@@ -13,6 +13,7 @@
 
 #include "base/NumberText.h"
 #include "base/Version.h"
+#include "link/DeviceAddress.h"
 #include "sim/SimBus.h"
 #include "sim/SimControl.h"
 #include "sim/SimTcpServer.h"
@@ -106,7 +107,8 @@ int main(int argc, char** argv) {
             if (!num::parseDouble(*setPressure))
                 return usage();
         } else if (a == "--counting" && hasValue) {
-            const auto address = num::parseInteger(argv[++i], 1, 60);
+            const auto address =
+                num::parseInteger(argv[++i], device_address::kFirst, device_address::kLast);
             if (!address)
                 return usage();
             counting.push_back(static_cast<int>(*address));

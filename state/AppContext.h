@@ -17,6 +17,7 @@
 
 #include "base/Clock.h"
 #include "link/Bus.h"
+#include "link/DeviceAddress.h"
 #include "link/OperatorMessages.h"
 #include "link/SerialSettings.h"
 
@@ -46,7 +47,7 @@ struct ImportState {
 
 class AppContext {
 public:
-    static constexpr int kAddressCount = 60;
+    static constexpr int kAddressCount = device_address::kLast;
 
     explicit AppContext(OperatorMessages& messages, Timing timing = {},
                         std::shared_ptr<Clock> clock = nullptr);

@@ -12,6 +12,7 @@
 #include "common/qt/Translate.h"
 #include "common/qt/WaitDialogs.h"
 #include "config/Readdress.h"
+#include "link/ParameterCodes.h"
 
 using config::EditId;
 using config::ListId;
@@ -364,8 +365,7 @@ bool CBasicConfigPage::runConfigurationStep(const std::function<void()>& step) {
 
 void CBasicConfigPage::OnSaveConfigFile() {
     readControls();
-    const std::string type = model_.list(ListId::SignalType).text();
-    if (type != "Pressure" && type != "Temperature" && type != "level")
+    if (!reg::signalTypeOf(model_.list(ListId::SignalType).text()))
         return;
     FileDialogs::Request req;
     req.save = true;
