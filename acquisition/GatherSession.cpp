@@ -164,7 +164,7 @@ bool GatherSession::start(const Plan& plan) {
         return false;
     }
     const std::tm started = Clock::localTime(ctx_.clock->now());
-    EnsureDirectory(ctx_.dataDir);
+    ensureDirectory(ctx_.dataDir);
     int error = 0;
     writer_ = openRecordFile(ctx_.dataDir, started, error);
     if (writer_ && !writer_->append(kRecordHeader))

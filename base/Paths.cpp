@@ -42,7 +42,7 @@ fs::path GetDataDir() {
     return xdgDir("XDG_DATA_HOME", ".local/share") / "korvelantis" / "Data";
 }
 
-fs::path GetPresetIniPath() {
+fs::path defaultPresetIniPath() {
     const fs::path beside = GetProgramDir() / "Trelvimo.ini";
     std::error_code ec;
     if (fs::exists(beside, ec))
@@ -50,7 +50,7 @@ fs::path GetPresetIniPath() {
     return xdgDir("XDG_CONFIG_HOME", ".config") / "korvelantis" / "Trelvimo.ini";
 }
 
-bool EnsureDirectory(const fs::path& dir) {
+bool ensureDirectory(const fs::path& dir) {
     std::error_code ec;
     fs::create_directories(dir, ec);
     return fs::is_directory(dir, ec);

@@ -10,6 +10,6 @@ std::filesystem::path GetProgramDir();
 std::filesystem::path GetDataDir();
 // "Trelvimo.ini" beside the program when it exists there, else
 // $XDG_CONFIG_HOME/korvelantis/Trelvimo.ini (~/.config/korvelantis/Trelvimo.ini).
-std::filesystem::path GetPresetIniPath();
+std::filesystem::path defaultPresetIniPath();
 // Creates the directory (and its parents); false when it does not exist afterwards.
-bool EnsureDirectory(const std::filesystem::path& dir);
+bool ensureDirectory(const std::filesystem::path& dir);

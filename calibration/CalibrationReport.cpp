@@ -118,7 +118,7 @@ ReportSaved saveCalibrationReport(const std::filesystem::path& dir,
     ReportSaved saved;
     const std::string name = calibrationReportFileName(Clock::localTime(now));
     const std::string stem = name.substr(0, name.size() - 4);
-    EnsureDirectory(dir);
+    ensureDirectory(dir);
     AtomicFile file(dir / name);
     file.write(calibrationReportCsv(snapshot, unit));
     // A name already taken gets the next number, so no earlier report is overwritten.

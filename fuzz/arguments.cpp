@@ -38,8 +38,8 @@ bool reachesOutside(const std::string& a) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::string> args = argumentsOf(data, size);
 
-    (void)ParseAppOptions(args);
-    (void)FindInfoRequest(args);
+    (void)parseAppOptions(args);
+    (void)findInfoRequest(args);
 
     std::vector<std::string> cli{"korvelantis-cli", "--port", "/nonexistent/korvelantis-fuzz"};
     for (const std::string& a : args) {

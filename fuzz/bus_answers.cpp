@@ -101,7 +101,7 @@ std::deque<std::vector<std::uint8_t>> chunksOf(const std::uint8_t* data, std::si
         std::vector<std::uint8_t> chunk(data + i, data + i + length);
         i += length;
         if (header & 0x40)
-            AppendCrc(chunk);
+            appendCrc(chunk);
         chunks.push_back(std::move(chunk));
     }
     return chunks;

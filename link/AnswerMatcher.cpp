@@ -28,7 +28,7 @@ bool AnswerMatcher::feed(const std::vector<std::uint8_t>& rx) {
             continue;
         }
         ++crcChecks_;
-        if (need >= 3 && CrcMatches(&rx[at], need)) {
+        if (need >= 3 && crcMatches(&rx[at], need)) {
             found_ = true;
             refused_ = refused;
             start_ = at;

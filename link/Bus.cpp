@@ -8,7 +8,7 @@
 #include "link/ModbusCrc16.h"
 
 bool ExchangeResult::crcOk() const {
-    return complete() && answer.size() >= 3 && CrcMatches(answer.data(), answer.size());
+    return complete() && answer.size() >= 3 && crcMatches(answer.data(), answer.size());
 }
 
 namespace {
@@ -221,12 +221,12 @@ bool Bus::portOpenOrSay() {
 
 int Bus::send(const std::vector<std::uint8_t>& request) {
     std::vector<std::uint8_t> frame = request;
-    AppendCrc(frame);
+    appendCrc(frame);
     return locked([&] {
         if (refusing_.load() || !portOpenOrSay() || !awaitSilence(frame[0]))
             return 0;
         std::vector<std::uint8_t> dropped;
-        port_.DiscardInput(&dropped);
+        port_.discardInput(&dropped);
         noteDropped(dropped, frame[0]);
         const int ok = port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
         if (ok)
@@ -241,7 +241,7 @@ int Bus::send(const std::vector<std::uint8_t>& request) {
 ExchangeResult Bus::exchange(const std::vector<std::uint8_t>& request, std::size_t answerLength,
                              int waitMs, int responseTimeoutMs) {
     std::vector<std::uint8_t> frame = request;
-    AppendCrc(frame);
+    appendCrc(frame);
     return locked([&] {
         return exchangeLocked(
             frame, answerLength, waitMs,
@@ -260,7 +260,7 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
         return result;
 
     std::vector<std::uint8_t> dropped;
-    port_.DiscardInput(&dropped);
+    port_.discardInput(&dropped);
     noteDropped(dropped, address);
     const auto txAt = frames_.size();
     frames_.push_back(makeFrame(msSinceCreated(now()), FrameDirection::Sent, address, frame.data(),
@@ -301,7 +301,7 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
             ? pieceGap
             : std::max<SteadyClock::duration>(pieceGap,
                                               std::chrono::milliseconds(responseTimeoutMs));
-    result.ioOk = port_.ReadUntil(rx, [&](const std::vector<std::uint8_t>& r) {
+    result.ioOk = port_.readUntil(rx, [&](const std::vector<std::uint8_t>& r) {
         const auto now = this->now();
         if (r.size() > (arrivals.empty() ? 0 : arrivals.back().first))
             arrivals.emplace_back(r.size(), now);
@@ -431,7 +431,7 @@ bool Bus::awaitLateAnswers(std::uint16_t key) {
     if (now() >= until)
         return true;
     std::vector<std::uint8_t> dropped;
-    const int ok = port_.ReadUntil(dropped, [until](const std::vector<std::uint8_t>&) {
+    const int ok = port_.readUntil(dropped, [until](const std::vector<std::uint8_t>&) {
         return CSerialPort::ReadWait{false, until};
     });
     noteDropped(dropped, static_cast<std::uint8_t>(key >> 8));
@@ -446,14 +446,14 @@ bool Bus::awaitSilence(std::uint8_t address) {
     const auto now = this->now();
     auto since = std::max(port_.lastByteAt(), lastSentEnd_);
     std::vector<std::uint8_t> dropped;
-    if (port_.InputWaiting() > 0) {
+    if (port_.inputWaiting() > 0) {
         // When these bytes came is unknown: the silence starts now.
-        port_.DiscardInput(&dropped);
+        port_.discardInput(&dropped);
         since = now;
     }
     // `since` may lie ahead: our request is still on the line.
     const int ok =
-        port_.DiscardUntilQuiet(silence, since, std::max(since, now) + 2 * silence, &dropped);
+        port_.discardUntilQuiet(silence, since, std::max(since, now) + 2 * silence, &dropped);
     // The echo of a request whose answer was not read shows the line echoes.
     if (!lastSent_.empty() && dropped.size() >= lastSent_.size() &&
         std::equal(lastSent_.begin(), lastSent_.end(), dropped.begin()))

@@ -71,7 +71,7 @@ BusFrame makeFrame(double timeMs, FrameDirection direction, std::uint8_t exchang
     f.exchangeAddress = exchangeAddress;
     f.bytes.assign(bytes, bytes + std::min(n, BusFrame::kKeptBytes));
     f.length = n;
-    f.crcGood = n >= 4 && CrcMatches(bytes, n);
+    f.crcGood = n >= 4 && crcMatches(bytes, n);
     f.outcome = outcome;
     f.latencyMs = latencyMs;
     return f;

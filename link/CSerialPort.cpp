@@ -307,7 +307,7 @@ void CSerialPort::clearInterrupt() {
         auto r = ::read(wakeFd_, &count, sizeof count);
 }
 
-void CSerialPort::DiscardInput(std::vector<std::uint8_t>* dropped) {
+void CSerialPort::discardInput(std::vector<std::uint8_t>* dropped) {
     if (inProcess_) {
         std::vector<std::uint8_t> all;
         line_->read(all, 65536, now());
@@ -321,7 +321,7 @@ void CSerialPort::DiscardInput(std::vector<std::uint8_t>* dropped) {
     // never stops talking cannot hold the request back.
     if (dropped || tcp_) {
         std::uint8_t chunk[512];
-        for (std::size_t total = 0; total < 65536 && InputWaiting() > 0;) {
+        for (std::size_t total = 0; total < 65536 && inputWaiting() > 0;) {
             const ssize_t r = ::read(fd_, chunk, sizeof chunk);
             if (r <= 0)
                 break;  // a hang-up shows at the next read
@@ -334,7 +334,7 @@ void CSerialPort::DiscardInput(std::vector<std::uint8_t>* dropped) {
         ::tcflush(fd_, TCIFLUSH);
 }
 
-std::size_t CSerialPort::InputWaiting() const {
+std::size_t CSerialPort::inputWaiting() const {
     if (inProcess_)
         return line_->waiting(now());
     int n = 0;
@@ -468,15 +468,15 @@ bool CSerialPort::awaitBytes(Clock::time_point until, std::vector<std::uint8_t>*
     return false;
 }
 
-int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
+int CSerialPort::readUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
                            const std::function<bool(const std::vector<std::uint8_t>&)>& done,
                            Clock::time_point silentAfter) {
-    return ReadUntil(received, [&](const std::vector<std::uint8_t>& r) {
+    return readUntil(received, [&](const std::vector<std::uint8_t>& r) {
         return ReadWait{done(r), r.empty() ? std::min(deadline, silentAfter) : deadline};
     });
 }
 
-int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received,
+int CSerialPort::readUntil(std::vector<std::uint8_t>& received,
                            const std::function<ReadWait(const std::vector<std::uint8_t>&)>& look) {
     if (state_ == State::Closed)
         return 0;
@@ -494,7 +494,7 @@ int CSerialPort::ReadUntil(std::vector<std::uint8_t>& received,
     }
 }
 
-int CSerialPort::DiscardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
+int CSerialPort::discardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
                                    Clock::time_point limit, std::vector<std::uint8_t>* dropped) {
     if (state_ != State::Open)
         return 0;
@@ -512,7 +512,7 @@ int CSerialPort::DiscardUntilQuiet(Clock::duration quiet, Clock::time_point quie
 
 int CSerialPort::Read(std::uint8_t* buffer, std::uint32_t n) {
     std::vector<std::uint8_t> received;
-    const int ok = ReadUntil(received, now() + timing_.readTimeout(n),
+    const int ok = readUntil(received, now() + timing_.readTimeout(n),
                              [n](const std::vector<std::uint8_t>& r) { return r.size() >= n; });
     if (ok && !received.empty())  // nothing arrived: the caller's buffer stays as it was
         std::memcpy(buffer, received.data(), std::min<std::size_t>(received.size(), n));

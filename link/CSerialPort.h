@@ -63,14 +63,14 @@ public:
 
     // Drops everything received but not read yet; what could still be read first goes into
     // `dropped` when given.
-    void DiscardInput(std::vector<std::uint8_t>* dropped = nullptr);
+    void discardInput(std::vector<std::uint8_t>* dropped = nullptr);
     // Bytes received but not read yet.
-    std::size_t InputWaiting() const;
+    std::size_t inputWaiting() const;
     // Appends whatever arrives to `received` until done(received), the deadline, or - while
     // nothing at all has arrived - `silentAfter`. The deadlines hold however many bytes keep
     // coming. `done` sees the whole buffer after every chunk and should look only at what is new.
     // Same result and messages as Read; 0 without a message when interrupted.
-    int ReadUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
+    int readUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
                   const std::function<bool(const std::vector<std::uint8_t>&)>& done,
                   Clock::time_point silentAfter = Clock::time_point::max());
     // The same with a deadline that follows what has arrived: `look` sees the whole buffer at
@@ -79,12 +79,12 @@ public:
         bool done = false;
         Clock::time_point until;
     };
-    int ReadUntil(std::vector<std::uint8_t>& received,
+    int readUntil(std::vector<std::uint8_t>& received,
                   const std::function<ReadWait(const std::vector<std::uint8_t>&)>& look);
     // Reads and drops bytes until the line has been quiet for `quiet` (counted from
-    // `quietSince`, or from the last byte dropped) or until `limit`. Same result as ReadUntil.
+    // `quietSince`, or from the last byte dropped) or until `limit`. Same result as readUntil.
     // The bytes dropped go into `dropped` when given.
-    int DiscardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
+    int discardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
                           Clock::time_point limit, std::vector<std::uint8_t>* dropped = nullptr);
     // When the last byte was read off the line (the epoch when none has been).
     Clock::time_point lastByteAt() const { return lastByteAt_; }

@@ -53,13 +53,13 @@ std::uint16_t ModbusCrc16(const std::uint8_t* data, std::size_t length) {
     return static_cast<std::uint16_t>(hi << 8 | lo);
 }
 
-void AppendCrc(std::vector<std::uint8_t>& frame) {
+void appendCrc(std::vector<std::uint8_t>& frame) {
     const std::uint16_t crc = ModbusCrc16(frame.data(), frame.size());
     frame.push_back(static_cast<std::uint8_t>(crc >> 8));
     frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
 }
 
-bool CrcMatches(const std::uint8_t* frame, std::size_t length) {
+bool crcMatches(const std::uint8_t* frame, std::size_t length) {
     if (length < 3)
         return false;
     const std::uint16_t crc = ModbusCrc16(frame, length - 2);

@@ -13,7 +13,7 @@
 std::uint16_t ModbusCrc16(const std::uint8_t* data, std::size_t length);
 
 // Appends the two CRC bytes in wire order.
-void AppendCrc(std::vector<std::uint8_t>& frame);
+void appendCrc(std::vector<std::uint8_t>& frame);
 
 // True when the last two of `length` bytes are the CRC of the ones before them.
-bool CrcMatches(const std::uint8_t* frame, std::size_t length);
+bool crcMatches(const std::uint8_t* frame, std::size_t length);

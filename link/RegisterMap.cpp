@@ -166,7 +166,7 @@ std::vector<std::uint8_t> ParameterBlock::toAnswer(std::uint8_t address) const {
         a.push_back(static_cast<std::uint8_t>(v >> 8));
         a.push_back(static_cast<std::uint8_t>(v & 0xFF));
     }
-    AppendCrc(a);
+    appendCrc(a);
     return a;
 }
 

@@ -2,7 +2,7 @@
 
 #include "sim/SimBus.h"
 
-bool IsKnownLanguage(const std::string& lang) {
+bool isKnownLanguage(const std::string& lang) {
     return lang == "en" || lang == "zh";
 }
 
@@ -14,22 +14,22 @@ std::string unknownLanguage(const std::string& given) {
 
 }  // namespace
 
-std::string FindLanguageError(const std::vector<std::string>& args, const std::string& envLang) {
+std::string findLanguageError(const std::vector<std::string>& args, const std::string& envLang) {
     bool given = false;
     for (std::size_t i = 0; i + 1 < args.size(); ++i) {
         if (args[i] != "--lang")
             continue;
         given = true;
-        if (!IsKnownLanguage(args[i + 1]))
+        if (!isKnownLanguage(args[i + 1]))
             return unknownLanguage("--lang " + args[i + 1]);
         ++i;
     }
-    if (!given && !envLang.empty() && !IsKnownLanguage(envLang))
+    if (!given && !envLang.empty() && !isKnownLanguage(envLang))
         return unknownLanguage("KORVELANTIS_LANG=" + envLang);
     return {};
 }
 
-AppOptionsResult ParseAppOptions(const std::vector<std::string>& args, const std::string& envLang) {
+AppOptionsResult parseAppOptions(const std::vector<std::string>& args, const std::string& envLang) {
     AppOptions o;
     bool devicesGiven = false;
     bool langGiven = false;
@@ -42,7 +42,7 @@ AppOptionsResult ParseAppOptions(const std::vector<std::string>& args, const std
                 return {std::nullopt, a + " needs a value"};
             const std::string& value = args[++i];
             if (a == "--lang") {
-                if (!IsKnownLanguage(value))
+                if (!isKnownLanguage(value))
                     return {std::nullopt, unknownLanguage("--lang " + value)};
                 o.lang = value;
                 langGiven = true;
@@ -65,14 +65,14 @@ AppOptionsResult ParseAppOptions(const std::vector<std::string>& args, const std
     if (devicesGiven && !o.demo)
         return {std::nullopt, "--devices needs --demo"};
     if (!langGiven && !envLang.empty()) {
-        if (!IsKnownLanguage(envLang))
+        if (!isKnownLanguage(envLang))
             return {std::nullopt, unknownLanguage("KORVELANTIS_LANG=" + envLang)};
         o.lang = envLang;
     }
     return {o, {}};
 }
 
-const char* AppOptionsUsage() {
+const char* appOptionsUsage() {
     return "usage: korvelantis [--demo [--devices 1,7,12,35]] [--screenshots OUTDIR] [--lang "
            "en|zh]\n"
            "       korvelantis --version | --help\n"
@@ -83,7 +83,7 @@ const char* AppOptionsUsage() {
            "                 texts; KORVELANTIS_LANG says the same, --lang wins\n";
 }
 
-InfoRequest FindInfoRequest(const std::vector<std::string>& args) {
+InfoRequest findInfoRequest(const std::vector<std::string>& args) {
     for (const std::string& a : args) {
         if (a == "--version")
             return InfoRequest::Version;

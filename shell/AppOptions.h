@@ -22,18 +22,18 @@ struct AppOptionsResult {
 
 // `args` without the program name. Qt's own options (-platform ...) are removed before.
 // `envLang` is KORVELANTIS_LANG (empty when unset); --lang wins over it.
-AppOptionsResult ParseAppOptions(const std::vector<std::string>& args,
+AppOptionsResult parseAppOptions(const std::vector<std::string>& args,
                                  const std::string& envLang = {});
 
 // The languages the window can be shown in besides its own texts.
-bool IsKnownLanguage(const std::string& lang);
-// ParseAppOptions' message for an unknown language (empty: none), answered before the window's
+bool isKnownLanguage(const std::string& lang);
+// parseAppOptions' message for an unknown language (empty: none), answered before the window's
 // platform starts like --help, so it reaches a terminal without a display.
-std::string FindLanguageError(const std::vector<std::string>& args, const std::string& envLang);
+std::string findLanguageError(const std::vector<std::string>& args, const std::string& envLang);
 
-const char* AppOptionsUsage();
+const char* appOptionsUsage();
 
 // --version and --help are answered before the window's platform starts, so they work on a
 // terminal without a display.
 enum class InfoRequest { None, Version, Help };
-InfoRequest FindInfoRequest(const std::vector<std::string>& args);
+InfoRequest findInfoRequest(const std::vector<std::string>& args);

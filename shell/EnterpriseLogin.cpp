@@ -4,6 +4,6 @@ namespace {
 constexpr std::string_view kFactoryPassword = "740215";
 }
 
-bool IsEnterprisePassword(std::string_view typed) {
+bool isEnterprisePassword(std::string_view typed) {
     return typed == kFactoryPassword;
 }

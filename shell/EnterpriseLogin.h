@@ -6,7 +6,7 @@
 #include "base/Texts.h"
 
 // Byte for byte, length included: no trimming, no prefix match.
-bool IsEnterprisePassword(std::string_view typed);
+bool isEnterprisePassword(std::string_view typed);
 
 inline constexpr const char* kLoginFailedText =
     KORV_TR_NOOP("Core", "Login password you entered is incorrect");

@@ -6,7 +6,7 @@
 
 namespace fs = std::filesystem;
 
-LockKeyState ReadLockKeys(const fs::path& ledsDir) {
+LockKeyState readLockKeys(const fs::path& ledsDir) {
     LockKeyState s;
     std::error_code ec;
     for (fs::directory_iterator it(ledsDir, ec), end; !ec && it != end; it.increment(ec)) {

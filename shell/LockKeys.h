@@ -15,4 +15,4 @@ struct LockKeyState {
 };
 
 // A lock counts as on when any keyboard shows its LED lit.
-LockKeyState ReadLockKeys(const std::filesystem::path& ledsDir = "/sys/class/leds");
+LockKeyState readLockKeys(const std::filesystem::path& ledsDir = "/sys/class/leds");

@@ -46,7 +46,7 @@ std::vector<std::string> matching(const fs::path& dir, const std::string& prefix
 
 }  // namespace
 
-std::vector<std::string> ListSerialPorts(const fs::path& devRoot, const fs::path& sysRoot) {
+std::vector<std::string> listSerialPorts(const fs::path& devRoot, const fs::path& sysRoot) {
     std::vector<std::string> out;
     for (const auto& n : matching(devRoot, "ttyS"))
         if (uartPresent(sysRoot, n))
@@ -58,15 +58,15 @@ std::vector<std::string> ListSerialPorts(const fs::path& devRoot, const fs::path
     return out;
 }
 
-std::vector<std::string> ClassicPortNames() {
+std::vector<std::string> classicPortNames() {
     std::vector<std::string> names;
     for (int i = 1; i <= 8; ++i) names.push_back("COM" + std::to_string(i));
     return names;
 }
 
-std::vector<std::string> MorePortChoices(const std::vector<std::string>& found) {
+std::vector<std::string> portChoicesBeyond(const std::vector<std::string>& found) {
     std::set<std::string> named;
-    for (const auto& n : ClassicPortNames()) named.insert(CSerialPort::resolvePortPath(n));
+    for (const auto& n : classicPortNames()) named.insert(CSerialPort::resolvePortPath(n));
     std::vector<std::string> out;
     for (const auto& p : found)
         if (named.insert(CSerialPort::resolvePortPath(p)).second)

@@ -7,7 +7,7 @@ AppContext::AppContext(OperatorMessages& m, Timing timing, std::shared_ptr<Clock
       bus(m, timing),
       clock(c ? std::move(c) : std::make_shared<SystemClock>()),
       dataDir(GetDataDir()),
-      presetIniPath(GetPresetIniPath()) {
+      presetIniPath(defaultPresetIniPath()) {
     clearOnlineTable();
 }
 

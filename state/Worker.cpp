@@ -35,7 +35,7 @@ void KeptFlags::restore() const {
     for (const auto& [flag, value] : kept_) flag->store(value);
 }
 
-bool StartWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
+bool startWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
                          std::string_view startFailure, const KeptFlags* kept) {
     if (worker.start(std::move(work)))
         return true;

@@ -50,7 +50,7 @@ private:
 // The start step every long operation shares: start `work` on `worker`; when the thread cannot
 // be started show `startFailure`, put the flags of `kept` back and return false, so the caller
 // opens no wait dialog and the flags keep their values.
-bool StartWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
+bool startWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
                          std::string_view startFailure, const KeptFlags* kept = nullptr);
 
 // The operator's messages when a worker cannot be started.

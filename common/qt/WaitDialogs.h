@@ -143,14 +143,14 @@ public:
 };
 
 // A long bus operation on a worker behind a wait dialog, the way every page runs one: `work`
-// started on `worker` as StartWorkerOrReport does (a start that fails is told and gives `kept`
+// started on `worker` as startWorkerOrReport does (a start that fails is told and gives `kept`
 // back; no dialog then, and false), then the dialog `makeDialog` returns (given `worker`, so it
 // waits for it to end) shown with `progress` below its text, then the worker joined.
 template <class MakeDialog>
 bool runBehindWaitDialog(Worker& worker, std::function<void()> work, OperatorMessages& messages,
                          std::string_view startFailure, const KeptFlags* kept,
                          const Progress* progress, MakeDialog makeDialog) {
-    if (!StartWorkerOrReport(worker, std::move(work), messages, startFailure, kept))
+    if (!startWorkerOrReport(worker, std::move(work), messages, startFailure, kept))
         return false;
     auto wait = makeDialog();
     if (progress)

@@ -206,7 +206,7 @@ void CBasicConfigPage::OnSearch() {
     const bool enterprise = ctx_.EnterpriseMode.load() != 0;
     const KeptFlags kept{&search_.SearchDone, &search_.SearchFailed};
     config::resetSearchFlags(search_);
-    const bool started = StartWorkerOrReport(
+    const bool started = startWorkerOrReport(
         searchWorker_,
         [this, enterprise] {
             const config::SearchOutcome out = config::runSearch(ctx_, search_, enterprise);

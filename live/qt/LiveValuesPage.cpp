@@ -105,7 +105,7 @@ void CLiveValuesPage::OnStart() {
     stopFlag_ = 0;
     KeptFlags kept({&done_});
     done_ = 0;
-    const bool started = StartWorkerOrReport(
+    const bool started = startWorkerOrReport(
         worker_,
         [this, plan, mqtt] {
             std::unique_ptr<live::MqttPublisher> publisher;

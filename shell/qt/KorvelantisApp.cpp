@@ -31,21 +31,21 @@ QString joinAddresses(const std::vector<int>& addresses) {
 
 }  // namespace
 
-int RunKorvelantis(int argc, char** argv) {
+int runKorvelantis(int argc, char** argv) {
     const char* envLang = std::getenv("KORVELANTIS_LANG");
     const std::vector<std::string> rawArgs(argv + 1, argv + argc);
-    switch (FindInfoRequest(rawArgs)) {
+    switch (findInfoRequest(rawArgs)) {
         case InfoRequest::Version:
             printVersion("korvelantis");
             return 0;
         case InfoRequest::Help:
-            std::fputs(AppOptionsUsage(), stdout);
+            std::fputs(appOptionsUsage(), stdout);
             return 0;
         case InfoRequest::None:
             break;
     }
-    if (const std::string e = FindLanguageError(rawArgs, envLang ? envLang : ""); !e.empty()) {
-        std::fprintf(stderr, "korvelantis: %s\n%s", e.c_str(), AppOptionsUsage());
+    if (const std::string e = findLanguageError(rawArgs, envLang ? envLang : ""); !e.empty()) {
+        std::fprintf(stderr, "korvelantis: %s\n%s", e.c_str(), appOptionsUsage());
         return 2;
     }
     QApplication app(argc, argv);
@@ -57,9 +57,9 @@ int RunKorvelantis(int argc, char** argv) {
 
     std::vector<std::string> args;
     for (const QString& a : QApplication::arguments().mid(1)) args.push_back(a.toStdString());
-    const AppOptionsResult parsed = ParseAppOptions(args, envLang ? envLang : "");
+    const AppOptionsResult parsed = parseAppOptions(args, envLang ? envLang : "");
     if (!parsed.options) {
-        std::fprintf(stderr, "korvelantis: %s\n%s", parsed.error.c_str(), AppOptionsUsage());
+        std::fprintf(stderr, "korvelantis: %s\n%s", parsed.error.c_str(), appOptionsUsage());
         return 2;
     }
     const AppOptions& options = *parsed.options;
@@ -84,7 +84,7 @@ int RunKorvelantis(int argc, char** argv) {
 
     AppContext ctx(messages);
     // The record files' directory; a failure shows later, where a file is written.
-    EnsureDirectory(ctx.dataDir);
+    ensureDirectory(ctx.dataDir);
     if (sim)
         ctx.serialSettings.PortName = sim->portPath();
 
@@ -111,7 +111,7 @@ int RunKorvelantis(int argc, char** argv) {
     if (!options.screenshotDir.empty()) {
         int result = 0;
         QTimer::singleShot(0, &frame, [&] {
-            result = TakeScreenshots(frame, QString::fromStdString(options.screenshotDir), {},
+            result = takeScreenshots(frame, QString::fromStdString(options.screenshotDir), {},
                                      sim.get());
             frame.close();
             QApplication::exit(result);

@@ -57,11 +57,11 @@ void CKorvelantisView::OnInitialUpdate() {
 }
 
 QStringList CKorvelantisView::morePortChoices() const {
-    std::vector<std::string> found = ListSerialPorts();
+    std::vector<std::string> found = listSerialPorts();
     if (!simulatedPort_.isEmpty())
         found.push_back(simulatedPort_.toStdString());
     QStringList out;
-    for (const auto& p : MorePortChoices(found)) out << QString::fromStdString(p);
+    for (const auto& p : portChoicesBeyond(found)) out << QString::fromStdString(p);
     return out;
 }
 
@@ -101,11 +101,11 @@ void CKorvelantisView::OnLogin() {
     if (ctx_.EnterpriseMode.load() != 0)
         return;
     CLoginDlg dlg(
-        ctx_.messages, [this] { EnterEnterpriseMode(); }, window());
+        ctx_.messages, [this] { enterEnterpriseMode(); }, window());
     dlg.exec();
 }
 
-bool CKorvelantisView::EnterEnterpriseMode() {
+bool CKorvelantisView::enterEnterpriseMode() {
     if (ctx_.EnterpriseMode.exchange(1) != 0)
         return false;
     sheet_->AddPage(sheet_->calibrationPage());

@@ -42,7 +42,7 @@ public:
     void OnClosePort();
     void OnLogin();
     // The switch to enterprise mode after a correct password. false when already switched.
-    bool EnterEnterpriseMode();
+    bool enterEnterpriseMode();
     void OnImportData();
     void OnImportBasicParams();
     void OnLoadLevelPreset();

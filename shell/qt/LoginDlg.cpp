@@ -38,7 +38,7 @@ CLoginDlg::CLoginDlg(OperatorMessages& messages, std::function<void()> onSuccess
 
 void CLoginDlg::OnLogin() {
     const QByteArray typed = edit_->text().toUtf8();
-    if (!IsEnterprisePassword(std::string_view(typed.constData(), typed.size()))) {
+    if (!isEnterprisePassword(std::string_view(typed.constData(), typed.size()))) {
         messages_.show(kLoginFailedText);
     } else if (onSuccess_) {
         onSuccess_();

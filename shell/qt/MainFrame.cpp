@@ -232,7 +232,7 @@ void CMainFrame::buildStatusBar() {
 
 // A pane reads normally while its lock is on and greyed while it is off.
 void CMainFrame::refreshLockPanes() {
-    const LockKeyState s = ReadLockKeys();
+    const LockKeyState s = readLockKeys();
     capsPane_->setEnabled(s.caps);
     numPane_->setEnabled(s.num);
     scrollPane_->setEnabled(s.scroll);

@@ -222,7 +222,7 @@ private:
 
 }  // namespace
 
-int TakeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& visit, SimBus* sim) {
+int takeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& visit, SimBus* sim) {
     if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "screenshots: cannot create %s\n", qPrintable(dir));
         return 1;
@@ -284,7 +284,7 @@ int TakeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& vi
     p.set({pt::kSearchAddress, {"23", "60"}}, 22, 60);
     tour.searchStatus(progressText(p.snapshot()), 22, 60);
 
-    view->EnterEnterpriseMode();
+    view->enterEnterpriseMode();
     // The port pane reads "open" on the pages after the login.
     view->OnOpenPort();
     tour.pages("after");

@@ -14,5 +14,5 @@ using TourVisitor = std::function<void(QWidget* shown, const QString& name)>;
 
 // With the demo's simulated bus the tour also calibrates it (five points, applied through the
 // status bar's pressure box) and shows the bus monitor with that traffic.
-int TakeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& visit = {},
+int takeScreenshots(CMainFrame& frame, const QString& dir, const TourVisitor& visit = {},
                     SimBus* sim = nullptr);

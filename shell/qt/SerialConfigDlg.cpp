@@ -121,7 +121,7 @@ CSerialConfigDlg::CSerialConfigDlg(SerialSettings& settings, const QStringList& 
     form_ = new QFormLayout;
 
     QStringList ports;
-    for (const auto& n : ClassicPortNames()) ports << q(n);
+    for (const auto& n : classicPortNames()) ports << q(n);
     for (const QString& p : morePorts)
         if (!ports.contains(p))
             ports << p;

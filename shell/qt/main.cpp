@@ -2,5 +2,5 @@
 #include "shell/qt/KorvelantisApp.h"
 
 int main(int argc, char** argv) {
-    return RunKorvelantis(argc, argv);
+    return runKorvelantis(argc, argv);
 }

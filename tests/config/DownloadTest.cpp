@@ -160,12 +160,12 @@ TEST(DownloadEncoding, ANumberItsRegisterCannotHoldIsRefusedNamingFieldAndRange)
 TEST(DownloadEncoding, ConfigurationCarriesProductCodeAndAnAddressOfTheBus) {
     auto f = configurationFrame(70000, 5);
     ASSERT_FALSE(f.refusal);
-    AppendCrc(f.bytes);
+    appendCrc(f.bytes);
     const std::vector<std::uint8_t> head{0x7F, 0x10, 0x00, 0x01, 0x00, 0x03, 0x06,
                                          0x00, 0x01, 0x11, 0x70, 0x00, 0x05};
     ASSERT_EQ(f.bytes.size(), 15u);
     EXPECT_TRUE(std::equal(head.begin(), head.end(), f.bytes.begin()));
-    EXPECT_TRUE(CrcMatches(f.bytes.data(), f.bytes.size()));
+    EXPECT_TRUE(crcMatches(f.bytes.data(), f.bytes.size()));
     EXPECT_FALSE(configurationFrame(2147483647, 60).refusal);
 
     struct Case {
@@ -224,7 +224,7 @@ TEST(DownloadOnBus, FramesReachTheDeviceByteForByte) {
     const auto frame = singleDownloadFrame(7, m);
     EXPECT_EQ(downloadToDevice(tb.ctx, frame.bytes), DownloadResult::Success);
     auto sent = frame.bytes;
-    AppendCrc(sent);
+    appendCrc(sent);
     const auto frames = tb.sim.framesReceived();
     ASSERT_FALSE(frames.empty());
     EXPECT_EQ(frames.back().bytes, sent);

@@ -8,7 +8,7 @@
 namespace {
 
 std::vector<std::uint8_t> framed(std::vector<std::uint8_t> bytes) {
-    AppendCrc(bytes);
+    appendCrc(bytes);
     return bytes;
 }
 

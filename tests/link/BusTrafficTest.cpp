@@ -187,7 +187,7 @@ BusFrame frameOf(std::vector<std::uint8_t> bytes, FrameDirection d, FrameOutcome
 
 TEST(BusTraffic, TheTraceLineHasEveryField) {
     std::vector<std::uint8_t> request = {1, 4, 0, 3, 0, 0x13};
-    AppendCrc(request);
+    appendCrc(request);
     std::vector<std::uint8_t> big(300, 0xAB);
     big[0] = 9;
     const struct {
@@ -219,7 +219,7 @@ TEST(BusTraffic, TheTraceLineHasEveryField) {
 TEST(BusTraffic, TheHealthTableListsThePolledAddresses) {
     HealthTable t;
     std::vector<std::uint8_t> req = {3, 4, 0, 3, 0, 0x13};
-    AppendCrc(req);
+    appendCrc(req);
     auto tx = [&](int address, FrameOutcome outcome, double latency) {
         BusFrame f = frameOf(req, FrameDirection::Sent, outcome, latency);
         f.exchangeAddress = static_cast<std::uint8_t>(address);

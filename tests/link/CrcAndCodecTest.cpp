@@ -41,14 +41,14 @@ TEST(ModbusCrc16, MatchesAnIndependentImplementation) {
 
 TEST(ModbusCrc16, FrameCarriesTheHighByteOfTheResultFirst) {
     auto frame = buildReadInputRegisters(1, 3, 19);
-    AppendCrc(frame);
+    appendCrc(frame);
     EXPECT_EQ(frame, hex("01040003001341c7"));
-    EXPECT_TRUE(CrcMatches(frame.data(), frame.size()));
+    EXPECT_TRUE(crcMatches(frame.data(), frame.size()));
     frame[3] ^= 1;
-    EXPECT_FALSE(CrcMatches(frame.data(), frame.size()));
+    EXPECT_FALSE(crcMatches(frame.data(), frame.size()));
     // A zeroed buffer never passes: the CRC of zeros is not zero.
     std::vector<std::uint8_t> zeros(43, 0);
-    EXPECT_FALSE(CrcMatches(zeros.data(), zeros.size()));
+    EXPECT_FALSE(crcMatches(zeros.data(), zeros.size()));
 }
 
 TEST(RegisterCodec, DecodesSignedAndUnsignedWithDotScale) {
@@ -132,7 +132,7 @@ TEST(RegisterCodec, ParameterBlockRoundTripsThroughAnAnswer) {
         block.regs[i] = static_cast<std::uint16_t>(0x0101 * i + 7);
     const auto answer = block.toAnswer(9);
     ASSERT_EQ(answer.size(), reg::kBlockAnswerLength);
-    EXPECT_TRUE(CrcMatches(answer.data(), answer.size()));
+    EXPECT_TRUE(crcMatches(answer.data(), answer.size()));
     const auto back = reg::ParameterBlock::fromAnswer(answer.data());
     EXPECT_EQ(back.regs, block.regs);
     EXPECT_EQ(back.get(reg::Address), block.regs[0]);

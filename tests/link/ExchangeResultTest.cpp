@@ -14,7 +14,7 @@ namespace {
 using Outcome = ExchangeResult::Outcome;
 
 std::vector<std::uint8_t> withCrc(std::vector<std::uint8_t> frame) {
-    AppendCrc(frame);
+    appendCrc(frame);
     return frame;
 }
 

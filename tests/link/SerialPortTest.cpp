@@ -303,7 +303,7 @@ TEST(SerialPort, ReadKeepsItsDeadlineWhileBytesKeepComing) {
     std::vector<std::uint8_t> rx;
     const auto t0 = std::chrono::steady_clock::now();
     // A slow look at each chunk, so that more bytes are always waiting when it is done.
-    const int ok = port.ReadUntil(rx, t0 + Ms(100), [](const std::vector<std::uint8_t>&) {
+    const int ok = port.readUntil(rx, t0 + Ms(100), [](const std::vector<std::uint8_t>&) {
         std::this_thread::sleep_for(Ms(2));
         return false;
     });
@@ -328,7 +328,7 @@ TEST(SerialPort, InterruptEndsAWaitAtOnceAndSilently) {
     std::vector<std::uint8_t> rx;
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(
-        port.ReadUntil(rx, t0 + Ms(3000), [](const std::vector<std::uint8_t>&) { return false; }),
+        port.readUntil(rx, t0 + Ms(3000), [](const std::vector<std::uint8_t>&) { return false; }),
         0);
     EXPECT_LT(msSince(t0), 1000.0);
     interrupter.join();
@@ -337,7 +337,7 @@ TEST(SerialPort, InterruptEndsAWaitAtOnceAndSilently) {
     port.clearInterrupt();
     const auto t1 = std::chrono::steady_clock::now();
     EXPECT_EQ(
-        port.ReadUntil(rx, t1 + Ms(60), [](const std::vector<std::uint8_t>&) { return false; }), 1);
+        port.readUntil(rx, t1 + Ms(60), [](const std::vector<std::uint8_t>&) { return false; }), 1);
     EXPECT_GE(msSince(t1), 55.0);
 }
 

@@ -23,7 +23,7 @@ TEST(LockKeys, ALockIsOnWhenAnyKeyboardLightsItsLed) {
     led(leds, "input3::numlock", 1);
     led(leds, "input3::scrolllock", 0);
     led(leds, "phy0-led", 1);  // not a keyboard
-    const LockKeyState s = ReadLockKeys(leds);
+    const LockKeyState s = readLockKeys(leds);
     EXPECT_TRUE(s.caps);
     EXPECT_TRUE(s.num);
     EXPECT_FALSE(s.scroll);
@@ -31,7 +31,7 @@ TEST(LockKeys, ALockIsOnWhenAnyKeyboardLightsItsLed) {
 
 TEST(LockKeys, NoLedsMeansEveryLockOff) {
     TempDir tmp;
-    EXPECT_EQ(ReadLockKeys(fs::path(tmp.path()) / "absent"), LockKeyState{});
+    EXPECT_EQ(readLockKeys(fs::path(tmp.path()) / "absent"), LockKeyState{});
     led(tmp.path(), "input1::scrolllock", 0);
-    EXPECT_EQ(ReadLockKeys(tmp.path()), LockKeyState{});
+    EXPECT_EQ(readLockKeys(tmp.path()), LockKeyState{});
 }

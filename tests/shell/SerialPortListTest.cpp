@@ -31,7 +31,7 @@ TEST(SerialPortList, OffersAdaptersAndKnownUartsInNaturalOrder) {
     uartType(sys, "ttyS2", "4");
     uartType(sys, "ttyS10", "4");
 
-    const auto ports = ListSerialPorts(dev, sys);
+    const auto ports = listSerialPorts(dev, sys);
     const std::vector<std::string> expected{
         (dev / "ttyS0").string(),
         (dev / "ttyS2").string(),
@@ -47,16 +47,16 @@ TEST(SerialPortList, KeepsAUartWhoseTypeCannotBeRead) {
     TempDir tmp;
     const fs::path dev = fs::path(tmp.path()) / "dev";
     touch(dev / "ttyS4");
-    EXPECT_EQ(ListSerialPorts(dev, fs::path(tmp.path()) / "nosys"),
+    EXPECT_EQ(listSerialPorts(dev, fs::path(tmp.path()) / "nosys"),
               std::vector<std::string>{(dev / "ttyS4").string()});
 }
 
 TEST(SerialPortList, MissingDirectoriesGiveNoPorts) {
-    EXPECT_TRUE(ListSerialPorts("/nonexistent-dev", "/nonexistent-sys").empty());
+    EXPECT_TRUE(listSerialPorts("/nonexistent-dev", "/nonexistent-sys").empty());
 }
 
 TEST(SerialPortList, ClassicNamesAreCom1ToCom8) {
-    const auto names = ClassicPortNames();
+    const auto names = classicPortNames();
     ASSERT_EQ(names.size(), 8u);
     EXPECT_EQ(names.front(), "COM1");
     EXPECT_EQ(names.back(), "COM8");
@@ -66,7 +66,7 @@ TEST(SerialPortList, ClassicNamesAreCom1ToCom8) {
 TEST(SerialPortList, MoreChoicesLeaveOutWhatAClassicNameOpensAndRepeats) {
     const std::vector<std::string> found{"/dev/ttyS0",   "/dev/ttyS7",   "/dev/ttyS8",
                                          "/dev/ttyUSB0", "/dev/ttyUSB0", "/dev/pts/3"};
-    EXPECT_EQ(MorePortChoices(found),
+    EXPECT_EQ(portChoicesBeyond(found),
               (std::vector<std::string>{"/dev/ttyS8", "/dev/ttyUSB0", "/dev/pts/3"}));
-    EXPECT_TRUE(MorePortChoices({}).empty());
+    EXPECT_TRUE(portChoicesBeyond({}).empty());
 }

@@ -19,7 +19,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes withMasterCrc(Bytes frame) {
-    AppendCrc(frame);
+    appendCrc(frame);
     return frame;
 }
 
@@ -79,7 +79,7 @@ TEST(SimCodec, CrcAgreesWithTheMasterOverRandomFrames) {
         const std::size_t at = static_cast<std::size_t>(byte(random)) % hurt.size();
         hurt[at] ^= static_cast<std::uint8_t>(1 << (byte(random) % 8));
         ASSERT_EQ(simcodec::crcMatches(hurt.data(), hurt.size()),
-                  CrcMatches(hurt.data(), hurt.size()))
+                  crcMatches(hurt.data(), hurt.size()))
             << "frame " << i;
         ASSERT_FALSE(simcodec::crcMatches(hurt.data(), hurt.size())) << "frame " << i;
     }
@@ -130,7 +130,7 @@ TEST(SimCodec, DeviceReadsTheCoefficientsTheMasterWrites) {
         Bytes q{0x05, 0x10, 0x00, 24, 0x00, 0x04, 0x08};
         for (const float v : {k, b})
             for (const std::uint8_t x : reg::floatToRegisters(v)) q.push_back(x);
-        AppendCrc(q);
+        appendCrc(q);
         ASSERT_TRUE(d.handle(q, false).has_value());
     };
     SimDevice d(5);

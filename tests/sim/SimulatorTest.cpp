@@ -95,11 +95,11 @@ TEST(Simulator, BadCrcAndAbsentAddressesGetSilence) {
     ASSERT_EQ(port.Open(s), 1);
 
     auto good = buildReadInputRegisters(4, 3, 1);
-    AppendCrc(good);
+    appendCrc(good);
     auto bad = good;
     bad.back() ^= 0xFF;
     auto absent = buildReadInputRegisters(5, 3, 1);
-    AppendCrc(absent);
+    appendCrc(absent);
     auto ask = [&](const std::vector<std::uint8_t>& frame) {
         std::uint8_t answer[7] = {};
         port.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
@@ -110,7 +110,7 @@ TEST(Simulator, BadCrcAndAbsentAddressesGetSilence) {
     EXPECT_EQ(ask(absent), std::vector<std::uint8_t>(7, 0));
     const auto answer = ask(good);
     EXPECT_EQ(answer[0], 4);
-    EXPECT_TRUE(CrcMatches(answer.data(), answer.size()));
+    EXPECT_TRUE(crcMatches(answer.data(), answer.size()));
     const auto frames = sim.framesReceived();
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_FALSE(frames[0].crcOk);
@@ -234,10 +234,10 @@ TEST(Simulator, FaultsShapeWhatTheDeviceSends) {
     t.ctx.bus.Close();
     ASSERT_EQ(port.Open(t.settings()), 1);
     auto request = buildReadInputRegisters(6, 23, 1);
-    AppendCrc(request);
+    appendCrc(request);
     port.Write(request.data(), static_cast<std::uint32_t>(request.size()));
     std::vector<std::uint8_t> rx;
-    port.ReadUntil(rx, std::chrono::steady_clock::now() + std::chrono::milliseconds(200),
+    port.readUntil(rx, std::chrono::steady_clock::now() + std::chrono::milliseconds(200),
                    [](const std::vector<std::uint8_t>&) { return false; });
     EXPECT_GT(rx.size(), 1000u);
     EXPECT_EQ(rx[0], 6);
@@ -265,7 +265,7 @@ TEST(Simulator, PlaysTheLinesOfRealAdapters) {
         s.PortName = sim.portPath();
         ASSERT_EQ(port.Open(s), 1);
         auto request = buildReadInputRegisters(3, 23, 1);
-        AppendCrc(request);
+        appendCrc(request);
         // Two requests in one write: the second begins with no silence after the first and is
         // lost.
         std::vector<std::uint8_t> twice = request;
@@ -273,14 +273,14 @@ TEST(Simulator, PlaysTheLinesOfRealAdapters) {
         port.Write(twice.data(), static_cast<std::uint32_t>(twice.size()));
         std::vector<std::uint8_t> rx;
         std::size_t pieces = 0;
-        port.ReadUntil(rx, port.now() + std::chrono::milliseconds(600),
+        port.readUntil(rx, port.now() + std::chrono::milliseconds(600),
                        [&](const std::vector<std::uint8_t>&) {
                            ++pieces;
                            return false;
                        });
         // Both requests echoed, then one exception answer with the code asked for.
         std::vector<std::uint8_t> refusal{3, 0x84, 2};
-        AppendCrc(refusal);
+        appendCrc(refusal);
         std::vector<std::uint8_t> expected = twice;
         expected.insert(expected.end(), refusal.begin(), refusal.end());
         EXPECT_EQ(rx, expected);
@@ -292,17 +292,17 @@ TEST(Simulator, PlaysTheLinesOfRealAdapters) {
         // much.
         sim.setFaults(3, {});
         auto block = buildReadInputRegisters(3, 3, 19);
-        AppendCrc(block);
+        appendCrc(block);
         port.Write(block.data(), static_cast<std::uint32_t>(block.size()));
         rx.clear();
         pieces = 0;
-        port.ReadUntil(rx, port.now() + std::chrono::milliseconds(900),
+        port.readUntil(rx, port.now() + std::chrono::milliseconds(900),
                        [&](const std::vector<std::uint8_t>& r) {
                            ++pieces;
                            return r.size() >= 8 + 43;
                        });
         ASSERT_EQ(rx.size(), 8u + 43u);
-        EXPECT_TRUE(CrcMatches(rx.data() + 8, 43));
+        EXPECT_TRUE(crcMatches(rx.data() + 8, 43));
         EXPECT_GE(pieces, 1 + 51 / 8);
         EXPECT_GT(sim.handoverDelay().count(), 0);
     }

@@ -10,7 +10,7 @@ TEST(WorkerStart, AStartedWorkerRunsAndShowsNothing) {
     RecordingMessages messages;
     Worker worker;
     std::atomic<int> done{0};
-    ASSERT_TRUE(StartWorkerOrReport(
+    ASSERT_TRUE(startWorkerOrReport(
         worker, [&] { done = 1; }, messages, WorkerStartFailure::kSearch));
     worker.join();
     EXPECT_EQ(done.load(), 1);
@@ -22,7 +22,7 @@ TEST(WorkerStart, AWorkerThatCannotStartShowsItsMessageAndRunsNothing) {
     Worker worker;
     std::atomic<int> ran{0};
     Worker::failNextStartForTest();
-    EXPECT_FALSE(StartWorkerOrReport(
+    EXPECT_FALSE(startWorkerOrReport(
         worker, [&] { ran = 1; }, messages, WorkerStartFailure::kSearch));
     worker.join();
     EXPECT_EQ(ran.load(), 0);
@@ -46,7 +46,7 @@ TEST(WorkerStart, AFailedStartGivesTheFlagsBackTheirValues) {
     failed = 0;
     other = 0;
     Worker::failNextStartForTest();
-    EXPECT_FALSE(StartWorkerOrReport(
+    EXPECT_FALSE(startWorkerOrReport(
         worker, [] {}, messages, WorkerStartFailure::kBatchDownload, &kept));
     EXPECT_EQ(done.load(), 1);
     EXPECT_EQ(failed.load(), 1);
@@ -55,7 +55,7 @@ TEST(WorkerStart, AFailedStartGivesTheFlagsBackTheirValues) {
     // A run that starts keeps what it set up.
     done = 0;
     const KeptFlags again{&done};
-    ASSERT_TRUE(StartWorkerOrReport(
+    ASSERT_TRUE(startWorkerOrReport(
         worker, [] {}, messages, WorkerStartFailure::kBatchDownload, &again));
     worker.join();
     EXPECT_EQ(done.load(), 0);

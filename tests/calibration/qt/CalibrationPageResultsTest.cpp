@@ -311,7 +311,7 @@ TEST(CalibrationPageLayout, FitsTheWindowAt1280By720) {
     CMainFrame frame(ctx);
     frame.view()->OnInitialUpdate();
     frame.show();
-    ASSERT_TRUE(frame.view()->EnterEnterpriseMode());
+    ASSERT_TRUE(frame.view()->enterEnterpriseMode());
     QApplication::processEvents();  // the frame's minimum follows the pages of the login
     frame.resize(1280, 720);
     for (int a = 1; a <= 60; ++a) ctx.OnlineTable[a - 1] = 1;  // a full bus

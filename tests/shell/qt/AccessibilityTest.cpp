@@ -77,7 +77,7 @@ TEST(Accessibility, EveryControlOfEveryPageHasAName) {
              sheet->basicConfigPage(), sheet->dataGatherPage(), sheet->calibrationPage(),
              sheet->outputCalibrationPage(), sheet->temperaturePage(), sheet->liveValuesPage()})
         EXPECT_EQ(namelessControls(page), "") << page->objectName().toStdString();
-    ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+    ASSERT_TRUE(w.frame.view()->enterEnterpriseMode());
     EXPECT_EQ(namelessControls(sheet->basicConfigPage()), "");
 }
 

@@ -61,7 +61,7 @@ TEST(Keyboard, CtrlDAndCtrlPRunTheImportsWhileTheirItemsAreOffered) {
     EXPECT_EQ(w.action("actionImportBasicParams")->shortcut(), QKeySequence("Ctrl+P"));
     EXPECT_EQ(dialogsAfter(w, Qt::Key_D).size(), 1);
     EXPECT_TRUE(dialogsAfter(w, Qt::Key_P).isEmpty());  // before the login: not offered
-    ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+    ASSERT_TRUE(w.frame.view()->enterEnterpriseMode());
     EXPECT_EQ(dialogsAfter(w, Qt::Key_P).size(), 1);
     EXPECT_TRUE(dialogsAfter(w, Qt::Key_D).isEmpty());  // its item went with the login
 }
@@ -72,7 +72,7 @@ TEST(Keyboard, EveryTableIsOneTabStop) {
     AppContext ctx(messages);
     for (int a = 1; a <= 60; ++a) ctx.OnlineTable[a - 1] = 1;
     ShellWindow w(ctx);
-    ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+    ASSERT_TRUE(w.frame.view()->enterEnterpriseMode());
     BusMonitorWindow* monitor = w.frame.showBusMonitor();
     std::vector<QAbstractItemView*> views;
     for (QWidget* top : {static_cast<QWidget*>(&w.frame), static_cast<QWidget*>(monitor)})
@@ -236,7 +236,7 @@ TEST(Keyboard, TabFollowsTheLayoutOnEveryPageAndDialog) {
         }
     };
     everyPage();
-    ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+    ASSERT_TRUE(w.frame.view()->enterEnterpriseMode());
     everyPage();
 
     SerialSettings settings;
@@ -267,7 +267,7 @@ TEST(Keyboard, PageButtonsHaveMnemonicsInEnglish) {
     };
     QSet<QChar> menuKeys;  // the ordinary user's menus and the enterprise user's
     for (const QString& t : w.menuTitles()) menuKeys << mnemonic(t);
-    ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+    ASSERT_TRUE(w.frame.view()->enterEnterpriseMode());
     for (const QString& t : w.menuTitles()) menuKeys << mnemonic(t);
     menuKeys.remove(QChar());
     for (int i = 0; i < w.sheet()->count(); ++i) {

@@ -57,7 +57,7 @@ TEST_F(MainFrameTest, ShortcutsAreTheKeysTheItemsShow) {
 }
 
 TEST_F(MainFrameTest, MenuAfterLoginDropsTheCurveMenuAndOffersTheParameterImport) {
-    ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+    ASSERT_TRUE(w.frame.view()->enterEnterpriseMode());
     EXPECT_EQ(w.menuTitles(), QStringList({"File(&F)", "Serial port(&S)", "Help(&H)"}));
     EXPECT_EQ(w.items("menuFile"),
               QStringList({QString::fromUtf8("导入基本参数(&P)...\tCtrl+P"),
@@ -74,7 +74,7 @@ TEST_F(MainFrameTest, TabsBeforeAndAfterLoginInTheirOrder) {
     EXPECT_EQ(w.tabs(), QStringList({"The basic configuration", "Data Collection"}));
     EXPECT_EQ(w.sheet()->currentIndex(), 0);
     w.sheet()->SetActivePage(1);
-    ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+    ASSERT_TRUE(w.frame.view()->enterEnterpriseMode());
     EXPECT_EQ(w.tabs(),
               QStringList({"The basic configuration", "Calibration", QString::fromUtf8("输出校准"),
                            QString::fromUtf8("温度补偿"), "Live values"}));
@@ -85,8 +85,8 @@ TEST_F(MainFrameTest, TabsBeforeAndAfterLoginInTheirOrder) {
 }
 
 TEST_F(MainFrameTest, SecondSwitchToEnterpriseModeChangesNothing) {
-    ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
-    EXPECT_FALSE(w.frame.view()->EnterEnterpriseMode());
+    ASSERT_TRUE(w.frame.view()->enterEnterpriseMode());
+    EXPECT_FALSE(w.frame.view()->enterEnterpriseMode());
     EXPECT_EQ(w.tabs().size(), 5);
     EXPECT_EQ(w.items("menuFile").size(), 4);  // import, the two presets, exit
 }

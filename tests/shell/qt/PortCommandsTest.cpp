@@ -144,7 +144,7 @@ TEST_F(PortCommandsTest, EveryOperationOnAClosedPortSaysSoOnce) {
     clickButton(w, "batchDownloadButton");
     EXPECT_EQ(tb.messages.texts(), once) << "download to the current device";
 
-    ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+    ASSERT_TRUE(w.frame.view()->enterEnterpriseMode());
     for (const char* button : {"searchButton", "batchDownloadButton", "configurationButton"}) {
         // A device address "Configuration" can send (the search found none to show).
         page->findChild<QLineEdit*>("currentDeviceEdit")->setText("5");

@@ -98,7 +98,7 @@ std::vector<std::pair<QString, QString>> tourTexts(CMainFrame& frame) {
     std::vector<std::pair<QString, QString>> texts;
     QTemporaryDir dir;
     EXPECT_TRUE(dir.isValid());
-    const int result = TakeScreenshots(frame, dir.path(), [&](QWidget* shown, const QString& name) {
+    const int result = takeScreenshots(frame, dir.path(), [&](QWidget* shown, const QString& name) {
         std::vector<std::pair<QString, QString>> found;
         collectTexts(shown, found);
         if (shown == &frame)

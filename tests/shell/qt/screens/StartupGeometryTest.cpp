@@ -32,7 +32,7 @@ template <typename Check>
 void forEveryPage(ShellWindow& w, Check check) {
     for (bool enterprise : {false, true}) {
         if (enterprise) {
-            ASSERT_TRUE(w.frame.view()->EnterEnterpriseMode());
+            ASSERT_TRUE(w.frame.view()->enterEnterpriseMode());
         }
         CPropSheet* sheet = w.sheet();
         for (int i = 0; i < sheet->count(); ++i) {
