@@ -174,7 +174,6 @@ public:
     // as on a port the operator closed, and pauses end; the exchange in flight finishes. The
     // command line's answer to a signal; off again for the clean-up it still owes the devices.
     void refuseNewExchanges(bool on);
-    bool refusingNewExchanges() const { return refusing_.load(); }
 
     // Tests: the port opens `line` by its name, and every time of the bus (deadlines, silences,
     // guards, store waits, frame times) is read and waited for on `clock`. Set before any use.
