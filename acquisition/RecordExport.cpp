@@ -19,9 +19,9 @@ int localYearNow() {
 
 }  // namespace
 
-recordYears recordYears::of(const RecordTable& table, int fallbackYear) {
+RecordYears RecordYears::of(const RecordTable& table, int fallbackYear) {
     if (const auto start = recordStartOfName(table.source.fileName))
-        return recordYears(start->tm_year + 1900, start->tm_mon + 1);
+        return RecordYears(start->tm_year + 1900, start->tm_mon + 1);
     int lastYear = fallbackYear;
     int lastMonthWritten = 12;
     if (table.source.modified) {
@@ -32,7 +32,7 @@ recordYears recordYears::of(const RecordTable& table, int fallbackYear) {
         lastMonthWritten = t.tm_mon + 1;
     }
     // Count the new years up to the last sample, then start that many years earlier.
-    recordYears count(0, 0);
+    RecordYears count(0, 0);
     int lastMonth = 0;
     int years = 0;
     for (std::size_t r = 0; r < table.dataRecordCount(); ++r)
@@ -43,10 +43,10 @@ recordYears recordYears::of(const RecordTable& table, int fallbackYear) {
     // A last sample in a month after the one the file was written in lies in the year before.
     if (lastMonth > lastMonthWritten)
         --lastYear;
-    return recordYears(lastYear - years, 0);
+    return RecordYears(lastYear - years, 0);
 }
 
-int recordYears::next(int month) {
+int RecordYears::next(int month) {
     if (lastMonth_ != 0 && month < lastMonth_)
         ++year_;
     lastMonth_ = month;
@@ -75,7 +75,7 @@ std::string csvField(std::string_view s) {
 
 bool writeRecordCsv(const RecordTable& table, int fallbackYear,
                     const std::function<bool(std::string_view)>& sink, const JobControl& control) {
-    recordYears years = recordYears::of(table, fallbackYear);
+    RecordYears years = RecordYears::of(table, fallbackYear);
     std::string buf;
     buf.reserve(kChunk + 4096);
     const std::size_t columns = table.fieldCount();

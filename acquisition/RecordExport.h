@@ -29,14 +29,14 @@ inline constexpr std::string_view kExportWaitText =
 inline constexpr std::string_view kExportCancelCaption = KORV_TR_NOOP("Core", "Cancel Export");
 
 // The years of a table's time texts, handed out in record order.
-class recordYears {
+class RecordYears {
 public:
     // `fallbackYear`: the last sample's year when the source tells nothing.
-    static recordYears of(const RecordTable& table, int fallbackYear);
+    static RecordYears of(const RecordTable& table, int fallbackYear);
     int next(int month);
 
 private:
-    recordYears(int year, int lastMonth) : year_(year), lastMonth_(lastMonth) {}
+    RecordYears(int year, int lastMonth) : year_(year), lastMonth_(lastMonth) {}
     int year_;
     int lastMonth_;  // 0: none yet
 };

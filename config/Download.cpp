@@ -21,7 +21,7 @@ static_assert(Bus::kBroadcast == device_address::kBroadcast, "one broadcast addr
 class Encoder {
 public:
     explicit Encoder(const BasicConfigModel& m)
-        : m_(m), s_(reg::dotMultiplier(m.list(ListId::PointPosition).text()).value_or(1)) {}
+        : s_(reg::dotMultiplier(m.list(ListId::PointPosition).text()).value_or(1)) {}
 
     void code(int c) { put(static_cast<std::uint16_t>(c)); }
     void number(reg::Register r, EditId edit, float x) {
@@ -57,7 +57,6 @@ private:
         refusal_ = FieldRefusal{edit, rangeMessage(edit, range.min, range.max, multiplier)};
     }
 
-    const BasicConfigModel& m_;
     const int s_;
     std::vector<std::uint8_t> data_;
     std::optional<FieldRefusal> refusal_;
@@ -72,7 +71,7 @@ Frame encodeFrom(std::uint8_t address, reg::Register first, const BasicConfigMod
         const auto r = static_cast<reg::Register>(row.reg);
         switch (row.field) {
             case Field::Code:
-                e.code(encodeCodeText(codesOf(row.codes), m.list(row.lines[0].list).text()));
+                e.code(reg::encodeText(codesOf(row.codes), m.list(row.lines[0].list).text()));
                 break;
             case Field::OutputRange:
                 e.code(outputRangeCode(m));
