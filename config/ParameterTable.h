@@ -176,14 +176,6 @@ inline std::span<const reg::Code> codesOf(CodeList list) {
     return {};
 }
 
-// The code of `text` in `codes`, compared exactly; 0 when none has it.
-inline int encodeCodeText(std::span<const reg::Code> codes, std::string_view text) {
-    for (const reg::Code& c : codes)
-        if (text == c.text)
-            return c.code;
-    return 0;
-}
-
 namespace table_detail {
 
 constexpr std::size_t countLines() {

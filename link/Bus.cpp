@@ -45,7 +45,7 @@ ExchangeResult::Outcome ExchangeResult::outcome() const {
     return Outcome::Answered;
 }
 
-RegisterView ExchangeResult::registers() const {
+RegisterView ExchangeResult::registers() const& {
     if (!isRead(answer) || outcome() != Outcome::Answered)
         return {};
     return {answer.data() + 3, declaredRegisters(answer)};

@@ -103,9 +103,10 @@ struct ExchangeResult {
     // It says nothing of the frame's content: answered() does.
     bool crcOk() const;
     // The registers of an answered read; empty for anything else (a write's answer, no answer).
-    RegisterView registers() const;
+    RegisterView registers() const&;
+    RegisterView registers() const&& = delete;  // would point into a dead answer
     // Register `index` (0-based) of the view above; 0 beyond it.
-    std::uint16_t reg(std::size_t index) const { return registers().at(index); }
+    std::uint16_t reg(std::size_t index) const& { return registers().at(index); }
 };
 
 // Sees what happens on the bus. Called on the thread that caused it, after the bus lock has been

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,8 +67,7 @@ extern const std::array<Code, 4> kDotPositions;  // D
 extern const std::array<Code, 4> kSwitchTypes;   // E
 extern const std::array<Code, 4> kOutputRanges;  // F
 
-template <std::size_t N>
-int encodeText(const std::array<Code, N>& table, std::string_view text) {
+inline int encodeText(std::span<const Code> table, std::string_view text) {
     for (const auto& c : table)
         if (text == c.text)
             return c.code;
