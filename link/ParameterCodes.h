@@ -21,19 +21,14 @@ enum class OutputKind {
 };
 
 namespace codes_detail {
-template <typename E, std::size_t N>
-std::optional<E> fromText(const std::array<Code, N>& table, std::string_view text) {
-    for (const Code& c : table)
-        if (text == c.text)
-            return static_cast<E>(c.code);
-    return std::nullopt;
+template <typename E>
+std::optional<E> fromText(std::span<const Code> table, std::string_view text) {
+    const Code* c = findText(table, text);
+    return c ? std::optional<E>(static_cast<E>(c->code)) : std::nullopt;
 }
-template <std::size_t N>
-const char* toText(const std::array<Code, N>& table, int code) {
-    for (const Code& c : table)
-        if (c.code == code)
-            return c.text;
-    return "";
+inline const char* toText(std::span<const Code> table, int code) {
+    const Code* c = findCode(table, code);
+    return c ? c->text : "";
 }
 }  // namespace codes_detail
 
@@ -42,7 +37,7 @@ inline std::optional<SignalKind> signalTypeOf(std::string_view text) {
     return codes_detail::fromText<SignalKind>(kSignalTypes, text);
 }
 inline std::optional<SignalKind> signalTypeOfCode(int code) {
-    if (!decodeCode(kSignalTypes, code))
+    if (!findCode(kSignalTypes, code))
         return std::nullopt;
     return static_cast<SignalKind>(code);
 }

@@ -67,19 +67,28 @@ extern const std::array<Code, 4> kDotPositions;  // D
 extern const std::array<Code, 4> kSwitchTypes;   // E
 extern const std::array<Code, 4> kOutputRanges;  // F
 
-inline int encodeText(std::span<const Code> table, std::string_view text) {
+// The entry of `text` (compared exactly) or of `code`; null when the table has none.
+inline const Code* findText(std::span<const Code> table, std::string_view text) {
     for (const auto& c : table)
         if (text == c.text)
-            return c.code;
-    return 0;
+            return &c;
+    return nullptr;
 }
-
-template <std::size_t N>
-std::optional<std::string> decodeCode(const std::array<Code, N>& table, int code) {
+inline const Code* findCode(std::span<const Code> table, int code) {
     for (const auto& c : table)
         if (c.code == code)
-            return std::string(c.text);
-    return std::nullopt;
+            return &c;
+    return nullptr;
+}
+
+inline int encodeText(std::span<const Code> table, std::string_view text) {
+    const Code* c = findText(table, text);
+    return c ? c->code : 0;
+}
+
+inline std::optional<std::string> decodeCode(std::span<const Code> table, int code) {
+    const Code* c = findCode(table, code);
+    return c ? std::optional<std::string>(c->text) : std::nullopt;
 }
 
 // Output types with an analogue output.
