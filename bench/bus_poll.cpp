@@ -97,7 +97,7 @@ double run(const Scenario& s, const Mode& m, bool monitored = false,
     settings.PortName = sim.portPath();
     settings.BaudRate = kBaud;
     settings.ResponseTimeoutMs = m.timeoutMs;
-    if (!ctx.bus.Open(settings))
+    if (!ctx.bus.Open(settings).ok())
         return -1.0;
     config::SearchState st;
     auto search = [&] {

@@ -86,7 +86,7 @@ Result calibrate(double storeScale, bool classic) {
     settings.PortName = sim.portPath();
     settings.BaudRate = kBaud;
     settings.ResponseTimeoutMs = kTimeoutMs;
-    if (!ctx.bus.Open(settings))
+    if (!ctx.bus.Open(settings).ok())
         return {};
     BasicSettings basic;
     basic.RangeStart = 0.0f;

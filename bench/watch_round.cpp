@@ -64,7 +64,7 @@ double roundSeconds(live::MqttPublisher* publisher) {
     settings.PortName = sim.portPath();
     settings.BaudRate = kBaud;
     settings.ResponseTimeoutMs = 50;
-    if (!ctx.bus.Open(settings))
+    if (!ctx.bus.Open(settings).ok())
         return -1.0;
     live::WatchPlan plan;
     plan.addresses = o.addresses;

@@ -36,6 +36,7 @@
 #include "link/RegisterMap.h"
 #include "sim/SimBus.h"
 #include "state/AppContext.h"
+#include "state/ReportStatus.h"
 
 namespace {
 
@@ -805,17 +806,12 @@ void setUpLine(CommandLine& l, LineOptions& line, const Timing& timing, const Cl
     }
 }
 
-// Opens the port; what it said while opening is spoken only when it did not open.
+// Opens the port; what it says is spoken only when it did not open.
 bool openPort(AppContext& ctx, cli::Messages& messages, const SerialSettings& settings) {
-    messages.holdForPort(true);
-    const int opened = ctx.bus.Open(settings);
-    messages.holdForPort(false);
-    if (!opened) {
-        messages.releasePortMessages();
-        return false;
-    }
-    messages.dropPortMessages();
-    return true;
+    const Status opened = ctx.bus.Open(settings);
+    if (!opened.ok())
+        reportStatus(messages, opened);
+    return opened.ok();
 }
 
 int runCommand(const std::vector<std::string>& words, const CliSetup& setup) {

@@ -35,22 +35,13 @@ void Messages::sayNow(const std::string& line) {
 }
 
 void Messages::show(std::string_view text, MessageIcon) {
-    std::string line = spoken(text, language_);
-    if (holdingForPort_)
-        portHeld_.push_back(std::move(line));
-    else
-        write(line);
+    write(spoken(text, language_));
 }
 
 void Messages::showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) {
     show(text, icon);
     if (!detail.empty())
         show(detail, icon);
-}
-
-void Messages::releasePortMessages() {
-    for (const std::string& l : portHeld_) write(l);
-    portHeld_.clear();
 }
 
 void Messages::finish(bool failed) {

@@ -24,18 +24,14 @@ struct Streams {
 // `text` in the run's language: the core's texts through the window's translations.
 std::string spoken(std::string_view text, Language language);
 
-// Every message of the run, in its language, on the error stream. Held back while the port opens
-// (a script sees the open message only when the open fails) and, with --quiet, until the run
-// has failed.
+// Every message of the run, in its language, on the error stream; with --quiet held back until
+// the run has failed.
 class Messages : public OperatorMessages {
 public:
     Messages(std::FILE* err, Language language, bool quiet)
         : err_(err), language_(language), quiet_(quiet) {}
     void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
     void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
-    void holdForPort(bool on) { holdingForPort_ = on; }
-    void releasePortMessages();
-    void dropPortMessages() { portHeld_.clear(); }
     // A line said at once, even with --quiet (a usage error), and kept with the others.
     void sayNow(const std::string& line);
     // The end of the run: with --quiet, what a failed run said.
@@ -49,8 +45,6 @@ private:
     std::FILE* err_;
     Language language_;
     bool quiet_;
-    bool holdingForPort_ = false;
-    std::vector<std::string> portHeld_;
     std::vector<std::string> quietHeld_;
     std::vector<std::string> said_;
 };

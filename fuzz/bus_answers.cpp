@@ -143,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int operation = data[0] % 3;
     AppContext& ctx = h->ctx;
     // A fresh Open per input: no late-answer guard or figures carried from the input before.
-    if (!ctx.bus.Open(h->settings))
+    if (!ctx.bus.Open(h->settings).ok())
         ::abort();
 
     config::SearchState search;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "link/AnswerMatcher.h"
 #include "link/ModbusCrc16.h"
@@ -30,7 +31,7 @@ std::size_t declaredRegisters(const std::vector<std::uint8_t>& answer) {
 }  // namespace
 
 ExchangeResult::Outcome ExchangeResult::outcome() const {
-    if (!ioOk)
+    if (!status.ok())
         return Outcome::LineFailed;
     if (refused)
         return Outcome::Refused;
@@ -89,15 +90,14 @@ std::vector<std::uint8_t> buildWriteMultiple(std::uint8_t address, std::uint16_t
 
 using SteadyClock = CSerialPort::Clock;
 
-Bus::Bus(OperatorMessages& messages, Timing timing)
-    : messages_(messages), port_(held_), timing_(timing) {
+Bus::Bus(Timing timing) : timing_(timing) {
     port_.setTiming(timing_);
 }
 
 template <typename Work>
 auto Bus::locked(Work&& work) {
     decltype(work()) result{};
-    HeldMessages said;
+    Status said;
     CSerialPort::State before, after;
     std::vector<BusFrame> frames;
     {
@@ -106,7 +106,7 @@ auto Bus::locked(Work&& work) {
         result = work();
         after = port_.state();
         state_ = after;
-        said = held_.take();
+        said = std::exchange(said_, Status());
         frames.swap(frames_);
     }
     if (!frames.empty())
@@ -114,7 +114,15 @@ auto Bus::locked(Work&& work) {
     // The window learns of a hang-up before the operator reads about it.
     if (after != before)
         notifyState(after);
-    said.deliverTo(messages_);
+    if (!said.ok() && !said.silent()) {
+        StatusListener listener;
+        {
+            std::lock_guard lock(listenerMutex_);
+            listener = listener_;
+        }
+        if (listener)
+            listener(said);
+    }
     return result;
 }
 
@@ -164,7 +172,12 @@ void Bus::removeObserver(BusObserver* observer) {
     std::erase(observers_, observer);
 }
 
-int Bus::Open(const SerialSettings& settings) {
+void Bus::setStatusListener(StatusListener listener) {
+    std::lock_guard lock(listenerMutex_);
+    listener_ = std::move(listener);
+}
+
+Status Bus::Open(const SerialSettings& settings) {
     {
         std::lock_guard lock(healthMutex_);
         health_.clear();
@@ -181,7 +194,7 @@ int Bus::Open(const SerialSettings& settings) {
     });
 }
 
-int Bus::Close() {
+Status Bus::Close() {
     port_.interrupt();  // an exchange waiting for its answer lets go of the lock at once
     return locked([&] {
         lateUntil_.clear();
@@ -212,23 +225,28 @@ void Bus::setTiming(const Timing& timing) {
 }
 
 // A port that is not open says so once for the whole exchange, in either state.
-bool Bus::portOpenOrSay() {
-    if (port_.isOpen())
-        return true;
-    held_.show(CSerialPort::kWriteNotOpen);
-    return false;
+Status Bus::portReady() const {
+    if (refusing_.load())
+        return Status::closed();
+    if (!port_.isOpen())
+        return Status(Status::Code::NotOpen, CSerialPort::kWriteNotOpen);
+    return {};
 }
 
 int Bus::send(const std::vector<std::uint8_t>& request) {
     std::vector<std::uint8_t> frame = request;
     appendCrc(frame);
     return locked([&] {
-        if (refusing_.load() || !portOpenOrSay() || !awaitSilence(frame[0]))
+        said_ = portReady();
+        if (said_.ok())
+            said_ = awaitSilence(frame[0]);
+        if (!said_.ok())
             return 0;
         std::vector<std::uint8_t> dropped;
         port_.discardInput(&dropped);
         noteDropped(dropped, frame[0]);
-        const int ok = port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
+        said_ = port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
+        const int ok = said_.ok() ? 1 : 0;
         if (ok)
             noteSent(frame);
         frames_.push_back(makeFrame(msSinceCreated(now()), FrameDirection::Sent, frame[0],
@@ -243,9 +261,11 @@ ExchangeResult Bus::exchange(const std::vector<std::uint8_t>& request, std::size
     std::vector<std::uint8_t> frame = request;
     appendCrc(frame);
     return locked([&] {
-        return exchangeLocked(
+        ExchangeResult r = exchangeLocked(
             frame, answerLength, waitMs,
             responseTimeoutMs == kOwnResponseTimeout ? responseTimeoutMs_ : responseTimeoutMs);
+        said_ = r.status;
+        return r;
     });
 }
 
@@ -256,7 +276,12 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
     const auto key = static_cast<std::uint16_t>(address << 8 | function);
     ExchangeResult result;
     result.answer.assign(answerLength, 0);
-    if (refusing_.load() || !portOpenOrSay() || !awaitLateAnswers(key) || !awaitSilence(address))
+    result.status = portReady();
+    if (result.status.ok())
+        result.status = awaitLateAnswers(key);
+    if (result.status.ok())
+        result.status = awaitSilence(address);
+    if (!result.status.ok())
         return result;
 
     std::vector<std::uint8_t> dropped;
@@ -265,8 +290,9 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
     const auto txAt = frames_.size();
     frames_.push_back(makeFrame(msSinceCreated(now()), FrameDirection::Sent, address, frame.data(),
                                 frame.size(), FrameOutcome::Failed, -1.0));
-    if (!port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size())))
-        return result;  // the write has reported why; the port is closed
+    result.status = port_.Write(frame.data(), static_cast<std::uint32_t>(frame.size()));
+    if (!result.status.ok())
+        return result;  // the status says why; the port is closed
     result.sent = true;
     const auto sent = noteSent(frame);
     frames_[txAt].timeMs = msSinceCreated(sent);
@@ -301,7 +327,7 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
             ? pieceGap
             : std::max<SteadyClock::duration>(pieceGap,
                                               std::chrono::milliseconds(responseTimeoutMs));
-    result.ioOk = port_.readUntil(rx, [&](const std::vector<std::uint8_t>& r) {
+    result.status = port_.readUntil(rx, [&](const std::vector<std::uint8_t>& r) {
         const auto now = this->now();
         if (r.size() > (arrivals.empty() ? 0 : arrivals.back().first))
             arrivals.emplace_back(r.size(), now);
@@ -359,10 +385,10 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
                                     FrameOutcome::Discarded, -1.0));
     BusFrame& tx = frames_[txAt];
     tx.latencyMs = std::chrono::duration<double, std::milli>(lastExchangeEnd_ - sent).count();
-    tx.outcome = !result.ioOk      ? FrameOutcome::Failed
-                 : match.refused() ? FrameOutcome::Refused
-                 : match.found()   ? FrameOutcome::Answer
-                                   : FrameOutcome::Timeout;
+    tx.outcome = !result.status.ok() ? FrameOutcome::Failed
+                 : match.refused()   ? FrameOutcome::Refused
+                 : match.found()     ? FrameOutcome::Answer
+                                     : FrameOutcome::Timeout;
     for (auto& a : arrivals) a.first -= std::min(a.first, echoLength);
     noteReceived(body, match, address, answerLength, sent, arrivals);
     if (match.refused()) {
@@ -375,7 +401,7 @@ ExchangeResult Bus::exchangeLocked(const std::vector<std::uint8_t>& frame, std::
         result.received = n;
     }
     // Only an address that sent nothing of its own may still answer late.
-    if (result.ioOk && !match.found() && result.received == 0)
+    if (result.status.ok() && !match.found() && result.received == 0)
         lateUntil_[key] = lastExchangeEnd_ + 2 * timing_.classicWindow(waitMs, answerLength);
     return result;
 }
@@ -422,26 +448,26 @@ void Bus::noteReceived(
 
 // A late answer could still come until the horizon set at the miss; bytes meanwhile are dropped.
 // Once the horizon has passed (a whole scan later, say), nothing is waited for.
-bool Bus::awaitLateAnswers(std::uint16_t key) {
+Status Bus::awaitLateAnswers(std::uint16_t key) {
     const auto it = lateUntil_.find(key);
     if (it == lateUntil_.end())
-        return true;
+        return {};
     const auto until = it->second;
     lateUntil_.erase(it);
     if (now() >= until)
-        return true;
+        return {};
     std::vector<std::uint8_t> dropped;
-    const int ok = port_.readUntil(dropped, [until](const std::vector<std::uint8_t>&) {
+    Status s = port_.readUntil(dropped, [until](const std::vector<std::uint8_t>&) {
         return CSerialPort::ReadWait{false, until};
     });
     noteDropped(dropped, static_cast<std::uint8_t>(key >> 8));
-    return ok != 0;
+    return s;
 }
 
 // Devices take a request only after the line has been quiet for the inter-frame silence since
 // its last byte, ours or theirs. Bytes that come meanwhile are dropped and start it again; a line
 // that never falls quiet gets the request after two silences all the same.
-bool Bus::awaitSilence(std::uint8_t address) {
+Status Bus::awaitSilence(std::uint8_t address) {
     const auto silence = port_.interFrameSilence();
     const auto now = this->now();
     auto since = std::max(port_.lastByteAt(), lastSentEnd_);
@@ -452,7 +478,7 @@ bool Bus::awaitSilence(std::uint8_t address) {
         since = now;
     }
     // `since` may lie ahead: our request is still on the line.
-    const int ok =
+    Status s =
         port_.discardUntilQuiet(silence, since, std::max(since, now) + 2 * silence, &dropped);
     // The echo of a request whose answer was not read shows the line echoes.
     if (!lastSent_.empty() && dropped.size() >= lastSent_.size() &&
@@ -460,7 +486,7 @@ bool Bus::awaitSilence(std::uint8_t address) {
         lineEchoes_ = true;
     lastSent_.clear();
     noteDropped(dropped, address);
-    return ok != 0;
+    return s;
 }
 
 Bus::Window Bus::answerWindow(SteadyClock::time_point sent, std::size_t requestLength,

@@ -3,10 +3,11 @@
 //
 // Thread contract: all public calls may come from any thread. One mutex is held for the whole of
 // an exchange (guard, discard input, write, wait, read) and around Open and Close, so two
-// exchanges never interleave whoever calls them. Nothing is shown to the operator while the
-// mutex is held: what the port says during an exchange is shown after the exchange has let go of
-// it, so a Close from the window never waits for an operator reading a message. Close also cuts
-// short an exchange that is waiting for its answer. state() never waits for the lock.
+// exchanges never interleave whoever calls them. The bus shows nothing: Open and Close return
+// what the port says for their caller to tell, and what a failed exchange has to say goes to
+// the one status listener after the exchange has let go of the mutex, so a Close from the window
+// never waits for an operator reading a message. Close also cuts short an exchange that is
+// waiting for its answer. state() never waits for the lock.
 //
 // Answer contract: before each request the line has been quiet for the inter-frame silence (3.5
 // characters, 1.75 ms above 19200 baud) since its last byte, ours or a device's, and the bus
@@ -30,11 +31,13 @@
 // with the same address and function waits, dropping what comes, only while that time lies
 // ahead. Other addresses never wait for it.
 //
-// ioOk == 0 always means the operator has been told why (the port's "not open" or "Error Code"
-// message), or has closed the port himself: a caller stops and adds no message of its own.
+// A status that is not ok() always means the operator has been told why through the listener
+// (the port's "not open" or "Error Code" message), or has closed the port himself: a caller
+// stops and adds no message of its own.
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -42,6 +45,7 @@
 
 #include "link/BusTraffic.h"
 #include "link/CSerialPort.h"
+#include "link/Status.h"
 #include "link/Timing.h"
 
 class AnswerMatcher;
@@ -78,10 +82,11 @@ struct ExchangeResult {
         LineFailed,  // the port failed or is closed (see the contract above)
     };
 
-    // 0 when the port failed or is closed (see the contract above).
-    int ioOk = 0;
-    // The request went out whole; with ioOk == 0 the line failed while its answer was awaited, so
-    // the device may hold what was written.
+    // Not ok() when the port failed or is closed (see the contract above); an exchange that has
+    // not happened counts as on a closed port.
+    Status status = Status::closed();
+    // The request went out whole; with a failed status the line failed while its answer was
+    // awaited, so the device may hold what was written.
     bool sent = false;
     // Exactly the expected number of bytes: the answer that arrived, zeros for what did not.
     std::vector<std::uint8_t> answer;
@@ -96,7 +101,7 @@ struct ExchangeResult {
     Outcome outcome() const;
     // Only an answered exchange has data to use; anything else counts as no answer.
     bool answered() const { return outcome() == Outcome::Answered; }
-    bool lineFailed() const { return ioOk == 0; }
+    bool lineFailed() const { return !status.ok(); }
     bool complete() const { return received == answer.size(); }
     // A complete answer whose last two bytes are the CRC of the bytes before them. Use this rather
     // than a CRC over `answer`: a shorter valid frame followed by zeros also has a matching CRC.
@@ -125,11 +130,12 @@ class Bus {
 public:
     static constexpr std::uint8_t kBroadcast = 0x7F;
 
-    explicit Bus(OperatorMessages& messages, Timing timing = {});
+    explicit Bus(Timing timing = {});
 
-    // Takes the line settings and the response time-out from `settings`.
-    int Open(const SerialSettings& settings);
-    int Close();
+    // Takes the line settings and the response time-out from `settings`. The port's status, for
+    // the caller to tell (ok() is the classic 1); the listener does not hear it.
+    Status Open(const SerialSettings& settings);
+    Status Close();
     CSerialPort::State state() const { return state_.load(); }
     bool isOpen() const { return state() == CSerialPort::State::Open; }
     std::string lastOpenFailure() const;
@@ -148,6 +154,12 @@ public:
     void addObserver(BusObserver* observer);
     void removeObserver(BusObserver* observer);
 
+    // Hears the status of an exchange or send that failed with something to say (the port is not
+    // open, the line failed), once, on the caller's thread, after the bus lock has been released
+    // and after the observers. One listener: whoever tells the operator installs it.
+    using StatusListener = std::function<void(const Status&)>;
+    void setStatusListener(StatusListener listener);
+
     // One request/answer exchange. `request` is the frame without its CRC; `answerLength` the
     // whole expected answer, CRC included; `waitMs` the classic wait between write and read.
     // `responseTimeoutMs` replaces the one of the last Open for this exchange alone (a quick
@@ -157,7 +169,7 @@ public:
                             int waitMs, int responseTimeoutMs = kOwnResponseTimeout);
     // A request whose answer is not read (writes to address 127; the command that precedes a
     // coefficient download, whose echo arrives during the 6 s that follow).
-    // Returns the write's result.
+    // Returns the write's result: 1 written, 0 failed (heard by the listener).
     int send(const std::vector<std::uint8_t>& request);
 
     // Function 0x04 for `count` registers from `start`.
@@ -171,7 +183,7 @@ public:
     // A device-side delay (the 5 s and 6 s store waits): sleeps outside the bus lock.
     // Returns false when `cancel` became non-zero meanwhile.
     bool pause(int ms, const std::atomic<int>* cancel = nullptr) const;
-    // On: every exchange and send that has not begun fails at once without a word (ioOk == 0),
+    // On: every exchange and send that has not begun fails at once without a word (Closed),
     // as on a port the operator closed, and pauses end; the exchange in flight finishes. The
     // command line's answer to a signal; off again for the clean-up it still owes the devices.
     void refuseNewExchanges(bool on);
@@ -186,7 +198,7 @@ private:
         CSerialPort::Clock::time_point silentAfter = CSerialPort::Clock::time_point::max();
     };
 
-    // Runs `work` under the bus lock, then tells the observers and the operator what happened.
+    // Runs `work` under the bus lock, then tells the observers and the listener what happened.
     template <typename Work>
     auto locked(Work&& work);
     void notifyState(CSerialPort::State state);
@@ -198,19 +210,19 @@ private:
         const std::vector<std::uint8_t>& rx, const AnswerMatcher& match, std::uint8_t address,
         std::size_t answerLength, CSerialPort::Clock::time_point sent,
         const std::vector<std::pair<std::size_t, CSerialPort::Clock::time_point>>& arrivals);
-    bool portOpenOrSay();
+    // Whether a request may go out: the port is open and new exchanges are not refused.
+    Status portReady() const;
     ExchangeResult exchangeLocked(const std::vector<std::uint8_t>& frame, std::size_t answerLength,
                                   int waitMs, int responseTimeoutMs);
-    bool awaitLateAnswers(std::uint16_t key);
-    bool awaitSilence(std::uint8_t address);
+    Status awaitLateAnswers(std::uint16_t key);
+    Status awaitSilence(std::uint8_t address);
     // Notes what a written request means for the line; returns when it was written.
     CSerialPort::Clock::time_point noteSent(const std::vector<std::uint8_t>& frame);
     Window answerWindow(CSerialPort::Clock::time_point sent, std::size_t requestLength,
                         std::size_t answerLength, int waitMs, int responseTimeoutMs) const;
 
-    OperatorMessages& messages_;
-    HeldMessages held_;  // what is said under the lock; guarded by mutex_
     mutable std::mutex mutex_;
+    Status said_;  // of the failed exchange or send under way, for the listener; guarded by mutex_
     CSerialPort port_;
     Timing timing_;
     int responseTimeoutMs_ = SerialSettings::kClassicResponseTimeout;
@@ -236,6 +248,8 @@ private:
     mutable std::mutex timingMutex_;  // timing_ for pause(), which runs outside the bus lock
     std::mutex observersMutex_;
     std::vector<BusObserver*> observers_;
+    std::mutex listenerMutex_;
+    StatusListener listener_;
 };
 
 // Request builders shared by every caller (frames without CRC).

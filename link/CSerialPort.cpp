@@ -18,6 +18,7 @@
 #include <regex>
 #include <utility>
 
+#include "base/NumberText.h"
 #include "base/Texts.h"
 #include "link/TcpLine.h"
 
@@ -51,23 +52,29 @@ int rateOf(speed_t speed) {
     return 0;
 }
 
-std::string describeOpenError(int error, const std::string& path) {
+Message describeOpenError(int error, const std::string& path) {
+    const Message where = Message::verbatim(path);
     switch (error) {
         case EACCES:
         case EPERM:
-            return fillText(texts::kPortPermission, {path});
+            return compose(texts::kPortPermission, {where});
         case ENOENT:
         case ENXIO:
         case ENODEV:
-            return fillText(texts::kPortMissing, {path});
+            return compose(texts::kPortMissing, {where});
         case EBUSY:
         case EWOULDBLOCK:
-            return fillText(texts::kPortBusy, {path});
+            return compose(texts::kPortBusy, {where});
         case ENOTTY:
-            return fillText(texts::kPortNotSerial, {path});
+            return compose(texts::kPortNotSerial, {where});
         default:
-            return path + ": " + std::strerror(error);
+            return Message::verbatim(path + ": " + std::strerror(error));
     }
+}
+
+Message noRs485(const std::string& path, int error) {
+    return compose(texts::kPortNoRs485,
+                   {Message::verbatim(path), Message::verbatim(std::strerror(error))});
 }
 
 int remainingMs(CSerialPort::Clock::time_point deadline) {
@@ -80,8 +87,7 @@ int remainingMs(CSerialPort::Clock::time_point deadline) {
 
 }  // namespace
 
-CSerialPort::CSerialPort(OperatorMessages& messages)
-    : messages_(messages), wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+CSerialPort::CSerialPort() : wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
 CSerialPort::~CSerialPort() {
     closeDescriptor();
@@ -117,7 +123,7 @@ void CSerialPort::attachLine(std::shared_ptr<InProcessLine> line, std::shared_pt
     clock_ = std::move(clock);
 }
 
-int CSerialPort::Open(const SerialSettings& settings) {
+Status CSerialPort::Open(const SerialSettings& settings) {
     static const char* kFailed =
         KORV_TR_NOOP("Core", "System initialization, open the serial port error!");
     closeDescriptor();
@@ -125,21 +131,22 @@ int CSerialPort::Open(const SerialSettings& settings) {
     lastOpenFailure_.clear();
     const std::string path = resolvePortPath(settings.PortName);
 
-    auto failWith = [&](const std::string& why) {
+    auto failWith = [&](const Message& why) {
         closeDescriptor();
         state_ = State::Closed;
-        lastOpenFailure_ = why;
-        messages_.showWithDetail(kFailed, MessageIcon::Exclamation, lastOpenFailure_);
-        messages_.status(lastOpenFailure_);
-        return 0;
+        lastOpenFailure_ = why.text();
+        return Status(Status::Code::OpenFailed, kFailed, MessageIcon::Exclamation)
+            .withDetail(why)
+            .withStatusLine(why);
     };
     auto fail = [&](int error) { return failWith(describeOpenError(error, path)); };
     auto opened = [&] {
         state_ = State::Open;
         lastByteAt_ = {};
-        messages_.status({});
-        messages_.show(fillText(texts::kPortOpened, {settings.PortName}), MessageIcon::Exclamation);
-        return 1;
+        return Status(Status::Code::Ok,
+                      compose(texts::kPortOpened, {Message::verbatim(settings.PortName)}),
+                      MessageIcon::Exclamation)
+            .withStatusLine({});
     };
 
     path_ = path;
@@ -151,7 +158,7 @@ int CSerialPort::Open(const SerialSettings& settings) {
         return opened();
     }
     if (isTcpPortName(settings.PortName)) {
-        std::string why;
+        Message why;
         return connectLine(settings, why) ? opened() : failWith(why);
     }
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -211,7 +218,7 @@ int CSerialPort::Open(const SerialSettings& settings) {
         serial_rs485 rs{};
         rs.flags = SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
         if (::ioctl(fd_, TIOCSRS485, &rs) != 0)
-            return failWith(fillText(texts::kPortNoRs485, {path, std::strerror(errno)}));
+            return failWith(noRs485(path, errno));
     }
     ::tcsetattr(fd_, TCSANOW, &tio);  // a refused setting is not fatal: the port is open
     ::tcflush(fd_, TCIOFLUSH);
@@ -219,15 +226,18 @@ int CSerialPort::Open(const SerialSettings& settings) {
     return opened();
 }
 
-bool CSerialPort::connectLine(const SerialSettings& settings, std::string& failure) {
+bool CSerialPort::connectLine(const SerialSettings& settings, Message& failure) {
     // The device server drives its own line: no mode of ours reaches it.
     if (settings.Rs485) {
-        failure = fillText(texts::kPortNoRs485, {settings.PortName, std::strerror(ENOTTY)});
+        failure = noRs485(settings.PortName, ENOTTY);
         return false;
     }
-    fd_ = connectTcp(settings.PortName, kConnectTimeout, failure);
-    if (fd_ < 0)
+    std::string why;
+    fd_ = connectTcp(settings.PortName, kConnectTimeout, why);
+    if (fd_ < 0) {
+        failure = Message(std::move(why));
         return false;
+    }
     tcp_ = true;
     // The device server's serial side runs at the operator's settings: the deadlines count its
     // wire time, no termios is set here.
@@ -269,30 +279,31 @@ void CSerialPort::readBackLine() {
         1 + dataBits + ((tio.c_cflag & PARENB) ? 1 : 0) + ((tio.c_cflag & CSTOPB) ? 2 : 1);
 }
 
-int CSerialPort::Close() {
+Status CSerialPort::Close() {
     const bool wasClosed = state_ == State::Closed;
     closeDescriptor();
     state_ = State::Closed;
     clearInterrupt();
-    messages_.status({});
-    messages_.show(KORV_TR_NOOP("Core", "The serial port is closed "), MessageIcon::Exclamation);
-    return wasClosed ? 0 : 1;
+    return Status(wasClosed ? Status::Code::Closed : Status::Code::Ok,
+                  KORV_TR_NOOP("Core", "The serial port is closed "), MessageIcon::Exclamation)
+        .withStatusLine({});
 }
 
-void CSerialPort::failIo(bool reading, int error) {
+Status CSerialPort::failIo(bool reading, int error) {
     // A dropped connection is a hang-up of the line.
     if (tcp_ && (error == ECONNRESET || error == EPIPE || error == ENOTCONN || error == ETIMEDOUT))
         error = EIO;
-    if (reading)
-        messages_.show(fillText(texts::kReadFailedCode, {std::to_string(error)}));
-    else
-        messages_.show(fillText(texts::kWriteFailedCode, {std::to_string(error)}));
+    const Message code = Message::verbatim(num::formatInt(error));
     // A dead line stays dead: every later call fails silently, so no caller polls it for ever.
     closeDescriptor();
     state_ = State::Closed;
-    messages_.status(fillText(
-        texts::kPortClosedBecause,
-        {path_, error == EIO ? KORV_TR_NOOP("Core", "the line hung up.") : std::strerror(error)}));
+    const Message why = error == EIO ? Message(KORV_TR_NOOP("Core", "the line hung up."))
+                                     : Message::verbatim(std::strerror(error));
+    failure_ =
+        Status(Status::Code::LineFailed,
+               compose(reading ? texts::kReadFailedCode : texts::kWriteFailedCode, {code}))
+            .withStatusLine(compose(texts::kPortClosedBecause, {Message::verbatim(path_), why}));
+    return failure_;
 }
 
 void CSerialPort::interrupt() {
@@ -343,18 +354,15 @@ std::size_t CSerialPort::inputWaiting() const {
     return static_cast<std::size_t>(n);
 }
 
-int CSerialPort::Write(const std::uint8_t* buffer, std::uint32_t n) {
+Status CSerialPort::Write(const std::uint8_t* buffer, std::uint32_t n) {
     if (state_ == State::Closed)
-        return 0;
-    if (state_ == State::NeverOpened) {
-        messages_.show(kWriteNotOpen);
-        return 0;
-    }
+        return Status::closed();
+    if (state_ == State::NeverOpened)
+        return Status(Status::Code::NotOpen, kWriteNotOpen);
     if (inProcess_) {
         if (line_->write(buffer, n, now()))
-            return 1;
-        failIo(false, EIO);
-        return 0;
+            return {};
+        return failIo(false, EIO);
     }
     const auto deadline = Clock::now() + timing_.writeTimeout(n);
     std::uint32_t done = 0;
@@ -366,21 +374,17 @@ int CSerialPort::Write(const std::uint8_t* buffer, std::uint32_t n) {
             done += static_cast<std::uint32_t>(w);
             continue;
         }
-        if (w < 0 && errno != EAGAIN && errno != EINTR) {
-            failIo(false, errno);
-            return 0;
-        }
+        if (w < 0 && errno != EAGAIN && errno != EINTR)
+            return failIo(false, errno);
         const int wait = remainingMs(deadline);
         if (wait == 0)
             break;  // time-out: like the classic port, the call itself succeeded
         pollfd p{fd_, POLLOUT, 0};
         const int r = ::poll(&p, 1, wait);
-        if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-            failIo(false, EIO);
-            return 0;
-        }
+        if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+            return failIo(false, EIO);
     }
-    return 1;
+    return {};
 }
 
 CSerialPort::Wait CSerialPort::waitReadable(Clock::time_point until) {
@@ -455,66 +459,66 @@ bool CSerialPort::readChunk(std::vector<std::uint8_t>* keep) {
     return false;
 }
 
-bool CSerialPort::awaitBytes(Clock::time_point until, std::vector<std::uint8_t>* keep) {
+Status CSerialPort::awaitBytes(Clock::time_point until, std::vector<std::uint8_t>* keep) {
     switch (waitReadable(until)) {
         case Wait::Readable:
-            return readChunk(keep);
+            return readChunk(keep) ? Status() : failure_;
         case Wait::TimedOut:
-            return true;
+            return {};
         case Wait::Interrupted:
-        case Wait::Failed:
             break;
+        case Wait::Failed:
+            return failure_;
     }
-    return false;
+    return Status::closed();
 }
 
-int CSerialPort::readUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
-                           const std::function<bool(const std::vector<std::uint8_t>&)>& done,
-                           Clock::time_point silentAfter) {
+Status CSerialPort::readUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
+                              const std::function<bool(const std::vector<std::uint8_t>&)>& done,
+                              Clock::time_point silentAfter) {
     return readUntil(received, [&](const std::vector<std::uint8_t>& r) {
         return ReadWait{done(r), r.empty() ? std::min(deadline, silentAfter) : deadline};
     });
 }
 
-int CSerialPort::readUntil(std::vector<std::uint8_t>& received,
-                           const std::function<ReadWait(const std::vector<std::uint8_t>&)>& look) {
+Status CSerialPort::readUntil(
+    std::vector<std::uint8_t>& received,
+    const std::function<ReadWait(const std::vector<std::uint8_t>&)>& look) {
     if (state_ == State::Closed)
-        return 0;
-    if (state_ == State::NeverOpened) {
-        messages_.show(kReadNotOpen);
-        return 0;
-    }
+        return Status::closed();
+    if (state_ == State::NeverOpened)
+        return Status(Status::Code::NotOpen, kReadNotOpen);
     for (;;) {
         const ReadWait w = look(received);
         // A time-out is no failure: the read itself succeeded with what arrived.
         if (w.done || now() >= w.until)
-            return 1;
-        if (!awaitBytes(w.until, &received))
-            return 0;
+            return {};
+        if (Status s = awaitBytes(w.until, &received); !s.ok())
+            return s;
     }
 }
 
-int CSerialPort::discardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
-                                   Clock::time_point limit, std::vector<std::uint8_t>* dropped) {
+Status CSerialPort::discardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
+                                      Clock::time_point limit, std::vector<std::uint8_t>* dropped) {
     if (state_ != State::Open)
-        return 0;
+        return Status::closed();
     for (;;) {
         const auto until = std::min(quietSince + quiet, limit);
         if (now() >= until)
-            return 1;
+            return {};
         const auto lastBefore = lastByteAt_;
-        if (!awaitBytes(until, dropped))
-            return 0;
+        if (Status s = awaitBytes(until, dropped); !s.ok())
+            return s;
         if (lastByteAt_ != lastBefore)
             quietSince = lastByteAt_;
     }
 }
 
-int CSerialPort::Read(std::uint8_t* buffer, std::uint32_t n) {
+Status CSerialPort::Read(std::uint8_t* buffer, std::uint32_t n) {
     std::vector<std::uint8_t> received;
-    const int ok = readUntil(received, now() + timing_.readTimeout(n),
-                             [n](const std::vector<std::uint8_t>& r) { return r.size() >= n; });
-    if (ok && !received.empty())  // nothing arrived: the caller's buffer stays as it was
+    Status s = readUntil(received, now() + timing_.readTimeout(n),
+                         [n](const std::vector<std::uint8_t>& r) { return r.size() >= n; });
+    if (s.ok() && !received.empty())  // nothing arrived: the caller's buffer stays as it was
         std::memcpy(buffer, received.data(), std::min<std::size_t>(received.size(), n));
-    return ok;
+    return s;
 }

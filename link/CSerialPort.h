@@ -8,10 +8,11 @@
 // around each exchange and around Open and Close; only interrupt() may come from any thread at
 // any time.
 //
-// States: never opened -> Open -> closed. Read/Write on a never-opened port show the "not open"
+// States: never opened -> Open -> closed. Read/Write on a never-opened port return the "not open"
 // messages; on a closed port they fail silently. A hang-up of the line (adapter unplugged, the far
 // end of a pseudo-terminal gone, a dropped connection) is a failed read or write with errno EIO,
-// and closes the port.
+// and closes the port. Every call returns what it came to (link/Status.h) and shows nothing:
+// whoever called hands it to the operator.
 
 #include <chrono>
 #include <cstdint>
@@ -23,8 +24,8 @@
 #include "base/Clock.h"
 #include "base/Texts.h"
 #include "link/InProcessLine.h"
-#include "link/OperatorMessages.h"
 #include "link/SerialSettings.h"
+#include "link/Status.h"
 #include "link/Timing.h"
 
 class CSerialPort {
@@ -37,7 +38,7 @@ public:
     static constexpr const char* kWriteNotOpen =
         KORV_TR_NOOP("Core", "The serial port is not open,Write serial operation failed!");
 
-    explicit CSerialPort(OperatorMessages& messages);
+    CSerialPort();
     virtual ~CSerialPort();
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
@@ -49,14 +50,15 @@ public:
     // The steady time the port's deadlines are points of.
     Clock::time_point now() const { return clock_ ? clock_->steadyNow() : Clock::now(); }
 
-    // 1 = opened, 0 = failed; shows its message in both cases.
-    int Open(const SerialSettings& settings);
-    // 1 = a descriptor was closed (or the port was never opened), 0 = already closed.
-    int Close();
-    // Blocks until n bytes have arrived or 10 n + 500 ms have passed; 1 also on a time-out.
-    int Read(std::uint8_t* buffer, std::uint32_t n);
+    // ok() = opened (the classic 1), else OpenFailed; says so in both cases.
+    Status Open(const SerialSettings& settings);
+    // ok() = a descriptor was closed (or the port was never opened), Closed = it was closed
+    // already (the classic 1 and 0); says "closed" in both cases.
+    Status Close();
+    // Blocks until n bytes have arrived or 10 n + 500 ms have passed; ok() also on a time-out.
+    Status Read(std::uint8_t* buffer, std::uint32_t n);
     // Blocks until all bytes are written or 50 n + 1000 ms have passed.
-    int Write(const std::uint8_t* buffer, std::uint32_t n);
+    Status Write(const std::uint8_t* buffer, std::uint32_t n);
 
     // How long a TCP connection may take to be accepted.
     static constexpr std::chrono::milliseconds kConnectTimeout{3000};
@@ -69,27 +71,27 @@ public:
     // Appends whatever arrives to `received` until done(received), the deadline, or - while
     // nothing at all has arrived - `silentAfter`. The deadlines hold however many bytes keep
     // coming. `done` sees the whole buffer after every chunk and should look only at what is new.
-    // Same result and messages as Read; 0 without a message when interrupted.
-    int readUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
-                  const std::function<bool(const std::vector<std::uint8_t>&)>& done,
-                  Clock::time_point silentAfter = Clock::time_point::max());
+    // Same status as Read; Closed, silent, when interrupted.
+    Status readUntil(std::vector<std::uint8_t>& received, Clock::time_point deadline,
+                     const std::function<bool(const std::vector<std::uint8_t>&)>& done,
+                     Clock::time_point silentAfter = Clock::time_point::max());
     // The same with a deadline that follows what has arrived: `look` sees the whole buffer at
     // once and after every chunk and says whether the read is done, else until when it waits.
     struct ReadWait {
         bool done = false;
         Clock::time_point until;
     };
-    int readUntil(std::vector<std::uint8_t>& received,
-                  const std::function<ReadWait(const std::vector<std::uint8_t>&)>& look);
+    Status readUntil(std::vector<std::uint8_t>& received,
+                     const std::function<ReadWait(const std::vector<std::uint8_t>&)>& look);
     // Reads and drops bytes until the line has been quiet for `quiet` (counted from
     // `quietSince`, or from the last byte dropped) or until `limit`. Same result as readUntil.
     // The bytes dropped go into `dropped` when given.
-    int discardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
-                          Clock::time_point limit, std::vector<std::uint8_t>* dropped = nullptr);
+    Status discardUntilQuiet(Clock::duration quiet, Clock::time_point quietSince,
+                             Clock::time_point limit, std::vector<std::uint8_t>* dropped = nullptr);
     // When the last byte was read off the line (the epoch when none has been).
     Clock::time_point lastByteAt() const { return lastByteAt_; }
 
-    // Makes a wait in progress (or the next one) return 0 at once, silently; any thread. Close
+    // Makes a wait in progress (or the next one) end at once, silently (Closed); any thread. Close
     // clears it, so an operator's Close never waits for an exchange's deadline.
     void interrupt();
     void clearInterrupt();
@@ -116,19 +118,19 @@ private:
     Wait waitOnLine(Clock::time_point until);
     // The rate and character length the deadlines count with, where no driver is asked.
     void takeWireSettings(const SerialSettings& settings);
-    // Reads what is waiting (into `keep` when given); false when the line failed (reported, port
-    // closed).
+    // Reads what is waiting (into `keep` when given); false when the line failed (failure_ set,
+    // port closed).
     bool readChunk(std::vector<std::uint8_t>* keep);
-    // One wait until `until` and what it brought; false when the line failed or the wait was
+    // One wait until `until` and what it brought: not ok() when the line failed or the wait was
     // interrupted.
-    bool awaitBytes(Clock::time_point until, std::vector<std::uint8_t>* keep);
-    void failIo(bool reading, int error);
+    Status awaitBytes(Clock::time_point until, std::vector<std::uint8_t>* keep);
+    // Closes the port on a failed read or write and keeps why in failure_, which it returns.
+    Status failIo(bool reading, int error);
     void closeDescriptor();
     void readBackLine();
     // The descriptor of a "tcp:" name; false (fd_ < 0, `failure` set) when it cannot be had.
-    bool connectLine(const SerialSettings& settings, std::string& failure);
+    bool connectLine(const SerialSettings& settings, Message& failure);
 
-    OperatorMessages& messages_;
     Timing timing_;
     int fd_ = -1;
     bool tcp_ = false;  // fd_ is a connected socket
@@ -136,6 +138,7 @@ private:
     State state_ = State::NeverOpened;
     std::string path_;
     std::string lastOpenFailure_;
+    Status failure_;  // of the last failIo
     int baudRate_ = 9600;
     int bitsPerCharacter_ = 10;
     Clock::time_point lastByteAt_{};

@@ -27,26 +27,3 @@ public:
     // Yes. Never asked while the bus lock is held. Where nobody can answer, the answer is No.
     virtual bool ask(std::string_view /*text*/) { return false; }
 };
-
-// Keeps messages and status lines, in order, until they are handed on: the bus collects what the
-// port says while the bus lock is held and speaks once it is released, so no lock is held while
-// an operator reads a message. Not locked: its owner guards it.
-class HeldMessages : public OperatorMessages {
-public:
-    void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
-    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
-    void status(std::string_view text) override;
-    // Moves everything held into the returned object; this one is empty afterwards.
-    HeldMessages take();
-    void deliverTo(OperatorMessages& target) const;
-    bool empty() const { return held_.empty(); }
-
-private:
-    struct Held {
-        bool isStatus;
-        std::string text;
-        MessageIcon icon;
-        std::string detail;
-    };
-    std::vector<Held> held_;
-};

@@ -1,14 +1,28 @@
 #include "state/AppContext.h"
 
 #include "base/Paths.h"
+#include "state/ReportStatus.h"
 
 AppContext::AppContext(OperatorMessages& m, Timing timing, std::shared_ptr<Clock> c)
     : messages(m),
-      bus(m, timing),
+      bus(timing),
       clock(c ? std::move(c) : std::make_shared<SystemClock>()),
       dataDir(GetDataDir()),
       presetIniPath(defaultPresetIniPath()) {
     clearOnlineTable();
+    bus.setStatusListener([this](const Status& s) { reportStatus(messages, s); });
+}
+
+Status AppContext::openPort(const SerialSettings& settings) {
+    Status s = bus.Open(settings);
+    reportStatus(messages, s);
+    return s;
+}
+
+Status AppContext::closePort() {
+    Status s = bus.Close();
+    reportStatus(messages, s);
+    return s;
 }
 
 BasicSettings AppContext::basicSettings() const {

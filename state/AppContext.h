@@ -53,8 +53,13 @@ public:
                         std::shared_ptr<Clock> clock = nullptr);
 
     OperatorMessages& messages;
+    // What a failed exchange has to say reaches `messages` once, after the bus lock is released.
     Bus bus;
     std::shared_ptr<Clock> clock;
+
+    // The bus's Open and Close, told to the operator as the port tells them.
+    Status openPort(const SerialSettings& settings);
+    Status closePort();
 
     // Entry a - 1 is 1 when address a answered the last full scan with a valid block.
     std::array<std::atomic<int>, kAddressCount> OnlineTable{};

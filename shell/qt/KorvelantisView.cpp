@@ -78,7 +78,7 @@ void CKorvelantisView::OnOpenPort() {
     // A successful Open swaps the two items, a failed one leaves them; Close always swaps back.
     portCommand_ = true;
     hungUp_ = false;
-    ctx_.bus.Open(ctx_.PortSettingsCopy);
+    ctx_.openPort(ctx_.PortSettingsCopy);
     portCommand_ = false;
     refreshPortFlags();
     emit commandStateChanged();
@@ -89,7 +89,7 @@ void CKorvelantisView::OnClosePort() {
     if (!ctx_.CanClosePort)
         return;
     portCommand_ = true;
-    ctx_.bus.Close();
+    ctx_.closePort();
     portCommand_ = false;
     hungUp_ = false;
     refreshPortFlags();

@@ -128,7 +128,7 @@ TEST(Readdress, TwoDevicesBothAnswerAndTheConfirmationReadsTheNewAddress) {
     TestBus tb(TestBus::inProcess({3, 7}), 0.05);
     SerialSettings s = tb.settings();
     s.ResponseTimeoutMs = 20;
-    ASSERT_TRUE(tb.ctx.bus.Open(s));
+    ASSERT_TRUE(tb.ctx.bus.Open(s).ok());
     bool failed = true;
     EXPECT_EQ(answeringDevices(tb.ctx, failed), (std::vector<int>{3, 7}));
     EXPECT_FALSE(failed);

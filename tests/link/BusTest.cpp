@@ -11,6 +11,7 @@
 #include "link/Bus.h"
 #include "link/ModbusCrc16.h"
 #include "link/RegisterMap.h"
+#include "state/ReportStatus.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestBus.h"
 
@@ -31,14 +32,14 @@ TEST(Bus, ReadsTheParameterBlockOfEachDevice) {
     t.open();
     for (int a : {1, 7, 12}) {
         auto r = readBlock(t.ctx.bus, a);
-        ASSERT_TRUE(r.ioOk);
+        ASSERT_TRUE(r.status.ok());
         EXPECT_TRUE(r.crcOk());
         EXPECT_EQ(r.answer.size(), 43u);
         EXPECT_EQ(r.answer[0], a);
         EXPECT_EQ(r.reg(0), a);  // register 3 holds the device's own address
     }
     auto silent = readBlock(t.ctx.bus, 2);
-    EXPECT_TRUE(silent.ioOk);
+    EXPECT_TRUE(silent.status.ok());
     EXPECT_FALSE(silent.crcOk());
     EXPECT_EQ(silent.received, 0u);
     EXPECT_EQ(silent.answer, std::vector<std::uint8_t>(43, 0));
@@ -188,7 +189,7 @@ TEST(Bus, HangUpStopsEveryCallerAtOnce) {
     ASSERT_TRUE(readBlock(t.ctx.bus, 1).crcOk());
     t.sim.hangUp();
     auto r = readBlock(t.ctx.bus, 1);
-    EXPECT_FALSE(r.ioOk);
+    EXPECT_FALSE(r.status.ok());
     ASSERT_EQ(t.messages.texts().size(), 1u);
     const std::string text = t.messages.texts()[0];
     EXPECT_TRUE(text == "Error Code5read serial operation failed!" ||
@@ -198,7 +199,7 @@ TEST(Bus, HangUpStopsEveryCallerAtOnce) {
     EXPECT_NE(t.messages.lastStatus().find("hung up"), std::string::npos);
     // Every later exchange is refused at once and says why, once.
     t.messages.clear();
-    EXPECT_FALSE(readBlock(t.ctx.bus, 1).ioOk);
+    EXPECT_FALSE(readBlock(t.ctx.bus, 1).status.ok());
     EXPECT_EQ(t.messages.texts(), std::vector<std::string>{CSerialPort::kWriteNotOpen});
 }
 
@@ -219,7 +220,7 @@ TEST(Bus, PortThatIsNotOpenSaysSoOnceAnExchange) {
         t.messages.clear();
         t.sim.clearFramesReceived();
         const auto r = readBlock(t.ctx.bus, 1);
-        EXPECT_FALSE(r.ioOk) << how;
+        EXPECT_FALSE(r.status.ok()) << how;
         EXPECT_EQ(t.messages.texts(), std::vector<std::string>{CSerialPort::kWriteNotOpen}) << how;
         t.messages.clear();
         EXPECT_EQ(t.ctx.bus.send(buildWriteSingle(Bus::kBroadcast, 40, 0)), 0) << how;
@@ -281,7 +282,7 @@ TEST(Bus, DeadlineHoldsWhileADeviceStreamsBytes) {
     const auto t0 = t.now();
     const auto r = readBlock(t.ctx.bus, 7);
     EXPECT_LT(msSince(t, t0), deadlineMs + 250.0);
-    EXPECT_TRUE(r.ioOk);
+    EXPECT_TRUE(r.status.ok());
     EXPECT_FALSE(r.crcOk());
     // The stream goes on; the next address still ends at its deadline.
     const auto t1 = t.now();
@@ -297,7 +298,7 @@ TEST(Bus, ResponseTimeOutWaitsTheWireTimePlusN) {
     SerialSettings s = t.settings();
     s.BaudRate = 9600;
     s.ResponseTimeoutMs = 50;
-    ASSERT_EQ(t.ctx.bus.Open(s), 1);
+    ASSERT_TRUE(t.ctx.bus.Open(s).ok());
     EXPECT_EQ(t.ctx.bus.responseTimeoutMs(), 50);
     const double request = 8 * 10 * 1000.0 / 9600;  // 8.3 ms
     const double oneChar = 10 * 1000.0 / 9600;
@@ -321,7 +322,7 @@ TEST(Bus, ResponseTimeOutWaitsTheWireTimePlusN) {
     // The time-out belongs to the settings taken at Open.
     t.ctx.bus.Close();
     s.ResponseTimeoutMs = SerialSettings::kClassicResponseTimeout;
-    ASSERT_EQ(t.ctx.bus.Open(s), 1);
+    ASSERT_TRUE(t.ctx.bus.Open(s).ok());
     t0 = t.now();
     EXPECT_FALSE(t.ctx.bus.readInputRegisters(4, 23, 1, Timing::kRegisterWaitMs).crcOk());
     EXPECT_GE(msSince(t, t0), 1060.0);
@@ -361,10 +362,11 @@ TEST(Bus, CloseWhileAFailedExchangeShowsItsMessageReturns) {
     o.addresses = {1};
     SimBus sim(o);
     BlockingMessages messages;
-    Bus bus(messages, testTiming(0.05));
+    Bus bus(testTiming(0.05));
+    bus.setStatusListener([&](const Status& said) { reportStatus(messages, said); });
     SerialSettings s;
     s.PortName = sim.portPath();
-    ASSERT_EQ(bus.Open(s), 1);
+    ASSERT_TRUE(bus.Open(s).ok());
     sim.hangUp();
     std::thread worker([&] { bus.readInputRegisters(1, 23, 1, Timing::kRegisterWaitMs); });
     ASSERT_TRUE(messages.waitUntilShowing());
@@ -373,7 +375,7 @@ TEST(Bus, CloseWhileAFailedExchangeShowsItsMessageReturns) {
     messages.release();
     worker.join();
     EXPECT_TRUE(returned) << "Close waited for the operator to acknowledge a message";
-    EXPECT_EQ(closing.get(), 0);  // the hang-up had closed the port already
+    EXPECT_FALSE(closing.get().ok());  // the hang-up had closed the port already
 }
 
 TEST(Bus, CloseCutsShortAnExchangeWaitingForItsAnswer) {
@@ -388,11 +390,11 @@ TEST(Bus, CloseCutsShortAnExchangeWaitingForItsAnswer) {
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(t.ctx.bus.Close(), 1);
+    EXPECT_TRUE(t.ctx.closePort().ok());
     EXPECT_LT(msSince(t, t0), 500.0);
     worker.join();
     EXPECT_LT(tookMs, 600.0);
-    EXPECT_FALSE(r.ioOk);
+    EXPECT_FALSE(r.status.ok());
     // The operator's Close is the only word: the exchange it cut short stays quiet.
     EXPECT_EQ(t.messages.texts(), std::vector<std::string>{"The serial port is closed "});
 }
@@ -420,7 +422,7 @@ TEST(Bus, ObserversHearEveryChangeOfThePortsState) {
     SimBus other(o);
     SerialSettings s;
     s.PortName = other.portPath();
-    ASSERT_EQ(t.ctx.bus.Open(s), 1);
+    ASSERT_TRUE(t.ctx.bus.Open(s).ok());
     EXPECT_EQ(recorder.seen.size(), 3u);
 }
 
@@ -471,8 +473,7 @@ TEST(Bus, FixedSleepModeWaitsBeforeReading) {
 }
 
 TEST(Bus, StorePauseStopsOnCancel) {
-    RecordingMessages m;
-    Bus bus(m, testTiming(1.0));
+    Bus bus(testTiming(1.0));
     std::atomic<int> cancel{0};
     std::thread canceller([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -148,7 +148,7 @@ TEST(BusTraffic, BytesWaitingBeforeARequestAreShownAsDiscarded) {
 TEST(BusTraffic, AHangUpIsAFailedExchange) {
     Observed o({1});
     o.t.sim.hangUp();
-    EXPECT_FALSE(readBlock(o.t.ctx.bus, 1).ioOk);
+    EXPECT_FALSE(readBlock(o.t.ctx.bus, 1).status.ok());
     const auto f = o.frames.frames();
     ASSERT_FALSE(f.empty());
     EXPECT_EQ(f[0].direction, FrameDirection::Sent);

@@ -22,7 +22,7 @@ std::vector<std::uint8_t> withCrc(std::vector<std::uint8_t> frame) {
 // come.
 ExchangeResult result(const std::vector<std::uint8_t>& arrived, std::size_t length) {
     ExchangeResult r;
-    r.ioOk = 1;
+    r.status = Status();
     r.sent = true;
     r.answer.assign(length, 0);
     std::copy_n(arrived.begin(), std::min(length, arrived.size()), r.answer.begin());
@@ -46,9 +46,10 @@ TEST(ExchangeResult, OneOutcomeAndABoundedRegisterViewForEveryKindOfFrame) {
     refused.refused = true;
     refused.exceptionCode = 2;
     ExchangeResult lineFailed = result({}, 9);
-    lineFailed.ioOk = 0;
+    lineFailed.status =
+        Status(Status::Code::LineFailed, "Error Code5read serial operation failed!");
     ExchangeResult failedAfterAnswer = result(whole, 9);
-    failedAfterAnswer.ioOk = 0;
+    failedAfterAnswer.status = Status::closed();
 
     const struct {
         const char* name;

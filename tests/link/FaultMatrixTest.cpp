@@ -61,7 +61,7 @@ struct Rig {
     Rig(const Fault& f, int timeoutMs) : fault(f), bus(TestBus::inProcess({1, 2}), kScale) {
         SerialSettings s = bus.settings();
         s.ResponseTimeoutMs = timeoutMs;
-        if (!bus.ctx.bus.Open(s))
+        if (!bus.ctx.bus.Open(s).ok())
             throw std::runtime_error("cannot open the simulated bus");
         bus.messages.clear();
         bus.ctx.OnlineTable[0] = 1;

@@ -59,7 +59,7 @@ struct Line {
             s.PortName = server->portName();
         }
         s.ResponseTimeoutMs = timeoutMs;
-        if (!bus.ctx.bus.Open(s))
+        if (!bus.ctx.bus.Open(s).ok())
             throw std::runtime_error("cannot open the simulated line");
         bus.messages.clear();
     }

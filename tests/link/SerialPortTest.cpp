@@ -54,29 +54,29 @@ double msSince(std::chrono::steady_clock::time_point t0) {
 
 TEST(SerialPort, NeverOpenedClosedAndOpenStatesSpeakAsTheOperatorExpects) {
     RecordingMessages m;
-    CSerialPort port(m);
+    CSerialPort port;
     std::uint8_t buf[8] = {};
-    EXPECT_EQ(port.Read(buf, 8), 0);
-    EXPECT_EQ(port.Write(buf, 8), 0);
+    EXPECT_EQ(told(m, port.Read(buf, 8)), 0);
+    EXPECT_EQ(told(m, port.Write(buf, 8)), 0);
     EXPECT_EQ(m.texts(), (std::vector<std::string>{
                              "The serial port is not open, read serial operation failed!",
                              "The serial port is not open,Write serial operation failed!"}));
     m.clear();
     // Closing a never-opened port still reports; it then counts as closed.
-    EXPECT_EQ(port.Close(), 1);
-    EXPECT_EQ(port.Close(), 0);
+    EXPECT_EQ(told(m, port.Close()), 1);
+    EXPECT_EQ(told(m, port.Close()), 0);
     ASSERT_EQ(m.entries().size(), 2u);
     for (const auto& e : m.entries()) {
         EXPECT_EQ(e.text, "The serial port is closed ");
         EXPECT_EQ(e.icon, MessageIcon::Exclamation);
     }
     m.clear();
-    EXPECT_EQ(port.Read(buf, 8), 0);  // closed: silent
-    EXPECT_EQ(port.Write(buf, 8), 0);
+    EXPECT_EQ(told(m, port.Read(buf, 8)), 0);  // closed: silent
+    EXPECT_EQ(told(m, port.Write(buf, 8)), 0);
     EXPECT_TRUE(m.texts().empty());
 
     Pty pty;
-    EXPECT_EQ(port.Open(settingsFor(pty.path)), 1);
+    EXPECT_EQ(told(m, port.Open(settingsFor(pty.path))), 1);
     ASSERT_EQ(m.entries().size(), 1u);
     EXPECT_EQ(m.entries()[0].text,
               "System initialization, open the serial port " + pty.path + " Success!");
@@ -86,32 +86,32 @@ TEST(SerialPort, NeverOpenedClosedAndOpenStatesSpeakAsTheOperatorExpects) {
 
 TEST(SerialPort, OpenFailureKeepsItsMessageAndAddsTheReason) {
     RecordingMessages m;
-    CSerialPort port(m);
-    EXPECT_EQ(port.Open(settingsFor("/dev/does-not-exist-korv")), 0);
+    CSerialPort port;
+    EXPECT_EQ(told(m, port.Open(settingsFor("/dev/does-not-exist-korv"))), 0);
     ASSERT_EQ(m.entries().size(), 1u);
     EXPECT_EQ(m.entries()[0].text, "System initialization, open the serial port error!");
     EXPECT_EQ(m.entries()[0].icon, MessageIcon::Exclamation);
     EXPECT_NE(m.entries()[0].detail.find("No such device"), std::string::npos);
     EXPECT_EQ(port.state(), CSerialPort::State::Closed);
     std::uint8_t b[1];
-    EXPECT_EQ(port.Read(b, 1), 0);  // closed after a failed open: silent
+    EXPECT_EQ(told(m, port.Read(b, 1)), 0);  // closed after a failed open: silent
     EXPECT_EQ(m.entries().size(), 1u);
 
     TempDir dir;  // a plain file is not a serial port
     writeFileBytes(dir.file("plain"), "x");
-    EXPECT_EQ(port.Open(settingsFor(dir.file("plain"))), 0);
+    EXPECT_EQ(told(m, port.Open(settingsFor(dir.file("plain")))), 0);
     EXPECT_NE(port.lastOpenFailure().find("not a serial port"), std::string::npos);
 }
 
 TEST(SerialPort, SecondOpenOfTheSamePortIsRefusedAsBusy) {
     Pty pty;
     RecordingMessages m;
-    CSerialPort first(m), second(m);
-    ASSERT_EQ(first.Open(settingsFor(pty.path)), 1);
-    EXPECT_EQ(second.Open(settingsFor(pty.path)), 0);
+    CSerialPort first, second;
+    ASSERT_EQ(told(m, first.Open(settingsFor(pty.path))), 1);
+    EXPECT_EQ(told(m, second.Open(settingsFor(pty.path))), 0);
     EXPECT_NE(second.lastOpenFailure().find("busy"), std::string::npos);
-    first.Close();
-    EXPECT_EQ(second.Open(settingsFor(pty.path)), 1);
+    told(m, first.Close());
+    EXPECT_EQ(told(m, second.Open(settingsFor(pty.path))), 1);
 }
 
 TEST(SerialPort, ComNamesMapToLinuxSerialDevices) {
@@ -124,14 +124,14 @@ TEST(SerialPort, ComNamesMapToLinuxSerialDevices) {
 TEST(SerialPort, SilentLineReadSucceedsAfterItsTimeOutWithBufferUnchanged) {
     Pty pty;
     RecordingMessages m;
-    CSerialPort port(m);
+    CSerialPort port;
     Timing t;
     t.scale = 0.1;  // 10 n + 500 ms for 7 bytes: 57 ms
     port.setTiming(t);
-    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    ASSERT_EQ(told(m, port.Open(settingsFor(pty.path))), 1);
     std::uint8_t buf[7] = {9, 9, 9, 9, 9, 9, 9};
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(port.Read(buf, 7), 1);
+    EXPECT_EQ(told(m, port.Read(buf, 7)), 1);
     const double took = msSince(t0);
     EXPECT_GE(took, 50.0);
     EXPECT_LT(took, 1000.0);
@@ -141,14 +141,14 @@ TEST(SerialPort, SilentLineReadSucceedsAfterItsTimeOutWithBufferUnchanged) {
 TEST(SerialPort, PartialAnswerIsReturnedWithSuccess) {
     Pty pty;
     RecordingMessages m;
-    CSerialPort port(m);
+    CSerialPort port;
     Timing t;
     t.scale = 0.1;
     port.setTiming(t);
-    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    ASSERT_EQ(told(m, port.Open(settingsFor(pty.path))), 1);
     pty.send({1, 4, 2});
     std::uint8_t buf[7] = {};
-    EXPECT_EQ(port.Read(buf, 7), 1);
+    EXPECT_EQ(told(m, port.Read(buf, 7)), 1);
     EXPECT_EQ(buf[0], 1);
     EXPECT_EQ(buf[2], 2);
     EXPECT_EQ(buf[3], 0);
@@ -157,12 +157,12 @@ TEST(SerialPort, PartialAnswerIsReturnedWithSuccess) {
 TEST(SerialPort, FullAnswerReturnsBeforeTheTimeOut) {
     Pty pty;
     RecordingMessages m;
-    CSerialPort port(m);  // real time-outs: 570 ms for 7 bytes
-    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    CSerialPort port;  // real time-outs: 570 ms for 7 bytes
+    ASSERT_EQ(told(m, port.Open(settingsFor(pty.path))), 1);
     pty.send({1, 4, 2, 0, 5, 0xAA, 0xBB});
     std::uint8_t buf[7] = {};
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(port.Read(buf, 7), 1);
+    EXPECT_EQ(told(m, port.Read(buf, 7)), 1);
     EXPECT_LT(msSince(t0), 400.0);
     EXPECT_EQ(buf[6], 0xBB);
 }
@@ -170,19 +170,19 @@ TEST(SerialPort, FullAnswerReturnsBeforeTheTimeOut) {
 TEST(SerialPort, HangUpIsAFailedReadThatClosesThePort) {
     Pty pty;
     RecordingMessages m;
-    CSerialPort port(m);
-    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    CSerialPort port;
+    ASSERT_EQ(told(m, port.Open(settingsFor(pty.path))), 1);
     m.clear();
     pty.hangUp();
     std::uint8_t buf[7] = {};
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(port.Read(buf, 7), 0);
+    EXPECT_EQ(told(m, port.Read(buf, 7)), 0);
     EXPECT_LT(msSince(t0), 400.0);  // at once, not after a time-out
     EXPECT_EQ(m.texts(), std::vector<std::string>{"Error Code5read serial operation failed!"});
     EXPECT_EQ(port.state(), CSerialPort::State::Closed);
     m.clear();
-    EXPECT_EQ(port.Write(buf, 7), 0);  // every later call stops silently
-    EXPECT_EQ(port.Read(buf, 7), 0);
+    EXPECT_EQ(told(m, port.Write(buf, 7)), 0);  // every later call stops silently
+    EXPECT_EQ(told(m, port.Read(buf, 7)), 0);
     EXPECT_TRUE(m.texts().empty());
 }
 
@@ -193,13 +193,13 @@ TEST(SerialPort, CloseLeavesTheTerminalOpenableByAnyone) {
     const int other = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(other, 0);
     RecordingMessages m;
-    CSerialPort port(m);
+    CSerialPort port;
     int exclusive = -1;
     for (int round = 0; round < 2; ++round) {
-        ASSERT_EQ(port.Open(settingsFor(pty.path)), 1) << round;
+        ASSERT_EQ(told(m, port.Open(settingsFor(pty.path))), 1) << round;
         ASSERT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
         EXPECT_EQ(exclusive, 1) << "open ports are exclusive";
-        port.Close();
+        told(m, port.Close());
         ASSERT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
         EXPECT_EQ(exclusive, 0) << "round " << round;
     }
@@ -211,19 +211,19 @@ TEST(SerialPort, CloseLeavesTheTerminalOpenableByAnyone) {
 TEST(SerialPort, ReportsTheLineTheDriverRuns) {
     Pty pty;
     RecordingMessages m;
-    CSerialPort port(m);
+    CSerialPort port;
     SerialSettings s = settingsFor(pty.path);
     for (int baud : {1200, 9600, 115200}) {
         s.BaudRate = baud;
         s.Parity = "even parity";
-        ASSERT_EQ(port.Open(s), 1);
+        ASSERT_EQ(told(m, port.Open(s)), 1);
         EXPECT_EQ(port.baudRate(), baud);
         EXPECT_EQ(port.bitsPerCharacter(), 10);
-        port.Close();
+        told(m, port.Close());
     }
     // A rate outside the list keeps the driver's.
     s.BaudRate = 14400;
-    ASSERT_EQ(port.Open(s), 1);
+    ASSERT_EQ(told(m, port.Open(s)), 1);
     EXPECT_EQ(port.baudRate(), 115200);
 }
 
@@ -242,8 +242,8 @@ TEST(SerialPort, OpenDefinesTheWholeRawModeWhateverWasSetBefore) {
     dirty.c_lflag |= ECHO | ICANON | ISIG | IEXTEN;
     ASSERT_EQ(::tcsetattr(other, TCSANOW, &dirty), 0);
     RecordingMessages m;
-    CSerialPort port(m);
-    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    CSerialPort port;
+    ASSERT_EQ(told(m, port.Open(settingsFor(pty.path))), 1);
     termios now{};
     ASSERT_EQ(::tcgetattr(other, &now), 0);
     EXPECT_EQ(now.c_cflag & CRTSCTS, 0u);
@@ -254,7 +254,7 @@ TEST(SerialPort, OpenDefinesTheWholeRawModeWhateverWasSetBefore) {
     EXPECT_EQ(now.c_lflag, 0u);
     EXPECT_EQ(now.c_cc[VMIN], 0);
     EXPECT_EQ(now.c_cc[VTIME], 0);
-    port.Close();
+    told(m, port.Close());
     ::close(other);
 }
 
@@ -263,10 +263,10 @@ TEST(SerialPort, OpenDefinesTheWholeRawModeWhateverWasSetBefore) {
 TEST(SerialPort, Rs485ModeThatTheDriverLacksKeepsThePortClosed) {
     Pty pty;
     RecordingMessages m;
-    CSerialPort port(m);
+    CSerialPort port;
     SerialSettings s = settingsFor(pty.path);
     s.Rs485 = true;
-    EXPECT_EQ(port.Open(s), 0);
+    EXPECT_EQ(told(m, port.Open(s)), 0);
     EXPECT_FALSE(port.isOpen());
     const std::string why = pty.path + " has no RS-485 mode (" + std::strerror(ENOTTY) +
                             "): use the adapter's own direction control.";
@@ -276,20 +276,20 @@ TEST(SerialPort, Rs485ModeThatTheDriverLacksKeepsThePortClosed) {
     EXPECT_EQ(m.entries()[0].detail, why);
     // The same setting over TCP: the device server drives its own line.
     s.PortName = "tcp:127.0.0.1:9";
-    EXPECT_EQ(port.Open(s), 0);
+    EXPECT_EQ(told(m, port.Open(s)), 0);
     EXPECT_NE(port.lastOpenFailure().find("has no RS-485 mode"), std::string::npos);
     // Without it the terminal opens as always.
     s.PortName = pty.path;
     s.Rs485 = false;
-    EXPECT_EQ(port.Open(s), 1);
+    EXPECT_EQ(told(m, port.Open(s)), 1);
 }
 
 // A device streaming bytes kept the read going past its deadline for as long as bytes waited.
 TEST(SerialPort, ReadKeepsItsDeadlineWhileBytesKeepComing) {
     Pty pty;
     RecordingMessages m;
-    CSerialPort port(m);
-    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    CSerialPort port;
+    ASSERT_EQ(told(m, port.Open(settingsFor(pty.path))), 1);
     std::atomic<bool> stop{false};
     std::thread streamer([&] {
         const std::vector<std::uint8_t> chunk(64, 0x55);
@@ -303,10 +303,10 @@ TEST(SerialPort, ReadKeepsItsDeadlineWhileBytesKeepComing) {
     std::vector<std::uint8_t> rx;
     const auto t0 = std::chrono::steady_clock::now();
     // A slow look at each chunk, so that more bytes are always waiting when it is done.
-    const int ok = port.readUntil(rx, t0 + Ms(100), [](const std::vector<std::uint8_t>&) {
+    const int ok = told(m, port.readUntil(rx, t0 + Ms(100), [](const std::vector<std::uint8_t>&) {
         std::this_thread::sleep_for(Ms(2));
         return false;
-    });
+    }));
     const double took = msSince(t0);
     stop = true;
     streamer.join();
@@ -318,8 +318,8 @@ TEST(SerialPort, ReadKeepsItsDeadlineWhileBytesKeepComing) {
 TEST(SerialPort, InterruptEndsAWaitAtOnceAndSilently) {
     Pty pty;
     RecordingMessages m;
-    CSerialPort port(m);
-    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    CSerialPort port;
+    ASSERT_EQ(told(m, port.Open(settingsFor(pty.path))), 1);
     m.clear();
     std::thread interrupter([&] {
         std::this_thread::sleep_for(Ms(50));
@@ -327,17 +327,18 @@ TEST(SerialPort, InterruptEndsAWaitAtOnceAndSilently) {
     });
     std::vector<std::uint8_t> rx;
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(
-        port.readUntil(rx, t0 + Ms(3000), [](const std::vector<std::uint8_t>&) { return false; }),
-        0);
+    EXPECT_EQ(told(m, port.readUntil(rx, t0 + Ms(3000),
+                                     [](const std::vector<std::uint8_t>&) { return false; })),
+              0);
     EXPECT_LT(msSince(t0), 1000.0);
     interrupter.join();
     EXPECT_TRUE(m.texts().empty());
     EXPECT_TRUE(port.isOpen());
     port.clearInterrupt();
     const auto t1 = std::chrono::steady_clock::now();
-    EXPECT_EQ(
-        port.readUntil(rx, t1 + Ms(60), [](const std::vector<std::uint8_t>&) { return false; }), 1);
+    EXPECT_EQ(told(m, port.readUntil(rx, t1 + Ms(60),
+                                     [](const std::vector<std::uint8_t>&) { return false; })),
+              1);
     EXPECT_GE(msSince(t1), 55.0);
 }
 
@@ -352,13 +353,13 @@ TEST(SerialPort, OpenDiscardsWhatWaitedInTheDriver) {
     pty.send({0x11, 0x22, 0x33});
     std::this_thread::sleep_for(Ms(20));
     RecordingMessages m;
-    CSerialPort port(m);
+    CSerialPort port;
     Timing t;
     t.scale = 0.1;
     port.setTiming(t);
-    ASSERT_EQ(port.Open(settingsFor(pty.path)), 1);
+    ASSERT_EQ(told(m, port.Open(settingsFor(pty.path))), 1);
     std::uint8_t buf[3] = {};
-    EXPECT_EQ(port.Read(buf, 3), 1);
+    EXPECT_EQ(told(m, port.Read(buf, 3)), 1);
     EXPECT_EQ(buf[0], 0);
     ::close(keeper);
 }

@@ -41,7 +41,7 @@ bool openOn(TestBus& t, const std::string& name, int timeoutMs = 0) {
     SerialSettings s = t.settings();
     s.PortName = name;
     s.ResponseTimeoutMs = timeoutMs;
-    return t.ctx.bus.Open(s) != 0;
+    return t.ctx.openPort(s).ok();
 }
 
 TEST(TcpLine, PortNamesAreParsed) {
@@ -108,7 +108,7 @@ TEST(TcpLine, AResponseTimeOutInMillisecondsWorksOverTcp) {
     EXPECT_EQ(t.ctx.bus.responseTimeoutMs(), 50);
     EXPECT_TRUE(readBlock(t.ctx.bus, 3).crcOk());
     const auto silent = readBlock(t.ctx.bus, 4);
-    EXPECT_TRUE(silent.ioOk);
+    EXPECT_TRUE(silent.status.ok());
     EXPECT_EQ(silent.received, 0u);
 }
 
@@ -142,7 +142,7 @@ TEST(TcpLine, ADroppedConnectionIsAHangUp) {
     ASSERT_TRUE(readBlock(t.ctx.bus, 1).crcOk());
     t.messages.clear();
     t.sim.hangUp();
-    EXPECT_FALSE(readBlock(t.ctx.bus, 1).ioOk);
+    EXPECT_FALSE(readBlock(t.ctx.bus, 1).status.ok());
     EXPECT_EQ(t.ctx.bus.state(), CSerialPort::State::Closed);
     const auto texts = t.messages.texts();
     ASSERT_EQ(texts.size(), 1u);
@@ -153,7 +153,7 @@ TEST(TcpLine, ADroppedConnectionIsAHangUp) {
     EXPECT_EQ(t.messages.lastStatus(), "The serial port " + name + " is closed: the line hung up.");
     // Later exchanges find the port closed, as after an unplugged adapter.
     t.messages.clear();
-    EXPECT_FALSE(readBlock(t.ctx.bus, 1).ioOk);
+    EXPECT_FALSE(readBlock(t.ctx.bus, 1).status.ok());
     EXPECT_EQ(t.messages.texts(), std::vector<std::string>{CSerialPort::kWriteNotOpen});
 }
 

@@ -87,12 +87,11 @@ TEST(Simulator, BadCrcAndAbsentAddressesGetSilence) {
     o.baud = 115200;
     o.latencyMs = 1;
     SimBus sim(o);
-    RecordingMessages m;
-    CSerialPort port(m);
+    CSerialPort port;
     port.setTiming(testTiming(0.1));
     SerialSettings s;
     s.PortName = sim.portPath();
-    ASSERT_EQ(port.Open(s), 1);
+    ASSERT_TRUE(port.Open(s).ok());
 
     auto good = buildReadInputRegisters(4, 3, 1);
     appendCrc(good);
@@ -228,11 +227,10 @@ TEST(Simulator, FaultsShapeWhatTheDeviceSends) {
     EXPECT_TRUE(readMeasured(t, 5).crcOk());  // the second in time
 
     // A stream: at 115200 baud, 300 ms of bytes, none of them an answer.
-    RecordingMessages m;
-    CSerialPort port(m);
+    CSerialPort port;
     port.setTiming(testTiming(1.0));
     t.ctx.bus.Close();
-    ASSERT_EQ(port.Open(t.settings()), 1);
+    ASSERT_TRUE(port.Open(t.settings()).ok());
     auto request = buildReadInputRegisters(6, 23, 1);
     appendCrc(request);
     port.Write(request.data(), static_cast<std::uint32_t>(request.size()));
@@ -256,14 +254,13 @@ TEST(Simulator, PlaysTheLinesOfRealAdapters) {
         o.chunks = true;
         SimBus sim(o);
         sim.setFaults(3, {.exceptionCode = 2});
-        RecordingMessages m;
-        CSerialPort port(m);
+        CSerialPort port;
         port.setTiming(testTiming(1.0));
         if (inProcess)
             port.attachLine(sim.line(), o.clock);
         SerialSettings s;
         s.PortName = sim.portPath();
-        ASSERT_EQ(port.Open(s), 1);
+        ASSERT_TRUE(port.Open(s).ok());
         auto request = buildReadInputRegisters(3, 23, 1);
         appendCrc(request);
         // Two requests in one write: the second begins with no silence after the first and is
@@ -314,7 +311,7 @@ TEST(Simulator, LineHangsUpAfterTheRequestsItWasToldOf) {
     t.sim.hangUpAfter(2);
     EXPECT_TRUE(readMeasured(t, 3).crcOk());
     const auto second = readMeasured(t, 3);
-    EXPECT_FALSE(second.ioOk);
+    EXPECT_FALSE(second.status.ok());
     EXPECT_EQ(t.sim.framesReceived().size(), 2u);  // it took the request, then the line went
     EXPECT_EQ(t.messages.texts().size(), 1u);
     EXPECT_EQ(t.messages.texts()[0].rfind("Error Code5", 0), 0u);

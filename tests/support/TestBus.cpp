@@ -10,6 +10,13 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "state/ReportStatus.h"
+
+int told(OperatorMessages& messages, const Status& status) {
+    reportStatus(messages, status);
+    return status.ok() ? 1 : 0;
+}
+
 Timing testTiming(double scale) {
     Timing t;
     t.scale = scale;
@@ -62,7 +69,7 @@ SerialSettings TestBus::settings() const {
 }
 
 void TestBus::open() {
-    if (!ctx.bus.Open(settings()))
+    if (!ctx.bus.Open(settings()).ok())
         throw std::runtime_error("cannot open the simulated bus");
     messages.clear();
 }

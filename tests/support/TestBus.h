@@ -18,6 +18,10 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/RecordingMessages.h"
 
+// What a call of the port or the bus came to, told to `messages` as the program tells the
+// operator; the classic 1 or 0.
+int told(OperatorMessages& messages, const Status& status);
+
 // Bus timing for tests: every wait shrunk by `scale`.
 Timing testTiming(double scale = 0.05);
 

@@ -88,7 +88,7 @@ TEST(BasicConfigProgress, ConfigurationShowsTheLookAtWhoAnswers) {
     TestBus tb({3}, 0.05);
     SerialSettings quick = tb.settings();
     quick.ResponseTimeoutMs = 20;  // the look at who answers waits 20 ms an address
-    ASSERT_TRUE(tb.ctx.bus.Open(quick));
+    ASSERT_TRUE(tb.ctx.bus.Open(quick).ok());
     tb.messages.clear();
     tb.ctx.EnterpriseMode = 1;
     CBasicConfigPage page(tb.ctx);

@@ -1,0 +1,16 @@
+#include "state/ReportStatus.h"
+
+void reportStatus(OperatorMessages& messages, const Status& status) {
+    const auto& line = status.statusLine();
+    const bool clearsFirst = line && line->empty();
+    if (clearsFirst)
+        messages.status({});
+    if (!status.message().empty()) {
+        if (status.detail().empty())
+            messages.show(status.message().text(), status.icon());
+        else
+            messages.showWithDetail(status.message().text(), status.icon(), status.detail().text());
+    }
+    if (line && !clearsFirst)
+        messages.status(line->text());
+}
