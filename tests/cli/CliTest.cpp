@@ -9,6 +9,7 @@ TEST(CommandLine, ScanPrintsTheFirstDevice) {
     const CliRun r = cliLine("--simulate 7,9 scan", dir);
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "7\n");
+    EXPECT_EQ(r.err, "");  // a port that opened is not worth a word to a script
 }
 
 TEST(CommandLine, ScanAllPrintsEveryOnlineAddressInOrder) {
@@ -53,7 +54,9 @@ TEST(CommandLine, UsageErrorsExitTwoAndUnopenablePortsFour) {
     EXPECT_EQ(cliLine("--simulate 3 configure 61 5", dir).code, 2);
     const CliRun r = cliLine("--port /nonexistent/tty scan", dir);
     EXPECT_EQ(r.code, 4);
-    EXPECT_NE(r.err.find("/nonexistent/tty"), std::string::npos);
+    EXPECT_EQ(r.err,
+              "Start-up: the serial port could not be opened!\n"
+              "No such device: /nonexistent/tty. Is the adapter plugged in?\n");
     // RS-485 mode on a terminal whose driver lacks it: said, and nothing is sent.
     TestBus tb({3}, 0.03);
     const CliRun rs = cliLine("--rs485 --port " + tb.sim.portPath() + " scan", dir);

@@ -203,6 +203,40 @@ TEST(Bus, HangUpStopsEveryCallerAtOnce) {
     EXPECT_EQ(t.messages.texts(), std::vector<std::string>{CSerialPort::kWriteNotOpen});
 }
 
+// The bus shows nothing itself: its one listener hears each failed exchange or send once, after
+// the bus lock is released, and never an Open, a Close or an exchange that fails silently.
+TEST(Bus, TheListenerHearsEachFailureOnceAndNeverUnderTheLock) {
+    using Code = Status::Code;
+    SimBus::Options o = TestBus::inProcess({1});
+    SimBus sim(o);
+    Bus bus(testTiming(0.05));
+    bus.attachLine(sim.line(), o.clock);
+    std::vector<Code> heard;
+    bool lockFree = true;
+    bus.setStatusListener([&](const Status& said) {
+        heard.push_back(said.code());
+        // A call that takes the bus lock comes back: nobody holds it.
+        auto other = std::async(std::launch::async, [&] { return bus.responseTimeoutMs(); });
+        lockFree = lockFree && other.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    });
+    EXPECT_EQ(readBlock(bus, 1).status.code(), Code::NotOpen);
+    EXPECT_EQ(bus.send(buildWriteSingle(Bus::kBroadcast, 40, 0)), 0);
+    SerialSettings s;
+    s.PortName = "/dev/korvelantis-no-such-port";
+    EXPECT_EQ(bus.Open(s).code(), Code::OpenFailed);
+    s.PortName = sim.portPath();
+    ASSERT_TRUE(bus.Open(s).ok());
+    EXPECT_TRUE(readBlock(bus, 1).answered());
+    sim.hangUp();
+    EXPECT_EQ(readBlock(bus, 1).status.code(), Code::LineFailed);
+    EXPECT_EQ(bus.Close().code(), Code::Closed);  // the hang-up had closed it
+    bus.refuseNewExchanges(true);                 // a port not open is not worth a word then
+    EXPECT_EQ(readBlock(bus, 1).status.code(), Code::Closed);
+    EXPECT_EQ(bus.send(buildWriteSingle(Bus::kBroadcast, 40, 0)), 0);
+    EXPECT_EQ(heard, (std::vector<Code>{Code::NotOpen, Code::NotOpen, Code::LineFailed}));
+    EXPECT_TRUE(lockFree);
+}
+
 // One exchange on a port that is not open is one message, whatever the state: a Search on a
 // never-opened port used to show the write's and the read's message and then its own.
 TEST(Bus, PortThatIsNotOpenSaysSoOnceAnExchange) {

@@ -43,7 +43,7 @@ struct TestBus {
     void pass(std::chrono::milliseconds d);
 
     SerialSettings settings() const;
-    // Opens the context's port on the simulator (its message is then cleared).
+    // Opens the context's port on the simulator, without a word to the recorder.
     void open();
 
     RecordingMessages messages;
