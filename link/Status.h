@@ -16,9 +16,11 @@
 class Status {
 public:
     enum class Code {
-        Ok,          // done; an Open or a Close still says so
-        NotOpen,     // the port has never been opened
-        Closed,      // the port is closed, or the call was cut short by a Close: silent
+        Ok,       // done; an Open or a Close still says so
+        NotOpen,  // not open, and worth a word: a port never opened, a bus in either state
+        // The port is closed, or the call was cut short by a Close or refused by the bus: silent,
+        // but for a Close of a port closed already, which still says "closed".
+        Closed,
         OpenFailed,  // the port did not open (and is closed)
         LineFailed,  // a read or write failed; the port has been closed
     };
