@@ -35,9 +35,9 @@ TEST(ParameterTable, EveryRowRoundTripsThroughTheFrameAndTheFile) {
     int n = 1;
     for (const ParameterRow& row : kParameterTable) {
         if (row.field == Field::Number)
-            m.values.*row.number = static_cast<float>(n++);
+            m.values.*row.controls[0].number = static_cast<float>(n++);
         if (row.field == Field::Integer)
-            m.values.*row.integer = n++;
+            m.values.*row.controls[0].integer = n++;
     }
     m.moveValuesToEdits();
     const Frame f = batchDownloadFrame(m);
@@ -54,7 +54,7 @@ TEST(ParameterTable, EveryRowRoundTripsThroughTheFrameAndTheFile) {
             EXPECT_EQ(at(row.reg), n++ * tenths);
         } else if (row.field == Field::Code) {
             EXPECT_EQ(at(row.reg),
-                      reg::encodeText(codesOf(row.codes), m.list(row.lines[0].list).text()));
+                      reg::encodeText(codesOf(row.codes), m.list(row.controls[0].list).text()));
         }
     }
     EXPECT_EQ(at(reg::OutputRange), 1);  // "4--20mA"

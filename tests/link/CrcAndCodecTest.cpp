@@ -133,7 +133,7 @@ TEST(RegisterCodec, ParameterBlockRoundTripsThroughAnAnswer) {
     const auto answer = block.toAnswer(9);
     ASSERT_EQ(answer.size(), reg::kBlockAnswerLength);
     EXPECT_TRUE(crcMatches(answer.data(), answer.size()));
-    const auto back = reg::ParameterBlock::fromAnswer(answer.data());
+    const auto back = reg::ParameterBlock::fromAnswer(answer);
     EXPECT_EQ(back.regs, block.regs);
     EXPECT_EQ(back.get(reg::Address), block.regs[0]);
 }
