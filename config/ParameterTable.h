@@ -162,7 +162,7 @@ constexpr Scaling scalingOf(reg::Holds h) {
 }
 
 // Signedness and scaling are the codec's; a register outside its table is no row.
-constexpr ParameterRow row(reg::Register r, const char* name, Field field, CodeList codes,
+constexpr ParameterRow row(std::uint16_t r, const char* name, Field field, CodeList codes,
                            Control a, Control b = {}) {
     const reg::BlockRegister* facts = reg::blockRegister(r);
     return {r,
