@@ -45,6 +45,11 @@ QString captionOf(const config::Control& c) {
     return c.isList ? shown(c.caption) : trCore(c.caption);
 }
 
+// Only edits carry a unit ("k1DelayEdit": "k1DelayUnit").
+QString unitName(const config::Control& c) {
+    return QString::fromLatin1(c.objectName).replace("Edit", "Unit");
+}
+
 }  // namespace
 
 QString editObjectName(EditId id) {
@@ -76,7 +81,7 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
     for (const config::Control* control : placed)
         if (control->unit == config::Unit::Signal) {
             auto* unit = new QLabel(page);
-            unit->setObjectName(editObjectName(control->edit).replace("Edit", "Unit"));
+            unit->setObjectName(unitName(*control));
             c.unitLabels.push_back(unit);
         }
 
@@ -87,16 +92,15 @@ BasicConfigControls buildBasicConfigControls(QWidget* page) {
         QWidget* field = control->isList ? static_cast<QWidget*>(c.list(control->list))
                                          : static_cast<QWidget*>(c.edit(control->edit));
         QWidget* unit = nullptr;
-        const QString unitName = editObjectName(control->edit).replace("Edit", "Unit");
         switch (control->unit) {
             case config::Unit::Signal:
                 unit = c.unitLabels[signalUnits++];
                 break;
             case config::Unit::Seconds:
-                unit = fixedUnit(page, "S", unitName);
+                unit = fixedUnit(page, "S", unitName(*control));
                 break;
             case config::Unit::Density:
-                unit = fixedUnit(page, "Kg/m3", unitName);
+                unit = fixedUnit(page, "Kg/m3", unitName(*control));
                 break;
             case config::Unit::None:
                 break;
