@@ -103,9 +103,9 @@ int collect(const CollectOptions& o, AppContext& ctx, bool json) {
     if (const auto answer = cli::readBlock(ctx, static_cast<std::uint8_t>(o.address))) {
         config::BasicConfigModel m;
         m.ShowEnterpriseLayout();
-        m.DecodeParameterBlock(answer->data());
+        m.DecodeParameterBlock(*answer);
         basic = m.settings();
-        const int type = reg::ParameterBlock::fromAnswer(answer->data()).get(reg::OutputType);
+        const int type = reg::ParameterBlock::fromAnswer(*answer).get(reg::OutputType);
         outputType = reg::decodeCode(reg::kOutputTypes, type).value_or(outputType);
     } else if (!o.dot) {
         return kFailed;

@@ -270,11 +270,11 @@ int readDevice(AppContext& ctx, std::uint8_t address, bool json) {
         return kFailed;
     config::BasicConfigModel m;
     m.ShowEnterpriseLayout();
-    m.DecodeParameterBlock(answer->data());
+    m.DecodeParameterBlock(*answer);
     m.moveValuesToEdits();
     auto values = config::parameterFileValues(m);
     // The lists would show their own defaults for these: mark them so no download takes them.
-    const auto unshown = config::codesNoListShows(reg::ParameterBlock::fromAnswer(answer->data()));
+    const auto unshown = config::codesNoListShows(reg::ParameterBlock::fromAnswer(*answer));
     JsonWriter w;
     w.beginObject().key("command").value("read").key("address").value(static_cast<int>(address));
     w.key("unshownCodes").beginArray();
@@ -395,7 +395,7 @@ int download(AppContext& ctx, const Arguments& args, bool json) {
     const auto answer = cli::readBlock(ctx, address);
     if (!answer)
         return kFailed;
-    const auto block = reg::ParameterBlock::fromAnswer(answer->data());
+    const auto block = reg::ParameterBlock::fromAnswer(*answer);
     if (const auto mismatch = config::deviceMismatch(*m, block, address)) {
         cli::tell(*mismatch);
         return kFailed;

@@ -218,7 +218,7 @@ int calibrate(const CalibrateOptions& o, AppContext& ctx, bool json) {
     // The settings the page takes after a full scan: those of the highest online device.
     config::BasicConfigModel m;
     m.ShowEnterpriseLayout();
-    m.DecodeParameterBlock(scan->data());
+    m.DecodeParameterBlock(*scan);
     BasicSettings basic = m.settings();
     if (o.range) {
         basic.RangeStart = o.range->first;
@@ -388,7 +388,7 @@ bool outputsPresent(AppContext& ctx, calib::OutputKind kind) {
         const auto answer = cli::readBlock(ctx, static_cast<std::uint8_t>(a));
         if (!answer)
             return false;
-        const int code = reg::ParameterBlock::fromAnswer(answer->data()).get(reg::OutputType);
+        const int code = reg::ParameterBlock::fromAnswer(*answer).get(reg::OutputType);
         const std::string type =
             reg::decodeCode(reg::kOutputTypes, code).value_or("code " + num::formatInt(code));
         const bool has = kind == calib::OutputKind::Current ? reg::hasCurrentOutput(type)

@@ -71,16 +71,16 @@ Frame encodeFrom(std::uint8_t address, reg::Register first, const BasicConfigMod
         const auto r = static_cast<reg::Register>(row.reg);
         switch (row.field) {
             case Field::Code:
-                e.code(reg::encodeText(codesOf(row.codes), m.list(row.lines[0].list).text()));
+                e.code(reg::encodeText(codesOf(row.codes), m.list(row.controls[0].list).text()));
                 break;
             case Field::OutputRange:
                 e.code(outputRangeCode(m));
                 break;
             case Field::Number:
-                e.number(r, row.lines[0].edit, m.values.*row.number);
+                e.number(r, row.controls[0].edit, m.values.*row.controls[0].number);
                 break;
             case Field::Integer:
-                e.integer(r, row.lines[0].edit, m.values.*row.integer);
+                e.integer(r, row.controls[0].edit, m.values.*row.controls[0].integer);
                 break;
             case Field::NotWritten:
                 break;

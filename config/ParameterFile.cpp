@@ -1,7 +1,6 @@
 #include "config/ParameterFile.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "base/FileRead.h"
 #include "base/FileWrite.h"
@@ -276,44 +275,6 @@ std::string IniFile::get(const std::string& section, const std::string& key,
     return raw;
 }
 
-namespace {
-
-struct PresetKey {
-    const char* key;
-    const char* levelDefault;
-    const char* temperatureDefault;
-};
-
-// The 17 keys after signalType, in the order they are applied.
-constexpr std::array<PresetKey, 17> kPresetKeys = {{
-    {"signalUnit", "cm", "℃"},
-    {"rangeStart", "0", "-20"},
-    {"rangeEnd", "100", "100"},
-    {"outputType", "2K+1A", "2K+1A"},
-    {"dotPos", "00.00", "00.00"},
-    {"k1Type", "迟滞常开", "迟滞常开"},
-    {"k1Action", "50", "50"},
-    {"k1Release", "40", "40"},
-    {"k1Delay", "0", "0"},
-    {"k2Type", "迟滞常开", "迟滞常开"},
-    {"k2Action", "50", "50"},
-    {"k2Release", "40", "40"},
-    {"k2Delay", "0", "0"},
-    {"pressureOutput", "0--10V", "0--10V"},
-    {"currentOutput", "4--20mA", "4--20mA"},
-    {"rangeZstart", "0", "-20"},
-    {"rangeZend", "100", "100"},
-}};
-
-const FileLine& targetOfKey(const char* key) {
-    for (std::size_t i = 0; i < kParameterLineCount; ++i)
-        if (std::strcmp(kParameterFileKeys[i], key) == 0)
-            return kTargets[i];
-    return kTargets[0];
-}
-
-}  // namespace
-
 std::vector<UnshownCode> codesNoListShows(const reg::ParameterBlock& b) {
     const BasicConfigModel page;
     std::vector<UnshownCode> out;
@@ -328,15 +289,10 @@ std::vector<UnshownCode> codesNoListShows(const reg::ParameterBlock& b) {
         if (!text || !probe.selectExact(*text))
             out.push_back({lineOf(id), code});
     };
-    const auto coded = [&](ListId id, const auto& table, reg::Register r) {
-        check(id, reg::decodeCode(table, b.get(r)), b.get(r));
-    };
-    coded(ListId::SignalType, reg::kSignalTypes, reg::SignalType);
-    coded(ListId::SignalUnit, reg::kSignalUnits, reg::SignalUnit);
-    coded(ListId::OutputType, reg::kOutputTypes, reg::OutputType);
-    coded(ListId::PointPosition, reg::kDotPositions, reg::DotPos);
-    coded(ListId::K1Type, reg::kSwitchTypes, reg::K1Type);
-    coded(ListId::K2Type, reg::kSwitchTypes, reg::K2Type);
+    for (const ParameterRow& row : kParameterTable)
+        if (row.field == Field::Code)
+            check(row.controls[0].list, reg::decodeCode(codesOf(row.codes), b.get(row.reg)),
+                  b.get(row.reg));
     // Register 18 selects in the one analogue list the output type uses; a code of the other
     // list (or none) leaves that list as it was.
     const std::string type =
@@ -363,9 +319,12 @@ void applyPreset(BasicConfigModel& m, const IniFile& ini, Preset preset) {
     m.list(ListId::SignalType)
         .selectExact(
             reg::signalTypeText(level ? reg::SignalKind::Level : reg::SignalKind::Temperature));
-    for (const PresetKey& k : kPresetKeys)
-        applyValue(m, targetOfKey(k.key),
-                   ini.get(section, k.key, level ? k.levelDefault : k.temperatureDefault));
+    // The file's lines after the signal type, in file order; the density is left alone.
+    for (const FileLine& line : kParameterFileLines)
+        if (line.levelPreset)
+            applyValue(
+                m, line,
+                ini.get(section, line.key, level ? line.levelPreset : line.temperaturePreset));
     refreshAfterImport(m);
 }
 

@@ -5,6 +5,7 @@
 
 #include "base/NumberText.h"
 #include "base/Texts.h"
+#include "config/ParameterTable.h"
 #include "link/ParameterCodes.h"
 #include "link/RegisterMap.h"
 
@@ -14,28 +15,11 @@ const char* const kNotANumber = KORV_TR_NOOP("Core", "请键入一个数。");
 const char* const kNotAnInteger = KORV_TR_NOOP("Core", "请键入一个整数。");
 
 bool isIntegerEdit(EditId id) {
-    return id == EditId::Address || id == EditId::CurrentDevice || id == EditId::ProductCode ||
-           id == EditId::Density;
+    return editControl(id).integer != nullptr;
 }
 
 const char* editCaption(EditId id) {
-    // In the order of EditId.
-    static constexpr const char* kCaptions[kEditCount] = {
-        KORV_TR_NOOP("Core", "Range start:"),
-        KORV_TR_NOOP("Core", "Range end:"),
-        KORV_TR_NOOP("Core", "Address:"),
-        KORV_TR_NOOP("Core", "Current device:"),
-        KORV_TR_NOOP("Core", "Product code:"),
-        KORV_TR_NOOP("Core", "K1 action:"),
-        KORV_TR_NOOP("Core", "K2 action:"),
-        KORV_TR_NOOP("Core", "K1 delay value:"),
-        KORV_TR_NOOP("Core", "K2 delay value:"),
-        KORV_TR_NOOP("Core", "liquid density:"),
-        KORV_TR_NOOP("Core", "Zoom range of termination:"),
-        KORV_TR_NOOP("Core", "Initial zoom range:"),
-        KORV_TR_NOOP("Core", "K1 releasing value:"),
-        KORV_TR_NOOP("Core", "K2 releasing value:")};
-    return kCaptions[idx(id)];
+    return editControl(id).caption;
 }
 
 namespace {
@@ -106,20 +90,10 @@ const char* defaultUnitFor(std::string_view signalType) {
 }
 
 BasicConfigModel::BasicConfigModel() {
-    list(ListId::SignalType).entries = {KORV_TR_NOOP("Core", "level"),
-                                        KORV_TR_NOOP("Core", "Pressure"),
-                                        KORV_TR_NOOP("Core", "Temperature")};
-    list(ListId::SignalUnit).entries = {"℃", "℉", "MPa", "kPa", "bar", "psi", "kgf/cm2", "mm", "m"};
-    list(ListId::OutputType).entries = {"K1", "K1+K2", "K1+1A", "K1+1V", "2K+1A", "2K+1V"};
-    list(ListId::PointPosition).entries = {"0.000", "00.00", "000.0", "0000"};
-    const std::vector<std::string> switches = {KORV_TR_NOOP("Core", "Hysteresis normally close"),
-                                               KORV_TR_NOOP("Core", "Hysteresis normally open"),
-                                               KORV_TR_NOOP("Core", "The window close"),
-                                               KORV_TR_NOOP("Core", "The window open")};
-    list(ListId::K1Type).entries = switches;
-    list(ListId::K2Type).entries = switches;
-    list(ListId::Voltage).entries = {"0--10V", "0--5V"};
-    list(ListId::Current).entries = {"0--20mA", "4--20mA"};
+    for (std::size_t i = 0; i < kListCount; ++i) {
+        const auto choices = listControl(static_cast<ListId>(i)).choices;
+        lists[i].entries.assign(choices.begin(), choices.end());
+    }
     moveValuesToEdits();
     ShowRestrictedLayout();
 }
@@ -149,95 +123,72 @@ void BasicConfigModel::ShowEnterpriseLayout() {
     enterprise = true;
 }
 
-void BasicConfigModel::DecodeParameterBlock(const std::uint8_t* answer) {
+void BasicConfigModel::DecodeParameterBlock(std::span<const std::uint8_t> answer) {
     const reg::ParameterBlock b = reg::ParameterBlock::fromAnswer(answer);
-    auto selectCode = [](ChoiceList& l, const auto& table, int code) {
-        if (auto text = reg::decodeCode(table, code))
-            l.selectExact(*text);
-    };
-
-    values.address = b.get(reg::Address);
-
-    const int signalCode = b.get(reg::SignalType);
-    if (const auto type = reg::signalTypeOfCode(signalCode)) {
-        list(ListId::SignalType).selectExact(reg::signalTypeText(*type));
-        densityReadOnly = *type != reg::SignalKind::Level;
-    }
-    // Units without an entry in the list ("cm", "inch", codes without a text) keep the selection.
-    selectCode(list(ListId::SignalUnit), reg::kSignalUnits, b.get(reg::SignalUnit));
-
-    values.rangeStart = static_cast<float>(b.getSigned(reg::RangeStart));
-    values.rangeEnd = static_cast<float>(b.get(reg::RangeEnd));
-    selectCode(list(ListId::OutputType), reg::kOutputTypes, b.get(reg::OutputType));
-
-    const int dotPos = b.get(reg::DotPos);
-    if (const auto s = reg::dotScale(dotPos)) {
-        selectCode(list(ListId::PointPosition), reg::kDotPositions, dotPos);
-        if (dotPos != 0) {
-            values.rangeStart *= *s;
-            values.rangeEnd *= *s;
+    const std::optional<float> s = reg::dotScale(b.get(reg::DotPos));
+    for (const ParameterRow& row : kParameterTable) {
+        const Control& c = row.controls[0];
+        const int count = row.isSigned ? b.getSigned(row.reg) : b.get(row.reg);
+        switch (row.field) {
+            case Field::NotWritten:
+            case Field::Integer:
+                values.*c.integer = count;
+                break;
+            case Field::Code:
+                if (row.reg == reg::SignalType) {
+                    const auto type = reg::signalTypeOfCode(count);
+                    if (!type)
+                        break;
+                    list(c.list).selectExact(reg::signalTypeText(*type));
+                    densityReadOnly = *type != reg::SignalKind::Level;
+                } else if (auto text = reg::decodeCode(codesOf(row.codes), count)) {
+                    // Units without an entry in the list ("cm", "inch", codes without a text)
+                    // keep the selection.
+                    list(c.list).selectExact(*text);
+                }
+                break;
+            case Field::OutputRange:
+                // The code selects in the list it belongs to; the other keeps its selection.
+                if (auto text = reg::decodeCode(reg::kOutputRanges, count))
+                    list(count == 0 || count == 1 ? ListId::Current : ListId::Voltage)
+                        .selectExact(*text);
+                break;
+            case Field::Number:
+                if (row.scaling == Scaling::Tenths)
+                    values.*c.number = static_cast<float>(count) * 0.1f;
+                else if (s)
+                    values.*c.number = static_cast<float>(count) * *s;
+                else if (row.reg == reg::RangeStart || row.reg == reg::RangeEnd)
+                    // An unknown point position shows the measuring range as counts; the
+                    // switch points and the zoom keep what they had.
+                    values.*c.number = static_cast<float>(count);
+                break;
         }
-        values.zoomStart = static_cast<float>(b.getSigned(reg::RangeZStart)) * *s;
-        values.zoomEnd = static_cast<float>(b.get(reg::RangeZEnd)) * *s;
-        values.k1Action = static_cast<float>(b.getSigned(reg::K1Action)) * *s;
-        values.k1Release = static_cast<float>(b.getSigned(reg::K1Release)) * *s;
-        values.k2Action = static_cast<float>(b.getSigned(reg::K2Action)) * *s;
-        values.k2Release = static_cast<float>(b.getSigned(reg::K2Release)) * *s;
     }
-
-    selectCode(list(ListId::K1Type), reg::kSwitchTypes, b.get(reg::K1Type));
-    values.k1Delay = static_cast<float>(b.get(reg::K1Delay)) * 0.1f;
-    selectCode(list(ListId::K2Type), reg::kSwitchTypes, b.get(reg::K2Type));
-    values.k2Delay = static_cast<float>(b.get(reg::K2Delay)) * 0.1f;
-
-    const int range = b.get(reg::OutputRange);
-    if (range == 0 || range == 1)
-        selectCode(list(ListId::Current), reg::kOutputRanges, range);
-    else if (range == 2 || range == 3)
-        selectCode(list(ListId::Voltage), reg::kOutputRanges, range);
-
-    values.density = b.get(reg::Density);
 }
 
 void BasicConfigModel::moveValuesToEdits() {
-    edit(EditId::RangeStart) = num::formatGeneral(values.rangeStart);
-    edit(EditId::RangeEnd) = num::formatGeneral(values.rangeEnd);
-    edit(EditId::Address) = num::formatInt(values.address);
-    edit(EditId::CurrentDevice) = num::formatInt(values.address);
-    edit(EditId::ProductCode) = num::formatInt(values.productCode);
-    edit(EditId::K1Action) = num::formatGeneral(values.k1Action);
-    edit(EditId::K2Action) = num::formatGeneral(values.k2Action);
-    edit(EditId::K1Delay) = num::formatGeneral(values.k1Delay);
-    edit(EditId::K2Delay) = num::formatGeneral(values.k2Delay);
-    edit(EditId::Density) = num::formatInt(values.density);
-    edit(EditId::ZoomEnd) = num::formatGeneral(values.zoomEnd);
-    edit(EditId::ZoomStart) = num::formatGeneral(values.zoomStart);
-    edit(EditId::K1Release) = num::formatGeneral(values.k1Release);
-    edit(EditId::K2Release) = num::formatGeneral(values.k2Release);
+    for (std::size_t i = 0; i < kEditCount; ++i) {
+        const Control& c = editControl(static_cast<EditId>(i));
+        edits[i] =
+            c.integer ? num::formatInt(values.*c.integer) : num::formatGeneral(values.*c.number);
+    }
 }
 
 ReadResult BasicConfigModel::readEdits() {
-    float* floats[kEditCount] = {
-        &values.rangeStart, &values.rangeEnd,  nullptr,           nullptr,          nullptr,
-        &values.k1Action,   &values.k2Action,  &values.k1Delay,   &values.k2Delay,  nullptr,
-        &values.zoomEnd,    &values.zoomStart, &values.k1Release, &values.k2Release};
     for (std::size_t i = 0; i < kEditCount; ++i) {
         const auto id = static_cast<EditId>(i);
-        if (isIntegerEdit(id)) {
+        const Control& c = editControl(id);
+        if (c.integer) {
             const auto v = num::parseInt32(edits[i]);
             if (!v)
                 return {false, id, kNotAnInteger};
-            if (id == EditId::ProductCode)
-                values.productCode = *v;
-            else if (id == EditId::Density)
-                values.density = *v;
-            else
-                values.address = *v;
+            values.*c.integer = *v;
         } else {
             const auto v = num::parseFloat(edits[i]);
             if (!v)
                 return {false, id, kNotANumber};
-            *floats[i] = *v;
+            values.*c.number = *v;
         }
     }
     return {};

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,9 +120,9 @@ public:
     void ShowRestrictedLayout();
     void ShowEnterpriseLayout();
 
-    // A 43-byte parameter-block answer into the page values and list selections (the edits
+    // A parameter-block answer into the page values and list selections (the edits
     // follow at the next moveValuesToEdits()).
-    void DecodeParameterBlock(const std::uint8_t* answer);
+    void DecodeParameterBlock(std::span<const std::uint8_t> answer);
     void moveValuesToEdits();
     // Parses the edits in their order; stops at the first one that does not hold a number,
     // keeping the values read before it and the old values from it on.

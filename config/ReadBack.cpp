@@ -53,7 +53,7 @@ DeviceReadBack readBack(AppContext& ctx, int address, const SentRegisters& sent)
             out.refusedWith = r.exceptionCode;
         return out;
     }
-    const reg::ParameterBlock held = reg::ParameterBlock::fromAnswer(r.answer.data());
+    const reg::ParameterBlock held = reg::ParameterBlock::fromAnswer(r.answer);
     for (std::size_t i = 0; i < sent.values.size(); ++i) {
         const auto r = static_cast<std::uint16_t>(sent.first + i);
         if (r < reg::kBlockFirst || r >= reg::kBlockFirst + reg::kBlockCount)

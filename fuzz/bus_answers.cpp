@@ -128,7 +128,7 @@ struct Harness {
 
 void decodeForThePage(const std::array<std::uint8_t, reg::kBlockAnswerLength>& block) {
     config::BasicConfigModel model;
-    model.DecodeParameterBlock(block.data());
+    model.DecodeParameterBlock(block);
     model.moveValuesToEdits();
     (void)model.readEdits();
     (void)model.settings();

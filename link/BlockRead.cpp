@@ -6,6 +6,6 @@ BlockRead readParameterBlock(Bus& bus, std::uint8_t address) {
         std::nullopt};
     const ExchangeResult& r = read.result;
     if (r.answered() && r.registers().at(0) != 0)
-        read.block = reg::ParameterBlock::fromAnswer(r.answer.data());
+        read.block = reg::ParameterBlock::fromAnswer(r.answer);
     return read;
 }

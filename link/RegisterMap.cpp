@@ -79,11 +79,6 @@ std::optional<long long> towardZero(double p) {
     return static_cast<long long>(p);
 }
 
-bool isSignedRegister(std::uint16_t r) {
-    return r == RangeStart || r == K1Action || r == K1Release || r == K2Action || r == K2Release ||
-           r == RangeZStart;
-}
-
 std::optional<long long> encodeTruncated(float x, int s) {
     const double p = static_cast<double>(x) * s;
     const double nearest = std::round(p);
@@ -103,17 +98,19 @@ std::optional<long long> encodeRounded(float x, int s) {
 }  // namespace
 
 RegisterRange registerRange(std::uint16_t r) {
-    if (isSignedRegister(r))
+    if (const BlockRegister* b = blockRegister(r); b && b->isSigned)
         return {-32768, 32767};
     return {0, 65535};
 }
 
 int fieldMultiplier(std::uint16_t r, int s) {
-    return r == K1Delay || r == K2Delay ? 10 : s;
+    const BlockRegister* b = blockRegister(r);
+    return b && b->holds == Holds::Tenths ? 10 : s;
 }
 
 std::optional<std::uint16_t> encodeField(std::uint16_t r, float x, int s) {
-    const bool rounded = r == K1Action || r == K1Release || r == K2Action || r == K2Release;
+    const BlockRegister* b = blockRegister(r);
+    const bool rounded = b && b->holds == Holds::Rounded;
     const int m = fieldMultiplier(r, s);
     const std::optional<long long> v = rounded ? encodeRounded(x, m) : encodeTruncated(x, m);
     if (!v)
@@ -153,9 +150,9 @@ float registersToFloat(const std::uint8_t* b) {
     return value;
 }
 
-ParameterBlock ParameterBlock::fromAnswer(const std::uint8_t* answer) {
+ParameterBlock ParameterBlock::fromAnswer(std::span<const std::uint8_t> answer) {
     ParameterBlock b;
-    for (std::size_t i = 0; i < kBlockCount; ++i)
+    for (std::size_t i = 0; i < kBlockCount && 4 + 2 * i < answer.size(); ++i)
         b.regs[i] = joinU16(answer[3 + 2 * i], answer[4 + 2 * i]);
     return b;
 }

@@ -2,8 +2,8 @@
 // The devices' registers: code tables, the parameter block and the field encodings.
 //
 // Register layout: addresses are the zero-based ones in the frames. The parameter block is
-// registers 3..21, read as one 43-byte answer in which register r is at bytes 2(r-3)+3 (high)
-// and 2(r-3)+4 (low). Signed registers (6, 11, 12, 15, 16, 19) are 16-bit two's complement.
+// registers 3..21 (kBlockRegisters below), read as one answer in which register r is at bytes
+// 2(r-3)+3 (high) and 2(r-3)+4 (low). Signed registers are 16-bit two's complement.
 //
 // Scaling: a value v of a dot-position register is shown as v * s with s the 32-bit float
 // 1, 0.1, 0.01 or 0.001 for dotPos 0..3. Delays are tenths of a second whatever dotPos is.
@@ -50,9 +50,59 @@ enum Register : std::uint16_t {
     OutputCommand = 40,        // 1 low point, 2 high point, 0 before a coefficient download
 };
 
+// How a register of the parameter block holds what the page shows.
+enum class Holds : std::uint8_t {
+    Count,      // a code, the address or an integer, as it is
+    Truncated,  // a number at the point position, toward zero
+    Rounded,    // a number at the point position, half away from zero when s > 1
+    Tenths,     // seconds in tenths, whatever the point position is
+};
+
+// What the codec knows of one register of the block: every rule that differs between
+// registers (range, rounding, multiplier) is read from here.
+struct BlockRegister {
+    std::uint16_t reg;
+    bool isSigned;  // -32768..32767, else 0..65535
+    Holds holds;
+};
+
 constexpr std::uint16_t kBlockFirst = 3;
-constexpr std::uint16_t kBlockCount = 19;
-constexpr std::size_t kBlockAnswerLength = 5 + 2 * kBlockCount;  // 43
+
+// Row i is register kBlockFirst + i; the block is as long as the table.
+inline constexpr auto kBlockRegisters = std::to_array<BlockRegister>({
+    {Address, false, Holds::Count},        {SignalType, false, Holds::Count},
+    {SignalUnit, false, Holds::Count},     {RangeStart, true, Holds::Truncated},
+    {RangeEnd, false, Holds::Truncated},   {OutputType, false, Holds::Count},
+    {DotPos, false, Holds::Count},         {K1Type, false, Holds::Count},
+    {K1Action, true, Holds::Rounded},      {K1Release, true, Holds::Rounded},
+    {K1Delay, false, Holds::Tenths},       {K2Type, false, Holds::Count},
+    {K2Action, true, Holds::Rounded},      {K2Release, true, Holds::Rounded},
+    {K2Delay, false, Holds::Tenths},       {OutputRange, false, Holds::Count},
+    {RangeZStart, true, Holds::Truncated}, {RangeZEnd, false, Holds::Truncated},
+    {Density, false, Holds::Count},
+});
+
+constexpr std::uint16_t kBlockCount = static_cast<std::uint16_t>(kBlockRegisters.size());
+constexpr std::size_t kBlockAnswerLength = 5 + 2 * kBlockCount;
+
+// The codec's facts of register r; nullptr outside the block.
+constexpr const BlockRegister* blockRegister(std::uint16_t r) {
+    if (r < kBlockFirst || r - kBlockFirst >= kBlockCount)
+        return nullptr;
+    return &kBlockRegisters[r - kBlockFirst];
+}
+
+namespace detail {
+constexpr bool blockInRegisterOrder() {
+    for (std::size_t i = 0; i < kBlockRegisters.size(); ++i)
+        if (kBlockRegisters[i].reg != kBlockFirst + i)
+            return false;
+    return true;
+}
+// A read of the block is one answer of at most 125 registers.
+static_assert(blockInRegisterOrder(), "row i of the block must be register kBlockFirst + i");
+static_assert(kBlockCount > 0 && kBlockCount <= 125, "the block is read in one answer");
+}  // namespace detail
 
 struct Code {
     int code;
@@ -112,23 +162,22 @@ std::optional<int> dotMultiplier(std::string_view dotText);
 // "0.000"): "1234", "123.4", "12.34", "1.234"; empty for any other text.
 std::string measuredValueText(std::uint16_t raw, std::string_view pointPosition);
 
-// What a register can hold: -32768..32767 for the signed ones (6, 11, 12, 15, 16, 19), else
-// 0..65535.
+// What a register can hold: -32768..32767 for the block's signed ones, else 0..65535.
 struct RegisterRange {
     long long min;
     long long max;
 };
 RegisterRange registerRange(std::uint16_t r);
-// The multiplier a number field's register uses: 10 for the delays (13, 17), else s.
+// The multiplier a number field's register uses: 10 for the delays (Holds::Tenths), else s.
 int fieldMultiplier(std::uint16_t r, int s);
-// A number field (6, 7, 11..13, 15..17, 19, 20) as its register. x is the 32-bit float the page
-// holds and s its point position's multiplier; the product x * s is formed in double precision.
-// - Truncated fields (6, 7, 19, 20) and the delays (13, 17, always s = 10) take x * s toward
+// A number field as its register. x is the 32-bit float the page holds and s its point
+// position's multiplier; the product x * s is formed in double precision.
+// - Truncated fields (the ranges) and the delays (always s = 10) take x * s toward
 //   zero, except that a product within the float's precision of an integer is that integer: the
 //   text the page shows for a register, read back as a float, may lie a hair below it (0.7 s is
 //   6.99999988 tenths) and must still give that register. Genuine fractions truncate (12.7 at
 //   s = 1 gives 12, 6553.5 s gives 65535).
-// - Rounded fields (11, 12, 15, 16): as truncated for s = 1; otherwise 0.5 is added away from
+// - Rounded fields (the switch points): as truncated for s = 1; otherwise 0.5 is added away from
 //   zero, then toward zero (1.255, held a hair below, gives 125 at s = 100).
 // Signed registers take 16-bit two's complement. nullopt when the result does not fit the
 // register or x is not finite: nothing is ever wrapped, no undefined conversion ever runs.
@@ -149,11 +198,12 @@ std::array<std::uint8_t, 4> splitProductCode(std::int32_t v);
 std::array<std::uint8_t, 4> floatToRegisters(float value);
 float registersToFloat(const std::uint8_t* bytes);
 
-// The registers of the parameter block, taken from a 43-byte answer.
+// The registers of the parameter block, taken from a read answer of the block.
 struct ParameterBlock {
     std::array<std::uint16_t, kBlockCount> regs{};  // index r - 3
 
-    static ParameterBlock fromAnswer(const std::uint8_t* answer);
+    // The registers are read from byte 3 on; one the answer is too short to hold is 0.
+    static ParameterBlock fromAnswer(std::span<const std::uint8_t> answer);
     std::uint16_t get(std::uint16_t r) const { return regs.at(r - kBlockFirst); }
     std::int16_t getSigned(std::uint16_t r) const { return asSigned(get(r)); }
     // Registers written back as an answer would carry them (simulator, tests).

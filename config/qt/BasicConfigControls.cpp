@@ -10,42 +10,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "common/qt/Translate.h"
+#include "config/ParameterTable.h"
 
 using config::EditId;
 using config::ListId;
 
 namespace {
-
-struct EditInfo {
-    const char* caption;
-    const char* name;
-};
-
-// In the order of EditId; the captions are the model's.
-constexpr std::array<const char*, config::kEditCount> kEditNames = {
-    "rangeStartEdit", "rangeEndEdit",  "addressEdit",   "currentDeviceEdit", "productCodeEdit",
-    "k1ActionEdit",   "k2ActionEdit",  "k1DelayEdit",   "k2DelayEdit",       "densityEdit",
-    "zoomEndEdit",    "zoomStartEdit", "k1ReleaseEdit", "k2ReleaseEdit"};
-
-// In the order of ListId.
-constexpr std::array<EditInfo, config::kListCount> kLists = {{
-    {QT_TRANSLATE_NOOP("BasicConfigControls", "Signal type:"), "signalTypeList"},
-    {QT_TRANSLATE_NOOP("BasicConfigControls", "Signal unit:"), "signalUnitList"},
-    {QT_TRANSLATE_NOOP("BasicConfigControls", "Output type:"), "outputTypeList"},
-    {QT_TRANSLATE_NOOP("BasicConfigControls", "Point position:"), "pointPositionList"},
-    {QT_TRANSLATE_NOOP("BasicConfigControls", "K1 switch type:"), "k1TypeList"},
-    {QT_TRANSLATE_NOOP("BasicConfigControls", "K2 switch type:"), "k2TypeList"},
-    {QT_TRANSLATE_NOOP("BasicConfigControls", "The output voltage:"), "outputVoltageList"},
-    {QT_TRANSLATE_NOOP("BasicConfigControls", "The current output:"), "currentOutputList"},
-}};
-
-// The values that carry the unit, in the order of the unit labels.
-constexpr std::array<EditId, 8> kUnitEdits = {
-    EditId::RangeStart, EditId::RangeEnd,  EditId::ZoomStart, EditId::ZoomEnd,
-    EditId::K1Action,   EditId::K1Release, EditId::K2Action,  EditId::K2Release};
 
 QString shown(const char* text) {
     return QCoreApplication::translate("BasicConfigControls", text);
@@ -65,105 +40,80 @@ QLabel* fixedUnit(QWidget* parent, const char* text, const QString& name) {
     return l;
 }
 
-constexpr int I(EditId id) {
-    return static_cast<int>(id);
+// The caption as the page shows it: an edit's is the core's (messages begin with it).
+QString captionOf(const config::Control& c) {
+    return c.isList ? shown(c.caption) : trCore(c.caption);
 }
-constexpr int I(ListId id) {
-    return static_cast<int>(id);
+
+// Only edits carry a unit ("k1DelayEdit": "k1DelayUnit").
+QString unitName(const config::Control& c) {
+    return QString::fromLatin1(c.objectName).replace("Edit", "Unit");
 }
 
 }  // namespace
 
 QString editObjectName(EditId id) {
-    return QString::fromLatin1(kEditNames[config::idx(id)]);
+    return QString::fromLatin1(config::editControl(id).objectName);
 }
 
 BasicConfigControls buildBasicConfigControls(QWidget* page) {
     BasicConfigControls c;
     for (std::size_t i = 0; i < config::kEditCount; ++i) {
+        const config::Control& control = config::editControl(static_cast<EditId>(i));
         auto* e = new QLineEdit(page);
-        e->setObjectName(kEditNames[i]);
-        e->setAccessibleName(trCore(config::editCaption(static_cast<EditId>(i))));
+        e->setObjectName(control.objectName);
+        e->setAccessibleName(captionOf(control));
         c.edits[i] = e;
     }
     for (std::size_t i = 0; i < config::kListCount; ++i) {
+        const config::Control& control = config::listControl(static_cast<ListId>(i));
         auto* l = new QComboBox(page);
-        l->setObjectName(kLists[i].name);
-        l->setAccessibleName(shown(kLists[i].caption));
+        l->setObjectName(control.objectName);
+        l->setAccessibleName(captionOf(control));
         c.lists[i] = l;
     }
-    for (std::size_t i = 0; i < kUnitEdits.size(); ++i) {
-        c.unitLabels[i] = new QLabel(page);
-        c.unitLabels[i]->setObjectName(editObjectName(kUnitEdits[i]).replace("Edit", "Unit"));
-    }
+    // Down the left column, then down the right one: the tab order.
+    std::vector<const config::Control*> placed;
+    for (const config::Control& control : config::kPageControls) placed.push_back(&control);
+    std::sort(placed.begin(), placed.end(), [](const auto* a, const auto* b) {
+        return std::pair(a->slot.column, a->slot.row) < std::pair(b->slot.column, b->slot.row);
+    });
+    for (const config::Control* control : placed)
+        if (control->unit == config::Unit::Signal) {
+            auto* unit = new QLabel(page);
+            unit->setObjectName(unitName(*control));
+            c.unitLabels.push_back(unit);
+        }
 
     auto* grid = new QGridLayout;
-    int row = 0;
-    std::vector<QWidget*> tabOrder;  // down the left column, then down the right one
-    auto addRow = [&](QWidget* field, const QString& caption, QWidget* unit, int column) {
+    std::vector<QWidget*> tabOrder;
+    std::size_t signalUnits = 0;
+    for (const config::Control* control : placed) {
+        QWidget* field = control->isList ? static_cast<QWidget*>(c.list(control->list))
+                                         : static_cast<QWidget*>(c.edit(control->edit));
+        QWidget* unit = nullptr;
+        switch (control->unit) {
+            case config::Unit::Signal:
+                unit = c.unitLabels[signalUnits++];
+                break;
+            case config::Unit::Seconds:
+                unit = fixedUnit(page, "S", unitName(*control));
+                break;
+            case config::Unit::Density:
+                unit = fixedUnit(page, "Kg/m3", unitName(*control));
+                break;
+            case config::Unit::None:
+                break;
+        }
         tabOrder.push_back(field);
-        auto* label = new QLabel(caption, page);
+        auto* label = new QLabel(captionOf(*control), page);
         label->setBuddy(field);
+        const int row = control->slot.row;
+        const int column = control->slot.column;
         grid->addWidget(label, row, column * 3);
         grid->addWidget(field, row, column * 3 + 1);
         if (unit)
             grid->addWidget(unit, row, column * 3 + 2);
-    };
-    auto unitOf = [&](EditId id) -> QWidget* {
-        for (std::size_t i = 0; i < kUnitEdits.size(); ++i)
-            if (kUnitEdits[i] == id)
-                return c.unitLabels[i];
-        return nullptr;
-    };
-    auto editRow = [&](EditId id, int column) {
-        QWidget* unit = unitOf(id);
-        if (id == EditId::K1Delay || id == EditId::K2Delay)
-            unit = fixedUnit(page, "S", editObjectName(id).replace("Edit", "Unit"));
-        if (id == EditId::Density)
-            unit = fixedUnit(page, "Kg/m3", "densityUnit");
-        addRow(c.edit(id), trCore(config::editCaption(id)), unit, column);
-    };
-    auto listRow = [&](ListId id, int column) {
-        addRow(c.list(id), shown(kLists[config::idx(id)].caption), nullptr, column);
-    };
-
-    // Left: the device and its measuring range; right: the switches and outputs.
-    const std::array<std::pair<bool, int>, 11> left = {{{false, I(EditId::CurrentDevice)},
-                                                        {false, I(EditId::Address)},
-                                                        {false, I(EditId::ProductCode)},
-                                                        {true, I(ListId::SignalType)},
-                                                        {true, I(ListId::SignalUnit)},
-                                                        {false, I(EditId::RangeStart)},
-                                                        {false, I(EditId::RangeEnd)},
-                                                        {true, I(ListId::PointPosition)},
-                                                        {true, I(ListId::OutputType)},
-                                                        {false, I(EditId::Density)},
-                                                        {false, I(EditId::ZoomStart)}}};
-    const std::array<std::pair<bool, int>, 13> right = {{{true, I(ListId::K1Type)},
-                                                         {false, I(EditId::K1Action)},
-                                                         {false, I(EditId::K1Release)},
-                                                         {false, I(EditId::K1Delay)},
-                                                         {true, I(ListId::K2Type)},
-                                                         {false, I(EditId::K2Action)},
-                                                         {false, I(EditId::K2Release)},
-                                                         {false, I(EditId::K2Delay)},
-                                                         {true, I(ListId::Voltage)},
-                                                         {true, I(ListId::Current)},
-                                                         {false, I(EditId::ZoomEnd)},
-                                                         {false, -1},
-                                                         {false, -1}}};
-    for (int column = 0; column < 2; ++column) {
-        row = 0;
-        const auto* items = column == 0 ? left.data() : right.data();
-        const std::size_t n = column == 0 ? left.size() : right.size();
-        for (std::size_t i = 0; i < n; ++i, ++row) {
-            if (items[i].second < 0)
-                continue;
-            if (items[i].first)
-                listRow(static_cast<ListId>(items[i].second), column);
-            else
-                editRow(static_cast<EditId>(items[i].second), column);
-        }
     }
 
     c.search = button(page, QT_TRANSLATE_NOOP("BasicConfigControls", "Search"), "searchButton");

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <array>
+#include <vector>
 
 #include "config/ParameterModel.h"
 #include "state/AppContext.h"
@@ -20,7 +21,7 @@ class QWidget;
 struct BasicConfigControls {
     std::array<QLineEdit*, config::kEditCount> edits{};
     std::array<QComboBox*, config::kListCount> lists{};
-    std::array<QLabel*, 8> unitLabels{};
+    std::vector<QLabel*> unitLabels;  // beside the values that carry the signal's unit
     QPushButton* search = nullptr;
     QPushButton* batchDownload = nullptr;
     QPushButton* configuration = nullptr;

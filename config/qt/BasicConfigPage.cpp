@@ -250,7 +250,7 @@ void CBasicConfigPage::OnSearchComplete(const config::SearchOutcome& out) {
     if (!out.message.empty())
         ctx_.messages.show(out.message);
     pullEdits();
-    model_.DecodeParameterBlock(out.block.data());
+    model_.DecodeParameterBlock(out.block);
     if (out.complete)
         model_.moveValuesToEdits();
     // Also without a result, so the enable states follow the lists the empty block selected.

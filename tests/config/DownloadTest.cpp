@@ -74,7 +74,7 @@ TEST(DownloadEncoding, EveryValueShownForARegisterEncodesToThatRegister) {
             for (int r : numberRegs)
                 b.regs[static_cast<std::size_t>(r - 3)] = static_cast<std::uint16_t>(v);
             const auto a = b.toAnswer(5);
-            m.DecodeParameterBlock(a.data());
+            m.DecodeParameterBlock(a);
             m.moveValuesToEdits();
             ASSERT_TRUE(m.readEdits().ok);
             const Frame f = batchDownloadFrame(m);
@@ -209,7 +209,7 @@ TEST(DownloadEncoding, AParameterSetForAnotherPointPositionOrOutputTypeIsFound) 
     };
     for (const Case& c : cases) {
         const auto a = answer({{9, c.dotPos}, {8, c.outputType}});
-        EXPECT_EQ(deviceMismatch(m, reg::ParameterBlock::fromAnswer(a.data()), 3), c.mismatch);
+        EXPECT_EQ(deviceMismatch(m, reg::ParameterBlock::fromAnswer(a), 3), c.mismatch);
     }
 }
 

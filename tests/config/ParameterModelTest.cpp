@@ -20,7 +20,7 @@ std::vector<std::uint8_t> answer(const std::map<int, std::uint16_t>& regs) {
 TEST(ParameterDecoding, DotPositionTwoScalesRangeAndSwitchValues) {
     BasicConfigModel m;
     const auto a = answer({{6, 0}, {7, 160}, {9, 2}, {11, 125}, {12, 0xFFF3}, {19, 0xFF38}});
-    m.DecodeParameterBlock(a.data());
+    m.DecodeParameterBlock(a);
     m.moveValuesToEdits();
     EXPECT_EQ(m.edit(EditId::RangeStart), "0");
     EXPECT_EQ(m.edit(EditId::RangeEnd), "1.6");
@@ -36,7 +36,7 @@ TEST(ParameterDecoding, UnknownDotPositionKeepsRangeUnscaledAndSwitchValues) {
     BasicConfigModel m;
     m.values.k1Action = 7.5f;
     m.values.k2Release = -3;
-    m.DecodeParameterBlock(answer({{7, 160}, {9, 7}, {11, 99}}).data());
+    m.DecodeParameterBlock(answer({{7, 160}, {9, 7}, {11, 99}}));
     EXPECT_FLOAT_EQ(m.values.rangeEnd, 160);
     EXPECT_FLOAT_EQ(m.values.k1Action, 7.5f);
     EXPECT_FLOAT_EQ(m.values.k2Release, -3);
@@ -45,7 +45,7 @@ TEST(ParameterDecoding, UnknownDotPositionKeepsRangeUnscaledAndSwitchValues) {
 
 TEST(ParameterDecoding, SignedAndUnsignedRegistersDifferForTheSamePattern) {
     BasicConfigModel m;
-    m.DecodeParameterBlock(answer({{6, 0xFF38}, {7, 0xFF38}, {9, 1}, {13, 25}}).data());
+    m.DecodeParameterBlock(answer({{6, 0xFF38}, {7, 0xFF38}, {9, 1}, {13, 25}}));
     EXPECT_FLOAT_EQ(m.values.rangeStart, -20.0f);
     EXPECT_NEAR(m.values.rangeEnd, 6533.6f, 0.001);
     EXPECT_NEAR(m.values.k1Delay, 2.5f, 1e-6);
@@ -54,28 +54,28 @@ TEST(ParameterDecoding, SignedAndUnsignedRegistersDifferForTheSamePattern) {
 TEST(ParameterDecoding, UnitCodesWithoutListEntryKeepTheSelection) {
     BasicConfigModel m;
     for (int code : {5, 6, 10, 11, 13}) {
-        m.DecodeParameterBlock(answer({{5, static_cast<std::uint16_t>(code)}}).data());
+        m.DecodeParameterBlock(answer({{5, static_cast<std::uint16_t>(code)}}));
         EXPECT_EQ(m.list(ListId::SignalUnit).text(), "MPa") << code;
     }
-    m.DecodeParameterBlock(answer({{5, 0}}).data());
+    m.DecodeParameterBlock(answer({{5, 0}}));
     EXPECT_EQ(m.list(ListId::SignalUnit).text(), "kPa");
     // "m" must not be taken for "MPa", which begins with it.
-    m.DecodeParameterBlock(answer({{5, 9}}).data());
+    m.DecodeParameterBlock(answer({{5, 9}}));
     EXPECT_EQ(m.list(ListId::SignalUnit).text(), "m");
-    m.DecodeParameterBlock(answer({{5, 7}}).data());
+    m.DecodeParameterBlock(answer({{5, 7}}));
     EXPECT_EQ(m.list(ListId::SignalUnit).text(), "℃");
 }
 
 TEST(ParameterDecoding, SignalTypeSetsDensityStateAndOutputRangeItsList) {
     BasicConfigModel m;
-    m.DecodeParameterBlock(answer({{4, 2}, {18, 3}}).data());
+    m.DecodeParameterBlock(answer({{4, 2}, {18, 3}}));
     EXPECT_EQ(m.list(ListId::SignalType).text(), "level");
     EXPECT_FALSE(m.densityReadOnly);
     EXPECT_EQ(m.list(ListId::Voltage).text(), "0--10V");
-    m.DecodeParameterBlock(answer({{4, 9}, {18, 1}, {8, 0}}).data());
+    m.DecodeParameterBlock(answer({{4, 9}, {18, 1}, {8, 0}}));
     EXPECT_EQ(m.list(ListId::SignalType).text(), "level");  // unknown code changes nothing
     EXPECT_EQ(m.list(ListId::Current).text(), "4--20mA");
-    m.DecodeParameterBlock(answer({{4, 1}}).data());
+    m.DecodeParameterBlock(answer({{4, 1}}));
     EXPECT_TRUE(m.densityReadOnly);
 }
 

@@ -19,7 +19,13 @@ TEST(ParameterTable, EveryRowAgreesWithTheRegisterCodec) {
         EXPECT_EQ(row.isSigned, reg::registerRange(row.reg).min < 0);
         EXPECT_EQ(reg::fieldMultiplier(row.reg, 100), row.scaling == Scaling::Tenths ? 10 : 100);
         EXPECT_EQ(parameterRow(row.reg), &row);
+        ASSERT_NE(reg::blockRegister(row.reg), nullptr);
+        EXPECT_EQ(row.isSigned, reg::blockRegister(row.reg)->isSigned);
+        // What the page edits as a scaled number the codec holds scaled, and nothing else.
+        EXPECT_EQ(row.field == Field::Number,
+                  reg::blockRegister(row.reg)->holds != reg::Holds::Count);
     }
+    EXPECT_EQ(kParameterTable.size(), reg::kBlockRegisters.size());
     EXPECT_EQ(parameterRow(reg::kBlockFirst - 1), nullptr);
     EXPECT_EQ(parameterRow(reg::kBlockFirst + reg::kBlockCount), nullptr);
 }
@@ -35,9 +41,9 @@ TEST(ParameterTable, EveryRowRoundTripsThroughTheFrameAndTheFile) {
     int n = 1;
     for (const ParameterRow& row : kParameterTable) {
         if (row.field == Field::Number)
-            m.values.*row.number = static_cast<float>(n++);
+            m.values.*row.controls[0].number = static_cast<float>(n++);
         if (row.field == Field::Integer)
-            m.values.*row.integer = n++;
+            m.values.*row.controls[0].integer = n++;
     }
     m.moveValuesToEdits();
     const Frame f = batchDownloadFrame(m);
@@ -54,7 +60,7 @@ TEST(ParameterTable, EveryRowRoundTripsThroughTheFrameAndTheFile) {
             EXPECT_EQ(at(row.reg), n++ * tenths);
         } else if (row.field == Field::Code) {
             EXPECT_EQ(at(row.reg),
-                      reg::encodeText(codesOf(row.codes), m.list(row.lines[0].list).text()));
+                      reg::encodeText(codesOf(row.codes), m.list(row.controls[0].list).text()));
         }
     }
     EXPECT_EQ(at(reg::OutputRange), 1);  // "4--20mA"
@@ -90,4 +96,89 @@ TEST(ParameterTable, CodedTextsMapBothWays) {
     for (Parity p : {Parity::None, Parity::Odd, Parity::Even})
         EXPECT_EQ(parityOf(parityText(p)), p);
     EXPECT_FALSE(parityOf("none"));
+}
+
+// Each control of the table is the model's: its list offers the row's entries, and its edit is
+// read into and shown from the page value the row names (an edit wired to another value, or
+// parsed as the wrong kind, fails here).
+TEST(ParameterTable, EveryControlIsTheModelsListOrEditOfItsValue) {
+    BasicConfigModel m;
+    for (std::size_t i = 0; i < kListCount; ++i) {
+        const Control& c = listControl(static_cast<ListId>(i));
+        SCOPED_TRACE(c.caption);
+        EXPECT_TRUE(c.isList);
+        EXPECT_EQ(c.list, static_cast<ListId>(i));
+        EXPECT_EQ(m.lists[i].entries, std::vector<std::string>(c.choices.begin(), c.choices.end()));
+    }
+    for (std::size_t i = 0; i < kEditCount; ++i) {
+        const auto id = static_cast<EditId>(i);
+        const Control& c = editControl(id);
+        SCOPED_TRACE(c.caption);
+        EXPECT_FALSE(c.isList);
+        EXPECT_EQ(c.edit, id);
+        EXPECT_STREQ(editCaption(id), c.caption);
+        EXPECT_EQ(isIntegerEdit(id), c.integer != nullptr);
+    }
+    // Each edit alone, so the address's two edits do not hide each other.
+    for (std::size_t i = 0; i < kEditCount; ++i) {
+        const auto id = static_cast<EditId>(i);
+        const Control& c = editControl(id);
+        SCOPED_TRACE(c.caption);
+        BasicConfigModel probe;
+        probe.values = PageValues{};
+        probe.moveValuesToEdits();
+        probe.edit(id) = c.integer ? "4321" : "12.5";
+        // The other edit of the same value is read after or before it: give it the same text.
+        for (std::size_t j = 0; j < kEditCount; ++j) {
+            const Control& other = editControl(static_cast<EditId>(j));
+            if (j != i && ((c.integer && other.integer == c.integer) ||
+                           (c.number && other.number == c.number)))
+                probe.edit(static_cast<EditId>(j)) = probe.edit(id);
+        }
+        ASSERT_TRUE(probe.readEdits().ok);
+        if (c.integer)
+            EXPECT_EQ(probe.values.*c.integer, 4321);
+        else
+            EXPECT_FLOAT_EQ(probe.values.*c.number, 12.5f);
+        probe.edit(id) = "x";
+        const ReadResult bad = probe.readEdits();
+        EXPECT_FALSE(bad.ok);
+        EXPECT_EQ(bad.failed, id);
+        EXPECT_EQ(bad.message, c.integer ? kNotAnInteger : kNotANumber);
+        probe.moveValuesToEdits();
+        EXPECT_EQ(probe.edit(id), c.integer ? "4321" : "12.5");
+    }
+}
+
+// A preset fills exactly the file lines the table gives defaults, with those defaults, and
+// leaves every other control as it was.
+TEST(ParameterTable, PresetsFillTheLinesTheTableGivesDefaults) {
+    for (Preset preset : {Preset::Level, Preset::Temperature}) {
+        const bool level = preset == Preset::Level;
+        BasicConfigModel m;
+        m.ShowEnterpriseLayout();
+        m.edit(EditId::Density) = "777";
+        m.edit(EditId::ProductCode) = "31";
+        BasicConfigModel expected = m;
+        for (const FileLine& line : kParameterFileLines) {
+            if (!line.levelPreset)
+                continue;
+            const char* value = level ? line.levelPreset : line.temperaturePreset;
+            if (line.isList)
+                expected.list(line.list).selectString(value);
+            else
+                expected.edit(line.edit) = value;
+        }
+        applyPreset(m, IniFile::parse(""), preset);
+        for (std::size_t i = 0; i < kParameterLineCount; ++i) {
+            if (i == 0)
+                continue;  // the signal type: the preset itself
+            SCOPED_TRACE(kParameterFileKeys[i]);
+            EXPECT_EQ(parameterFileValues(m)[i], parameterFileValues(expected)[i]);
+        }
+        EXPECT_EQ(m.edit(EditId::Density), "777");
+        EXPECT_EQ(m.edit(EditId::ProductCode), "31");
+        EXPECT_EQ(m.edit(EditId::RangeStart), level ? "0" : "-20");
+        EXPECT_EQ(m.edit(EditId::ZoomEnd), "100");
+    }
 }

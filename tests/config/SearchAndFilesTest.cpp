@@ -77,7 +77,7 @@ TEST(FullScan, MarksOnlineDevicesAndShowsTheLastOne) {
     EXPECT_EQ(tb.ctx.onlineAddresses(), (std::vector<int>{1, 12}));
     EXPECT_EQ(tb.ctx.CurrentAddress.load(), 12);
     EXPECT_EQ(out.block[0], 12);
-    EXPECT_EQ(reg::ParameterBlock::fromAnswer(out.block.data()).get(7), 160);
+    EXPECT_EQ(reg::ParameterBlock::fromAnswer(out.block).get(7), 160);
     EXPECT_EQ(tb.sim.framesReceived().size(), 60u);
 }
 

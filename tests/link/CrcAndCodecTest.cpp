@@ -133,9 +133,35 @@ TEST(RegisterCodec, ParameterBlockRoundTripsThroughAnAnswer) {
     const auto answer = block.toAnswer(9);
     ASSERT_EQ(answer.size(), reg::kBlockAnswerLength);
     EXPECT_TRUE(crcMatches(answer.data(), answer.size()));
-    const auto back = reg::ParameterBlock::fromAnswer(answer.data());
+    const auto back = reg::ParameterBlock::fromAnswer(answer);
     EXPECT_EQ(back.regs, block.regs);
     EXPECT_EQ(back.get(reg::Address), block.regs[0]);
+    // A cut answer gives the registers it holds and zeros, never bytes beyond its end.
+    const std::vector<std::uint8_t> cut(answer.begin(), answer.begin() + 8);
+    const auto part = reg::ParameterBlock::fromAnswer(cut);
+    EXPECT_EQ(part.get(reg::Address), block.regs[0]);
+    EXPECT_EQ(part.get(reg::SignalType), block.regs[1]);
+    EXPECT_EQ(part.get(reg::SignalUnit), 0);
+    EXPECT_EQ(reg::ParameterBlock::fromAnswer({}).regs, reg::ParameterBlock{}.regs);
+}
+
+// Range, multiplier and rounding of every block register follow its row of the codec's table.
+TEST(RegisterCodec, EveryBlockRegisterFollowsItsRow) {
+    for (const reg::BlockRegister& b : reg::kBlockRegisters) {
+        SCOPED_TRACE(b.reg);
+        EXPECT_EQ(reg::registerRange(b.reg).min, b.isSigned ? -32768 : 0);
+        EXPECT_EQ(reg::registerRange(b.reg).max, b.isSigned ? 32767 : 65535);
+        EXPECT_EQ(reg::fieldMultiplier(b.reg, 100), b.holds == reg::Holds::Tenths ? 10 : 100);
+        // 1.236 at s = 100: 124 rounded, 123 truncated; in tenths 12.
+        const int expected = b.holds == reg::Holds::Rounded  ? 124
+                             : b.holds == reg::Holds::Tenths ? 12
+                                                             : 123;
+        EXPECT_EQ(reg::encodeField(b.reg, 1.236f, 100), expected);
+        EXPECT_EQ(reg::encodeInteger(b.reg, -1).has_value(), b.isSigned);
+    }
+    EXPECT_EQ(reg::blockRegister(reg::kBlockFirst - 1), nullptr);
+    EXPECT_EQ(reg::blockRegister(reg::kBlockFirst + reg::kBlockCount), nullptr);
+    EXPECT_EQ(reg::registerRange(reg::MeasuredValue).min, 0);
 }
 
 TEST(Gbk, TemperatureUnitsAtTheFileBoundary) {

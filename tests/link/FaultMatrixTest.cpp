@@ -134,7 +134,7 @@ void ordinarySearch(Rig& r) {
     EXPECT_EQ(out.complete, found != 0);
     if (found != 0) {
         EXPECT_EQ(out.block[0], found);
-        EXPECT_EQ(reg::ParameterBlock::fromAnswer(out.block.data()).get(reg::Address), found);
+        EXPECT_EQ(reg::ParameterBlock::fromAnswer(out.block).get(reg::Address), found);
     }
     EXPECT_EQ(r.bus.messages.texts(), r.dead()     ? r.hungUp()
                                       : found == 0 ? Texts{config::kNoOnlineDevice}

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +14,7 @@
 
 #include "common/qt/FileDialogs.h"
 #include "config/ParameterFile.h"
+#include "config/ParameterTable.h"
 #include "config/qt/BasicConfigPage.h"
 #include "tests/support/TestBus.h"
 #include "tests/support/qt/EventLoop.h"
@@ -329,4 +333,54 @@ TEST(BasicConfigPageQt, FilesThatAreNotParameterFilesOrPresetsChangeNothing) {
         EXPECT_EQ(shown(), before) << path;
     }
     FileDialogs::setTestAnswer(nullptr);
+}
+
+// The page is built from the parameter table: a row whose control is missing, misnamed, in
+// another slot, with other entries or out of the tab order fails here.
+TEST(BasicConfigPageQt, EveryTableControlSitsInItsSlotWithItsCaptionAndEntries) {
+    TestBus tb({7}, 0.03);
+    CBasicConfigPage page(tb.ctx);
+    page.ShowEnterpriseLayout();
+    page.show();
+    auto* grid = qobject_cast<QGridLayout*>(page.layout()->itemAt(0)->layout());
+    ASSERT_NE(grid, nullptr);
+    std::vector<std::pair<std::pair<int, int>, QWidget*>> bySlot;
+    for (const config::Control& c : config::kPageControls) {
+        SCOPED_TRACE(c.objectName);
+        QWidget* field = find<QWidget>(page, c.objectName);
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->accessibleName().toStdString(), c.caption);
+        int row = -1, column = -1, rowSpan = 0, columnSpan = 0;
+        grid->getItemPosition(grid->indexOf(field), &row, &column, &rowSpan, &columnSpan);
+        EXPECT_EQ(row, c.slot.row);
+        EXPECT_EQ(column, 3 * c.slot.column + 1);
+        auto* label = qobject_cast<QLabel*>(grid->itemAtPosition(row, column - 1)->widget());
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text().toStdString(), c.caption);
+        EXPECT_EQ(label->buddy(), field);
+        QLayoutItem* beside = grid->itemAtPosition(row, column + 1);
+        EXPECT_EQ(beside != nullptr, c.unit != config::Unit::None);
+        if (beside) {
+            auto* unit = qobject_cast<QLabel*>(beside->widget());
+            ASSERT_NE(unit, nullptr);
+            const char* shown = c.unit == config::Unit::Signal    ? "MPa"
+                                : c.unit == config::Unit::Seconds ? "S"
+                                                                  : "Kg/m3";
+            EXPECT_EQ(unit->text().toStdString(), shown);
+        }
+        if (c.isList) {
+            auto* list = qobject_cast<QComboBox*>(field);
+            ASSERT_NE(list, nullptr);
+            ASSERT_EQ(static_cast<std::size_t>(list->count()), c.choices.size());
+            for (std::size_t i = 0; i < c.choices.size(); ++i)
+                EXPECT_EQ(list->itemText(static_cast<int>(i)).toStdString(), c.choices[i]);
+        } else {
+            EXPECT_NE(qobject_cast<QLineEdit*>(field), nullptr);
+        }
+        bySlot.push_back({{c.slot.column, c.slot.row}, field});
+    }
+    std::sort(bySlot.begin(), bySlot.end());
+    for (std::size_t i = 1; i < bySlot.size(); ++i)
+        EXPECT_EQ(bySlot[i - 1].second->nextInFocusChain(), bySlot[i].second)
+            << bySlot[i - 1].second->objectName().toStdString();
 }
