@@ -21,14 +21,16 @@ const std::unordered_map<std::string_view, const CoreText*>& table() {
 
 }  // namespace
 
-std::string spoken(std::string_view text, Language language) {
-    return translateCoreText(text, [language](std::string_view t) {
+std::string spoken(const Message& text, Language language) {
+    const auto exact = [language](std::string_view t) {
         const auto it = table().find(t);
         if (it == table().end())
             return std::string(t);
         const char* s = language == Language::Chinese ? it->second->chinese : it->second->english;
         return std::string(s ? s : it->second->source);
-    });
+    };
+    // Finished texts are still recognised by their templates while callers move to messages.
+    return text.translated([&](std::string_view t) { return translateCoreText(t, exact); });
 }
 
 }  // namespace cli

@@ -34,7 +34,7 @@ void Messages::sayNow(const std::string& line) {
     std::fflush(err_);
 }
 
-void Messages::show(std::string_view text, MessageIcon) {
+void Messages::show(const Message& text, MessageIcon) {
     std::string line = spoken(text, language_);
     if (holdingForPort_)
         portHeld_.push_back(std::move(line));
@@ -42,7 +42,7 @@ void Messages::show(std::string_view text, MessageIcon) {
         write(line);
 }
 
-void Messages::showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) {
+void Messages::showWithDetail(const Message& text, MessageIcon icon, const Message& detail) {
     show(text, icon);
     if (!detail.empty())
         show(detail, icon);
@@ -72,7 +72,7 @@ std::string Messages::said() const {
     return s;
 }
 
-void tell(std::string_view text) {
+void tell(const Message& text) {
     if (run().messages) {
         run().messages->show(text);
         return;

@@ -22,7 +22,7 @@ struct Streams {
 };
 
 // `text` in the run's language: the core's texts through the window's translations.
-std::string spoken(std::string_view text, Language language);
+std::string spoken(const Message& text, Language language);
 
 // Every message of the run, in its language, on the error stream. Held back while the port opens
 // (a script sees the open message only when the open fails) and, with --quiet, until the run
@@ -31,8 +31,8 @@ class Messages : public OperatorMessages {
 public:
     Messages(std::FILE* err, Language language, bool quiet)
         : err_(err), language_(language), quiet_(quiet) {}
-    void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
-    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
+    void show(const Message& text, MessageIcon icon = MessageIcon::None) override;
+    void showWithDetail(const Message& text, MessageIcon icon, const Message& detail) override;
     void holdForPort(bool on) { holdingForPort_ = on; }
     void releasePortMessages();
     void dropPortMessages() { portHeld_.clear(); }
@@ -75,7 +75,7 @@ inline std::FILE* in() {
     return run().io.in;
 }
 // A message of the command line itself (not of an operation of the core).
-void tell(std::string_view text);
+void tell(const Message& text);
 // The run's JSON document on standard output; a run prints one at most.
 void printJson(const JsonWriter& w);
 // A fact a failed run's document carries ("devices": [3, 7]).

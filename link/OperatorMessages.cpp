@@ -1,21 +1,20 @@
 #include "link/OperatorMessages.h"
 
-void OperatorMessages::showWithDetail(std::string_view text, MessageIcon icon,
-                                      std::string_view /*detail*/) {
+void OperatorMessages::showWithDetail(const Message& text, MessageIcon icon,
+                                      const Message& /*detail*/) {
     show(text, icon);
 }
 
-void HeldMessages::show(std::string_view text, MessageIcon icon) {
-    held_.push_back({false, std::string(text), icon, {}});
+void HeldMessages::show(const Message& text, MessageIcon icon) {
+    held_.push_back({false, text, icon, {}});
 }
 
-void HeldMessages::showWithDetail(std::string_view text, MessageIcon icon,
-                                  std::string_view detail) {
-    held_.push_back({false, std::string(text), icon, std::string(detail)});
+void HeldMessages::showWithDetail(const Message& text, MessageIcon icon, const Message& detail) {
+    held_.push_back({false, text, icon, detail});
 }
 
-void HeldMessages::status(std::string_view text) {
-    held_.push_back({true, std::string(text), MessageIcon::None, {}});
+void HeldMessages::status(const Message& text) {
+    held_.push_back({true, text, MessageIcon::None, {}});
 }
 
 HeldMessages HeldMessages::take() {
