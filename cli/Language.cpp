@@ -1,7 +1,6 @@
 #include <string>
 #include <unordered_map>
 
-#include "base/TextTranslation.h"
 #include "cli/CliTexts.h"
 #include "cli/CoreTextTable.h"
 #include "cli/Run.h"
@@ -29,8 +28,7 @@ std::string spoken(const Message& text, Language language) {
         const char* s = language == Language::Chinese ? it->second->chinese : it->second->english;
         return std::string(s ? s : it->second->source);
     };
-    // Finished texts are still recognised by their templates while callers move to messages.
-    return text.translated([&](std::string_view t) { return translateCoreText(t, exact); });
+    return text.translated(exact);
 }
 
 }  // namespace cli

@@ -138,7 +138,8 @@ int CSerialPort::Open(const SerialSettings& settings) {
         state_ = State::Open;
         lastByteAt_ = {};
         messages_.status({});
-        messages_.show(fillText(texts::kPortOpened, {settings.PortName}), MessageIcon::Exclamation);
+        messages_.show(compose(texts::kPortOpened, {Message::verbatim(settings.PortName)}),
+                       MessageIcon::Exclamation);
         return 1;
     };
 
@@ -284,15 +285,17 @@ void CSerialPort::failIo(bool reading, int error) {
     if (tcp_ && (error == ECONNRESET || error == EPIPE || error == ENOTCONN || error == ETIMEDOUT))
         error = EIO;
     if (reading)
-        messages_.show(fillText(texts::kReadFailedCode, {std::to_string(error)}));
+        messages_.show(compose(texts::kReadFailedCode, {Message::verbatim(std::to_string(error))}));
     else
-        messages_.show(fillText(texts::kWriteFailedCode, {std::to_string(error)}));
+        messages_.show(
+            compose(texts::kWriteFailedCode, {Message::verbatim(std::to_string(error))}));
     // A dead line stays dead: every later call fails silently, so no caller polls it for ever.
     closeDescriptor();
     state_ = State::Closed;
-    messages_.status(fillText(
+    messages_.status(compose(
         texts::kPortClosedBecause,
-        {path_, error == EIO ? KORV_TR_NOOP("Core", "the line hung up.") : std::strerror(error)}));
+        {Message::verbatim(path_), error == EIO ? Message(KORV_TR_NOOP("Core", "the line hung up."))
+                                                : Message::verbatim(std::strerror(error))}));
 }
 
 void CSerialPort::interrupt() {

@@ -5,8 +5,6 @@
 #include <memory>
 #include <vector>
 
-#include "base/TextTranslation.h"
-
 namespace {
 
 std::unique_ptr<QTranslator>& current() {
@@ -17,11 +15,6 @@ std::unique_ptr<QTranslator>& current() {
 std::string exactCore(std::string_view text) {
     const std::string source(text);
     return QCoreApplication::translate("Core", source.c_str()).toStdString();
-}
-
-// Finished texts are still recognised by their templates while callers move to messages.
-std::string recognised(std::string_view text) {
-    return translateCoreText(text, exactCore);
 }
 
 }  // namespace
@@ -56,7 +49,7 @@ bool active() {
 QString trCore(const Message& message) {
     if (!Translate::active())
         return QString::fromStdString(message.text());
-    return QString::fromStdString(message.translated(recognised));
+    return QString::fromStdString(message.translated(exactCore));
 }
 
 QString trCore(const QString& text) {
