@@ -35,12 +35,13 @@ std::string clockText(Clock::TimePoint t, const std::tm& today) {
 }
 }  // namespace
 
-std::string samplesWrittenText(int taken, int planned) {
-    return fillText(texts::kSamplesWritten, {num::formatInt(taken), num::formatInt(planned)});
+Message samplesWrittenText(int taken, int planned) {
+    return compose(texts::kSamplesWritten, {Message::verbatim(num::formatInt(taken)),
+                                            Message::verbatim(num::formatInt(planned))});
 }
 
-std::string deviceSilentMessage(int misses) {
-    return fillText(texts::kDeviceSilent, {num::formatInt(misses)});
+Message deviceSilentMessage(int misses) {
+    return compose(texts::kDeviceSilent, {Message::verbatim(num::formatInt(misses))});
 }
 
 GatherSession::Check GatherSession::checkReservation(Clock::TimePoint start, Clock::TimePoint end,
@@ -177,15 +178,16 @@ bool GatherSession::start(const Plan& plan) {
         worker_.join();
         writer_.reset();
         ctx_.messages.showWithDetail(kFileOpenFailedMessage, MessageIcon::None,
-                                     std::strerror(error));
+                                     Message::verbatim(std::strerror(error)));
         return false;
     }
     headerWritten_ = true;
     path_ = writer_->path();
     const std::filesystem::path named = ctx_.dataDir / recordFileName(started);
     if (path_ != named)
-        ctx_.messages.show(fillText(texts::kRecordFileHeld,
-                                    {named.filename().string(), path_.filename().string()}));
+        ctx_.messages.show(
+            compose(texts::kRecordFileHeld, {Message::verbatim(named.filename().string()),
+                                             Message::verbatim(path_.filename().string())}));
     released_ = true;
     released_.notify_all();
     return true;
@@ -256,8 +258,7 @@ GatherSession::TickResult GatherSession::tick(const Plan& plan) {
     if (!r.answered()) {
         // The tick is lost, nothing counted. A refusal is named where it cannot hold the ticks.
         ++misses_;
-        const std::string refusal =
-            r.refused ? refusalText(address, r.exceptionCode) : std::string();
+        const Message refusal = r.refused ? refusalText(address, r.exceptionCode) : Message();
         if (r.refused)
             ctx_.messages.status(refusal);
         if (plan.maxMisses > 0 && ++missesInRow_ >= plan.maxMisses) {
@@ -275,9 +276,11 @@ GatherSession::TickResult GatherSession::tick(const Plan& plan) {
         // A disk that refused one line refuses the next: stop, saying why and what is on disk.
         ++lost_;
         writeFailed_ = true;
-        ctx_.messages.showWithDetail(kFileOpenFailedMessage, MessageIcon::None,
-                                     std::string(std::strerror(writer_->error())) + "\n" +
-                                         samplesWrittenText(taken_.load(), planned_.load()));
+        ctx_.messages.showWithDetail(
+            kFileOpenFailedMessage, MessageIcon::None,
+            Message::joined({Message::verbatim(std::strerror(writer_->error())),
+                             samplesWrittenText(taken_.load(), planned_.load())},
+                            "\n"));
         return TickResult::Stop;
     }
     ++taken_;

@@ -25,6 +25,7 @@
 #include <string_view>
 
 #include "acquisition/RecordFile.h"
+#include "base/Message.h"
 #include "base/Progress.h"
 #include "base/Texts.h"
 #include "state/AppContext.h"
@@ -36,9 +37,9 @@ inline constexpr std::string_view kGatherCancelCaption = KORV_TR_NOOP("Core", "C
 inline constexpr std::string_view kEndPassedMessage =
     KORV_TR_NOOP("Core", "End time setting can not be lower than the current time");
 // "3 of 10 samples written"
-std::string samplesWrittenText(int taken, int planned);
+Message samplesWrittenText(int taken, int planned);
 // "Device did not answer 3 times in a row, acquisition ended!"
-std::string deviceSilentMessage(int misses);
+Message deviceSilentMessage(int misses);
 
 class GatherSession {
 public:

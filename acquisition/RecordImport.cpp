@@ -14,8 +14,9 @@ namespace {
 
 constexpr std::size_t kLinesPerReport = 1 << 16;
 
-std::string tableError(const std::string& why) {
-    return fillText(texts::kImportError, {why});
+// The table's reason is the system's own text, shown as it stands.
+Message tableError(const std::string& why) {
+    return compose(texts::kImportError, {Message::verbatim(why)});
 }
 
 // Tab, CR and every byte from 0x20 up (GBK included) are text; the rest is not.

@@ -3,10 +3,9 @@
 // window looks them up in its translation (context "Core") where they reach the screen.
 // lupdate reads KORV_TR_NOOP as QT_TRANSLATE_NOOP (translations/CMakeLists.txt).
 //
-// A message composed with numbers or names is made from a template whose %1..%9 are filled in
-// (fillText); the template is listed in composedTexts(), so the window can recognise the
-// finished message, translate the template and fill in the same arguments. A message of several
-// lines is recognised line by line. No Qt here.
+// A message composed with numbers or names is made from a template whose %1..%9 are filled in;
+// it travels as the template and its arguments (base/Message.h), so whoever shows it translates
+// the template and never reads an argument back as text. No Qt here.
 
 #include <initializer_list>
 #include <string>
@@ -105,11 +104,10 @@ inline constexpr const char* kDownloadInterrupted = KORV_TR_NOOP("Core", "下载
 inline constexpr const char* kWrittenConfirmed = KORV_TR_NOOP("Core", "已写入并确认：%1");
 inline constexpr const char* kWrittenNotConfirmed = KORV_TR_NOOP("Core", "已写入，未确认：%1");
 inline constexpr const char* kNotWrittenDevices = KORV_TR_NOOP("Core", "未写入：%1");
-// A device's address before what is said of it ("12: K1 action holds 100, sent 125"). It fits
-// many texts; the window takes the template with the most fixed text that fits.
+// A device's address before what is said of it ("12: K1 action holds 100, sent 125").
 inline constexpr const char* kAddressed = KORV_TR_NOOP("Core", "%1: %2");
 
-// Every template above, for the window's recognition of finished messages.
+// Every template above (each listed once, each with a placeholder).
 const std::vector<const char*>& composedTexts();
 
 }  // namespace texts

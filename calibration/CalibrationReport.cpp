@@ -46,12 +46,13 @@ std::string numbered(const char* name, int i, const std::string& unit) {
 
 }  // namespace
 
-std::string reportSavedText(const std::filesystem::path& path) {
-    return fillText(texts::kReportSaved, {path.string()});
+Message reportSavedText(const std::filesystem::path& path) {
+    return compose(texts::kReportSaved, {Message::verbatim(path.string())});
 }
 
-std::string reportFailedText(const std::filesystem::path& path, const std::string& reason) {
-    return fillText(texts::kReportFailed, {path.string(), reason});
+Message reportFailedText(const std::filesystem::path& path, const std::string& reason) {
+    return compose(texts::kReportFailed,
+                   {Message::verbatim(path.string()), Message::verbatim(reason)});
 }
 
 std::string calibrationReportCsv(const CalibrationSnapshot& s, const std::string& unit) {

@@ -21,14 +21,15 @@
 #include <filesystem>
 #include <string>
 
+#include "base/Message.h"
 #include "base/Texts.h"
 #include "calibration/SensorCalibration.h"
 
 namespace calib {
 
 inline constexpr const char* kNothingToReport = KORV_TR_NOOP("Core", "没有可保存的标定结果！");
-std::string reportSavedText(const std::filesystem::path& path);
-std::string reportFailedText(const std::filesystem::path& path, const std::string& reason);
+Message reportSavedText(const std::filesystem::path& path);
+Message reportFailedText(const std::filesystem::path& path, const std::string& reason);
 
 std::string calibrationReportCsv(const CalibrationSnapshot& snapshot, const std::string& unit);
 

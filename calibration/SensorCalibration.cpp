@@ -51,10 +51,10 @@ WriteOutcome writeOutcome(const ExchangeResult& r) {
     return r.sent ? WriteOutcome::NotConfirmed : WriteOutcome::NotReached;
 }
 
-std::string downloadInterruptedText(const std::vector<int>& confirmed,
-                                    const std::vector<int>& notConfirmed,
-                                    const std::vector<int>& notReached) {
-    std::string text = texts::kDownloadInterrupted;
+Message downloadInterruptedText(const std::vector<int>& confirmed,
+                                const std::vector<int>& notConfirmed,
+                                const std::vector<int>& notReached) {
+    std::vector<Message> lines{texts::kDownloadInterrupted};
     const std::pair<const char*, const std::vector<int>*> kinds[] = {
         {texts::kWrittenConfirmed, &confirmed},
         {texts::kWrittenNotConfirmed, &notConfirmed},
@@ -62,30 +62,30 @@ std::string downloadInterruptedText(const std::vector<int>& confirmed,
     };
     for (const auto& [tmpl, addresses] : kinds)
         if (!addresses->empty())
-            text += "\n" + fillText(tmpl, {numberList(*addresses)});
-    return text;
+            lines.push_back(compose(tmpl, {Message::verbatim(numberList(*addresses))}));
+    return Message::joined(std::move(lines), "\n");
 }
 
-std::string writeVerifyFailedText(int address) {
-    return fillText(texts::kWriteVerifyFailed, {num::formatInt(address)});
+Message writeVerifyFailedText(int address) {
+    return compose(texts::kWriteVerifyFailed, {Message::verbatim(num::formatInt(address))});
 }
 
-std::string flatReadingsText(const std::vector<int>& addresses) {
-    return fillText(texts::kFlatReadings, {numberList(addresses)});
+Message flatReadingsText(const std::vector<int>& addresses) {
+    return compose(texts::kFlatReadings, {Message::verbatim(numberList(addresses))});
 }
 
-std::string missingReadingsText(const std::vector<int>& addresses) {
-    return fillText(texts::kMissingReadings, {numberList(addresses)});
+Message missingReadingsText(const std::vector<int>& addresses) {
+    return compose(texts::kMissingReadings, {Message::verbatim(numberList(addresses))});
 }
 
-std::string pointsNotAcquiredText(const std::vector<int>& points) {
-    return fillText(texts::kPointsNotAcquired, {numberList(points)});
+Message pointsNotAcquiredText(const std::vector<int>& points) {
+    return compose(texts::kPointsNotAcquired, {Message::verbatim(numberList(points))});
 }
 
-std::string downloadCompleteText(const std::vector<int>& marked) {
+Message downloadCompleteText(const std::vector<int>& marked) {
     if (marked.empty())
         return KORV_TR_NOOP("Core", "K和B值下载完成！");
-    return fillText(texts::kDownloadCompleteMarked, {numberList(marked)});
+    return compose(texts::kDownloadCompleteMarked, {Message::verbatim(numberList(marked))});
 }
 
 TargetSet targetSetFor(const BasicSettings& basic, int pointCount, const std::string& signalType,

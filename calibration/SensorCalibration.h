@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Message.h"
 #include "base/Progress.h"
 #include "base/Texts.h"
 #include "calibration/CalibrationMath.h"
@@ -33,11 +34,11 @@ inline constexpr const char* kNoPortOrNoDevices =
 inline constexpr const char* kNoOnlineDevices = KORV_TR_NOOP("Core", "未搜索到在线设备！");
 inline constexpr const char* kDownloadThreadFailed = KORV_TR_NOOP("Core", "批量下载线程启动失败！");
 // Additions of ours, for faults the classic program passed over in silence.
-std::string writeVerifyFailedText(int address);
-std::string flatReadingsText(const std::vector<int>& addresses);
-std::string missingReadingsText(const std::vector<int>& addresses);
-std::string pointsNotAcquiredText(const std::vector<int>& points);
-std::string downloadCompleteText(const std::vector<int>& marked);
+Message writeVerifyFailedText(int address);
+Message flatReadingsText(const std::vector<int>& addresses);
+Message missingReadingsText(const std::vector<int>& addresses);
+Message pointsNotAcquiredText(const std::vector<int>& points);
+Message downloadCompleteText(const std::vector<int>& marked);
 inline constexpr const char* kUnknownPointPosition =
     KORV_TR_NOOP("Core", "小数点位置未选择，无法计算K和B值，未下载！");
 inline constexpr const char* kUnknownPointCount =
@@ -74,9 +75,9 @@ WriteOutcome writeOutcome(const ExchangeResult& r);
 
 // After a failed line in the middle of a download: what each device is known to hold, one line
 // a kind, kinds without a device left out.
-std::string downloadInterruptedText(const std::vector<int>& confirmed,
-                                    const std::vector<int>& notConfirmed,
-                                    const std::vector<int>& notReached);
+Message downloadInterruptedText(const std::vector<int>& confirmed,
+                                const std::vector<int>& notConfirmed,
+                                const std::vector<int>& notReached);
 
 struct AcquiredReading {
     int address;

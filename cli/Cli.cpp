@@ -117,11 +117,13 @@ std::optional<int> checkConfigure(const Arguments& a) {
 std::optional<config::BasicConfigModel> loadParameterFile(const std::string& path) {
     const config::ParameterFileRead file = config::readParameterFile(path);
     if (file.status == config::ParameterFileRead::Status::Unreadable) {
-        cli::tell(path + ": cannot be read (" + file.problem + ")");
+        cli::tell(Message::joined(
+            {Message::verbatim(path + ": cannot be read ("), file.problem, Message::verbatim(")")},
+            ""));
         return std::nullopt;
     }
     if (!file.ok()) {
-        cli::tell(path + ": " + file.problem);
+        cli::tell(Message::joined({Message::verbatim(path), file.problem}, ": "));
         return std::nullopt;
     }
     config::BasicConfigModel m;
@@ -338,7 +340,7 @@ int reportDownload(AppContext& ctx, const config::DownloadReport& report, bool b
                 const long long heldCount = config::registerValue(x.reg, x.held);
                 const InUnit u = inUnit(x.reg, sent);
                 w.beginObject().key("register").value(static_cast<int>(x.reg));
-                w.key("text").value(config::differenceText(x));
+                w.key("text").value(config::differenceText(x).text());
                 w.key("sent").value(double(sentCount) * u.scale);
                 w.key("held").value(double(heldCount) * u.scale);
                 w.key("unit");
@@ -356,7 +358,7 @@ int reportDownload(AppContext& ctx, const config::DownloadReport& report, bool b
         cli::printJson(w);
     } else {
         for (const config::DeviceReadBack& d : report.devices)
-            std::fprintf(cli::out(), "%s\n", config::deviceReadBackText(d).c_str());
+            std::fprintf(cli::out(), "%s\n", config::deviceReadBackText(d).text().c_str());
         flushOutput();
     }
     flushOutput();
@@ -435,8 +437,9 @@ int configure(AppContext& ctx, const std::vector<std::uint8_t>& frame, int addre
     const bool refusedSeveral = answering.size() > 1 && !force;
     config::ConfigurationCheck check;
     if (refusedSeveral)
-        ctx.messages.show(config::severalAnswerRefusal(answering) +
-                          " (--force sends it to all of them)");
+        ctx.messages.show(Message::joined({config::severalAnswerRefusal(answering),
+                                           Message::verbatim("(--force sends it to all of them)")},
+                                          " "));
     else
         check = config::configureAndConfirm(ctx, frame, address, productCode);
     w.key("sent").value(!refusedSeveral);
@@ -453,11 +456,11 @@ int configure(AppContext& ctx, const std::vector<std::uint8_t>& frame, int addre
     }
     const bool ok = !refusedSeveral && check.confirmed();
     w.key("ok").value(ok).endObject();
-    const std::string text = refusedSeveral ? std::string() : config::configurationText(check);
+    const Message text = refusedSeveral ? Message() : config::configurationText(check);
     if (json)
         cli::printJson(w);
     else if (ok)
-        std::fprintf(cli::out(), "%s\n", text.c_str());
+        std::fprintf(cli::out(), "%s\n", text.text().c_str());
     // A failure is a message, on standard error with the others.
     if (!ok && !text.empty())
         cli::tell(text);

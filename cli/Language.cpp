@@ -1,7 +1,6 @@
 #include <string>
 #include <unordered_map>
 
-#include "base/TextTranslation.h"
 #include "cli/CliTexts.h"
 #include "cli/CoreTextTable.h"
 #include "cli/Run.h"
@@ -21,14 +20,15 @@ const std::unordered_map<std::string_view, const CoreText*>& table() {
 
 }  // namespace
 
-std::string spoken(std::string_view text, Language language) {
-    return translateCoreText(text, [language](std::string_view t) {
+std::string spoken(const Message& text, Language language) {
+    const auto exact = [language](std::string_view t) {
         const auto it = table().find(t);
         if (it == table().end())
             return std::string(t);
         const char* s = language == Language::Chinese ? it->second->chinese : it->second->english;
         return std::string(s ? s : it->second->source);
-    });
+    };
+    return text.translated(exact);
 }
 
 }  // namespace cli

@@ -34,11 +34,11 @@ void Messages::sayNow(const std::string& line) {
     std::fflush(err_);
 }
 
-void Messages::show(std::string_view text, MessageIcon) {
+void Messages::show(const Message& text, MessageIcon) {
     write(spoken(text, language_));
 }
 
-void Messages::showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) {
+void Messages::showWithDetail(const Message& text, MessageIcon icon, const Message& detail) {
     show(text, icon);
     if (!detail.empty())
         show(detail, icon);
@@ -63,7 +63,7 @@ std::string Messages::said() const {
     return s;
 }
 
-void tell(std::string_view text) {
+void tell(const Message& text) {
     if (run().messages) {
         run().messages->show(text);
         return;

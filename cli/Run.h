@@ -22,7 +22,7 @@ struct Streams {
 };
 
 // `text` in the run's language: the core's texts through the window's translations.
-std::string spoken(std::string_view text, Language language);
+std::string spoken(const Message& text, Language language);
 
 // Every message of the run, in its language, on the error stream; with --quiet held back until
 // the run has failed.
@@ -30,8 +30,8 @@ class Messages : public OperatorMessages {
 public:
     Messages(std::FILE* err, Language language, bool quiet)
         : err_(err), language_(language), quiet_(quiet) {}
-    void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
-    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
+    void show(const Message& text, MessageIcon icon = MessageIcon::None) override;
+    void showWithDetail(const Message& text, MessageIcon icon, const Message& detail) override;
     // A line said at once, even with --quiet (a usage error), and kept with the others.
     void sayNow(const std::string& line);
     // The end of the run: with --quiet, what a failed run said.
@@ -69,7 +69,7 @@ inline std::FILE* in() {
     return run().io.in;
 }
 // A message of the command line itself (not of an operation of the core).
-void tell(std::string_view text);
+void tell(const Message& text);
 // The run's JSON document on standard output; a run prints one at most.
 void printJson(const JsonWriter& w);
 // A fact a failed run's document carries ("devices": [3, 7]).

@@ -96,12 +96,12 @@ std::string codeText(const std::array<reg::Code, N>& table, int code) {
 
 }  // namespace
 
-std::string rangeMessage(EditId edit, long long min, long long max, int multiplier) {
+Message rangeMessage(EditId edit, long long min, long long max, int multiplier) {
     // Ten significant digits show every register limit at every scale exactly ("655.35", "0").
     const auto shown = [&](long long v) {
-        return num::formatGeneral(static_cast<double>(v) / multiplier, 10);
+        return Message::verbatim(num::formatGeneral(static_cast<double>(v) / multiplier, 10));
     };
-    return fillText(texts::kValueOutOfRange, {editCaption(edit), shown(min), shown(max)});
+    return compose(texts::kValueOutOfRange, {editCaption(edit), shown(min), shown(max)});
 }
 
 int outputRangeCode(const BasicConfigModel& m) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Message.h"
 #include "base/Progress.h"
 #include "config/ParameterModel.h"
 #include "link/RegisterMap.h"
@@ -26,7 +27,7 @@ namespace config {
 // The first field, in register order, that its register cannot hold.
 struct FieldRefusal {
     EditId edit;
-    std::string message;  // "K1 action: enter a value from -327.68 to 327.67"
+    Message message;  // "K1 action: enter a value from -327.68 to 327.67"
 };
 
 // A frame without its CRC, or why it was not built.
@@ -36,7 +37,7 @@ struct Frame {
 };
 
 // "<caption> enter a value from <min / multiplier> to <max / multiplier>".
-std::string rangeMessage(EditId edit, long long min, long long max, int multiplier);
+Message rangeMessage(EditId edit, long long min, long long max, int multiplier);
 
 // Register 18 from the output type and the analogue list it uses.
 int outputRangeCode(const BasicConfigModel& m);

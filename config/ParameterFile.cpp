@@ -111,7 +111,7 @@ std::optional<std::size_t> keyIndex(std::string_view key) {
     return std::nullopt;
 }
 
-ParameterFileRead refused(std::string problem) {
+ParameterFileRead refused(Message problem) {
     ParameterFileRead r;
     r.status = ParameterFileRead::Status::Refused;
     r.problem = std::move(problem);
@@ -119,12 +119,12 @@ ParameterFileRead refused(std::string problem) {
 }
 
 // The line's number and enough of a line that is no key at all to recognise it.
-std::string lineMessage(const char* tmpl, std::size_t line, const std::string& key,
-                        const std::string& extra = {}) {
+Message lineMessage(const char* tmpl, std::size_t line, const std::string& key,
+                    const std::string& extra = {}) {
     constexpr std::size_t kShown = 40;
     const std::string shown = key.size() > kShown ? key.substr(0, kShown) + "..." : key;
-    return fillText(tmpl,
-                    {num::formatInt(static_cast<long long>(line)), toUtf8OrKeep(shown), extra});
+    return compose(tmpl, {Message::verbatim(num::formatInt(static_cast<long long>(line))),
+                          Message::verbatim(toUtf8OrKeep(shown)), Message::verbatim(extra)});
 }
 
 }  // namespace

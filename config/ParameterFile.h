@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Message.h"
 #include "config/ParameterModel.h"
 #include "config/ParameterTable.h"
 #include "link/RegisterMap.h"
@@ -50,7 +51,7 @@ struct ParameterFileRead {
     std::array<std::string, kParameterLineCount> values;  // UTF-8, in the program's key order
     // Unreadable: why, e.g. "a directory, not a file". Refused: the line and what is wrong with
     // it, e.g. "Line 4 (rangEnd) is not a parameter!".
-    std::string problem;
+    Message problem;
     bool ok() const { return status == Status::Ok; }
 };
 

@@ -69,46 +69,48 @@ long long registerValue(std::uint16_t r, std::uint16_t value) {
     return reg::registerRange(r).min < 0 ? reg::asSigned(value) : value;
 }
 
-std::string differenceText(const RegisterDifference& d) {
-    return fillText(texts::kRegisterHolds,
-                    {registerName(d.reg), num::formatInt(registerValue(d.reg, d.held)),
-                     num::formatInt(registerValue(d.reg, d.sent))});
+Message differenceText(const RegisterDifference& d) {
+    return compose(
+        texts::kRegisterHolds,
+        {registerName(d.reg), Message::verbatim(num::formatInt(registerValue(d.reg, d.held))),
+         Message::verbatim(num::formatInt(registerValue(d.reg, d.sent)))});
 }
 
-std::string deviceReadBackText(const DeviceReadBack& d) {
-    const std::string address = num::formatInt(d.address);
-    std::string text = address + ": ";
+Message deviceReadBackText(const DeviceReadBack& d) {
+    const Message address = Message::verbatim(num::formatInt(d.address));
     switch (d.status) {
         case ReadBackStatus::Verified:
-            return fillText(texts::kDeviceVerified, {address});
+            return compose(texts::kDeviceVerified, {address});
         case ReadBackStatus::NoAnswer:
             if (d.refusedWith != 0)
                 return refusalText(d.address, d.refusedWith);
-            return fillText(texts::kDeviceNoAnswer, {address});
+            return compose(texts::kDeviceNoAnswer, {address});
         case ReadBackStatus::PortFailed:
-            return fillText(texts::kDeviceNotReadBack, {address});
+            return compose(texts::kDeviceNotReadBack, {address});
         case ReadBackStatus::NotReached:
-            return fillText(texts::kDeviceNotReached, {address});
+            return compose(texts::kDeviceNotReached, {address});
         case ReadBackStatus::Differs:
             break;
     }
-    for (std::size_t i = 0; i < d.differences.size(); ++i)
-        text += (i ? "; " : "") + differenceText(d.differences[i]);
-    return text;
+    std::vector<Message> differences;
+    for (const RegisterDifference& r : d.differences) differences.push_back(differenceText(r));
+    return compose(texts::kAddressed, {address, Message::joined(std::move(differences), "; ")});
 }
 
-std::string readBackSummary(const std::vector<DeviceReadBack>& devices) {
+Message readBackSummary(const std::vector<DeviceReadBack>& devices) {
     std::size_t verified = 0;
-    std::string rest;
+    // Each device that did not verify follows the count after its own "; ".
+    std::vector<Message> rest{Message::verbatim("")};
     for (const DeviceReadBack& d : devices) {
         if (d.status == ReadBackStatus::Verified)
             ++verified;
         else
-            rest += "; " + deviceReadBackText(d);
+            rest.push_back(deviceReadBackText(d));
     }
-    return fillText(texts::kDevicesVerified,
-                    {num::formatInt(static_cast<long long>(verified)),
-                     num::formatInt(static_cast<long long>(devices.size())), rest});
+    return compose(texts::kDevicesVerified,
+                   {Message::verbatim(num::formatInt(static_cast<long long>(verified))),
+                    Message::verbatim(num::formatInt(static_cast<long long>(devices.size()))),
+                    rest.size() > 1 ? Message::joined(std::move(rest), "; ") : Message()});
 }
 
 bool DownloadReport::verified() const {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Message.h"
 #include "config/Download.h"
 #include "state/AppContext.h"
 
@@ -52,13 +53,13 @@ DeviceReadBack readBack(AppContext& ctx, int address, const SentRegisters& sent)
 // A register's value as the operator reads it: signed for the signed registers.
 long long registerValue(std::uint16_t reg, std::uint16_t value);
 // "K1 action holds 100, sent 125".
-std::string differenceText(const RegisterDifference& d);
+Message differenceText(const RegisterDifference& d);
 // "12: verified", "12: K1 action holds 100, sent 125; K1 release holds 0, sent 5", "33: no answer",
 // "33: written, not read back", "33: not reached".
-std::string deviceReadBackText(const DeviceReadBack& d);
+Message deviceReadBackText(const DeviceReadBack& d);
 // "58 of 60 devices verified; 12: K1 action holds 100, sent 125; 33: no answer": the devices
 // that did not verify, in address order.
-std::string readBackSummary(const std::vector<DeviceReadBack>& devices);
+Message readBackSummary(const std::vector<DeviceReadBack>& devices);
 
 // A download and what was read back after its store wait.
 struct DownloadReport {
@@ -67,7 +68,7 @@ struct DownloadReport {
     bool written = false;
     std::vector<DeviceReadBack> devices;  // ascending address
     // The single download's device refused the write: what it said (refusalText), else empty.
-    std::string refusal;
+    Message refusal;
     // Written, and every device read back holds what was sent.
     bool verified() const;
 };

@@ -47,12 +47,13 @@ std::vector<int> answeringDevices(AppContext& ctx, bool& failed, const std::atom
     return out;
 }
 
-std::string severalAnswerQuestion(const std::vector<int>& answering, int address) {
-    return fillText(texts::kSeveralAnswerAsk, {addressList(answering), num::formatInt(address)});
+Message severalAnswerQuestion(const std::vector<int>& answering, int address) {
+    return compose(texts::kSeveralAnswerAsk, {Message::verbatim(addressList(answering)),
+                                              Message::verbatim(num::formatInt(address))});
 }
 
-std::string severalAnswerRefusal(const std::vector<int>& answering) {
-    return fillText(texts::kSeveralAnswerRefused, {addressList(answering)});
+Message severalAnswerRefusal(const std::vector<int>& answering) {
+    return compose(texts::kSeveralAnswerRefused, {Message::verbatim(addressList(answering))});
 }
 
 ConfigurationCheck configureAndConfirm(AppContext& ctx, const std::vector<std::uint8_t>& frame,
@@ -90,22 +91,23 @@ ConfigurationCheck configureAndConfirm(AppContext& ctx, const std::vector<std::u
     return c;
 }
 
-std::string configurationText(const ConfigurationCheck& c) {
-    const std::string at = num::formatInt(c.address);
+Message configurationText(const ConfigurationCheck& c) {
+    const auto number = [](long long n) { return Message::verbatim(num::formatInt(n)); };
+    const Message at = number(c.address);
     switch (c.status) {
         case ConfigurationCheck::Status::Confirmed:
-            return fillText(texts::kConfigConfirmed, {at, num::formatInt(c.productCode)});
+            return compose(texts::kConfigConfirmed, {at, number(c.productCode)});
         case ConfigurationCheck::Status::NoAnswer:
-            return fillText(texts::kConfigNoAnswer, {at});
+            return compose(texts::kConfigNoAnswer, {at});
         case ConfigurationCheck::Status::Differs:
             if (c.heldAddress != c.address)
-                return fillText(texts::kConfigHeldAddress, {at, num::formatInt(c.heldAddress)});
-            return fillText(texts::kConfigHeldCode,
-                            {at, num::formatInt(c.heldProductCode), num::formatInt(c.productCode)});
+                return compose(texts::kConfigHeldAddress, {at, number(c.heldAddress)});
+            return compose(texts::kConfigHeldCode,
+                           {at, number(c.heldProductCode), number(c.productCode)});
         case ConfigurationCheck::Status::PortFailed:
             // Every device that heard the broadcast now answers at the new address.
             if (c.written)
-                return fillText(texts::kConfigWrittenNotRead, {at, num::formatInt(c.productCode)});
+                return compose(texts::kConfigWrittenNotRead, {at, number(c.productCode)});
             break;
     }
     return {};

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Message.h"
 #include "base/Progress.h"
 #include "state/AppContext.h"
 
@@ -27,9 +28,9 @@ std::vector<int> answeringDevices(AppContext& ctx, bool& failed,
                                   Progress* progress = nullptr);
 
 // "More than one device answers: 3, 7. Every one of them takes address 5. Send anyway?"
-std::string severalAnswerQuestion(const std::vector<int>& answering, int address);
+Message severalAnswerQuestion(const std::vector<int>& answering, int address);
 // "More than one device answers: 3, 7. Nothing was sent."
-std::string severalAnswerRefusal(const std::vector<int>& answering);
+Message severalAnswerRefusal(const std::vector<int>& answering);
 
 struct ConfigurationCheck {
     enum class Status {
@@ -54,6 +55,6 @@ ConfigurationCheck configureAndConfirm(AppContext& ctx, const std::vector<std::u
                                        Progress* progress = nullptr);
 
 // "Configuration confirmed: address 5, product code 70000", or why not; empty for PortFailed.
-std::string configurationText(const ConfigurationCheck& c);
+Message configurationText(const ConfigurationCheck& c);
 
 }  // namespace config

@@ -32,7 +32,7 @@ namespace {
 
 class Discard : public OperatorMessages {
 public:
-    void show(std::string_view, MessageIcon) override {}
+    void show(const Message&, MessageIcon) override {}
 };
 
 // The far end of the terminal: takes each request off the line and plays the next chunk.

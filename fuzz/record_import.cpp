@@ -10,7 +10,7 @@
 namespace {
 class Discard : public OperatorMessages {
 public:
-    void show(std::string_view, MessageIcon) override {}
+    void show(const Message&, MessageIcon) override {}
 };
 }  // namespace
 

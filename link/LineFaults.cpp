@@ -28,9 +28,10 @@ const char* exceptionName(std::uint8_t code) {
     }
 }
 
-std::string refusalText(int address, std::uint8_t code) {
-    return fillText(texts::kDeviceRefused,
-                    {num::formatInt(address), num::formatInt(code), exceptionName(code)});
+Message refusalText(int address, std::uint8_t code) {
+    return compose(texts::kDeviceRefused,
+                   {Message::verbatim(num::formatInt(address)),
+                    Message::verbatim(num::formatInt(code)), exceptionName(code)});
 }
 
 bool LineFaults::note(int address, const ExchangeResult& r) {
@@ -54,17 +55,16 @@ bool LineFaults::note(int address, const ExchangeResult& r) {
     return false;
 }
 
-std::string LineFaults::summary() const {
-    std::vector<std::string> parts;
+Message LineFaults::summary() const {
+    const auto number = [](int n) { return Message::verbatim(num::formatInt(n)); };
+    std::vector<Message> parts;
     if (crcFailures > 0)
-        parts.push_back(fillText(crcFailures == 1 ? texts::kOneCrcFailure : texts::kCrcFailures,
-                                 {num::formatInt(crcFailures)}));
+        parts.push_back(compose(crcFailures == 1 ? texts::kOneCrcFailure : texts::kCrcFailures,
+                                {number(crcFailures)}));
     if (cut > 0)
         parts.push_back(
-            fillText(cut == 1 ? texts::kOneCutAnswer : texts::kCutAnswers, {num::formatInt(cut)}));
+            compose(cut == 1 ? texts::kOneCutAnswer : texts::kCutAnswers, {number(cut)}));
     for (const Refusal& r : refusals)
-        parts.push_back(fillText(texts::kDeviceRefusedShort, {num::formatInt(r.address)}));
-    std::string out;
-    for (const std::string& p : parts) out += (out.empty() ? "" : "; ") + p;
-    return out;
+        parts.push_back(compose(texts::kDeviceRefusedShort, {number(r.address)}));
+    return Message::joined(std::move(parts), "; ");
 }

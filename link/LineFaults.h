@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "base/Message.h"
 #include "link/Bus.h"
 
 // "illegal data address" for 2; "unknown exception" for a code without a standard name.
 const char* exceptionName(std::uint8_t code);
 // "Device 7 refused the request: exception 2, illegal data address"
-std::string refusalText(int address, std::uint8_t code);
+Message refusalText(int address, std::uint8_t code);
 
 struct Refusal {
     int address = 0;
@@ -32,5 +33,5 @@ struct LineFaults {
     bool empty() const { return crcFailures == 0 && cut == 0 && refusals.empty(); }
     // "2 answers failed their CRC check; 1 answer came cut; device 7 refused"; empty when there
     // was nothing.
-    std::string summary() const;
+    Message summary() const;
 };

@@ -1,6 +1,6 @@
 #include "link/OperatorMessages.h"
 
-void OperatorMessages::showWithDetail(std::string_view text, MessageIcon icon,
-                                      std::string_view /*detail*/) {
+void OperatorMessages::showWithDetail(const Message& text, MessageIcon icon,
+                                      const Message& /*detail*/) {
     show(text, icon);
 }

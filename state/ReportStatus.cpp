@@ -7,10 +7,10 @@ void reportStatus(OperatorMessages& messages, const Status& status) {
         messages.status({});
     if (!status.message().empty()) {
         if (status.detail().empty())
-            messages.show(status.message().text(), status.icon());
+            messages.show(status.message(), status.icon());
         else
-            messages.showWithDetail(status.message().text(), status.icon(), status.detail().text());
+            messages.showWithDetail(status.message(), status.icon(), status.detail());
     }
     if (line && !clearsFirst)
-        messages.status(line->text());
+        messages.status(*line);
 }

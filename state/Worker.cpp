@@ -36,7 +36,7 @@ void KeptFlags::restore() const {
 }
 
 bool startWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
-                         std::string_view startFailure, const KeptFlags* kept) {
+                         const Message& startFailure, const KeptFlags* kept) {
     if (worker.start(std::move(work)))
         return true;
     if (kept)
@@ -45,6 +45,6 @@ bool startWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMes
     return false;
 }
 
-std::string WorkerStartFailure::acquisition(int point) {
-    return fillText(texts::kThreadStartFailed, {std::to_string(point)});
+Message WorkerStartFailure::acquisition(int point) {
+    return compose(texts::kThreadStartFailed, {Message::verbatim(std::to_string(point))});
 }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Message.h"
 #include "base/Texts.h"
 
 class OperatorMessages;
@@ -51,12 +52,12 @@ private:
 // be started show `startFailure`, put the flags of `kept` back and return false, so the caller
 // opens no wait dialog and the flags keep their values.
 bool startWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
-                         std::string_view startFailure, const KeptFlags* kept = nullptr);
+                         const Message& startFailure, const KeptFlags* kept = nullptr);
 
 // The operator's messages when a worker cannot be started.
 namespace WorkerStartFailure {
 inline constexpr const char* kSearch = KORV_TR_NOOP("Core", "Thread failed to start search！");
 inline constexpr const char* kBatchDownload = KORV_TR_NOOP("Core", "批量下载线程启动失败！");
 // "采集线程1启动失败！" .. "采集线程5启动失败！" for calibration point 1..5.
-std::string acquisition(int point);
+Message acquisition(int point);
 }  // namespace WorkerStartFailure

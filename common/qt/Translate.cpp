@@ -5,8 +5,6 @@
 #include <memory>
 #include <vector>
 
-#include "base/TextTranslation.h"
-
 namespace {
 
 std::unique_ptr<QTranslator>& current() {
@@ -14,13 +12,9 @@ std::unique_ptr<QTranslator>& current() {
     return t;
 }
 
-// The core's recognition of finished messages (the command line uses the same), with the
-// installed translator's texts.
-QString translated(const QString& text) {
-    return QString::fromStdString(translateCoreText(text.toStdString(), [](std::string_view t) {
-        const std::string source(t);
-        return QCoreApplication::translate("Core", source.c_str()).toStdString();
-    }));
+std::string exactCore(std::string_view text) {
+    const std::string source(text);
+    return QCoreApplication::translate("Core", source.c_str()).toStdString();
 }
 
 }  // namespace
@@ -52,10 +46,16 @@ bool active() {
 
 }  // namespace Translate
 
+QString trCore(const Message& message) {
+    if (!Translate::active())
+        return QString::fromStdString(message.text());
+    return QString::fromStdString(message.translated(exactCore));
+}
+
 QString trCore(const QString& text) {
     if (!Translate::active())
         return text;
-    return translated(text);
+    return trCore(Message(text.toStdString()));
 }
 
 QString trCore(std::string_view utf8) {

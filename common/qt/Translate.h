@@ -6,6 +6,8 @@
 #include <QString>
 #include <string_view>
 
+#include "base/Message.h"
+
 class QTranslator;
 
 namespace Translate {
@@ -19,9 +21,11 @@ bool active();
 
 }  // namespace Translate
 
-// A core text as the window shows it: the exact text's translation; else, for a message composed
-// from one of the core's templates (texts::composedTexts), the template's translation with the
-// same arguments, each of them translated in turn; else the text unchanged.
+// A core message as the window shows it: its templates and fixed parts translated (context
+// "Core"), its verbatim parts as they are; without a language, its own text.
+QString trCore(const Message& message);
+// A fixed core text (a caption): the exact text's translation; else, for several lines, each
+// line's; else the text unchanged.
 QString trCore(const QString& text);
 QString trCore(std::string_view utf8);
 inline QString trCore(const char* utf8) {

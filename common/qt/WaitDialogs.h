@@ -148,7 +148,7 @@ public:
 // waits for it to end) shown with `progress` below its text, then the worker joined.
 template <class MakeDialog>
 bool runBehindWaitDialog(Worker& worker, std::function<void()> work, OperatorMessages& messages,
-                         std::string_view startFailure, const KeptFlags* kept,
+                         const Message& startFailure, const KeptFlags* kept,
                          const Progress* progress, MakeDialog makeDialog) {
     if (!startWorkerOrReport(worker, std::move(work), messages, startFailure, kept))
         return false;

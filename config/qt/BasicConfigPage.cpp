@@ -339,7 +339,7 @@ void CBasicConfigPage::OnConfiguration() {
                                                 &downloadProgress_);
         }))
         return;
-    const std::string text = config::configurationText(check);
+    const Message text = config::configurationText(check);
     if (!text.empty())
         ctx_.messages.show(text, check.confirmed() ? MessageIcon::None : MessageIcon::Exclamation);
 }
@@ -396,10 +396,12 @@ void CBasicConfigPage::OnImportBasicParams() {
         }
         // Nothing of a file that is not a parameter file reaches the page.
         if (file.status == config::ParameterFileRead::Status::Unreadable)
-            ctx_.messages.showWithDetail(kFileUnreadable, MessageIcon::Exclamation,
-                                         p + ": " + file.problem);
+            ctx_.messages.showWithDetail(
+                kFileUnreadable, MessageIcon::Exclamation,
+                Message::joined({Message::verbatim(p), file.problem}, ": "));
         else
-            ctx_.messages.showWithDetail(file.problem, MessageIcon::Exclamation, p);
+            ctx_.messages.showWithDetail(file.problem, MessageIcon::Exclamation,
+                                         Message::verbatim(p));
     }
     config::refreshAfterImport(model_);
     showModel();

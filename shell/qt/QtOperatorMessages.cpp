@@ -10,12 +10,12 @@
 
 QtOperatorMessages::QtOperatorMessages(QObject* parent) : QObject(parent) {}
 
-void QtOperatorMessages::show(std::string_view text, MessageIcon icon) {
+void QtOperatorMessages::show(const Message& text, MessageIcon icon) {
     showWithDetail(text, icon, {});
 }
 
-void QtOperatorMessages::showWithDetail(std::string_view text, MessageIcon icon,
-                                        std::string_view detail) {
+void QtOperatorMessages::showWithDetail(const Message& text, MessageIcon icon,
+                                        const Message& detail) {
     // The message as the window's language shows it (the texts themselves without one).
     const QString t = trCore(text);
     const QString d = trCore(detail);
@@ -23,7 +23,7 @@ void QtOperatorMessages::showWithDetail(std::string_view text, MessageIcon icon,
                    [t] { qInfo("message: %s", qPrintable(t)); });
 }
 
-bool QtOperatorMessages::ask(std::string_view text) {
+bool QtOperatorMessages::ask(const Message& text) {
     const QString t = trCore(text);
     // Shared: after shutdown() the worker may return while the box is still up.
     auto yes = std::make_shared<std::atomic<bool>>(false);
@@ -81,7 +81,7 @@ void QtOperatorMessages::shutdown() {
     released_.notify_all();
 }
 
-void QtOperatorMessages::status(std::string_view text) {
+void QtOperatorMessages::status(const Message& text) {
     const QString t = trCore(text);
     QMetaObject::invokeMethod(
         this, [this, t] { emit statusChanged(t); }, Qt::QueuedConnection);

@@ -26,10 +26,10 @@ public:
     // The window's thread stops showing messages; workers waiting for OK are released.
     void shutdown();
 
-    void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
-    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
-    void status(std::string_view text) override;
-    bool ask(std::string_view text) override;
+    void show(const Message& text, MessageIcon icon = MessageIcon::None) override;
+    void showWithDetail(const Message& text, MessageIcon icon, const Message& detail) override;
+    void status(const Message& text) override;
+    bool ask(const Message& text) override;
 
 signals:
     void statusChanged(const QString& text);

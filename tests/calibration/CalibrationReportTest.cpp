@@ -84,7 +84,7 @@ TEST(CalibrationReport, IsSavedIntoTheDataDirectoryUnderItsTimeAndNeverOverwritt
     ASSERT_TRUE(second.ok);
     EXPECT_EQ(second.path, data / "calibration-20241207-102030-2.csv");
     EXPECT_EQ(readFileBytes(first.path.string()), bytes);
-    EXPECT_EQ(reportSavedText(second.path),
+    EXPECT_EQ(reportSavedText(second.path).text(),
               "标定报告已保存：" + (data / "calibration-20241207-102030-2.csv").string());
 }
 
@@ -95,7 +95,7 @@ TEST(CalibrationReport, ADirectoryThatCannotBeMadeIsReportedWithTheSystemsReason
     const ReportSaved saved = saveCalibrationReport(data, sampleSnapshot(), "MPa", kWritten);
     EXPECT_FALSE(saved.ok);
     EXPECT_EQ(saved.reason, std::strerror(ENOTDIR));
-    EXPECT_EQ(reportFailedText(saved.path, saved.reason),
+    EXPECT_EQ(reportFailedText(saved.path, saved.reason).text(),
               "标定报告保存失败：" + saved.path.string() + "（" + std::strerror(ENOTDIR) + "）");
 }
 

@@ -178,7 +178,7 @@ TEST(OutputDownload, AHangUpPartWayTellsWhatEachDeviceHolds) {
     EXPECT_EQ(*b.bus.sim.reg(3, 28), 0);
     EXPECT_EQ(b.bus.messages.texts(),
               (std::vector<std::string>{"Error Code5read serial operation failed!",
-                                        downloadInterruptedText({1}, {2}, {3})}));
+                                        downloadInterruptedText({1}, {2}, {3}).text()}));
 
     // During the commands: no coefficients reached any device.
     OutputBench c({1, 2});

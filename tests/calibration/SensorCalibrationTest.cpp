@@ -114,7 +114,7 @@ void calibrateAndCheck(Bench& b) {
         EXPECT_EQ(d.outcome, DeviceOutcome::Written) << d.address;
         EXPECT_FALSE(d.quality.marked) << d.address;
     }
-    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({})});
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({}).text()});
 
     const int scale = pointPositionScale(t.pointPosition);
     for (double applied :
@@ -207,8 +207,8 @@ TEST(SensorCalibrationAcquire, SilentDeviceIsNotCreditedWithItsNeighboursAnswer)
     EXPECT_EQ(b.writesTo(8), 0);
     EXPECT_EQ(b.writesTo(3), 1);
     EXPECT_EQ(s.device(8)->outcome, DeviceOutcome::MissingReading);
-    EXPECT_EQ(b.bus.messages.texts(),
-              (std::vector<std::string>{missingReadingsText({8}), downloadCompleteText({})}));
+    EXPECT_EQ(b.bus.messages.texts(), (std::vector<std::string>{missingReadingsText({8}).text(),
+                                                                downloadCompleteText({}).text()}));
 }
 
 TEST(SensorCalibrationAcquire, CorruptAnswerLeavesTheEarlierReading) {
@@ -275,7 +275,8 @@ TEST(ReadingsBelongToTheirTargets, FivePointReadingsAreNeverFittedToThreePointTa
     b.bus.sim.clearFramesReceived();
     const auto s = b.download();
     EXPECT_EQ(b.anyWrites(), 0);
-    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{pointsNotAcquiredText({1, 2, 3})});
+    EXPECT_EQ(b.bus.messages.texts(),
+              std::vector<std::string>{pointsNotAcquiredText({1, 2, 3}).text()});
     EXPECT_TRUE(s.devices.empty());                     // the readings went with their targets
     EXPECT_EQ(b.bus.sim.coefficients(4)->first, 0.0f);  // registers 24-27 never written
     EXPECT_EQ(b.cal.KBDownloadDone.load(), 1);
@@ -284,7 +285,7 @@ TEST(ReadingsBelongToTheirTargets, FivePointReadingsAreNeverFittedToThreePointTa
     b.bus.messages.clear();
     b.acquireAll();
     b.download();
-    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({})});
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({}).text()});
     b.bus.sim.setAppliedPressure(81.0);
     for (int a : {4, 9}) EXPECT_NEAR(measured(b, a), 810.0, 1.0) << a;
 }
@@ -329,8 +330,8 @@ TEST(ReadingsBelongToTheirTargets, ComputeRefusesWhileAPointHasNoReadings) {
     b.bus.sim.clearFramesReceived();
     b.download();
     EXPECT_EQ(b.anyWrites(), 0);
-    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{pointsNotAcquiredText({2})});
-    EXPECT_EQ(pointsNotAcquiredText({2}), "标定点2尚未采集，无法计算K和B值，未下载！");
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{pointsNotAcquiredText({2}).text()});
+    EXPECT_EQ(pointsNotAcquiredText({2}).text(), "标定点2尚未采集，无法计算K和B值，未下载！");
 }
 
 TEST(ReadingsBelongToTheirTargets, ANewPassMakesTheEarlierFitStale) {
@@ -359,9 +360,9 @@ TEST(NoDeviceLeftOut, OnlineDevicesWithoutAPointOneReadingAreNamedWithTheOthersL
     b.acquire(2, 40.0);
     b.bus.sim.clearFramesReceived();
     const auto s = b.download();
-    EXPECT_EQ(b.bus.messages.texts(),
-              (std::vector<std::string>{missingReadingsText({5, 11}), flatReadingsText({8}),
-                                        downloadCompleteText({})}));
+    EXPECT_EQ(b.bus.messages.texts(), (std::vector<std::string>{missingReadingsText({5, 11}).text(),
+                                                                flatReadingsText({8}).text(),
+                                                                downloadCompleteText({}).text()}));
     EXPECT_EQ(b.writesTo(2), 1);
     for (int a : {5, 8, 11}) {
         EXPECT_EQ(b.writesTo(a), 0) << a;
@@ -380,7 +381,7 @@ TEST(NoDeviceLeftOut, AReadingOfZeroAtPointOneCountsAsNone) {
     b.acquire(2, 40.0);
     b.download();
     EXPECT_EQ(b.writesTo(3), 0);
-    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{missingReadingsText({3})});
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{missingReadingsText({3}).text()});
 }
 
 TEST(SensorCalibrationDownload, TargetsThatCannotBeFittedToWriteNothing) {
@@ -411,8 +412,8 @@ TEST(SensorCalibrationDownload, CorruptWriteAnswerNamesTheDeviceAndIsNotShownAsW
     b.acquireAll();
     b.bus.sim.setFaults(7, SimFaults{.badCrc = true});
     const auto s = b.download();
-    EXPECT_EQ(b.bus.messages.texts(),
-              (std::vector<std::string>{writeVerifyFailedText(7), downloadCompleteText({})}));
+    EXPECT_EQ(b.bus.messages.texts(), (std::vector<std::string>{writeVerifyFailedText(7).text(),
+                                                                downloadCompleteText({}).text()}));
     EXPECT_EQ(s.device(7)->outcome, DeviceOutcome::NotConfirmed);
     EXPECT_FALSE(s.device(7)->writtenAt.has_value());
     EXPECT_EQ(s.device(2)->outcome, DeviceOutcome::Written);
@@ -465,7 +466,7 @@ TEST(SensorCalibrationDownload, WritesEveryDeviceBackToBackThenWaitsOnceForTheSt
     ASSERT_FALSE(steps.empty());
     EXPECT_EQ(steps.front(), progress_text::kDeviceStep);
     EXPECT_EQ(steps.back(), progress_text::kStoreWait);
-    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({})});
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({}).text()});
     for (int a : {4, 9, 17})
         EXPECT_EQ(b.cal.snapshot().device(a)->outcome, DeviceOutcome::Written) << a;
 }
@@ -487,8 +488,8 @@ TEST(SensorCalibrationDownload, AHangUpPartWayTellsWhatEachDeviceHoldsAndKeepsTh
     EXPECT_EQ(b.bus.sim.coefficients(8)->first, 0.0f);
     EXPECT_EQ(b.bus.messages.texts(),
               (std::vector<std::string>{"Error Code5read serial operation failed!",
-                                        downloadInterruptedText({2}, {5}, {8})}));
-    EXPECT_EQ(downloadInterruptedText({2}, {5}, {8}),
+                                        downloadInterruptedText({2}, {5}, {8}).text()}));
+    EXPECT_EQ(downloadInterruptedText({2}, {5}, {8}).text(),
               "下载中断！\n已写入并确认：2\n已写入，未确认：5\n未写入：8");
     for (int a : {2, 5, 8}) {
         EXPECT_TRUE(s.device(a)->readings[0].has_value()) << a;
@@ -504,7 +505,7 @@ TEST(SensorCalibrationDownload, AHangUpPartWayTellsWhatEachDeviceHoldsAndKeepsTh
     EXPECT_EQ(dead.bus.messages.texts(),
               std::vector<std::string>{"Error Code5,Write serial operation failed!"});
     for (int a : {3, 4}) EXPECT_EQ(none.device(a)->outcome, DeviceOutcome::NotReached) << a;
-    EXPECT_EQ(downloadInterruptedText({}, {6}, {3, 4}),
+    EXPECT_EQ(downloadInterruptedText({}, {6}, {3, 4}).text(),
               "下载中断！\n已写入，未确认：6\n未写入：3, 4");
 }
 
@@ -591,8 +592,8 @@ TEST(FitQualityOnTheBus, TheDeviceWithAWrongPointIsMarkedNamedAndStillWritten) {
     b.bus.sim.setGainOffset(21, 7300.0, 2200.0);
     b.acquire(3, 1.6);
     const auto s = b.download();
-    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({21})});
-    EXPECT_EQ(downloadCompleteText({21}),
+    EXPECT_EQ(b.bus.messages.texts(), std::vector<std::string>{downloadCompleteText({21}).text()});
+    EXPECT_EQ(downloadCompleteText({21}).text(),
               "K和B值下载完成！以下地址的拟合残差超过量程的0.5%，请检查：21");
     for (int a : {3, 8, 21}) {
         EXPECT_EQ(s.device(a)->outcome, DeviceOutcome::Written) << a;

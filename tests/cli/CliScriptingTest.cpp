@@ -410,3 +410,27 @@ TEST(CommandLineScripting, ConfigureFailsOnStandardErrorWithNothingMadeUp) {
               std::string::npos)
         << j.out;
 }
+
+// The command line translates a message by its template: an argument holding "; ", "%1" or the
+// text of another template is a name and stays one, as it once did not.
+TEST(CliLanguage, ComposedMessagesKeepTheirArgumentsAsTheyAre) {
+    const auto v = [](const char* text) { return Message::verbatim(text); };
+    const struct {
+        Message message;
+        cli::Language language;
+        const char* spoken;
+    } cases[] = {
+        {compose(texts::kPortBusy, {v("/tmp/a; b")}), cli::Language::Chinese,
+         "/tmp/a; b忙：另一个程序正在使用该串口。"},
+        {compose(texts::kPortBusy, {v("File Open Failed!")}), cli::Language::Chinese,
+         "File Open Failed!忙：另一个程序正在使用该串口。"},
+        {compose(texts::kReportFailed,
+                 {v("/tmp/%1.csv"), v("12: 33: no answer; device 7 refused")}),
+         cli::Language::English,
+         "Calibration report not saved: /tmp/%1.csv (12: 33: no answer; device 7 refused)"},
+        {calib::downloadInterruptedText({1}, {}, {3, 4}), cli::Language::English,
+         "Download interrupted!\nWritten and confirmed: 1\nNot written: 3, 4"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(cli::spoken(c.message, c.language), c.spoken) << c.message.text();
+}

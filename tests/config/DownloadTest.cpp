@@ -78,7 +78,8 @@ TEST(DownloadEncoding, EveryValueShownForARegisterEncodesToThatRegister) {
             m.moveValuesToEdits();
             ASSERT_TRUE(m.readEdits().ok);
             const Frame f = batchDownloadFrame(m);
-            ASSERT_FALSE(f.refusal) << f.refusal->message << " at " << v << ", dotPos " << dot;
+            ASSERT_FALSE(f.refusal)
+                << f.refusal->message.text() << " at " << v << ", dotPos " << dot;
             for (int r : numberRegs)
                 if (regAt(f, 4, r) != v) {
                     ADD_FAILURE() << "register " << r << " = " << v << " at dotPos " << dot
@@ -140,7 +141,7 @@ TEST(DownloadEncoding, ANumberItsRegisterCannotHoldIsRefusedNamingFieldAndRange)
         ASSERT_TRUE(all.refusal) << c.text;
         EXPECT_TRUE(all.bytes.empty());
         EXPECT_EQ(all.refusal->edit, c.edit) << c.text;
-        EXPECT_EQ(all.refusal->message, c.message);
+        EXPECT_EQ(all.refusal->message.text(), c.message);
         const Frame one = singleDownloadFrame(3, m);
         EXPECT_EQ(one.refusal.has_value(), c.inSwitchBlock) << c.text;
     }
@@ -187,7 +188,7 @@ TEST(DownloadEncoding, ConfigurationCarriesProductCodeAndAnAddressOfTheBus) {
         const Frame r = configurationFrame(c.productCode, c.address);
         ASSERT_TRUE(r.refusal) << c.productCode << " " << c.address;
         EXPECT_EQ(r.refusal->edit, c.edit);
-        EXPECT_EQ(r.refusal->message, c.message);
+        EXPECT_EQ(r.refusal->message.text(), c.message);
         EXPECT_TRUE(r.bytes.empty());
     }
 }

@@ -67,7 +67,7 @@ TEST(ParameterTable, EveryRowRoundTripsThroughTheFrameAndTheFile) {
 
     const auto values = parameterFileValues(m);
     const ParameterFileRead read = decodeParameterFile(encodeParameterFile(values));
-    ASSERT_TRUE(read.ok()) << read.problem;
+    ASSERT_TRUE(read.ok()) << read.problem.text();
     BasicConfigModel back;
     back.ShowEnterpriseLayout();
     applyParameterFile(back, read.values);

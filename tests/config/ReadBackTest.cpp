@@ -45,7 +45,7 @@ TEST(ReadBack, BatchDownloadSummarisesVerifiedDifferingAndSilentDevices) {
     EXPECT_EQ(r.devices[0].status, ReadBackStatus::Verified);
     EXPECT_EQ(r.devices[1].status, ReadBackStatus::Differs);
     EXPECT_EQ(r.devices[2].status, ReadBackStatus::NoAnswer);
-    const std::string summary = readBackSummary(r.devices);
+    const std::string summary = readBackSummary(r.devices).text();
     EXPECT_EQ(summary.rfind("1 of 3 devices verified; 7: ", 0), 0u) << summary;
     EXPECT_NE(
         summary.find("K1 action holds " + std::to_string(reg::asSigned(before)) + ", sent 12500"),
@@ -53,13 +53,13 @@ TEST(ReadBack, BatchDownloadSummarisesVerifiedDifferingAndSilentDevices) {
         << summary;
     EXPECT_EQ(summary.substr(summary.size() - 15), "; 12: no answer");
     tellDownload(tb.messages, r, true);
-    EXPECT_EQ(tb.messages.texts(), std::vector<std::string>{readBackSummary(r.devices)});
+    EXPECT_EQ(tb.messages.texts(), std::vector<std::string>{readBackSummary(r.devices).text()});
     // A device that refuses the read-back is named with its exception, not called silent.
     tb.sim.setFaults(12, SimFaults{.exceptionCode = 4});
     const DownloadReport refused = downloadToAllVerified(tb.ctx, f.bytes, {12});
     ASSERT_EQ(refused.devices.size(), 1u);
     EXPECT_EQ(refused.devices[0].status, ReadBackStatus::NoAnswer);
-    EXPECT_EQ(deviceReadBackText(refused.devices[0]),
+    EXPECT_EQ(deviceReadBackText(refused.devices[0]).text(),
               "Device 12 refused the request: exception 4, server device failure");
     // A single download the device refuses fails naming the exception below the message.
     tb.messages.clear();
@@ -121,7 +121,7 @@ TEST(ReadBack, HangUpDuringABatchDownloadTellsWhatEachDeviceIsKnownToHold) {
         else
             EXPECT_TRUE(tb.messages.texts().empty());
     }
-    EXPECT_EQ(deviceReadBackText({4, S::NotReached, {}}), "4: not reached");
+    EXPECT_EQ(deviceReadBackText({4, S::NotReached, {}}).text(), "4: not reached");
 }
 
 TEST(Readdress, TwoDevicesBothAnswerAndTheConfirmationReadsTheNewAddress) {
@@ -132,14 +132,15 @@ TEST(Readdress, TwoDevicesBothAnswerAndTheConfirmationReadsTheNewAddress) {
     bool failed = true;
     EXPECT_EQ(answeringDevices(tb.ctx, failed), (std::vector<int>{3, 7}));
     EXPECT_FALSE(failed);
-    EXPECT_EQ(severalAnswerQuestion({3, 7}, 5),
+    EXPECT_EQ(severalAnswerQuestion({3, 7}, 5).text(),
               "More than one device answers: 3, 7. Every one of them takes address 5. Send "
               "anyway?");
     tb.sim.setFaults(7, SimFaults{.ignoreWrites = true});
     const ConfigurationCheck c =
         configureAndConfirm(tb.ctx, configurationFrame(70000, 5).bytes, 5, 70000);
     EXPECT_TRUE(c.confirmed());
-    EXPECT_EQ(configurationText(c), "Configuration confirmed: address 5, product code 70000");
+    EXPECT_EQ(configurationText(c).text(),
+              "Configuration confirmed: address 5, product code 70000");
     const ConfigurationCheck none =
         configureAndConfirm(tb.ctx, configurationFrame(70000, 9).bytes, 10, 70000);
     EXPECT_EQ(none.status, ConfigurationCheck::Status::NoAnswer);
@@ -160,7 +161,7 @@ TEST(Readdress, HangUpAfterTheBroadcastSaysWhatTheDevicesNowHold) {
             configureAndConfirm(tb.ctx, configurationFrame(70000, 5).bytes, 5, 70000);
         EXPECT_EQ(c.status, ConfigurationCheck::Status::PortFailed);
         EXPECT_EQ(c.written, afterBroadcast);
-        EXPECT_EQ(configurationText(c),
+        EXPECT_EQ(configurationText(c).text(),
                   afterBroadcast ? "Configuration sent, not confirmed: the devices now hold "
                                    "address 5, product code 70000"
                                  : "");

@@ -152,7 +152,7 @@ TEST(ParameterFiles, RoundTripRestoresControlsAndDensityState) {
     BasicConfigModel back;
     back.ShowEnterpriseLayout();
     const auto file = readParameterFile(dir.file("p.txt"));
-    ASSERT_TRUE(file.ok()) << file.problem;
+    ASSERT_TRUE(file.ok()) << file.problem.text();
     applyParameterFile(back, file.values);
     EXPECT_FALSE(back.densityReadOnly);
     for (EditId id : {EditId::RangeEnd, EditId::K1Action, EditId::Density})
@@ -227,13 +227,13 @@ TEST(ParameterFiles, ValuesGoByKeyAndAFileWithoutEveryKeyOnceIsRefused) {
     for (const Case& c : cases) {
         const ParameterFileRead r = decodeParameterFile(c.bytes);
         if (c.problem.empty()) {
-            ASSERT_TRUE(r.ok()) << c.name << ": " << r.problem;
+            ASSERT_TRUE(r.ok()) << c.name << ": " << r.problem.text();
             EXPECT_EQ(r.values[0], "Temperature") << c.name;
             EXPECT_EQ(r.values[4], "2K+1V") << c.name;
             EXPECT_EQ(r.values[18], "0") << c.name;  // the last character of a value stays
         } else {
             EXPECT_EQ(r.status, ParameterFileRead::Status::Refused) << c.name;
-            EXPECT_EQ(r.problem, c.problem) << c.name;
+            EXPECT_EQ(r.problem.text(), c.problem) << c.name;
         }
     }
     const ParameterFileRead byKey = decodeParameterFile(joined(swapped, "\r\r\n"));
@@ -257,14 +257,14 @@ TEST(ParameterFiles, PathsThatAreNoTextFileAreRefusedWithTheReason) {
     for (const auto& [path, why] : cases) {
         const ParameterFileRead r = readParameterFile(path);
         EXPECT_EQ(r.status, ParameterFileRead::Status::Unreadable) << path;
-        EXPECT_EQ(r.problem, why) << path;
+        EXPECT_EQ(r.problem.text(), why) << path;
         const IniFile::Load ini = IniFile::load(path);
         EXPECT_FALSE(ini.ini) << path;
         EXPECT_EQ(ini.why, why) << path;
     }
     const ParameterFileRead missing = readParameterFile(dir.file("missing.txt"));
     EXPECT_EQ(missing.status, ParameterFileRead::Status::Unreadable);
-    EXPECT_EQ(missing.problem, std::strerror(ENOENT));
+    EXPECT_EQ(missing.problem.text(), std::strerror(ENOENT));
     EXPECT_TRUE(IniFile::load(dir.file("missing.ini")).ini);  // no presets: the defaults
 }
 

@@ -365,9 +365,9 @@ TEST(Bus, ResponseTimeOutWaitsTheWireTimePlusN) {
 // Shows "Error Code" messages only when released, as a message box waits for its OK.
 class BlockingMessages : public RecordingMessages {
 public:
-    void show(std::string_view text, MessageIcon icon) override {
+    void show(const Message& text, MessageIcon icon) override {
         RecordingMessages::show(text, icon);
-        if (text.rfind("Error Code", 0) != 0)
+        if (text.text().rfind("Error Code", 0) != 0)
             return;
         std::unique_lock lock(mutex_);
         waiting_ = true;

@@ -258,13 +258,13 @@ void calibrationDownload(Rig& r) {
     if (e == Effect::DeadBefore)
         expected = {kWriteHungUp};
     else if (e == Effect::DeadDuring)
-        expected = {kReadHungUp, calib::downloadInterruptedText({}, {1}, {2})};
+        expected = {kReadHungUp, calib::downloadInterruptedText({}, {1}, {2}).text()};
     else if (e == Effect::DeviceLost)
-        expected = {calib::writeVerifyFailedText(1), calib::downloadCompleteText({})};
+        expected = {calib::writeVerifyFailedText(1).text(), calib::downloadCompleteText({}).text()};
     else if (e == Effect::LineJammed)
-        expected = {calib::writeVerifyFailedText(1), calib::writeVerifyFailedText(2)};
+        expected = {calib::writeVerifyFailedText(1).text(), calib::writeVerifyFailedText(2).text()};
     else
-        expected = {calib::downloadCompleteText({})};
+        expected = {calib::downloadCompleteText({}).text()};
     EXPECT_EQ(r.bus.messages.texts(), expected);
     if (!r.answering().empty()) {  // the healthy device holds its own coefficients
         EXPECT_EQ(r.bus.sim.coefficients(2)->first, cal.coefK(2));

@@ -83,7 +83,7 @@ TEST(RealLine, FullScanFindsEveryDeviceOnEveryLine) {
             config::SearchState st;
             const config::SearchOutcome out = config::ScanAllDevices(line.bus.ctx, st);
             EXPECT_EQ(line.bus.ctx.onlineAddresses(), devices);
-            EXPECT_EQ(out.faults.summary(), "");
+            EXPECT_EQ(out.faults.summary().text(), "");
             EXPECT_EQ(line.bus.messages.texts(), Texts{});
             for (const SimBus::ReceivedFrame& f : line.bus.sim.framesReceived())
                 EXPECT_FALSE(f.tooSoon) << "a request to " << int{f.bytes[0]} << " came too soon";
@@ -206,7 +206,8 @@ TEST(RealLine, ExceptionCodesHaveTheirStandardNames) {
                   {7, "unknown exception"},
                   {0x80, "unknown exception"}};
     for (const auto& n : kNames) EXPECT_STREQ(exceptionName(n.code), n.name) << int{n.code};
-    EXPECT_EQ(refusalText(7, 2), "Device 7 refused the request: exception 2, illegal data address");
+    EXPECT_EQ(refusalText(7, 2).text(),
+              "Device 7 refused the request: exception 2, illegal data address");
 }
 
 // A device answering with an exception was left out of the scan without a word.
@@ -219,7 +220,7 @@ TEST(RealLine, RefusingDeviceIsListedWithItsException) {
     ASSERT_EQ(out.faults.refusals.size(), 1u);
     EXPECT_EQ(out.faults.refusals[0].address, 7);
     EXPECT_EQ(out.faults.refusals[0].code, 2);
-    EXPECT_EQ(out.faults.summary(), "device 7 refused");
+    EXPECT_EQ(out.faults.summary().text(), "device 7 refused");
     EXPECT_EQ(line.bus.ctx.bus.health().at(7).refusals, 1u);
     // A refusal is an answer: no second request, no late-answer wait.
     EXPECT_EQ(line.bus.sim.framesReceived().size(), 60u);
@@ -243,7 +244,7 @@ TEST(RealLine, BrokenAnswerIsAskedOnceMoreAndSummed) {
         config::SearchState st;
         const config::SearchOutcome out = config::ScanAllDevices(line.bus.ctx, st);
         EXPECT_EQ(line.bus.ctx.onlineAddresses(), std::vector<int>{3});
-        EXPECT_EQ(out.faults.summary(), c.summary);
+        EXPECT_EQ(out.faults.summary().text(), c.summary);
         int asked = 0;
         for (const auto& f : line.bus.sim.framesReceived()) asked += f.bytes[0] == 7;
         EXPECT_EQ(asked, *c.summary ? 2 : 1);
@@ -252,7 +253,7 @@ TEST(RealLine, BrokenAnswerIsAskedOnceMoreAndSummed) {
     mixed.crcFailures = 1;
     mixed.cut = 3;
     mixed.refusals = {{7, 2}, {9, 4}};
-    EXPECT_EQ(mixed.summary(),
+    EXPECT_EQ(mixed.summary().text(),
               "1 answer failed its CRC check; 3 answers came cut; device 7 refused; device 9 "
               "refused");
 }

@@ -12,15 +12,15 @@ namespace {
 // Every call, in order, status lines included.
 class CallLog : public OperatorMessages {
 public:
-    void show(std::string_view text, MessageIcon icon) override {
+    void show(const Message& text, MessageIcon icon) override {
         calls.push_back(std::string(icon == MessageIcon::Exclamation ? "show! " : "show ") +
-                        std::string(text));
+                        text.text());
     }
-    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override {
+    void showWithDetail(const Message& text, MessageIcon icon, const Message& detail) override {
         show(text, icon);
-        calls.back() += " / " + std::string(detail);
+        calls.back() += " / " + detail.text();
     }
-    void status(std::string_view text) override { calls.push_back("status " + std::string(text)); }
+    void status(const Message& text) override { calls.push_back("status " + text.text()); }
     std::vector<std::string> calls;
 };
 

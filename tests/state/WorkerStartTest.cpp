@@ -31,8 +31,8 @@ TEST(WorkerStart, AWorkerThatCannotStartShowsItsMessageAndRunsNothing) {
 
 TEST(WorkerStart, FailureTextsOfEveryOperation) {
     EXPECT_STREQ(WorkerStartFailure::kBatchDownload, "批量下载线程启动失败！");
-    EXPECT_EQ(WorkerStartFailure::acquisition(1), "采集线程1启动失败！");
-    EXPECT_EQ(WorkerStartFailure::acquisition(5), "采集线程5启动失败！");
+    EXPECT_EQ(WorkerStartFailure::acquisition(1).text(), "采集线程1启动失败！");
+    EXPECT_EQ(WorkerStartFailure::acquisition(5).text(), "采集线程5启动失败！");
 }
 
 // A start that failed cleared the done and failed flags it had set up for the run: the flags

@@ -1,24 +1,24 @@
 #include "tests/support/RecordingMessages.h"
 
-void RecordingMessages::show(std::string_view text, MessageIcon icon) {
+void RecordingMessages::show(const Message& text, MessageIcon icon) {
     std::lock_guard lock(mutex_);
-    entries_.push_back({std::string(text), icon, {}});
+    entries_.push_back({text.text(), icon, {}});
 }
 
-void RecordingMessages::showWithDetail(std::string_view text, MessageIcon icon,
-                                       std::string_view detail) {
+void RecordingMessages::showWithDetail(const Message& text, MessageIcon icon,
+                                       const Message& detail) {
     std::lock_guard lock(mutex_);
-    entries_.push_back({std::string(text), icon, std::string(detail)});
+    entries_.push_back({text.text(), icon, detail.text()});
 }
 
-void RecordingMessages::status(std::string_view text) {
+void RecordingMessages::status(const Message& text) {
     std::lock_guard lock(mutex_);
-    status_ = text;
+    status_ = text.text();
 }
 
-bool RecordingMessages::ask(std::string_view text) {
+bool RecordingMessages::ask(const Message& text) {
     std::lock_guard lock(mutex_);
-    questions_.emplace_back(text);
+    questions_.push_back(text.text());
     return answer_;
 }
 

@@ -16,11 +16,11 @@ public:
         MessageIcon icon;
         std::string detail;
     };
-    void show(std::string_view text, MessageIcon icon = MessageIcon::None) override;
-    void showWithDetail(std::string_view text, MessageIcon icon, std::string_view detail) override;
-    void status(std::string_view text) override;
+    void show(const Message& text, MessageIcon icon = MessageIcon::None) override;
+    void showWithDetail(const Message& text, MessageIcon icon, const Message& detail) override;
+    void status(const Message& text) override;
     // Kept apart from the messages; answered with setAnswer's choice (No until then).
-    bool ask(std::string_view text) override;
+    bool ask(const Message& text) override;
     void setAnswer(bool yes);
     std::vector<std::string> questions() const;
     std::vector<Entry> entries() const;

@@ -82,7 +82,7 @@ TEST(CalibrationPageTargets, ChoosingThreePointsAfterAFivePointAcquisitionWrites
     p.compute();
     EXPECT_EQ(p.coefficientWrites(), 0);
     EXPECT_EQ(p.bus.messages.texts(),
-              std::vector<std::string>{calib::pointsNotAcquiredText({1, 2, 3})});
+              std::vector<std::string>{calib::pointsNotAcquiredText({1, 2, 3}).text()});
 }
 
 TEST(CalibrationPageTargets, ANewRangeOnTheBasicPageClearsReadingsButARevisitKeepsThem) {
@@ -111,9 +111,10 @@ TEST(CalibrationPageGrid, NeverShowsCoefficientsThatWereNotWritten) {
     p.acquire(2, 1.6);
     p.bus.sim.setFaults(7, SimFaults{.badCrc = true});  // its write is not confirmed
     p.compute();
-    EXPECT_EQ(p.bus.messages.texts(), (std::vector<std::string>{calib::missingReadingsText({5}),
-                                                                calib::writeVerifyFailedText(7),
-                                                                calib::downloadCompleteText({})}));
+    EXPECT_EQ(p.bus.messages.texts(),
+              (std::vector<std::string>{calib::missingReadingsText({5}).text(),
+                                        calib::writeVerifyFailedText(7).text(),
+                                        calib::downloadCompleteText({}).text()}));
     const int k = calib::kRow(2), b = calib::bRow(2);
     EXPECT_EQ(p.page.gridText(k, 1).toStdString(),
               calib::formatCoefficient(p.page.calibration().coefK(2)));
@@ -137,7 +138,8 @@ TEST(CalibrationPageQuality, ShowsEachResidualAndMarksTheDeviceWithAWrongPoint) 
     p.bus.sim.setGainOffset(21, 7300.0, 2200.0);
     p.acquire(3, 1.6);
     p.compute();
-    EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{calib::downloadCompleteText({21})});
+    EXPECT_EQ(p.bus.messages.texts(),
+              std::vector<std::string>{calib::downloadCompleteText({21}).text()});
     CFitQualityTable* q = p.quality();
     ASSERT_EQ(q->shapeRows(), 7);
     ASSERT_EQ(q->shapeColumns(), 4);
@@ -205,7 +207,7 @@ TEST(CalibrationPageReport, IsSavedIntoTheDataDirectoryAndSaysWhere) {
     p.press("saveReportButton");
     const auto texts = p.bus.messages.texts();
     ASSERT_EQ(texts.size(), 1u);
-    const std::string prefix = calib::reportSavedText("");
+    const std::string prefix = calib::reportSavedText("").text();
     ASSERT_EQ(texts[0].rfind(prefix, 0), 0u) << texts[0];
     const std::filesystem::path path = texts[0].substr(prefix.size());
     EXPECT_EQ(path.parent_path(), p.bus.ctx.dataDir);
@@ -228,7 +230,7 @@ TEST(CalibrationPageReport, AnotherPointCountAsksFirstAndTheReportKeepsTheWritte
         p.bus.messages.clear();
         p.press("saveReportButton");
         const auto texts = p.bus.messages.texts();
-        const std::string prefix = calib::reportSavedText("");
+        const std::string prefix = calib::reportSavedText("").text();
         if (texts.size() != 1 || texts[0].rfind(prefix, 0) != 0)
             return texts.empty() ? std::string() : texts[0];
         const auto bytes = readFileBytes(texts[0].substr(prefix.size()));

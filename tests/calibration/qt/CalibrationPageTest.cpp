@@ -190,7 +190,8 @@ TEST(CalibrationPageRun, CalibratesTheBusFromThePageButtons) {
     }
     p.find<QPushButton>("computeDownloadButton")->click();
     QApplication::processEvents();
-    EXPECT_EQ(p.bus.messages.texts(), std::vector<std::string>{calib::downloadCompleteText({})});
+    EXPECT_EQ(p.bus.messages.texts(),
+              std::vector<std::string>{calib::downloadCompleteText({}).text()});
     for (int j = 1; j <= 3; ++j) {
         const int address = p.page.gridText(0, j).toInt();
         EXPECT_EQ(p.page.gridText(4, j).toStdString(),
@@ -218,7 +219,7 @@ TEST(CalibrationPageRun, AHangUpDuringTheDownloadKeepsTheReadingsAndSaysWhatEach
     QApplication::processEvents();
     EXPECT_EQ(p.bus.messages.texts(),
               (std::vector<std::string>{"Error Code5read serial operation failed!",
-                                        calib::downloadInterruptedText({2}, {11}, {35})}));
+                                        calib::downloadInterruptedText({2}, {11}, {35}).text()}));
     EXPECT_EQ(p.page.gridText(3, 1).toStdString(),
               calib::formatCoefficient(p.page.calibration().coefK(2)));
     EXPECT_TRUE(p.page.gridText(3, 2).isEmpty());

@@ -28,12 +28,15 @@
 #include "acquisition/GatherSession.h"
 #include "base/ProgressTexts.h"
 #include "base/Texts.h"
+#include "calibration/SensorCalibration.h"
 #include "common/qt/ProgressText.h"
 #include "common/qt/Translate.h"
+#include "config/ReadBack.h"
 #include "shell/qt/BusMonitorWindow.h"
 #include "shell/qt/QtOperatorMessages.h"
 #include "shell/qt/Screenshots.h"
 #include "shell/qt/SerialConfigDlg.h"
+#include "state/Worker.h"
 #include "tests/support/RecordingMessages.h"
 
 namespace {
@@ -187,63 +190,72 @@ TEST(Translation, TheSerialDialogShowsItsSettingsTranslatedAndStoresThemUnchange
 TEST(Translation, WithoutALanguageTheTextsAreTheirOwn) {
     Translate::uninstall();
     EXPECT_FALSE(Translate::active());
-    const std::string composed = fillText(texts::kPointsNotAcquired, {"2, 3"});
-    EXPECT_EQ(trCore(composed), QString::fromStdString(composed));
+    const Message composed = compose(texts::kPointsNotAcquired, {Message::verbatim("2, 3")});
+    EXPECT_EQ(trCore(composed), QString::fromStdString(composed.text()));
     EXPECT_EQ(trCore("File Open Failed!"), "File Open Failed!");
     EXPECT_FALSE(Translate::install("fr"));
 }
 
 // The core's messages as the operator sees them: exact texts and composed ones, whose arguments
-// may be texts of the core themselves.
+// may be texts of the core themselves (translated) or names, numbers and reasons (never).
 TEST(Translation, CoreMessagesAreTranslatedWithTheirArguments) {
     struct Case {
         const char* lang;
-        std::string core;
+        Message core;
         const char* shown;
     };
+    const auto v = [](const char* text) { return Message::verbatim(text); };
     const Case cases[] = {
         {"en", "未搜索到在线设备！", "No online device found!"},
-        {"en", fillText(texts::kPointsNotAcquired, {"2, 3"}),
+        {"en", compose(texts::kPointsNotAcquired, {v("2, 3")}),
          "Calibration point 2, 3 not acquired yet, K and B cannot be computed, not downloaded!"},
-        {"en", fillText(texts::kDownloadCompleteMarked, {"7, 12"}),
+        {"en", compose(texts::kDownloadCompleteMarked, {v("7, 12")}),
          "K and B download complete! The fit residual exceeds 0.5% of the range at these "
          "addresses, please check: 7, 12"},
-        {"en", fillText(texts::kReportFailed, {"/tmp/r.csv", "No space left on device"}),
+        {"en", compose(texts::kReportFailed, {v("/tmp/r.csv"), v("No space left on device")}),
          "Calibration report not saved: /tmp/r.csv (No space left on device)"},
         {"en", "Download Success!", "Download successful."},
         // One line a kind of device under the first, each line its own template.
-        {"en",
-         std::string(texts::kDownloadInterrupted) + "\n" +
-             fillText(texts::kWrittenConfirmed, {"1"}) + "\n" +
-             fillText(texts::kWrittenNotConfirmed, {"2"}) + "\n" +
-             fillText(texts::kNotWrittenDevices, {"3, 4"}),
+        {"en", calib::downloadInterruptedText({1}, {2}, {3, 4}),
          "Download interrupted!\nWritten and confirmed: 1\nWritten, not confirmed: 2\nNot "
          "written: 3, 4"},
         {"zh", "File Open Failed!", "文件打开失败！"},
-        {"zh", fillText(texts::kReadFailedCode, {"5"}), "错误代码5，读串口操作失败！"},
-        {"zh", fillText(texts::kValueOutOfRange, {"K1 action:", "-327.68", "327.67"}),
+        {"zh", compose(texts::kReadFailedCode, {v("5")}), "错误代码5，读串口操作失败！"},
+        {"zh", compose(texts::kValueOutOfRange, {"K1 action:", v("-327.68"), v("327.67")}),
          "K1动作值：请输入-327.68至327.67之间的值"},
         {"zh",
-         fillText(texts::kDevicesVerified,
-                  {"58", "60",
-                   "; " +
-                       fillText(texts::kAddressed, {"12", fillText(texts::kRegisterHolds,
-                                                                   {"K1 action", "100", "125"})}) +
-                       "; " + fillText(texts::kDeviceNoAnswer, {"33"})}),
-         "60台设备中58台校验通过; 12: K1动作值为100，发送的是125; 33：无应答"},
-        {"zh", fillText(texts::kPortClosedBecause, {"/dev/ttyUSB0", "the line hung up."}),
+         config::readBackSummary(
+             {{12, config::ReadBackStatus::Differs, {{reg::K1Action, 125, 100}}},
+              {33, config::ReadBackStatus::NoAnswer, {}},
+              {34, config::ReadBackStatus::Verified, {}}}),
+         "3台设备中1台校验通过; 12: K1动作值为100，发送的是125; 33：无应答"},
+        {"zh", compose(texts::kPortClosedBecause, {v("/dev/ttyUSB0"), "the line hung up."}),
          "串口/dev/ttyUSB0已关闭：线路已断开。"},
-        {"zh", fillText(texts::kPortBusy, {"/dev/ttyUSB0"}),
+        {"zh", compose(texts::kPortBusy, {v("/dev/ttyUSB0")}),
          "/dev/ttyUSB0忙：另一个程序正在使用该串口。"},
-        {"zh", "采集线程3启动失败！", "采集线程3启动失败！"},
+        {"zh", WorkerStartFailure::acquisition(3), "采集线程3启动失败！"},
         // An argument's own "%1" stays as it is.
-        {"en", fillText(texts::kImportError, {"%1 是什么"}), "Error message  %1 是什么"},
+        {"en", compose(texts::kImportError, {v("%1 是什么")}), "Error message  %1 是什么"},
         {"zh", "/dev/ttyUSB0: Permission denied", "/dev/ttyUSB0: Permission denied"},
+        // A name holding "; ", a placeholder, or the very text of another template is a name:
+        // once recognised from the finished text, such a message came out mangled.
+        {"zh", compose(texts::kPortBusy, {v("/tmp/a; b")}),
+         "/tmp/a; b忙：另一个程序正在使用该串口。"},
+        {"zh", compose(texts::kReportSaved, {v("/tmp/%1 %2.csv")}),
+         "标定报告已保存：/tmp/%1 %2.csv"},
+        {"zh", compose(texts::kPortBusy, {v("File Open Failed!")}),
+         "File Open Failed!忙：另一个程序正在使用该串口。"},
+        {"zh",
+         compose(texts::kReportFailed,
+                 {v("/tmp/r.csv"), v("No such device: x. Is the adapter plugged in?")}),
+         "标定报告保存失败：/tmp/r.csv（No such device: x. Is the adapter plugged in?）"},
+        {"zh", compose(texts::kImportError, {v("12: 33: no answer; device 7 refused")}),
+         "错误信息  12: 33: no answer; device 7 refused"},
     };
     for (const Case& c : cases) {
         Language lang(c.lang);
         ASSERT_TRUE(lang.ok);
-        EXPECT_EQ(trCore(c.core).toStdString(), c.shown) << c.lang << ": " << c.core;
+        EXPECT_EQ(trCore(c.core).toStdString(), c.shown) << c.lang << ": " << c.core.text();
     }
 }
 
@@ -273,7 +285,7 @@ TEST(Translation, MessageBoxesAndStatusLinesArriveTranslated) {
     QString status;
     QObject::connect(&messages, &QtOperatorMessages::statusChanged,
                      [&](const QString& t) { status = t; });
-    messages.status(fillText(texts::kMissingReadings, {"7"}));
+    messages.status(calib::missingReadingsText({7}));
     EXPECT_TRUE(waitFor([&] { return !status.isEmpty(); }));
     EXPECT_EQ(status,
               "These addresses lack a calibration point reading, K and B not downloaded: 7");
@@ -422,7 +434,10 @@ TEST(Translation, EveryCoreMessageReachesTheWindowTranslated) {
             args.push_back("<" + std::to_string(i) + ">");
             expected.replace(QString("%%1").arg(i), QString::fromStdString(args.back()));
         }
-        const QString shown = trCore(args.empty() ? source : fillText(source, args));
+        std::vector<Message> verbatim;
+        for (const std::string& a : args) verbatim.push_back(Message::verbatim(a));
+        const QString shown =
+            trCore(args.empty() ? Message(source) : Message::composed(source, verbatim));
         if (shown != expected)
             wrong << m.source + " -> " + shown;
     }
