@@ -232,12 +232,9 @@ bool CSerialPort::connectLine(const SerialSettings& settings, Message& failure) 
         failure = noRs485(settings.PortName, ENOTTY);
         return false;
     }
-    std::string why;
-    fd_ = connectTcp(settings.PortName, kConnectTimeout, why);
-    if (fd_ < 0) {
-        failure = Message(std::move(why));
+    fd_ = connectTcp(settings.PortName, kConnectTimeout, failure);
+    if (fd_ < 0)
         return false;
-    }
     tcp_ = true;
     // The device server's serial side runs at the operator's settings: the deadlines count its
     // wire time, no termios is set here.

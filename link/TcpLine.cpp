@@ -78,10 +78,10 @@ int connectOne(int fd, const addrinfo& ai, std::chrono::milliseconds timeout) {
 
 }  // namespace
 
-int connectTcp(const std::string& name, std::chrono::milliseconds timeout, std::string& failure) {
+int connectTcp(const std::string& name, std::chrono::milliseconds timeout, Message& failure) {
     const auto address = parseTcpPortName(name);
     if (!address) {
-        failure = fillText(texts::kTcpBadName, {name});
+        failure = compose(texts::kTcpBadName, {Message::verbatim(name)});
         return -1;
     }
     const std::string where = address->host + ":" + address->port;
@@ -92,7 +92,8 @@ int connectTcp(const std::string& name, std::chrono::milliseconds timeout, std::
     addrinfo* found = nullptr;
     if (const int e = ::getaddrinfo(address->host.c_str(), address->port.c_str(), &hints, &found);
         e != 0) {
-        failure = fillText(texts::kTcpUnknownHost, {address->host, ::gai_strerror(e)});
+        failure = compose(texts::kTcpUnknownHost,
+                          {Message::verbatim(address->host), Message::verbatim(::gai_strerror(e))});
         return -1;
     }
     int error = 0;
@@ -113,8 +114,11 @@ int connectTcp(const std::string& name, std::chrono::milliseconds timeout, std::
     }
     ::freeaddrinfo(found);
     if (error == ETIMEDOUT)
-        failure = fillText(texts::kTcpTimeout, {where, num::formatInt(timeout.count() / 1000)});
+        failure = compose(
+            texts::kTcpTimeout,
+            {Message::verbatim(where), Message::verbatim(num::formatInt(timeout.count() / 1000))});
     else
-        failure = fillText(texts::kTcpNoConnection, {where, std::strerror(error)});
+        failure = compose(texts::kTcpNoConnection,
+                          {Message::verbatim(where), Message::verbatim(std::strerror(error))});
     return -1;
 }

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "base/Message.h"
+
 struct TcpAddress {
     std::string host;
     std::string port;
@@ -20,4 +22,4 @@ std::optional<TcpAddress> parseTcpPortName(const std::string& name);
 
 // A connected, non-blocking stream socket with TCP_NODELAY and keep-alive, or -1 and `failure`
 // says why in words an operator can act on. Waits at most `timeout` for the connection.
-int connectTcp(const std::string& name, std::chrono::milliseconds timeout, std::string& failure);
+int connectTcp(const std::string& name, std::chrono::milliseconds timeout, Message& failure);

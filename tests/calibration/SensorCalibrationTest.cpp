@@ -497,13 +497,17 @@ TEST(SensorCalibrationDownload, AHangUpPartWayTellsWhatEachDeviceHoldsAndKeepsTh
         EXPECT_TRUE(s.device(a)->fitted) << a;
     }
 
-    // Before anything went out the port's message says it all: nothing was written.
-    Bench dead({3, 4});
+    // Before anything went out the port's message says it all: nothing was written. In-process
+    // too, where the line is found dead at the quiet wait before the first write (on a
+    // pseudo-terminal either the wait or the write may see it first).
+    Bench dead(TestBus::inProcess({3, 4}), kScale);
     dead.acquireAll();
+    dead.bus.sim.clearFramesReceived();
     dead.bus.sim.hangUp();
     const auto none = dead.download();
     EXPECT_EQ(dead.bus.messages.texts(),
-              std::vector<std::string>{"Error Code5,Write serial operation failed!"});
+              std::vector<std::string>{"Error Code5read serial operation failed!"});
+    EXPECT_TRUE(dead.bus.sim.framesReceived().empty());
     for (int a : {3, 4}) EXPECT_EQ(none.device(a)->outcome, DeviceOutcome::NotReached) << a;
     EXPECT_EQ(downloadInterruptedText({}, {6}, {3, 4}).text(),
               "下载中断！\n已写入，未确认：6\n未写入：3, 4");
