@@ -104,18 +104,24 @@ namespace table_detail {
 
 using PV = PageValues;
 
+// What every control has: its caption, its object name, its place and its file key.
+constexpr Control control(const char* caption, const char* objectName, Slot slot, const char* key) {
+    Control c;
+    c.caption = caption;
+    c.objectName = objectName;
+    c.slot = slot;
+    c.key = key;
+    return c;
+}
+
 // A list's caption is the page's own text; an edit's begins the messages about its value.
 constexpr Control list(ListId id, const char* caption, const char* objectName, Slot slot,
                        std::span<const char* const> entries, const char* key,
                        const char* levelPreset, const char* temperaturePreset) {
-    Control c;
-    c.caption = caption;
-    c.objectName = objectName;
+    Control c = control(caption, objectName, slot, key);
     c.isList = true;
     c.list = id;
-    c.slot = slot;
     c.choices = entries;
-    c.key = key;
     c.levelPreset = levelPreset;
     c.temperaturePreset = temperaturePreset;
     return c;
@@ -123,28 +129,20 @@ constexpr Control list(ListId id, const char* caption, const char* objectName, S
 constexpr Control number(EditId id, const char* caption, const char* objectName, Slot slot,
                          Unit unit, float PV::*value, const char* key, const char* levelPreset,
                          const char* temperaturePreset) {
-    Control c;
-    c.caption = caption;
-    c.objectName = objectName;
+    Control c = control(caption, objectName, slot, key);
     c.edit = id;
-    c.slot = slot;
     c.unit = unit;
     c.number = value;
-    c.key = key;
     c.levelPreset = levelPreset;
     c.temperaturePreset = temperaturePreset;
     return c;
 }
 constexpr Control integer(EditId id, const char* caption, const char* objectName, Slot slot,
                           Unit unit, int PV::*value, const char* key) {
-    Control c;
-    c.caption = caption;
-    c.objectName = objectName;
+    Control c = control(caption, objectName, slot, key);
     c.edit = id;
-    c.slot = slot;
     c.unit = unit;
     c.integer = value;
-    c.key = key;
     return c;
 }
 
