@@ -159,17 +159,14 @@ constexpr Scaling scalingOf(reg::Holds h) {
     return Scaling::None;
 }
 
-// Signedness and scaling are the codec's; a register outside its table is no row.
+// Signedness and scaling are the codec's; a register outside its table is no row. Indexed, not
+// through blockRegister(): GCC's undefined-behaviour sanitizer makes a pointer test non-constant.
 constexpr ParameterRow row(std::uint16_t r, const char* name, Field field, CodeList codes,
                            Control a, Control b = {}) {
-    const reg::BlockRegister* facts = reg::blockRegister(r);
-    return {r,
-            name,
-            field,
-            facts ? facts->isSigned : false,
-            scalingOf(facts ? facts->holds : reg::Holds::Count),
-            codes,
-            {a, b}};
+    const bool inBlock = r >= reg::kBlockFirst && r - reg::kBlockFirst < reg::kBlockCount;
+    const reg::BlockRegister facts = inBlock ? reg::kBlockRegisters[r - reg::kBlockFirst]
+                                             : reg::BlockRegister{r, false, reg::Holds::Count};
+    return {r, name, field, facts.isSigned, scalingOf(facts.holds), codes, {a, b}};
 }
 
 using reg::Register;
