@@ -107,9 +107,6 @@ inline constexpr const char* kNotWrittenDevices = KORV_TR_NOOP("Core", "未写�
 // A device's address before what is said of it ("12: K1 action holds 100, sent 125").
 inline constexpr const char* kAddressed = KORV_TR_NOOP("Core", "%1: %2");
 
-// Every template above (each listed once, each with a placeholder).
-const std::vector<const char*>& composedTexts();
-
 }  // namespace texts
 
 // `tmpl` with %1..%9 replaced by args[0..8]; a % not followed by a used digit stays.

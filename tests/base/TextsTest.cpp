@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 #include "base/Message.h"
@@ -25,17 +24,6 @@ TEST(FillText, PlaceholdersTakeTheirArgumentsAndNothingElseChanges) {
         {"%1 and %2", {"%2", "x"}, "%2 and x"},
     };
     for (const Case& c : cases) EXPECT_EQ(fillText(c.tmpl, c.args), c.filled) << c.tmpl;
-}
-
-// The window recognises a composed message by its template, so no two templates may be the same.
-TEST(ComposedTexts, EveryTemplateIsListedOnceAndHasAPlaceholder) {
-    std::set<std::string> seen;
-    for (const char* t : texts::composedTexts()) {
-        EXPECT_TRUE(seen.insert(t).second) << t;
-        EXPECT_NE(std::string(t).find("%1"), std::string::npos) << t;
-    }
-    EXPECT_TRUE(seen.count(texts::kPointsNotAcquired));
-    EXPECT_TRUE(seen.count(texts::kAddressed));
 }
 
 // A message travels as it was composed, so its arguments are never taken for parts of the text:
