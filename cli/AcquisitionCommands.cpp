@@ -231,33 +231,49 @@ int exportRecord(const ExportOptions& o, bool json) {
 
 }  // namespace
 
-const std::vector<cli::OptionSpec>* acquisitionOptions(std::string_view command) {
-    static const std::vector<cli::OptionSpec> collect{
+namespace cli {
+
+const std::vector<OptionSpec>& collectOptions() {
+    static const std::vector<OptionSpec> o{
         {"--interval-s", 1}, {"--count", 1}, {"--dot", 1}, {"--dir", 1}, {"--max-misses", 1}};
-    static const std::vector<cli::OptionSpec> none, exportOptions{{"--csv", 1}, {"--png", 1}};
-    if (command == "collect")
-        return &collect;
-    if (command == "import")
-        return &none;
-    if (command == "export")
-        return &exportOptions;
-    return nullptr;
+    return o;
 }
 
-void checkAcquisitionArguments(const Arguments& args) {
-    if (args.command == "collect")
-        parseCollect(args);
-    else if (args.command == "import")
-        cli::needPositionals(args, 1, "FILE");
-    else
-        parseExport(args);
+std::optional<int> checkCollect(const Arguments& args) {
+    parseCollect(args);
+    return std::nullopt;
 }
 
-int runAcquisitionCommand(const Arguments& args, AppContext* ctx, bool json) {
-    checkAcquisitionArguments(args);
-    if (args.command == "collect")
-        return ctx ? collect(parseCollect(args), *ctx, json) : kUsage;
-    if (args.command == "import")
-        return import(args.positionals[0], json);
-    return exportRecord(parseExport(args), json);
+int runCollect(CommandContext& c) {
+    return collect(parseCollect(c.args), c.ctx, c.json);
 }
+
+const std::vector<OptionSpec>& importOptions() {
+    static const std::vector<OptionSpec> none;
+    return none;
+}
+
+std::optional<int> checkImport(const Arguments& args) {
+    needPositionals(args, 1, "FILE");
+    return std::nullopt;
+}
+
+int runImport(CommandContext& c) {
+    return import(c.args.positionals[0], c.json);
+}
+
+const std::vector<OptionSpec>& exportOptions() {
+    static const std::vector<OptionSpec> o{{"--csv", 1}, {"--png", 1}};
+    return o;
+}
+
+std::optional<int> checkExport(const Arguments& args) {
+    parseExport(args);
+    return std::nullopt;
+}
+
+int runExport(CommandContext& c) {
+    return exportRecord(parseExport(c.args), c.json);
+}
+
+}  // namespace cli

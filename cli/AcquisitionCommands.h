@@ -1,16 +1,27 @@
 #pragma once
-// The record-file commands of the command line ("collect", "import", "export").
+// The record-file commands of the command line ("collect", "import", "export"), each with the
+// options, the check of its arguments' shape (a UsageError, before any port is opened) and the
+// run its entry in the command table names.
 
-#include <string>
-#include <string_view>
+#include <optional>
 #include <vector>
 
+#include "cli/Commands.h"
 #include "cli/Options.h"
-#include "state/AppContext.h"
 
-// The options of these commands; null for another command.
-const std::vector<cli::OptionSpec>* acquisitionOptions(std::string_view command);
-// The arguments' shape, checked before any port is opened (a UsageError).
-void checkAcquisitionArguments(const cli::Arguments& args);
-// Runs the command; returns the exit code. `json`: one JSON document instead of the text.
-int runAcquisitionCommand(const cli::Arguments& args, AppContext* ctx, bool json = false);
+namespace cli {
+
+const std::vector<OptionSpec>& collectOptions();
+std::optional<int> checkCollect(const Arguments& args);
+// Exit 0 only when every planned sample is on disk.
+int runCollect(CommandContext& c);
+
+const std::vector<OptionSpec>& importOptions();
+std::optional<int> checkImport(const Arguments& args);
+int runImport(CommandContext& c);
+
+const std::vector<OptionSpec>& exportOptions();
+std::optional<int> checkExport(const Arguments& args);
+int runExport(CommandContext& c);
+
+}  // namespace cli

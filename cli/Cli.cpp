@@ -497,40 +497,6 @@ const std::vector<OptionSpec>& configureOptions() {
     return o;
 }
 
-const std::vector<OptionSpec>& calibrateOptions() {
-    return *productionOptions("calibrate");
-}
-
-const std::vector<OptionSpec>& outputCalibrateOptions() {
-    return *productionOptions("output-calibrate");
-}
-
-const std::vector<OptionSpec>& collectOptions() {
-    return *acquisitionOptions("collect");
-}
-
-const std::vector<OptionSpec>& importOptions() {
-    return *acquisitionOptions("import");
-}
-
-const std::vector<OptionSpec>& exportOptions() {
-    return *acquisitionOptions("export");
-}
-
-// The other subsystems' commands, checked and run through their own entries.
-std::optional<int> checkProduction(const Arguments& a) {
-    if (const auto refusal = checkProductionArguments(a)) {
-        cli::tell(*refusal);
-        return kFailed;
-    }
-    return std::nullopt;
-}
-
-std::optional<int> checkAcquisition(const Arguments& a) {
-    checkAcquisitionArguments(a);
-    return std::nullopt;
-}
-
 std::optional<int> checkWatch(const Arguments& a) {
     checkWatchArguments(a);
     return std::nullopt;
@@ -553,14 +519,6 @@ int runConfigure(cli::CommandContext& c) {
     const long long productCode = productCodeOf(c.args);
     return configure(c.ctx, config::configurationFrame(productCode, address).bytes, address,
                      productCode, c.args.has("--force"), c.json);
-}
-
-int runProduction(cli::CommandContext& c) {
-    return runProductionCommand(c.args, c.ctx, c.json);
-}
-
-int runAcquisition(cli::CommandContext& c) {
-    return runAcquisitionCommand(c.args, &c.ctx, c.json);
 }
 
 int runWatchCommand(cli::CommandContext& c) {
@@ -590,7 +548,7 @@ const cli::Command kCommands[] = {
      "                            new address and product code (address 127), then\n"
      "                            read at the new address; refused when more than one\n"
      "                            device answers, unless --force\n"},
-    {"calibrate", true, calibrateOptions, checkProduction, runProduction,
+    {"calibrate", true, cli::calibrateOptions, cli::checkCalibrate, cli::runCalibrate,
      "  calibrate --points 2|3|5 [--range START END] [--dot 0000|000.0|00.00|0.000]\n"
      "            [--signal Pressure|Temperature|level] [--density D]\n"
      "            [--apply 'CMD {target}'] [--hook-timeout-s S] [--report FILE]\n"
@@ -599,15 +557,18 @@ const cli::Command kCommands[] = {
      "                            CMD runs with {target} replaced, and $KORVELANTIS_TARGET\n"
      "                            and $KORVELANTIS_UNIT set (without --apply the terminal\n"
      "                            asks); K and B written, verified at the last point; one\n"
-     "                            row per device; --report keeps the CSV report\n"},
-    {"output-calibrate", true, outputCalibrateOptions, checkProduction, runProduction,
+     "                            row per device; --report keeps the CSV report\n",
+     true},
+    {"output-calibrate", true, cli::outputCalibrateOptions, cli::checkOutputCalibrate,
+     cli::runOutputCalibrate,
      "  output-calibrate current|voltage [--measure 'CMD {point}'] [--hook-timeout-s S]\n"
      "                            low and high output commands to every online device (each\n"
      "                            must have that output); the measured value is CMD's first\n"
      "                            line ({point} and $KORVELANTIS_POINT: low, high;\n"
      "                            $KORVELANTIS_UNIT: mA or V) or typed at the terminal;\n"
-     "                            slope and offset written and read back\n"},
-    {"collect", true, collectOptions, checkAcquisition, runAcquisition,
+     "                            slope and offset written and read back\n",
+     true},
+    {"collect", true, cli::collectOptions, cli::checkCollect, cli::runCollect,
      "  collect ADDR --interval-s S --count N [--dot 0000|000.0|00.00|0.000] [--dir DIR]\n"
      "          [--max-misses M]  N samples of ADDR, one every S seconds, into a new\n"
      "                            record file (its path on standard output), at the\n"
@@ -624,9 +585,9 @@ const cli::Command kCommands[] = {
      "                            unit rows; --mqtt publishes PREFIX/ADDR/value,\n"
      "                            PREFIX/ADDR/online, PREFIX/status (default prefix\n"
      "                            korvelantis, port 1883, QoS 0)\n"},
-    {"import", false, importOptions, checkAcquisition, runAcquisition,
+    {"import", false, cli::importOptions, cli::checkImport, cli::runImport,
      "  import FILE               fields, records and points of a record file\n"},
-    {"export", false, exportOptions, checkAcquisition, runAcquisition,
+    {"export", false, cli::exportOptions, cli::checkExport, cli::runExport,
      "  export FILE [--csv OUT] [--png OUT]\n"
      "                            a record file as CSV (UTF-8, ISO 8601 times) and/or its\n"
      "                            curve as a PNG image; never over a record file\n"},

@@ -30,6 +30,8 @@ struct Command {
     int (*run)(CommandContext& c);
     // The command's lines of the usage text.
     const char* usage;
+    // Runs the operator's hook commands: its usage tells how they are run.
+    bool runsHooks = false;
 };
 
 // In the order of the usage text.

@@ -511,27 +511,39 @@ std::string substitute(std::string command, const std::string& name, const std::
     return command;
 }
 
-const std::vector<cli::OptionSpec>* productionOptions(std::string_view command) {
-    static const std::vector<cli::OptionSpec> calibrate{
-        {"--points", 1},  {"--range", 2}, {"--dot", 1},    {"--signal", 1},
-        {"--density", 1}, {"--apply", 1}, {"--report", 1}, {"--hook-timeout-s", 1}};
-    static const std::vector<cli::OptionSpec> output{{"--measure", 1}, {"--hook-timeout-s", 1}};
-    if (command == "calibrate")
-        return &calibrate;
-    if (command == "output-calibrate")
-        return &output;
-    return nullptr;
+namespace cli {
+
+const std::vector<OptionSpec>& calibrateOptions() {
+    static const std::vector<OptionSpec> o{{"--points", 1}, {"--range", 2},         {"--dot", 1},
+                                           {"--signal", 1}, {"--density", 1},       {"--apply", 1},
+                                           {"--report", 1}, {"--hook-timeout-s", 1}};
+    return o;
 }
 
-std::optional<std::string> checkProductionArguments(const Arguments& args) {
-    if (args.command == "calibrate")
-        return earlyTargetsRefusal(parseCalibrate(args));
+std::optional<int> checkCalibrate(const Arguments& args) {
+    if (const auto refusal = earlyTargetsRefusal(parseCalibrate(args))) {
+        tell(*refusal);
+        return kFailed;
+    }
+    return std::nullopt;
+}
+
+int runCalibrate(CommandContext& c) {
+    return calibrate(parseCalibrate(c.args), c.ctx, c.json);
+}
+
+const std::vector<OptionSpec>& outputCalibrateOptions() {
+    static const std::vector<OptionSpec> o{{"--measure", 1}, {"--hook-timeout-s", 1}};
+    return o;
+}
+
+std::optional<int> checkOutputCalibrate(const Arguments& args) {
     parseOutput(args);
     return std::nullopt;
 }
 
-int runProductionCommand(const Arguments& args, AppContext& ctx, bool json) {
-    if (args.command == "calibrate")
-        return calibrate(parseCalibrate(args), ctx, json);
-    return outputCalibrate(parseOutput(args), ctx, json);
+int runOutputCalibrate(CommandContext& c) {
+    return outputCalibrate(parseOutput(c.args), c.ctx, c.json);
 }
+
+}  // namespace cli

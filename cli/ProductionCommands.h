@@ -5,19 +5,26 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "cli/Commands.h"
 #include "cli/Options.h"
 #include "state/AppContext.h"
 
-// The options of these commands; null for another command.
-const std::vector<cli::OptionSpec>* productionOptions(std::string_view command);
-// The arguments' shape (a UsageError), checked before any port is opened; then what the
-// arguments alone show cannot be done (the calibration's refusal of its targets).
-std::optional<std::string> checkProductionArguments(const cli::Arguments& args);
-// Runs the command; the exit code (0 only when every online device was written and verified).
-int runProductionCommand(const cli::Arguments& args, AppContext& ctx, bool json);
+namespace cli {
+
+const std::vector<OptionSpec>& calibrateOptions();
+// Also what the arguments alone show cannot be done (the calibration's refusal of its targets):
+// told, and the exit code.
+std::optional<int> checkCalibrate(const Arguments& args);
+// The exit code: 0 only when every online device was written and verified.
+int runCalibrate(CommandContext& c);
+
+const std::vector<OptionSpec>& outputCalibrateOptions();
+std::optional<int> checkOutputCalibrate(const Arguments& args);
+int runOutputCalibrate(CommandContext& c);
+
+}  // namespace cli
 
 // `command` with every "{name}" replaced by `value`.
 std::string substitute(std::string command, const std::string& name, const std::string& value);

@@ -39,16 +39,19 @@ constexpr const char* kExitStatus =
 
 std::string usageText(std::string_view command) {
     std::string text;
+    bool hooks = command.empty();
     for (const Command& c : commands())
-        if (command.empty() || command == c.name)
+        if (command.empty() || command == c.name) {
             text += c.usage;
+            hooks = hooks || c.runsHooks;
+        }
     if (!command.empty() && text.empty())
         return usageText({});
     std::string out =
         "usage: korvelantis-cli [OPTIONS] " +
         (command.empty() ? std::string("COMMAND [ARGUMENTS]") : std::string(command) + " ...") +
         "\n       korvelantis-cli --version\n" + std::string(kOptions) + "commands:\n" + text;
-    if (command.empty() || command == "calibrate" || command == "output-calibrate")
+    if (hooks)
         out += kHooks;
     return out + kExitStatus;
 }

@@ -177,21 +177,22 @@ void COutputCalibrationPage::OnCommand(OutputKind kind, std::uint16_t value) {
     commandCancel_ = 0;
     commandSent_ = 0;
     progress_.clear();
-    const bool started = worker_.start([this, value] {
-        commandSent_ = calib::sendOutputCommand(ctx_, value, &commandCancel_, &progress_);
-        commandDone_ = 1;
-    });
-    if (started) {
-        COutputCommandWaitDlg wait([this] { return commandDone_.load() != 0; },
-                                   [this] { commandCancel_ = 1; }, &worker_, this);
-        wait.followProgress(&progress_);
-        wait.exec();
-        worker_.join();
-        if (commandCancel_.load())
-            return;  // called off: not every device may have its command
-    } else {
+    const bool started = runBehindWaitDialog(
+        worker_,
+        [this, value] {
+            commandSent_ = calib::sendOutputCommand(ctx_, value, &commandCancel_, &progress_);
+            commandDone_ = 1;
+        },
+        ctx_.messages, kStartFailureHandledByCaller, nullptr, &progress_,
+        [this] {
+            return COutputCommandWaitDlg([this] { return commandDone_.load() != 0; },
+                                         [this] { commandCancel_ = 1; }, &worker_, this);
+        });
+    if (!started) {
         // No thread to spare: here rather than not at all.
         commandSent_ = calib::sendOutputCommand(ctx_, value);
+    } else if (commandCancel_.load()) {
+        return;  // called off: not every device may have its command
     }
     // A failed port has spoken: no completion is reported for a command that never went out.
     if (commandSent_.load() >= 0)

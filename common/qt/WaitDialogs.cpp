@@ -89,3 +89,18 @@ CConfigurationWaitDlg::CConfigurationWaitDlg(std::function<bool()> finished,
                    worker, parent) {
     setObjectName("configurationWaitDlg");
 }
+
+void HeldWhileWaiting::run(std::function<void()> action) {
+    if (waiting_)
+        held_.push_back(std::move(action));
+    else
+        action();
+}
+
+void HeldWhileWaiting::end() {
+    waiting_ = false;
+    // Taken out first: an action may start the next run, which holds anew.
+    std::vector<std::function<void()>> held;
+    held.swap(held_);
+    for (auto& action : held) action();
+}

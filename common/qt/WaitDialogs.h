@@ -14,8 +14,10 @@
 // dialog goes as soon as the worker has seen the stop request.
 
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/qt/WaitDialog.h"
 #include "state/Worker.h"
@@ -142,20 +144,49 @@ public:
     }
 };
 
+// What the window's thread is handed while a wait dialog is open and may do only once it has
+// gone (a result's message box would open over the dialog): held then, done in order after.
+class HeldWhileWaiting {
+public:
+    // Now, or once the dialog of the runBehindWaitDialog given this has closed.
+    void run(std::function<void()> action);
+    void begin() { waiting_ = true; }
+    void end();
+
+private:
+    bool waiting_ = false;
+    std::vector<std::function<void()>> held_;
+};
+
+// For a page that handles a worker that cannot start itself: nothing is shown.
+inline constexpr std::nullopt_t kStartFailureHandledByCaller = std::nullopt;
+
 // A long bus operation on a worker behind a wait dialog, the way every page runs one: `work`
-// started on `worker` as startWorkerOrReport does (a start that fails is told and gives `kept`
-// back; no dialog then, and false), then the dialog `makeDialog` returns (given `worker`, so it
-// waits for it to end) shown with `progress` below its text, then the worker joined.
+// started on `worker` as startWorkerOrReport does (a start that fails is told, unless the caller
+// handles it, and gives `kept` back; no dialog then, and false), then the dialog `makeDialog`
+// returns (given `worker`, so it waits for it to end) shown with `progress` below its text, then
+// the worker joined and what `held` kept while the dialog was open done.
 template <class MakeDialog>
 bool runBehindWaitDialog(Worker& worker, std::function<void()> work, OperatorMessages& messages,
-                         const Message& startFailure, const KeptFlags* kept,
-                         const Progress* progress, MakeDialog makeDialog) {
-    if (!startWorkerOrReport(worker, std::move(work), messages, startFailure, kept))
+                         const std::optional<Message>& startFailure, const KeptFlags* kept,
+                         const Progress* progress, MakeDialog makeDialog,
+                         HeldWhileWaiting* held = nullptr) {
+    if (startFailure) {
+        if (!startWorkerOrReport(worker, std::move(work), messages, *startFailure, kept))
+            return false;
+    } else if (!worker.start(std::move(work))) {
+        if (kept)
+            kept->restore();
         return false;
+    }
+    if (held)
+        held->begin();
     auto wait = makeDialog();
     if (progress)
         wait.followProgress(progress);
     wait.exec();
     worker.join();
+    if (held)
+        held->end();
     return true;
 }

@@ -206,44 +206,38 @@ void CBasicConfigPage::OnSearch() {
     const bool enterprise = ctx_.EnterpriseMode.load() != 0;
     const KeptFlags kept{&search_.SearchDone, &search_.SearchFailed};
     config::resetSearchFlags(search_);
-    const bool started = startWorkerOrReport(
-        searchWorker_,
-        [this, enterprise] {
-            const config::SearchOutcome out = config::runSearch(ctx_, search_, enterprise);
-            QMetaObject::invokeMethod(
-                this, [this, out] { OnSearchComplete(out); }, Qt::QueuedConnection);
-        },
-        ctx_.messages, WorkerStartFailure::kSearch, &kept);
-    if (!started)
-        return;
-    c_.search->setEnabled(false);
+    // The result is shown once the wait dialog has gone.
+    std::function<void()> work = [this, enterprise] {
+        const config::SearchOutcome out = config::runSearch(ctx_, search_, enterprise);
+        QMetaObject::invokeMethod(
+            this, [this, out] { searchResult_.run([this, out] { OnSearchComplete(out); }); },
+            Qt::QueuedConnection);
+    };
     if (!enterprise) {
+        if (!startWorkerOrReport(searchWorker_, std::move(work), ctx_.messages,
+                                 WorkerStartFailure::kSearch, &kept))
+            return;
+        c_.search->setEnabled(false);
         setSearching(true);
         return;
     }
-    CSearchWaitDlg wait([this] { return search_.SearchDone.load() || search_.SearchFailed.load(); },
-                        [this] {
-                            search_.SearchDone = 1;
-                            c_.search->setEnabled(true);
-                        },
-                        &searchWorker_, this);
-    wait.followProgress(&search_.progress);
-    searchDialogOpen_ = true;
-    wait.exec();
-    searchDialogOpen_ = false;
-    // The result is shown once the wait dialog has gone.
-    if (pendingOutcome_) {
-        const config::SearchOutcome out = *pendingOutcome_;
-        pendingOutcome_.reset();
-        OnSearchComplete(out);
-    }
+    runBehindWaitDialog(
+        searchWorker_, std::move(work), ctx_.messages, WorkerStartFailure::kSearch, &kept,
+        &search_.progress,
+        [this] {
+            c_.search->setEnabled(false);
+            return CSearchWaitDlg(
+                [this] { return search_.SearchDone.load() || search_.SearchFailed.load(); },
+                [this] {
+                    search_.SearchDone = 1;
+                    c_.search->setEnabled(true);
+                },
+                &searchWorker_, this);
+        },
+        &searchResult_);
 }
 
 void CBasicConfigPage::OnSearchComplete(const config::SearchOutcome& out) {
-    if (searchDialogOpen_) {
-        pendingOutcome_ = out;
-        return;
-    }
     searchWorker_.join();
     c_.search->setEnabled(true);
     setSearching(false);

@@ -13,6 +13,7 @@
 
 #include "base/Progress.h"
 #include "common/qt/SheetPage.h"
+#include "common/qt/WaitDialogs.h"
 #include "config/DeviceSearch.h"
 #include "config/Download.h"
 #include "config/ParameterFile.h"
@@ -93,9 +94,8 @@ private:
     config::BasicConfigModel model_;
     config::SearchState search_;
     BasicConfigControls c_;
-    bool searchDialogOpen_ = false;
     bool searchHoldsWrites_ = false;
-    std::optional<config::SearchOutcome> pendingOutcome_;
+    HeldWhileWaiting searchResult_;
     std::atomic<int> downloadDone_{0};
     std::atomic<int> configurationCancel_{0};
     config::DownloadReport downloadReport_;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <regex>
 #include <thread>
+#include <utility>
 
 #include <signal.h>
 #include <unistd.h>
@@ -60,6 +61,19 @@ TEST(CommandLineScripting, HelpAndOptionShapes) {
         EXPECT_EQ(r.code, 0) << help;
         EXPECT_NE(r.out.find("collect ADDR --interval-s S"), std::string::npos) << help;
         EXPECT_EQ(r.out.find("scan --all"), std::string::npos) << help;
+    }
+    // How hooks are run is told with the commands that run them, and only there.
+    for (const auto& [help, hooks] : {std::pair{"help", true},
+                                      {"calibrate --help", true},
+                                      {"output-calibrate --help", true},
+                                      {"collect --help", false},
+                                      {"watch --help", false},
+                                      {"scan --help", false}}) {
+        const CliRun r = cliLine(help, dir);
+        EXPECT_EQ(r.code, 0) << help;
+        EXPECT_EQ(r.out.find("hooks (--apply, --measure): run by /bin/sh") != std::string::npos,
+                  hooks)
+            << help;
     }
     // Options after the command and as --option=value.
     const CliRun after = cliLine("scan --all --simulate=9,7 --timeout-ms=20 --parity none", dir);

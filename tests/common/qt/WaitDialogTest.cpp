@@ -7,12 +7,14 @@
 #include <QTranslator>
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "base/Progress.h"
 #include "base/ProgressTexts.h"
 #include "common/qt/ProgressText.h"
 #include "common/qt/WaitDialogs.h"
 #include "state/Worker.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/qt/EventLoop.h"
 
 namespace {
@@ -196,4 +198,66 @@ TEST(WaitDialog, TranslatesEachProgressTemplateBeforeFillingItIn) {
     EXPECT_EQ(translated, "3 OF 12 SAMPLES TAKEN\nLAST VALUE: 1.5 mpa");
     EXPECT_EQ(shown, translated);
     EXPECT_EQ(progressText(progress.snapshot()), "3 of 12 samples taken\nLast value: 1.5 mpa");
+}
+
+// What the window's thread is handed while the dialog is open waits for it to close; the
+// worker's start either reports its own failure or leaves it to the page.
+TEST(BehindWaitDialog, AResultPostedWhileTheDialogIsOpenIsHandledOnceItHasGone) {
+    RecordingMessages messages;
+    Worker worker;
+    HeldWhileWaiting held;
+    std::atomic<int> done{0};
+    std::vector<bool> dialogVisibleAtResult;
+    ASSERT_TRUE(runBehindWaitDialog(
+        worker,
+        [&] {
+            QMetaObject::invokeMethod(
+                qApp,
+                [&] {
+                    held.run([&] {
+                        dialogVisibleAtResult.push_back(QApplication::activeModalWidget() !=
+                                                        nullptr);
+                    });
+                    done = 1;
+                },
+                Qt::QueuedConnection);
+        },
+        messages, WorkerStartFailure::kSearch, nullptr, nullptr,
+        [&] { return CSearchWaitDlg([&] { return done.load() != 0; }, {}, &worker); }, &held));
+    EXPECT_EQ(dialogVisibleAtResult, std::vector<bool>{false});
+    // Without a dialog open it is done at once.
+    held.run([&] { dialogVisibleAtResult.push_back(true); });
+    EXPECT_EQ(dialogVisibleAtResult, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST(BehindWaitDialog, AWorkerThatCannotStartOpensNoDialogAndGivesTheFlagsBack) {
+    for (const bool pageReports : {false, true}) {
+        SCOPED_TRACE(pageReports);
+        RecordingMessages messages;
+        Worker worker;
+        std::atomic<int> done{7};
+        const KeptFlags kept{&done};
+        done = 0;
+        int dialogs = 0;
+        std::atomic<int> ran{0};
+        Worker::failNextStartForTest();
+        const auto make = [&] {
+            ++dialogs;
+            return CSearchWaitDlg([] { return true; }, {});
+        };
+        const bool started = pageReports ? runBehindWaitDialog(
+                                               worker, [&] { ran = 1; }, messages,
+                                               kStartFailureHandledByCaller, &kept, nullptr, make)
+                                         : runBehindWaitDialog(
+                                               worker, [&] { ran = 1; }, messages,
+                                               WorkerStartFailure::kSearch, &kept, nullptr, make);
+        EXPECT_FALSE(started);
+        EXPECT_EQ(dialogs, 0);
+        EXPECT_EQ(ran.load(), 0);
+        EXPECT_EQ(done.load(), 7);
+        EXPECT_EQ(messages.texts(),
+                  pageReports ? std::vector<std::string>{}
+                              : std::vector<std::string>{"Thread failed to start search！"});
+    }
 }
