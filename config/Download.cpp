@@ -77,10 +77,10 @@ Frame encodeFrom(std::uint8_t address, reg::Register first, const BasicConfigMod
                 e.code(outputRangeCode(m));
                 break;
             case Field::Number:
-                e.number(r, row.controls[0].edit, m.values.*row.controls[0].number);
+                e.number(r, row.controls[0].edit, m.values.number(row.controls[0].edit));
                 break;
             case Field::Integer:
-                e.integer(r, row.controls[0].edit, m.values.*row.controls[0].integer);
+                e.integer(r, row.controls[0].edit, m.values.integer(row.controls[0].edit));
                 break;
             case Field::NotWritten:
                 break;

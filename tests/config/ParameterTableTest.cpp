@@ -41,9 +41,9 @@ TEST(ParameterTable, EveryRowRoundTripsThroughTheFrameAndTheFile) {
     int n = 1;
     for (const ParameterRow& row : kParameterTable) {
         if (row.field == Field::Number)
-            m.values.*row.controls[0].number = static_cast<float>(n++);
+            m.values.number(row.controls[0].edit) = static_cast<float>(n++);
         if (row.field == Field::Integer)
-            m.values.*row.controls[0].integer = n++;
+            m.values.integer(row.controls[0].edit) = n++;
     }
     m.moveValuesToEdits();
     const Frame f = batchDownloadFrame(m);
@@ -104,49 +104,47 @@ TEST(ParameterTable, CodedTextsMapBothWays) {
 TEST(ParameterTable, EveryControlIsTheModelsListOrEditOfItsValue) {
     BasicConfigModel m;
     for (std::size_t i = 0; i < kListCount; ++i) {
-        const Control& c = listControl(static_cast<ListId>(i));
+        const Control& c = listControl(listAt(i));
         SCOPED_TRACE(c.caption);
         EXPECT_TRUE(c.isList);
-        EXPECT_EQ(c.list, static_cast<ListId>(i));
+        EXPECT_EQ(c.list, listAt(i));
         EXPECT_EQ(m.lists[i].entries, std::vector<std::string>(c.choices.begin(), c.choices.end()));
     }
     for (std::size_t i = 0; i < kEditCount; ++i) {
-        const auto id = static_cast<EditId>(i);
+        const auto id = editAt(i);
         const Control& c = editControl(id);
         SCOPED_TRACE(c.caption);
         EXPECT_FALSE(c.isList);
         EXPECT_EQ(c.edit, id);
         EXPECT_STREQ(editCaption(id), c.caption);
-        EXPECT_EQ(isIntegerEdit(id), c.integer != nullptr);
+        EXPECT_EQ(isIntegerEdit(id), c.isInteger);
     }
     // Each edit alone, so the address's two edits do not hide each other.
     for (std::size_t i = 0; i < kEditCount; ++i) {
-        const auto id = static_cast<EditId>(i);
+        const auto id = editAt(i);
         const Control& c = editControl(id);
         SCOPED_TRACE(c.caption);
         BasicConfigModel probe;
         probe.values = PageValues{};
         probe.moveValuesToEdits();
-        probe.edit(id) = c.integer ? "4321" : "12.5";
+        probe.edit(id) = c.isInteger ? "4321" : "12.5";
         // The other edit of the same value is read after or before it: give it the same text.
         for (std::size_t j = 0; j < kEditCount; ++j) {
-            const Control& other = editControl(static_cast<EditId>(j));
-            if (j != i && ((c.integer && other.integer == c.integer) ||
-                           (c.number && other.number == c.number)))
-                probe.edit(static_cast<EditId>(j)) = probe.edit(id);
+            if (j != i && editControl(editAt(j)).value == c.value)
+                probe.edit(editAt(j)) = probe.edit(id);
         }
         ASSERT_TRUE(probe.readEdits().ok);
-        if (c.integer)
-            EXPECT_EQ(probe.values.*c.integer, 4321);
+        if (c.isInteger)
+            EXPECT_EQ(probe.values.integer(id), 4321);
         else
-            EXPECT_FLOAT_EQ(probe.values.*c.number, 12.5f);
+            EXPECT_FLOAT_EQ(probe.values.number(id), 12.5f);
         probe.edit(id) = "x";
         const ReadResult bad = probe.readEdits();
         EXPECT_FALSE(bad.ok);
         EXPECT_EQ(bad.failed, id);
-        EXPECT_EQ(bad.message, c.integer ? kNotAnInteger : kNotANumber);
+        EXPECT_EQ(bad.message, c.isInteger ? kNotAnInteger : kNotANumber);
         probe.moveValuesToEdits();
-        EXPECT_EQ(probe.edit(id), c.integer ? "4321" : "12.5");
+        EXPECT_EQ(probe.edit(id), c.isInteger ? "4321" : "12.5");
     }
 }
 
