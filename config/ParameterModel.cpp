@@ -132,7 +132,7 @@ void BasicConfigModel::DecodeParameterBlock(std::span<const std::uint8_t> answer
     const std::optional<float> s = reg::dotScale(b.get(reg::DotPos));
     for (const ParameterRow& row : kParameterTable) {
         const Control& c = row.controls[0];
-        const int count = row.isSigned ? b.getSigned(row.reg) : b.get(row.reg);
+        const int count = row.holding.isSigned ? b.getSigned(row.reg) : b.get(row.reg);
         switch (row.field) {
             case Field::NotWritten:
             case Field::Integer:

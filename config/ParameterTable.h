@@ -2,8 +2,8 @@
 // The parameter block (registers 3..21), one row a register: what the frames encode, the page
 // control that holds it (caption, list entries or edit and its place in the reading order, its
 // slot and unit), its parameter-file key(s) and preset defaults, the name a read-back difference
-// gives and how the command line's JSON scales it. Signedness and rounding are the codec's
-// (link/RegisterMap.h, kBlockRegisters); the row takes them from there. The frames, the parameter
+// gives, how the command line's JSON scales it and how the register holds it (signedness and
+// rounding, which the codec in link/RegisterMap.h is given). The frames, the parameter
 // file, the presets, the read-back, the JSON, the page's controls and the page's values all follow
 // from the rows; the edits and lists are counted from them.
 //
@@ -111,8 +111,8 @@ struct ParameterRow {
     std::uint16_t reg;
     const char* name;  // "K1 action holds 100, sent 125"
     Field field;
-    bool isSigned;    // the codec's (link/RegisterMap.h, kBlockRegisters)
-    Scaling scaling;  // follows from how the codec holds the register
+    reg::Holding holding;  // what the codec is given
+    Scaling scaling;       // follows from the holding
     CodeList codes;
     Control controls[2];  // register 18 feeds two lists
 };
@@ -194,14 +194,16 @@ constexpr Scaling scalingOf(reg::Holds h) {
     return Scaling::None;
 }
 
-// Signedness and scaling are the codec's; a register outside its table is no row. Indexed, not
-// through blockRegister(): GCC's undefined-behaviour sanitizer makes a pointer test non-constant.
-constexpr ParameterRow row(std::uint16_t r, const char* name, Field field, CodeList codes,
-                           Control a, Control b = {}) {
-    const bool inBlock = r >= reg::kBlockFirst && r - reg::kBlockFirst < reg::kBlockCount;
-    const reg::BlockRegister facts = inBlock ? reg::kBlockRegisters[r - reg::kBlockFirst]
-                                             : reg::BlockRegister{r, false, reg::Holds::Count};
-    return {r, name, field, facts.isSigned, scalingOf(facts.holds), codes, {a, b}};
+// How the registers hold their values.
+constexpr reg::Holding kCount{};  // codes, the address, the density: as they are
+constexpr reg::Holding kTruncated{false, reg::Holds::Truncated};
+constexpr reg::Holding kSignedTruncated{true, reg::Holds::Truncated};
+constexpr reg::Holding kSignedRounded{true, reg::Holds::Rounded};
+constexpr reg::Holding kTenths{false, reg::Holds::Tenths};
+
+constexpr ParameterRow row(std::uint16_t r, const char* name, Field field, reg::Holding holding,
+                           CodeList codes, Control a, Control b = {}) {
+    return {r, name, field, holding, scalingOf(holding.holds), codes, {a, b}};
 }
 
 using reg::Register;
@@ -213,69 +215,80 @@ inline constexpr std::array<ParameterRow, reg::kBlockCount> kParameterTable = []
     using namespace table_detail;
     constexpr Unit S = Unit::Signal;
     std::array<ParameterRow, reg::kBlockCount> rows{{
-        row(reg::Address, KORV_TR_NOOP("Core", "Address"), Field::NotWritten, CodeList::None,
+        row(reg::Address, KORV_TR_NOOP("Core", "Address"), Field::NotWritten, kCount,
+            CodeList::None,
             integer(2, KORV_TR_NOOP("Core", "Address:"), "addressEdit", {0, 1}, Unit::None,
                     nullptr)),
-        row(reg::SignalType, KORV_TR_NOOP("Core", "Signal type"), Field::Code,
+        row(reg::SignalType, KORV_TR_NOOP("Core", "Signal type"), Field::Code, kCount,
             CodeList::SignalTypes,
             list(KORV_TR_NOOP("BasicConfigControls", "Signal type:"), "signalTypeList", {0, 3},
                  choices::kSignalTypes, "signalType", nullptr, nullptr)),
-        row(reg::SignalUnit, KORV_TR_NOOP("Core", "Signal unit"), Field::Code,
+        row(reg::SignalUnit, KORV_TR_NOOP("Core", "Signal unit"), Field::Code, kCount,
             CodeList::SignalUnits,
             list(KORV_TR_NOOP("BasicConfigControls", "Signal unit:"), "signalUnitList", {0, 4},
                  choices::kSignalUnits, "signalUnit", "cm", "℃")),
-        row(reg::RangeStart, KORV_TR_NOOP("Core", "Range start"), Field::Number, CodeList::None,
+        row(reg::RangeStart, KORV_TR_NOOP("Core", "Range start"), Field::Number, kSignedTruncated,
+            CodeList::None,
             number(0, KORV_TR_NOOP("Core", "Range start:"), "rangeStartEdit", {0, 5}, S,
                    "rangeStart", "0", "-20")),
-        row(reg::RangeEnd, KORV_TR_NOOP("Core", "Range end"), Field::Number, CodeList::None,
+        row(reg::RangeEnd, KORV_TR_NOOP("Core", "Range end"), Field::Number, kTruncated,
+            CodeList::None,
             number(1, KORV_TR_NOOP("Core", "Range end:"), "rangeEndEdit", {0, 6}, S, "rangeEnd",
                    "100", "100", 400)),
-        row(reg::OutputType, KORV_TR_NOOP("Core", "Output type"), Field::Code,
+        row(reg::OutputType, KORV_TR_NOOP("Core", "Output type"), Field::Code, kCount,
             CodeList::OutputTypes,
             list(KORV_TR_NOOP("BasicConfigControls", "Output type:"), "outputTypeList", {0, 8},
                  choices::kOutputTypes, "outputType", "2K+1A", "2K+1A")),
-        row(reg::DotPos, KORV_TR_NOOP("Core", "Point position"), Field::Code,
+        row(reg::DotPos, KORV_TR_NOOP("Core", "Point position"), Field::Code, kCount,
             CodeList::DotPositions,
             list(KORV_TR_NOOP("BasicConfigControls", "Point position:"), "pointPositionList",
                  {0, 7}, choices::kPointPositions, "dotPos", "00.00", "00.00")),
-        row(reg::K1Type, KORV_TR_NOOP("Core", "K1 switch type"), Field::Code, CodeList::SwitchTypes,
+        row(reg::K1Type, KORV_TR_NOOP("Core", "K1 switch type"), Field::Code, kCount,
+            CodeList::SwitchTypes,
             list(KORV_TR_NOOP("BasicConfigControls", "K1 switch type:"), "k1TypeList", {1, 0},
                  choices::kSwitchTypes, "k1Type", "迟滞常开", "迟滞常开")),
-        row(reg::K1Action, KORV_TR_NOOP("Core", "K1 action"), Field::Number, CodeList::None,
+        row(reg::K1Action, KORV_TR_NOOP("Core", "K1 action"), Field::Number, kSignedRounded,
+            CodeList::None,
             number(5, KORV_TR_NOOP("Core", "K1 action:"), "k1ActionEdit", {1, 1}, S, "k1Action",
                    "50", "50")),
-        row(reg::K1Release, KORV_TR_NOOP("Core", "K1 release"), Field::Number, CodeList::None,
+        row(reg::K1Release, KORV_TR_NOOP("Core", "K1 release"), Field::Number, kSignedRounded,
+            CodeList::None,
             number(12, KORV_TR_NOOP("Core", "K1 releasing value:"), "k1ReleaseEdit", {1, 2}, S,
                    "k1Release", "40", "40")),
-        row(reg::K1Delay, KORV_TR_NOOP("Core", "K1 delay"), Field::Number, CodeList::None,
+        row(reg::K1Delay, KORV_TR_NOOP("Core", "K1 delay"), Field::Number, kTenths, CodeList::None,
             number(7, KORV_TR_NOOP("Core", "K1 delay value:"), "k1DelayEdit", {1, 3}, Unit::Seconds,
                    "k1Delay", "0", "0")),
-        row(reg::K2Type, KORV_TR_NOOP("Core", "K2 switch type"), Field::Code, CodeList::SwitchTypes,
+        row(reg::K2Type, KORV_TR_NOOP("Core", "K2 switch type"), Field::Code, kCount,
+            CodeList::SwitchTypes,
             list(KORV_TR_NOOP("BasicConfigControls", "K2 switch type:"), "k2TypeList", {1, 4},
                  choices::kSwitchTypes, "k2Type", "迟滞常开", "迟滞常开")),
-        row(reg::K2Action, KORV_TR_NOOP("Core", "K2 action"), Field::Number, CodeList::None,
+        row(reg::K2Action, KORV_TR_NOOP("Core", "K2 action"), Field::Number, kSignedRounded,
+            CodeList::None,
             number(6, KORV_TR_NOOP("Core", "K2 action:"), "k2ActionEdit", {1, 5}, S, "k2Action",
                    "50", "50")),
-        row(reg::K2Release, KORV_TR_NOOP("Core", "K2 release"), Field::Number, CodeList::None,
+        row(reg::K2Release, KORV_TR_NOOP("Core", "K2 release"), Field::Number, kSignedRounded,
+            CodeList::None,
             number(13, KORV_TR_NOOP("Core", "K2 releasing value:"), "k2ReleaseEdit", {1, 6}, S,
                    "k2Release", "40", "40")),
-        row(reg::K2Delay, KORV_TR_NOOP("Core", "K2 delay"), Field::Number, CodeList::None,
+        row(reg::K2Delay, KORV_TR_NOOP("Core", "K2 delay"), Field::Number, kTenths, CodeList::None,
             number(8, KORV_TR_NOOP("Core", "K2 delay value:"), "k2DelayEdit", {1, 7}, Unit::Seconds,
                    "k2Delay", "0", "0")),
         // The voltage list's key keeps its historic name.
-        row(reg::OutputRange, KORV_TR_NOOP("Core", "Output range"), Field::OutputRange,
+        row(reg::OutputRange, KORV_TR_NOOP("Core", "Output range"), Field::OutputRange, kCount,
             CodeList::None,
             list(KORV_TR_NOOP("BasicConfigControls", "The output voltage:"), "outputVoltageList",
                  {1, 8}, choices::kVoltages, "pressureOutput", "0--10V", "0--10V"),
             list(KORV_TR_NOOP("BasicConfigControls", "The current output:"), "currentOutputList",
                  {1, 9}, choices::kCurrents, "currentOutput", "4--20mA", "4--20mA")),
-        row(reg::RangeZStart, KORV_TR_NOOP("Core", "Zoom start"), Field::Number, CodeList::None,
+        row(reg::RangeZStart, KORV_TR_NOOP("Core", "Zoom start"), Field::Number, kSignedTruncated,
+            CodeList::None,
             number(11, KORV_TR_NOOP("Core", "Initial zoom range:"), "zoomStartEdit", {0, 10}, S,
                    "rangeZstart", "0", "-20")),
-        row(reg::RangeZEnd, KORV_TR_NOOP("Core", "Zoom end"), Field::Number, CodeList::None,
+        row(reg::RangeZEnd, KORV_TR_NOOP("Core", "Zoom end"), Field::Number, kTruncated,
+            CodeList::None,
             number(10, KORV_TR_NOOP("Core", "Zoom range of termination:"), "zoomEndEdit", {1, 10},
                    S, "rangeZend", "100", "100")),
-        row(reg::Density, KORV_TR_NOOP("Core", "Density"), Field::Integer, CodeList::None,
+        row(reg::Density, KORV_TR_NOOP("Core", "Density"), Field::Integer, kCount, CodeList::None,
             integer(9, KORV_TR_NOOP("Core", "liquid density:"), "densityEdit", {0, 9},
                     Unit::Density, "density")),
     }};
@@ -538,7 +551,7 @@ constexpr bool rowsComplete() {
         }
         if (row.field != Field::NotWritten && !hasLine)
             return false;
-        if (row.isSigned && row.field != Field::Number)
+        if (row.holding.isSigned && row.field != Field::Number)
             return false;
         // A number the codec scales by the point position, or in tenths, is a float edit.
         if ((row.scaling != Scaling::None) != (row.field == Field::Number))

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string_view>
 
 #include "config/Download.h"
@@ -11,21 +12,31 @@
 
 using namespace config;
 
-// The table's facts must agree with the codec in link/: a row marked unsigned over a signed
-// register would show -1 as 65535 in a read-back.
-TEST(ParameterTable, EveryRowAgreesWithTheRegisterCodec) {
+// How the devices hold each register: a row marked unsigned over a signed register would show
+// -1 as 65535 in a read-back, one truncated instead of rounded would send 1.25 as 124.
+TEST(ParameterTable, EveryRowHoldsItsRegisterAsTheDevicesDo) {
+    using reg::Holds;
+    const std::map<std::uint16_t, reg::Holding> scaled = {
+        {reg::RangeStart, {true, Holds::Truncated}},  {reg::RangeEnd, {false, Holds::Truncated}},
+        {reg::K1Action, {true, Holds::Rounded}},      {reg::K1Release, {true, Holds::Rounded}},
+        {reg::K1Delay, {false, Holds::Tenths}},       {reg::K2Action, {true, Holds::Rounded}},
+        {reg::K2Release, {true, Holds::Rounded}},     {reg::K2Delay, {false, Holds::Tenths}},
+        {reg::RangeZStart, {true, Holds::Truncated}}, {reg::RangeZEnd, {false, Holds::Truncated}},
+    };
     for (const ParameterRow& row : kParameterTable) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(row.isSigned, reg::registerRange(row.reg).min < 0);
-        EXPECT_EQ(reg::fieldMultiplier(row.reg, 100), row.scaling == Scaling::Tenths ? 10 : 100);
+        const auto it = scaled.find(row.reg);
+        const reg::Holding expected = it == scaled.end() ? reg::Holding{} : it->second;
+        EXPECT_EQ(row.holding.isSigned, expected.isSigned);
+        EXPECT_EQ(row.holding.holds, expected.holds);
+        EXPECT_EQ(row.scaling, expected.holds == Holds::Tenths  ? Scaling::Tenths
+                               : expected.holds == Holds::Count ? Scaling::None
+                                                                : Scaling::Point);
         EXPECT_EQ(parameterRow(row.reg), &row);
-        ASSERT_NE(reg::blockRegister(row.reg), nullptr);
-        EXPECT_EQ(row.isSigned, reg::blockRegister(row.reg)->isSigned);
-        // What the page edits as a scaled number the codec holds scaled, and nothing else.
-        EXPECT_EQ(row.field == Field::Number,
-                  reg::blockRegister(row.reg)->holds != reg::Holds::Count);
+        // What the page edits as a scaled number the register holds scaled, and nothing else.
+        EXPECT_EQ(row.field == Field::Number, expected.holds != Holds::Count);
     }
-    EXPECT_EQ(kParameterTable.size(), reg::kBlockRegisters.size());
+    EXPECT_EQ(kParameterTable.size(), reg::kBlockCount);
     EXPECT_EQ(parameterRow(reg::kBlockFirst - 1), nullptr);
     EXPECT_EQ(parameterRow(reg::kBlockFirst + reg::kBlockCount), nullptr);
 }
