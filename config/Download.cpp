@@ -24,21 +24,21 @@ public:
         : s_(reg::dotMultiplier(m.list(ListId::PointPosition).text()).value_or(1)) {}
 
     void code(int c) { put(static_cast<std::uint16_t>(c)); }
-    void number(reg::Register r, EditId edit, float x) {
+    void number(const ParameterRow& row, EditId edit, float x) {
         if (refusal_)
             return;
-        if (const auto v = reg::encodeField(r, x, s_))
+        if (const auto v = reg::encodeField(row.holding, x, s_))
             put(*v);
         else
-            refuse(r, edit, reg::fieldMultiplier(r, s_));
+            refuse(row, edit, reg::fieldMultiplier(row.holding, s_));
     }
-    void integer(reg::Register r, EditId edit, long long v) {
+    void integer(const ParameterRow& row, EditId edit, long long v) {
         if (refusal_)
             return;
-        if (const auto e = reg::encodeInteger(r, v))
+        if (const auto e = reg::encodeInteger(row.holding, v))
             put(*e);
         else
-            refuse(r, edit, 1);
+            refuse(row, edit, 1);
     }
 
     Frame frame(std::uint8_t address, std::uint16_t firstRegister) const {
@@ -52,8 +52,8 @@ private:
         const auto b = reg::registerBytes(v);
         data_.insert(data_.end(), b.begin(), b.end());
     }
-    void refuse(reg::Register r, EditId edit, int multiplier) {
-        const reg::RegisterRange range = reg::registerRange(r);
+    void refuse(const ParameterRow& row, EditId edit, int multiplier) {
+        const reg::RegisterRange range = reg::registerRange(row.holding);
         refusal_ = FieldRefusal{edit, rangeMessage(edit, range.min, range.max, multiplier)};
     }
 
@@ -68,7 +68,6 @@ Frame encodeFrom(std::uint8_t address, reg::Register first, const BasicConfigMod
     for (const ParameterRow& row : kParameterTable) {
         if (row.reg < first)
             continue;
-        const auto r = static_cast<reg::Register>(row.reg);
         switch (row.field) {
             case Field::Code:
                 e.code(reg::encodeText(codesOf(row.codes), m.list(row.controls[0].list).text()));
@@ -77,10 +76,10 @@ Frame encodeFrom(std::uint8_t address, reg::Register first, const BasicConfigMod
                 e.code(outputRangeCode(m));
                 break;
             case Field::Number:
-                e.number(r, row.controls[0].edit, m.values.*row.controls[0].number);
+                e.number(row, row.controls[0].edit, m.values.number(row.controls[0].edit));
                 break;
             case Field::Integer:
-                e.integer(r, row.controls[0].edit, m.values.*row.controls[0].integer);
+                e.integer(row, row.controls[0].edit, m.values.integer(row.controls[0].edit));
                 break;
             case Field::NotWritten:
                 break;

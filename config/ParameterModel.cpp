@@ -15,7 +15,7 @@ const char* const kNotANumber = KORV_TR_NOOP("Core", "请键入一个数。");
 const char* const kNotAnInteger = KORV_TR_NOOP("Core", "请键入一个整数。");
 
 bool isIntegerEdit(EditId id) {
-    return editControl(id).integer != nullptr;
+    return editControl(id).isInteger;
 }
 
 const char* editCaption(EditId id) {
@@ -89,9 +89,13 @@ const char* defaultUnitFor(std::string_view signalType) {
     return nullptr;
 }
 
+PageValues::PageValues() {
+    for (const Control& c : kEdits) numbers_[idx(c.value)] = c.initial;
+}
+
 BasicConfigModel::BasicConfigModel() {
     for (std::size_t i = 0; i < kListCount; ++i) {
-        const auto choices = listControl(static_cast<ListId>(i)).choices;
+        const auto choices = kLists[i].choices;
         lists[i].entries.assign(choices.begin(), choices.end());
     }
     moveValuesToEdits();
@@ -128,11 +132,11 @@ void BasicConfigModel::DecodeParameterBlock(std::span<const std::uint8_t> answer
     const std::optional<float> s = reg::dotScale(b.get(reg::DotPos));
     for (const ParameterRow& row : kParameterTable) {
         const Control& c = row.controls[0];
-        const int count = row.isSigned ? b.getSigned(row.reg) : b.get(row.reg);
+        const int count = row.holding.isSigned ? b.getSigned(row.reg) : b.get(row.reg);
         switch (row.field) {
             case Field::NotWritten:
             case Field::Integer:
-                values.*c.integer = count;
+                values.integer(c.edit) = count;
                 break;
             case Field::Code:
                 if (row.reg == reg::SignalType) {
@@ -155,40 +159,37 @@ void BasicConfigModel::DecodeParameterBlock(std::span<const std::uint8_t> answer
                 break;
             case Field::Number:
                 if (row.scaling == Scaling::Tenths)
-                    values.*c.number = static_cast<float>(count) * 0.1f;
+                    values.number(c.edit) = static_cast<float>(count) * 0.1f;
                 else if (s)
-                    values.*c.number = static_cast<float>(count) * *s;
+                    values.number(c.edit) = static_cast<float>(count) * *s;
                 else if (row.reg == reg::RangeStart || row.reg == reg::RangeEnd)
                     // An unknown point position shows the measuring range as counts; the
                     // switch points and the zoom keep what they had.
-                    values.*c.number = static_cast<float>(count);
+                    values.number(c.edit) = static_cast<float>(count);
                 break;
         }
     }
 }
 
 void BasicConfigModel::moveValuesToEdits() {
-    for (std::size_t i = 0; i < kEditCount; ++i) {
-        const Control& c = editControl(static_cast<EditId>(i));
-        edits[i] =
-            c.integer ? num::formatInt(values.*c.integer) : num::formatGeneral(values.*c.number);
-    }
+    for (const Control& c : kEdits)
+        edits[idx(c.edit)] = c.isInteger ? num::formatInt(values.integer(c.edit))
+                                         : num::formatGeneral(values.number(c.edit));
 }
 
 ReadResult BasicConfigModel::readEdits() {
-    for (std::size_t i = 0; i < kEditCount; ++i) {
-        const auto id = static_cast<EditId>(i);
-        const Control& c = editControl(id);
-        if (c.integer) {
-            const auto v = num::parseInt32(edits[i]);
+    for (const Control& c : kEdits) {
+        const std::string& text = edits[idx(c.edit)];
+        if (c.isInteger) {
+            const auto v = num::parseInt32(text);
             if (!v)
-                return {false, id, kNotAnInteger};
-            values.*c.integer = *v;
+                return {false, c.edit, kNotAnInteger};
+            values.integer(c.edit) = *v;
         } else {
-            const auto v = num::parseFloat(edits[i]);
+            const auto v = num::parseFloat(text);
             if (!v)
-                return {false, id, kNotANumber};
-            values.*c.number = *v;
+                return {false, c.edit, kNotANumber};
+            values.number(c.edit) = *v;
         }
     }
     return {};
@@ -255,9 +256,9 @@ void BasicConfigModel::tickOnline(const std::vector<int>& online) {
 
 BasicSettings BasicConfigModel::settings() const {
     BasicSettings s;
-    s.RangeStart = values.rangeStart;
-    s.RangeEnd = values.rangeEnd;
-    s.LiquidDensity = values.density;
+    s.RangeStart = values.number(EditId::RangeStart);
+    s.RangeEnd = values.number(EditId::RangeEnd);
+    s.LiquidDensity = values.integer(EditId::Density);
     s.PointPositionText = list(ListId::PointPosition).text();
     s.SignalTypeText = list(ListId::SignalType).text();
     s.SignalUnitText = list(ListId::SignalUnit).text();

@@ -14,48 +14,10 @@
 #include <string_view>
 #include <vector>
 
+#include "config/ParameterTable.h"
 #include "state/AppContext.h"
 
 namespace config {
-
-enum class ListId {
-    SignalType,
-    SignalUnit,
-    OutputType,
-    PointPosition,
-    K1Type,
-    K2Type,
-    Voltage,
-    Current
-};
-constexpr std::size_t kListCount = 8;
-
-// The edits, in the order the page reads them (that order decides which values a failed reading
-// keeps).
-enum class EditId {
-    RangeStart,
-    RangeEnd,
-    Address,
-    CurrentDevice,
-    ProductCode,
-    K1Action,
-    K2Action,
-    K1Delay,
-    K2Delay,
-    Density,
-    ZoomEnd,
-    ZoomStart,
-    K1Release,
-    K2Release,
-};
-constexpr std::size_t kEditCount = 14;
-
-constexpr std::size_t idx(ListId id) {
-    return static_cast<std::size_t>(id);
-}
-constexpr std::size_t idx(EditId id) {
-    return static_cast<std::size_t>(id);
-}
 
 // The edit's caption on the page ("K1 action:"), which messages about its value begin with.
 const char* editCaption(EditId id);
@@ -82,20 +44,19 @@ struct ChoiceList {
 // Case-insensitive (ASCII) prefix test used by the list search.
 bool startsWithNoCase(std::string_view text, std::string_view prefix);
 
-struct PageValues {
-    float rangeStart = 0;
-    float rangeEnd = 400;
-    int address = 0;
-    std::int32_t productCode = 0;
-    float k1Action = 0;
-    float k2Action = 0;
-    float k1Delay = 0;
-    float k2Delay = 0;
-    int density = 0;
-    float zoomEnd = 0;
-    float zoomStart = 0;
-    float k1Release = 0;
-    float k2Release = 0;
+// The values the page's edits hold, one an edit (two edits may share one: the table says).
+class PageValues {
+public:
+    PageValues();
+
+    float& number(EditId id) { return numbers_[idx(editControl(id).value)]; }
+    float number(EditId id) const { return numbers_[idx(editControl(id).value)]; }
+    std::int32_t& integer(EditId id) { return integers_[idx(editControl(id).value)]; }
+    std::int32_t integer(EditId id) const { return integers_[idx(editControl(id).value)]; }
+
+private:
+    std::array<float, kEditCount> numbers_{};
+    std::array<std::int32_t, kEditCount> integers_{};
 };
 
 struct ReadResult {

@@ -1,10 +1,11 @@
 #pragma once
 // The parameter block (registers 3..21), one row a register: what the frames encode, the page
-// control that holds it (caption, list entries or edit, its slot and unit), its parameter-file
-// key(s) and preset defaults, the name a read-back difference gives and how the command line's
-// JSON scales it. Signedness and rounding are the codec's (link/RegisterMap.h,
-// kBlockRegisters); the row takes them from there. The frames, the parameter file, the presets,
-// the read-back, the JSON and the page's controls all follow from the rows.
+// control that holds it (caption, list entries or edit and its place in the reading order, its
+// slot and unit), its parameter-file key(s) and preset defaults, the name a read-back difference
+// gives, how the command line's JSON scales it and how the register holds it (signedness and
+// rounding, which the codec in link/RegisterMap.h is given). The frames, the parameter
+// file, the presets, the read-back, the JSON, the page's controls and the page's values all follow
+// from the rows; the edits and lists are counted from them.
 //
 // The file's lines are the rows' keys in row order, so the file format is the table's order.
 
@@ -14,10 +15,39 @@
 #include <string_view>
 
 #include "base/Texts.h"
-#include "config/ParameterModel.h"
 #include "link/RegisterMap.h"
 
 namespace config {
+
+// An edit of the page by its place in the reading order (which decides which values a failed
+// reading keeps), a list by its place among the lists in table order. The rows give the places;
+// the names below are the ones the page's rules use, found by object name after the table, so a
+// register the rules do not name needs none.
+struct EditId {
+    std::uint8_t index = 0;
+    constexpr bool operator==(const EditId&) const = default;
+    static const EditId RangeStart, RangeEnd, Address, CurrentDevice, ProductCode, K1Action,
+        K2Action, K1Delay, K2Delay, Density, ZoomEnd, ZoomStart, K1Release, K2Release;
+};
+struct ListId {
+    std::uint8_t index = 0;
+    constexpr bool operator==(const ListId&) const = default;
+    static const ListId SignalType, SignalUnit, OutputType, PointPosition, K1Type, K2Type, Voltage,
+        Current;
+};
+
+constexpr std::size_t idx(ListId id) {
+    return id.index;
+}
+constexpr std::size_t idx(EditId id) {
+    return id.index;
+}
+constexpr EditId editAt(std::size_t i) {
+    return EditId{static_cast<std::uint8_t>(i)};
+}
+constexpr ListId listAt(std::size_t i) {
+    return ListId{static_cast<std::uint8_t>(i)};
+}
 
 // How a register's count becomes the page's value.
 enum class Scaling {
@@ -57,14 +87,18 @@ struct Control {
     const char* caption = nullptr;  // nullptr: no control
     const char* objectName = nullptr;
     bool isList = false;
-    ListId list = ListId::SignalType;
-    EditId edit = EditId::RangeStart;
+    ListId list;  // given in table order once the table is built
+    EditId edit;  // the edit's place in the reading order
     Slot slot;
     Unit unit = Unit::None;
     std::span<const char* const> choices;  // a list's entries, in the page's order
-    float PageValues::*number = nullptr;   // a number edit's value
-    int PageValues::*integer = nullptr;    // an integer edit's value
-    const char* key = nullptr;             // the file line's key; nullptr: no line
+    bool isInteger = false;                // an integer edit; else a number edit's value is a float
+    // The edit whose page value this edit shows and sets: itself, or the one of register
+    // `sharesRegister` (0: none).
+    EditId value;
+    std::uint16_t sharesRegister = 0;
+    float initial = 0;          // the number edit's value before any device was read
+    const char* key = nullptr;  // the file line's key; nullptr: no line
     // What a level or temperature preset puts in it when its section has no key; nullptr: a
     // preset leaves the control alone.
     const char* levelPreset = nullptr;
@@ -77,8 +111,8 @@ struct ParameterRow {
     std::uint16_t reg;
     const char* name;  // "K1 action holds 100, sent 125"
     Field field;
-    bool isSigned;    // the codec's (link/RegisterMap.h, kBlockRegisters)
-    Scaling scaling;  // follows from how the codec holds the register
+    reg::Holding holding;  // what the codec is given
+    Scaling scaling;       // follows from the holding
     CodeList codes;
     Control controls[2];  // register 18 feeds two lists
 };
@@ -102,8 +136,6 @@ inline constexpr const char* kCurrents[] = {"0--20mA", "4--20mA"};
 
 namespace table_detail {
 
-using PV = PageValues;
-
 // What every control has: its caption, its object name, its place and its file key.
 constexpr Control control(const char* caption, const char* objectName, Slot slot, const char* key) {
     Control c;
@@ -115,34 +147,37 @@ constexpr Control control(const char* caption, const char* objectName, Slot slot
 }
 
 // A list's caption is the page's own text; an edit's begins the messages about its value.
-constexpr Control list(ListId id, const char* caption, const char* objectName, Slot slot,
+constexpr Control list(const char* caption, const char* objectName, Slot slot,
                        std::span<const char* const> entries, const char* key,
                        const char* levelPreset, const char* temperaturePreset) {
     Control c = control(caption, objectName, slot, key);
     c.isList = true;
-    c.list = id;
     c.choices = entries;
     c.levelPreset = levelPreset;
     c.temperaturePreset = temperaturePreset;
     return c;
 }
-constexpr Control number(EditId id, const char* caption, const char* objectName, Slot slot,
-                         Unit unit, float PV::*value, const char* key, const char* levelPreset,
-                         const char* temperaturePreset) {
+// `read` is the edit's place in the reading order.
+constexpr Control number(int read, const char* caption, const char* objectName, Slot slot,
+                         Unit unit, const char* key, const char* levelPreset,
+                         const char* temperaturePreset, float initial = 0) {
     Control c = control(caption, objectName, slot, key);
-    c.edit = id;
+    c.edit = editAt(static_cast<std::size_t>(read));
+    c.value = c.edit;
     c.unit = unit;
-    c.number = value;
+    c.initial = initial;
     c.levelPreset = levelPreset;
     c.temperaturePreset = temperaturePreset;
     return c;
 }
-constexpr Control integer(EditId id, const char* caption, const char* objectName, Slot slot,
-                          Unit unit, int PV::*value, const char* key) {
+constexpr Control integer(int read, const char* caption, const char* objectName, Slot slot,
+                          Unit unit, const char* key, std::uint16_t sharesRegister = 0) {
     Control c = control(caption, objectName, slot, key);
-    c.edit = id;
+    c.edit = editAt(static_cast<std::size_t>(read));
+    c.value = c.edit;
     c.unit = unit;
-    c.integer = value;
+    c.isInteger = true;
+    c.sharesRegister = sharesRegister;
     return c;
 }
 
@@ -159,14 +194,16 @@ constexpr Scaling scalingOf(reg::Holds h) {
     return Scaling::None;
 }
 
-// Signedness and scaling are the codec's; a register outside its table is no row. Indexed, not
-// through blockRegister(): GCC's undefined-behaviour sanitizer makes a pointer test non-constant.
-constexpr ParameterRow row(std::uint16_t r, const char* name, Field field, CodeList codes,
-                           Control a, Control b = {}) {
-    const bool inBlock = r >= reg::kBlockFirst && r - reg::kBlockFirst < reg::kBlockCount;
-    const reg::BlockRegister facts = inBlock ? reg::kBlockRegisters[r - reg::kBlockFirst]
-                                             : reg::BlockRegister{r, false, reg::Holds::Count};
-    return {r, name, field, facts.isSigned, scalingOf(facts.holds), codes, {a, b}};
+// How the registers hold their values.
+constexpr reg::Holding kCount{};  // codes, the address, the density: as they are
+constexpr reg::Holding kTruncated{false, reg::Holds::Truncated};
+constexpr reg::Holding kSignedTruncated{true, reg::Holds::Truncated};
+constexpr reg::Holding kSignedRounded{true, reg::Holds::Rounded};
+constexpr reg::Holding kTenths{false, reg::Holds::Tenths};
+
+constexpr ParameterRow row(std::uint16_t r, const char* name, Field field, reg::Holding holding,
+                           CodeList codes, Control a, Control b = {}) {
+    return {r, name, field, holding, scalingOf(holding.holds), codes, {a, b}};
 }
 
 using reg::Register;
@@ -177,88 +214,107 @@ using reg::Register;
 inline constexpr std::array<ParameterRow, reg::kBlockCount> kParameterTable = [] {
     using namespace table_detail;
     constexpr Unit S = Unit::Signal;
-    return std::array<ParameterRow, reg::kBlockCount>{{
-        row(reg::Address, KORV_TR_NOOP("Core", "Address"), Field::NotWritten, CodeList::None,
-            integer(EditId::Address, KORV_TR_NOOP("Core", "Address:"), "addressEdit", {0, 1},
-                    Unit::None, &PV::address, nullptr)),
-        row(reg::SignalType, KORV_TR_NOOP("Core", "Signal type"), Field::Code,
-            CodeList::SignalTypes,
-            list(ListId::SignalType, KORV_TR_NOOP("BasicConfigControls", "Signal type:"),
-                 "signalTypeList", {0, 3}, choices::kSignalTypes, "signalType", nullptr, nullptr)),
-        row(reg::SignalUnit, KORV_TR_NOOP("Core", "Signal unit"), Field::Code,
-            CodeList::SignalUnits,
-            list(ListId::SignalUnit, KORV_TR_NOOP("BasicConfigControls", "Signal unit:"),
-                 "signalUnitList", {0, 4}, choices::kSignalUnits, "signalUnit", "cm", "℃")),
-        row(reg::RangeStart, KORV_TR_NOOP("Core", "Range start"), Field::Number, CodeList::None,
-            number(EditId::RangeStart, KORV_TR_NOOP("Core", "Range start:"), "rangeStartEdit",
-                   {0, 5}, S, &PV::rangeStart, "rangeStart", "0", "-20")),
-        row(reg::RangeEnd, KORV_TR_NOOP("Core", "Range end"), Field::Number, CodeList::None,
-            number(EditId::RangeEnd, KORV_TR_NOOP("Core", "Range end:"), "rangeEndEdit", {0, 6}, S,
-                   &PV::rangeEnd, "rangeEnd", "100", "100")),
-        row(reg::OutputType, KORV_TR_NOOP("Core", "Output type"), Field::Code,
-            CodeList::OutputTypes,
-            list(ListId::OutputType, KORV_TR_NOOP("BasicConfigControls", "Output type:"),
-                 "outputTypeList", {0, 8}, choices::kOutputTypes, "outputType", "2K+1A", "2K+1A")),
-        row(reg::DotPos, KORV_TR_NOOP("Core", "Point position"), Field::Code,
-            CodeList::DotPositions,
-            list(ListId::PointPosition, KORV_TR_NOOP("BasicConfigControls", "Point position:"),
-                 "pointPositionList", {0, 7}, choices::kPointPositions, "dotPos", "00.00",
-                 "00.00")),
-        row(reg::K1Type, KORV_TR_NOOP("Core", "K1 switch type"), Field::Code, CodeList::SwitchTypes,
-            list(ListId::K1Type, KORV_TR_NOOP("BasicConfigControls", "K1 switch type:"),
-                 "k1TypeList", {1, 0}, choices::kSwitchTypes, "k1Type", "迟滞常开", "迟滞常开")),
-        row(reg::K1Action, KORV_TR_NOOP("Core", "K1 action"), Field::Number, CodeList::None,
-            number(EditId::K1Action, KORV_TR_NOOP("Core", "K1 action:"), "k1ActionEdit", {1, 1}, S,
-                   &PV::k1Action, "k1Action", "50", "50")),
-        row(reg::K1Release, KORV_TR_NOOP("Core", "K1 release"), Field::Number, CodeList::None,
-            number(EditId::K1Release, KORV_TR_NOOP("Core", "K1 releasing value:"), "k1ReleaseEdit",
-                   {1, 2}, S, &PV::k1Release, "k1Release", "40", "40")),
-        row(reg::K1Delay, KORV_TR_NOOP("Core", "K1 delay"), Field::Number, CodeList::None,
-            number(EditId::K1Delay, KORV_TR_NOOP("Core", "K1 delay value:"), "k1DelayEdit", {1, 3},
-                   Unit::Seconds, &PV::k1Delay, "k1Delay", "0", "0")),
-        row(reg::K2Type, KORV_TR_NOOP("Core", "K2 switch type"), Field::Code, CodeList::SwitchTypes,
-            list(ListId::K2Type, KORV_TR_NOOP("BasicConfigControls", "K2 switch type:"),
-                 "k2TypeList", {1, 4}, choices::kSwitchTypes, "k2Type", "迟滞常开", "迟滞常开")),
-        row(reg::K2Action, KORV_TR_NOOP("Core", "K2 action"), Field::Number, CodeList::None,
-            number(EditId::K2Action, KORV_TR_NOOP("Core", "K2 action:"), "k2ActionEdit", {1, 5}, S,
-                   &PV::k2Action, "k2Action", "50", "50")),
-        row(reg::K2Release, KORV_TR_NOOP("Core", "K2 release"), Field::Number, CodeList::None,
-            number(EditId::K2Release, KORV_TR_NOOP("Core", "K2 releasing value:"), "k2ReleaseEdit",
-                   {1, 6}, S, &PV::k2Release, "k2Release", "40", "40")),
-        row(reg::K2Delay, KORV_TR_NOOP("Core", "K2 delay"), Field::Number, CodeList::None,
-            number(EditId::K2Delay, KORV_TR_NOOP("Core", "K2 delay value:"), "k2DelayEdit", {1, 7},
-                   Unit::Seconds, &PV::k2Delay, "k2Delay", "0", "0")),
-        // The voltage list's key keeps its historic name.
-        row(reg::OutputRange, KORV_TR_NOOP("Core", "Output range"), Field::OutputRange,
+    std::array<ParameterRow, reg::kBlockCount> rows{{
+        row(reg::Address, KORV_TR_NOOP("Core", "Address"), Field::NotWritten, kCount,
             CodeList::None,
-            list(ListId::Voltage, KORV_TR_NOOP("BasicConfigControls", "The output voltage:"),
-                 "outputVoltageList", {1, 8}, choices::kVoltages, "pressureOutput", "0--10V",
-                 "0--10V"),
-            list(ListId::Current, KORV_TR_NOOP("BasicConfigControls", "The current output:"),
-                 "currentOutputList", {1, 9}, choices::kCurrents, "currentOutput", "4--20mA",
-                 "4--20mA")),
-        row(reg::RangeZStart, KORV_TR_NOOP("Core", "Zoom start"), Field::Number, CodeList::None,
-            number(EditId::ZoomStart, KORV_TR_NOOP("Core", "Initial zoom range:"), "zoomStartEdit",
-                   {0, 10}, S, &PV::zoomStart, "rangeZstart", "0", "-20")),
-        row(reg::RangeZEnd, KORV_TR_NOOP("Core", "Zoom end"), Field::Number, CodeList::None,
-            number(EditId::ZoomEnd, KORV_TR_NOOP("Core", "Zoom range of termination:"),
-                   "zoomEndEdit", {1, 10}, S, &PV::zoomEnd, "rangeZend", "100", "100")),
-        row(reg::Density, KORV_TR_NOOP("Core", "Density"), Field::Integer, CodeList::None,
-            integer(EditId::Density, KORV_TR_NOOP("Core", "liquid density:"), "densityEdit", {0, 9},
-                    Unit::Density, &PV::density, "density")),
+            integer(2, KORV_TR_NOOP("Core", "Address:"), "addressEdit", {0, 1}, Unit::None,
+                    nullptr)),
+        row(reg::SignalType, KORV_TR_NOOP("Core", "Signal type"), Field::Code, kCount,
+            CodeList::SignalTypes,
+            list(KORV_TR_NOOP("BasicConfigControls", "Signal type:"), "signalTypeList", {0, 3},
+                 choices::kSignalTypes, "signalType", nullptr, nullptr)),
+        row(reg::SignalUnit, KORV_TR_NOOP("Core", "Signal unit"), Field::Code, kCount,
+            CodeList::SignalUnits,
+            list(KORV_TR_NOOP("BasicConfigControls", "Signal unit:"), "signalUnitList", {0, 4},
+                 choices::kSignalUnits, "signalUnit", "cm", "℃")),
+        row(reg::RangeStart, KORV_TR_NOOP("Core", "Range start"), Field::Number, kSignedTruncated,
+            CodeList::None,
+            number(0, KORV_TR_NOOP("Core", "Range start:"), "rangeStartEdit", {0, 5}, S,
+                   "rangeStart", "0", "-20")),
+        row(reg::RangeEnd, KORV_TR_NOOP("Core", "Range end"), Field::Number, kTruncated,
+            CodeList::None,
+            number(1, KORV_TR_NOOP("Core", "Range end:"), "rangeEndEdit", {0, 6}, S, "rangeEnd",
+                   "100", "100", 400)),
+        row(reg::OutputType, KORV_TR_NOOP("Core", "Output type"), Field::Code, kCount,
+            CodeList::OutputTypes,
+            list(KORV_TR_NOOP("BasicConfigControls", "Output type:"), "outputTypeList", {0, 8},
+                 choices::kOutputTypes, "outputType", "2K+1A", "2K+1A")),
+        row(reg::DotPos, KORV_TR_NOOP("Core", "Point position"), Field::Code, kCount,
+            CodeList::DotPositions,
+            list(KORV_TR_NOOP("BasicConfigControls", "Point position:"), "pointPositionList",
+                 {0, 7}, choices::kPointPositions, "dotPos", "00.00", "00.00")),
+        row(reg::K1Type, KORV_TR_NOOP("Core", "K1 switch type"), Field::Code, kCount,
+            CodeList::SwitchTypes,
+            list(KORV_TR_NOOP("BasicConfigControls", "K1 switch type:"), "k1TypeList", {1, 0},
+                 choices::kSwitchTypes, "k1Type", "迟滞常开", "迟滞常开")),
+        row(reg::K1Action, KORV_TR_NOOP("Core", "K1 action"), Field::Number, kSignedRounded,
+            CodeList::None,
+            number(5, KORV_TR_NOOP("Core", "K1 action:"), "k1ActionEdit", {1, 1}, S, "k1Action",
+                   "50", "50")),
+        row(reg::K1Release, KORV_TR_NOOP("Core", "K1 release"), Field::Number, kSignedRounded,
+            CodeList::None,
+            number(12, KORV_TR_NOOP("Core", "K1 releasing value:"), "k1ReleaseEdit", {1, 2}, S,
+                   "k1Release", "40", "40")),
+        row(reg::K1Delay, KORV_TR_NOOP("Core", "K1 delay"), Field::Number, kTenths, CodeList::None,
+            number(7, KORV_TR_NOOP("Core", "K1 delay value:"), "k1DelayEdit", {1, 3}, Unit::Seconds,
+                   "k1Delay", "0", "0")),
+        row(reg::K2Type, KORV_TR_NOOP("Core", "K2 switch type"), Field::Code, kCount,
+            CodeList::SwitchTypes,
+            list(KORV_TR_NOOP("BasicConfigControls", "K2 switch type:"), "k2TypeList", {1, 4},
+                 choices::kSwitchTypes, "k2Type", "迟滞常开", "迟滞常开")),
+        row(reg::K2Action, KORV_TR_NOOP("Core", "K2 action"), Field::Number, kSignedRounded,
+            CodeList::None,
+            number(6, KORV_TR_NOOP("Core", "K2 action:"), "k2ActionEdit", {1, 5}, S, "k2Action",
+                   "50", "50")),
+        row(reg::K2Release, KORV_TR_NOOP("Core", "K2 release"), Field::Number, kSignedRounded,
+            CodeList::None,
+            number(13, KORV_TR_NOOP("Core", "K2 releasing value:"), "k2ReleaseEdit", {1, 6}, S,
+                   "k2Release", "40", "40")),
+        row(reg::K2Delay, KORV_TR_NOOP("Core", "K2 delay"), Field::Number, kTenths, CodeList::None,
+            number(8, KORV_TR_NOOP("Core", "K2 delay value:"), "k2DelayEdit", {1, 7}, Unit::Seconds,
+                   "k2Delay", "0", "0")),
+        // The voltage list's key keeps its historic name.
+        row(reg::OutputRange, KORV_TR_NOOP("Core", "Output range"), Field::OutputRange, kCount,
+            CodeList::None,
+            list(KORV_TR_NOOP("BasicConfigControls", "The output voltage:"), "outputVoltageList",
+                 {1, 8}, choices::kVoltages, "pressureOutput", "0--10V", "0--10V"),
+            list(KORV_TR_NOOP("BasicConfigControls", "The current output:"), "currentOutputList",
+                 {1, 9}, choices::kCurrents, "currentOutput", "4--20mA", "4--20mA")),
+        row(reg::RangeZStart, KORV_TR_NOOP("Core", "Zoom start"), Field::Number, kSignedTruncated,
+            CodeList::None,
+            number(11, KORV_TR_NOOP("Core", "Initial zoom range:"), "zoomStartEdit", {0, 10}, S,
+                   "rangeZstart", "0", "-20")),
+        row(reg::RangeZEnd, KORV_TR_NOOP("Core", "Zoom end"), Field::Number, kTruncated,
+            CodeList::None,
+            number(10, KORV_TR_NOOP("Core", "Zoom range of termination:"), "zoomEndEdit", {1, 10},
+                   S, "rangeZend", "100", "100")),
+        row(reg::Density, KORV_TR_NOOP("Core", "Density"), Field::Integer, kCount, CodeList::None,
+            integer(9, KORV_TR_NOOP("Core", "liquid density:"), "densityEdit", {0, 9},
+                    Unit::Density, "density")),
     }};
+    std::uint8_t lists = 0;
+    for (ParameterRow& row : rows)
+        for (Control& c : row.controls)
+            if (c.isList)
+                c.list = ListId{lists++};
+    return rows;
 }();
 
-// The page's controls outside the block: the device a download goes to and the product code
-// that "Configuration" writes into registers 1 and 2.
+// The page's controls outside the block: the device a download goes to (it sets the address
+// value, as the classic page did: read after "Address:", it is the one "Configuration" writes)
+// and the product code that "Configuration" writes into registers 1 and 2.
 inline constexpr std::array<Control, 2> kOtherControls = [] {
     using namespace table_detail;
-    return std::array<Control, 2>{{
-        integer(EditId::CurrentDevice, KORV_TR_NOOP("Core", "Current device:"), "currentDeviceEdit",
-                {0, 0}, Unit::None, &PV::address, nullptr),
-        integer(EditId::ProductCode, KORV_TR_NOOP("Core", "Product code:"), "productCodeEdit",
-                {0, 2}, Unit::None, &PV::productCode, nullptr),
+    std::array<Control, 2> controls{{
+        integer(3, KORV_TR_NOOP("Core", "Current device:"), "currentDeviceEdit", {0, 0}, Unit::None,
+                nullptr, reg::Address),
+        integer(4, KORV_TR_NOOP("Core", "Product code:"), "productCodeEdit", {0, 2}, Unit::None,
+                nullptr),
     }};
+    for (Control& c : controls)
+        if (c.sharesRegister)
+            c.value = kParameterTable[c.sharesRegister - reg::kBlockFirst].controls[0].edit;
+    return controls;
 }();
 
 // The row of register r; nullptr outside the block.
@@ -335,19 +391,80 @@ inline constexpr std::array<Control, kPageControlCount> kPageControls = [] {
     return out;
 }();
 
+namespace table_detail {
+
+constexpr std::size_t countOf(bool lists) {
+    std::size_t n = 0;
+    for (const Control& c : kPageControls) n += c.isList == lists;
+    return n;
+}
+
+// A name the page's rules use; a name no control has stops the build.
+constexpr EditId editNamed(std::string_view objectName) {
+    for (const Control& c : kPageControls)
+        if (!c.isList && objectName == c.objectName)
+            return c.edit;
+    throw "no edit of that name";
+}
+constexpr ListId listNamed(std::string_view objectName) {
+    for (const Control& c : kPageControls)
+        if (c.isList && objectName == c.objectName)
+            return c.list;
+    throw "no list of that name";
+}
+
+}  // namespace table_detail
+
+inline constexpr std::size_t kEditCount = table_detail::countOf(false);
+inline constexpr std::size_t kListCount = table_detail::countOf(true);
+
+// The edits by their place in the reading order, the lists in table order.
+inline constexpr std::array<Control, kEditCount> kEdits = [] {
+    std::array<Control, kEditCount> out{};
+    for (const Control& c : kPageControls)
+        if (!c.isList && idx(c.edit) < kEditCount)
+            out[idx(c.edit)] = c;
+    return out;
+}();
+inline constexpr std::array<Control, kListCount> kLists = [] {
+    std::array<Control, kListCount> out{};
+    for (const Control& c : kPageControls)
+        if (c.isList && idx(c.list) < kListCount)
+            out[idx(c.list)] = c;
+    return out;
+}();
+
 // The control of an edit or of a list (each is in the table once: checked below).
 constexpr const Control& editControl(EditId id) {
-    for (const Control& c : kPageControls)
-        if (!c.isList && c.edit == id)
-            return c;
-    return kPageControls[0];
+    return kEdits[idx(id) < kEditCount ? idx(id) : 0];
 }
 constexpr const Control& listControl(ListId id) {
-    for (const Control& c : kPageControls)
-        if (c.isList && c.list == id)
-            return c;
-    return kPageControls[0];
+    return kLists[idx(id) < kListCount ? idx(id) : 0];
 }
+
+inline constexpr EditId EditId::RangeStart = table_detail::editNamed("rangeStartEdit");
+inline constexpr EditId EditId::RangeEnd = table_detail::editNamed("rangeEndEdit");
+inline constexpr EditId EditId::Address = table_detail::editNamed("addressEdit");
+inline constexpr EditId EditId::CurrentDevice = table_detail::editNamed("currentDeviceEdit");
+inline constexpr EditId EditId::ProductCode = table_detail::editNamed("productCodeEdit");
+inline constexpr EditId EditId::K1Action = table_detail::editNamed("k1ActionEdit");
+inline constexpr EditId EditId::K2Action = table_detail::editNamed("k2ActionEdit");
+inline constexpr EditId EditId::K1Delay = table_detail::editNamed("k1DelayEdit");
+inline constexpr EditId EditId::K2Delay = table_detail::editNamed("k2DelayEdit");
+inline constexpr EditId EditId::Density = table_detail::editNamed("densityEdit");
+inline constexpr EditId EditId::ZoomEnd = table_detail::editNamed("zoomEndEdit");
+inline constexpr EditId EditId::ZoomStart = table_detail::editNamed("zoomStartEdit");
+inline constexpr EditId EditId::K1Release = table_detail::editNamed("k1ReleaseEdit");
+inline constexpr EditId EditId::K2Release = table_detail::editNamed("k2ReleaseEdit");
+
+inline constexpr ListId ListId::SignalType = table_detail::listNamed("signalTypeList");
+inline constexpr ListId ListId::SignalUnit = table_detail::listNamed("signalUnitList");
+inline constexpr ListId ListId::OutputType = table_detail::listNamed("outputTypeList");
+inline constexpr ListId ListId::PointPosition = table_detail::listNamed("pointPositionList");
+inline constexpr ListId ListId::K1Type = table_detail::listNamed("k1TypeList");
+inline constexpr ListId ListId::K2Type = table_detail::listNamed("k2TypeList");
+inline constexpr ListId ListId::Voltage = table_detail::listNamed("outputVoltageList");
+inline constexpr ListId ListId::Current = table_detail::listNamed("currentOutputList");
 
 namespace table_detail {
 
@@ -377,8 +494,9 @@ constexpr bool controlsComplete() {
         const Control& a = kPageControls[i];
         if (!a.objectName || (a.slot.column != 0 && a.slot.column != 1) || a.slot.row < 0)
             return false;
-        if (a.isList ? a.choices.empty() || a.unit != Unit::None
-                     : (a.number == nullptr) == (a.integer == nullptr) || !a.choices.empty())
+        if (a.isList ? a.choices.empty() || a.unit != Unit::None || a.isInteger
+                     : !a.choices.empty() || idx(a.value) >= kEditCount ||
+                           editControl(a.value).isInteger != a.isInteger)
             return false;
         if (a.isList ? idx(a.list) >= kListCount : idx(a.edit) >= kEditCount)
             return false;
@@ -390,7 +508,7 @@ constexpr bool controlsComplete() {
                 return false;
         }
     }
-    return edits == kEditCount && lists == kListCount;
+    return edits == kEditCount && lists == kListCount && kEditCount > 0 && kListCount > 0;
 }
 
 // A preset fills a control on both presets or on neither.
@@ -411,7 +529,7 @@ constexpr bool rowsComplete() {
             return false;
         switch (row.field) {
             case Field::NotWritten:
-                if (hasLine)
+                if (hasLine || c.isList || !c.isInteger)
                     return false;
                 break;
             case Field::Code:
@@ -423,17 +541,17 @@ constexpr bool rowsComplete() {
                     return false;
                 break;
             case Field::Number:
-                if (!c.number || c.isList)
+                if (c.isInteger || c.isList)
                     return false;
                 break;
             case Field::Integer:
-                if (!c.integer || c.isList)
+                if (!c.isInteger || c.isList)
                     return false;
                 break;
         }
         if (row.field != Field::NotWritten && !hasLine)
             return false;
-        if (row.isSigned && row.field != Field::Number)
+        if (row.holding.isSigned && row.field != Field::Number)
             return false;
         // A number the codec scales by the point position, or in tenths, is a float edit.
         if ((row.scaling != Scaling::None) != (row.field == Field::Number))
@@ -444,7 +562,9 @@ constexpr bool rowsComplete() {
 
 static_assert(rowsInRegisterOrder(), "row i must describe register kBlockFirst + i");
 static_assert(keysUnique(), "every parameter-file key once");
-static_assert(controlsComplete(), "every edit and list once on the page, in a slot of its own");
+static_assert(controlsComplete(),
+              "every edit and list once on the page, in a slot of its own, its place in the "
+              "reading order its own");
 static_assert(presetsPaired(), "a preset default for both presets, on a file line");
 static_assert(rowsComplete(), "a row lacks what its field needs");
 

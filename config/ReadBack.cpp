@@ -66,7 +66,8 @@ DeviceReadBack readBack(AppContext& ctx, int address, const SentRegisters& sent)
 }
 
 long long registerValue(std::uint16_t r, std::uint16_t value) {
-    return reg::registerRange(r).min < 0 ? reg::asSigned(value) : value;
+    const ParameterRow* row = parameterRow(r);
+    return row && row->holding.isSigned ? reg::asSigned(value) : value;
 }
 
 Message differenceText(const RegisterDifference& d) {

@@ -97,29 +97,27 @@ std::optional<long long> encodeRounded(float x, int s) {
 
 }  // namespace
 
-RegisterRange registerRange(std::uint16_t r) {
-    if (const BlockRegister* b = blockRegister(r); b && b->isSigned)
+RegisterRange registerRange(Holding h) {
+    if (h.isSigned)
         return {-32768, 32767};
     return {0, 65535};
 }
 
-int fieldMultiplier(std::uint16_t r, int s) {
-    const BlockRegister* b = blockRegister(r);
-    return b && b->holds == Holds::Tenths ? 10 : s;
+int fieldMultiplier(Holding h, int s) {
+    return h.holds == Holds::Tenths ? 10 : s;
 }
 
-std::optional<std::uint16_t> encodeField(std::uint16_t r, float x, int s) {
-    const BlockRegister* b = blockRegister(r);
-    const bool rounded = b && b->holds == Holds::Rounded;
-    const int m = fieldMultiplier(r, s);
-    const std::optional<long long> v = rounded ? encodeRounded(x, m) : encodeTruncated(x, m);
+std::optional<std::uint16_t> encodeField(Holding h, float x, int s) {
+    const int m = fieldMultiplier(h, s);
+    const std::optional<long long> v =
+        h.holds == Holds::Rounded ? encodeRounded(x, m) : encodeTruncated(x, m);
     if (!v)
         return std::nullopt;
-    return encodeInteger(r, *v);
+    return encodeInteger(h, *v);
 }
 
-std::optional<std::uint16_t> encodeInteger(std::uint16_t r, long long v) {
-    const RegisterRange range = registerRange(r);
+std::optional<std::uint16_t> encodeInteger(Holding h, long long v) {
+    const RegisterRange range = registerRange(h);
     if (v < range.min || v > range.max)
         return std::nullopt;
     return static_cast<std::uint16_t>(v);  // two's complement for the signed registers

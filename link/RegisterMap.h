@@ -2,8 +2,8 @@
 // The devices' registers: code tables, the parameter block and the field encodings.
 //
 // Register layout: addresses are the zero-based ones in the frames. The parameter block is
-// registers 3..21 (kBlockRegisters below), read as one answer in which register r is at bytes
-// 2(r-3)+3 (high) and 2(r-3)+4 (low). Signed registers are 16-bit two's complement.
+// registers 3..21 (kBlockFirst..kBlockLast below), read as one answer in which register r is at
+// bytes 2(r-3)+3 (high) and 2(r-3)+4 (low). Signed registers are 16-bit two's complement.
 //
 // Scaling: a value v of a dot-position register is shown as v * s with s the 32-bit float
 // 1, 0.1, 0.01 or 0.001 for dotPos 0..3. Delays are tenths of a second whatever dotPos is.
@@ -58,51 +58,21 @@ enum class Holds : std::uint8_t {
     Tenths,     // seconds in tenths, whatever the point position is
 };
 
-// What the codec knows of one register of the block: every rule that differs between
-// registers (range, rounding, multiplier) is read from here.
-struct BlockRegister {
-    std::uint16_t reg;
-    bool isSigned;  // -32768..32767, else 0..65535
-    Holds holds;
+// How one register of the block holds its value: every rule of the codec that differs between
+// registers (range, rounding, multiplier) is read from here. The parameter table
+// (config/ParameterTable.h) says it of each register, beside what the page makes of it.
+struct Holding {
+    bool isSigned = false;  // -32768..32767, else 0..65535
+    Holds holds = Holds::Count;
 };
 
 constexpr std::uint16_t kBlockFirst = 3;
-
-// Row i is register kBlockFirst + i; the block is as long as the table.
-inline constexpr auto kBlockRegisters = std::to_array<BlockRegister>({
-    {Address, false, Holds::Count},        {SignalType, false, Holds::Count},
-    {SignalUnit, false, Holds::Count},     {RangeStart, true, Holds::Truncated},
-    {RangeEnd, false, Holds::Truncated},   {OutputType, false, Holds::Count},
-    {DotPos, false, Holds::Count},         {K1Type, false, Holds::Count},
-    {K1Action, true, Holds::Rounded},      {K1Release, true, Holds::Rounded},
-    {K1Delay, false, Holds::Tenths},       {K2Type, false, Holds::Count},
-    {K2Action, true, Holds::Rounded},      {K2Release, true, Holds::Rounded},
-    {K2Delay, false, Holds::Tenths},       {OutputRange, false, Holds::Count},
-    {RangeZStart, true, Holds::Truncated}, {RangeZEnd, false, Holds::Truncated},
-    {Density, false, Holds::Count},
-});
-
-constexpr std::uint16_t kBlockCount = static_cast<std::uint16_t>(kBlockRegisters.size());
+constexpr std::uint16_t kBlockLast = Density;
+constexpr std::uint16_t kBlockCount = static_cast<std::uint16_t>(kBlockLast - kBlockFirst + 1);
 constexpr std::size_t kBlockAnswerLength = 5 + 2 * kBlockCount;
 
-// The codec's facts of register r; nullptr outside the block.
-constexpr const BlockRegister* blockRegister(std::uint16_t r) {
-    if (r < kBlockFirst || r - kBlockFirst >= kBlockCount)
-        return nullptr;
-    return &kBlockRegisters[r - kBlockFirst];
-}
-
-namespace detail {
-constexpr bool blockInRegisterOrder() {
-    for (std::size_t i = 0; i < kBlockRegisters.size(); ++i)
-        if (kBlockRegisters[i].reg != kBlockFirst + i)
-            return false;
-    return true;
-}
 // A read of the block is one answer of at most 125 registers.
-static_assert(blockInRegisterOrder(), "row i of the block must be register kBlockFirst + i");
 static_assert(kBlockCount > 0 && kBlockCount <= 125, "the block is read in one answer");
-}  // namespace detail
 
 struct Code {
     int code;
@@ -162,14 +132,14 @@ std::optional<int> dotMultiplier(std::string_view dotText);
 // "0.000"): "1234", "123.4", "12.34", "1.234"; empty for any other text.
 std::string measuredValueText(std::uint16_t raw, std::string_view pointPosition);
 
-// What a register can hold: -32768..32767 for the block's signed ones, else 0..65535.
+// What a register can hold: -32768..32767 for a signed one, else 0..65535.
 struct RegisterRange {
     long long min;
     long long max;
 };
-RegisterRange registerRange(std::uint16_t r);
+RegisterRange registerRange(Holding h);
 // The multiplier a number field's register uses: 10 for the delays (Holds::Tenths), else s.
-int fieldMultiplier(std::uint16_t r, int s);
+int fieldMultiplier(Holding h, int s);
 // A number field as its register. x is the 32-bit float the page holds and s its point
 // position's multiplier; the product x * s is formed in double precision.
 // - Truncated fields (the ranges) and the delays (always s = 10) take x * s toward
@@ -181,9 +151,9 @@ int fieldMultiplier(std::uint16_t r, int s);
 //   zero, then toward zero (1.255, held a hair below, gives 125 at s = 100).
 // Signed registers take 16-bit two's complement. nullopt when the result does not fit the
 // register or x is not finite: nothing is ever wrapped, no undefined conversion ever runs.
-std::optional<std::uint16_t> encodeField(std::uint16_t r, float x, int s);
-// An integer (density) as register r; nullopt when it does not fit.
-std::optional<std::uint16_t> encodeInteger(std::uint16_t r, long long v);
+std::optional<std::uint16_t> encodeField(Holding h, float x, int s);
+// An integer (density) as its register; nullopt when it does not fit.
+std::optional<std::uint16_t> encodeInteger(Holding h, long long v);
 // Register value, high byte first.
 inline std::array<std::uint8_t, 2> registerBytes(std::uint16_t v) {
     return {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v & 0xFF)};

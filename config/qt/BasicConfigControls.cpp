@@ -59,14 +59,14 @@ QString editObjectName(EditId id) {
 BasicConfigControls buildBasicConfigControls(QWidget* page) {
     BasicConfigControls c;
     for (std::size_t i = 0; i < config::kEditCount; ++i) {
-        const config::Control& control = config::editControl(static_cast<EditId>(i));
+        const config::Control& control = config::kEdits[i];
         auto* e = new QLineEdit(page);
         e->setObjectName(control.objectName);
         e->setAccessibleName(captionOf(control));
         c.edits[i] = e;
     }
     for (std::size_t i = 0; i < config::kListCount; ++i) {
-        const config::Control& control = config::listControl(static_cast<ListId>(i));
+        const config::Control& control = config::kLists[i];
         auto* l = new QComboBox(page);
         l->setObjectName(control.objectName);
         l->setAccessibleName(captionOf(control));

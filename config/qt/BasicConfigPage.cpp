@@ -52,7 +52,7 @@ CBasicConfigPage::~CBasicConfigPage() {
 
 void CBasicConfigPage::connectControls() {
     for (std::size_t i = 0; i < config::kListCount; ++i) {
-        const auto id = static_cast<ListId>(i);
+        const auto id = config::listAt(i);
         connect(c_.lists[i], &QComboBox::currentIndexChanged, this,
                 [this, id](int index) { onListChanged(id, index); });
     }
@@ -180,7 +180,7 @@ void CBasicConfigPage::ShowEnterpriseLayout() {
     const config::BasicConfigModel before = model_;
     model_.ShowEnterpriseLayout();
     for (std::size_t i = 0; i < config::kListCount; ++i) {
-        const auto id = static_cast<config::ListId>(i);
+        const auto id = config::listAt(i);
         model_.list(id).selected = before.list(id).selected;
     }
     model_.unitLabel = before.unitLabel;
@@ -307,8 +307,8 @@ void CBasicConfigPage::OnConfiguration() {
     }
     if (!readControls())
         return;
-    const config::Frame frame =
-        config::configurationFrame(model_.values.productCode, model_.values.address);
+    const config::Frame frame = config::configurationFrame(
+        model_.values.integer(EditId::ProductCode), model_.values.integer(EditId::CurrentDevice));
     if (refused(frame))
         return;
     if (downloadWorker_.running())
@@ -322,8 +322,8 @@ void CBasicConfigPage::OnConfiguration() {
         }) ||
         failed || configurationCancel_.load())
         return;
-    const int address = model_.values.address;
-    const long long productCode = model_.values.productCode;
+    const int address = model_.values.integer(EditId::CurrentDevice);
+    const long long productCode = model_.values.integer(EditId::ProductCode);
     if (answering.size() > 1 &&
         !ctx_.messages.ask(config::severalAnswerQuestion(answering, address)))
         return;

@@ -32,29 +32,30 @@ std::vector<std::uint8_t> answer(const std::map<int, std::uint16_t>& regs) {
 
 TEST(DownloadEncoding, ActionsRoundHalfAwayFromZeroOnlyWithADecimalPoint) {
     auto m = modelWith("00.00");
-    m.values.k1Action = 0.125f;
-    m.values.k2Action = -0.125f;
-    m.values.k1Release = 1.255f;  // held slightly below 1.255
+    m.values.number(EditId::K1Action) = 0.125f;
+    m.values.number(EditId::K2Action) = -0.125f;
+    m.values.number(EditId::K1Release) = 1.255f;  // held slightly below 1.255
     auto f = singleDownloadFrame(3, m);
     EXPECT_EQ(regAt(f, 10, 11), 13);
     EXPECT_EQ(regAt(f, 10, 15), 0xFFF3);
     EXPECT_EQ(regAt(f, 10, 12), 125);
     m = modelWith("0000");
-    m.values.k1Action = 12.7f;
+    m.values.number(EditId::K1Action) = 12.7f;
     EXPECT_EQ(regAt(singleDownloadFrame(3, m), 10, 11), 12);
 }
 
 TEST(DownloadEncoding, RangeTruncatesAndDelaysCountTenths) {
     auto m = modelWith("000.0");
-    m.values.rangeEnd = 12.5f;
-    m.values.k1Delay = 2.5f;
-    m.values.k2Delay = 0.7f;  // a hair below 0.7 as a float, still the 7 tenths the page shows
+    m.values.number(EditId::RangeEnd) = 12.5f;
+    m.values.number(EditId::K1Delay) = 2.5f;
+    m.values.number(EditId::K2Delay) =
+        0.7f;  // a hair below 0.7 as a float, still the 7 tenths the page shows
     auto f = batchDownloadFrame(m);
     EXPECT_EQ(regAt(f, 4, 7), 125);
     EXPECT_EQ(regAt(f, 4, 13), 25);
     EXPECT_EQ(regAt(f, 4, 17), 7);
-    m.values.rangeEnd = 6553.5f;
-    m.values.k1Delay = 6553.5f;
+    m.values.number(EditId::RangeEnd) = 6553.5f;
+    m.values.number(EditId::K1Delay) = 6553.5f;
     f = batchDownloadFrame(m);
     EXPECT_EQ(regAt(f, 4, 7), 0xFFFF);
     EXPECT_EQ(regAt(f, 4, 13), 0xFFFF);
@@ -218,8 +219,8 @@ TEST(DownloadOnBus, FramesReachTheDeviceByteForByte) {
     TestBus tb({7}, 0.03);
     tb.open();
     auto m = modelWith("00.00");
-    m.values.k1Action = 0.125f;
-    m.values.k1Delay = 2.5f;
+    m.values.number(EditId::K1Action) = 0.125f;
+    m.values.number(EditId::K1Delay) = 2.5f;
     m.list(ListId::OutputType).selectExact("2K+1A");
     m.list(ListId::Current).selectExact("4--20mA");
     const auto frame = singleDownloadFrame(7, m);

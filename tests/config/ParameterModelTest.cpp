@@ -34,21 +34,21 @@ TEST(ParameterDecoding, DotPositionTwoScalesRangeAndSwitchValues) {
 
 TEST(ParameterDecoding, UnknownDotPositionKeepsRangeUnscaledAndSwitchValues) {
     BasicConfigModel m;
-    m.values.k1Action = 7.5f;
-    m.values.k2Release = -3;
+    m.values.number(EditId::K1Action) = 7.5f;
+    m.values.number(EditId::K2Release) = -3;
     m.DecodeParameterBlock(answer({{7, 160}, {9, 7}, {11, 99}}));
-    EXPECT_FLOAT_EQ(m.values.rangeEnd, 160);
-    EXPECT_FLOAT_EQ(m.values.k1Action, 7.5f);
-    EXPECT_FLOAT_EQ(m.values.k2Release, -3);
+    EXPECT_FLOAT_EQ(m.values.number(EditId::RangeEnd), 160);
+    EXPECT_FLOAT_EQ(m.values.number(EditId::K1Action), 7.5f);
+    EXPECT_FLOAT_EQ(m.values.number(EditId::K2Release), -3);
     EXPECT_EQ(m.list(ListId::PointPosition).text(), "00.00");  // the layout's selection
 }
 
 TEST(ParameterDecoding, SignedAndUnsignedRegistersDifferForTheSamePattern) {
     BasicConfigModel m;
     m.DecodeParameterBlock(answer({{6, 0xFF38}, {7, 0xFF38}, {9, 1}, {13, 25}}));
-    EXPECT_FLOAT_EQ(m.values.rangeStart, -20.0f);
-    EXPECT_NEAR(m.values.rangeEnd, 6533.6f, 0.001);
-    EXPECT_NEAR(m.values.k1Delay, 2.5f, 1e-6);
+    EXPECT_FLOAT_EQ(m.values.number(EditId::RangeStart), -20.0f);
+    EXPECT_NEAR(m.values.number(EditId::RangeEnd), 6533.6f, 0.001);
+    EXPECT_NEAR(m.values.number(EditId::K1Delay), 2.5f, 1e-6);
 }
 
 TEST(ParameterDecoding, UnitCodesWithoutListEntryKeepTheSelection) {
@@ -128,18 +128,18 @@ TEST(EditingRules, ReadingStopsAtTheFirstBadNumberKeepingEarlierValues) {
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.failed, EditId::ProductCode);
     EXPECT_EQ(r.message, "请键入一个整数。");
-    EXPECT_FLOAT_EQ(m.values.rangeStart, -5);
-    EXPECT_FLOAT_EQ(m.values.rangeEnd, 12.5f);
-    EXPECT_EQ(m.values.address, 5);         // "Current device:" is read after "Address:"
-    EXPECT_FLOAT_EQ(m.values.k1Action, 0);  // after the failing edit: kept
+    EXPECT_FLOAT_EQ(m.values.number(EditId::RangeStart), -5);
+    EXPECT_FLOAT_EQ(m.values.number(EditId::RangeEnd), 12.5f);
+    EXPECT_EQ(m.values.integer(EditId::Address), 5);  // "Current device:" is read after "Address:"
+    EXPECT_FLOAT_EQ(m.values.number(EditId::K1Action), 0);  // after the failing edit: kept
 
     m.edit(EditId::ProductCode) = "70000";
     m.edit(EditId::K2Delay) = "abc";
     const ReadResult r2 = m.readEdits();
     EXPECT_EQ(r2.failed, EditId::K2Delay);
     EXPECT_EQ(r2.message, "请键入一个数。");
-    EXPECT_EQ(m.values.productCode, 70000);
-    EXPECT_FLOAT_EQ(m.values.k1Action, 3);
+    EXPECT_EQ(m.values.integer(EditId::ProductCode), 70000);
+    EXPECT_FLOAT_EQ(m.values.number(EditId::K1Action), 3);
 }
 
 TEST(ListSelection, SelectStringSearchesFromTheSecondEntryThenTheFirst) {

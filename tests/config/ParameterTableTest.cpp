@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string_view>
 
 #include "config/Download.h"
@@ -11,21 +12,31 @@
 
 using namespace config;
 
-// The table's facts must agree with the codec in link/: a row marked unsigned over a signed
-// register would show -1 as 65535 in a read-back.
-TEST(ParameterTable, EveryRowAgreesWithTheRegisterCodec) {
+// How the devices hold each register: a row marked unsigned over a signed register would show
+// -1 as 65535 in a read-back, one truncated instead of rounded would send 1.25 as 124.
+TEST(ParameterTable, EveryRowHoldsItsRegisterAsTheDevicesDo) {
+    using reg::Holds;
+    const std::map<std::uint16_t, reg::Holding> scaled = {
+        {reg::RangeStart, {true, Holds::Truncated}},  {reg::RangeEnd, {false, Holds::Truncated}},
+        {reg::K1Action, {true, Holds::Rounded}},      {reg::K1Release, {true, Holds::Rounded}},
+        {reg::K1Delay, {false, Holds::Tenths}},       {reg::K2Action, {true, Holds::Rounded}},
+        {reg::K2Release, {true, Holds::Rounded}},     {reg::K2Delay, {false, Holds::Tenths}},
+        {reg::RangeZStart, {true, Holds::Truncated}}, {reg::RangeZEnd, {false, Holds::Truncated}},
+    };
     for (const ParameterRow& row : kParameterTable) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(row.isSigned, reg::registerRange(row.reg).min < 0);
-        EXPECT_EQ(reg::fieldMultiplier(row.reg, 100), row.scaling == Scaling::Tenths ? 10 : 100);
+        const auto it = scaled.find(row.reg);
+        const reg::Holding expected = it == scaled.end() ? reg::Holding{} : it->second;
+        EXPECT_EQ(row.holding.isSigned, expected.isSigned);
+        EXPECT_EQ(row.holding.holds, expected.holds);
+        EXPECT_EQ(row.scaling, expected.holds == Holds::Tenths  ? Scaling::Tenths
+                               : expected.holds == Holds::Count ? Scaling::None
+                                                                : Scaling::Point);
         EXPECT_EQ(parameterRow(row.reg), &row);
-        ASSERT_NE(reg::blockRegister(row.reg), nullptr);
-        EXPECT_EQ(row.isSigned, reg::blockRegister(row.reg)->isSigned);
-        // What the page edits as a scaled number the codec holds scaled, and nothing else.
-        EXPECT_EQ(row.field == Field::Number,
-                  reg::blockRegister(row.reg)->holds != reg::Holds::Count);
+        // What the page edits as a scaled number the register holds scaled, and nothing else.
+        EXPECT_EQ(row.field == Field::Number, expected.holds != Holds::Count);
     }
-    EXPECT_EQ(kParameterTable.size(), reg::kBlockRegisters.size());
+    EXPECT_EQ(kParameterTable.size(), reg::kBlockCount);
     EXPECT_EQ(parameterRow(reg::kBlockFirst - 1), nullptr);
     EXPECT_EQ(parameterRow(reg::kBlockFirst + reg::kBlockCount), nullptr);
 }
@@ -41,9 +52,9 @@ TEST(ParameterTable, EveryRowRoundTripsThroughTheFrameAndTheFile) {
     int n = 1;
     for (const ParameterRow& row : kParameterTable) {
         if (row.field == Field::Number)
-            m.values.*row.controls[0].number = static_cast<float>(n++);
+            m.values.number(row.controls[0].edit) = static_cast<float>(n++);
         if (row.field == Field::Integer)
-            m.values.*row.controls[0].integer = n++;
+            m.values.integer(row.controls[0].edit) = n++;
     }
     m.moveValuesToEdits();
     const Frame f = batchDownloadFrame(m);
@@ -104,49 +115,47 @@ TEST(ParameterTable, CodedTextsMapBothWays) {
 TEST(ParameterTable, EveryControlIsTheModelsListOrEditOfItsValue) {
     BasicConfigModel m;
     for (std::size_t i = 0; i < kListCount; ++i) {
-        const Control& c = listControl(static_cast<ListId>(i));
+        const Control& c = listControl(listAt(i));
         SCOPED_TRACE(c.caption);
         EXPECT_TRUE(c.isList);
-        EXPECT_EQ(c.list, static_cast<ListId>(i));
+        EXPECT_EQ(c.list, listAt(i));
         EXPECT_EQ(m.lists[i].entries, std::vector<std::string>(c.choices.begin(), c.choices.end()));
     }
     for (std::size_t i = 0; i < kEditCount; ++i) {
-        const auto id = static_cast<EditId>(i);
+        const auto id = editAt(i);
         const Control& c = editControl(id);
         SCOPED_TRACE(c.caption);
         EXPECT_FALSE(c.isList);
         EXPECT_EQ(c.edit, id);
         EXPECT_STREQ(editCaption(id), c.caption);
-        EXPECT_EQ(isIntegerEdit(id), c.integer != nullptr);
+        EXPECT_EQ(isIntegerEdit(id), c.isInteger);
     }
     // Each edit alone, so the address's two edits do not hide each other.
     for (std::size_t i = 0; i < kEditCount; ++i) {
-        const auto id = static_cast<EditId>(i);
+        const auto id = editAt(i);
         const Control& c = editControl(id);
         SCOPED_TRACE(c.caption);
         BasicConfigModel probe;
         probe.values = PageValues{};
         probe.moveValuesToEdits();
-        probe.edit(id) = c.integer ? "4321" : "12.5";
+        probe.edit(id) = c.isInteger ? "4321" : "12.5";
         // The other edit of the same value is read after or before it: give it the same text.
         for (std::size_t j = 0; j < kEditCount; ++j) {
-            const Control& other = editControl(static_cast<EditId>(j));
-            if (j != i && ((c.integer && other.integer == c.integer) ||
-                           (c.number && other.number == c.number)))
-                probe.edit(static_cast<EditId>(j)) = probe.edit(id);
+            if (j != i && editControl(editAt(j)).value == c.value)
+                probe.edit(editAt(j)) = probe.edit(id);
         }
         ASSERT_TRUE(probe.readEdits().ok);
-        if (c.integer)
-            EXPECT_EQ(probe.values.*c.integer, 4321);
+        if (c.isInteger)
+            EXPECT_EQ(probe.values.integer(id), 4321);
         else
-            EXPECT_FLOAT_EQ(probe.values.*c.number, 12.5f);
+            EXPECT_FLOAT_EQ(probe.values.number(id), 12.5f);
         probe.edit(id) = "x";
         const ReadResult bad = probe.readEdits();
         EXPECT_FALSE(bad.ok);
         EXPECT_EQ(bad.failed, id);
-        EXPECT_EQ(bad.message, c.integer ? kNotAnInteger : kNotANumber);
+        EXPECT_EQ(bad.message, c.isInteger ? kNotAnInteger : kNotANumber);
         probe.moveValuesToEdits();
-        EXPECT_EQ(probe.edit(id), c.integer ? "4321" : "12.5");
+        EXPECT_EQ(probe.edit(id), c.isInteger ? "4321" : "12.5");
     }
 }
 

@@ -11,7 +11,7 @@ namespace {
 BasicConfigModel modelWithK1Action(float k1Action) {
     BasicConfigModel m;
     m.ShowEnterpriseLayout();
-    m.values.k1Action = k1Action;
+    m.values.number(EditId::K1Action) = k1Action;
     return m;
 }
 }  // namespace

@@ -73,49 +73,57 @@ TEST(RegisterCodec, EncodesTextsExactlyWithZeroForUnknown) {
     EXPECT_EQ(reg::encodeText(reg::kSwitchTypes, "The window close"), 3);
 }
 
+// How the block's registers hold their values, named by the registers that hold them so.
+constexpr reg::Holding kSwitchPoint{true, reg::Holds::Rounded};   // K1/K2 action and release
+constexpr reg::Holding kRangeEnd{false, reg::Holds::Truncated};   // range and zoom end
+constexpr reg::Holding kRangeStart{true, reg::Holds::Truncated};  // range and zoom start
+constexpr reg::Holding kDelay{false, reg::Holds::Tenths};         // K1/K2 delay
+constexpr reg::Holding kDensity{false, reg::Holds::Count};        // codes, address, density
+
 TEST(RegisterCodec, FieldsEncodeByTheirRuleAndRefuseWhatTheirRegisterCannotHold) {
     struct Case {
-        std::uint16_t reg;
+        reg::Holding holding;
         float x;
         int s;
         std::optional<std::uint16_t> expected;
     };
     const Case cases[] = {
         // Rounded half away from zero with decimals, truncated without.
-        {reg::K1Action, 0.125f, 100, 0x000D},
-        {reg::K1Action, -0.125f, 100, 0xFFF3},
-        {reg::K1Release, 1.255f, 100, 125},  // held just below 1.255
-        {reg::K2Action, 12.7f, 1, 12},
-        {reg::K2Release, -12.7f, 1, static_cast<std::uint16_t>(-12)},
+        {kSwitchPoint, 0.125f, 100, 0x000D},
+        {kSwitchPoint, -0.125f, 100, 0xFFF3},
+        {kSwitchPoint, 1.255f, 100, 125},  // held just below 1.255
+        {kSwitchPoint, 12.7f, 1, 12},
+        {kSwitchPoint, -12.7f, 1, static_cast<std::uint16_t>(-12)},
         // Truncated ranges; a product within float precision of an integer is that integer.
-        {reg::RangeEnd, 12.5f, 10, 0x007D},
-        {reg::RangeEnd, 6553.5f, 10, 0xFFFF},
-        {reg::RangeStart, -20.0f, 10, 0xFF38},
-        {reg::RangeStart, -1.15f, 100, static_cast<std::uint16_t>(-115)},
-        {reg::RangeZEnd, 1.15f, 100, 115},
-        {reg::K1Delay, 2.5f, 1000, 25},  // tenths whatever the point position
-        {reg::K1Delay, 0.7f, 1, 7},      // 0.7 as a float lies just below 0.7
-        {reg::K2Delay, 0.9f, 1, 9},
-        {reg::K2Delay, 6553.5f, 1, 65535},
+        {kRangeEnd, 12.5f, 10, 0x007D},
+        {kRangeEnd, 6553.5f, 10, 0xFFFF},
+        {kRangeStart, -20.0f, 10, 0xFF38},
+        {kRangeStart, -1.15f, 100, static_cast<std::uint16_t>(-115)},
+        {kRangeEnd, 1.15f, 100, 115},
+        {kDelay, 2.5f, 1000, 25},  // tenths whatever the point position
+        {kDelay, 0.7f, 1, 7},      // 0.7 as a float lies just below 0.7
+        {kDelay, 0.9f, 1, 9},
+        {kDelay, 6553.5f, 1, 65535},
         // Out of the register's range: refused, never wrapped.
-        {reg::RangeEnd, -0.5f, 1, 0},  // truncates to 0: still fits
-        {reg::RangeEnd, -1.0f, 1, std::nullopt},
-        {reg::RangeEnd, 65.536f, 1000, std::nullopt},
-        {reg::RangeStart, 327.68f, 100, std::nullopt},
-        {reg::K1Action, 327.676f, 100, std::nullopt},  // rounds to 32768
-        {reg::K1Action, -327.68f, 100, 0x8000},
-        {reg::K1Action, 1e30f, 100, std::nullopt},
-        {reg::RangeEnd, 3e38f, 100, std::nullopt},
-        {reg::K1Delay, 6553.6f, 1, std::nullopt},
-        {reg::K1Delay, std::numeric_limits<float>::infinity(), 1, std::nullopt},
-        {reg::RangeZStart, std::numeric_limits<float>::quiet_NaN(), 1, std::nullopt},
+        {kRangeEnd, -0.5f, 1, 0},  // truncates to 0: still fits
+        {kRangeEnd, -1.0f, 1, std::nullopt},
+        {kRangeEnd, 65.536f, 1000, std::nullopt},
+        {kRangeStart, 327.68f, 100, std::nullopt},
+        {kSwitchPoint, 327.676f, 100, std::nullopt},  // rounds to 32768
+        {kSwitchPoint, -327.68f, 100, 0x8000},
+        {kSwitchPoint, 1e30f, 100, std::nullopt},
+        {kRangeEnd, 3e38f, 100, std::nullopt},
+        {kDelay, 6553.6f, 1, std::nullopt},
+        {kDelay, std::numeric_limits<float>::infinity(), 1, std::nullopt},
+        {kRangeStart, std::numeric_limits<float>::quiet_NaN(), 1, std::nullopt},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(reg::encodeField(c.reg, c.x, c.s), c.expected)
-            << "register " << c.reg << " x " << c.x << " s " << c.s;
-    EXPECT_EQ(reg::encodeInteger(reg::Density, 70000), std::nullopt);  // was sent as 4464
-    EXPECT_EQ(reg::encodeInteger(reg::Density, 65535), 65535);
-    EXPECT_EQ(reg::encodeInteger(reg::Density, -1), std::nullopt);
+        EXPECT_EQ(reg::encodeField(c.holding, c.x, c.s), c.expected)
+            << "signed " << c.holding.isSigned << " holds " << static_cast<int>(c.holding.holds)
+            << " x " << c.x << " s " << c.s;
+    EXPECT_EQ(reg::encodeInteger(kDensity, 70000), std::nullopt);  // was sent as 4464
+    EXPECT_EQ(reg::encodeInteger(kDensity, 65535), 65535);
+    EXPECT_EQ(reg::encodeInteger(kDensity, -1), std::nullopt);
 }
 
 TEST(RegisterCodec, ProductCodeAndFloatRegisterOrder) {
@@ -145,23 +153,25 @@ TEST(RegisterCodec, ParameterBlockRoundTripsThroughAnAnswer) {
     EXPECT_EQ(reg::ParameterBlock::fromAnswer({}).regs, reg::ParameterBlock{}.regs);
 }
 
-// Range, multiplier and rounding of every block register follow its row of the codec's table.
-TEST(RegisterCodec, EveryBlockRegisterFollowsItsRow) {
-    for (const reg::BlockRegister& b : reg::kBlockRegisters) {
-        SCOPED_TRACE(b.reg);
-        EXPECT_EQ(reg::registerRange(b.reg).min, b.isSigned ? -32768 : 0);
-        EXPECT_EQ(reg::registerRange(b.reg).max, b.isSigned ? 32767 : 65535);
-        EXPECT_EQ(reg::fieldMultiplier(b.reg, 100), b.holds == reg::Holds::Tenths ? 10 : 100);
-        // 1.236 at s = 100: 124 rounded, 123 truncated; in tenths 12.
-        const int expected = b.holds == reg::Holds::Rounded  ? 124
-                             : b.holds == reg::Holds::Tenths ? 12
-                                                             : 123;
-        EXPECT_EQ(reg::encodeField(b.reg, 1.236f, 100), expected);
-        EXPECT_EQ(reg::encodeInteger(b.reg, -1).has_value(), b.isSigned);
+// Range, multiplier and rounding follow from how a register holds its value, and nothing else.
+TEST(RegisterCodec, EveryHoldingFollowsItsRules) {
+    for (const bool isSigned : {false, true}) {
+        for (const reg::Holds holds :
+             {reg::Holds::Count, reg::Holds::Truncated, reg::Holds::Rounded, reg::Holds::Tenths}) {
+            const reg::Holding h{isSigned, holds};
+            SCOPED_TRACE(testing::Message() << isSigned << " " << static_cast<int>(holds));
+            EXPECT_EQ(reg::registerRange(h).min, isSigned ? -32768 : 0);
+            EXPECT_EQ(reg::registerRange(h).max, isSigned ? 32767 : 65535);
+            EXPECT_EQ(reg::fieldMultiplier(h, 100), holds == reg::Holds::Tenths ? 10 : 100);
+            // 1.236 at s = 100: 124 rounded, 123 truncated; in tenths 12.
+            const int expected = holds == reg::Holds::Rounded  ? 124
+                                 : holds == reg::Holds::Tenths ? 12
+                                                               : 123;
+            EXPECT_EQ(reg::encodeField(h, 1.236f, 100), expected);
+            EXPECT_EQ(reg::encodeInteger(h, -1).has_value(), isSigned);
+        }
     }
-    EXPECT_EQ(reg::blockRegister(reg::kBlockFirst - 1), nullptr);
-    EXPECT_EQ(reg::blockRegister(reg::kBlockFirst + reg::kBlockCount), nullptr);
-    EXPECT_EQ(reg::registerRange(reg::MeasuredValue).min, 0);
+    EXPECT_EQ(reg::registerRange(reg::Holding{}).min, 0);
 }
 
 TEST(Gbk, TemperatureUnitsAtTheFileBoundary) {
