@@ -24,21 +24,22 @@ public:
         : s_(reg::dotMultiplier(m.list(ListId::PointPosition).text()).value_or(1)) {}
 
     void code(int c) { put(static_cast<std::uint16_t>(c)); }
-    void number(const ParameterRow& row, EditId edit, float x) {
+    // A row's value is its first control's.
+    void number(const ParameterRow& row, float x) {
         if (refusal_)
             return;
         if (const auto v = reg::encodeField(row.holding, x, s_))
             put(*v);
         else
-            refuse(row, edit, reg::fieldMultiplier(row.holding, s_));
+            refuse(row, reg::fieldMultiplier(row.holding, s_));
     }
-    void integer(const ParameterRow& row, EditId edit, long long v) {
+    void integer(const ParameterRow& row, long long v) {
         if (refusal_)
             return;
         if (const auto e = reg::encodeInteger(row.holding, v))
             put(*e);
         else
-            refuse(row, edit, 1);
+            refuse(row, 1);
     }
 
     Frame frame(std::uint8_t address, std::uint16_t firstRegister) const {
@@ -52,7 +53,8 @@ private:
         const auto b = reg::registerBytes(v);
         data_.insert(data_.end(), b.begin(), b.end());
     }
-    void refuse(const ParameterRow& row, EditId edit, int multiplier) {
+    void refuse(const ParameterRow& row, int multiplier) {
+        const EditId edit = row.controls[0].edit;
         const reg::RegisterRange range = reg::registerRange(row.holding);
         refusal_ = FieldRefusal{edit, rangeMessage(edit, range.min, range.max, multiplier)};
     }
@@ -62,7 +64,7 @@ private:
     std::optional<FieldRefusal> refusal_;
 };
 
-// Registers `first`..21 as the table's rows say, in register order.
+// Registers `first`..kBlockLast as the table's rows say, in register order.
 Frame encodeFrom(std::uint8_t address, reg::Register first, const BasicConfigModel& m) {
     Encoder e(m);
     for (const ParameterRow& row : kParameterTable) {
@@ -76,10 +78,10 @@ Frame encodeFrom(std::uint8_t address, reg::Register first, const BasicConfigMod
                 e.code(outputRangeCode(m));
                 break;
             case Field::Number:
-                e.number(row, row.controls[0].edit, m.values.number(row.controls[0].edit));
+                e.number(row, m.values.number(row.controls[0].edit));
                 break;
             case Field::Integer:
-                e.integer(row, row.controls[0].edit, m.values.integer(row.controls[0].edit));
+                e.integer(row, m.values.integer(row.controls[0].edit));
                 break;
             case Field::NotWritten:
                 break;

@@ -36,12 +36,13 @@ void KeptFlags::restore() const {
 }
 
 bool startWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
-                         const Message& startFailure, const KeptFlags* kept) {
+                         const std::optional<Message>& startFailure, const KeptFlags* kept) {
     if (worker.start(std::move(work)))
         return true;
     if (kept)
         kept->restore();
-    messages.show(startFailure);
+    if (startFailure)
+        messages.show(*startFailure);
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -48,11 +49,15 @@ private:
     std::vector<std::pair<std::atomic<int>*, int>> kept_;
 };
 
+// For a page that handles a worker that cannot start itself: nothing is shown.
+inline constexpr std::nullopt_t kStartFailureHandledByCaller = std::nullopt;
+
 // The start step every long operation shares: start `work` on `worker`; when the thread cannot
-// be started show `startFailure`, put the flags of `kept` back and return false, so the caller
-// opens no wait dialog and the flags keep their values.
+// be started show `startFailure` (unless the caller handles it), put the flags of `kept` back and
+// return false, so the caller opens no wait dialog and the flags keep their values.
 bool startWorkerOrReport(Worker& worker, std::function<void()> work, OperatorMessages& messages,
-                         const Message& startFailure, const KeptFlags* kept = nullptr);
+                         const std::optional<Message>& startFailure,
+                         const KeptFlags* kept = nullptr);
 
 // The operator's messages when a worker cannot be started.
 namespace WorkerStartFailure {

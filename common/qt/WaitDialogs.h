@@ -158,9 +158,6 @@ private:
     std::vector<std::function<void()>> held_;
 };
 
-// For a page that handles a worker that cannot start itself: nothing is shown.
-inline constexpr std::nullopt_t kStartFailureHandledByCaller = std::nullopt;
-
 // A long bus operation on a worker behind a wait dialog, the way every page runs one: `work`
 // started on `worker` as startWorkerOrReport does (a start that fails is told, unless the caller
 // handles it, and gives `kept` back; no dialog then, and false), then the dialog `makeDialog`
@@ -171,14 +168,8 @@ bool runBehindWaitDialog(Worker& worker, std::function<void()> work, OperatorMes
                          const std::optional<Message>& startFailure, const KeptFlags* kept,
                          const Progress* progress, MakeDialog makeDialog,
                          HeldWhileWaiting* held = nullptr) {
-    if (startFailure) {
-        if (!startWorkerOrReport(worker, std::move(work), messages, *startFailure, kept))
-            return false;
-    } else if (!worker.start(std::move(work))) {
-        if (kept)
-            kept->restore();
+    if (!startWorkerOrReport(worker, std::move(work), messages, startFailure, kept))
         return false;
-    }
     if (held)
         held->begin();
     auto wait = makeDialog();
